@@ -1,0 +1,38 @@
+#include "expr/FlagStore.h"
+
+#include <limits>
+
+namespace korvana {
+
+std::optional<int32_t> ParseDecimal32(const std::string& text) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i == text.size()) return std::nullopt;
+  int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+std::optional<int32_t> FlagStore::Numeric(int index) const {
+  const std::string& text = flags_[index];
+  if (text.empty()) return 0;
+  return ParseDecimal32(text);
+}
+
+void FlagStore::Clear(int32_t range, const std::string& value) {
+  switch (range) {
+    case 0: Fill(0, kGameCount, value); break;
+    case 1: Fill(kGameCount, kCount, value); break;
+    case 2: Fill(0, kCount, value); break;
+    default: break;
+  }
+}
+
+}  // namespace korvana

@@ -1,0 +1,45 @@
+#pragma once
+// The story's variables: 512 text-valued flags. 0-255 belong to the game in
+// progress (saved with it), 256-511 to the player's installation.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace korvana {
+
+class FlagStore {
+ public:
+  static constexpr int kCount = 512;
+  static constexpr int kGameCount = 256;
+
+  FlagStore() { Fill(0, kCount, "0"); }
+
+  const std::string& Get(int index) const { return flags_[index]; }
+  void Set(int index, std::string value) { flags_[index] = std::move(value); }
+
+  // The numeric view: empty text is 0, otherwise the text as a signed 32-bit
+  // decimal integer; nothing when the text is not such a number.
+  std::optional<int32_t> Numeric(int index) const;
+
+  // Game flags 0-255 to "0" (start script chosen, return to title).
+  void ResetGameFlags() { Fill(0, kGameCount, "0"); }
+  // `_flgclear`: range 0 game flags, 1 global flags, 2 all; other ranges
+  // change nothing.
+  void Clear(int32_t range, const std::string& value);
+
+  // Click flag of `_flgclick`: a flag index, or -1 for none.
+  int clickFlag = -1;
+
+ private:
+  void Fill(int from, int to, const std::string& value) {
+    for (int i = from; i < to; ++i) flags_[i] = value;
+  }
+  std::array<std::string, kCount> flags_;
+};
+
+// Converts text as a signed 32-bit decimal integer: optional sign, digits,
+// nothing else; nothing on overflow.
+std::optional<int32_t> ParseDecimal32(const std::string& text);
+
+}  // namespace korvana

@@ -1,0 +1,154 @@
+#include "platform/FileResolver.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/Cp932.h"
+
+namespace korvana {
+namespace {
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x += 32;
+    if (y >= 'A' && y <= 'Z') y += 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The entry of folder `dir` whose name equals `name` without regard to case.
+std::optional<std::string> FindEntry(const std::string& dir, std::string_view name) {
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return std::nullopt;
+  std::optional<std::string> found;
+  while (dirent* e = ::readdir(d)) {
+    if (EqualsIgnoringCase(e->d_name, name)) {
+      found = e->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+}  // namespace
+
+std::string ExpandDataDrive(std::string_view name, std::string_view dataPath) {
+  size_t at = name.find(kDataDriveToken);
+  if (at == std::string_view::npos) return std::string(name);
+  std::string out(name.substr(0, at));
+  out += dataPath;
+  out += name.substr(at + kDataDriveToken.size());
+  return out;
+}
+
+std::string ResolvePath(std::string_view sjisName) {
+  // Backslashes are replaced byte-wise only outside two-byte characters: a
+  // trail byte 0x5C belongs to its character (as in "表").
+  std::string slashed;
+  slashed.reserve(sjisName.size());
+  for (size_t i = 0; i < sjisName.size();) {
+    size_t n = cp932::CharLength(sjisName, i);
+    if (n == 1 && sjisName[i] == '\\')
+      slashed += '/';
+    else
+      slashed.append(sjisName.substr(i, n));
+    i += n;
+  }
+  std::string path = cp932::ToUtf8(slashed);
+  if (path.empty() || Exists(path)) return path;
+
+  // Walk the components, keeping each that exists and matching the others
+  // without regard to case.
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    parts.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  std::string built;
+  bool absolute = path[0] == '/';
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    if (i == 0 && absolute) continue;  // the empty part before the root slash
+    std::string prefix = built.empty() ? (absolute ? "/" : "") : built + "/";
+    if (part.empty() || part == "." || part == "..") {
+      built = prefix + part;
+      continue;
+    }
+    std::string exact = prefix + part;
+    if (Exists(exact)) {
+      built = exact;
+      continue;
+    }
+    auto match = FindEntry(built.empty() ? (absolute ? "/" : ".") : built, part);
+    if (!match) return path;
+    built = prefix + *match;
+  }
+  return built;
+}
+
+std::string ResolveScriptPath(std::string_view sjisName, std::string_view dataPath) {
+  return ResolvePath(ExpandDataDrive(sjisName, dataPath));
+}
+
+bool FileExists(const std::string& resolvedPath) {
+  struct stat st;
+  return ::stat(resolvedPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& resolvedPath) {
+  if (!FileExists(resolvedPath)) return std::nullopt;
+  FILE* f = std::fopen(resolvedPath.c_str(), "rb");
+  if (!f) return std::nullopt;
+  std::string data;
+  char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
+  bool ok = !std::ferror(f);
+  std::fclose(f);
+  if (!ok) return std::nullopt;
+  return data;
+}
+
+bool WriteFileAtomically(const std::string& resolvedPath, std::string_view bytes) {
+  std::string temp = resolvedPath + ".tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (w <= 0) {
+      ::close(fd);
+      ::unlink(temp.c_str());
+      return false;
+    }
+    done += static_cast<size_t>(w);
+  }
+  if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (::rename(temp.c_str(), resolvedPath.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace korvana

@@ -1,0 +1,95 @@
+#pragma once
+// The engine's only door to the outside world. The Qt shell implements it for
+// the real window; platform/headless implements it with a virtual clock and
+// scripted input for tests and `korvana --headless`.
+//
+// All texts crossing this interface are CP932 bytes, as the engine keeps them;
+// implementations convert at their edge.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvana {
+
+class Picture;
+
+enum class BoxButtons { Ok, OkCancel, YesNo };
+enum class BoxIcon { None, Exclamation, Question, Information, Error };
+enum class BoxAnswer { Ok, Cancel, Yes, No };
+
+enum class MouseButton { Left, Right, Middle };
+enum class Key { Escape, Space, Enter, Other };
+
+// Items of the pop-up menu whose state the story changes while it runs.
+enum class MenuItem { Load, TitleReturn, Save, Log, Count };
+
+// Where the platform delivers input; the engine implements it. Handlers only
+// set flags: they run nested inside whatever wait the story is in.
+class InputSink {
+ public:
+  virtual ~InputSink() = default;
+  virtual void OnMouseDown(int x, int y, MouseButton button) = 0;
+  virtual void OnMouseUp(int x, int y, MouseButton button) = 0;
+  virtual void OnClick(int x, int y) = 0;
+  virtual void OnMouseMove(int x, int y) = 0;
+  virtual void OnKey(Key key) = 0;
+  virtual void OnTimer1() = 0;
+};
+
+struct LocalTime {
+  int second = 0, minute = 0, hour = 0;
+  int day = 1, month = 1, yearSince1900 = 100;
+  int weekday = 6, yearDay = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual void SetInputSink(InputSink* sink) = 0;
+
+  // --- time and the message pump -------------------------------------------
+  // Milliseconds since some fixed start, wrapping at 2^32.
+  virtual uint32_t TickCount() = 0;
+  // Handles what is pending; never blocks.
+  virtual void ProcessMessages() = 0;
+  // Handles pending messages, or blocks until the next one arrives or the tick
+  // count reaches `deadline`, whichever is first. kNoDeadline waits for a
+  // message only. Waits re-test their own end condition after each call.
+  static constexpr uint64_t kNoDeadline = UINT64_MAX;
+  virtual void WaitMessage(uint64_t deadline) = 0;
+  // Starts or stops the 100 ms timer that animates the click marker.
+  virtual void SetTimer1(bool enabled) = 0;
+  virtual LocalTime Now() = 0;
+  virtual uint32_t RandomSeed() = 0;
+
+  // --- boxes and dialogs ----------------------------------------------------
+  virtual BoxAnswer MessageBox(const std::string& text, const std::string& caption,
+                               BoxButtons buttons, BoxIcon icon) = 0;
+  // The standard box for an exception that reached the top of a script run.
+  virtual void ShowException(const std::string& message) = 0;
+  // Text input; false when cancelled. `text` holds the initial text.
+  virtual bool InputBox(const std::string& caption, const std::string& prompt,
+                        std::string& text) = 0;
+
+  // --- window ---------------------------------------------------------------
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void SetCursor(int kind) = 0;
+  virtual void SetPopupEnabled(bool enabled) = 0;
+  virtual bool PopupEnabled() = 0;
+  virtual void SetMenuItemEnabled(MenuItem item, bool enabled) = 0;
+  // BackImage changed; repaint when convenient.
+  virtual void InvalidateScreen() = 0;
+  virtual int ColorDepth() = 0;
+
+  // --- story events that only observers care about -------------------------
+  // Characters drawn into the message layer (CP932); '\n' a line break, '\f'
+  // a page clear.
+  virtual void TextDrawn(const std::string& chars) {}
+  // A click wait begins (the headless platform answers it with a click).
+  virtual void ClickWaitStarted() {}
+  // One script line is about to run.
+  virtual void ScriptLineStarting() {}
+};
+
+}  // namespace korvana

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer from scratch, and runs every test through ctest.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps
+BUILD=${KORVANA_TEST_BUILD:-build/asan}
+rm -rf "$BUILD"
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANA_SANITIZE=ON \
+  -DKORVANA_BUILD_TESTS=ON -DCMAKE_CXX_FLAGS="-O1"
+cmake --build "$BUILD" -j2
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$BUILD" --output-on-failure -j2
