@@ -15,6 +15,25 @@ inline size_t CharLength(std::string_view s, size_t i) {
   return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
 }
 
+// Equality without regard to the case of ASCII letters, character by
+// character, so the trail byte of a two-byte character is never folded.
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    size_t n = CharLength(a, i);
+    if (n == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else {
+      unsigned char x = a[i], y = b[i];
+      if (x >= 'A' && x <= 'Z') x += 32;
+      if (y >= 'A' && y <= 'Z') y += 32;
+      if (x != y) return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
 // Unicode code point of one CP932 character (one or two bytes); U+FFFD when
 // the bytes map to nothing.
 char32_t DecodeChar(unsigned char lead, unsigned char trail);

@@ -53,11 +53,11 @@ class Platform {
   virtual uint32_t TickCount() = 0;
   // Handles what is pending; never blocks.
   virtual void ProcessMessages() = 0;
-  // Handles pending messages, or blocks until the next one arrives or the tick
-  // count reaches `deadline`, whichever is first. kNoDeadline waits for a
-  // message only. Waits re-test their own end condition after each call.
-  static constexpr uint64_t kNoDeadline = UINT64_MAX;
-  virtual void WaitMessage(uint64_t deadline) = 0;
+  // Handles pending messages, or blocks until the next one arrives or
+  // `timeoutMs` milliseconds have passed, whichever is first; kNoTimeout waits
+  // for a message only. Waits re-test their own end condition after each call.
+  static constexpr int64_t kNoTimeout = -1;
+  virtual void WaitMessage(int64_t timeoutMs) = 0;
   // Starts or stops the 100 ms timer that animates the click marker.
   virtual void SetTimer1(bool enabled) = 0;
   virtual LocalTime Now() = 0;
@@ -71,6 +71,10 @@ class Platform {
   // Text input; false when cancelled. `text` holds the initial text.
   virtual bool InputBox(const std::string& caption, const std::string& prompt,
                         std::string& text) = 0;
+
+  // The open dialog for a start script ("実行ファイル指定"); false when
+  // cancelled, else `path` holds the chosen file's full path.
+  virtual bool OpenScriptDialog(std::string& path) = 0;
 
   // --- window ---------------------------------------------------------------
   virtual void SetCaption(const std::string& caption) = 0;

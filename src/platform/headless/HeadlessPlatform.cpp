@@ -1,0 +1,192 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <ctime>
+
+#include "platform/Cp932.h"
+
+namespace korvana {
+namespace {
+
+// Transcript fields are UTF-8 with line feeds and tabs written as \n and \t;
+// a page clear in drawn text is written \f.
+std::string Field(const std::string& sjis) {
+  std::string out;
+  for (char c : cp932::ToUtf8(sjis)) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\f')
+      out += "\\f";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
+  }
+  return out;
+}
+
+const char* AnswerName(BoxAnswer a) {
+  switch (a) {
+    case BoxAnswer::Ok: return "ok";
+    case BoxAnswer::Cancel: return "cancel";
+    case BoxAnswer::Yes: return "yes";
+    case BoxAnswer::No: return "no";
+  }
+  return "ok";
+}
+
+}  // namespace
+
+HeadlessPlatform::HeadlessPlatform(HeadlessOptions options) : options_(std::move(options)) {}
+
+void HeadlessPlatform::Record(std::initializer_list<std::string> fields) {
+  std::string line;
+  for (const std::string& f : fields) {
+    if (!line.empty()) line += '\t';
+    line += f;
+  }
+  transcript_.push_back(std::move(line));
+}
+
+bool HeadlessPlatform::DeliverOne() {
+  if (events_.empty()) return false;
+  auto event = std::move(events_.front());
+  events_.pop_front();
+  event();
+  return true;
+}
+
+void HeadlessPlatform::ProcessMessages() {
+  while (DeliverOne()) {
+  }
+}
+
+void HeadlessPlatform::Advance(uint64_t to) {
+  if (options_.maxMs >= 0 && to - kStartTick > static_cast<uint64_t>(options_.maxMs)) {
+    clock_ = kStartTick + static_cast<uint64_t>(options_.maxMs);
+    throw HeadlessStop{"max-ms"};
+  }
+  if (to > clock_) clock_ = to;
+}
+
+void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
+  if (DeliverOne()) return;
+  uint64_t target = UINT64_MAX;
+  if (timeoutMs >= 0) target = clock_ + static_cast<uint64_t>(timeoutMs);
+  if (timer1_ && timer1Next_ < target) target = timer1Next_;
+  if (target == UINT64_MAX) throw HeadlessStop{"waiting for input that never comes"};
+  Advance(target);
+  if (timer1_ && clock_ >= timer1Next_) {
+    timer1Next_ += 100;
+    if (sink_) sink_->OnTimer1();
+  }
+}
+
+void HeadlessPlatform::SetTimer1(bool enabled) {
+  if (enabled && !timer1_) timer1Next_ = clock_ + 100;
+  timer1_ = enabled;
+}
+
+LocalTime HeadlessPlatform::Now() {
+  // A fixed calendar start (2000-01-01 00:00:00) moved by virtual time keeps
+  // runs reproducible.
+  std::time_t t = 946684800 + static_cast<std::time_t>(ElapsedMs() / 1000);
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  return LocalTime{tm.tm_sec, tm.tm_min, tm.tm_hour, tm.tm_mday, tm.tm_mon + 1,
+                   tm.tm_year, tm.tm_wday, tm.tm_yday};
+}
+
+BoxAnswer HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption,
+                                       BoxButtons buttons, BoxIcon) {
+  BoxAnswer answer = BoxAnswer::Ok;
+  if (buttons != BoxButtons::Ok) {
+    const bool yesNo = buttons == BoxButtons::YesNo;
+    std::string wanted;
+    if (nextAnswer_ < options_.answers.size()) {
+      wanted = options_.answers[nextAnswer_++];
+    } else {
+      const bool errorReport =
+          text == J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)");
+      wanted = errorReport ? "no" : "ok";
+    }
+    const bool positive = wanted == "yes" || wanted == "ok";
+    answer = yesNo ? (positive ? BoxAnswer::Yes : BoxAnswer::No)
+                   : (positive ? BoxAnswer::Ok : BoxAnswer::Cancel);
+  }
+  Record({"box", Field(caption), Field(text), AnswerName(answer)});
+  return answer;
+}
+
+void HeadlessPlatform::ShowException(const std::string& message) {
+  Record({"box", "Korvana", Field(message), "ok"});
+}
+
+bool HeadlessPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                std::string& text) {
+  if (nextInput_ < options_.inputs.size()) {
+    text = cp932::FromUtf8(options_.inputs[nextInput_++]);
+    Record({"input", Field(caption), Field(prompt), Field(text)});
+    return true;
+  }
+  Record({"input", Field(caption), Field(prompt), "cancel"});
+  return false;
+}
+
+bool HeadlessPlatform::OpenScriptDialog(std::string&) {
+  Record({"dialog", "open", "cancel"});
+  return false;
+}
+
+void HeadlessPlatform::SetCaption(const std::string& caption) { Record({"caption", Field(caption)}); }
+
+void HeadlessPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
+  menu_[static_cast<int>(item)] = enabled;
+}
+
+void HeadlessPlatform::FlushText() {
+  if (pendingText_.empty()) return;
+  Record({"text", Field(pendingText_)});
+  pendingText_.clear();
+}
+
+void HeadlessPlatform::ClickWaitStarted() {
+  FlushText();
+  if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks) throw HeadlessStop{"clicks"};
+  ++clicksGiven_;
+  QueueClick(pointerX_, pointerY_);
+}
+
+void HeadlessPlatform::ScriptLineStarting() {
+  if (options_.maxLines >= 0 && linesRun_ >= options_.maxLines) throw HeadlessStop{"max-lines"};
+  ++linesRun_;
+}
+
+void HeadlessPlatform::QueueClick(int x, int y) {
+  events_.emplace_back([this, x, y] {
+    if (sink_) sink_->OnMouseDown(x, y, MouseButton::Left);
+  });
+  events_.emplace_back([this, x, y] {
+    if (sink_) sink_->OnMouseUp(x, y, MouseButton::Left);
+  });
+  events_.emplace_back([this, x, y] {
+    if (sink_) sink_->OnClick(x, y);
+  });
+}
+
+void HeadlessPlatform::QueueKey(Key key) {
+  events_.emplace_back([this, key] {
+    if (sink_) sink_->OnKey(key);
+  });
+}
+
+void HeadlessPlatform::QueueMove(int x, int y) {
+  events_.emplace_back([this, x, y] {
+    pointerX_ = x;
+    pointerY_ = y;
+    if (sink_) sink_->OnMouseMove(x, y);
+  });
+}
+
+}  // namespace korvana

@@ -1,0 +1,103 @@
+#pragma once
+// The platform without a window: BackImage in memory, a virtual clock that
+// moves only while the engine waits, scripted input, and answers to boxes and
+// dialogs taken from lists. Every box shown is recorded in the transcript.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "graphics/Picture.h"
+#include "platform/Platform.h"
+
+namespace korvana {
+
+// Ends a headless run: a limit was reached, or the story waits for something
+// that nothing scripted or timed can ever bring. Deliberately not a
+// std::exception, so the engine's exception path never catches it.
+struct HeadlessStop {
+  std::string reason;
+};
+
+struct HeadlessOptions {
+  int64_t maxClicks = -1;       // -1: unlimited
+  int64_t maxLines = -1;
+  int64_t maxMs = -1;
+  std::vector<std::string> answers;  // "yes", "no", "ok", "cancel"
+  std::vector<std::string> inputs;   // UTF-8 texts for input boxes
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  static constexpr uint64_t kStartTick = 100000;
+
+  explicit HeadlessPlatform(HeadlessOptions options = {});
+
+  void SetInputSink(InputSink* sink) override { sink_ = sink; }
+  uint32_t TickCount() override { return static_cast<uint32_t>(clock_); }
+  void ProcessMessages() override;
+  void WaitMessage(int64_t timeoutMs) override;
+  void SetTimer1(bool enabled) override;
+  LocalTime Now() override;
+  uint32_t RandomSeed() override { return 1; }
+
+  BoxAnswer MessageBox(const std::string& text, const std::string& caption, BoxButtons buttons,
+                       BoxIcon icon) override;
+  void ShowException(const std::string& message) override;
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& text) override;
+  bool OpenScriptDialog(std::string& path) override;
+
+  void SetCaption(const std::string& caption) override;
+  void SetCursor(int kind) override { cursor_ = kind; }
+  void SetPopupEnabled(bool enabled) override { popupEnabled_ = enabled; }
+  bool PopupEnabled() override { return popupEnabled_; }
+  void SetMenuItemEnabled(MenuItem item, bool enabled) override;
+  void InvalidateScreen() override {}
+  int ColorDepth() override { return 32; }
+
+  void TextDrawn(const std::string& chars) override { pendingText_ += chars; }
+  void ClickWaitStarted() override;
+  void ScriptLineStarting() override;
+
+  // Queues input as if the user gave it now.
+  void QueueClick(int x, int y);
+  void QueueKey(Key key);
+  void QueueMove(int x, int y);
+
+  // Writes the text drawn since the last text event as one.
+  void FlushText();
+
+  const std::vector<std::string>& Transcript() const { return transcript_; }
+  Picture& BackImage() { return backImage_; }
+  int Cursor() const { return cursor_; }
+  bool MenuItemEnabled(MenuItem item) const { return menu_[static_cast<int>(item)]; }
+  int64_t ClicksGiven() const { return clicksGiven_; }
+  int64_t LinesRun() const { return linesRun_; }
+  uint64_t ElapsedMs() const { return clock_ - kStartTick; }
+
+ private:
+  void Record(std::initializer_list<std::string> fields);
+  void Advance(uint64_t to);
+  bool DeliverOne();
+
+  HeadlessOptions options_;
+  InputSink* sink_ = nullptr;
+  uint64_t clock_ = kStartTick;
+  bool timer1_ = false;
+  uint64_t timer1Next_ = 0;
+  std::deque<std::function<void()>> events_;
+  size_t nextAnswer_ = 0;
+  size_t nextInput_ = 0;
+  int64_t clicksGiven_ = 0;
+  int64_t linesRun_ = 0;
+  int cursor_ = 1;
+  bool popupEnabled_ = true;
+  bool menu_[static_cast<int>(MenuItem::Count)] = {};
+  int pointerX_ = 0, pointerY_ = 0;
+  std::string pendingText_;
+  std::vector<std::string> transcript_;
+  Picture backImage_{640, 480};
+};
+
+}  // namespace korvana

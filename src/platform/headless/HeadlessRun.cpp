@@ -1,0 +1,186 @@
+#include "platform/headless/HeadlessRun.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Cp932.h"
+
+namespace korvana {
+
+const char kHeadlessUsage[] =
+    "usage: korvana --headless [options] [GAME_DIR]\n"
+    "  --clicks N          end the run after N automatic clicks\n"
+    "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
+    "  --input LIST        texts for successive input boxes (default: cancel)\n"
+    "  --max-lines N       end the run after N executed script lines\n"
+    "  --max-ms N          end the run after N virtual milliseconds\n"
+    "  --screenshot FILE   write the screen as PNG when the run ends\n"
+    "  --dump-flags FILE   write the 512 flags when the run ends\n"
+    "  --dump-state FILE   write the interpreter state dump when the run ends\n"
+    "  --transcript FILE   write one line per event\n";
+
+HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings settings)
+    : platform(std::move(options)), engine(platform, flags, std::move(settings)) {}
+
+int HeadlessSession::Run() {
+  int status = 0;
+  try {
+    engine.Initialize();
+    engine.StartEngine();
+    endReason = "end";
+  } catch (const HeadlessStop& stop) {
+    endReason = stop.reason;
+  } catch (const EngineExit& exit) {
+    status = exit.code;
+    endReason = exit.code == 0 ? "exit" : "terminated";
+  }
+  platform.FlushText();
+  return status;
+}
+
+std::vector<std::string> HeadlessSession::FlagDump() const {
+  std::vector<std::string> lines;
+  for (int i = 0; i < FlagStore::kCount; ++i) {
+    char head[16];
+    std::snprintf(head, sizeof head, "%03d = ", i);
+    lines.push_back(head + cp932::ToUtf8(flags.Get(i)));
+  }
+  return lines;
+}
+
+std::vector<std::string> HeadlessSession::StateDump() const {
+  std::vector<std::string> lines;
+  for (const std::string& l : engine.StateDump()) lines.push_back(cp932::ToUtf8(l));
+  return lines;
+}
+
+namespace {
+
+bool ParseCount(const std::string& text, int64_t& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 10);
+  if (*end != '\0' || v < 0) return false;
+  out = v;
+  return true;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (;;) {
+    size_t comma = text.find(',', start);
+    out.push_back(text.substr(start, comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return out;
+}
+
+// "-" is standard output.
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+  if (path == "-") {
+    for (const std::string& l : lines) std::printf("%s\n", l.c_str());
+    return std::fflush(stdout) == 0;
+  }
+  std::ofstream out(path, std::ios::binary);
+  for (const std::string& l : lines) out << l << '\n';
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessCommandLine& out,
+                              std::string& error) {
+  bool haveDir = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& dest) {
+      if (i + 1 >= args.size()) {
+        error = a + " needs a value";
+        return false;
+      }
+      dest = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--clicks" || a == "--max-lines" || a == "--max-ms") {
+      if (!value(v)) return false;
+      int64_t n;
+      if (!ParseCount(v, n)) {
+        error = a + " needs a whole number, not \"" + v + "\"";
+        return false;
+      }
+      (a == "--clicks" ? out.options.maxClicks
+       : a == "--max-lines" ? out.options.maxLines
+                            : out.options.maxMs) = n;
+    } else if (a == "--answer") {
+      if (!value(v)) return false;
+      out.options.answers = SplitList(v);
+      for (const std::string& ans : out.options.answers) {
+        if (ans != "yes" && ans != "no" && ans != "ok" && ans != "cancel") {
+          error = "--answer takes yes, no, ok or cancel, not \"" + ans + "\"";
+          return false;
+        }
+      }
+    } else if (a == "--input") {
+      if (!value(v)) return false;
+      out.options.inputs = SplitList(v);
+    } else if (a == "--screenshot") {
+      if (!value(out.screenshot)) return false;
+    } else if (a == "--dump-flags") {
+      if (!value(out.dumpFlags)) return false;
+    } else if (a == "--dump-state") {
+      if (!value(out.dumpState)) return false;
+    } else if (a == "--transcript") {
+      if (!value(out.transcript)) return false;
+    } else if (a == "--choose" || a == "--slot") {
+      // Served once choices and save dialogs exist; accepted now so that
+      // callers can pass them already.
+      if (!value(v)) return false;
+    } else if (!a.empty() && a[0] == '-') {
+      error = "unknown option " + a;
+      return false;
+    } else if (!haveDir) {
+      out.gameDir = a;
+      haveDir = true;
+    } else {
+      error = "only one game folder may be given";
+      return false;
+    }
+  }
+  return true;
+}
+
+int RunHeadlessCommand(const HeadlessCommandLine& command) {
+  namespace fs = std::filesystem;
+  // Output paths are taken relative to where the command was started.
+  auto absolute = [](const std::string& p) {
+    return p.empty() || p == "-" ? p : fs::absolute(p).string();
+  };
+  const std::string screenshot = absolute(command.screenshot);
+  const std::string dumpFlags = absolute(command.dumpFlags);
+  const std::string dumpState = absolute(command.dumpState);
+  const std::string transcript = absolute(command.transcript);
+
+  std::error_code ec;
+  fs::current_path(command.gameDir, ec);
+  if (ec) {
+    std::fprintf(stderr, "korvana: cannot enter game folder %s: %s\n", command.gameDir.c_str(),
+                 ec.message().c_str());
+    return 2;
+  }
+  HeadlessSession session(command.options);
+  const int status = session.Run();
+
+  bool ok = true;
+  if (!transcript.empty()) ok &= WriteLines(transcript, session.platform.Transcript());
+  if (!dumpFlags.empty()) ok &= WriteLines(dumpFlags, session.FlagDump());
+  if (!dumpState.empty()) ok &= WriteLines(dumpState, session.StateDump());
+  if (!screenshot.empty()) ok &= WritePng(session.platform.BackImage(), screenshot);
+  if (!ok) std::fprintf(stderr, "korvana: could not write every output file\n");
+  return status;
+}
+
+}  // namespace korvana

@@ -1,0 +1,49 @@
+#pragma once
+// `korvana --headless`: runs a game folder without a window and writes the
+// requested dumps on every way the run ends.
+#include <string>
+#include <vector>
+
+#include "expr/FlagStore.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "script/Engine.h"
+
+namespace korvana {
+
+// One game run in this process: platform, flags and engine together. The
+// caller is responsible for the current folder being the game folder.
+class HeadlessSession {
+ public:
+  explicit HeadlessSession(HeadlessOptions options = {}, EngineSettings settings = {});
+
+  // Initializes the engine and runs the story until it ends; returns the exit
+  // status (0, or 1 after the error report was answered "terminate").
+  int Run();
+
+  HeadlessPlatform platform;
+  FlagStore flags;
+  Engine engine;
+  // Why the run ended: "end", "exit", "terminated" or a limit's name.
+  std::string endReason;
+
+  std::vector<std::string> FlagDump() const;  // UTF-8 lines "%03d = value"
+  std::vector<std::string> StateDump() const;  // UTF-8
+};
+
+struct HeadlessCommandLine {
+  HeadlessOptions options;
+  std::string gameDir = ".";
+  std::string screenshot, dumpFlags, dumpState, transcript;
+};
+
+// Parses the options after "--headless"; false with `error` set when they
+// are malformed.
+bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessCommandLine& out,
+                              std::string& error);
+
+// The whole command: changes into the game folder, runs, writes the outputs.
+int RunHeadlessCommand(const HeadlessCommandLine& command);
+
+extern const char kHeadlessUsage[];
+
+}  // namespace korvana

@@ -1,0 +1,65 @@
+#include <array>
+
+#include "script/CommandTable.h"
+
+namespace korvana {
+namespace {
+
+constexpr std::array kAllCommands = std::to_array<std::string_view>({
+    // text window
+    "_textclear", "_textrect", "_textcur", "_textcurto", "_textloc", "_textlocto", "_textwait",
+    "_textoffset", "_textimage",
+    // timing
+    "_waitset", "_wait", "_delay", "_mouseclick",
+    // pictures and layers
+    "_refresh", "_fade", "_autorefresh", "_smartrefresh", "_bgload", "_objload", "_objput",
+    "_objset", "_objclear", "_efload", "_efset", "_sprload", "_sprset", "_sprput", "_sprhide",
+    "_sprclear", "_sprrefresh", "_spranime", "_movplay", "_shake", "_scroll", "_bhole", "_bholeop",
+    "_bholeover",
+    // selections
+    "_selmenu", "_selcgmode", "_selbutton", "_branch",
+    // sound and movies
+    "_bgmmode", "_bgmplay", "_bgmstop", "_midiplay", "_midistop", "_cdplay", "_cdstop", "_pcmplay",
+    "_pcmstop", "_aviplay",
+    // flow control
+    "_goto", "_gosub", "_return", "_if", "_then", "_else", "_version", "_stop", "_winexit", "_end",
+    // message log
+    "_logclear", "_lognext",
+    // system switches, flags, saving, mouse
+    "_sysdark", "_syspopup", "_syssave", "_syslog", "_flgclear", "_flginstr", "_flginstrd",
+    "_flgclick", "_winsave", "_winload", "_mouseloc", "_mousepat",
+});
+
+constexpr std::array kPendingCommands = std::to_array<std::string_view>({
+    // message text and its window
+    "_textclear", "_textrect", "_textcur", "_textcurto", "_textloc", "_textlocto", "_textwait",
+    "_textoffset", "_textimage",
+    // screen layers, transitions, special effects
+    "_refresh", "_fade", "_autorefresh", "_smartrefresh", "_bgload", "_objload", "_objput",
+    "_objset", "_objclear", "_efload", "_efset", "_sprload", "_sprset", "_sprput", "_sprhide",
+    "_sprclear", "_sprrefresh", "_spranime", "_movplay", "_shake", "_bhole", "_bholeop",
+    "_bholeover",
+    // selection menus
+    "_selmenu", "_selcgmode", "_selbutton",
+    // sound and movies
+    "_bgmmode", "_bgmplay", "_bgmstop", "_midiplay", "_midistop", "_cdplay", "_cdstop", "_pcmplay",
+    "_pcmstop", "_aviplay",
+    // message log
+    "_logclear", "_lognext",
+    // saving and the mouse
+    "_winsave", "_winload", "_mouseloc",
+});
+
+}  // namespace
+
+std::span<const std::string_view> AllCommandNames() { return kAllCommands; }
+std::span<const std::string_view> PendingCommandNames() { return kPendingCommands; }
+
+bool IsCommandName(std::string_view name) {
+  if (name.substr(0, 4) == "_end") return true;
+  for (std::string_view n : kAllCommands)
+    if (n == name) return true;
+  return false;
+}
+
+}  // namespace korvana

@@ -1,0 +1,58 @@
+#pragma once
+// One loaded script file: its lines (CP932 bytes, untrimmed) and its labels.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/Report.h"
+
+namespace korvana {
+
+// The key for scrambled ".txd" scripts: from "decode.key" in the working
+// folder when it exists, else a built-in default.
+int32_t LoadDecodeKey();
+// The fixed arithmetic that turns the number in "decode.key" into a key.
+int32_t DeriveScriptKey(int32_t number);
+inline constexpr int32_t kDefaultScriptKey = 21;
+
+// XORs every byte of 0x20 and above with the key byte of its position's
+// parity. Its own inverse: the same call scrambles and unscrambles.
+void DecodeScriptLines(std::vector<std::string>& lines, int32_t key);
+
+// Splits file bytes into lines at CR LF, LF or CR.
+std::vector<std::string> SplitLines(std::string_view bytes);
+
+class ScriptFile {
+ public:
+  static constexpr int kMaxLabels = 512;
+
+  ScriptFile(ErrorSink& errors) : errors_(errors) {}
+
+  // Resolves `name` (".txt"/".txd" rules, %DATA_DRIVE%, the file resolver)
+  // and reads it, unscrambling ".txd" content. A file that cannot be read
+  // throws ScriptException.
+  static std::vector<std::string> OpenScriptFile(std::string_view name, std::string_view dataPath,
+                                                 int32_t key);
+
+  // Replaces the lines and rebuilds the label table.
+  void SetLines(std::vector<std::string> lines);
+  void BuildLabelTable();
+
+  // 0-based index of the label line, or `fallback` (after reporting) when it
+  // is missing.
+  int32_t FindLabel(std::string_view name, int32_t fallback);
+
+  const std::vector<std::string>& Lines() const { return lines_; }
+  int32_t LineCount() const { return static_cast<int32_t>(lines_.size()); }
+  const std::vector<std::string>& LabelNames() const { return labelNames_; }
+
+ private:
+  ErrorSink& errors_;
+  std::vector<std::string> lines_;
+  std::vector<std::string> labelNames_;
+  std::array<int32_t, kMaxLabels> labelLines_{};
+};
+
+}  // namespace korvana

@@ -1,0 +1,33 @@
+#pragma once
+// The argument syntax every command shares. Positions are 1-based byte
+// positions, as the line model counts them; two-byte characters are never
+// split, so a trail byte equal to "_", "," or "\" ends nothing.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvana {
+
+// Leading and trailing bytes of value 0x20 or below removed (tabs, CR, LF go
+// too; the two-byte ideographic space does not).
+std::string_view TrimBlanks(std::string_view s);
+std::string_view TrimLeftBlanks(std::string_view s);
+
+// Steps over spaces and tabs.
+void SkipBlanks(std::string_view line, int& pos);
+
+// The next argument from `pos`, advancing past the character that ended it.
+std::string ReadToken(std::string_view line, int& pos, char terminator);
+
+// Splits a command line into its name and up to 16 arguments (all 16 are
+// emptied first). Recognises the assignment ("_$"/"_@") and conditional
+// ("_(") forms.
+std::string SplitCommandLine(std::string_view line, std::array<std::string, 16>& args);
+
+class ErrorSink;
+// A colour argument "#RRGGBB" (first character ignored) as 0x00BBGGRR; a
+// malformed one is reported and reads as 0.
+uint32_t ParseColorArgument(const std::string& text, ErrorSink& errors);
+
+}  // namespace korvana

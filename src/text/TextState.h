@@ -1,0 +1,34 @@
+#pragma once
+// The cursor, sizes, colours, limits and modes of the message text.
+#include <cstdint>
+#include <string>
+
+namespace korvana {
+
+struct TextState {
+  int32_t CursorX = 0;
+  int32_t CursorY = 0;
+  uint32_t TextColor = 0xFFFFFF;
+  uint32_t ShadowColor = 0;
+  bool OutlineMode = false;
+  int32_t CharWidth = 24;
+  int32_t LineHeight = 24;
+  int32_t LineGap = 16;
+  std::string FontName;
+  std::string RubyFontName;
+  int32_t FontHeight = 24;
+  int32_t RubyFontHeight = 12;
+  int32_t LeftMargin = 0;
+  int32_t RightLimit = 616;
+  int32_t BottomLimit = 440;
+  bool ShadowOn = true;
+  bool TextVisible = true;
+  int32_t SizeUnits = 2;
+  int32_t OffsetX = 0;
+  int32_t OffsetY = 0;
+  int32_t LineMaxSize = 2;
+  int32_t FontIndex = 0;
+  int32_t CharWait = 1;
+};
+
+}  // namespace korvana
