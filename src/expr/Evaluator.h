@@ -3,9 +3,18 @@
 // and `_$flg` assignment: an operator-precedence parser over CP932 text with
 // flag references, fixed stacks per bracket level and a recursive call per
 // parenthesised group.
+//
+// Faults that do not end an evaluation (an operator without an operation,
+// division by zero, a flag that is not a number) and the reasons behind some
+// failures (a number beyond 32 bits, too deep nesting, too many operands) are
+// not shown by the raw `Evaluate`: it only records them (`Faults`). `EvalInt`,
+// `EvalAt` and the flag helpers below report the recorded faults, in the order
+// they arose, through the ErrorSink and then, when the evaluation failed, the
+// arithmetic error. See Evaluator.cpp for the values chosen.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "expr/FlagStore.h"
 #include "script/Report.h"
@@ -30,6 +39,20 @@ class Evaluator {
     kBadOperator = -5,
     kBadCharacter = -6,
   };
+
+  // Nesting limit for parenthesised groups and flag indices together: level
+  // kMaxDepth + 1 is refused (the group fails with -3, a flag index with -1,
+  // a unary minus group with -4), so hostile text cannot exhaust the stack.
+  static constexpr int kMaxDepth = 256;
+  // The fixed stacks of one bracket level.
+  static constexpr int kMaxOperands = 32;
+  static constexpr int kMaxOperators = 31;
+  // At most this many faults are kept for one evaluation; one more message
+  // counts the rest.
+  static constexpr int kMaxFaults = 8;
+  // Widths of a value embedding beyond this (either sign) are reported and
+  // clamped to it.
+  static constexpr int kMaxEmbedWidth = 4096;
 
   Evaluator(FlagStore& flags, SystemValues& system, ErrorSink& errors)
       : flags_(flags), system_(system), errors_(errors) {}
@@ -58,10 +81,27 @@ class Evaluator {
   // "@flg" reference or the decimal value, padded or cut to the width.
   std::string EmbedValue(std::string_view expression, std::string_view width);
 
+  // The faults (CP932 messages) that the last raw `Evaluate` recorded and did
+  // not report. The reporting calls above empty it.
+  const std::vector<std::string>& Faults() const { return faults_; }
+
  private:
+  struct Operator;
+
+  int32_t Eval(std::string_view text, int& pos, int depth);
+  bool ReadFlagNumeric(std::string_view text, int& pos, int depth, int32_t& value);
+  bool ReadNumber(std::string_view text, int& pos, int32_t& value);
+  int32_t Apply(const Operator& op, int32_t a, int32_t b);
+  void AddFault(std::string message);
+  // Reports and forgets the recorded faults; then, when `code` is negative,
+  // the arithmetic error for `text`.
+  void ReportFaults(std::string_view text, int code);
+
   FlagStore& flags_;
   SystemValues& system_;
   ErrorSink& errors_;
+  std::vector<std::string> faults_;
+  int droppedFaults_ = 0;
 };
 
 }  // namespace korvana
