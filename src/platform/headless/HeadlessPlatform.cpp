@@ -167,11 +167,13 @@ void HeadlessPlatform::QueueClick(int x, int y) {
   events_.emplace_back([this, x, y] {
     if (sink_) sink_->OnMouseDown(x, y, MouseButton::Left);
   });
+  // The release is one message that also makes the click, and the click is
+  // handled first, as a window system delivers them; so a wait that ends on
+  // the release never leaves the click behind for a later wait.
   events_.emplace_back([this, x, y] {
-    if (sink_) sink_->OnMouseUp(x, y, MouseButton::Left);
-  });
-  events_.emplace_back([this, x, y] {
-    if (sink_) sink_->OnClick(x, y);
+    if (!sink_) return;
+    sink_->OnClick(x, y);
+    sink_->OnMouseUp(x, y, MouseButton::Left);
   });
 }
 

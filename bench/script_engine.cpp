@@ -1,0 +1,76 @@
+// Script loading, label indexing and the interpreter loop.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/headless/HeadlessRun.h"
+#include "script/ScriptFile.h"
+
+namespace korvana {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct NullSink : ErrorSink {
+  void ScriptError(const std::string&) override {}
+  void ReportScriptError(const std::string&) override {}
+};
+
+// A folder holding a 100,000-line script: text, commands and a label every
+// hundred lines.
+fs::path MakeBigScript() {
+  fs::path dir = fs::temp_directory_path() / "korvana-bench-script";
+  fs::create_directories(dir);
+  std::ofstream out(dir / "big.txt", std::ios::binary);
+  for (int i = 0; i < 100000; ++i) {
+    if (i % 100 == 0)
+      out << ":label" << i << "\r\n";
+    else if (i % 3 == 0)
+      out << "_$flg[" << i % 256 << "]=$flg[1]+" << i << "*2\r\n";
+    else
+      out << "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd text line number " << i << "\r\n";
+  }
+  return dir;
+}
+
+void BM_LoadAndIndex100kLines(benchmark::State& state) {
+  const fs::path dir = MakeBigScript();
+  const auto previous = fs::current_path();
+  fs::current_path(dir);
+  NullSink sink;
+  for (auto _ : state) {
+    ScriptFile file(sink);
+    file.SetLines(ScriptFile::OpenScriptFile("big.txt", "", kDefaultScriptKey));
+    benchmark::DoNotOptimize(file.LabelNames().size());
+  }
+  fs::current_path(previous);
+}
+BENCHMARK(BM_LoadAndIndex100kLines)->Unit(benchmark::kMillisecond);
+
+// One million executed lines: assignments with expressions, a conditional
+// line and a jump, headless.
+void BM_MillionLineLoop(benchmark::State& state) {
+  fs::path dir = fs::temp_directory_path() / "korvana-bench-loop";
+  fs::create_directories(dir);
+  {
+    std::ofstream out(dir / "autorun.txt", std::ios::binary);
+    out << ":top\r\n"
+           "_$flg[1]=$flg[1]+1\r\n"
+           "_$flg[2]=($flg[1]*3+7)%1000\r\n"
+           "_($flg[2]>500), _$flg[3]=$flg[3]+1\r\n"
+           "_goto :top\r\n";
+  }
+  const auto previous = fs::current_path();
+  fs::current_path(dir);
+  for (auto _ : state) {
+    HeadlessSession session({.maxLines = 1000000});
+    session.Run();
+    benchmark::DoNotOptimize(session.flags.Get(3));
+  }
+  fs::current_path(previous);
+}
+BENCHMARK(BM_MillionLineLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace korvana

@@ -1,0 +1,23 @@
+#pragma once
+// Static checks of a game's scripts for authors: the faults a run would
+// report, found without running the story.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvana {
+
+struct ScriptFault {
+  std::string file;  // as found under the checked folder, UTF-8
+  int line = 0;      // 1-based
+  std::string message;  // UTF-8
+};
+
+// Checks every ".txt" and ".txd" script under `folder` (recursively).
+// Scrambled scripts are read with `key`.
+std::vector<ScriptFault> CheckScripts(const std::string& folder, int32_t key);
+
+// Which arguments of a command are integer expressions (a bit per argument).
+uint32_t IntArgumentMask(const std::string& command);
+
+}  // namespace korvana

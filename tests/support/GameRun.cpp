@@ -1,0 +1,40 @@
+#include "GameRun.h"
+
+#include <filesystem>
+
+#include "platform/Cp932.h"
+
+namespace korvana::test {
+
+std::string Sjis(std::string_view utf8) { return cp932::FromUtf8(utf8); }
+
+std::string ScriptText(std::initializer_list<std::string_view> utf8Lines) {
+  std::string out;
+  for (std::string_view l : utf8Lines) out += Sjis(l) + "\r\n";
+  return out;
+}
+
+GameRun::GameRun(HeadlessOptions options, EngineSettings settings)
+    : session_(std::make_unique<HeadlessSession>(std::move(options), std::move(settings))) {}
+
+int GameRun::Run() {
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.path());
+  const int status = session_->Run();
+  std::filesystem::current_path(previous);
+  return status;
+}
+
+std::vector<std::string> GameRun::Transcript() const { return session_->platform.Transcript(); }
+
+std::vector<std::string> GameRun::Events(std::string_view kind) const {
+  std::vector<std::string> out;
+  const std::string prefix = std::string(kind) + "\t";
+  for (const std::string& l : Transcript())
+    if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l.substr(prefix.size()));
+  return out;
+}
+
+std::string GameRun::Flag(int index) const { return cp932::ToUtf8(session_->flags.Get(index)); }
+
+}  // namespace korvana::test

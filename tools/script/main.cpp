@@ -1,0 +1,101 @@
+// korvana-script: scrambles and unscrambles scripts and checks a game's
+// scripts for the faults a run would report.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/FileResolver.h"
+#include "script/ScriptCheck.h"
+#include "script/ScriptFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace korvana;
+
+const char kUsage[] =
+    "usage: korvana-script encode FILE.txt [--force]   write FILE.txd\n"
+    "       korvana-script decode FILE.txd [--force]   write FILE.txt\n"
+    "       korvana-script check DIR                    list faults as file:line: message\n"
+    "The key comes from \"decode.key\" in the script's folder (for check: in DIR),\n"
+    "else in the current folder, else the built-in default.\n";
+
+// The key the engine would use when run from the script's game folder.
+int32_t KeyFor(const fs::path& folder) {
+  const auto previous = fs::current_path();
+  std::error_code ec;
+  int32_t key = LoadDecodeKey();
+  if (fs::exists(folder / "decode.key", ec)) {
+    fs::current_path(folder, ec);
+    key = LoadDecodeKey();
+    fs::current_path(previous, ec);
+  }
+  return key;
+}
+
+int Convert(const fs::path& in, const std::string& newExtension, bool force) {
+  auto bytes = ReadWholeFile(in.string());
+  if (!bytes) {
+    std::fprintf(stderr, "korvana-script: cannot read %s\n", in.c_str());
+    return 1;
+  }
+  fs::path out = in;
+  out.replace_extension(newExtension);
+  std::error_code ec;
+  if (!force && fs::exists(out, ec)) {
+    std::fprintf(stderr, "korvana-script: %s exists; add --force to replace it\n", out.c_str());
+    return 1;
+  }
+  // Line ends are kept as they are: only the bytes between them change.
+  std::vector<std::string> lines = SplitLines(*bytes);
+  DecodeScriptLines(lines, KeyFor(in.parent_path().empty() ? "." : in.parent_path()));
+  std::string result;
+  size_t li = 0, pos = 0;
+  while (pos < bytes->size() || li < lines.size()) {
+    if (li < lines.size()) {
+      result += lines[li];
+      pos += lines[li].size();
+      ++li;
+    }
+    if (pos < bytes->size()) {
+      if ((*bytes)[pos] == '\r' && pos + 1 < bytes->size() && (*bytes)[pos + 1] == '\n') {
+        result += "\r\n";
+        pos += 2;
+      } else {
+        result += (*bytes)[pos++];
+      }
+    }
+  }
+  if (!WriteFileAtomically(out.string(), result)) {
+    std::fprintf(stderr, "korvana-script: cannot write %s\n", out.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  const std::string verb = argv[1];
+  const fs::path target = argv[2];
+  const bool force = argc > 3 && std::string(argv[3]) == "--force";
+  if (verb == "encode") return Convert(target, ".txd", force);
+  if (verb == "decode") return Convert(target, ".txt", force);
+  if (verb == "check") {
+    std::error_code ec;
+    if (!fs::is_directory(target, ec)) {
+      std::fprintf(stderr, "korvana-script: %s is not a folder\n", target.c_str());
+      return 2;
+    }
+    auto faults = CheckScripts(target.string(), KeyFor(target));
+    for (const ScriptFault& f : faults)
+      std::printf("%s:%d: %s\n", f.file.c_str(), f.line, f.message.c_str());
+    return faults.empty() ? 0 : 1;
+  }
+  std::fputs(kUsage, stderr);
+  return 2;
+}
