@@ -46,7 +46,9 @@ Engine::Engine(Platform& platform_, FlagStore& flags_, EngineSettings settings_)
   RegisterCommands();
 }
 
-Engine::~Engine() { platform.SetInputSink(nullptr); }
+Engine::~Engine() {
+  platform.SetInputSink(nullptr);
+}
 
 void Engine::Initialize() {
   random_.seed(platform.RandomSeed());
@@ -56,8 +58,8 @@ void Engine::Initialize() {
 
 void Engine::StartEngine() {
   if (platform.ColorDepth() < 15) {
-    platform.MessageBox(J("16Bit HighColor 以上でないと色が正しく表示されません"), "", BoxButtons::Ok,
-                        BoxIcon::Exclamation);
+    platform.MessageBox(J("16Bit HighColor 以上でないと色が正しく表示されません"), "",
+                        BoxButtons::Ok, BoxIcon::Exclamation);
   }
   if (settings.debugMode && ValList.empty()) RebuildFlagRows();
   try {
@@ -216,7 +218,8 @@ void Engine::ExecuteCommand(std::string_view line) {
 
 void Engine::AssignFlag(const std::string& name) {
   const std::string value = prog.ProgArgs[0];
-  const int index = eval.ParseFlagTarget(name, 2);
+  // The reference without the command's "_" is what a report shows.
+  const int index = eval.ParseFlagTarget(std::string_view(name).substr(1), 1);
   if (name[1] == '$') {
     flags.Set(index, std::to_string(eval.EvalInt(value)));
   } else if (!value.empty() && value[0] == '@') {
@@ -265,43 +268,76 @@ int32_t Engine::SystemValue(int index) {
   auto divide = [](int32_t a, int32_t b) { return b == 0 ? 0 : a / b; };
   const TextState& t = text;
   switch (index) {
-    case 0: return mouseX;
-    case 1: return mouseY;
-    case 2: return settings.debugMode ? 1 : 0;
-    case 3: return settings.backgroundDarkness ? 1 : 0;
-    case 4: return t.CharWidth;
-    case 5: return t.LineHeight;
-    case 6: return t.LineGap;
-    case 7: return t.FontIndex;
-    case 8: return t.LeftMargin;
-    case 9: return t.RightLimit;
-    case 10: return t.BottomLimit;
-    case 11: return t.SizeUnits;
-    case 12: return t.FontHeight;
-    case 13: return t.RubyFontHeight;
-    case 14: return t.CharWait;
-    case 15: return t.CursorX;
-    case 16: return t.CursorY;
-    case 17: return divide(t.CursorX - t.LeftMargin, t.CharWidth);
-    case 18: return divide(t.CursorY, t.LineHeight + t.LineGap);
-    case 19: return kVersionNumber;
-    case 20: return draw() % 100;
-    case 21: return draw() % 1024;
-    case 30: return draw() % 2147483647;
-    case 31: return static_cast<int32_t>(platform.TickCount());
-    default: break;
+    case 0:
+      return mouseX;
+    case 1:
+      return mouseY;
+    case 2:
+      return settings.debugMode ? 1 : 0;
+    case 3:
+      return settings.backgroundDarkness ? 1 : 0;
+    case 4:
+      return t.CharWidth;
+    case 5:
+      return t.LineHeight;
+    case 6:
+      return t.LineGap;
+    case 7:
+      return t.FontIndex;
+    case 8:
+      return t.LeftMargin;
+    case 9:
+      return t.RightLimit;
+    case 10:
+      return t.BottomLimit;
+    case 11:
+      return t.SizeUnits;
+    case 12:
+      return t.FontHeight;
+    case 13:
+      return t.RubyFontHeight;
+    case 14:
+      return t.CharWait;
+    case 15:
+      return t.CursorX;
+    case 16:
+      return t.CursorY;
+    case 17:
+      return divide(t.CursorX - t.LeftMargin, t.CharWidth);
+    case 18:
+      return divide(t.CursorY, t.LineHeight + t.LineGap);
+    case 19:
+      return kVersionNumber;
+    case 20:
+      return draw() % 100;
+    case 21:
+      return draw() % 1024;
+    case 30:
+      return draw() % 2147483647;
+    case 31:
+      return static_cast<int32_t>(platform.TickCount());
+    default:
+      break;
   }
   if (index >= 22 && index <= 29) {
     const LocalTime now = platform.Now();
     switch (index) {
-      case 22: return now.second;
-      case 23: return now.minute;
-      case 24: return now.hour;
-      case 25: return now.day;
-      case 26: return now.month;
-      case 27: return now.yearSince1900 < 71 ? 2000 + now.yearSince1900 : 1900 + now.yearSince1900;
-      case 28: return now.weekday;
-      case 29: return now.yearDay;
+      case 22:
+        return now.second;
+      case 23:
+        return now.minute;
+      case 24:
+        return now.hour;
+      case 25:
+        return now.day;
+      case 26:
+        return now.month;
+      case 27:
+        return now.yearSince1900 < 71 ? 2000 + now.yearSince1900 : 1900 + now.yearSince1900;
+      case 28:
+        return now.weekday;
+      case 29:
+        return now.yearDay;
     }
   }
   return 0;
@@ -355,7 +391,9 @@ void Engine::OnKey(Key key) {
 
 void Engine::OnTimer1() {}
 
-void Engine::ExitWithSaving() { throw EngineExit{0, true}; }
+void Engine::ExitWithSaving() {
+  throw EngineExit{0, true};
+}
 
 std::vector<std::string> Engine::StateDump() const {
   std::vector<std::string> out;

@@ -96,12 +96,10 @@ void Engine::RegisterFlowCommands() {
     if (!a[0].empty()) prog.ProgIfResult = eval.EvalInt(a[0]);
   });
   commands.Add("_then", [this] {
-    if (prog.ProgIfResult == 0)
-      prog.JumpTo(FindEndMarker("_endthen", prog.ProgExecLine + 1) + 1);
+    if (prog.ProgIfResult == 0) prog.JumpTo(FindEndMarker("_endthen", prog.ProgExecLine + 1) + 1);
   });
   commands.Add("_else", [this] {
-    if (prog.ProgIfResult != 0)
-      prog.JumpTo(FindEndMarker("_endelse", prog.ProgExecLine + 1) + 1);
+    if (prog.ProgIfResult != 0) prog.JumpTo(FindEndMarker("_endelse", prog.ProgExecLine + 1) + 1);
   });
   commands.Add("_branch", [this, &a] {
     if (eval.EvalInt(a[0]) != prog.ProgSelResult)
@@ -149,8 +147,9 @@ void Engine::RegisterFlowCommands() {
   commands.Add("_version", [this, &a] {
     const std::string required = a[0], stop = a[1];
     if (ParseReal(required) > kVersion) {
-      platform.MessageBox(J("このシナリオを実行するには ver") + required + J("以上のＫＲＶが必要です。"),
-                          "", BoxButtons::Ok, BoxIcon::Exclamation);
+      platform.MessageBox(
+          J("このシナリオを実行するには ver") + required + J("以上のＫＲＶが必要です。"), "",
+          BoxButtons::Ok, BoxIcon::Exclamation);
       if (stop == "1") throw EngineExit{0, false};
     }
   });

@@ -31,22 +31,53 @@ constexpr uint32_t Range(int from, int to) {
 
 const std::unordered_map<std::string, uint32_t>& IntArguments() {
   static const std::unordered_map<std::string, uint32_t> table = {
-      {"_textrect", Range(0, 3)}, {"_textcur", Bits({0, 1})},   {"_textcurto", Bits({0, 1})},
-      {"_textloc", Bits({0, 1})}, {"_textlocto", Bits({0, 1})}, {"_textwait", Bits({0})},
-      {"_textoffset", Bits({0, 1})}, {"_textimage", Bits({0, 1})}, {"_wait", Bits({0})},
-      {"_delay", Bits({0})},      {"_objload", Bits({0})},      {"_objput", Bits({0})},
-      {"_objset", Bits({0, 1})},  {"_objclear", Bits({0})},     {"_efload", Bits({2})},
-      {"_efset", Bits({0, 2, 3, 4})}, {"_sprload", Bits({1, 2})}, {"_sprset", Range(0, 2)},
-      {"_sprput", Range(0, 2)},   {"_sprhide", Bits({0})},      {"_spranime", Bits({0, 1})},
-      {"_movplay", Range(1, 4)},  {"_shake", Range(0, 2)},      {"_scroll", Bits({0, 2, 3, 4})},
-      {"_bhole", Range(1, 10)},   {"_bholeop", Range(1, 13)},   {"_bholeover", Range(1, 12)},
-      {"_selmenu", Bits({0, 1, 4})}, {"_selcgmode", Bits({0, 1, 3, 4, 5})},
-      {"_selbutton", Bits({0, 1, 3, 4})}, {"_branch", Bits({0})}, {"_bgmmode", Bits({0})},
-      {"_bgmplay", Bits({1})},    {"_midiplay", Bits({1})},     {"_cdplay", Bits({0, 1})},
-      {"_pcmplay", Bits({1})},    {"_aviplay", Range(1, 4)},    {"_if", Bits({0})},
-      {"_sysdark", Bits({0})},    {"_syspopup", Bits({0})},     {"_syssave", Bits({0})},
-      {"_syslog", Bits({0})},     {"_flgclear", Bits({0})},     {"_flginstr", Bits({4})},
-      {"_flginstrd", Bits({4})},  {"_mouseloc", Bits({0, 1})},  {"_mousepat", Bits({0})},
+      {"_textrect", Range(0, 3)},
+      {"_textcur", Bits({0, 1})},
+      {"_textcurto", Bits({0, 1})},
+      {"_textloc", Bits({0, 1})},
+      {"_textlocto", Bits({0, 1})},
+      {"_textwait", Bits({0})},
+      {"_textoffset", Bits({0, 1})},
+      {"_textimage", Bits({0, 1})},
+      {"_wait", Bits({0})},
+      {"_delay", Bits({0})},
+      {"_objload", Bits({0})},
+      {"_objput", Bits({0})},
+      {"_objset", Bits({0, 1})},
+      {"_objclear", Bits({0})},
+      {"_efload", Bits({2})},
+      {"_efset", Bits({0, 2, 3, 4})},
+      {"_sprload", Bits({1, 2})},
+      {"_sprset", Range(0, 2)},
+      {"_sprput", Range(0, 2)},
+      {"_sprhide", Bits({0})},
+      {"_spranime", Bits({0, 1})},
+      {"_movplay", Range(1, 4)},
+      {"_shake", Range(0, 2)},
+      {"_scroll", Bits({0, 2, 3, 4})},
+      {"_bhole", Range(1, 10)},
+      {"_bholeop", Range(1, 13)},
+      {"_bholeover", Range(1, 12)},
+      {"_selmenu", Bits({0, 1, 4})},
+      {"_selcgmode", Bits({0, 1, 3, 4, 5})},
+      {"_selbutton", Bits({0, 1, 3, 4})},
+      {"_branch", Bits({0})},
+      {"_bgmmode", Bits({0})},
+      {"_bgmplay", Bits({1})},
+      {"_midiplay", Bits({1})},
+      {"_cdplay", Bits({0, 1})},
+      {"_pcmplay", Bits({1})},
+      {"_aviplay", Range(1, 4)},
+      {"_if", Bits({0})},
+      {"_sysdark", Bits({0})},
+      {"_syspopup", Bits({0})},
+      {"_syssave", Bits({0})},
+      {"_syslog", Bits({0})},
+      {"_flgclear", Bits({0})},
+      {"_flginstr", Bits({4})},
+      {"_flginstrd", Bits({4})},
+      {"_mouseloc", Bits({0, 1})},
+      {"_mousepat", Bits({0})},
   };
   return table;
 }
@@ -109,9 +140,7 @@ class Checker {
     return (cache_[sjisName] = std::move(script)).get();
   }
 
-  bool HasLabel(Script& s, const std::string& label) {
-    return s.file->FindLabel(label, -1) >= 0;
-  }
+  bool HasLabel(Script& s, const std::string& label) { return s.file->FindLabel(label, -1) >= 0; }
 
   void Fault(const std::string& file, int line, const std::string& sjisMessage) {
     faults_.push_back({file, line, cp932::ToUtf8(sjisMessage)});
@@ -176,9 +205,10 @@ class Checker {
       for (int k = 0; k < 16; ++k)
         if ((it->second >> k & 1) && !args[k].empty()) CheckExpression(file, index, args[k]);
     }
-    static const std::map<std::string, std::string> markers = {
-        {"_then", "_endthen"}, {"_else", "_endelse"}, {"_branch", "_endbranch"},
-        {"_scroll", "_endscroll"}};
+    static const std::map<std::string, std::string> markers = {{"_then", "_endthen"},
+                                                               {"_else", "_endelse"},
+                                                               {"_branch", "_endbranch"},
+                                                               {"_scroll", "_endscroll"}};
     if (auto m = markers.find(name); m != markers.end()) {
       if (FindMarker(script, index + 1, m->second) < 0)
         Fault(file, index + 1, m->second + J("が見つかりません"));

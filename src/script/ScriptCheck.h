@@ -8,8 +8,8 @@
 namespace korvana {
 
 struct ScriptFault {
-  std::string file;  // as found under the checked folder, UTF-8
-  int line = 0;      // 1-based
+  std::string file;     // as found under the checked folder, UTF-8
+  int line = 0;         // 1-based
   std::string message;  // UTF-8
 };
 

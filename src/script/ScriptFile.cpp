@@ -10,7 +10,9 @@ namespace korvana {
 namespace {
 
 // Two's-complement arithmetic without signed overflow.
-int32_t Neg(int32_t v) { return static_cast<int32_t>(0u - static_cast<uint32_t>(v)); }
+int32_t Neg(int32_t v) {
+  return static_cast<int32_t>(0u - static_cast<uint32_t>(v));
+}
 
 std::string LowerAscii(std::string_view s) {
   std::string out(s);
@@ -81,8 +83,8 @@ std::vector<std::string> ScriptFile::OpenScriptFile(std::string_view name,
   const std::string expanded = ExpandDataDrive(name, dataPath);
   const std::string base = expanded.size() >= 4 ? expanded.substr(0, expanded.size() - 4) : "";
   std::string ext;
-  if (size_t dot = expanded.rfind('.'); dot != std::string::npos &&
-                                        expanded.find_first_of("/\\", dot) == std::string::npos)
+  if (size_t dot = expanded.rfind('.');
+      dot != std::string::npos && expanded.find_first_of("/\\", dot) == std::string::npos)
     ext = LowerAscii(std::string_view(expanded).substr(dot));
 
   std::string path = ResolvePath(expanded);

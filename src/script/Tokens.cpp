@@ -5,7 +5,9 @@
 namespace korvana {
 namespace {
 
-inline bool IsBlankByte(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+inline bool IsBlankByte(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
 
 }  // namespace
 
@@ -24,7 +26,8 @@ std::string_view TrimBlanks(std::string_view s) {
 
 void SkipBlanks(std::string_view line, int& pos) {
   if (pos <= 0) return;
-  while (pos <= static_cast<int>(line.size()) && (line[pos - 1] == ' ' || line[pos - 1] == '\t')) ++pos;
+  while (pos <= static_cast<int>(line.size()) && (line[pos - 1] == ' ' || line[pos - 1] == '\t'))
+    ++pos;
 }
 
 std::string ReadToken(std::string_view line, int& pos, char terminator) {

@@ -20,8 +20,12 @@ void PlainTextOutput::ShowTextLine(std::string_view line, int fromColumn) {
   click_.FinishTextFlag = false;
 }
 
-void PlainTextOutput::ShowPlainText(std::string_view text) { platform_.TextDrawn(std::string(text)); }
+void PlainTextOutput::ShowPlainText(std::string_view text) {
+  platform_.TextDrawn(std::string(text));
+}
 
-void PlainTextOutput::ClearPage() { platform_.TextDrawn("\f"); }
+void PlainTextOutput::ClearPage() {
+  platform_.TextDrawn("\f");
+}
 
 }  // namespace korvana

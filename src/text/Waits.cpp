@@ -23,9 +23,8 @@ void Waits::TimedWait(int32_t ms) {
 void Waits::WaitForClick(bool skipEndsPress) {
   click_.ClearClicks();
   platform_.ClickWaitStarted();
-  PumpUntil([&] {
-    return click_.MouseDownFlag || click_.ClickFlag || (skipEndsPress && Skipping());
-  });
+  PumpUntil(
+      [&] { return click_.MouseDownFlag || click_.ClickFlag || (skipEndsPress && Skipping()); });
   PumpUntil([&] { return click_.MouseUpFlag || click_.ClickFlag || Skipping(); });
   click_.ClearClicks();
 }

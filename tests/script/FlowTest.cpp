@@ -60,12 +60,12 @@ TEST(Flow, SixteenNestedCallsReturnInOrderAndTheSeventeenthOverflows) {
 TEST(Flow, ReturnRules) {
   GameRun run;
   run.Script({
-      "_return",           // empty stack: reported, next line runs
+      "_return",  // empty stack: reported, next line runs
       "_$flg[1]=1",
       "_gosub :s",
-      "_$flg[2]=1",        // skipped: the return goes to a label
+      "_$flg[2]=1",  // skipped: the return goes to a label
       ":back",
-      "_gosub",            // empties the stack
+      "_gosub",  // empties the stack
       "_return",
       "_goto :end",
       ":s",
@@ -136,7 +136,7 @@ TEST(Flow, WaitsTakeExactlyTheirVirtualTime) {
       "_waitset",
       "_wait 500",
       "_$flg[1]=$sys[31]-$flg[0]",
-      "_wait 500",                  // no new _waitset: returns at once
+      "_wait 500",  // no new _waitset: returns at once
       "_$flg[2]=$sys[31]-$flg[0]",
       "_delay 250",
       "_$flg[3]=$sys[31]-$flg[0]",
@@ -167,8 +167,8 @@ TEST(Flow, StopWaitsUntilARequestAndLimitsEndHeadlessRuns) {
   EXPECT_TRUE(run.session().platform.MenuItemEnabled(MenuItem::Load));
 
   GameRun clicks({.maxClicks = 2});
-  clicks.Script({"_mouseclick", "_$flg[1]=1", "_mouseclick", "_$flg[2]=1", "_mouseclick",
-                 "_$flg[3]=1"});
+  clicks.Script(
+      {"_mouseclick", "_$flg[1]=1", "_mouseclick", "_$flg[2]=1", "_mouseclick", "_$flg[3]=1"});
   clicks.Run();
   EXPECT_EQ(clicks.Flag(2), "1");
   EXPECT_EQ(clicks.Flag(3), "0");
@@ -193,9 +193,8 @@ TEST(Flow, VersionAndExit) {
     bool continues;
     size_t boxes;
   } cases[] = {
-      {"_version 1.40", 0, true, 0},  {"_version 1.42", 0, true, 0},
-      {"_version 1.5", 0, true, 1},   {"_version 1.5,1", 0, false, 1},
-      {"_version 1.5,0", 0, true, 1},
+      {"_version 1.40", 0, true, 0},   {"_version 1.42", 0, true, 0},  {"_version 1.5", 0, true, 1},
+      {"_version 1.5,1", 0, false, 1}, {"_version 1.5,0", 0, true, 1},
   };
   for (const auto& c : cases) {
     GameRun run;
@@ -250,9 +249,9 @@ TEST(FlagCommands, ClearClickAndInput) {
 
 TEST(SystemValues, ComputedValues) {
   GameRun run;
-  run.Script({"_$flg[0]=$sys[4]", "_$flg[1]=$sys[19]", "_$flg[2]=$sys[40]",
-              "_$flg[3]=$sys[27]", "_$flg[4]=$sys[26]", "_$flg[5]=$sys[20]<100&$sys[20]>=0",
-              "_$flg[6]=$sys[17]", "_$flg[7]=$sys[10]", "_$flg[8]=$sys[2]"});
+  run.Script({"_$flg[0]=$sys[4]", "_$flg[1]=$sys[19]", "_$flg[2]=$sys[40]", "_$flg[3]=$sys[27]",
+              "_$flg[4]=$sys[26]", "_$flg[5]=$sys[20]<100&$sys[20]>=0", "_$flg[6]=$sys[17]",
+              "_$flg[7]=$sys[10]", "_$flg[8]=$sys[2]"});
   run.Run();
   std::vector<std::string> expected = {"24", "142", "0", "2000", "1", "1", "0", "440", "0"};
   for (int i = 0; i < 9; ++i) EXPECT_EQ(run.Flag(i), expected[i]) << i;

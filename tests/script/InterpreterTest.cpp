@@ -76,8 +76,8 @@ TEST(Interpreter, EmptyAndBinaryScripts) {
   EXPECT_EQ(binary.Run(), 0);  // reports, never crashes
 
   GameRun longLine({.maxLines = 10});
-  longLine.File("autorun.txt", "_goto " + std::string(200000, 'x') + "\r\n" +
-                                   std::string(100000, '(') + "\r\n");
+  longLine.File("autorun.txt",
+                "_goto " + std::string(200000, 'x') + "\r\n" + std::string(100000, '(') + "\r\n");
   EXPECT_EQ(longLine.Run(), 0);
 }
 
@@ -122,9 +122,9 @@ TEST(Interpreter, ErrorReportAnswers) {
 TEST(Dispatch, NamesAndSpecialForms) {
   GameRun run;
   run.Script({
-      "_endthen",           // markers do nothing in the normal flow
+      "_endthen",  // markers do nothing in the normal flow
       "_endwhatever",
-      "_bgload bg.bmp",     // later subsystems: recognised, silent
+      "_bgload bg.bmp",  // later subsystems: recognised, silent
       "_selmenu",
       "_textclear",
       "_(0), _$flg[1]=1",
@@ -148,9 +148,8 @@ TEST(Dispatch, NamesAndSpecialForms) {
   EXPECT_EQ(run.Flag(7), "");
   EXPECT_EQ(run.Flag(8), "a b, c");
   EXPECT_EQ(run.Flag(0), "9");  // a bad index writes flag 0
-  EXPECT_EQ(ErrorMessages(run),
-            (std::vector<std::string>{"コマンドが変です_$sys[1]",
-                                      "フラグの添字が異常です_$flg[600]"}));
+  EXPECT_EQ(ErrorMessages(run), (std::vector<std::string>{"コマンドが変です_$sys[1]",
+                                                          "フラグの添字が異常です$flg[600]"}));
 }
 
 TEST(Dispatch, EveryCommandNameIsRecognised) {
@@ -159,8 +158,9 @@ TEST(Dispatch, EveryCommandNameIsRecognised) {
   for (std::string_view name : AllCommandNames()) {
     // Commands that wait, jump or end are exercised elsewhere.
     static const std::set<std::string_view> skip = {
-        "_goto", "_gosub", "_return", "_then", "_else", "_branch", "_stop", "_winexit",
-        "_mouseclick", "_scroll", "_version", "_flginstr", "_flginstrd", "_flgclick", "_wait"};
+        "_goto",    "_gosub",    "_return",    "_then",       "_else",
+        "_branch",  "_stop",     "_winexit",   "_mouseclick", "_scroll",
+        "_version", "_flginstr", "_flginstrd", "_flgclick",   "_wait"};
     if (!skip.count(name)) lines.push_back(std::string(name));
   }
   std::string text;

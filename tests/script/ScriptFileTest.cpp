@@ -1,11 +1,10 @@
-#include "script/ScriptFile.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "GameRun.h"
 #include "TempDir.h"
+#include "script/ScriptFile.h"
 
 namespace korvana {
 namespace {
@@ -51,8 +50,8 @@ TEST(DecodeScriptLines, AlternatesKeyByBytePositionAndSkipsControlBytes) {
 TEST(DecodeScriptLines, EveryKeyRoundTripsWithoutMakingLineBreaks) {
   std::string all;
   for (int b = 0x20; b < 256; ++b) all += static_cast<char>(b);
-  for (int32_t key : {0, 21, 31, 32, -1, -100, 12345, INT32_MIN, INT32_MAX,
-                      DeriveScriptKey(0), DeriveScriptKey(987654)}) {
+  for (int32_t key : {0, 21, 31, 32, -1, -100, 12345, INT32_MIN, INT32_MAX, DeriveScriptKey(0),
+                      DeriveScriptKey(987654)}) {
     std::vector<std::string> lines = {all};
     DecodeScriptLines(lines, key);
     for (char c : lines[0]) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << key;
@@ -102,13 +101,13 @@ TEST(Labels, LookupRules) {
     std::string name;
     int32_t expected;
   } cases[] = {
-      {":start", 0},           // case ignored, first of two wins
+      {":start", 0},  // case ignored, first of two wins
       {":START", 0},
       {":indented", 2},
-      {":trail ", 3},          // reachable only with the blank
-      {":trail", 99},          // not found
+      {":trail ", 3},  // reachable only with the blank
+      {":trail", 99},  // not found
       {test::Sjis(":ラベル"), 5},
-      {"start", 99},           // the colon is part of the name
+      {"start", 99},  // the colon is part of the name
   };
   for (const auto& c : cases) EXPECT_EQ(file.FindLabel(c.name, 99), c.expected) << c.name;
   ASSERT_EQ(sink.errors.size(), 2u);

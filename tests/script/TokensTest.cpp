@@ -1,8 +1,7 @@
-#include "script/Tokens.h"
-
 #include <gtest/gtest.h>
 
 #include "GameRun.h"
+#include "script/Tokens.h"
 
 namespace korvana {
 namespace {

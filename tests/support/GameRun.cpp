@@ -6,7 +6,9 @@
 
 namespace korvana::test {
 
-std::string Sjis(std::string_view utf8) { return cp932::FromUtf8(utf8); }
+std::string Sjis(std::string_view utf8) {
+  return cp932::FromUtf8(utf8);
+}
 
 std::string ScriptText(std::initializer_list<std::string_view> utf8Lines) {
   std::string out;
@@ -25,7 +27,9 @@ int GameRun::Run() {
   return status;
 }
 
-std::vector<std::string> GameRun::Transcript() const { return session_->platform.Transcript(); }
+std::vector<std::string> GameRun::Transcript() const {
+  return session_->platform.Transcript();
+}
 
 std::vector<std::string> GameRun::Events(std::string_view kind) const {
   std::vector<std::string> out;
@@ -35,6 +39,8 @@ std::vector<std::string> GameRun::Events(std::string_view kind) const {
   return out;
 }
 
-std::string GameRun::Flag(int index) const { return cp932::ToUtf8(session_->flags.Get(index)); }
+std::string GameRun::Flag(int index) const {
+  return cp932::ToUtf8(session_->flags.Get(index));
+}
 
 }  // namespace korvana::test

@@ -22,7 +22,8 @@ class GameRun {
   // Writes a file of the game (bytes as given).
   void File(std::string_view name, std::string_view bytes) { dir_.Write(name, bytes); }
   // Writes "autorun.txt" from UTF-8 lines.
-  void Script(std::initializer_list<std::string_view> utf8Lines, std::string_view name = "autorun.txt") {
+  void Script(std::initializer_list<std::string_view> utf8Lines,
+              std::string_view name = "autorun.txt") {
     dir_.Write(name, ScriptText(utf8Lines));
   }
 

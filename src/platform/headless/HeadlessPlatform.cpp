@@ -28,10 +28,14 @@ std::string Field(const std::string& sjis) {
 
 const char* AnswerName(BoxAnswer a) {
   switch (a) {
-    case BoxAnswer::Ok: return "ok";
-    case BoxAnswer::Cancel: return "cancel";
-    case BoxAnswer::Yes: return "yes";
-    case BoxAnswer::No: return "no";
+    case BoxAnswer::Ok:
+      return "ok";
+    case BoxAnswer::Cancel:
+      return "cancel";
+    case BoxAnswer::Yes:
+      return "yes";
+    case BoxAnswer::No:
+      return "no";
   }
   return "ok";
 }
@@ -94,8 +98,8 @@ LocalTime HeadlessPlatform::Now() {
   std::time_t t = 946684800 + static_cast<std::time_t>(ElapsedMs() / 1000);
   std::tm tm{};
   gmtime_r(&t, &tm);
-  return LocalTime{tm.tm_sec, tm.tm_min, tm.tm_hour, tm.tm_mday, tm.tm_mon + 1,
-                   tm.tm_year, tm.tm_wday, tm.tm_yday};
+  return LocalTime{tm.tm_sec,     tm.tm_min,  tm.tm_hour, tm.tm_mday,
+                   tm.tm_mon + 1, tm.tm_year, tm.tm_wday, tm.tm_yday};
 }
 
 BoxAnswer HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption,
@@ -139,7 +143,9 @@ bool HeadlessPlatform::OpenScriptDialog(std::string&) {
   return false;
 }
 
-void HeadlessPlatform::SetCaption(const std::string& caption) { Record({"caption", Field(caption)}); }
+void HeadlessPlatform::SetCaption(const std::string& caption) {
+  Record({"caption", Field(caption)});
+}
 
 void HeadlessPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
   menu_[static_cast<int>(item)] = enabled;

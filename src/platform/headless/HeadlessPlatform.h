@@ -21,7 +21,7 @@ struct HeadlessStop {
 };
 
 struct HeadlessOptions {
-  int64_t maxClicks = -1;       // -1: unlimited
+  int64_t maxClicks = -1;  // -1: unlimited
   int64_t maxLines = -1;
   int64_t maxMs = -1;
   std::vector<std::string> answers;  // "yes", "no", "ok", "cancel"

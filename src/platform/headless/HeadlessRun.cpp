@@ -112,7 +112,7 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
         error = a + " needs a whole number, not \"" + v + "\"";
         return false;
       }
-      (a == "--clicks" ? out.options.maxClicks
+      (a == "--clicks"      ? out.options.maxClicks
        : a == "--max-lines" ? out.options.maxLines
                             : out.options.maxMs) = n;
     } else if (a == "--answer") {

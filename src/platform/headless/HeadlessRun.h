@@ -26,7 +26,7 @@ class HeadlessSession {
   // Why the run ended: "end", "exit", "terminated" or a limit's name.
   std::string endReason;
 
-  std::vector<std::string> FlagDump() const;  // UTF-8 lines "%03d = value"
+  std::vector<std::string> FlagDump() const;   // UTF-8 lines "%03d = value"
   std::vector<std::string> StateDump() const;  // UTF-8
 };
 

@@ -1,0 +1,133 @@
+// The programs as authors and tests call them: `korvana --headless` and
+// `korvana-script`.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "TempDir.h"
+#include "script/ScriptFile.h"
+
+namespace korvana {
+namespace {
+
+const std::string kKorvana = std::string(KORVANA_BINARY_DIR) + "/src/app/korvana";
+const std::string kScriptTool = std::string(KORVANA_BINARY_DIR) + "/tools/script/korvana-script";
+const std::string kData = KORVANA_TEST_DATA;
+
+// The exit status of a shell command; its output goes nowhere unless the
+// command redirects it itself.
+int RunCommand(const std::string& command) {
+  const bool redirected = command.find('>') != std::string::npos;
+  int status = std::system((command + (redirected ? " 2>/dev/null" : " >/dev/null 2>&1")).c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> out;
+  for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+TEST(HeadlessCommand, TourDumps) {
+  test::TempDir out;
+  const std::string flags = out.str() + "/flags.txt", state = out.str() + "/state.txt",
+                    transcript = out.str() + "/t.txt", shot = out.str() + "/shot.png";
+  ASSERT_EQ(
+      RunCommand(kKorvana + " --headless --dump-flags " + flags + " --dump-state " + state +
+                 " --transcript " + transcript + " --screenshot " + shot + " " + kData + "/tour"),
+      0);
+  const auto f = Lines(flags);
+  ASSERT_EQ(f.size(), 512u);
+  const std::vector<std::string> expected = {
+      "000 = 100000", "001 = 120", "002 = 200", "003 = 名前, 空白", "004 = 名前, 空白",
+      "005 = 3",      "006 = 1",   "007 = 1",   "008 = 1",          "009 = 9",
+      "010 = 1",      "011 = 0",   "012 = 10"};
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(f[i], expected[i]);
+  EXPECT_EQ(f[255], "255 = 0");
+  EXPECT_EQ(f[256], "256 = g");
+  EXPECT_EQ(f[511], "511 = g");
+
+  const auto s = Lines(state);
+  ASSERT_EQ(s.size(), 11u);
+  EXPECT_EQ(s[0], "ProgFileName:part_two.txt");  // read from the scrambled form
+  EXPECT_EQ(s[1], "ProgChapter:ツアー");
+  EXPECT_EQ(s[2], "ProgExecLine:3");
+  EXPECT_EQ(s[5], "Prog[_if]Result:1");
+  EXPECT_EQ(s[9], "\"_stop\"");
+
+  EXPECT_EQ(Lines(transcript),
+            (std::vector<std::string>{
+                "caption\tKorvana", "caption\tツアー", "text\t既読の行\\n", "text\tそのまま\\n",
+                "box\t\tコマンドが変です_unknown\tok",
+                "box\tFile:autorun.txt Line:32/コマンドが変です_unknown\tエラー発生！！強制終了"
+                "しますか？(設定ファイルを保存しません)\tno"}));
+  std::ifstream png(shot, std::ios::binary);
+  char magic[4] = {};
+  png.read(magic, 4);
+  EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+}
+
+TEST(HeadlessCommand, ExitStatusAndOptions) {
+  test::TempDir game;
+  game.Write("autorun.txt", "_nosuch\r\n");
+  EXPECT_EQ(RunCommand(kKorvana + " --headless --answer yes " + game.str()), 1);
+  EXPECT_EQ(RunCommand(kKorvana + " --headless --answer no " + game.str()), 0);
+  EXPECT_EQ(RunCommand(kKorvana + " --headless --answer maybe " + game.str()), 2);
+  EXPECT_EQ(RunCommand(kKorvana + " --headless --max-lines x " + game.str()), 2);
+  EXPECT_EQ(RunCommand(kKorvana + " --headless --bogus " + game.str()), 2);
+  EXPECT_EQ(RunCommand(kKorvana + " --headless " + game.str() + "/missing-folder"), 2);
+
+  // Outputs are written however the run ends: here by the error report.
+  const std::string flags = game.str() + "/f.txt";
+  EXPECT_EQ(
+      RunCommand(kKorvana + " --headless --answer yes --dump-flags " + flags + " " + game.str()),
+      1);
+  EXPECT_EQ(Lines(flags).size(), 512u);
+}
+
+TEST(ScriptTool, CheckListsEveryFault) {
+  test::TempDir out;
+  const std::string listing = out.str() + "/faults.txt";
+  EXPECT_EQ(RunCommand("cd " + kData + "/faulty && " + kScriptTool + " check . > " + listing), 1);
+  EXPECT_EQ(Lines(listing), (std::vector<std::string>{
+                                "autorun.txt:2: ラベルが見つかりません:nolabel",
+                                "autorun.txt:3: コマンドが変です_foo",
+                                "autorun.txt:4: _endthenが見つかりません",
+                                "autorun.txt:5: 算術エラーが発生しました。コード:-6 式:1+abc",
+                                "autorun.txt:6: ファイルを開けません: missing.txt",
+                                "autorun.txt:7: ラベルが見つかりません:y",
+                                "autorun.txt:10: 算術エラーが発生しました。コード:-5 式:*3",
+                                "autorun.txt:11: _endscrollが見つかりません",
+                                "autorun.txt:12: 算術エラーが発生しました。コード:-3 式:_(abc)",
+                                "autorun.txt:13: 算術エラーが発生しました。コード:-1 式:$flg[512]",
+                                "other.txt:2: _endelseが見つかりません",
+                                "other.txt:5: コマンドが変です_TEXTCLEAR",
+                            }));
+}
+
+TEST(ScriptTool, EncodeDecodeRoundTripKeepsLineEnds) {
+  test::TempDir dir;
+  const std::string original = "_goto :a\r\n\tテキスト\n\r\nlast";
+  dir.Write("decode.key", "12345");
+  dir.Write("s.txt", original);
+  ASSERT_EQ(RunCommand(kScriptTool + " encode " + dir.str() + "/s.txt"), 0);
+  const std::string scrambled = dir.Read("s.txd");
+  EXPECT_NE(scrambled, original);
+  EXPECT_EQ(scrambled.size(), original.size());
+  // The engine reads it back with the same key.
+  std::vector<std::string> lines = SplitLines(scrambled);
+  DecodeScriptLines(lines, DeriveScriptKey(12345));
+  EXPECT_EQ(lines, SplitLines(original));
+
+  EXPECT_EQ(RunCommand(kScriptTool + " decode " + dir.str() + "/s.txd"),
+            1);  // would overwrite s.txt
+  dir.Write("s.txt", "changed");
+  ASSERT_EQ(RunCommand(kScriptTool + " decode " + dir.str() + "/s.txd --force"), 0);
+  EXPECT_EQ(dir.Read("s.txt"), original);
+}
+
+}  // namespace
+}  // namespace korvana
