@@ -1,0 +1,43 @@
+#pragma once
+// The data drive search on a system without drive letters: the
+// "drives" are the mounted volumes, each with its mount point as root, its
+// file-system label, and whether it is an optical drive.
+//
+// The search takes the volume list as data, so tests supply their own; the
+// platform layer gets the real one from ReadMountedVolumes (LinuxVolumes.h).
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvana::config {
+
+struct Settings;
+
+// One mounted volume, in the system's own (UTF-8) spelling.
+struct Volume {
+  std::string root;        // mount point, e.g. "/media/me/GAME_DISC"; "" ends the list
+  std::string label;       // file-system label; "" when it has none or it is unknown
+  bool isOptical = false;  // an optical (CD/DVD) drive, or a mounted disc image
+  bool hasMedium = false;  // its contents can be read (the label "could be read")
+};
+
+// "Drive search (label, all drives)": walks `volumes` in order. An entry with
+// an empty root ends the walk. A volume is considered only if it is optical or
+// `allDrives` is set, and only if it has a medium. Label "*" takes the first
+// optical volume; otherwise the volume label must equal `label` (CP932) without
+// regard to ASCII letter case. Returns the volume's root in CP932 ending with
+// "/" (so "%DATA_DRIVE%bg\a.bmp" resolves below it), or "" when none matches.
+// A root that CP932 cannot spell exactly is passed over.
+//
+// Unlike the Windows original there is no limit of 26 roots: that limit came
+// from drive letters, and a Linux system may mount more volumes than that.
+std::string SearchDataDrive(const std::vector<Volume>& volumes, std::string_view label,
+                            bool allDrives);
+
+// At start-up, when the data drive label is not empty (it was
+// emptied if ForceDataDrivePath gave DataPath), sets `DataPath` to the search
+// result. `listVolumes` is called only when a search is needed.
+void FindDataPath(Settings& settings, const std::function<std::vector<Volume>()>& listVolumes);
+
+}  // namespace korvana::config

@@ -1,0 +1,65 @@
+#include "platform/FileResolver.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TempDir.h"
+#include "platform/Cp932.h"
+
+namespace korvana {
+namespace {
+
+TEST(ExpandDataDrive, OnlyTheFirstTokenIsReplaced) {
+  struct Case {
+    std::string name, dataPath, expected;
+  } cases[] = {
+      {"%DATA_DRIVE%bg\\a.bmp", "E:\\data\\", "E:\\data\\bg\\a.bmp"},
+      {"x%DATA_DRIVE%y%DATA_DRIVE%", "/m/", "x/m/y%DATA_DRIVE%"},
+      {"%DATA_DRIVE%a.txt", "", "a.txt"},
+      {"plain.txt", "/m/", "plain.txt"},
+      {"%data_drive%a", "/m/", "%data_drive%a"},  // the token is exact
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExpandDataDrive(c.name, c.dataPath), c.expected);
+}
+
+TEST(ResolvePath, WindowsNamesFindFilesOnACaseSensitiveSystem) {
+  test::TempDir dir;
+  dir.Write("Graphics/BG/Sky.BMP", "x");
+  dir.Write(cp932::ToUtf8("\x89\xe6\x91\x9c") + "/" + cp932::ToUtf8("\x95\x5c.txt"), "y");  // 画像/表.txt
+  const std::string root = dir.str() + "/";
+  struct Case {
+    std::string sjisName, expected;
+  } cases[] = {
+      {root + "graphics\\bg\\sky.bmp", root + "Graphics/BG/Sky.BMP"},
+      {root + "GRAPHICS/bg/SKY.bmp", root + "Graphics/BG/Sky.BMP"},
+      // The trail byte 0x5C of "表" is not a folder separator.
+      {root + "\x89\xe6\x91\x9c\\\x95\x5c.txt",
+       root + cp932::ToUtf8("\x89\xe6\x91\x9c") + "/" + cp932::ToUtf8("\x95\x5c.txt")},
+      // Nothing matches: the converted name comes back for the caller's error.
+      {root + "graphics\\none.bmp", root + "graphics/none.bmp"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResolvePath(c.sjisName), c.expected) << c.sjisName;
+
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  EXPECT_EQ(ResolvePath("graphics\\BG\\sky.bmp"), "Graphics/BG/Sky.BMP");
+  EXPECT_EQ(ResolveScriptPath("%DATA_DRIVE%sky.bmp", "graphics\\bg\\"), "Graphics/BG/Sky.BMP");
+  std::filesystem::current_path(previous);
+}
+
+TEST(WriteFileAtomically, ReplacesWholeOrLeavesThePreviousFile) {
+  test::TempDir dir;
+  const std::string path = dir.str() + "/save.dat";
+  ASSERT_TRUE(WriteFileAtomically(path, "first"));
+  ASSERT_TRUE(WriteFileAtomically(path, "second"));
+  EXPECT_EQ(ReadWholeFile(path).value_or(""), "second");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  // A folder that cannot take the temporary file: the old file stays.
+  EXPECT_FALSE(WriteFileAtomically(dir.str() + "/missing/x.dat", "data"));
+  EXPECT_EQ(ReadWholeFile(path).value_or(""), "second");
+  EXPECT_FALSE(ReadWholeFile(dir.str()).has_value());  // a folder is not a file
+}
+
+}  // namespace
+}  // namespace korvana
