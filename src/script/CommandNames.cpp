@@ -5,78 +5,26 @@
 namespace korvana {
 namespace {
 
-constexpr std::array kAllCommands = std::to_array<std::string_view>({
-    // text window
-    "_textclear",
-    "_textrect",
-    "_textcur",
-    "_textcurto",
-    "_textloc",
-    "_textlocto",
-    "_textwait",
-    "_textoffset",
-    "_textimage",
-    // timing
+// Commands whose subsystem exists.
+constexpr std::array kBuiltCommands = std::to_array<std::string_view>({
+    // timing and flow control
     "_waitset",
     "_wait",
     "_delay",
     "_mouseclick",
-    // pictures and layers
-    "_refresh",
-    "_fade",
-    "_autorefresh",
-    "_smartrefresh",
-    "_bgload",
-    "_objload",
-    "_objput",
-    "_objset",
-    "_objclear",
-    "_efload",
-    "_efset",
-    "_sprload",
-    "_sprset",
-    "_sprput",
-    "_sprhide",
-    "_sprclear",
-    "_sprrefresh",
-    "_spranime",
-    "_movplay",
-    "_shake",
-    "_scroll",
-    "_bhole",
-    "_bholeop",
-    "_bholeover",
-    // selections
-    "_selmenu",
-    "_selcgmode",
-    "_selbutton",
-    "_branch",
-    // sound and movies
-    "_bgmmode",
-    "_bgmplay",
-    "_bgmstop",
-    "_midiplay",
-    "_midistop",
-    "_cdplay",
-    "_cdstop",
-    "_pcmplay",
-    "_pcmstop",
-    "_aviplay",
-    // flow control
     "_goto",
     "_gosub",
     "_return",
     "_if",
     "_then",
     "_else",
+    "_branch",
+    "_scroll",
     "_version",
     "_stop",
     "_winexit",
     "_end",
-    // message log
-    "_logclear",
-    "_lognext",
-    // system switches, flags, saving, mouse
+    // system switches, flags, mouse pattern
     "_sysdark",
     "_syspopup",
     "_syssave",
@@ -85,9 +33,6 @@ constexpr std::array kAllCommands = std::to_array<std::string_view>({
     "_flginstr",
     "_flginstrd",
     "_flgclick",
-    "_winsave",
-    "_winload",
-    "_mouseloc",
     "_mousepat",
 });
 
@@ -149,6 +94,14 @@ constexpr std::array kPendingCommands = std::to_array<std::string_view>({
     "_winload",
     "_mouseloc",
 });
+
+constexpr auto kAllCommands = [] {
+  std::array<std::string_view, kBuiltCommands.size() + kPendingCommands.size()> all{};
+  size_t n = 0;
+  for (std::string_view name : kBuiltCommands) all[n++] = name;
+  for (std::string_view name : kPendingCommands) all[n++] = name;
+  return all;
+}();
 
 }  // namespace
 

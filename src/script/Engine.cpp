@@ -20,10 +20,7 @@ int32_t ParseTextId(std::string_view digits) {
   bool ok = digits.size() == 8;
   uint32_t value = 0;
   for (char c : digits) {
-    int d = (c >= '0' && c <= '9')   ? c - '0'
-            : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-            : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                     : -1;
+    int d = HexDigit(c);
     if (d < 0) ok = false;
     value = value << 4 | static_cast<uint32_t>(d & 0xF);
   }

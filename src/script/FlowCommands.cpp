@@ -31,10 +31,7 @@ uint32_t ParseColorArgument(const std::string& text, ErrorSink& errors) {
   uint32_t rgb = 0;
   for (size_t i = 1; ok && i < 7; ++i) {
     char c = text[i];
-    int d = (c >= '0' && c <= '9')   ? c - '0'
-            : (c >= 'a' && c <= 'f') ? c - 'a' + 10
-            : (c >= 'A' && c <= 'F') ? c - 'A' + 10
-                                     : -1;
+    int d = HexDigit(c);
     if (d < 0) ok = false;
     rgb = rgb << 4 | static_cast<uint32_t>(d & 0xF);
   }
