@@ -47,6 +47,9 @@ class Platform {
   virtual ~Platform() = default;
 
   virtual void SetInputSink(InputSink* sink) = 0;
+  // The picture the window shows (the engine's BackImage); it lives as long
+  // as the engine.
+  virtual void SetScreen(const Picture* screen) = 0;
 
   // --- time and the message pump -------------------------------------------
   // Milliseconds since some fixed start, wrapping at 2^32.

@@ -40,6 +40,7 @@ Engine::Engine(Platform& platform_, FlagStore& flags_, EngineSettings settings_)
   prog.ProgChapter = "Korvana";
   textOutput_ = std::make_unique<PlainTextOutput>(platform, prog, click, waits);
   platform.SetInputSink(this);
+  platform.SetScreen(&BackImage);
   RegisterCommands();
 }
 

@@ -11,6 +11,7 @@
 
 #include "expr/Evaluator.h"
 #include "expr/FlagStore.h"
+#include "graphics/Picture.h"
 #include "platform/Platform.h"
 #include "script/CommandTable.h"
 #include "script/ProgState.h"
@@ -87,6 +88,10 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   TextState text;
   ClickState click;
   Evaluator eval;
+  // The visible screen, and the composed scene under the message text. The
+  // platform shows BackImage and is told when it changed.
+  Picture BackImage{640, 480};
+  Picture WorkScreen{640, 480};
   Waits waits;
   CommandTable commands;
   int32_t ScriptKey = kDefaultScriptKey;

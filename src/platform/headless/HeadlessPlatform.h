@@ -35,6 +35,7 @@ class HeadlessPlatform : public Platform {
   explicit HeadlessPlatform(HeadlessOptions options = {});
 
   void SetInputSink(InputSink* sink) override { sink_ = sink; }
+  void SetScreen(const Picture* screen) override { screen_ = screen; }
   uint32_t TickCount() override { return static_cast<uint32_t>(clock_); }
   void ProcessMessages() override;
   void WaitMessage(int64_t timeoutMs) override;
@@ -69,7 +70,8 @@ class HeadlessPlatform : public Platform {
   void FlushText();
 
   const std::vector<std::string>& Transcript() const { return transcript_; }
-  Picture& BackImage() { return backImage_; }
+  // What the window would show; a black screen before an engine exists.
+  const Picture& Screen() const { return screen_ ? *screen_ : blank_; }
   int Cursor() const { return cursor_; }
   bool MenuItemEnabled(MenuItem item) const { return menu_[static_cast<int>(item)]; }
   int64_t ClicksGiven() const { return clicksGiven_; }
@@ -97,7 +99,8 @@ class HeadlessPlatform : public Platform {
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;
   std::vector<std::string> transcript_;
-  Picture backImage_{640, 480};
+  const Picture* screen_ = nullptr;
+  Picture blank_{640, 480};
 };
 
 }  // namespace korvana

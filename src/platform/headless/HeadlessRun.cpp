@@ -178,7 +178,7 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   if (!transcript.empty()) ok &= WriteLines(transcript, session.platform.Transcript());
   if (!dumpFlags.empty()) ok &= WriteLines(dumpFlags, session.FlagDump());
   if (!dumpState.empty()) ok &= WriteLines(dumpState, session.StateDump());
-  if (!screenshot.empty()) ok &= WritePng(session.platform.BackImage(), screenshot);
+  if (!screenshot.empty()) ok &= WritePng(session.engine.BackImage, screenshot);
   if (!ok) std::fprintf(stderr, "korvana: could not write every output file\n");
   return status;
 }
