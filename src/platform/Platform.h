@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "config/DataDrive.h"
+
 namespace korvana {
 
 class Picture;
@@ -34,6 +36,9 @@ class InputSink {
   virtual void OnMouseMove(int x, int y) = 0;
   virtual void OnKey(Key key) = 0;
   virtual void OnTimer1() = 0;
+  // The player asked to close the program (window close, "終了する", Esc):
+  // true when the close question was answered OK.
+  virtual bool OnCloseRequest() { return true; }
 };
 
 struct LocalTime {
@@ -63,6 +68,8 @@ class Platform {
   virtual void WaitMessage(int64_t timeoutMs) = 0;
   // Starts or stops the 100 ms timer that animates the click marker.
   virtual void SetTimer1(bool enabled) = 0;
+  // Whether that timer runs (views that stop it give it back its state).
+  virtual bool Timer1Enabled() { return false; }
   virtual LocalTime Now() = 0;
   virtual uint32_t RandomSeed() = 0;
 
@@ -79,6 +86,10 @@ class Platform {
   // cancelled, else `path` holds the chosen file's full path.
   virtual bool OpenScriptDialog(std::string& path) = 0;
 
+  // The save folder dialog ("保存場所の指定(パスしか見ません)"); false when
+  // cancelled, else `file` holds the chosen file name with its folder.
+  virtual bool SaveFolderDialog(std::string& file) { return false; }
+
   // --- window ---------------------------------------------------------------
   virtual void SetCaption(const std::string& caption) = 0;
   virtual void SetCursor(int kind) = 0;
@@ -88,6 +99,19 @@ class Platform {
   // BackImage changed; repaint when convenient.
   virtual void InvalidateScreen() = 0;
   virtual int ColorDepth() = 0;
+  // The check mark of the darkness item (`Mdarkness`) of the pop-up menu.
+  virtual void SetDarknessChecked(bool checked) {}
+
+  // Asks for the close question to be put (the window's close, Esc). When
+  // it is answered OK, the next pump unwinds the engine with EngineExit
+  // {0, save}.
+  virtual void RequestClose() {}
+
+  // --- the machine ------------------------------------------------------------
+  // Mounted volumes for the data drive search.
+  virtual std::vector<config::Volume> ListVolumes() { return {}; }
+  // The file of the installation folder store; empty for none.
+  virtual std::string InstallStorePath() { return {}; }
 
   // --- story events that only observers care about -------------------------
   // Characters drawn into the message layer (CP932); '\n' a line break, '\f'

@@ -367,10 +367,7 @@ void Engine::OnMouseMove(int x, int y) {
 void Engine::OnKey(Key key) {
   switch (key) {
     case Key::Escape:
-      if (platform.MessageBox(J("終了しますか？"), J("終了"), BoxButtons::OkCancel,
-                              BoxIcon::Question) == BoxAnswer::Ok)
-        ExitWithSaving();
-      click.ClearClicks();
+      platform.RequestClose();
       break;
     case Key::Space:
       if (click.PageUnitMode) {
@@ -388,6 +385,15 @@ void Engine::OnKey(Key key) {
 }
 
 void Engine::OnTimer1() {}
+
+bool Engine::OnCloseRequest() {
+  if (platform.MessageBox(J("終了しますか？"), J("終了"), BoxButtons::OkCancel,
+                          BoxIcon::Question) == BoxAnswer::Ok)
+    return true;
+  // The click that cancelled must not continue the story.
+  click.ClearClicks();
+  return false;
+}
 
 void Engine::ExitWithSaving() {
   throw EngineExit{0, true};

@@ -66,6 +66,7 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void OnMouseMove(int x, int y) override;
   void OnKey(Key key) override;
   void OnTimer1() override;
+  bool OnCloseRequest() override;
 
   // Writes settings, global flags and the read-text record, then ends the
   // program with exit code 0 (unwinds with EngineExit).

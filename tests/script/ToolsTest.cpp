@@ -72,6 +72,7 @@ TEST(HeadlessCommand, TourDumps) {
 
 TEST(HeadlessCommand, ExitStatusAndOptions) {
   test::TempDir game;
+  game.Write("krv.cfg", "SavePath=.\\\r\n");
   game.Write("autorun.txt", "_nosuch\r\n");
   EXPECT_EQ(RunCommand(kKorvana + " --headless --answer yes " + game.str()), 1);
   EXPECT_EQ(RunCommand(kKorvana + " --headless --answer no " + game.str()), 0);
@@ -86,6 +87,31 @@ TEST(HeadlessCommand, ExitStatusAndOptions) {
       RunCommand(kKorvana + " --headless --answer yes --dump-flags " + flags + " " + game.str()),
       1);
   EXPECT_EQ(Lines(flags).size(), 512u);
+
+  // Without krv.cfg the program says so and ends with status 0 before any line.
+  test::TempDir bare;
+  bare.Write("autorun.txt", "_$flg[1]=1\r\n");
+  const std::string transcript = bare.str() + "/t.txt";
+  EXPECT_EQ(RunCommand(kKorvana + " --headless --transcript " + transcript + " --dump-flags " +
+                       flags + " " + bare.str()),
+            0);
+  EXPECT_EQ(Lines(transcript),
+            (std::vector<std::string>{"box\t\t設定ファイルkrv.cfgが見つかりません\tok"}));
+  EXPECT_EQ(Lines(flags)[1], "001 = 0");
+}
+
+TEST(HeadlessCommand, ExitWithSavingWritesTheUserSettings) {
+  test::TempDir game;
+  game.Write("krv.cfg", "SavePath=save\\\r\nBGDarkness=1\r\n");
+  game.Write("autorun.txt", "_winexit\r\n_$flg[1]=1\r\n");
+  EXPECT_EQ(RunCommand(kKorvana + " --headless " + game.str()), 0);
+  std::string expected =
+      "Version=1.42\r\n[Display]\r\nBGDarkness=1\r\n[System]\r\nSavePath=save\\\r\n"
+      "EnableMusic=1\r\nEnableSound=1\r\nHighSpeedText=0\r\nSkipText=0\r\n[Font]\r\n";
+  for (int i = 0; i < 4; ++i)  // empty slots stand for "ＭＳ ゴシック"
+    expected += "Font" + std::to_string(i) + "=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\n";
+  EXPECT_EQ(game.Read("krv.ini"), expected);
+  EXPECT_EQ(game.Read("krv.ini").find("$flg"), std::string::npos);
 }
 
 TEST(ScriptTool, CheckListsEveryFault) {

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "platform/Cp932.h"
+#include "script/Report.h"
 
 namespace korvana {
 namespace {
@@ -58,6 +59,7 @@ bool HeadlessPlatform::DeliverOne() {
   auto event = std::move(events_.front());
   events_.pop_front();
   event();
+  if (closeAccepted_) throw EngineExit{0, true};
   return true;
 }
 
@@ -143,6 +145,11 @@ bool HeadlessPlatform::OpenScriptDialog(std::string&) {
   return false;
 }
 
+bool HeadlessPlatform::SaveFolderDialog(std::string&) {
+  Record({"dialog", "savefolder", "cancel"});
+  return false;
+}
+
 void HeadlessPlatform::SetCaption(const std::string& caption) {
   Record({"caption", Field(caption)});
 }
@@ -180,6 +187,12 @@ void HeadlessPlatform::QueueClick(int x, int y) {
     if (!sink_) return;
     sink_->OnClick(x, y);
     sink_->OnMouseUp(x, y, MouseButton::Left);
+  });
+}
+
+void HeadlessPlatform::RequestClose() {
+  events_.emplace_back([this] {
+    if (sink_ && sink_->OnCloseRequest()) closeAccepted_ = true;
   });
 }
 

@@ -40,6 +40,7 @@ class HeadlessPlatform : public Platform {
   void ProcessMessages() override;
   void WaitMessage(int64_t timeoutMs) override;
   void SetTimer1(bool enabled) override;
+  bool Timer1Enabled() override { return timer1_; }
   LocalTime Now() override;
   uint32_t RandomSeed() override { return 1; }
 
@@ -48,6 +49,7 @@ class HeadlessPlatform : public Platform {
   void ShowException(const std::string& message) override;
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& text) override;
   bool OpenScriptDialog(std::string& path) override;
+  bool SaveFolderDialog(std::string& file) override;
 
   void SetCaption(const std::string& caption) override;
   void SetCursor(int kind) override { cursor_ = kind; }
@@ -56,6 +58,14 @@ class HeadlessPlatform : public Platform {
   void SetMenuItemEnabled(MenuItem item, bool enabled) override;
   void InvalidateScreen() override {}
   int ColorDepth() override { return 32; }
+  void SetDarknessChecked(bool checked) override { darknessChecked_ = checked; }
+  bool DarknessChecked() const { return darknessChecked_; }
+
+  void RequestClose() override;
+  std::vector<config::Volume> ListVolumes() override { return volumes; }
+
+  // The mounted volumes the data drive search sees.
+  std::vector<config::Volume> volumes;
 
   void TextDrawn(const std::string& chars) override { pendingText_ += chars; }
   void ClickWaitStarted() override;
@@ -95,6 +105,8 @@ class HeadlessPlatform : public Platform {
   int64_t linesRun_ = 0;
   int cursor_ = 1;
   bool popupEnabled_ = true;
+  bool darknessChecked_ = false;
+  bool closeAccepted_ = false;
   bool menu_[static_cast<int>(MenuItem::Count)] = {};
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;

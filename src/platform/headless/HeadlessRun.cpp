@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "platform/Cp932.h"
+#include "script/Startup.h"
 
 namespace korvana {
 
@@ -23,6 +24,17 @@ const char kHeadlessUsage[] =
 HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings settings)
     : platform(std::move(options)), engine(platform, flags, std::move(settings)) {}
 
+bool HeadlessSession::Prepare() {
+  GamePreparation prepared = PrepareGame(platform);
+  if (prepared.exitProgram) {
+    endReason = "no game configuration";
+    return false;
+  }
+  engine.settings = EngineSettingsFrom(prepared.settings);
+  settings = std::move(prepared.settings);
+  return true;
+}
+
 int HeadlessSession::Run() {
   int status = 0;
   try {
@@ -34,6 +46,7 @@ int HeadlessSession::Run() {
   } catch (const EngineExit& exit) {
     status = exit.code;
     endReason = exit.code == 0 ? "exit" : "terminated";
+    if (exit.save && settings) SaveAtExit(engine, *settings, platform);
   }
   platform.FlushText();
   return status;
@@ -172,7 +185,7 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
     return 2;
   }
   HeadlessSession session(command.options);
-  const int status = session.Run();
+  const int status = session.Prepare() ? session.Run() : 0;
 
   bool ok = true;
   if (!transcript.empty()) ok &= WriteLines(transcript, session.platform.Transcript());

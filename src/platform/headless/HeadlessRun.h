@@ -1,9 +1,11 @@
 #pragma once
 // `korvana --headless`: runs a game folder without a window and writes the
 // requested dumps on every way the run ends.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "config/Settings.h"
 #include "expr/FlagStore.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "script/Engine.h"
@@ -16,6 +18,12 @@ class HeadlessSession {
  public:
   explicit HeadlessSession(HeadlessOptions options = {}, EngineSettings settings = {});
 
+  // Reads the game's configuration as the program does at start (krv.cfg,
+  // krv.ini, start folder, data drive); false when the program would end
+  // here (krv.cfg missing). Without it the engine runs on defaults and an
+  // exit with saving writes nothing.
+  bool Prepare();
+
   // Initializes the engine and runs the story until it ends; returns the exit
   // status (0, or 1 after the error report was answered "terminate").
   int Run();
@@ -25,6 +33,8 @@ class HeadlessSession {
   Engine engine;
   // Why the run ended: "end", "exit", "terminated" or a limit's name.
   std::string endReason;
+  // The configuration read by Prepare().
+  std::optional<config::Settings> settings;
 
   std::vector<std::string> FlagDump() const;   // UTF-8 lines "%03d = value"
   std::vector<std::string> StateDump() const;  // UTF-8
