@@ -1,15 +1,16 @@
-// The program `korvana`. Until the window lands, a game runs headless and its
-// transcript is printed.
+// The program `korvana`: the desktop window, or with --headless a run
+// without one.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "App.h"
 #include "platform/headless/HeadlessRun.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::fputs("usage: korvana [GAME_DIR]\n", stdout);
     std::fputs(korvana::kHeadlessUsage, stdout);
     return 0;
   }
@@ -21,12 +22,19 @@ int main(int argc, char** argv) {
     else
       rest.push_back(a);
   }
-  korvana::HeadlessCommandLine command;
-  std::string error;
-  if (!korvana::ParseHeadlessCommandLine(rest, command, error)) {
-    std::fprintf(stderr, "korvana: %s\n%s", error.c_str(), korvana::kHeadlessUsage);
+  if (headless) {
+    korvana::HeadlessCommandLine command;
+    std::string error;
+    if (!korvana::ParseHeadlessCommandLine(rest, command, error)) {
+      std::fprintf(stderr, "korvana: %s\n%s", error.c_str(), korvana::kHeadlessUsage);
+      return 2;
+    }
+    return korvana::RunHeadlessCommand(command);
+  }
+  if (rest.size() > 1 || (!rest.empty() && rest[0].rfind("-", 0) == 0)) {
+    std::fputs("usage: korvana [GAME_DIR]\n       korvana --headless [options] [GAME_DIR]\n",
+               stderr);
     return 2;
   }
-  if (!headless && command.transcript.empty()) command.transcript = "-";
-  return korvana::RunHeadlessCommand(command);
+  return korvana::RunDesktop(rest.empty() ? std::string() : rest[0]);
 }

@@ -1,0 +1,58 @@
+#include "App.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <filesystem>
+
+#include "SingleInstance.h"
+#include "script/Startup.h"
+
+namespace korvana {
+
+App::App() : engine(platform, flags) {}
+
+App::~App() {
+  window.reset();
+}
+
+bool App::Open() {
+  engine.Initialize();
+  GamePreparation prepared = PrepareGame(platform);
+  if (prepared.exitProgram) return false;
+  settings = std::move(prepared.settings);
+  engine.settings = EngineSettingsFrom(settings);
+  window = std::make_unique<TFmain>(engine, platform, settings);
+  window->show();
+  QTimer::singleShot(0, window.get(), [w = window.get()] { w->StartStory(); });
+  return true;
+}
+
+int RunDesktop(const std::string& gameDir) {
+  int argc = 1;
+  char name[] = "korvana";
+  char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Korvana"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  std::error_code ec;
+  if (!gameDir.empty()) std::filesystem::current_path(gameDir, ec);
+  if (ec) {
+    QMessageBox::warning(
+        nullptr, QStringLiteral("Korvana"),
+        QStringLiteral("ゲームのフォルダーを開けません: ") + QString::fromStdString(gameDir));
+    return 2;
+  }
+  SingleInstance guard;
+  if (!guard.Acquire()) {
+    QMessageBox::information(nullptr, QStringLiteral("Korvana"),
+                             QStringLiteral("既に起動中です。"));
+    return 0;
+  }
+  App game;
+  if (!game.Open()) return 0;
+  return QApplication::exec();
+}
+
+}  // namespace korvana

@@ -1,0 +1,37 @@
+#pragma once
+// One game in the desktop program: platform, flags, engine, settings and the
+// window, brought up in the order of start-up.
+#include <memory>
+
+#include "QtPlatform.h"
+#include "TFmain.h"
+#include "config/Settings.h"
+#include "expr/FlagStore.h"
+#include "script/Engine.h"
+
+namespace korvana {
+
+class App {
+ public:
+  App();
+  ~App();
+
+  // Creates the window from the current folder's game: the script key, every
+  // flag "0", the configuration (which may move to the start folder) and the
+  // data drive, then shows the window and schedules the story for the first
+  // idle moment. Returns false when the program is to end at once (krv.cfg
+  // missing; its message has been shown).
+  bool Open();
+
+  QtPlatform platform;
+  FlagStore flags;
+  Engine engine;
+  config::Settings settings;
+  std::unique_ptr<TFmain> window;
+};
+
+// The whole desktop program after argument parsing: single instance, game
+// folder, window, event loop. Returns the exit status.
+int RunDesktop(const std::string& gameDir);
+
+}  // namespace korvana

@@ -1,0 +1,210 @@
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QScreen>
+#include <ctime>
+
+#include "TFmain.h"
+#include "config/InstallStore.h"
+#include "config/LinuxVolumes.h"
+#include "platform/Cp932.h"
+#include "script/Report.h"
+
+namespace korvana {
+namespace {
+
+QString Q(const std::string& sjis) {
+  return QString::fromStdString(cp932::ToUtf8(sjis));
+}
+std::string Sjis(const QString& text) {
+  return cp932::FromUtf8(text.toStdString());
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform() {
+  timer1_.setInterval(100);
+  connect(&timer1_, &QTimer::timeout, this, [this] {
+    if (sink_) sink_->OnTimer1();
+  });
+}
+
+void QtPlatform::Attach(TFmain* window) {
+  window_ = window;
+  if (window_) window_->setWindowTitle(Q(caption_));
+}
+
+QWidget* QtPlatform::Parent() const {
+  return window_;
+}
+
+uint32_t QtPlatform::TickCount() {
+  // Milliseconds since the system started, as scripts read them in $sys[31].
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000);
+}
+
+void QtPlatform::CheckQuit() {
+  if (quitRequested_) {
+    quitRequested_ = false;
+    throw EngineExit{0, true};
+  }
+}
+
+void QtPlatform::ProcessMessages() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  CheckQuit();
+}
+
+void QtPlatform::WaitMessage(int64_t timeoutMs) {
+  // Sleeps in the event loop until an event or the timeout: a waiting story
+  // costs no processor time.
+  QTimer wake;
+  if (timeoutMs >= 0) {
+    wake.setSingleShot(true);
+    wake.start(static_cast<int>(std::min<int64_t>(timeoutMs, INT32_MAX)));
+  }
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  CheckQuit();
+}
+
+void QtPlatform::SetTimer1(bool enabled) {
+  if (enabled && !timer1_.isActive()) timer1_.start();
+  if (!enabled) timer1_.stop();
+}
+
+LocalTime QtPlatform::Now() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return LocalTime{tm.tm_sec,     tm.tm_min,  tm.tm_hour, tm.tm_mday,
+                   tm.tm_mon + 1, tm.tm_year, tm.tm_wday, tm.tm_yday};
+}
+
+uint32_t QtPlatform::RandomSeed() {
+  return static_cast<uint32_t>(std::time(nullptr));
+}
+
+BoxAnswer QtPlatform::MessageBox(const std::string& text, const std::string& caption,
+                                 BoxButtons buttons, BoxIcon icon) {
+  if (boxHook) return boxHook(text, caption, buttons, icon);
+  QMessageBox box(Parent());
+  box.setWindowTitle(caption.empty() ? QStringLiteral("Korvana") : Q(caption));
+  box.setText(Q(text));
+  switch (icon) {
+    case BoxIcon::Exclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case BoxIcon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case BoxIcon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case BoxIcon::Error:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case BoxIcon::None:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+  }
+  switch (buttons) {
+    case BoxButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case BoxButtons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case BoxButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Cancel:
+      return BoxAnswer::Cancel;
+    case QMessageBox::Yes:
+      return BoxAnswer::Yes;
+    case QMessageBox::No:
+      return BoxAnswer::No;
+    default:
+      return buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+  }
+}
+
+void QtPlatform::ShowException(const std::string& message) {
+  if (boxHook) {
+    boxHook(message, "Korvana", BoxButtons::Ok, BoxIcon::Error);
+    return;
+  }
+  QMessageBox::critical(Parent(), QStringLiteral("Korvana"), Q(message));
+}
+
+bool QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                          std::string& text) {
+  bool ok = false;
+  QString result =
+      QInputDialog::getText(Parent(), Q(caption), Q(prompt), QLineEdit::Normal, Q(text), &ok);
+  if (ok) text = Sjis(result);
+  return ok;
+}
+
+bool QtPlatform::OpenScriptDialog(std::string& path) {
+  QString chosen = QFileDialog::getOpenFileName(
+      Parent(), QStringLiteral("実行ファイル指定"), QDir::current().filePath("autorun.txt"),
+      QStringLiteral("スクリプト (*.txt);;暗号化スクリプト (*.txd);;全てのファイル (*)"));
+  if (chosen.isEmpty()) return false;
+  path = Sjis(chosen);
+  return true;
+}
+
+bool QtPlatform::SaveFolderDialog(std::string& file) {
+  QString chosen = QFileDialog::getSaveFileName(
+      Parent(), QStringLiteral("保存場所の指定(パスしか見ません)"),
+      QDir::current().filePath("data0.hfd"), QStringLiteral("SaveFile (*)"), nullptr,
+      QFileDialog::DontConfirmOverwrite);
+  if (chosen.isEmpty()) return false;
+  file = Sjis(chosen);
+  return true;
+}
+
+void QtPlatform::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  if (window_) window_->setWindowTitle(Q(caption));
+}
+
+void QtPlatform::SetCursor(int kind) {
+  if (window_) window_->SetStoryCursor(kind);
+}
+
+void QtPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
+  if (window_) window_->SetItemEnabled(item, enabled);
+}
+
+void QtPlatform::InvalidateScreen() {
+  if (window_) window_->update();
+}
+
+int QtPlatform::ColorDepth() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  return screen ? screen->depth() : 32;
+}
+
+void QtPlatform::RequestClose() {
+  if (window_) QMetaObject::invokeMethod(window_, "close", Qt::QueuedConnection);
+}
+
+std::vector<config::Volume> QtPlatform::ListVolumes() {
+  return config::ReadMountedVolumes();
+}
+
+std::string QtPlatform::InstallStorePath() {
+  return config::DefaultInstallStorePath();
+}
+
+}  // namespace korvana

@@ -1,0 +1,72 @@
+#pragma once
+// The platform in a real window: Qt's event loop is the message pump, Qt's
+// dialogs are the boxes, TFmain shows BackImage.
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+#include "platform/Platform.h"
+
+namespace korvana {
+
+class TFmain;
+
+class QtPlatform : public QObject, public Platform {
+  Q_OBJECT
+
+ public:
+  QtPlatform();
+  void Attach(TFmain* window);
+
+  void SetInputSink(InputSink* sink) override { sink_ = sink; }
+  void SetScreen(const Picture* screen) override { screen_ = screen; }
+  uint32_t TickCount() override;
+  void ProcessMessages() override;
+  void WaitMessage(int64_t timeoutMs) override;
+  void SetTimer1(bool enabled) override;
+  LocalTime Now() override;
+  uint32_t RandomSeed() override;
+
+  BoxAnswer MessageBox(const std::string& text, const std::string& caption, BoxButtons buttons,
+                       BoxIcon icon) override;
+  void ShowException(const std::string& message) override;
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& text) override;
+  bool OpenScriptDialog(std::string& path) override;
+  bool SaveFolderDialog(std::string& file) override;
+
+  void SetCaption(const std::string& caption) override;
+  void SetCursor(int kind) override;
+  void SetPopupEnabled(bool enabled) override { popupEnabled_ = enabled; }
+  bool PopupEnabled() override { return popupEnabled_; }
+  void SetMenuItemEnabled(MenuItem item, bool enabled) override;
+  void InvalidateScreen() override;
+  int ColorDepth() override;
+  void RequestClose() override;
+  std::vector<config::Volume> ListVolumes() override;
+  std::string InstallStorePath() override;
+
+  InputSink* sink() const { return sink_; }
+  const Picture* screen() const { return screen_; }
+  // The close question was answered OK while the story runs: the next pump
+  // unwinds the engine so that it can save and end.
+  void RequestQuit() { quitRequested_ = true; }
+  const std::string& caption() const { return caption_; }
+
+  // Tests answer boxes here instead of showing them.
+  std::function<BoxAnswer(const std::string& text, const std::string& caption, BoxButtons, BoxIcon)>
+      boxHook;
+
+ private:
+  void CheckQuit();
+  QWidget* Parent() const;
+
+  TFmain* window_ = nullptr;
+  InputSink* sink_ = nullptr;
+  const Picture* screen_ = nullptr;
+  QTimer timer1_;
+  bool popupEnabled_ = true;
+  bool quitRequested_ = false;
+  std::string caption_ = "Korvana";
+};
+
+}  // namespace korvana

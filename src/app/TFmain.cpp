@@ -1,0 +1,351 @@
+#include "TFmain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "Cursors.h"
+#include "QtPlatform.h"
+#include "platform/Cp932.h"
+#include "script/Engine.h"
+#include "script/Startup.h"
+
+namespace korvana {
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+// The largest whole factor at which the window still fits the screen's
+// free area with some room; 1 on small screens.
+int ScaleFor(const QScreen* screen) {
+  if (!screen) return 1;
+  const QRect free = screen->availableGeometry();
+  const int k = std::min((free.width() * 9 / 10) / kWidth, (free.height() * 9 / 10) / kHeight);
+  return std::max(1, k);
+}
+
+}  // namespace
+
+TFmain::TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings)
+    : engine_(engine), platform_(platform), settings_(settings) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  scale_ = ScaleFor(screen());
+  BuildMenu();
+  platform_.Attach(this);
+  SetStoryCursor(1);
+  PlaceWindow();
+}
+
+TFmain::~TFmain() {
+  platform_.Attach(nullptr);
+}
+
+QAction* TFmain::AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
+                         bool enabled, int checked) {
+  auto* action = new QAction(QString::fromUtf8(caption), this);
+  action->setObjectName(name);
+  if (shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
+  // Shortcuts work with the menu closed; a disabled item ignores its own.
+  action->setShortcutContext(Qt::WindowShortcut);
+  addAction(action);
+  action->setEnabled(enabled);
+  if (checked >= 0) {
+    action->setCheckable(true);
+    action->setChecked(checked != 0);
+  }
+  menu->addAction(action);
+  items_[name] = action;
+  return action;
+}
+
+void TFmain::BuildMenu() {
+  popup_ = new QMenu(this);
+  popup_->setObjectName("PopupMenu1");
+  QMenu* display = popup_->addMenu(QStringLiteral("画面表示"));
+  display->setObjectName("Mdisplay");
+  AddItem(display, "Khideimage", "背景を消す", "Ctrl+T", false);
+  AddItem(display, "Khidetext", "文字を消す", "Ctrl+B", false);
+  QAction* frame = AddItem(display, "Kwinmode", "画面の枠の表示", "Ctrl+W", true, 1);
+  QAction* full = AddItem(display, "Kfullscr", "フルスクリーン表示", "Ctrl+G", true, 0);
+  QAction* dark = AddItem(display, "Mdarkness", "背景を暗くする", "Ctrl+D", false,
+                          settings_.BGDarkness ? 1 : 0);
+  QMenu* option = popup_->addMenu(QStringLiteral("設定変更"));
+  option->setObjectName("Moption");
+  QAction* music = AddItem(option, "Kmusic", "音楽再生", "Ctrl+M", true, settings_.EnableMusic);
+  QAction* sound = AddItem(option, "Ksound", "効果音再生", "Ctrl+V", true, settings_.EnableSound);
+  QAction* fast =
+      AddItem(option, "Ktxtwait", "高速文字表示", "Ctrl+H", true, settings_.HighSpeedText);
+  QAction* page = AddItem(option, "Ktxtskip", "ページ単位表示", "Ctrl+P", true, settings_.SkipText);
+  QAction* font = AddItem(option, "Kfont", "フォント設定", nullptr, true);
+  QAction* save = AddItem(popup_, "Msave", "データ保存", "Ctrl+S", false);
+  QAction* load = AddItem(popup_, "Mload", "データ読み込み", "Ctrl+L", false);
+  QAction* back = AddItem(popup_, "Mback", "前の文章を読む", nullptr, true);
+  QAction* title = AddItem(popup_, "Mtitle", "タイトルへ戻る", "Ctrl+R", false);
+  QAction* version = AddItem(popup_, "Mversion", "バージョン情報", nullptr, true);
+  QAction* exit = AddItem(popup_, "Mexit", "終了する", "Ctrl+Q", true);
+  QAction* debug = AddItem(popup_, "Mdebug", settings_.DebugMode ? "デバッグモード" : "キャンセル",
+                           nullptr, true);
+  QAction* skip = AddItem(popup_, "Mskipout", "読んだ文章を飛ばす", "Ctrl+F",
+                          settings_.TextMaxIndex.has_value());
+
+  engine_.click.HighSpeedMode = settings_.HighSpeedText;
+  engine_.click.PageUnitMode = settings_.SkipText;
+
+  connect(frame, &QAction::triggered, this, [this] {
+    ToggleFrame();
+    AfterMenuAction();
+  });
+  connect(full, &QAction::triggered, this, [this] {
+    ToggleFullScreen();
+    AfterMenuAction();
+  });
+  connect(dark, &QAction::triggered, this, [this](bool on) {
+    engine_.settings.backgroundDarkness = on;
+    AfterMenuAction();
+  });
+  connect(music, &QAction::triggered, this, [this](bool on) {
+    settings_.EnableMusic = on;
+    AfterMenuAction();
+  });
+  connect(sound, &QAction::triggered, this, [this](bool on) {
+    settings_.EnableSound = on;
+    AfterMenuAction();
+  });
+  connect(fast, &QAction::triggered, this, [this](bool on) {
+    engine_.click.HighSpeedMode = on;
+    AfterMenuAction();
+  });
+  connect(page, &QAction::triggered, this, [this](bool on) {
+    engine_.click.PageUnitMode = on;
+    AfterMenuAction();
+  });
+  connect(skip, &QAction::triggered, this, [this] {
+    engine_.click.SkipReadMode = true;
+    AfterMenuAction();
+  });
+  connect(title, &QAction::triggered, this, [this] {
+    if (platform_.MessageBox(J("タイトルに戻りますか？"), J("確認"), BoxButtons::OkCancel,
+                             BoxIcon::Question) != BoxAnswer::Cancel)
+      engine_.PendingRequest = 2;
+    AfterMenuAction();
+  });
+  connect(exit, &QAction::triggered, this, [this] { platform_.RequestClose(); });
+  // Dialogs of later work (fonts, saving, loading, the log, version, debug):
+  // the items exist with their states; choosing them only clears the clicks.
+  for (QAction* a : {font, save, load, back, version, debug})
+    connect(a, &QAction::triggered, this, [this] { AfterMenuAction(); });
+}
+
+QAction* TFmain::Item(const QString& name) const {
+  auto it = items_.find(name);
+  return it == items_.end() ? nullptr : it->second;
+}
+
+void TFmain::AfterMenuAction() {
+  // The click that chose an entry must never continue the story.
+  engine_.click.ClearClicks();
+}
+
+void TFmain::SetItemEnabled(MenuItem item, bool enabled) {
+  const char* name = nullptr;
+  switch (item) {
+    case MenuItem::Load:
+      name = "Mload";
+      break;
+    case MenuItem::TitleReturn:
+      name = "Mtitle";
+      break;
+    case MenuItem::Save:
+      name = "Msave";
+      break;
+    case MenuItem::Log:
+      name = "Mback";
+      break;
+    default:
+      break;
+  }
+  if (QAction* a = name ? Item(name) : nullptr) a->setEnabled(enabled);
+}
+
+void TFmain::SetStoryCursor(int kind) {
+  setCursor(StoryCursor(kind));
+}
+
+void TFmain::PlaceWindow() {
+  setFixedSize(kWidth * scale_, kHeight * scale_);
+  if (const QScreen* s = screen()) {
+    QRect r = frameGeometry();
+    r.moveCenter(s->availableGeometry().center());
+    move(r.topLeft());
+  }
+}
+
+void TFmain::ToggleFrame() {
+  QAction* frame = Item("Kwinmode");
+  const bool framed = frame->isChecked();  // already flipped by the trigger
+  setWindowFlag(Qt::FramelessWindowHint, !framed);
+  PlaceWindow();
+  show();
+}
+
+void TFmain::ToggleFullScreen() {
+  QAction* full = Item("Kfullscr");
+  QAction* frame = Item("Kwinmode");
+  if (full->isChecked()) {
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    showFullScreen();
+    if (!isFullScreen() && !QGuiApplication::platformName().contains("offscreen")) {
+      platform_.MessageBox(J("画面解像度を変更出来ませんでした。"), "", BoxButtons::Ok,
+                           BoxIcon::Exclamation);
+      full->setChecked(false);
+      PlaceWindow();
+      return;
+    }
+    frame->setEnabled(false);
+  } else {
+    showNormal();
+    frame->setEnabled(true);
+    frame->setChecked(true);
+    setWindowFlag(Qt::FramelessWindowHint, false);
+    PlaceWindow();
+    show();
+  }
+}
+
+QRect TFmain::PictureRect() const {
+  // Whole-number scale that fits, centred on black (full screen keeps 4:3).
+  const int k = std::max(1, std::min(width() / kWidth, height() / kHeight));
+  const int w = kWidth * k, h = kHeight * k;
+  return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+}
+
+QPoint TFmain::ToPicture(QPoint p) const {
+  const QRect r = PictureRect();
+  const int k = r.width() / kWidth;
+  return QPoint(std::clamp((p.x() - r.x()) / k, 0, kWidth - 1),
+                std::clamp((p.y() - r.y()) / k, 0, kHeight - 1));
+}
+
+void TFmain::paintEvent(QPaintEvent*) {
+  if (!firstFrameShown_) {
+    firstFrameShown_ = true;
+    // For the start-up probe (bench/startup_probe.sh): when the first frame
+    // reached the screen, in wall-clock nanoseconds.
+    if (std::getenv("KORVANA_FIRST_FRAME_PROBE")) {
+      timespec ts;
+      clock_gettime(CLOCK_REALTIME, &ts);
+      std::fprintf(stderr, "first-frame %lld\n",
+                   static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
+    }
+  }
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+  const Picture* screen = platform_.screen();
+  if (!screen || screen->Empty()) return;
+  // The pixels are 0x00RRGGBB; RGB32 reads them as opaque colours.
+  const QImage image(reinterpret_cast<const uchar*>(screen->Pixels().data()), screen->Width(),
+                     screen->Height(), screen->Width() * 4, QImage::Format_RGB32);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(PictureRect(), image);
+}
+
+void TFmain::mousePressEvent(QMouseEvent* event) {
+  const QPoint p = ToPicture(event->position().toPoint());
+  const MouseButton button = event->button() == Qt::RightButton    ? MouseButton::Right
+                             : event->button() == Qt::MiddleButton ? MouseButton::Middle
+                                                                   : MouseButton::Left;
+  if (InputSink* sink = platform_.sink()) sink->OnMouseDown(p.x(), p.y(), button);
+  if (button == MouseButton::Right && platform_.PopupEnabled()) {
+    popup_->popup(event->globalPosition().toPoint());
+  }
+}
+
+void TFmain::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint p = ToPicture(event->position().toPoint());
+  InputSink* sink = platform_.sink();
+  if (!sink) return;
+  const bool inside = rect().contains(event->position().toPoint());
+  // A click is a left press and release over the picture; it is handled
+  // before the release, as window systems deliver them.
+  if (event->button() == Qt::LeftButton && inside) sink->OnClick(p.x(), p.y());
+  const MouseButton button = event->button() == Qt::RightButton    ? MouseButton::Right
+                             : event->button() == Qt::MiddleButton ? MouseButton::Middle
+                                                                   : MouseButton::Left;
+  sink->OnMouseUp(p.x(), p.y(), button);
+}
+
+void TFmain::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = ToPicture(event->position().toPoint());
+  if (InputSink* sink = platform_.sink()) sink->OnMouseMove(p.x(), p.y());
+}
+
+void TFmain::keyPressEvent(QKeyEvent* event) {
+  InputSink* sink = platform_.sink();
+  if (!sink) return;
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      sink->OnKey(Key::Escape);
+      break;
+    case Qt::Key_Space:
+      sink->OnKey(Key::Space);
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      sink->OnKey(Key::Enter);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      break;
+  }
+}
+
+void TFmain::closeEvent(QCloseEvent* event) {
+  if (closing_) {
+    event->accept();
+    return;
+  }
+  InputSink* sink = platform_.sink();
+  if (sink && !sink->OnCloseRequest()) {
+    event->ignore();
+    return;
+  }
+  if (storyRunning_) {
+    // The story is inside a wait below us: let it unwind, save and end.
+    platform_.RequestQuit();
+    event->ignore();
+    return;
+  }
+  SaveAtExit(engine_, settings_, platform_);
+  closing_ = true;
+  event->accept();
+  QCoreApplication::exit(0);
+}
+
+void TFmain::StartStory() {
+  storyRunning_ = true;
+  try {
+    engine_.StartEngine();
+    storyRunning_ = false;
+  } catch (const EngineExit& exit) {
+    storyRunning_ = false;
+    if (exit.save) SaveAtExit(engine_, settings_, platform_);
+    closing_ = true;
+    close();
+    QCoreApplication::exit(exit.code);
+  }
+}
+
+}  // namespace korvana

@@ -1,0 +1,66 @@
+#pragma once
+// The main window: shows BackImage at a whole-number scale with sharp
+// pixels, hands mouse and keys to the engine, and holds the pop-up menu.
+#include <QAction>
+#include <QMenu>
+#include <QWidget>
+#include <map>
+
+#include "config/Settings.h"
+#include "platform/Platform.h"
+
+namespace korvana {
+
+class Engine;
+class QtPlatform;
+
+class TFmain : public QWidget {
+  Q_OBJECT
+
+ public:
+  TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings);
+  ~TFmain() override;
+
+  // Runs the story from the first idle moment; returns when it ends (the
+  // window stays open) or the program is to end.
+  void StartStory();
+
+  void SetStoryCursor(int kind);
+  void SetItemEnabled(MenuItem item, bool enabled);
+  // The menu item by its name ("Msave", "Kfullscr" …).
+  QAction* Item(const QString& name) const;
+  QMenu* PopupMenu1() const { return popup_; }
+  int Scale() const { return scale_; }
+  // Where a window point falls on the 640 × 480 picture.
+  QPoint ToPicture(QPoint windowPoint) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
+                   bool enabled, int checked = -1);
+  void BuildMenu();
+  void ToggleFrame();
+  void ToggleFullScreen();
+  void PlaceWindow();
+  void AfterMenuAction();
+  QRect PictureRect() const;
+
+  Engine& engine_;
+  QtPlatform& platform_;
+  config::Settings& settings_;
+  QMenu* popup_ = nullptr;
+  std::map<QString, QAction*> items_;
+  int scale_ = 1;
+  bool storyRunning_ = false;
+  bool closing_ = false;
+  bool firstFrameShown_ = false;
+};
+
+}  // namespace korvana

@@ -1,0 +1,233 @@
+// The desktop shell on the offscreen platform: start-up order, the single
+// instance, the pop-up menu, the close question and the settings it writes.
+#include <QAction>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <memory>
+
+#include "App.h"
+#include "SingleInstance.h"
+#include "TempDir.h"
+#include "platform/Cp932.h"
+
+using namespace korvana;
+
+namespace {
+
+// A game folder with the program working inside it, and the boxes the
+// program asked, answered from a list (OK/Yes when it runs out).
+struct Game {
+  test::TempDir dir;
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::vector<std::string> boxes;  // UTF-8 "caption|text"
+  std::vector<BoxAnswer> answers;
+  std::unique_ptr<App> app;
+
+  explicit Game(const std::string& cfg, const std::string& scriptUtf8) {
+    if (!cfg.empty()) dir.Write("krv.cfg", cfg);
+    dir.Write("autorun.txt", cp932::FromUtf8(scriptUtf8));
+    std::filesystem::current_path(dir.path());
+    app = std::make_unique<App>();
+    app->platform.boxHook = [this](const std::string& text, const std::string& caption,
+                                   BoxButtons buttons, BoxIcon) {
+      boxes.push_back(cp932::ToUtf8(caption) + "|" + cp932::ToUtf8(text));
+      if (!answers.empty()) {
+        BoxAnswer a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+      }
+      return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+    };
+  }
+  ~Game() {
+    app.reset();
+    std::filesystem::current_path(previous);
+  }
+  std::string Flag(int i) const { return cp932::ToUtf8(app->flags.Get(i)); }
+};
+
+}  // namespace
+
+class GuiTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void startupReadsTheConfigurationBeforeTheStory() {
+    Game g("BGDarkness=1\r\nSavePath=.\\\r\n",
+           "!第一章\r\n_$flg[1]=$sys[3]\r\n_$flg[2]=$sys[19]\r\n");
+    QVERIFY(g.app->Open());
+    QVERIFY(g.app->window->isVisible());
+    QCOMPARE(g.Flag(1), std::string("0"));  // the story waits for the first idle moment
+    QTRY_COMPARE(g.Flag(2), std::string("142"));
+    QCOMPARE(g.Flag(1), std::string("1"));
+    QCOMPARE(g.app->window->windowTitle(), QStringLiteral("第一章"));
+    QVERIFY(g.app->window->isVisible());  // the window stays open after the story
+    QVERIFY(g.boxes.empty());
+  }
+
+  void missingConfigurationEndsBeforeTheWindow() {
+    Game g("", "_$flg[1]=1\r\n");
+    QVERIFY(!g.app->Open());
+    QVERIFY(!g.app->window);
+    QCOMPARE(g.boxes, std::vector<std::string>{"|設定ファイルkrv.cfgが見つかりません"});
+  }
+
+  void secondInstanceIsRefused() {
+    test::TempDir dir;
+    const std::string lock = dir.str() + "/Korvana.lock";
+    auto first = std::make_unique<SingleInstance>(lock);
+    QVERIFY(first->Acquire());
+    SingleInstance second(lock);
+    QVERIFY(!second.Acquire());
+    first.reset();  // the lock goes with its holder
+    QVERIFY(second.Acquire());
+  }
+
+  void menuItemsStartAsSpecified() {
+    Game g("SavePath=.\\\r\nTextMaxIndex=1000\r\n", "");
+    QVERIFY(g.app->Open());
+    struct Row {
+      const char* name;
+      const char* caption;
+      const char* shortcut;
+      bool enabled;
+      int checked;  // -1: not checkable
+    } rows[] = {
+        {"Khideimage", "背景を消す", "Ctrl+T", false, -1},
+        {"Khidetext", "文字を消す", "Ctrl+B", false, -1},
+        {"Kwinmode", "画面の枠の表示", "Ctrl+W", true, 1},
+        {"Kfullscr", "フルスクリーン表示", "Ctrl+G", true, 0},
+        {"Mdarkness", "背景を暗くする", "Ctrl+D", false, 0},
+        {"Kmusic", "音楽再生", "Ctrl+M", true, 1},
+        {"Ksound", "効果音再生", "Ctrl+V", true, 1},
+        {"Ktxtwait", "高速文字表示", "Ctrl+H", true, 0},
+        {"Ktxtskip", "ページ単位表示", "Ctrl+P", true, 0},
+        {"Kfont", "フォント設定", "", true, -1},
+        {"Msave", "データ保存", "Ctrl+S", false, -1},
+        {"Mload", "データ読み込み", "Ctrl+L", false, -1},
+        {"Mback", "前の文章を読む", "", true, -1},
+        {"Mtitle", "タイトルへ戻る", "Ctrl+R", false, -1},
+        {"Mversion", "バージョン情報", "", true, -1},
+        {"Mexit", "終了する", "Ctrl+Q", true, -1},
+        {"Mdebug", "キャンセル", "", true, -1},
+        {"Mskipout", "読んだ文章を飛ばす", "Ctrl+F", true, -1},
+    };
+    for (const Row& r : rows) {
+      QAction* a = g.app->window->Item(r.name);
+      QVERIFY2(a, r.name);
+      QCOMPARE(a->text(), QString::fromUtf8(r.caption));
+      QCOMPARE(a->shortcut(), QKeySequence(QString::fromUtf8(r.shortcut)));
+      QCOMPARE(a->isEnabled(), r.enabled);
+      QCOMPARE(a->isCheckable() ? int(a->isChecked()) : -1, r.checked);
+    }
+    // Without TextMaxIndex the skip item stays off; debug mode renames Mdebug.
+    Game h("SavePath=.\\\r\n", "");
+    h.dir.Write("krv.ini", "Version=1.42\r\nDebugMode=on\r\nHighSpeedText=1\r\n");
+    QVERIFY(h.app->Open());
+    QVERIFY(!h.app->window->Item("Mskipout")->isEnabled());
+    QCOMPARE(h.app->window->Item("Mdebug")->text(), QStringLiteral("デバッグモード"));
+    QVERIFY(h.app->window->Item("Ktxtwait")->isChecked());
+    QVERIFY(h.app->engine.click.HighSpeedMode);
+  }
+
+  void shortcutsActOnlyWhenTheirItemIsEnabled() {
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    TFmain* w = g.app->window.get();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(g.boxes.empty());
+    QCOMPARE(g.app->engine.PendingRequest, 0);
+    w->SetItemEnabled(MenuItem::TitleReturn, true);
+    g.app->engine.click.ClickFlag = true;
+    QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(g.boxes, std::vector<std::string>{"確認|タイトルに戻りますか？"});
+    QCOMPARE(g.app->engine.PendingRequest, 2);
+    QVERIFY(!g.app->engine.click.ClickFlag);  // the choosing click never continues the story
+    QTest::keyClick(w, Qt::Key_H, Qt::ControlModifier);
+    QVERIFY(g.app->engine.click.HighSpeedMode);
+  }
+
+  void closeQuestionCancelKeepsTheWindowAndOkWritesSettings() {
+    Game g("SavePath=save\\\r\n", "");
+    QVERIFY(g.app->Open());
+    TFmain* w = g.app->window.get();
+    QTRY_VERIFY(g.app->engine.executedLines == 0 && !g.app->engine.script.Lines().size());
+    g.answers = {BoxAnswer::Cancel};
+    g.app->engine.click.MouseDownFlag = true;
+    w->close();
+    QVERIFY(w->isVisible());
+    QVERIFY(!g.app->engine.click.MouseDownFlag);
+    QVERIFY(!std::filesystem::exists(g.dir.path() / "krv.ini"));
+    QTest::keyClick(w, Qt::Key_Escape);  // Esc asks the same question
+    QTRY_VERIFY(!w->isVisible());
+    QCOMPARE(g.boxes, (std::vector<std::string>{"終了|終了しますか？", "終了|終了しますか？"}));
+    QVERIFY(g.dir.Read("krv.ini").rfind("Version=1.42\r\n", 0) == 0);
+  }
+
+  void closingDuringAWaitUnwindsTheStoryAndSaves() {
+    Game g("SavePath=.\\\r\n", "_mouseclick\r\n_$flg[1]=1\r\n");
+    QVERIFY(g.app->Open());
+    QTimer::singleShot(100, g.app->window.get(), [&] { g.app->window->close(); });
+    QTRY_VERIFY(std::filesystem::exists(g.dir.path() / "krv.ini"));
+    QCOMPARE(g.Flag(1), std::string("0"));
+    QVERIFY(!g.app->window->isVisible());
+  }
+
+  void settingsRoundTrip() {
+    Game g("SavePath=.\\\r\n", "");
+    const std::string ini =
+        "Version=1.42\r\n[Display]\r\nBGDarkness=1\r\n[System]\r\nSavePath=saves\\\r\n"
+        "EnableMusic=0\r\nEnableSound=1\r\nHighSpeedText=0\r\nSkipText=1\r\n[Font]\r\n"
+        "Font0=IPAGothic\r\nFont1=\r\nFont2=\r\nFont3=IPAMincho\r\n";
+    g.dir.Write("krv.ini", ini);
+    QVERIFY(g.app->Open());
+    const config::Settings before = g.app->settings;
+    g.app->window->Item("Ktxtwait")->trigger();
+    g.app->window->Item("Kmusic")->trigger();
+    g.app->window->close();
+    QTRY_VERIFY(!g.app->window->isVisible());
+    config::ConfigReadResult after =
+        config::ReadConfiguration({g.dir.str(), nullptr}, [](const std::string&) {});
+    QVERIFY(after.settings.HighSpeedText);
+    QVERIFY(after.settings.EnableMusic);
+    config::Settings expected = before;
+    expected.HighSpeedText = true;
+    expected.EnableMusic = true;
+    QVERIFY(after.settings == expected);
+  }
+
+  void screenShowsBackImageAtAWholeScale() {
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    TFmain* w = g.app->window.get();
+    const int k = w->Scale();
+    QCOMPARE(w->size(), QSize(640 * k, 480 * k));
+    g.app->engine.BackImage.SetPixel(10, 20, 0xFF0000);
+    g.app->engine.BackImage.SetPixel(639, 479, 0x00FF00);
+    const QImage shot = w->grab().toImage();
+    QCOMPARE(shot.pixel(10 * k, 20 * k) & 0xFFFFFF, 0xFF0000u);
+    QCOMPARE(shot.pixel(10 * k + k - 1, 20 * k + k - 1) & 0xFFFFFF, 0xFF0000u);  // sharp
+    QCOMPARE(shot.pixel(11 * k, 20 * k) & 0xFFFFFF, 0x000000u);
+    QCOMPARE(shot.pixel(639 * k, 479 * k) & 0xFFFFFF, 0x00FF00u);
+    QCOMPARE(w->ToPicture(QPoint(10 * k + k - 1, 20 * k)), QPoint(10, 20));
+    QCOMPARE(w->ToPicture(QPoint(-5, 100000)), QPoint(0, 479));
+  }
+
+  void fullScreenDisablesTheFrameSwitch() {
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    TFmain* w = g.app->window.get();
+    w->Item("Kfullscr")->trigger();
+    QVERIFY(!w->Item("Kwinmode")->isEnabled());
+    w->Item("Kfullscr")->trigger();
+    QVERIFY(w->Item("Kwinmode")->isEnabled());
+    QVERIFY(w->Item("Kwinmode")->isChecked());
+    QCOMPARE(w->size(), QSize(640 * w->Scale(), 480 * w->Scale()));
+  }
+};
+
+QTEST_MAIN(GuiTest)
+#include "GuiTest.moc"
