@@ -1,10 +1,13 @@
 #include "script/Startup.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "config/DataDrive.h"
 #include "config/InstallStore.h"
 #include "platform/Cp932.h"
+#include "platform/FileResolver.h"
 
 namespace korvana {
 
@@ -14,6 +17,21 @@ config::ConfigReport BoxReport(Platform& platform) {
   return [&platform](const std::string& message) {
     platform.MessageBox(message, "", BoxButtons::Ok, BoxIcon::Exclamation);
   };
+}
+
+// Saves go to the save folder; say at once when they could not be written
+// there, rather than when a save fails. The setting itself is kept: the
+// folder may be a medium that is not mounted yet.
+void CheckSaveFolder(const std::string& savePath, Platform& platform) {
+  if (savePath.empty()) return;
+  // The folder part of the prefix ("save\" or "C:\games\x\").
+  std::string folder = savePath;
+  while (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder.pop_back();
+  const std::string resolved = folder.empty() ? "." : ResolvePath(folder);
+  if (::access(resolved.c_str(), W_OK | X_OK) != 0) {
+    platform.MessageBox(J("セーブフォルダーに書き込めません：") + savePath, "", BoxButtons::Ok,
+                        BoxIcon::Exclamation);
+  }
 }
 
 }  // namespace
@@ -36,6 +54,7 @@ GamePreparation PrepareGame(Platform& platform) {
       out.settings.SavePath = config::SaveFolderFromChosenFile(chosen);
   }
   config::FindDataPath(out.settings, [&platform] { return platform.ListVolumes(); });
+  CheckSaveFolder(out.settings.SavePath, platform);
   return out;
 }
 

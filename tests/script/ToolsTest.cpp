@@ -100,6 +100,29 @@ TEST(HeadlessCommand, ExitStatusAndOptions) {
   EXPECT_EQ(Lines(flags)[1], "001 = 0");
 }
 
+TEST(HeadlessCommand, SaveFolderThatCannotBeWrittenIsReportedAtStart) {
+  struct Case {
+    std::string savePath;
+    bool reported;
+  } cases[] = {{".\\", false}, {"Save\\", false}, {"save\\", false},
+               {"missing\\", true}, {"autorun.txt\\", true}};
+  for (const auto& c : cases) {
+    test::TempDir game;
+    game.Write("Save/keep", "");
+    game.Write("krv.cfg", "SavePath=" + c.savePath + "\r\n");
+    game.Write("autorun.txt", "_$flg[1]=1\r\n");
+    const std::string transcript = game.str() + "/t.txt", flags = game.str() + "/f.txt";
+    EXPECT_EQ(RunCommand(kKorvana + " --headless --transcript " + transcript + " --dump-flags " +
+                         flags + " " + game.str()),
+              0);
+    const auto boxes = Lines(transcript);
+    EXPECT_EQ(!boxes.empty() && boxes[0].find("セーブフォルダーに書き込めません") != std::string::npos,
+              c.reported)
+        << c.savePath;
+    EXPECT_EQ(Lines(flags)[1], "001 = 1") << c.savePath;  // the story runs all the same
+  }
+}
+
 TEST(HeadlessCommand, ExitWithSavingWritesTheUserSettings) {
   test::TempDir game;
   game.Write("krv.cfg", "SavePath=save\\\r\nBGDarkness=1\r\n");
