@@ -28,10 +28,17 @@ std::optional<int32_t> FlagStore::Numeric(int index) const {
 
 void FlagStore::Clear(int32_t range, const std::string& value) {
   switch (range) {
-    case 0: Fill(0, kGameCount, value); break;
-    case 1: Fill(kGameCount, kCount, value); break;
-    case 2: Fill(0, kCount, value); break;
-    default: break;
+    case 0:
+      Fill(0, kGameCount, value);
+      break;
+    case 1:
+      Fill(kGameCount, kCount, value);
+      break;
+    case 2:
+      Fill(0, kCount, value);
+      break;
+    default:
+      break;
   }
 }
 

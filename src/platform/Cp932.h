@@ -7,7 +7,9 @@
 namespace korvana::cp932 {
 
 // True for the first byte of a two-byte character.
-inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 // Length in bytes of the character starting at s[i] (1 or 2; a lead byte at
 // the very end counts as one byte so callers never step past the text).
@@ -49,5 +51,7 @@ std::string FromUtf8(std::string_view utf8);
 namespace korvana {
 // A message literal of this program (written in UTF-8 in the source) in the
 // engine's CP932 form.
-inline std::string J(std::string_view utf8) { return cp932::FromUtf8(utf8); }
+inline std::string J(std::string_view utf8) {
+  return cp932::FromUtf8(utf8);
+}
 }  // namespace korvana

@@ -47,7 +47,8 @@ GamePreparation PrepareGame(Platform& platform) {
     return out;
   }
   out.settings = std::move(read.settings);
-  if (!out.settings.StartFolder.empty()) std::filesystem::current_path(out.settings.StartFolder, ec);
+  if (!out.settings.StartFolder.empty())
+    std::filesystem::current_path(out.settings.StartFolder, ec);
   if (config::NeedsSaveFolderDialog(out.settings)) {
     std::string chosen;
     if (platform.SaveFolderDialog(chosen))

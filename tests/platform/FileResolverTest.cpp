@@ -1,11 +1,10 @@
-#include "platform/FileResolver.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "TempDir.h"
 #include "platform/Cp932.h"
+#include "platform/FileResolver.h"
 
 namespace korvana {
 namespace {
@@ -26,7 +25,8 @@ TEST(ExpandDataDrive, OnlyTheFirstTokenIsReplaced) {
 TEST(ResolvePath, WindowsNamesFindFilesOnACaseSensitiveSystem) {
   test::TempDir dir;
   dir.Write("Graphics/BG/Sky.BMP", "x");
-  dir.Write(cp932::ToUtf8("\x89\xe6\x91\x9c") + "/" + cp932::ToUtf8("\x95\x5c.txt"), "y");  // 画像/表.txt
+  dir.Write(cp932::ToUtf8("\x89\xe6\x91\x9c") + "/" + cp932::ToUtf8("\x95\x5c.txt"),
+            "y");  // 画像/表.txt
   const std::string root = dir.str() + "/";
   struct Case {
     std::string sjisName, expected;

@@ -104,8 +104,11 @@ TEST(HeadlessCommand, SaveFolderThatCannotBeWrittenIsReportedAtStart) {
   struct Case {
     std::string savePath;
     bool reported;
-  } cases[] = {{".\\", false}, {"Save\\", false}, {"save\\", false},
-               {"missing\\", true}, {"autorun.txt\\", true}};
+  } cases[] = {{".\\", false},
+               {"Save\\", false},
+               {"save\\", false},
+               {"missing\\", true},
+               {"autorun.txt\\", true}};
   for (const auto& c : cases) {
     test::TempDir game;
     game.Write("Save/keep", "");
@@ -116,8 +119,9 @@ TEST(HeadlessCommand, SaveFolderThatCannotBeWrittenIsReportedAtStart) {
                          flags + " " + game.str()),
               0);
     const auto boxes = Lines(transcript);
-    EXPECT_EQ(!boxes.empty() && boxes[0].find("セーブフォルダーに書き込めません") != std::string::npos,
-              c.reported)
+    EXPECT_EQ(
+        !boxes.empty() && boxes[0].find("セーブフォルダーに書き込めません") != std::string::npos,
+        c.reported)
         << c.savePath;
     EXPECT_EQ(Lines(flags)[1], "001 = 1") << c.savePath;  // the story runs all the same
   }
@@ -132,7 +136,8 @@ TEST(HeadlessCommand, ExitWithSavingWritesTheUserSettings) {
       "Version=1.42\r\n[Display]\r\nBGDarkness=1\r\n[System]\r\nSavePath=save\\\r\n"
       "EnableMusic=1\r\nEnableSound=1\r\nHighSpeedText=0\r\nSkipText=0\r\n[Font]\r\n";
   for (int i = 0; i < 4; ++i)  // empty slots stand for "ＭＳ ゴシック"
-    expected += "Font" + std::to_string(i) + "=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\n";
+    expected +=
+        "Font" + std::to_string(i) + "=\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e\r\n";
   EXPECT_EQ(game.Read("krv.ini"), expected);
   EXPECT_EQ(game.Read("krv.ini").find("$flg"), std::string::npos);
 }
