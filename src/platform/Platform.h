@@ -23,7 +23,21 @@ enum class MouseButton { Left, Right, Middle };
 enum class Key { Escape, Space, Enter, Other };
 
 // Items of the pop-up menu whose state the story changes while it runs.
-enum class MenuItem { Load, TitleReturn, Save, Log, Count };
+enum class MenuItem {
+  Load,
+  TitleReturn,
+  Save,
+  Log,
+  // Enabled only during click waits, with Load and TitleReturn.
+  HideBackground,
+  HideText,
+  Darkness,
+  // The reading modes (HighSpeed and PageUnit carry check marks).
+  HighSpeed,
+  PageUnit,
+  SkipRead,
+  Count
+};
 
 // Where the platform delivers input; the engine implements it. Handlers only
 // set flags: they run nested inside whatever wait the story is in.
@@ -39,6 +53,10 @@ class InputSink {
   // The player asked to close the program (window close, "終了する", Esc):
   // true when the close question was answered OK.
   virtual bool OnCloseRequest() { return true; }
+  // The wheel turned; a positive `delta` is away from the user (up).
+  virtual void OnWheel(int x, int y, int delta) {}
+  // Ctrl went down or up.
+  virtual void OnCtrl(bool down) {}
 };
 
 struct LocalTime {
@@ -96,6 +114,7 @@ class Platform {
   virtual void SetPopupEnabled(bool enabled) = 0;
   virtual bool PopupEnabled() = 0;
   virtual void SetMenuItemEnabled(MenuItem item, bool enabled) = 0;
+  virtual void SetMenuItemChecked(MenuItem item, bool checked) {}
   // BackImage changed; repaint when convenient.
   virtual void InvalidateScreen() = 0;
   virtual int ColorDepth() = 0;

@@ -210,4 +210,16 @@ void HeadlessPlatform::QueueMove(int x, int y) {
   });
 }
 
+void HeadlessPlatform::QueueWheel(int delta) {
+  events_.emplace_back([this, delta] {
+    if (sink_) sink_->OnWheel(pointerX_, pointerY_, delta);
+  });
+}
+
+void HeadlessPlatform::QueueCtrl(bool down) {
+  events_.emplace_back([this, down] {
+    if (sink_) sink_->OnCtrl(down);
+  });
+}
+
 }  // namespace korvana

@@ -56,6 +56,9 @@ class HeadlessPlatform : public Platform {
   void SetPopupEnabled(bool enabled) override { popupEnabled_ = enabled; }
   bool PopupEnabled() override { return popupEnabled_; }
   void SetMenuItemEnabled(MenuItem item, bool enabled) override;
+  void SetMenuItemChecked(MenuItem item, bool checked) override {
+    checked_[static_cast<int>(item)] = checked;
+  }
   void InvalidateScreen() override {}
   int ColorDepth() override { return 32; }
   void SetDarknessChecked(bool checked) override { darknessChecked_ = checked; }
@@ -75,6 +78,10 @@ class HeadlessPlatform : public Platform {
   void QueueClick(int x, int y);
   void QueueKey(Key key);
   void QueueMove(int x, int y);
+  void QueueWheel(int delta);
+  void QueueCtrl(bool down);
+  // Runs `action` when the queue reaches it (tests look inside waits).
+  void QueueAction(std::function<void()> action) { events_.push_back(std::move(action)); }
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
@@ -84,6 +91,7 @@ class HeadlessPlatform : public Platform {
   const Picture& Screen() const { return screen_ ? *screen_ : blank_; }
   int Cursor() const { return cursor_; }
   bool MenuItemEnabled(MenuItem item) const { return menu_[static_cast<int>(item)]; }
+  bool MenuItemChecked(MenuItem item) const { return checked_[static_cast<int>(item)]; }
   int64_t ClicksGiven() const { return clicksGiven_; }
   int64_t LinesRun() const { return linesRun_; }
   uint64_t ElapsedMs() const { return clock_ - kStartTick; }
@@ -108,6 +116,7 @@ class HeadlessPlatform : public Platform {
   bool darknessChecked_ = false;
   bool closeAccepted_ = false;
   bool menu_[static_cast<int>(MenuItem::Count)] = {};
+  bool checked_[static_cast<int>(MenuItem::Count)] = {};
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;
   std::vector<std::string> transcript_;
