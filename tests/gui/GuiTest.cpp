@@ -152,6 +152,7 @@ class GuiTest : public QObject {
 
   void closeQuestionCancelKeepsTheWindowAndOkWritesSettings() {
     Game g("SavePath=save\\\r\n", "");
+    g.dir.Write("save/keep", "");
     QVERIFY(g.app->Open());
     TFmain* w = g.app->window.get();
     QTRY_VERIFY(g.app->engine.executedLines == 0 && !g.app->engine.script.Lines().size());
@@ -174,6 +175,14 @@ class GuiTest : public QObject {
     QTRY_VERIFY(std::filesystem::exists(g.dir.path() / "krv.ini"));
     QCOMPARE(g.Flag(1), std::string("0"));
     QVERIFY(!g.app->window->isVisible());
+  }
+
+  void unwritableSaveFolderIsReportedAndTheGameRuns() {
+    Game g("SavePath=nowhere\\\r\n", "_$flg[1]=1\r\n");
+    QVERIFY(g.app->Open());
+    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QCOMPARE(g.boxes, std::vector<std::string>{"|セーブフォルダーに書き込めません：nowhere\\"});
+    QCOMPARE(g.app->settings.SavePath, std::string("nowhere\\"));  // kept for the next start
   }
 
   void settingsRoundTrip() {
