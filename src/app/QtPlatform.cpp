@@ -186,6 +186,10 @@ void QtPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
   if (window_) window_->SetItemEnabled(item, enabled);
 }
 
+void QtPlatform::SetMenuItemChecked(MenuItem item, bool checked) {
+  if (window_) window_->SetItemChecked(item, checked);
+}
+
 void QtPlatform::InvalidateScreen() {
   if (window_) window_->update();
 }

@@ -39,6 +39,7 @@ class QtPlatform : public QObject, public Platform {
   void SetPopupEnabled(bool enabled) override { popupEnabled_ = enabled; }
   bool PopupEnabled() override { return popupEnabled_; }
   void SetMenuItemEnabled(MenuItem item, bool enabled) override;
+  void SetMenuItemChecked(MenuItem item, bool checked) override;
   void InvalidateScreen() override;
   int ColorDepth() override;
   void RequestClose() override;

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWheelEvent>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -149,6 +150,7 @@ void TFmain::BuildMenu() {
 }
 
 QAction* TFmain::Item(const QString& name) const {
+  if (name.isEmpty()) return nullptr;
   auto it = items_.find(name);
   return it == items_.end() ? nullptr : it->second;
 }
@@ -158,25 +160,41 @@ void TFmain::AfterMenuAction() {
   engine_.click.ClearClicks();
 }
 
-void TFmain::SetItemEnabled(MenuItem item, bool enabled) {
-  const char* name = nullptr;
+// The menu item that stands for an item the story switches.
+static const char* ItemName(MenuItem item) {
   switch (item) {
     case MenuItem::Load:
-      name = "Mload";
-      break;
+      return "Mload";
     case MenuItem::TitleReturn:
-      name = "Mtitle";
-      break;
+      return "Mtitle";
     case MenuItem::Save:
-      name = "Msave";
-      break;
+      return "Msave";
     case MenuItem::Log:
-      name = "Mback";
-      break;
-    default:
+      return "Mback";
+    case MenuItem::HideBackground:
+      return "Khideimage";
+    case MenuItem::HideText:
+      return "Khidetext";
+    case MenuItem::Darkness:
+      return "Mdarkness";
+    case MenuItem::HighSpeed:
+      return "Ktxtwait";
+    case MenuItem::PageUnit:
+      return "Ktxtskip";
+    case MenuItem::SkipRead:
+      return "Mskipout";
+    case MenuItem::Count:
       break;
   }
-  if (QAction* a = name ? Item(name) : nullptr) a->setEnabled(enabled);
+  return nullptr;
+}
+
+void TFmain::SetItemEnabled(MenuItem item, bool enabled) {
+  if (QAction* a = Item(ItemName(item))) a->setEnabled(enabled);
+}
+
+void TFmain::SetItemChecked(MenuItem item, bool checked) {
+  if (QAction* a = Item(ItemName(item)); a && a->isCheckable()) a->setChecked(checked);
 }
 
 void TFmain::SetStoryCursor(int kind) {
@@ -292,10 +310,30 @@ void TFmain::mouseMoveEvent(QMouseEvent* event) {
   if (InputSink* sink = platform_.sink()) sink->OnMouseMove(p.x(), p.y());
 }
 
+void TFmain::wheelEvent(QWheelEvent* event) {
+  const QPoint p = ToPicture(event->position().toPoint());
+  if (InputSink* sink = platform_.sink()) sink->OnWheel(p.x(), p.y(), event->angleDelta().y());
+}
+
+void TFmain::keyReleaseEvent(QKeyEvent* event) {
+  InputSink* sink = platform_.sink();
+  if (sink && event->key() == Qt::Key_Control && !event->isAutoRepeat()) sink->OnCtrl(false);
+  QWidget::keyReleaseEvent(event);
+}
+
+void TFmain::focusOutEvent(QFocusEvent* event) {
+  // A Ctrl released in another window must not leave the story skipping.
+  if (InputSink* sink = platform_.sink()) sink->OnCtrl(false);
+  QWidget::focusOutEvent(event);
+}
+
 void TFmain::keyPressEvent(QKeyEvent* event) {
   InputSink* sink = platform_.sink();
   if (!sink) return;
   switch (event->key()) {
+    case Qt::Key_Control:
+      if (!event->isAutoRepeat()) sink->OnCtrl(true);
+      break;
     case Qt::Key_Escape:
       sink->OnKey(Key::Escape);
       break;

@@ -27,6 +27,7 @@ class TFmain : public QWidget {
 
   void SetStoryCursor(int kind);
   void SetItemEnabled(MenuItem item, bool enabled);
+  void SetItemChecked(MenuItem item, bool checked);
   // The menu item by its name ("Msave", "Kfullscr" …).
   QAction* Item(const QString& name) const;
   QMenu* PopupMenu1() const { return popup_; }
@@ -40,6 +41,9 @@ class TFmain : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -150,6 +150,53 @@ class GuiTest : public QObject {
     QVERIFY(g.app->engine.click.HighSpeedMode);
   }
 
+  void storySwitchesMenuItemsAndGetsWheelAndCtrl() {
+    struct Sink : InputSink {
+      std::vector<std::string> events;
+      void OnMouseDown(int, int, MouseButton) override {}
+      void OnMouseUp(int, int, MouseButton) override {}
+      void OnClick(int, int) override {}
+      void OnMouseMove(int, int) override {}
+      void OnKey(Key) override {}
+      void OnTimer1() override {}
+      void OnWheel(int x, int y, int delta) override {
+        events.push_back("wheel " + std::to_string(x) + "," + std::to_string(y) + " " +
+                         std::to_string(delta));
+      }
+      void OnCtrl(bool down) override { events.push_back(down ? "ctrl down" : "ctrl up"); }
+    } sink;
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    TFmain* w = g.app->window.get();
+    const struct {
+      MenuItem item;
+      const char* name;
+    } items[] = {{MenuItem::Load, "Mload"},         {MenuItem::TitleReturn, "Mtitle"},
+                 {MenuItem::Save, "Msave"},         {MenuItem::HideBackground, "Khideimage"},
+                 {MenuItem::HideText, "Khidetext"}, {MenuItem::Darkness, "Mdarkness"},
+                 {MenuItem::SkipRead, "Mskipout"}};
+    for (const auto& i : items) {
+      g.app->platform.SetMenuItemEnabled(i.item, true);
+      QVERIFY2(w->Item(i.name)->isEnabled(), i.name);
+      g.app->platform.SetMenuItemEnabled(i.item, false);
+      QVERIFY2(!w->Item(i.name)->isEnabled(), i.name);
+    }
+    g.app->platform.SetMenuItemChecked(MenuItem::HighSpeed, true);
+    QVERIFY(w->Item("Ktxtwait")->isChecked());
+    g.app->platform.SetMenuItemChecked(MenuItem::PageUnit, true);
+    QVERIFY(w->Item("Ktxtskip")->isChecked());
+
+    g.app->platform.SetInputSink(&sink);
+    const int k = w->Scale();
+    QWheelEvent wheel(QPointF(30 * k, 40 * k), w->mapToGlobal(QPointF(30 * k, 40 * k)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &wheel);
+    QTest::keyPress(w, Qt::Key_Control);
+    QTest::keyRelease(w, Qt::Key_Control);
+    g.app->platform.SetInputSink(&g.app->engine);
+    QCOMPARE(sink.events, (std::vector<std::string>{"wheel 30,40 120", "ctrl down", "ctrl up"}));
+  }
+
   void closeQuestionCancelKeepsTheWindowAndOkWritesSettings() {
     Game g("SavePath=save\\\r\n", "");
     g.dir.Write("save/keep", "");
