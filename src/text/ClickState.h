@@ -13,6 +13,11 @@ struct ClickState {
   bool HighSpeedMode = false;
   bool PageUnitMode = false;
   bool SkipReadMode = false;
+  // Ctrl held: text runs on as if every click wait were clicked.
+  bool CtrlSkip = false;
+  // Choices and dialogs open above the story; while one is, the wheel and
+  // Ctrl do not reach the text.
+  int ModalDepth = 0;
 
   void ClearClicks() { ClickFlag = MouseDownFlag = MouseUpFlag = false; }
 };

@@ -1,0 +1,214 @@
+#include "text/LogScreen.h"
+
+#include <algorithm>
+
+#include "graphics/Blend.h"
+#include "graphics/PictureLoader.h"
+#include "platform/Cp932.h"
+#include "script/Report.h"
+#include "text/MessageText.h"
+
+namespace korvana {
+namespace {
+
+// The buttons' face: a soft vertical gradient, stretched over each button.
+Picture ButtonFace() {
+  Picture face(4, 32);
+  for (int y = 0; y < 32; ++y) {
+    const uint32_t v = static_cast<uint32_t>(0x70 - y * 2);
+    face.FillRect(0, y, 4, 1, (v / 2) << 16 | (v / 2 + 8) << 8 | (v + 40));
+  }
+  return face;
+}
+
+void SetUpButton(ImageButton& b, int left, int width, const std::string& caption,
+                 const Picture& face) {
+  b.Left = left;
+  b.Top = 444;
+  b.Width = width;
+  b.Height = 30;
+  b.Caption = caption;
+  b.BevelWidth = 2;
+  b.FontColor = 0xFFFFFF;
+  b.Set_Picture(face);
+}
+
+}  // namespace
+
+LogScreen::LogScreen(Platform& platform, ClickState& click, MessageLog& log, MessageText& text,
+                     FontLibrary& fonts, Picture& backImage, ErrorSink& errors,
+                     const std::string& dataPath)
+    : platform_(platform),
+      click_(click),
+      log_(log),
+      text_(text),
+      fonts_(fonts),
+      backImage_(backImage),
+      errors_(errors),
+      dataPath_(dataPath) {
+  const Picture face = ButtonFace();
+  SetUpButton(TkBtn1, 296, 112, J("１ページ戻る"), face);
+  SetUpButton(TkBtn2, 412, 112, J("１ページ進む"), face);
+  SetUpButton(TkBtn3, 528, 96, "EXIT", face);
+}
+
+std::vector<std::string> LogScreen::CutLogLine(std::string_view line) {
+  std::vector<std::string> pieces;
+  if (line.size() <= static_cast<size_t>(kCutBytes)) {
+    pieces.emplace_back(line);
+    return pieces;
+  }
+  size_t start = 0;
+  while (start < line.size()) {
+    // Walk characters so that a trail byte is never taken for a lead byte.
+    size_t end = start;
+    while (end < line.size() && end - start < static_cast<size_t>(kCutBytes))
+      end += cp932::CharLength(line, end);
+    end = std::min(end, line.size());
+    if (end > start) pieces.emplace_back(line.substr(start, end - start));
+    start = end;
+  }
+  return pieces;
+}
+
+int LogScreen::RenderLogPage(bool draw) {
+  const FontSpec font{text_.FontTable[0], 24, false};
+  auto put = [&](const std::string& s, int row) {
+    if (!draw) return;
+    const int y = row * kRowHeight;
+    DrawString(LogCanvas, fonts_, font, s, 2, y + 2, 0x000000);
+    DrawString(LogCanvas, fonts_, font, s, 0, y, 0xFFFFFF);
+  };
+  put("Page " + std::to_string(LogViewOffset + 1) + "/" + std::to_string(log_.LogTotalPage), 0);
+  int row = 2;
+  for (const std::string& line : log_.PageAtOffset(LogViewOffset)) {
+    if (line.size() > static_cast<size_t>(kCutBytes)) {
+      for (const std::string& piece : CutLogLine(line)) put(piece, row++);
+    } else {
+      put(line, row);
+    }
+    ++row;
+  }
+  return row * kRowHeight + 48;
+}
+
+void LogScreen::ShowPage() {
+  int h = RenderLogPage(false);
+  ScrollBar1.Visible = h >= 480;
+  if (ScrollBar1.Visible)
+    ScrollBar1.Max = h - 480;
+  else
+    h = 480;
+  ScrollBar1.Position = 0;
+  LogCanvas.Resize(640, h);
+  TilePicture(TileImage, LogCanvas);
+  RenderLogPage(true);
+  PaintScreen();
+}
+
+void LogScreen::PaintScreen() {
+  backImage_.Blit(0, 0, 640, 480, LogCanvas, 0, ScrollBar1.Position);
+  if (ScrollBar1.Visible) {
+    backImage_.FillRect(kScrollLeft, 0, kScrollWidth, kScrollHeight, 0xE0E0E0);
+    const int thumb = std::max(16, kScrollHeight * 480 / (480 + ScrollBar1.Max));
+    const int top =
+        ScrollBar1.Max > 0 ? (kScrollHeight - thumb) * ScrollBar1.Position / ScrollBar1.Max : 0;
+    backImage_.FillRect(kScrollLeft + 2, top, kScrollWidth - 4, thumb, 0x808080);
+  }
+  for (ImageButton* b : {&TkBtn1, &TkBtn2, &TkBtn3})
+    if (b->Visible) b->Paint(backImage_, fonts_);
+  platform_.InvalidateScreen();
+}
+
+void LogScreen::SetScrollPosition(int position) {
+  if (!ScrollBar1.Visible) return;
+  ScrollBar1.Position = std::clamp(position, 0, ScrollBar1.Max);
+  PaintScreen();
+}
+
+void LogScreen::ShowLogScreen() {
+  LogViewOffset = 0;
+  if (log_.LogTotalPage == 0 || open_) return;
+  const bool popup = platform_.PopupEnabled();
+  platform_.SetPopupEnabled(false);
+  const bool markerRan = text_.MarkerRunning();
+  text_.SetMarkerRunning(false);
+  SavedScreen = backImage_;
+  TkBtn1.Visible = TkBtn2.Visible = TkBtn3.Visible = true;
+  TileImage = Picture(320, 128, 0);
+  if (!Tile.empty()) {
+    try {
+      LoadPicture(Tile, TileImage, dataPath_, errors_);
+    } catch (const ScriptException& e) {
+      // The log must still open: the error is shown and the backdrop is black.
+      errors_.ScriptError(e.what());
+      TileImage = Picture(320, 128, 0);
+    }
+  }
+  ShowPage();
+  open_ = true;
+  while (open_) platform_.WaitMessage(Platform::kNoTimeout);
+  LogCanvas.Resize(8, 8);
+  backImage_ = SavedScreen;
+  SavedScreen.Resize(8, 8);
+  platform_.InvalidateScreen();
+  click_.ClearClicks();
+  ScrollBar1.Visible = false;
+  TkBtn1.Visible = TkBtn2.Visible = TkBtn3.Visible = false;
+  pressed_ = nullptr;
+  if (markerRan) text_.SetMarkerRunning(true);
+  platform_.SetPopupEnabled(popup);
+}
+
+void LogScreen::PageBack() {
+  if (LogViewOffset < 15 && LogViewOffset < log_.LogTotalPage - 1) {
+    ++LogViewOffset;
+    ShowPage();
+  }
+}
+
+void LogScreen::PageForward() {
+  if (LogViewOffset > 0) {
+    --LogViewOffset;
+    ShowPage();
+  }
+}
+
+void LogScreen::Exit() {
+  open_ = false;
+  click_.ClearClicks();
+}
+
+void LogScreen::MouseDown(int x, int y, MouseButton button) {
+  if (!open_) return;
+  for (ImageButton* b : {&TkBtn1, &TkBtn2, &TkBtn3}) {
+    if (b->Visible && b->Contains(x, y)) {
+      b->MouseDown(button);
+      if (button == MouseButton::Left) pressed_ = b;
+      PaintScreen();
+      return;
+    }
+  }
+  if (ScrollBar1.Visible && x >= kScrollLeft && x < kScrollLeft + kScrollWidth && y < kScrollHeight)
+    SetScrollPosition(static_cast<int>(int64_t{y} * ScrollBar1.Max / (kScrollHeight - 1)));
+}
+
+void LogScreen::MouseUp(int x, int y, MouseButton button) {
+  if (!open_ || button != MouseButton::Left) return;
+  ImageButton* b = pressed_;
+  pressed_ = nullptr;
+  if (!b) return;
+  b->MouseUp(button);
+  PaintScreen();
+  // A click is a press and a release on the same button.
+  if (!b->Contains(x, y)) return;
+  if (b == &TkBtn1) PageBack();
+  if (b == &TkBtn2) PageForward();
+  if (b == &TkBtn3) Exit();
+}
+
+void LogScreen::Wheel(int delta) {
+  SetScrollPosition(ScrollBar1.Position - delta / 120 * kRowHeight * 3);
+}
+
+}  // namespace korvana

@@ -1,0 +1,80 @@
+#pragma once
+// The full-window log screen: one log page at a time over a tiled backdrop,
+// a scroll bar for long pages, and the three image buttons (one page back,
+// one page forward, EXIT). It runs its own message pump inside whatever wait
+// was active; input reaches it through the engine while it is open.
+#include <array>
+#include <string>
+
+#include "graphics/Picture.h"
+#include "platform/Platform.h"
+#include "text/ClickState.h"
+#include "text/Glyphs.h"
+#include "text/ImageButton.h"
+#include "text/MessageLog.h"
+
+namespace korvana {
+
+class ErrorSink;
+class MessageText;
+
+class LogScreen {
+ public:
+  static constexpr int kRowHeight = 32;
+  // A log line longer than this is shown in pieces.
+  static constexpr int kCutBytes = 52;
+  // The scroll bar's place on the right edge, above the buttons.
+  static constexpr int kScrollLeft = 624, kScrollWidth = 16, kScrollHeight = 440;
+
+  LogScreen(Platform& platform, ClickState& click, MessageLog& log, MessageText& text,
+            FontLibrary& fonts, Picture& backImage, ErrorSink& errors, const std::string& dataPath);
+
+  // The menu action "前の文章を読む".
+  void ShowLogScreen();
+  // The height the page at LogViewOffset needs; with `draw`, drawn into
+  // LogCanvas.
+  int RenderLogPage(bool draw);
+  // The lines a log line is shown as (cut at 52 bytes, or 53 so that no
+  // double-byte character is split).
+  static std::vector<std::string> CutLogLine(std::string_view line);
+
+  bool IsOpen() const { return open_; }
+  void MouseDown(int x, int y, MouseButton button);
+  void MouseUp(int x, int y, MouseButton button);
+  void Wheel(int delta);
+
+  // The `Tile` setting: the backdrop picture, empty for black.
+  std::string Tile;
+  int LogViewOffset = 0;
+  Picture LogCanvas{8, 8};
+  Picture SavedScreen{8, 8};
+  Picture TileImage;
+  ImageButton TkBtn1, TkBtn2, TkBtn3;
+  struct ScrollBar {
+    bool Visible = false;
+    int Max = 0;
+    int Position = 0;
+  } ScrollBar1;
+
+ private:
+  void ShowPage();
+  void SetScrollPosition(int position);
+  // Canvas rows at the scroll position, then the scroll bar and buttons.
+  void PaintScreen();
+  void PageBack();
+  void PageForward();
+  void Exit();
+
+  Platform& platform_;
+  ClickState& click_;
+  MessageLog& log_;
+  MessageText& text_;
+  FontLibrary& fonts_;
+  Picture& backImage_;
+  ErrorSink& errors_;
+  const std::string& dataPath_;
+  bool open_ = false;
+  ImageButton* pressed_ = nullptr;
+};
+
+}  // namespace korvana

@@ -1,0 +1,639 @@
+#include "text/MessageText.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "expr/Evaluator.h"
+#include "graphics/Mask.h"
+#include "graphics/PictureLoader.h"
+#include "platform/Cp932.h"
+#include "platform/FileResolver.h"
+#include "platform/Platform.h"
+#include "script/ProgState.h"
+#include "script/Report.h"
+#include "script/Tokens.h"
+
+namespace korvana {
+namespace {
+
+// Cursor arithmetic wraps at 32 bits as the script's integers do, so a
+// script's extreme values never overflow into undefined behaviour.
+int32_t Wrap(int64_t v) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
+}
+
+// A drawing position far off the screen draws nothing; pinning it keeps the
+// arithmetic of glyph and rectangle edges inside int.
+int DrawPos(int64_t v) {
+  constexpr int64_t kFar = 1 << 20;
+  return static_cast<int>(std::clamp<int64_t>(v, -kFar, kFar));
+}
+
+}  // namespace
+
+MessageText::MessageText(TextEnvironment env, TextState& text, MessageLog& log, FontLibrary& fonts)
+    : MessageImage(env.MessageImage),
+      MessageMask(env.MessageMask),
+      env_(env),
+      text_(text),
+      log_(log),
+      fonts_(fonts) {}
+
+std::string_view MessageText::CharAt(std::string_view line, int p) const {
+  if (p < 1 || p > static_cast<int>(line.size())) return {};
+  const size_t i = static_cast<size_t>(p - 1);
+  return line.substr(i, text_.FontIndex > 3 ? 1 : cp932::CharLength(line, i));
+}
+
+// --- lines ------------------------------------------------------------------
+
+void MessageText::ShowTextLine(std::string_view line, int p) {
+  ClickState& click = env_.click;
+  click.FinishTextFlag = false;
+  click.TextActive = true;
+  const int length = static_cast<int>(line.size());
+  if (p < 1) p = 1;
+  bool noEndHandling = false;
+  int r = 0;
+  while (p <= length) {
+    const std::string_view ch = CharAt(line, p);
+    if (ch.empty()) break;
+    p += static_cast<int>(ch.size());
+    noEndHandling = false;
+    std::string_view c = ch;
+    if (ch.size() == 1) {
+      switch (ch[0]) {
+        case '<':
+          p = InlineCommandGroup(line, p);
+          c = {};
+          break;
+        case '(':
+          p = RubyGroup(line, p);
+          c = {};
+          break;
+        case '[':
+          p = FlagValueGroup(line, p);
+          c = {};
+          break;
+        case '.':
+          c = "\n";
+          WaitClickToContinue(0);
+          click.FinishTextFlag = false;
+          break;
+        case '|':
+          c = "\n";
+          noEndHandling = true;
+          break;
+        case '^':
+          c = {};
+          WaitClickToContinue(0);
+          click.FinishTextFlag = false;
+          noEndHandling = true;
+          break;
+        case '%':
+          c = {};
+          noEndHandling = true;
+          break;
+        case '&':
+          c = "\f";
+          break;
+        case '/': {
+          // The rest of the line counts as if every character were
+          // double-byte.
+          const int64_t rest = static_cast<int64_t>(length - p) * text_.CharWidth / 2;
+          text_.CursorX = Wrap((kScreenWidth - rest) / 2);
+          c = {};
+          break;
+        }
+        default:
+          break;
+      }
+    }
+    env_.prog.ProgResumeColumn = p;
+    env_.prog.ProgMultiStateFlag = 2;
+    r = DrawChar(c);
+    PerCharacterStep();
+  }
+  if (!noEndHandling) {
+    if (int64_t{text_.CursorY} + text_.LineHeight + text_.LineGap >= text_.BottomLimit) {
+      NextLineOrPage(true);
+    } else if (r != 2) {
+      WaitClickToContinue(0);
+      if (r == 0) DrawChar("\n");
+    }
+  }
+  env_.platform.ProcessMessages();
+}
+
+void MessageText::ShowPlainText(std::string_view text) {
+  ClickState& click = env_.click;
+  // Saving is off for the duration, and back as it was however it ends.
+  struct Restore {
+    bool& flag;
+    bool value;
+    ~Restore() { flag = value; }
+  } restore{env_.SaveDisabled, env_.SaveDisabled};
+  env_.SaveDisabled = true;
+  click.FinishTextFlag = false;
+  click.TextActive = true;
+  for (size_t i = 0; i < text.size();) {
+    const std::string_view c = CharAt(text, static_cast<int>(i + 1));
+    i += c.size();
+    DrawChar(c);
+    PerCharacterStep();
+  }
+}
+
+// --- drawing ----------------------------------------------------------------
+
+void MessageText::DrawInk(const FontSpec& font, std::string_view text, bool symbol, int x, int y,
+                          std::span<const Offset> shadows) {
+  if (text_.ShadowOn) {
+    const uint32_t shade = SwapRedBlue(text_.ShadowColor);
+    for (const Offset& o : shadows) {
+      DrawString(MessageImage, fonts_, font, text, x + o.dx, y + o.dy, shade, symbol);
+      DrawString(MessageMask, fonts_, font, text, x + o.dx, y + o.dy, 0, symbol);
+    }
+  }
+  DrawString(MessageImage, fonts_, font, text, x, y, SwapRedBlue(text_.TextColor), symbol);
+  DrawString(MessageMask, fonts_, font, text, x, y, 0, symbol);
+}
+
+void MessageText::ShowOnScreen(int x, int y, int w, int h) {
+  if (!text_.TextVisible) return;
+  env_.BackImage.Blit(x, y, w, h, MessageMask, x, y, RasterOp::And);
+  env_.BackImage.Blit(x, y, w, h, MessageImage, x, y, RasterOp::Or);
+  env_.platform.InvalidateScreen();
+}
+
+int MessageText::DrawChar(std::string_view c) {
+  if (c.empty()) return 0;
+  if (c == "\f") return NextLineOrPage(true);
+  if (c == "\n") return NextLineOrPage(false);
+  if (text_.LineMaxSize < text_.SizeUnits) text_.LineMaxSize = text_.SizeUnits;
+  const int x = DrawPos(int64_t{text_.CursorX} + text_.OffsetX);
+  const int y = DrawPos(int64_t{text_.CursorY} + text_.OffsetY + text_.LineGap);
+  static constexpr Offset kOutline[] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
+  static constexpr Offset kShadow[] = {{2, 2}};
+  const bool symbol = text_.FontIndex > 3;
+  DrawInk({text_.FontName, text_.FontHeight, false}, c, symbol, x, y,
+          text_.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
+  ShowOnScreen(x - 1, y - 1, text_.CharWidth + 3, text_.CharWidth + 3);
+  env_.platform.TextDrawn(std::string(c));
+  log_.AppendLogChar(c, symbol);
+  text_.CursorX = Wrap(int64_t{text_.CursorX} + text_.CharWidth);
+  if (text_.CursorX < text_.RightLimit) return 0;
+  return NextLineOrPage(false);
+}
+
+int MessageText::NextLineOrPage(bool force) {
+  ClickState& click = env_.click;
+  if (force || int64_t{text_.CursorY} + text_.LineHeight + text_.LineGap >= text_.BottomLimit) {
+    click.TextActive = false;
+    click.FinishTextFlag = false;
+    WaitClickToContinue(1);
+    ClearPage();
+    return 2;
+  }
+  text_.CursorY = Wrap(int64_t{text_.CursorY} + text_.LineHeight + text_.LineGap);
+  log_.AppendLogChar("\n");
+  env_.platform.TextDrawn("\n");
+  text_.CursorX = text_.LeftMargin;
+  return 1;
+}
+
+void MessageText::ClearPage() {
+  MessageImage.Fill(0);
+  MessageMask.Fill(0xFFFFFF);
+  text_.CursorX = text_.LeftMargin;
+  text_.CursorY = 0;
+  log_.NewLogPage();
+  env_.platform.TextDrawn("\f");
+  if (text_.TextVisible) {
+    env_.BackImage.Draw(0, 0, env_.WorkScreen);
+    env_.platform.InvalidateScreen();
+    if (!env_.SaveDisabled) CaptureSavePoint();
+  }
+}
+
+void MessageText::CaptureSavePoint() {
+  log_.CaptureSaveBookkeeping();
+  if (hooks.captureSavePoint) hooks.captureSavePoint();
+}
+
+void MessageText::EraseTextRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+  // Clipped to the layer first, so extreme corners cannot overflow a width.
+  const int64_t left = std::max<int64_t>(x1, 0), top = std::max<int64_t>(y1, 0);
+  const int64_t right = std::min<int64_t>(x2, kScreenWidth - 1);
+  const int64_t bottom = std::min<int64_t>(y2, kScreenHeight - 1);
+  if (right < left || bottom < top) return;
+  const int w = static_cast<int>(right - left + 1), h = static_cast<int>(bottom - top + 1);
+  MessageImage.FillRect(static_cast<int>(left), static_cast<int>(top), w, h, 0);
+  MessageMask.FillRect(static_cast<int>(left), static_cast<int>(top), w, h, 0xFFFFFF);
+}
+
+void MessageText::SetTextSize(int32_t n) {
+  const int32_t old = text_.LineHeight;
+  text_.CharWidth = text_.LineHeight = text_.FontHeight = 12 * n;
+  text_.LineGap = 16;
+  text_.RubyFontHeight = 12;
+  if (text_.CursorX > text_.LeftMargin) text_.CursorY = Wrap(int64_t{text_.CursorY} + old - 12 * n);
+  text_.RightLimit = kScreenWidth - text_.CharWidth;
+  text_.BottomLimit = 479 - text_.LineHeight - text_.LineGap;
+  text_.SizeUnits = n;
+}
+
+void MessageText::ResetTextState() {
+  const TextState fresh;
+  TextState& t = text_;
+  t.CursorX = t.LeftMargin;
+  t.CursorY = fresh.CursorY;
+  t.TextColor = fresh.TextColor;
+  t.ShadowColor = fresh.ShadowColor;
+  t.OutlineMode = fresh.OutlineMode;
+  t.CharWidth = fresh.CharWidth;
+  t.LineHeight = fresh.LineHeight;
+  t.LineGap = fresh.LineGap;
+  t.FontHeight = fresh.FontHeight;
+  t.RubyFontHeight = fresh.RubyFontHeight;
+  t.RightLimit = fresh.RightLimit;
+  t.BottomLimit = fresh.BottomLimit;
+  t.ShadowOn = fresh.ShadowOn;
+  t.TextVisible = fresh.TextVisible;
+  t.SizeUnits = fresh.SizeUnits;
+  if (hooks.refreshScreen) hooks.refreshScreen();
+}
+
+void MessageText::ResetAllTextFields() {
+  text_ = TextState();
+  text_.FontName = FontTable[0];
+  text_.RubyFontName = FontTable[3];
+}
+
+// --- inline command groups ----------------------------------------------------
+
+int MessageText::InlineCommandGroup(std::string_view line, int p) {
+  const int length = static_cast<int>(line.size());
+  while (p <= length) {
+    const std::string_view ch = CharAt(line, p);
+    p += static_cast<int>(ch.size());
+    if (ch.size() != 1) continue;
+    if (ch[0] == '>') return p;
+    if (ch[0] >= 'A' && ch[0] <= 'Z') ApplyInlineLetter(ch[0], line, p);
+  }
+  return p;
+}
+
+namespace {
+
+// The number right after an inline letter: a sign, then digits. Without
+// digits (or beyond 32 bits) it is the conversion error of the language,
+// which ends the script run.
+int32_t ReadInlineNumber(std::string_view line, int& p) {
+  const int length = static_cast<int>(line.size());
+  std::string digits;
+  if (p <= length && (line[p - 1] == '-' || line[p - 1] == '+')) digits += line[p++ - 1];
+  int64_t value = 0;
+  bool any = false, tooLarge = false;
+  while (p <= length && line[p - 1] >= '0' && line[p - 1] <= '9') {
+    value = value * 10 + (line[p - 1] - '0');
+    if (value > int64_t{INT32_MAX} + 1) tooLarge = true, value = 0;
+    digits += line[p++ - 1];
+    any = true;
+  }
+  if (!any || tooLarge || (value > INT32_MAX && digits[0] != '-'))
+    throw ScriptException("'" + digits + J("' は正しい整数値ではありません"));
+  return static_cast<int32_t>(digits[0] == '-' ? -value : value);
+}
+
+}  // namespace
+
+uint32_t MessageText::ReadColor(std::string_view line, int& p) {
+  const size_t from = std::min(static_cast<size_t>(p - 1), line.size());
+  const std::string spec(line.substr(from, 7));
+  p += 7;
+  static const Picture kNoPicture(1, 1, 0);
+  const int32_t value = ParseTransparencySpec(spec, kNoPicture, env_.errors);
+  if (spec.empty() || spec[0] != '#') {
+    // Not a colour at all (the end of the line, or a file name): reported
+    // as a malformed colour and read as the parser's fallback, white.
+    env_.errors.ScriptError(J("色指定が異常です。:") + spec);
+    return 0xFFFFFF;
+  }
+  return static_cast<uint32_t>(value) & 0xFFFFFF;
+}
+
+void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) {
+  TextState& t = text_;
+  const int32_t step = t.LineHeight + t.LineGap;
+  auto number = [&] { return ReadInlineNumber(line, p); };
+  switch (letter) {
+    case 'S': {
+      const int32_t n = number();
+      SetTextSize(n >= 1 && n <= 26 ? n : 2);
+      break;
+    }
+    case 'F': {
+      int32_t n = number();
+      if (n < 0 || n > 6) n = 0;
+      t.FontIndex = n;
+      t.FontName = FontTable[n];
+      break;
+    }
+    case 'X':
+      t.CursorX = number();
+      break;
+    case 'Y':
+      t.CursorY = number();
+      break;
+    case 'M':
+      t.CursorX = Wrap(int64_t{t.CursorX} + number());
+      break;
+    case 'N':
+      t.CursorY = Wrap(int64_t{t.CursorY} + number());
+      break;
+    case 'L':
+      t.CursorX = Wrap(int64_t{number()} * t.CharWidth);
+      break;
+    case 'H':
+      t.CursorY = Wrap(int64_t{number()} * step);
+      break;
+    case 'J':
+      t.CursorX = Wrap(int64_t{t.CursorX} + int64_t{number()} * t.CharWidth);
+      break;
+    case 'K':
+      t.CursorY = Wrap(int64_t{t.CursorY} + int64_t{number()} * step);
+      break;
+    case 'T': {
+      // "T0" has no direction; it leaves the line where it is.
+      const int64_t n = number();
+      if (n != 0) {
+        const int64_t size = std::llabs(n);
+        t.CursorY = Wrap(t.CursorY + (size * 12 - t.LineHeight) * (n / size));
+      }
+      break;
+    }
+    case 'W':
+      t.CharWait = number();
+      break;
+    case 'Q':
+      InlinePause(number());
+      break;
+    case 'I':
+      t.LeftMargin = number();
+      break;
+    case 'R': {
+      const int32_t n = number();
+      t.RightLimit = Wrap(int64_t{t.LeftMargin} + (n == 0 ? kScreenWidth - t.CharWidth : n));
+      break;
+    }
+    case 'U': {
+      const int32_t n = number();
+      t.BottomLimit = n == 0 ? kScreenHeight - t.LineHeight - t.LineGap : n;
+      break;
+    }
+    case 'C':
+      t.TextColor = ReadColor(line, p);
+      break;
+    case 'B':
+      t.ShadowColor = ReadColor(line, p);
+      break;
+    case 'D':
+      t.ShadowOn = number() != 0;
+      break;
+    case 'P':
+      t.TextVisible = number() != 0;
+      if (hooks.markLayersDirty) hooks.markLayersDirty();
+      break;
+    case 'E':
+      t.OutlineMode = number() != 0;
+      break;
+    case 'V':
+    case 'O': {
+      const std::string file = ExpandDataDrive(ReadToken(line, p, '"'), env_.dataPath);
+      const bool soundOn = !hooks.soundEffectsOn || hooks.soundEffectsOn();
+      if (soundOn && !env_.click.SkipReadMode && hooks.playShortSound)
+        hooks.playShortSound(file, letter == 'V');
+      break;
+    }
+    case 'A':
+      InlinePicture(ReadToken(line, p, '"'));  // the loader expands the data drive
+      break;
+    default:
+      break;  // other capitals are skipped like any character
+  }
+}
+
+void MessageText::InlinePause(int32_t n) {
+  ClickState& click = env_.click;
+  click.ClickEnabled = n >= 0;
+  click.ClickFlag = false;
+  const uint32_t start = env_.platform.TickCount();
+  const int64_t length = std::llabs(static_cast<int64_t>(n));
+  for (;;) {
+    const int64_t elapsed = static_cast<uint32_t>(env_.platform.TickCount() - start);
+    if (elapsed >= length || click.ClickFlag || click.CtrlSkip) break;
+    env_.platform.WaitMessage(length - elapsed);
+  }
+  click.ClickEnabled = true;
+  click.ClearClicks();
+  if (click.TextActive) click.FinishTextFlag = false;
+}
+
+void MessageText::PlacePicture(const Picture& picture, const Picture& mask, int x, int y) {
+  if (text_.TextVisible) {
+    env_.BackImage.Draw(x, y, mask, RasterOp::And);
+    env_.BackImage.Draw(x, y, picture, RasterOp::Or);
+    env_.platform.InvalidateScreen();
+  }
+  MessageImage.Draw(x, y, picture);
+  MessageMask.Draw(x, y, mask);
+}
+
+void MessageText::InlinePicture(std::string_view file) {
+  Picture picture, mask;
+  LoadPicture(file, picture, env_.dataPath, env_.errors);
+  if (picture.Empty()) return;
+  BuildColorKeyMask(picture, mask, SwapRedBlue(picture.Pixel(0, 0)));
+  PlacePicture(picture, mask, DrawPos(int64_t{text_.CursorX} + text_.OffsetX),
+               DrawPos(int64_t{text_.CursorY} + text_.OffsetY));
+  text_.CursorX = Wrap(int64_t{text_.CursorX} + picture.Width());
+}
+
+void MessageText::ShowTextImage(std::optional<int32_t> x, std::optional<int32_t> y,
+                                std::string_view file, std::string_view spec) {
+  const int px = DrawPos(x ? *x : int64_t{text_.CursorX} + text_.OffsetX);
+  const int py = DrawPos(y ? *y : int64_t{text_.CursorY} + text_.OffsetY);
+  Picture picture, mask;
+  LoadPicture(file, picture, env_.dataPath, env_.errors);
+  if (picture.Empty()) return;
+  const int32_t key = ParseTransparencySpec(spec.empty() ? "#NONE" : spec, picture, env_.errors);
+  if (key == kNoTransparency)
+    mask.Resize(picture.Width(), picture.Height(), 0);
+  else
+    BuildColorKeyMask(picture, mask, static_cast<uint32_t>(key));
+  PlacePicture(picture, mask, px, py);
+}
+
+int MessageText::RubyGroup(std::string_view line, int p) {
+  const std::string base = ReadToken(line, p, ')');
+  const std::string ruby = ReadToken(line, p, ')');
+  if (base.empty() || ruby.empty()) return p;
+  const FontSpec font{text_.RubyFontName, text_.RubyFontHeight, true};
+  const int w = fonts_.TextWidth(font, ruby);
+  const int64_t k = static_cast<int64_t>(base.size()) / 2;
+  const int x = DrawPos(text_.CursorX + text_.OffsetX + (k * text_.CharWidth - w) / 2);
+  const int y = DrawPos(int64_t{text_.CursorY} + text_.OffsetY);
+  static constexpr Offset kOutline[] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
+  static constexpr Offset kShadow[] = {{1, 1}};
+  // Ruby sits two pixels below the top of the gap band; its copies are
+  // placed relative to that.
+  DrawInk(font, ruby, false, x, y + 2,
+          text_.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
+  ShowOnScreen(x - 1, y, w + 3, 16);
+  // The base is text like any other, markers included, without end handling.
+  // A base that holds ruby groups itself nests; the depth is bounded so a
+  // hostile line cannot exhaust the stack.
+  if (rubyDepth_ < 8) {
+    ++rubyDepth_;
+    struct Leave {
+      int& d;
+      ~Leave() { --d; }
+    } leave{rubyDepth_};
+    ShowTextLine(base + "%", 1);
+  }
+  return p;
+}
+
+int MessageText::FlagValueGroup(std::string_view line, int p) {
+  const std::string expression = ReadToken(line, p, ',');
+  const std::string width = ReadToken(line, p, ']');
+  if (expression.empty()) return p;
+  ShowPlainText(env_.eval.EmbedValue(expression, width));
+  return p;
+}
+
+// --- waits --------------------------------------------------------------------
+
+void MessageText::PerCharacterStep() {
+  ClickState& click = env_.click;
+  const int32_t id = env_.CurrentTextId;
+  bool alreadyRead = false;
+  if (click.SkipReadMode && record.Covers(id) && record.IsRead(id))
+    alreadyRead = true;
+  else
+    click.SkipReadMode = false;
+  record.MarkRead(id);
+  if (click.CtrlSkip) alreadyRead = true;
+  if (!click.FinishTextFlag && !click.HighSpeedMode && !alreadyRead && text_.CharWait > 0)
+    env_.waits.TimedWait(text_.CharWait);
+  if (text_.CharWait < 0) env_.waits.TimedWait(text_.CharWait);
+}
+
+void MessageText::SetWaitMenuItems(bool enabled) {
+  Platform& platform = env_.platform;
+  const bool canSave =
+      enabled && !env_.SaveDisabled && hooks.savePointCaptured && hooks.savePointCaptured();
+  platform.SetMenuItemEnabled(MenuItem::Save, canSave);
+  for (MenuItem item : {MenuItem::Load, MenuItem::TitleReturn, MenuItem::HideBackground,
+                        MenuItem::HideText, MenuItem::Darkness})
+    platform.SetMenuItemEnabled(item, enabled);
+}
+
+void MessageText::WaitClickToContinue(int kind) {
+  ClickState& click = env_.click;
+  Platform& platform = env_.platform;
+  auto skipping = [&] { return click.SkipReadMode && env_.CurrentTextId >= 0; };
+  if (skipping()) return;
+  if (click.PageUnitMode && kind == 0) return;
+  if (click.CtrlSkip && click.ModalDepth == 0) {
+    // Ctrl answers the wait itself; the window still gets its turn, which is
+    // where the release of Ctrl arrives.
+    platform.ProcessMessages();
+    return;
+  }
+  click.ClickFlag = false;
+  inClickWait_ = true;
+  if (!timer1Running_) {
+    platform.ProcessMessages();
+    markerRow_ = kind;
+    DrawMarkerFrame();
+    SetMarkerRunning(true);
+  }
+  SetWaitMenuItems(true);
+  click.MouseDownFlag = click.MouseUpFlag = false;
+  platform.ClickWaitStarted();
+  auto ended = [&] {
+    return click.ClickFlag || env_.PendingRequest != 0 || skipping() ||
+           (click.CtrlSkip && click.ModalDepth == 0);
+  };
+  do platform.WaitMessage(Platform::kNoTimeout);
+  while (!click.MouseDownFlag && !ended());
+  while (!click.MouseUpFlag && !ended()) platform.WaitMessage(Platform::kNoTimeout);
+  inClickWait_ = false;
+  click.FinishTextFlag = false;
+  SetMarkerRunning(false);
+  RestoreMarkerSquare();
+  SetWaitMenuItems(false);
+}
+
+void MessageText::LoadClickIcon(std::string_view file) {
+  ClickIcon = Picture();
+  ClickIconMask = Picture();
+  if (file.empty()) return;
+  try {
+    LoadPicture(file, ClickIcon, env_.dataPath, env_.errors);
+  } catch (const ScriptException&) {
+    ClickIcon = Picture();  // no readable marker: the marker draws nothing
+  }
+  if (ClickIcon.Empty()) return;
+  BuildColorKeyMask(ClickIcon, ClickIconMask, SwapRedBlue(ClickIcon.Pixel(0, 0)));
+}
+
+void MessageText::SetMarkerRunning(bool running) {
+  if (running == timer1Running_) return;
+  timer1Running_ = running;
+  env_.platform.SetTimer1(running);
+}
+
+void MessageText::MarkerPosition(int& x, int& y) const {
+  const TextState& t = text_;
+  const int64_t mx = int64_t{t.CursorX} + t.OffsetX;
+  const int64_t my = int64_t{t.CursorY} + t.LineHeight - t.FontHeight +
+                     (int64_t{t.FontHeight} - kMarkerSize) / 2 + t.OffsetY + 16;
+  if (mx >= kScreenWidth - kMarkerSize || my >= kScreenHeight - kMarkerSize) {
+    x = kScreenWidth - kMarkerSize;
+    y = kScreenHeight - kMarkerSize;
+  } else {
+    x = DrawPos(mx);
+    y = DrawPos(my);
+  }
+}
+
+void MessageText::RestoreMarkerSquare() {
+  // The scene comes back under the marker, and the text over it, so that a
+  // marker standing on text leaves no hole in it.
+  env_.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, env_.WorkScreen, markerX_,
+                      markerY_);
+  ShowOnScreen(markerX_, markerY_, kMarkerSize, kMarkerSize);
+  env_.platform.InvalidateScreen();
+}
+
+void MessageText::DrawMarkerFrame() {
+  MarkerPosition(markerX_, markerY_);
+  RestoreMarkerSquare();
+  const int sx = markerFrame_ * kMarkerSize, sy = markerRow_ * kMarkerSize;
+  if (!ClickIcon.Empty()) {
+    env_.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIconMask, sx, sy,
+                        RasterOp::And);
+    env_.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIcon, sx, sy,
+                        RasterOp::Or);
+  }
+  markerFrame_ = (markerFrame_ + 1) % 8;
+}
+
+void MessageText::OnTimer1() {
+  if (timer1Running_) DrawMarkerFrame();
+}
+
+}  // namespace korvana
