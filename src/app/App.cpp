@@ -21,7 +21,7 @@ bool App::Open() {
   GamePreparation prepared = PrepareGame(platform);
   if (prepared.exitProgram) return false;
   settings = std::move(prepared.settings);
-  engine.settings = EngineSettingsFrom(settings);
+  engine.ApplySettings(EngineSettingsFrom(settings));
   window = std::make_unique<TFmain>(engine, platform, settings);
   window->show();
   QTimer::singleShot(0, window.get(), [w = window.get()] { w->StartStory(); });

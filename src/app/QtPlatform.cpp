@@ -51,6 +51,11 @@ uint32_t QtPlatform::TickCount() {
 }
 
 void QtPlatform::CheckQuit() {
+  if (deferredExit_) {
+    const EngineExit exit = *deferredExit_;
+    deferredExit_.reset();
+    throw exit;
+  }
   if (quitRequested_) {
     quitRequested_ = false;
     throw EngineExit{0, true};

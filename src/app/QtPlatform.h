@@ -5,7 +5,10 @@
 #include <QTimer>
 #include <functional>
 
+#include <optional>
+
 #include "platform/Platform.h"
+#include "script/Report.h"
 
 namespace korvana {
 
@@ -51,6 +54,10 @@ class QtPlatform : public QObject, public Platform {
   // The close question was answered OK while the story runs: the next pump
   // unwinds the engine so that it can save and end.
   void RequestQuit() { quitRequested_ = true; }
+  // An exit raised by engine code that ran inside a window handler (a menu
+  // action) cannot unwind through the window system: it is kept and raised
+  // by the next pump instead.
+  void DeferExit(const EngineExit& exit) { deferredExit_ = exit; }
   const std::string& caption() const { return caption_; }
 
   // Tests answer boxes here instead of showing them.
@@ -67,6 +74,7 @@ class QtPlatform : public QObject, public Platform {
   QTimer timer1_;
   bool popupEnabled_ = true;
   bool quitRequested_ = false;
+  std::optional<EngineExit> deferredExit_;
   std::string caption_ = "Korvana";
 };
 

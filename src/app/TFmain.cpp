@@ -101,8 +101,6 @@ void TFmain::BuildMenu() {
   QAction* skip = AddItem(popup_, "Mskipout", "読んだ文章を飛ばす", "Ctrl+F",
                           settings_.TextMaxIndex.has_value());
 
-  engine_.click.HighSpeedMode = settings_.HighSpeedText;
-  engine_.click.PageUnitMode = settings_.SkipText;
 
   connect(frame, &QAction::triggered, this, [this] {
     ToggleFrame();
@@ -124,16 +122,26 @@ void TFmain::BuildMenu() {
     settings_.EnableSound = on;
     AfterMenuAction();
   });
-  connect(fast, &QAction::triggered, this, [this](bool on) {
-    engine_.click.HighSpeedMode = on;
+  connect(fast, &QAction::triggered, this, [this] {
+    engine_.ToggleHighSpeed();
     AfterMenuAction();
   });
-  connect(page, &QAction::triggered, this, [this](bool on) {
-    engine_.click.PageUnitMode = on;
+  connect(page, &QAction::triggered, this, [this] {
+    engine_.TogglePageUnit();
     AfterMenuAction();
   });
   connect(skip, &QAction::triggered, this, [this] {
-    engine_.click.SkipReadMode = true;
+    engine_.StartSkipRead();
+    AfterMenuAction();
+  });
+  connect(back, &QAction::triggered, this, [this] {
+    // The log screen runs its own wait inside this handler; an exit raised
+    // there is handed to the story's next pump.
+    try {
+      engine_.ShowLogScreen();
+    } catch (const EngineExit& exit) {
+      platform_.DeferExit(exit);
+    }
     AfterMenuAction();
   });
   connect(title, &QAction::triggered, this, [this] {
@@ -145,7 +153,7 @@ void TFmain::BuildMenu() {
   connect(exit, &QAction::triggered, this, [this] { platform_.RequestClose(); });
   // Dialogs of later work (fonts, saving, loading, the log, version, debug):
   // the items exist with their states; choosing them only clears the clicks.
-  for (QAction* a : {font, save, load, back, version, debug})
+  for (QAction* a : {font, save, load, version, debug})
     connect(a, &QAction::triggered, this, [this] { AfterMenuAction(); });
 }
 

@@ -1,11 +1,34 @@
 #pragma once
 // A pixel surface: width × height pixels of 32 bits, read as 0x00RRGGBB with
 // the top byte 0, rows stored top to bottom without padding.
+//
+// The raster operations are those the engine borrows from GDI (copy, AND, OR,
+// XOR, inverted copy, fill). Every one clips its rectangle to both pictures
+// and works row by row on contiguous memory; a rectangle that leaves either
+// picture is cut, never an error.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#ifndef KORVANA_MAX_PICTURE_SIDE
+#define KORVANA_MAX_PICTURE_SIDE 8192
+#endif
+
 namespace korvana {
+
+// Pictures wider or taller than this are refused by every decoder with the
+// load error of their format (fuzz builds lower it to keep runs fast).
+inline constexpr int kMaxPictureSide = KORVANA_MAX_PICTURE_SIDE;
+
+// Raster operation of Picture::Blit: the new destination pixel d from the
+// source pixel s.
+enum class RasterOp {
+  Copy,     // s          (SRCCOPY)
+  And,      // d AND s    (SRCAND)
+  Or,       // d OR s     (SRCPAINT)
+  Xor,      // d XOR s    (SRCINVERT)
+  NotCopy,  // NOT s, top byte kept 0 (NOTSRCCOPY)
+};
 
 class Picture {
  public:
@@ -27,11 +50,34 @@ class Picture {
   std::vector<uint32_t>& Pixels() { return pixels_; }
   const std::vector<uint32_t>& Pixels() const { return pixels_; }
 
+  // Whether (x, y) lies inside the picture.
+  bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+  // The w × h rectangle of `src` at (sx, sy) combined into this picture at
+  // (dx, dy) with `op`, clipped to both pictures (a source column or row
+  // outside `src` moves the destination along with it, as GDI does).
+  // `src` may be this picture; overlapping rectangles read the source as it
+  // was before the call.
+  void Blit(int dx, int dy, int w, int h, const Picture& src, int sx, int sy,
+            RasterOp op = RasterOp::Copy);
+  // The whole of `src` at (x, y).
+  void Draw(int x, int y, const Picture& src, RasterOp op = RasterOp::Copy) {
+    Blit(x, y, src.Width(), src.Height(), src, 0, 0, op);
+  }
+  // Fills the w × h rectangle at (x, y), clipped to the picture.
+  void FillRect(int x, int y, int w, int h, uint32_t color);
+
  private:
   int width_ = 0;
   int height_ = 0;
   std::vector<uint32_t> pixels_;
 };
+
+// The same colour in the other byte order: 0x00RRGGBB <-> 0x00BBGGRR (the
+// form of colour keys and text colours). The top byte is dropped.
+inline uint32_t SwapRedBlue(uint32_t c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
 
 // Writes the picture as an 8-bit RGB PNG; false when the file cannot be written.
 bool WritePng(const Picture& picture, const std::string& utf8Path);

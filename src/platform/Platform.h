@@ -118,8 +118,6 @@ class Platform {
   // BackImage changed; repaint when convenient.
   virtual void InvalidateScreen() = 0;
   virtual int ColorDepth() = 0;
-  // The check mark of the darkness item (`Mdarkness`) of the pop-up menu.
-  virtual void SetDarknessChecked(bool checked) {}
 
   // Asks for the close question to be put (the window's close, Esc). When
   // it is answered OK, the next pump unwinds the engine with EngineExit

@@ -34,9 +34,6 @@ constexpr std::array kBuiltCommands = std::to_array<std::string_view>({
     "_flginstrd",
     "_flgclick",
     "_mousepat",
-});
-
-constexpr std::array kPendingCommands = std::to_array<std::string_view>({
     // message text and its window
     "_textclear",
     "_textrect",
@@ -47,6 +44,9 @@ constexpr std::array kPendingCommands = std::to_array<std::string_view>({
     "_textwait",
     "_textoffset",
     "_textimage",
+    // message log
+    "_logclear",
+    "_lognext",
     // screen layers, transitions, special effects
     "_refresh",
     "_fade",
@@ -71,6 +71,9 @@ constexpr std::array kPendingCommands = std::to_array<std::string_view>({
     "_bhole",
     "_bholeop",
     "_bholeover",
+});
+
+constexpr std::array kPendingCommands = std::to_array<std::string_view>({
     // selection menus
     "_selmenu",
     "_selcgmode",
@@ -86,9 +89,6 @@ constexpr std::array kPendingCommands = std::to_array<std::string_view>({
     "_pcmplay",
     "_pcmstop",
     "_aviplay",
-    // message log
-    "_logclear",
-    "_lognext",
     // saving and the mouse
     "_winsave",
     "_winload",

@@ -1,12 +1,13 @@
 #include "script/Engine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "platform/Cp932.h"
 #include "platform/FileResolver.h"
 #include "script/Tokens.h"
-#include "text/PlainTextOutput.h"
+#include "text/TextCommands.h"
 
 namespace korvana {
 namespace {
@@ -36,9 +37,22 @@ Engine::Engine(Platform& platform_, FlagStore& flags_, EngineSettings settings_)
       settings(std::move(settings_)),
       script(*this),
       eval(flags_, *this, *this),
-      waits(platform_, click, PendingRequest, CurrentTextId) {
+      waits(platform_, click, PendingRequest, CurrentTextId),
+      layers(LayerEnvironment{platform_, *this, waits, click, settings.dataPath, BackImage,
+                              WorkScreen, MessageImage, MessageMask, text.TextVisible,
+                              DarknessSuppressed, CursorKind, settings.backgroundDarkness,
+                              settings.darknessRate, settings.textHideMode,
+                              [this](const std::string& e) { return eval.EvalInt(e); }}),
+      messageText(TextEnvironment{platform_, prog, click, waits, eval, *this, BackImage, WorkScreen,
+                                  MessageImage, MessageMask, CurrentTextId, PendingRequest,
+                                  SaveDisabled, settings.dataPath},
+                  text, log, fonts),
+      logScreen(platform_, click, log, messageText, fonts, BackImage, *this, settings.dataPath) {
   prog.ProgChapter = "Korvana";
-  textOutput_ = std::make_unique<PlainTextOutput>(platform, prog, click, waits);
+  textOutput_ = &messageText;
+  messageText.hooks.markLayersDirty = [this] { layers.LayersDirty = true; };
+  messageText.hooks.refreshScreen = [this] { layers.RefreshScreen(); };
+  ApplySettings(settings);
   platform.SetInputSink(this);
   platform.SetScreen(&BackImage);
   RegisterCommands();
@@ -46,6 +60,18 @@ Engine::Engine(Platform& platform_, FlagStore& flags_, EngineSettings settings_)
 
 Engine::~Engine() {
   platform.SetInputSink(nullptr);
+  platform.SetScreen(nullptr);
+}
+
+void Engine::ApplySettings(EngineSettings newSettings) {
+  settings = std::move(newSettings);
+  messageText.FontTable = settings.fontTable;
+  messageText.ResetAllTextFields();
+  log.ClearLog();
+  messageText.ResetTextState();
+  logScreen.Tile = settings.tile;
+  click.HighSpeedMode = settings.highSpeedText;
+  click.PageUnitMode = settings.pageUnitText;
 }
 
 void Engine::Initialize() {
@@ -60,6 +86,7 @@ void Engine::StartEngine() {
                         BoxButtons::Ok, BoxIcon::Exclamation);
   }
   if (settings.debugMode && ValList.empty()) RebuildFlagRows();
+  StartText();
   try {
     ChooseStartScript();
     RunScript();
@@ -341,17 +368,26 @@ int32_t Engine::SystemValue(int index) {
   return 0;
 }
 
-void Engine::OnMouseDown(int, int, MouseButton) {
+void Engine::OnMouseDown(int x, int y, MouseButton button) {
+  if (logScreen.IsOpen()) {
+    logScreen.MouseDown(x, y, button);
+    return;
+  }
   click.MouseDownFlag = true;
   click.SkipReadMode = false;
 }
 
-void Engine::OnMouseUp(int, int, MouseButton) {
+void Engine::OnMouseUp(int x, int y, MouseButton button) {
+  if (logScreen.IsOpen()) {
+    logScreen.MouseUp(x, y, button);
+    return;
+  }
   click.MouseUpFlag = true;
   if (click.TextActive) click.FinishTextFlag = true;
 }
 
 void Engine::OnClick(int, int) {
+  if (logScreen.IsOpen()) return;  // the log screen's buttons act on release
   if (flags.clickFlag >= 0 && flags.clickFlag < FlagStore::kCount) {
     flags.Set(flags.clickFlag, "1");
     UpdateFlagRow(flags.clickFlag);
@@ -370,10 +406,7 @@ void Engine::OnKey(Key key) {
       platform.RequestClose();
       break;
     case Key::Space:
-      if (click.PageUnitMode) {
-        click.PageUnitMode = false;
-        click.ClearClicks();
-      }
+      if (click.PageUnitMode) TogglePageUnit();
       break;
     case Key::Enter:
       if (click.TextActive) click.FinishTextFlag = true;
@@ -384,7 +417,58 @@ void Engine::OnKey(Key key) {
   }
 }
 
-void Engine::OnTimer1() {}
+void Engine::OnTimer1() {
+  messageText.OnTimer1();
+}
+
+void Engine::OnWheel(int, int, int delta) {
+  // Turning the wheel up in a click wait reads back; it never advances text.
+  if (logScreen.IsOpen()) {
+    logScreen.Wheel(delta);
+    return;
+  }
+  if (delta > 0 && messageText.InClickWait() && click.ModalDepth == 0) ShowLogScreen();
+}
+
+void Engine::OnCtrl(bool down) {
+  click.CtrlSkip = down && click.ModalDepth == 0 && !logScreen.IsOpen();
+}
+
+void Engine::ToggleHighSpeed() {
+  click.HighSpeedMode = !click.HighSpeedMode;
+  platform.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
+  click.ClearClicks();
+}
+
+void Engine::TogglePageUnit() {
+  click.PageUnitMode = !click.PageUnitMode;
+  platform.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
+  click.ClearClicks();
+}
+
+void Engine::StartSkipRead() {
+  click.SkipReadMode = true;
+  click.ClearClicks();
+}
+
+void Engine::StartText() {
+  // Configured faces that are not installed give way to the first installed
+  // candidate of the game's lists.
+  config::Settings faces;
+  faces.FontTable = settings.fontTable;
+  faces.DefaultFont = settings.defaultFont;
+  config::ResolveFontCandidates(faces, fonts.InstalledFaces());
+  messageText.FontTable = faces.FontTable;
+  for (int i = 0; i < 4; ++i)
+    if (messageText.FontTable[i].empty()) messageText.FontTable[i] = config::DefaultMessageFont();
+  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
+  text.RubyFontName = messageText.FontTable[3];
+  messageText.LoadClickIcon(settings.icon);
+  messageText.record.Create(settings.textMaxIndex.value_or(0));
+  platform.SetMenuItemEnabled(MenuItem::SkipRead, settings.textMaxIndex.has_value());
+  platform.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
+  platform.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
+}
 
 bool Engine::OnCloseRequest() {
   if (platform.MessageBox(J("終了しますか？"), J("終了"), BoxButtons::OkCancel,
@@ -401,6 +485,11 @@ void Engine::ExitWithSaving() {
 
 std::vector<std::string> Engine::StateDump() const {
   std::vector<std::string> out;
+  out.push_back("LogTotalPage:" + std::to_string(log.LogTotalPage));
+  out.push_back("LogCurrentPage:" + std::to_string(log.LogCurrentPage));
+  out.push_back("LogCurrentLine:" + std::to_string(log.LogCurrentLine));
+  out.push_back("SaveLogStartPage:" + std::to_string(log.SaveLogStartPage));
+  out.push_back("SaveLogTotalPage:" + std::to_string(log.SaveLogTotalPage));
   out.push_back("ProgFileName:" + prog.ProgFileName);
   out.push_back("ProgChapter:" + prog.ProgChapter);
   out.push_back("ProgExecLine:" + std::to_string(prog.ProgExecLine));
@@ -425,6 +514,8 @@ void Engine::RegisterCommands() {
   RegisterFlowCommands();
   RegisterFlagCommands();
   RegisterSystemCommands();
+  RegisterLayerCommands();
+  RegisterTextCommands(commands, prog, eval, text, messageText, log);
 }
 
 }  // namespace korvana

@@ -64,6 +64,15 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   out.debugMode = settings.DebugMode;
   out.backgroundDarkness = settings.BGDarkness;
   out.dataPath = settings.DataPath;
+  out.darknessRate = settings.DarknessRate;
+  out.textHideMode = settings.TextHideMode;
+  out.fontTable = settings.FontTable;
+  out.defaultFont = settings.DefaultFont;
+  out.icon = settings.Icon;
+  out.tile = settings.Tile;
+  out.textMaxIndex = settings.TextMaxIndex;
+  out.highSpeedText = settings.HighSpeedText;
+  out.pageUnitText = settings.SkipText;
   return out;
 }
 

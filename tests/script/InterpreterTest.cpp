@@ -39,8 +39,9 @@ TEST(Interpreter, LineKinds) {
   });
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Events("caption"), (std::vector<std::string>{"Korvana", "第一章"}));
+  // A line's break follows its end-of-line wait.
   EXPECT_EQ(run.Events("text"),
-            (std::vector<std::string>{"plain <text>\\n本文です\\n", "既読\\n"}));
+            (std::vector<std::string>{"plain <text>\\n本文です", "\\n既読", "\\n"}));
   EXPECT_TRUE(ErrorMessages(run).empty());
   EXPECT_EQ(run.session().engine.CurrentTextId, -1);
   EXPECT_EQ(run.session().engine.executedLines, 10u);
@@ -124,7 +125,7 @@ TEST(Dispatch, NamesAndSpecialForms) {
   run.Script({
       "_endthen",  // markers do nothing in the normal flow
       "_endwhatever",
-      "_bgload bg.bmp",  // later subsystems: recognised, silent
+      "_cdstop",  // later subsystems: recognised, silent
       "_selmenu",
       "_textclear",
       "_(0), _$flg[1]=1",

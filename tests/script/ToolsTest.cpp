@@ -51,16 +51,17 @@ TEST(HeadlessCommand, TourDumps) {
   EXPECT_EQ(f[511], "511 = g");
 
   const auto s = Lines(state);
-  ASSERT_EQ(s.size(), 11u);
-  EXPECT_EQ(s[0], "ProgFileName:part_two.txt");  // read from the scrambled form
-  EXPECT_EQ(s[1], "ProgChapter:ツアー");
-  EXPECT_EQ(s[2], "ProgExecLine:3");
-  EXPECT_EQ(s[5], "Prog[_if]Result:1");
-  EXPECT_EQ(s[9], "\"_stop\"");
+  ASSERT_EQ(s.size(), 16u);
+  EXPECT_EQ(s[0], "LogTotalPage:1");
+  EXPECT_EQ(s[5], "ProgFileName:part_two.txt");  // read from the scrambled form
+  EXPECT_EQ(s[6], "ProgChapter:ツアー");
+  EXPECT_EQ(s[7], "ProgExecLine:3");
+  EXPECT_EQ(s[10], "Prog[_if]Result:1");
+  EXPECT_EQ(s[14], "\"_stop\"");
 
   EXPECT_EQ(Lines(transcript),
             (std::vector<std::string>{
-                "caption\tKorvana", "caption\tツアー", "text\t既読の行\\n", "text\tそのまま\\n",
+                "caption\tKorvana", "caption\tツアー", "text\t既読の行", "text\t\\nそのまま\\n",
                 "box\t\tコマンドが変です_unknown\tok",
                 "box\tFile:autorun.txt Line:32/コマンドが変です_unknown\tエラー発生！！強制終了"
                 "しますか？(設定ファイルを保存しません)\tno"}));

@@ -61,8 +61,6 @@ class HeadlessPlatform : public Platform {
   }
   void InvalidateScreen() override {}
   int ColorDepth() override { return 32; }
-  void SetDarknessChecked(bool checked) override { darknessChecked_ = checked; }
-  bool DarknessChecked() const { return darknessChecked_; }
 
   void RequestClose() override;
   std::vector<config::Volume> ListVolumes() override { return volumes; }
@@ -113,7 +111,6 @@ class HeadlessPlatform : public Platform {
   int64_t linesRun_ = 0;
   int cursor_ = 1;
   bool popupEnabled_ = true;
-  bool darknessChecked_ = false;
   bool closeAccepted_ = false;
   bool menu_[static_cast<int>(MenuItem::Count)] = {};
   bool checked_[static_cast<int>(MenuItem::Count)] = {};

@@ -30,7 +30,7 @@ bool HeadlessSession::Prepare() {
     endReason = "no game configuration";
     return false;
   }
-  engine.settings = EngineSettingsFrom(prepared.settings);
+  engine.ApplySettings(EngineSettingsFrom(prepared.settings));
   settings = std::move(prepared.settings);
   return true;
 }

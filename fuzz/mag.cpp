@@ -1,0 +1,35 @@
+// The MAG converter (TM2BC) on arbitrary bytes, then the BMP reader on what it
+// writes. Checks: no read or write outside a buffer (ASan), the probe and the
+// header check agree, a successful conversion is a BMP of exactly the probed
+// size that the BMP reader accepts, with pixels whose top byte is 0.
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "graphics/ImageDecoders.h"
+#include "graphics/Mag.h"
+#include "graphics/Picture.h"
+
+using namespace korvana;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::span<const uint8_t> file(data, size);
+  korvana::MagInfo info;
+  const int check = MagCheckHeader(file, &info);
+  const size_t probe = TM2BC::ProbeSize(file);
+  if (check == kMagGood && probe != info.BmpSize()) std::abort();
+  std::vector<uint8_t> bmp;
+  bool probed = false;
+  if (!TM2BC::ConvertToBmp(file, bmp, &probed)) return 0;
+  if (!probed || check != kMagGood || bmp.size() != probe) std::abort();
+  Picture picture;
+  std::string error;
+  if (!DecodeBmp(bmp, picture, error)) std::abort();
+  if (picture.Width() != static_cast<int>(info.width) || picture.Height() != static_cast<int>(info.height))
+    std::abort();
+  for (uint32_t v : picture.Pixels())
+    if (v >> 24) std::abort();
+  return 0;
+}

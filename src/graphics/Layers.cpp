@@ -1,0 +1,496 @@
+#include "graphics/Layers.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "graphics/Blend.h"
+#include "graphics/Mask.h"
+#include "platform/Cp932.h"
+#include "platform/Platform.h"
+#include "script/Report.h"
+#include "text/ClickState.h"
+#include "text/Waits.h"
+
+namespace korvana {
+namespace {
+
+// Position keywords of an object: x "#LEFT", "#CENTER", "#RIGHT"; y "#TOP",
+// "#CENTER", "#BOTTOM". Another "#" text gives 0; anything else is an
+// expression.
+int32_t PlaceCoordinate(const std::string& text, int screen, int size, bool horizontal,
+                        const std::function<int32_t(const std::string&)>& eval) {
+  if (text.empty() || text[0] != '#') return eval(text);
+  if (text == (horizontal ? "#LEFT" : "#TOP")) return 0;
+  if (text == "#CENTER") return (screen - size) / 2;
+  if (text == (horizontal ? "#RIGHT" : "#BOTTOM")) return screen - size;
+  return 0;
+}
+
+}  // namespace
+
+void LayerRecord::ResetForLoad(std::string_view file) {
+  *this = LayerRecord{};
+  loaded = 1;
+  fileName = std::string(file);
+}
+
+void LayerRecord::Unload() {
+  shown = loaded = transparent = 0;
+  x = y = 0;
+  fileName.clear();
+  maskSpec.clear();
+  colorKey = kNoTransparency;
+}
+
+Layers::Layers(LayerEnvironment environment) : env(std::move(environment)) {}
+
+// ---------------------------------------------------------------- composition
+
+void Layers::Darken(Picture& picture, int32_t rate) {
+  const uint32_t f = static_cast<uint32_t>(256 - std::clamp(rate, 0, 256));
+  if (f == 256) return;
+  for (uint32_t& p : picture.Pixels()) {
+    const uint32_t r = (((p >> 16) & 0xFF) * f) >> 8, g = (((p >> 8) & 0xFF) * f) >> 8,
+                   b = ((p & 0xFF) * f) >> 8;
+    p = (r << 16) | (g << 8) | b;
+  }
+}
+
+void Layers::BlendEffectLayer() {
+  const LayerRecord& e = baseRecords[kEffectRecord];
+  BlendEffect(e.blendMode, e.x, e.y, EffectLayer.Width(), EffectLayer.Height(), EffectLayer,
+              env.workScreen, EffectMask, e.maskMode);
+}
+
+void Layers::DrawObject(int slot) {
+  const LayerRecord& r = objectRecords[2 * slot];
+  Picture& work = env.workScreen;
+  if (r.transparent) {
+    work.Draw(r.x, r.y, objectMasks[slot], RasterOp::And);
+    work.Draw(r.x, r.y, objectPictures[slot], RasterOp::Or);
+  } else {
+    work.Draw(r.x, r.y, objectPictures[slot]);
+  }
+}
+
+void Layers::Compose(const Hidden& hidden, bool darkness) {
+  Picture& work = env.workScreen;
+  if (work.Width() != ScreenWidth || work.Height() != ScreenHeight)
+    work.Resize(ScreenWidth, ScreenHeight);
+  if (backgroundPresent) {
+    const LayerRecord& bg = baseRecords[kBackgroundRecord];
+    // A background smaller than the screen leaves black beyond its edges.
+    if (BackgroundLayer.Width() - bg.x < ScreenWidth ||
+        BackgroundLayer.Height() - bg.y < ScreenHeight || bg.x < 0 || bg.y < 0)
+      work.Fill(0);
+    work.Blit(0, 0, ScreenWidth, ScreenHeight, BackgroundLayer, bg.x, bg.y);
+  }
+  const LayerRecord& e = baseRecords[kEffectRecord];
+  const bool effect = e.shown && !hidden.effect;
+  if (effect && e.position == 0) BlendEffectLayer();
+  for (int slot = 0; slot < kObjectCount; ++slot)
+    if (objectRecords[2 * slot].shown && !(hidden.objects & (1u << slot))) DrawObject(slot);
+  if (effect && (e.position == 1 || e.position == 2)) BlendEffectLayer();
+  if (darkness && env.DarknessEnabled && !env.darknessSuppressed) Darken(work, env.DarknessRate);
+}
+
+void Layers::ComposeScene() {
+  Compose(Hidden{}, true);
+}
+
+bool Layers::OverlayMessage(Picture& target) const {
+  if (!env.textVisible) return false;
+  target.Draw(0, 0, env.messageMask, RasterOp::And);
+  target.Draw(0, 0, env.messageImage, RasterOp::Or);
+  return true;
+}
+
+void Layers::RefreshScreen() {
+  ComposeScene();
+  env.backImage.Draw(0, 0, env.workScreen);
+  if (OverlayMessage(env.backImage)) LayersDirty = false;
+  DrawSprites();  // tells the platform the screen changed
+  env.platform.ProcessMessages();
+}
+
+void Layers::DrawSprites() {
+  env.platform.InvalidateScreen();
+  if (!sheet.usable) return;
+  Picture& screen = env.backImage;
+  const int w = sheet.cellWidth, h = sheet.cellHeight;
+  for (const Sprite& s : sprites) {
+    if (!s.visible) continue;
+    const int sx = s.column * w, sy = s.row * h;
+    if (sheet.transparent) {
+      screen.Blit(s.x, s.y, w, h, SpriteMask, sx, sy, RasterOp::And);
+      screen.Blit(s.x, s.y, w, h, SpriteSheet, sx, sy, RasterOp::Or);
+    } else {
+      screen.Blit(s.x, s.y, w, h, SpriteSheet, sx, sy);
+    }
+  }
+}
+
+void Layers::AutoRefresh() {
+  if (AutoRefreshMode == "0") return;
+  if (AutoRefreshMode == "1") {
+    RefreshScreen();
+  } else if (runTransition) {
+    runTransition(AutoRefreshMode);
+  }
+}
+
+void Layers::Fade(std::string_view name) {
+  if (env.click.SkipReadMode || !runTransition)
+    RefreshScreen();
+  else
+    runTransition(name);
+}
+
+void Layers::SmartRefresh(const std::string& first, const std::string& second,
+                          const std::string& darknessSwitch) {
+  const bool textVisible = env.textVisible, enabled = env.DarknessEnabled,
+             suppressed = env.darknessSuppressed;
+  env.textVisible = false;
+  if (!darknessSwitch.empty() && darknessSwitch != "0") {
+    env.DarknessEnabled = false;
+    env.darknessSuppressed = false;
+  }
+  auto stage = [&](const std::string& name) {
+    if (!name.empty() && runTransition)
+      runTransition(name);
+    else
+      RefreshScreen();
+  };
+  stage(first);
+  env.textVisible = textVisible;
+  env.DarknessEnabled = enabled;
+  env.darknessSuppressed = suppressed;
+  stage(second);
+}
+
+// ------------------------------------------------------------------ loading
+
+WarningBox PlatformWarning(Platform& platform) {
+  return [&platform](const std::string& text) {
+    platform.MessageBox(text, "", BoxButtons::Ok, BoxIcon::Exclamation);
+  };
+}
+
+void Layers::Load(std::string_view file, Picture& picture) {
+  LoadPicture(file, picture, env.dataPath, env.errors, PlatformWarning(env.platform));
+}
+
+void Layers::BuildMask(Picture& picture, Picture& mask, int32_t colorKey, std::string_view spec,
+                       int sizeMode, std::string& maskSpec) {
+  if (colorKey == kNoTransparency) return;
+  if (colorKey == kMaskFromFile) {
+    BuildFileMask(picture, mask, spec, sizeMode, ScratchPicture, env.dataPath, env.errors,
+                  PlatformWarning(env.platform));
+    maskSpec = std::string(spec);
+  } else {
+    BuildColorKeyMask(picture, mask, static_cast<uint32_t>(colorKey));
+  }
+}
+
+void Layers::LoadBackground(std::string_view file) {
+  LayersDirty = true;
+  Load(file, BackgroundLayer);
+  baseRecords[kBackgroundRecord].ResetForLoad(file);
+  backgroundPresent = true;
+  AutoRefresh();
+}
+
+void Layers::LoadObject(int32_t slot, std::string_view file, std::string_view spec) {
+  if (slot < 0 || slot >= kObjectCount) return;
+  LayersDirty = true;
+  Picture& picture = objectPictures[slot];
+  Load(file, picture);
+  LayerRecord& r = objectRecords[2 * slot];
+  const int32_t key = ParseTransparencySpec(spec, picture, env.errors);
+  r.colorKey = key;
+  r.fileName = std::string(file);
+  r.maskSpec.clear();
+  r.shown = 0;
+  r.loaded = 1;
+  r.transparent = key != kNoTransparency;
+  r.x = r.y = 0;
+  BuildMask(picture, objectMasks[slot], key, spec, 0, r.maskSpec);
+  LayerRecord& m = objectRecords[2 * slot + 1];
+  m.fileName = r.maskSpec;
+}
+
+void Layers::SetObject(int32_t slot, int32_t show, const std::string& xText,
+                       const std::string& yText) {
+  if (slot < 0 || slot >= kObjectCount || !objectRecords[2 * slot].loaded) return;
+  LayerRecord& r = objectRecords[2 * slot];
+  if (show == -1) {
+    r.Unload();
+    objectPictures[slot].Resize(8, 8);
+    objectMasks[slot].Resize(8, 8);
+  } else {
+    r.shown = show != 0;
+    const Picture& p = objectPictures[slot];
+    r.x = PlaceCoordinate(xText, ScreenWidth, p.Width(), true, env.evalInt);
+    r.y = PlaceCoordinate(yText, ScreenHeight, p.Height(), false, env.evalInt);
+  }
+  LayersDirty = true;
+}
+
+void Layers::PutObject(int32_t slot, std::string_view file, std::string_view spec,
+                       const std::string& xText, const std::string& yText) {
+  if (slot >= 0 && slot < kObjectCount) {
+    const LayerRecord& r = objectRecords[2 * slot];
+    const std::string x = xText.empty() ? std::to_string(r.x) : xText;
+    const std::string y = yText.empty() ? std::to_string(r.y) : yText;
+    LoadObject(slot, file, spec);
+    SetObject(slot, 1, x, y);
+  }
+  AutoRefresh();
+}
+
+void Layers::ClearObjects(int32_t show) {
+  for (int slot = 0; slot < kObjectCount; ++slot) {
+    const LayerRecord& r = objectRecords[2 * slot];
+    SetObject(slot, show, std::to_string(r.x), std::to_string(r.y));
+  }
+  AutoRefresh();
+}
+
+void Layers::LoadEffect(std::string_view file, std::string_view spec, int32_t maskSizeMode) {
+  LayersDirty = true;
+  const int sizeMode = maskSizeMode > 0 ? 2 : 0;
+  Load(file, EffectLayer);
+  LayerRecord& e = baseRecords[kEffectRecord];
+  e.ResetForLoad(file);
+  const int32_t key = ParseTransparencySpec(spec, EffectLayer, env.errors);
+  e.colorKey = key;
+  e.transparent = key != kNoTransparency;
+  BuildMask(EffectLayer, EffectMask, key, spec, sizeMode, e.maskSpec);
+  e.maskMode = !e.transparent ? 0 : sizeMode == 0 ? 1 : 2;
+}
+
+void Layers::SetEffect(int32_t show, const std::string& keyword, int32_t x, int32_t y,
+                       int32_t position) {
+  LayersDirty = true;
+  LayerRecord& e = baseRecords[kEffectRecord];
+  if (show == -1) {
+    e.shown = e.loaded = e.transparent = 0;
+    e.fileName.clear();
+    e.maskSpec.clear();
+    e.x = e.y = e.position = 0;
+    e.colorKey = kNoTransparency;
+    EffectLayer.Resize(8, 8);
+    LayerRecord& m = baseRecords[kEffectMaskRecord];
+    m.shown = m.loaded = m.transparent = 0;
+    m.fileName.clear();
+    EffectMask.Resize(8, 8);
+  } else if (e.maskMode == 1 && (EffectMask.Width() != EffectLayer.Width() ||
+                                 EffectMask.Height() != EffectLayer.Height())) {
+    env.errors.ScriptError(J("エフェクト画像とマスク画像のサイズが違います(MASKMODE:任意)"));
+  } else if (e.maskMode == 2 &&
+             (EffectMask.Width() != ScreenWidth || EffectMask.Height() != ScreenHeight)) {
+    env.errors.ScriptError(J("マスク画像のサイズが異常です。(MASKMODE:固定)"));
+  } else {
+    e.shown = show != 0;
+    const std::optional<int> mode = BlendModeFromKeyword(keyword);
+    if (!mode) env.errors.ScriptError(J("重ね合わせモードが間違っています:") + keyword);
+    e.blendMode = mode.value_or(0);
+    e.x = x;
+    e.y = y;
+    e.position = position;
+  }
+  AutoRefresh();
+}
+
+// ------------------------------------------------------------------ sprites
+
+void Layers::LoadSpriteSheet(std::string_view file, int32_t cellWidth, int32_t cellHeight,
+                             std::string_view spec) {
+  LayersDirty = true;
+  sheet.fileName = std::string(file);
+  sheet.maskSpec.clear();
+  Load(file, SpriteSheet);
+  const int32_t key = ParseTransparencySpec(spec, SpriteSheet, env.errors);
+  sheet.cellWidth = cellWidth;
+  sheet.cellHeight = cellHeight;
+  sheet.colorKey = key;
+  sheet.transparent = key != kNoTransparency;
+  for (Sprite& s : sprites) s.x |= kSpriteOffScreen;
+  BuildMask(SpriteSheet, SpriteMask, key, spec, 0, sheet.maskSpec);
+  if (cellWidth <= 0 || cellHeight <= 0) {
+    // No grid can be cut: the sheet is refused until a sound load.
+    sheet.columns = sheet.rows = 0;
+    sheet.usable = 0;
+    env.errors.ScriptError(J("スプライトのセルの大きさが正しくありません:") + std::string(file));
+    return;
+  }
+  sheet.columns = SpriteSheet.Width() / cellWidth;
+  sheet.rows = SpriteSheet.Height() / cellHeight;
+  if (sheet.columns >= 1 && sheet.rows >= 1) sheet.usable = 1;
+}
+
+void Layers::SetSpriteFrame(int32_t n, int32_t column, int32_t row) {
+  if (n < 0 || n >= kSpriteCount || !sheet.usable) return;
+  if (column < 0 || column >= sheet.columns || row < 0 || row >= sheet.rows) return;
+  sprites[n].column = column;
+  sprites[n].row = row;
+  sprites[n].animation = 0;
+}
+
+void Layers::RestoreSpriteRect(const Sprite& s) {
+  env.backImage.Blit(s.x, s.y, sheet.cellWidth, sheet.cellHeight, env.workScreen, s.x, s.y);
+}
+
+void Layers::PutSprite(int32_t n, int32_t x, int32_t y) {
+  if (n < 0 || n >= kSpriteCount) return;
+  Sprite& s = sprites[n];
+  s.visible = 1;
+  if (s.animation != 0) {
+    // Without columns (no sheet) the frame stays where it is.
+    if (sheet.columns > 0) s.column = (s.column + 1) % sheet.columns;
+    if (s.animation > 0) --s.animation;
+  }
+  if (s.OnScreen()) RestoreSpriteRect(s);
+  s.x = x;
+  s.y = y;
+  DrawSprites();
+}
+
+void Layers::HideSprite(int32_t n) {
+  if (n < 0 || n >= kSpriteCount) return;
+  Sprite& s = sprites[n];
+  if (!s.visible) return;
+  RestoreSpriteRect(s);
+  s.x |= kSpriteOffScreen;
+  s.visible = 0;
+  DrawSprites();
+}
+
+void Layers::ClearSprites() {
+  for (int n = 0; n < kSpriteCount; ++n) HideSprite(n);
+}
+
+void Layers::SetSpriteAnimation(int32_t n, int32_t count) {
+  if (n >= 0 && n < kSpriteCount) sprites[n].animation = count;
+}
+
+// ------------------------------------------------------- numbered pictures
+
+void Layers::PlayNumberedPictures(std::string_view file, int32_t first, int32_t last,
+                                  int32_t interval, int32_t overlay) {
+  Platform& platform = env.platform;
+  const size_t cut = file.size() >= 4 ? file.size() - 4 : 0;
+  const std::string_view stem = file.substr(0, cut), extension = file.substr(cut);
+  for (int64_t number = first; number <= last; ++number) {
+    const uint32_t start = platform.TickCount();
+    const std::string digits = "000" + std::to_string(number);
+    const std::string name =
+        std::string(stem) + digits.substr(digits.size() - 3) + std::string(extension);
+    Load(name, env.workScreen);
+    baseRecords[kWorkScreenRecord].ResetForLoad(name);
+    if (overlay == 1) OverlayMessage(env.workScreen);
+    env.backImage.Draw(0, 0, env.workScreen);
+    platform.InvalidateScreen();
+    env.waits.WaitUntil(start, interval);
+  }
+  // A frame of another size must not leave the scene picture mis-sized for
+  // the next composition.
+  if (env.workScreen.Width() != ScreenWidth || env.workScreen.Height() != ScreenHeight) {
+    Picture frame = std::move(env.workScreen);
+    env.workScreen.Resize(ScreenWidth, ScreenHeight);
+    env.workScreen.Draw(0, 0, frame);
+  }
+  LayersDirty = true;
+}
+
+// --------------------------------------------------------------------- menu
+
+void Layers::ToggleDarkness() {
+  env.DarknessEnabled = !env.DarknessEnabled;
+  env.platform.SetMenuItemChecked(MenuItem::Darkness, env.DarknessEnabled);
+  if (!LayersDirty) RefreshScreen();
+  env.click.ClearClicks();
+}
+
+// The part both special views share: timer and pop-up menu held, the wait
+// cursor, the screen kept; undone in reverse when the view ends.
+struct Layers::ViewGuard {
+  Layers& layers;
+  bool timer;
+  explicit ViewGuard(Layers& l) : layers(l), timer(l.env.platform.Timer1Enabled()) {
+    Platform& p = layers.env.platform;
+    p.SetTimer1(false);
+    p.SetPopupEnabled(false);
+    p.SetCursor(3);
+    layers.SavedScreen.Resize(ScreenWidth, ScreenHeight);
+    layers.SavedScreen.Draw(0, 0, layers.env.backImage);
+  }
+  void WaitForClick() {
+    layers.env.platform.InvalidateScreen();
+    layers.env.waits.WaitForClick(false);
+    const int32_t kind = layers.env.cursorKind;
+    layers.env.platform.SetCursor(kind >= 1 && kind <= 5 ? kind : 0);
+    layers.env.backImage.Draw(0, 0, layers.SavedScreen);
+    layers.SavedScreen.Resize(8, 8);
+    layers.env.platform.InvalidateScreen();
+  }
+  ~ViewGuard() {
+    Platform& p = layers.env.platform;
+    layers.env.click.ClearClicks();
+    p.SetTimer1(timer);
+    p.SetPopupEnabled(true);
+  }
+};
+
+void Layers::ShowPictureOnlyView() {
+  ViewGuard view(*this);
+  if (!LayersDirty)
+    Compose(Hidden{static_cast<uint32_t>(env.TextHideMode) & 7u, (env.TextHideMode & 8) != 0},
+            false);
+  env.backImage.Draw(0, 0, env.workScreen);
+  view.WaitForClick();
+  if (!LayersDirty) ComposeScene();
+}
+
+void Layers::ShowMessageOnlyView(uint32_t textColor) {
+  if (!env.textVisible) return;
+  ViewGuard view(*this);
+  const bool bright = (textColor & 0xFF) > 126 || ((textColor >> 8) & 0xFF) > 126 ||
+                      ((textColor >> 16) & 0xFF) > 126;
+  env.backImage.Fill(bright ? 0x000000 : 0xFFFFFF);
+  OverlayMessage(env.backImage);
+  view.WaitForClick();
+}
+
+// -------------------------------------------------------------------- reset
+
+void Layers::ResetLayers() {
+  Picture* pictures[kBaseRecordCount] = {nullptr, &BackgroundLayer, &EffectLayer,
+                                         nullptr, nullptr,          &EffectMask,
+                                         nullptr, nullptr,          &ScratchPicture};
+  for (int i = 1; i < kBaseRecordCount; ++i) {
+    LayerRecord& r = baseRecords[i];
+    r.Unload();
+    r.maskMode = r.position = 0;
+    if (pictures[i]) pictures[i]->Resize(8, 8);
+  }
+  for (int i = 0; i < 2 * kObjectCount; ++i) {
+    objectRecords[i].Unload();
+    objectRecords[i].maskMode = objectRecords[i].position = 0;
+  }
+  for (int slot = 0; slot < kObjectCount; ++slot) {
+    objectPictures[slot].Resize(8, 8);
+    objectMasks[slot].Resize(8, 8);
+  }
+  SpriteSheet.Resize(8, 8);
+  SpriteMask.Resize(8, 8);
+  sprites.fill(Sprite{});
+  sheet.colorKey = kNoTransparency;
+  sheet.transparent = sheet.usable = 0;
+  sheet.fileName.clear();
+  sheet.maskSpec.clear();
+  TransitionBuffer.Resize(ScreenWidth, ScreenHeight);
+  env.workScreen.Resize(ScreenWidth, ScreenHeight);
+}
+
+}  // namespace korvana

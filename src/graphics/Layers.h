@@ -1,0 +1,215 @@
+#pragma once
+// The screen's layer state and its composition: one background, an effect
+// layer, three object slots and a sprite sheet with 32 sprites. Layer
+// commands change the state and mark it dirty; the scene reaches the screen
+// through RefreshScreen or a transition (Transitions.h).
+//
+// The message window's pictures and its visibility belong to the text layer;
+// this class only reads them (and hides the window during the first stage of
+// a two-stage refresh), through the references of LayerEnvironment.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "graphics/Picture.h"
+#include "graphics/PictureLoader.h"
+
+namespace korvana {
+
+class ErrorSink;
+class Platform;
+class Waits;
+struct ClickState;
+
+inline constexpr int ScreenWidth = 640;
+inline constexpr int ScreenHeight = 480;
+
+// One record of the two layer arrays; saved and restored with the game, the
+// spare fields included.
+struct LayerRecord {
+  uint8_t shown = 0;
+  uint8_t loaded = 0;
+  uint8_t transparent = 0;
+  int32_t maskMode = 0;
+  int32_t colorKey = kNoTransparency;
+  std::string fileName;
+  std::string maskSpec;
+  int32_t spare = 0;
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t position = 0;
+  uint8_t spareFlag = 0;
+  int32_t blendMode = 0;
+
+  // The state after a background-style load of `file`: loaded, hidden, no
+  // mask, at (0, 0), every other field 0.
+  void ResetForLoad(std::string_view file);
+  // Unloaded: flags, position and names cleared, no transparency.
+  void Unload();
+};
+
+// Indices of the first array (one record per base picture).
+enum BaseRecord : int {
+  kWorkScreenRecord = 0,
+  kBackgroundRecord = 1,
+  kEffectRecord = 2,
+  kMessageImageRecord = 3,
+  kSpareRecord = 4,
+  kEffectMaskRecord = 5,
+  kMessageMaskRecord = 6,
+  kTransitionRecord = 7,
+  kScratchRecord = 8,
+  kBaseRecordCount = 9,
+};
+inline constexpr int kObjectCount = 3;
+inline constexpr int kSpriteCount = 32;
+// Bit 16 of a sprite's x: off the screen, nothing to restore.
+inline constexpr int32_t kSpriteOffScreen = 0x10000;
+
+struct SpriteSheetState {
+  std::string fileName;
+  std::string maskSpec;
+  int32_t cellWidth = 0;
+  int32_t cellHeight = 0;
+  int32_t columns = 0;
+  int32_t rows = 0;
+  int32_t colorKey = kNoTransparency;
+  uint8_t transparent = 0;
+  uint8_t usable = 0;
+};
+
+struct Sprite {
+  int32_t x = kSpriteOffScreen;
+  int32_t y = 0;
+  int32_t column = 0;
+  int32_t row = 0;
+  uint8_t visible = 0;
+  // Negative: endless.
+  int32_t animation = 0;
+
+  bool OnScreen() const { return x < kSpriteOffScreen; }
+};
+
+// The loaders' warning dialog as the platform's OK box.
+WarningBox PlatformWarning(Platform& platform);
+
+// What the layers need from the engine around them.
+struct LayerEnvironment {
+  Platform& platform;
+  ErrorSink& errors;
+  Waits& waits;
+  ClickState& click;
+  const std::string& dataPath;
+  Picture& backImage;
+  Picture& workScreen;
+  const Picture& messageImage;
+  const Picture& messageMask;
+  // The message window's visibility (text state) and the script's darkness
+  // switch (`_sysdark`); the two-stage refresh changes both for a moment.
+  bool& textVisible;
+  bool& darknessSuppressed;
+  // The cursor kind the script chose, shown again after the special views.
+  const int32_t& cursorKind;
+  // The player's settings: darkness switch (`DarknessEnabled`, flipped by
+  // the menu), `DarknessRate` and `TextHideMode`.
+  bool& DarknessEnabled;
+  const int32_t& DarknessRate;
+  const int32_t& TextHideMode;
+  // Evaluates an object position expression.
+  std::function<int32_t(const std::string&)> evalInt;
+};
+
+class Layers {
+ public:
+  explicit Layers(LayerEnvironment env);
+
+  // --- composition ----------------------------------------------------------
+  void ComposeScene();
+  void RefreshScreen();
+  void DrawSprites();
+  // Lays the message window over `target` when it is visible (AND mask, OR
+  // image); false when it is hidden.
+  bool OverlayMessage(Picture& target) const;
+  // The automatic refresh after a layer command.
+  void AutoRefresh();
+  void SmartRefresh(const std::string& first, const std::string& second,
+                    const std::string& darknessSwitch);
+  // `_fade`: a transition, or a plain refresh while skipping read text.
+  void Fade(std::string_view name);
+  // Runs the named transition (Transitions.h); set by the engine so that the
+  // automatic refresh reaches it.
+  std::function<void(std::string_view)> runTransition;
+
+  // --- layer commands -------------------------------------------------------
+  void LoadBackground(std::string_view file);
+  void LoadObject(int32_t slot, std::string_view file, std::string_view spec);
+  // The setting step behind `_objput`, `_objset` and `_objclear`.
+  void SetObject(int32_t slot, int32_t show, const std::string& xText, const std::string& yText);
+  void PutObject(int32_t slot, std::string_view file, std::string_view spec,
+                 const std::string& xText, const std::string& yText);
+  void ClearObjects(int32_t show);
+  void LoadEffect(std::string_view file, std::string_view spec, int32_t maskSizeMode);
+  void SetEffect(int32_t show, const std::string& keyword, int32_t x, int32_t y, int32_t position);
+  void LoadSpriteSheet(std::string_view file, int32_t cellWidth, int32_t cellHeight,
+                       std::string_view spec);
+  void SetSpriteFrame(int32_t n, int32_t column, int32_t row);
+  void PutSprite(int32_t n, int32_t x, int32_t y);
+  void HideSprite(int32_t n);
+  void ClearSprites();
+  void SetSpriteAnimation(int32_t n, int32_t count);
+  void PlayNumberedPictures(std::string_view file, int32_t first, int32_t last, int32_t interval,
+                            int32_t overlay);
+
+  // --- menu -----------------------------------------------------------------
+  void ToggleDarkness();
+  void ShowPictureOnlyView();
+  // `textColor` is the message text colour (0x00BBGGRR).
+  void ShowMessageOnlyView(uint32_t textColor);
+
+  // The reset used at start, on load and on return to the title.
+  void ResetLayers();
+
+  // Darkens every pixel of `picture` to (channel × (256 − rate)) >> 8.
+  static void Darken(Picture& picture, int32_t rate);
+
+  // --- state (public like the engine's other state: saves read it) ----------
+  std::array<LayerRecord, kBaseRecordCount> baseRecords{};
+  std::array<LayerRecord, 2 * kObjectCount> objectRecords{};
+  SpriteSheetState sheet;
+  std::array<Sprite, kSpriteCount> sprites{};
+  bool backgroundPresent = false;
+  bool LayersDirty = false;
+  std::string AutoRefreshMode = "0";
+
+  Picture BackgroundLayer{8, 8};
+  Picture EffectLayer{8, 8};
+  Picture EffectMask{8, 8};
+  Picture TransitionBuffer{ScreenWidth, ScreenHeight};
+  Picture ScratchPicture{ScreenWidth, ScreenHeight};
+  Picture SavedScreen{8, 8};
+  std::array<Picture, kObjectCount> objectPictures{Picture{8, 8}, Picture{8, 8}, Picture{8, 8}};
+  std::array<Picture, kObjectCount> objectMasks{Picture{8, 8}, Picture{8, 8}, Picture{8, 8}};
+  Picture SpriteSheet{8, 8};
+  Picture SpriteMask{8, 8};
+
+  LayerEnvironment env;
+
+ private:
+  struct Hidden {
+    uint32_t objects = 0;  // bit n: leave object n out
+    bool effect = false;
+  };
+  void Compose(const Hidden& hidden, bool darkness);
+  void BlendEffectLayer();
+  void DrawObject(int slot);
+  void RestoreSpriteRect(const Sprite& sprite);
+  void Load(std::string_view file, Picture& picture);
+  // Builds a picture's mask from a transparency value; the mask spec kept.
+  void BuildMask(Picture& picture, Picture& mask, int32_t colorKey, std::string_view spec,
+                 int sizeMode, std::string& maskSpec);
+  struct ViewGuard;
+};
+
+}  // namespace korvana

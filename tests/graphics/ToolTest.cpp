@@ -1,0 +1,82 @@
+// korvana-picture: convert and info on files the engine reads.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "PictureFixtures.h"
+#include "TempDir.h"
+#include "graphics/ImageDecoders.h"
+#include "graphics/Picture.h"
+
+namespace korvana {
+namespace {
+
+const std::string kTool = std::string(KORVANA_BINARY_DIR) + "/tools/picture/korvana-picture";
+
+// Runs the tool; returns its exit status and standard output (+ error).
+int RunTool(const std::string& args, std::string& output) {
+  FILE* p = ::popen((kTool + " " + args + " 2>&1").c_str(), "r");
+  if (!p) return -1;
+  char buf[512];
+  output.clear();
+  while (size_t n = std::fread(buf, 1, sizeof buf, p)) output.append(buf, n);
+  const int status = ::pclose(p);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class Tool : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(kTool)) GTEST_SKIP() << "korvana-picture not built";
+  }
+  test::TempDir dir;
+};
+
+TEST_F(Tool, ConvertsMagAndFrlToPngPixelForPixel) {
+  const test::MagImage img = test::MakeMagImage(false, 40, 12, 31);
+  dir.Write("Pic.MAG", test::EncodeMag(img).bytes);
+  std::string out;
+  ASSERT_EQ(RunTool("convert " + dir.str() + "/Pic.MAG " + dir.str() + "/out.png", out), 0) << out;
+  const std::string png = dir.Read("out.png");
+  Picture p;
+  std::string error;
+  ASSERT_TRUE(DecodePng({reinterpret_cast<const uint8_t*>(png.data()), png.size()}, p, error)) << error;
+  ASSERT_EQ(p.Width(), 40);
+  ASSERT_EQ(p.Height(), 12);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 40; ++x) ASSERT_EQ(p.Pixel(x, y), img.Color(x, y));
+
+  dir.Write("a.frl", test::BuildFrl(12, 2, 1, std::string("\x01\xA5", 2)));
+  ASSERT_EQ(RunTool("convert " + dir.str() + "/a.frl " + dir.str() + "/frl.png", out), 0) << out;
+  EXPECT_EQ(out.find("FRL 2 x 1"), out.find("FRL"));
+}
+
+TEST_F(Tool, InfoTellsFormatSizeAndColours) {
+  test::MagOptions own;
+  own.ownSignature = true;
+  dir.Write("x.him", test::EncodeMag(test::MakeMagImage(true, 16, 3, 32), own).bytes);
+  std::string out;
+  ASSERT_EQ(RunTool("info " + dir.str() + "/x.him", out), 0) << out;
+  EXPECT_NE(out.find("KRVIF1"), std::string::npos) << out;
+  EXPECT_NE(out.find("256-colour"), std::string::npos) << out;
+  EXPECT_NE(out.find("16 x 3"), std::string::npos) << out;
+  EXPECT_NE(out.find("distinct"), std::string::npos) << out;
+}
+
+TEST_F(Tool, WarnsAboutNamesTheEngineDoesNotLoadAndFailsOnBrokenFiles) {
+  dir.Write("p.jpeg", test::EncodeJpeg(8, 8, true, std::vector<std::string>(8, std::string(8, 'a'))));
+  std::string out;
+  ASSERT_EQ(RunTool("info " + dir.str() + "/p.jpeg", out), 0) << out;
+  EXPECT_NE(out.find("loads nothing"), std::string::npos) << out;
+  dir.Write("bad.mag", "MAKI02  nothing here");
+  EXPECT_EQ(RunTool("info " + dir.str() + "/bad.mag", out), 1) << out;
+  EXPECT_NE(out.find("MAG"), std::string::npos) << out;
+  EXPECT_EQ(RunTool("convert " + dir.str() + "/missing.png " + dir.str() + "/o.png", out), 1);
+  EXPECT_EQ(RunTool("", out), 2);
+}
+
+}  // namespace
+}  // namespace korvana
