@@ -28,6 +28,7 @@ std::string Sjis(const QString& text) {
 }  // namespace
 
 QtPlatform::QtPlatform() {
+  frameClock_.start();
   timer1_.setInterval(100);
   connect(&timer1_, &QTimer::timeout, this, [this] {
     if (sink_) sink_->OnTimer1();
@@ -196,7 +197,16 @@ void QtPlatform::SetMenuItemChecked(MenuItem item, bool checked) {
 }
 
 void QtPlatform::InvalidateScreen() {
-  if (window_) window_->update();
+  // Text changes the screen up to a thousand times a second; the window is
+  // repainted at most once a display frame, the first change at once.
+  if (!window_ || repaintPending_) return;
+  const qint64 sinceLast = frameClock_.elapsed() - lastRepaint_;
+  repaintPending_ = true;
+  QTimer::singleShot(std::max<qint64>(0, kFrameMs - sinceLast), window_, [this] {
+    repaintPending_ = false;
+    lastRepaint_ = frameClock_.elapsed();
+    if (window_) window_->update();
+  });
 }
 
 int QtPlatform::ColorDepth() {

@@ -1,10 +1,10 @@
 #pragma once
 // The platform in a real window: Qt's event loop is the message pump, Qt's
 // dialogs are the boxes, TFmain shows BackImage.
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
-
 #include <optional>
 
 #include "platform/Platform.h"
@@ -27,6 +27,7 @@ class QtPlatform : public QObject, public Platform {
   void ProcessMessages() override;
   void WaitMessage(int64_t timeoutMs) override;
   void SetTimer1(bool enabled) override;
+  bool Timer1Enabled() override { return timer1_.isActive(); }
   LocalTime Now() override;
   uint32_t RandomSeed() override;
 
@@ -72,6 +73,10 @@ class QtPlatform : public QObject, public Platform {
   InputSink* sink_ = nullptr;
   const Picture* screen_ = nullptr;
   QTimer timer1_;
+  static constexpr qint64 kFrameMs = 16;
+  QElapsedTimer frameClock_;
+  qint64 lastRepaint_ = -kFrameMs;
+  bool repaintPending_ = false;
   bool popupEnabled_ = true;
   bool quitRequested_ = false;
   std::optional<EngineExit> deferredExit_;

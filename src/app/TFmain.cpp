@@ -76,8 +76,8 @@ void TFmain::BuildMenu() {
   popup_->setObjectName("PopupMenu1");
   QMenu* display = popup_->addMenu(QStringLiteral("画面表示"));
   display->setObjectName("Mdisplay");
-  AddItem(display, "Khideimage", "背景を消す", "Ctrl+T", false);
-  AddItem(display, "Khidetext", "文字を消す", "Ctrl+B", false);
+  QAction* hideImage = AddItem(display, "Khideimage", "背景を消す", "Ctrl+T", false);
+  QAction* hideText = AddItem(display, "Khidetext", "文字を消す", "Ctrl+B", false);
   QAction* frame = AddItem(display, "Kwinmode", "画面の枠の表示", "Ctrl+W", true, 1);
   QAction* full = AddItem(display, "Kfullscr", "フルスクリーン表示", "Ctrl+G", true, 0);
   QAction* dark = AddItem(display, "Mdarkness", "背景を暗くする", "Ctrl+D", false,
@@ -101,7 +101,6 @@ void TFmain::BuildMenu() {
   QAction* skip = AddItem(popup_, "Mskipout", "読んだ文章を飛ばす", "Ctrl+F",
                           settings_.TextMaxIndex.has_value());
 
-
   connect(frame, &QAction::triggered, this, [this] {
     ToggleFrame();
     AfterMenuAction();
@@ -110,10 +109,14 @@ void TFmain::BuildMenu() {
     ToggleFullScreen();
     AfterMenuAction();
   });
-  connect(dark, &QAction::triggered, this, [this](bool on) {
-    engine_.settings.backgroundDarkness = on;
+  connect(dark, &QAction::triggered, this, [this] {
+    engine_.ToggleDarkness();
     AfterMenuAction();
   });
+  connect(hideImage, &QAction::triggered, this,
+          [this] { RunNestedWait([this] { engine_.ShowMessageOnlyView(); }); });
+  connect(hideText, &QAction::triggered, this,
+          [this] { RunNestedWait([this] { engine_.ShowPictureOnlyView(); }); });
   connect(music, &QAction::triggered, this, [this](bool on) {
     settings_.EnableMusic = on;
     AfterMenuAction();
@@ -134,16 +137,8 @@ void TFmain::BuildMenu() {
     engine_.StartSkipRead();
     AfterMenuAction();
   });
-  connect(back, &QAction::triggered, this, [this] {
-    // The log screen runs its own wait inside this handler; an exit raised
-    // there is handed to the story's next pump.
-    try {
-      engine_.ShowLogScreen();
-    } catch (const EngineExit& exit) {
-      platform_.DeferExit(exit);
-    }
-    AfterMenuAction();
-  });
+  connect(back, &QAction::triggered, this,
+          [this] { RunNestedWait([this] { engine_.ShowLogScreen(); }); });
   connect(title, &QAction::triggered, this, [this] {
     if (platform_.MessageBox(J("タイトルに戻りますか？"), J("確認"), BoxButtons::OkCancel,
                              BoxIcon::Question) != BoxAnswer::Cancel)
@@ -161,6 +156,18 @@ QAction* TFmain::Item(const QString& name) const {
   if (name.isEmpty()) return nullptr;
   auto it = items_.find(name);
   return it == items_.end() ? nullptr : it->second;
+}
+
+void TFmain::RunNestedWait(const std::function<void()>& view) {
+  // The log screen and the two views run their own wait inside this menu
+  // handler; an exit raised there is handed to the story's next pump rather
+  // than thrown through the window system.
+  try {
+    view();
+  } catch (const EngineExit& exit) {
+    platform_.DeferExit(exit);
+  }
+  AfterMenuAction();
 }
 
 void TFmain::AfterMenuAction() {

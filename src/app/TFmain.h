@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QWidget>
+#include <functional>
 #include <map>
 
 #include "config/Settings.h"
@@ -54,6 +55,7 @@ class TFmain : public QWidget {
   void ToggleFullScreen();
   void PlaceWindow();
   void AfterMenuAction();
+  void RunNestedWait(const std::function<void()>& view);
   QRect PictureRect() const;
 
   Engine& engine_;

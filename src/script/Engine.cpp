@@ -129,6 +129,7 @@ void Engine::ChooseStartScript() {
 
 void Engine::LoadScript(const std::string& name) {
   script.SetLines(ScriptFile::OpenScriptFile(name, settings.dataPath, ScriptKey));
+  missingMarkers_.clear();
   prog.ProgExecLine = 0;
   prog.ProgNextLine = -1;
   prog.ProgResumeColumn = 0;

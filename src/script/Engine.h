@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void UpdateFlagRow(int index);
   void RebuildFlagRows();
   int32_t FindEndMarker(std::string_view marker, int32_t start);
+  // Missing end markers already reported in this script: (line, marker).
+  std::set<std::pair<int32_t, std::string>> missingMarkers_;
   std::string MessageDetail(const std::string& message) const;
 
   TextOutput* textOutput_ = nullptr;

@@ -46,7 +46,13 @@ int32_t Engine::FindEndMarker(std::string_view marker, int32_t start) {
   const auto& lines = script.Lines();
   for (int32_t i = start < 0 ? 0 : start; i < script.LineCount(); ++i)
     if (TrimBlanks(lines[i]) == marker) return i;
-  ScriptError(std::string(marker) + J("が見つかりません"));
+  const std::string message = std::string(marker) + J("が見つかりません");
+  // After the report the story goes on at line index 1, which usually leads
+  // back to the same block: the second time the run ends instead of asking
+  // the same question for ever.
+  if (!missingMarkers_.insert({prog.ProgExecLine, std::string(marker)}).second)
+    throw ScriptException(message);
+  ScriptError(message);
   return 0;
 }
 

@@ -243,6 +243,10 @@ class GuiTest : public QObject {
     const config::Settings before = g.app->settings;
     g.app->window->Item("Ktxtwait")->trigger();
     g.app->window->Item("Kmusic")->trigger();
+    g.app->window->SetItemEnabled(MenuItem::Darkness, true);  // as during a click wait
+    g.app->window->Item("Mdarkness")->trigger();
+    QVERIFY(!g.app->engine.settings.backgroundDarkness);
+    QVERIFY(!g.app->window->Item("Mdarkness")->isChecked());
     g.app->window->close();
     QTRY_VERIFY(!g.app->window->isVisible());
     config::ConfigReadResult after =
@@ -252,6 +256,7 @@ class GuiTest : public QObject {
     config::Settings expected = before;
     expected.HighSpeedText = true;
     expected.EnableMusic = true;
+    expected.BGDarkness = false;
     QVERIFY(after.settings == expected);
   }
 

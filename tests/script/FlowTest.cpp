@@ -102,14 +102,20 @@ TEST(Flow, IfThenElseAndBranch) {
   EXPECT_EQ(branch.Flag(2), "0");
 }
 
-TEST(Flow, MissingEndMarkerContinuesAtLineTwo) {
-  GameRun run({.maxLines = 20});
+TEST(Flow, MissingEndMarkerContinuesAtLineTwoThenEndsTheLoop) {
+  GameRun run;
   run.Script({"_$flg[1]=$flg[1]+1", "_$flg[2]=$flg[2]+1", "_if 0", "_then", "_$flg[3]=1"});
-  run.Run();
+  EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(3), "0");
-  EXPECT_EQ(Messages(run)[0], "_endthenが見つかりません");
   EXPECT_EQ(run.Flag(1), "1");  // line index 0 never runs again
-  EXPECT_GT(std::stoi(run.Flag(2)), 1);
+  EXPECT_EQ(run.Flag(2), "2");  // line index 1 runs once more, then the same block
+  // The first time: the message box and the report, and the story goes on;
+  // the second time at the same line the run ends through the exception box.
+  const auto boxes = run.Events("box");
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(boxes[0], "\t_endthenが見つかりません\tok");
+  EXPECT_EQ(boxes[2], "Korvana\t_endthenが見つかりません\tok");
+  EXPECT_EQ(run.session().endReason, "end");
 }
 
 TEST(Flow, ScrollBlockIsCollectedAndSkipped) {
