@@ -88,6 +88,9 @@ void Engine::StartEngine() {
   if (settings.debugMode && ValList.empty()) RebuildFlagRows();
   StartText();
   try {
+    // The configured background is the first picture on screen; a file
+    // that cannot be read takes the exception path like any other.
+    if (!settings.background.empty()) layers.LoadBackground(settings.background);
     ChooseStartScript();
     RunScript();
   } catch (const ScriptException& e) {
@@ -202,6 +205,11 @@ void Engine::ServeRequest() {
         textOutput_->ShowTextLine(line, prog.ProgResumeColumn);
     }
   } else {
+    // Return to the title: an empty stage (with the configured background),
+    // the start script, and the switches of a new game.
+    layers.ResetLayers();
+    layers.AutoRefreshMode.clear();
+    if (!settings.background.empty()) layers.LoadBackground(settings.background);
     ChooseStartScript();
     DarknessSuppressed = PopupDisabled = SaveDisabled = LogDisabled = false;
     flags.clickFlag = -1;

@@ -48,6 +48,8 @@ struct EngineSettings {
   std::array<std::string, 7> defaultFont;
   std::string icon;
   std::string tile;
+  // Picture shown as the background at start and at the return to the title.
+  std::string background;
   std::optional<int> textMaxIndex;
   bool highSpeedText = false;
   bool pageUnitText = false;

@@ -70,6 +70,7 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   out.defaultFont = settings.DefaultFont;
   out.icon = settings.Icon;
   out.tile = settings.Tile;
+  out.background = settings.BackGround;
   out.textMaxIndex = settings.TextMaxIndex;
   out.highSpeedText = settings.HighSpeedText;
   out.pageUnitText = settings.SkipText;

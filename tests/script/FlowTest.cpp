@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "GameRun.h"
+#include "graphics/Picture.h"
 
 namespace korvana {
 namespace {
@@ -221,6 +222,36 @@ TEST(Flow, VersionAndExit) {
   EXPECT_EQ(cancel.Flag(2), "0");
   EXPECT_EQ(cancel.session().endReason, "exit");
   EXPECT_EQ(cancel.Events("box")[0], "終了\t終了しますか？\tcancel");
+}
+
+TEST(Flow, ReturnToTitleBringsBackTheConfiguredBackground) {
+  GameRun run;
+  ASSERT_TRUE(WritePng(Picture(640, 480, 0x336699), run.dir().str() + "/title.png"));
+  ASSERT_TRUE(WritePng(Picture(640, 480, 0xFF0000), run.dir().str() + "/red.png"));
+  run.File("krv.cfg", "SavePath=.\\\r\nBackGround=title.png\r\n");
+  run.Script({
+      "; the title",
+      "_($flg[300]==1), _goto :again",  // global flags outlive the title return
+      "_$flg[300]=1",
+      "_bgload red.png",
+      "_mouseclick",  // the title is asked for during this wait
+      "_$flg[1]=1",
+      ":again",
+      "_refresh",
+      "_$flg[2]=1",
+  });
+  HeadlessSession& session = run.session();
+  bool asked = false;
+  session.platform.onClickWait = [&] {
+    if (asked) return;
+    asked = true;
+    session.engine.PendingRequest = 2;  // "タイトルへ戻る" chosen during the wait
+  };
+  EXPECT_EQ(run.RunPrepared(), 0);
+  EXPECT_EQ(run.Flag(1), "0");
+  EXPECT_EQ(run.Flag(2), "1");
+  EXPECT_EQ(session.engine.BackImage.Pixel(5, 5), 0x336699u);
+  EXPECT_EQ(session.engine.PendingRequest, 0);
 }
 
 TEST(FlagCommands, ClearClickAndInput) {

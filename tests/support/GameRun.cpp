@@ -27,6 +27,14 @@ int GameRun::Run() {
   return status;
 }
 
+int GameRun::RunPrepared() {
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.path());
+  const int status = session_->Prepare() ? session_->Run() : 0;
+  std::filesystem::current_path(previous);
+  return status;
+}
+
 std::vector<std::string> GameRun::Transcript() const {
   return session_->platform.Transcript();
 }

@@ -29,6 +29,8 @@ class GameRun {
 
   // Runs inside the game folder; returns the exit status.
   int Run();
+  // The same after reading the game's configuration as the program does.
+  int RunPrepared();
 
   // UTF-8 view of what the run produced.
   std::vector<std::string> Transcript() const;

@@ -168,6 +168,7 @@ void HeadlessPlatform::ClickWaitStarted() {
   FlushText();
   if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks) throw HeadlessStop{"clicks"};
   ++clicksGiven_;
+  if (onClickWait) onClickWait();
   QueueClick(pointerX_, pointerY_);
 }
 

@@ -80,6 +80,9 @@ class HeadlessPlatform : public Platform {
   void QueueCtrl(bool down);
   // Runs `action` when the queue reaches it (tests look inside waits).
   void QueueAction(std::function<void()> action) { events_.push_back(std::move(action)); }
+  // Called at the start of every click wait, before its automatic click is
+  // queued: tests act as the player would during that wait.
+  std::function<void()> onClickWait;
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
