@@ -378,15 +378,16 @@ void RunTransition(Layers& layers, std::string_view argument) {
     TransitionPlayer player(layers, *spec);
     player.Prepare();
     ClickState& click = layers.env.click;
+    // Step k ends at k + 1 waits from the start: time spent drawing or
+    // showing a step is taken from the following waits instead of adding
+    // up, so the whole transition keeps the pace of the table.
+    const uint32_t begin = platform.TickCount();
     for (int step = 0; step < player.StepCount(); ++step) {
-      // The wait counts from the start of the step, so the drawing time is
-      // part of it and the pace stays that of the table.
-      const uint32_t start = platform.TickCount();
       player.DrawStep(step);
       platform.InvalidateScreen();
       if (spec->waitMs > 0) {
         click.ClickEnabled = false;
-        layers.env.waits.WaitUntil(start, spec->waitMs);
+        layers.env.waits.WaitUntil(begin, static_cast<int64_t>(spec->waitMs) * (step + 1));
         click.ClickEnabled = true;
       } else {
         platform.ProcessMessages();
