@@ -100,7 +100,7 @@ TEST(ConfigFile, ParsesDecimalIntegersStrictly) {
       {"32", 32},
       {"-5", -5},
       {"+7", 7},
-      {"  12", 12},  // leading blanks, as the original conversion allowed
+      {"  12", 12},  // leading blanks are allowed
       {"007", 7},
       {"2147483647", 2147483647},
       {"-2147483648", -2147483647 - 1},
