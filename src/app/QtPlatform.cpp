@@ -197,15 +197,27 @@ void QtPlatform::SetMenuItemChecked(MenuItem item, bool checked) {
 }
 
 void QtPlatform::InvalidateScreen() {
+  dirty_ = QRect(0, 0, 640, 480);
+  ScheduleRepaint();
+}
+
+void QtPlatform::InvalidateRect(int x, int y, int w, int h) {
+  dirty_ |= QRect(x, y, w, h) & QRect(0, 0, 640, 480);
+  ScheduleRepaint();
+}
+
+void QtPlatform::ScheduleRepaint() {
   // Text changes the screen up to a thousand times a second; the window is
-  // repainted at most once a display frame, the first change at once.
+  // repainted at most once a display frame (the first change at once), and
+  // only where the picture changed.
   if (!window_ || repaintPending_) return;
   const qint64 sinceLast = frameClock_.elapsed() - lastRepaint_;
   repaintPending_ = true;
   QTimer::singleShot(std::max<qint64>(0, kFrameMs - sinceLast), window_, [this] {
     repaintPending_ = false;
     lastRepaint_ = frameClock_.elapsed();
-    if (window_) window_->update();
+    if (window_ && !dirty_.isEmpty()) window_->UpdatePicture(dirty_);
+    dirty_ = QRect();
   });
 }
 

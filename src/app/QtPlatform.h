@@ -3,6 +3,7 @@
 // dialogs are the boxes, TFmain shows BackImage.
 #include <QElapsedTimer>
 #include <QObject>
+#include <QRect>
 #include <QTimer>
 #include <functional>
 #include <optional>
@@ -45,6 +46,7 @@ class QtPlatform : public QObject, public Platform {
   void SetMenuItemEnabled(MenuItem item, bool enabled) override;
   void SetMenuItemChecked(MenuItem item, bool checked) override;
   void InvalidateScreen() override;
+  void InvalidateRect(int x, int y, int w, int h) override;
   int ColorDepth() override;
   void RequestClose() override;
   std::vector<config::Volume> ListVolumes() override;
@@ -77,6 +79,9 @@ class QtPlatform : public QObject, public Platform {
   QElapsedTimer frameClock_;
   qint64 lastRepaint_ = -kFrameMs;
   bool repaintPending_ = false;
+  // The part of BackImage changed since the last repaint, in picture pixels.
+  QRect dirty_;
+  void ScheduleRepaint();
   bool popupEnabled_ = true;
   bool quitRequested_ = false;
   std::optional<EngineExit> deferredExit_;

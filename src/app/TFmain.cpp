@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWheelEvent>
@@ -272,7 +273,7 @@ QPoint TFmain::ToPicture(QPoint p) const {
                 std::clamp((p.y() - r.y()) / k, 0, kHeight - 1));
 }
 
-void TFmain::paintEvent(QPaintEvent*) {
+void TFmain::paintEvent(QPaintEvent* event) {
   if (!firstFrameShown_) {
     firstFrameShown_ = true;
     // For the start-up probe (bench/startup_probe.sh): when the first frame
@@ -285,14 +286,33 @@ void TFmain::paintEvent(QPaintEvent*) {
     }
   }
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
+  painter.fillRect(event->rect(), Qt::black);
   const Picture* screen = platform_.screen();
   if (!screen || screen->Empty()) return;
   // The pixels are 0x00RRGGBB; RGB32 reads them as opaque colours.
   const QImage image(reinterpret_cast<const uchar*>(screen->Pixels().data()), screen->Width(),
                      screen->Height(), screen->Width() * 4, QImage::Format_RGB32);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(PictureRect(), image);
+  // Only the exposed part is scaled: a glyph or the click marker costs a
+  // few hundred pixels, not the whole screen.
+  const QRect target = PictureRect();
+  const int k = target.width() / kWidth;
+  const QRect exposed = event->rect() & target;
+  if (exposed.isEmpty()) return;
+  const QRect source(
+      (exposed.left() - target.left()) / k, (exposed.top() - target.top()) / k,
+      (exposed.right() - target.left()) / k - (exposed.left() - target.left()) / k + 1,
+      (exposed.bottom() - target.top()) / k - (exposed.top() - target.top()) / k + 1);
+  painter.drawImage(QRect(target.left() + source.left() * k, target.top() + source.top() * k,
+                          source.width() * k, source.height() * k),
+                    image, source);
+}
+
+void TFmain::UpdatePicture(const QRect& pictureRect) {
+  const QRect target = PictureRect();
+  const int k = target.width() / kWidth;
+  update(QRect(target.left() + pictureRect.left() * k, target.top() + pictureRect.top() * k,
+               pictureRect.width() * k, pictureRect.height() * k));
 }
 
 void TFmain::mousePressEvent(QMouseEvent* event) {

@@ -117,6 +117,8 @@ class Platform {
   virtual void SetMenuItemChecked(MenuItem item, bool checked) {}
   // BackImage changed; repaint when convenient.
   virtual void InvalidateScreen() = 0;
+  // Only this rectangle of BackImage changed (a glyph, the click marker).
+  virtual void InvalidateRect(int x, int y, int w, int h) { InvalidateScreen(); }
   virtual int ColorDepth() = 0;
 
   // Asks for the close question to be put (the window's close, Esc). When

@@ -163,7 +163,7 @@ void MessageText::ShowOnScreen(int x, int y, int w, int h) {
   if (!text_.TextVisible) return;
   env_.BackImage.Blit(x, y, w, h, MessageMask, x, y, RasterOp::And);
   env_.BackImage.Blit(x, y, w, h, MessageImage, x, y, RasterOp::Or);
-  env_.platform.InvalidateScreen();
+  env_.platform.InvalidateRect(x, y, w, h);
 }
 
 int MessageText::DrawChar(std::string_view c) {
@@ -616,7 +616,7 @@ void MessageText::RestoreMarkerSquare() {
   env_.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, env_.WorkScreen, markerX_,
                       markerY_);
   ShowOnScreen(markerX_, markerY_, kMarkerSize, kMarkerSize);
-  env_.platform.InvalidateScreen();
+  env_.platform.InvalidateRect(markerX_, markerY_, kMarkerSize, kMarkerSize);
 }
 
 void MessageText::DrawMarkerFrame() {
