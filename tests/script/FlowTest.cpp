@@ -9,13 +9,6 @@ namespace {
 
 using test::GameRun;
 
-std::vector<std::string> Messages(const GameRun& run) {
-  std::vector<std::string> out;
-  for (const std::string& e : run.Events("box"))
-    if (e.rfind("\t", 0) == 0) out.push_back(e.substr(1, e.rfind('\t') - 1));
-  return out;
-}
-
 TEST(Flow, GotoLabelsAndFiles) {
   GameRun run;
   run.Script({"_goto :Far", "_$flg[1]=1", ":far", "_goto :b, \"sub_file.txt\"", "_$flg[2]=1"});
@@ -31,7 +24,7 @@ TEST(Flow, GotoLabelsAndFiles) {
   // A missing label lands two lines below the jumping line.
   EXPECT_EQ(run.Flag(6), "0");
   EXPECT_EQ(run.Flag(7), "1");
-  EXPECT_EQ(Messages(run), (std::vector<std::string>{"ラベルが見つかりません:nowhere"}));
+  EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"ラベルが見つかりません:nowhere"}));
   EXPECT_EQ(run.session().engine.prog.ProgFileName, "again.txt");
 }
 
@@ -53,7 +46,7 @@ TEST(Flow, SixteenNestedCallsReturnInOrderAndTheSeventeenthOverflows) {
   // The 17th call jumped without a return address: its _return takes the
   // 16th address and lands in :f15, so :f16 never counts; every other level
   // returns in order and the stack ends empty.
-  EXPECT_EQ(Messages(run), (std::vector<std::string>{"GOSUBのスタックが溢れました"}));
+  EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"GOSUBのスタックが溢れました"}));
   EXPECT_EQ(run.Flag(2), "16");
   EXPECT_EQ(run.session().engine.prog.ProgRetStack, -1);
 }
@@ -76,8 +69,8 @@ TEST(Flow, ReturnRules) {
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(1), "1");
   EXPECT_EQ(run.Flag(2), "0");
-  EXPECT_EQ(Messages(run), (std::vector<std::string>{"GOSUB無しでRETURNが実行されました",
-                                                     "GOSUB無しでRETURNが実行されました"}));
+  EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"GOSUB無しでRETURNが実行されました",
+                                                           "GOSUB無しでRETURNが実行されました"}));
   EXPECT_EQ(run.session().engine.prog.ProgRetStack, -1);
 }
 

@@ -14,15 +14,6 @@ using test::GameRun;
 
 const char kReport[] = "エラー発生！！強制終了しますか？(設定ファイルを保存しません)";
 
-// The message boxes of script errors, in order (the captionless first box
-// of each pair).
-std::vector<std::string> ErrorMessages(const GameRun& run) {
-  std::vector<std::string> out;
-  for (const std::string& e : run.Events("box"))
-    if (e.rfind("\t", 0) == 0) out.push_back(e.substr(1, e.rfind('\t') - 1));
-  return out;
-}
-
 TEST(Interpreter, LineKinds) {
   GameRun run;
   run.Script({
@@ -42,7 +33,7 @@ TEST(Interpreter, LineKinds) {
   // A line's break follows its end-of-line wait.
   EXPECT_EQ(run.Events("text"),
             (std::vector<std::string>{"plain <text>\\n本文です", "\\n既読", "\\n"}));
-  EXPECT_TRUE(ErrorMessages(run).empty());
+  EXPECT_TRUE(run.ErrorMessages().empty());
   EXPECT_EQ(run.session().engine.CurrentTextId, -1);
   EXPECT_EQ(run.session().engine.executedLines, 10u);
 }
@@ -149,8 +140,8 @@ TEST(Dispatch, NamesAndSpecialForms) {
   EXPECT_EQ(run.Flag(7), "");
   EXPECT_EQ(run.Flag(8), "a b, c");
   EXPECT_EQ(run.Flag(0), "9");  // a bad index writes flag 0
-  EXPECT_EQ(ErrorMessages(run), (std::vector<std::string>{"コマンドが変です_$sys[1]",
-                                                          "フラグの添字が異常です$flg[600]"}));
+  EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"コマンドが変です_$sys[1]",
+                                                           "フラグの添字が異常です$flg[600]"}));
 }
 
 TEST(Dispatch, EveryCommandNameIsRecognised) {
@@ -168,7 +159,7 @@ TEST(Dispatch, EveryCommandNameIsRecognised) {
   for (const auto& l : lines) text += l + "\r\n";
   run.File("autorun.txt", text);
   EXPECT_EQ(run.Run(), 0);
-  for (const std::string& m : ErrorMessages(run))
+  for (const std::string& m : run.ErrorMessages())
     EXPECT_EQ(m.find("コマンドが変です"), std::string::npos) << m;
 }
 
@@ -180,7 +171,7 @@ TEST(Dispatch, ConditionalNestingIsBounded) {
   run.File("autorun.txt", line + "\r\n");
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(1), "0");
-  EXPECT_EQ(ErrorMessages(run), (std::vector<std::string>{"条件行の入れ子が深すぎます"}));
+  EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"条件行の入れ子が深すぎます"}));
 }
 
 }  // namespace

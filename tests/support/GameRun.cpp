@@ -47,6 +47,13 @@ std::vector<std::string> GameRun::Events(std::string_view kind) const {
   return out;
 }
 
+std::vector<std::string> GameRun::ErrorMessages() const {
+  std::vector<std::string> out;
+  for (const std::string& e : Events("box"))
+    if (e.rfind("\t", 0) == 0) out.push_back(e.substr(1, e.rfind('\t') - 1));
+  return out;
+}
+
 std::string GameRun::Flag(int index) const {
   return cp932::ToUtf8(session_->flags.Get(index));
 }

@@ -37,6 +37,9 @@ class GameRun {
   // Transcript lines that start with `kind` + tab.
   std::vector<std::string> Events(std::string_view kind) const;
   std::string Flag(int index) const;  // UTF-8
+  // The messages of the script errors shown, in order: the first box of each
+  // error, the one without a caption.
+  std::vector<std::string> ErrorMessages() const;
   HeadlessSession& session() { return *session_; }
   const TempDir& dir() const { return dir_; }
 

@@ -18,12 +18,4 @@ inline void RunText(GameRun& run, const std::vector<std::string>& lines) {
   run.Run();
 }
 
-// The error messages shown (first field of each box without a caption).
-inline std::vector<std::string> ShownErrors(const GameRun& run) {
-  std::vector<std::string> out;
-  for (const std::string& e : run.Events("box"))
-    if (e.rfind("\t", 0) == 0) out.push_back(e.substr(1, e.rfind('\t') - 1));
-  return out;
-}
-
 }  // namespace korvana::test
