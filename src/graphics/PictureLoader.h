@@ -1,5 +1,5 @@
 #pragma once
-// The one picture loader and the transparency specification.
+// The one picture loader and the transparency value of a picture.
 //
 //   LoadPicture(name, picture, dataPath, errors[, warning])
 //     "%DATA_DRIVE%" expanded (first occurrence), the extension from the last
@@ -62,7 +62,7 @@ void LoadPicture(std::string_view fileName, Picture& picture, std::string_view d
 bool DecodePicture(PictureFormat format, std::span<const uint8_t> bytes, Picture& picture,
                    std::string& error);
 
-// Transparency specification (exact, case-sensitive keywords):
+// Transparency values (exact, case-sensitive keywords):
 //   "#NONE" -> kNoTransparency; "#TOP_LEFT", "#BOTTOM_LEFT", "#TOP_RIGHT",
 //   "#BOTTOM_RIGHT" -> that corner pixel as 0x00BBGGRR; another "#..." -> its
 //   characters 2..7 (up to six) as hexadecimal 0xRRGGBB, red and blue swapped;

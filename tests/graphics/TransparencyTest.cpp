@@ -1,4 +1,4 @@
-// ParseTransparencySpec (spec Part 5.1).
+// ParseTransparencySpec.
 #include <gtest/gtest.h>
 
 #include "PictureFixtures.h"
