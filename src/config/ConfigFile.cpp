@@ -9,36 +9,17 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/Ascii.h"
 #include "platform/Cp932.h"
+#include "platform/FileResolver.h"
 
 namespace korvana::config {
-namespace {
-
-unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-}
-
-}  // namespace
-
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size();) {
-    size_t n = cp932::CharLength(a, i);
-    if (n == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-      return false;
-    }
-    i += n;
-  }
-  return true;
+  return cp932::EqualsIgnoringCase(a, b);
 }
 
 bool EqualsIgnoringCaseUtf8(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  return true;
+  return EqualsIgnoringAsciiCase(a, b);
 }
 
 std::optional<int> ParseDecimal(std::string_view text) {
@@ -175,18 +156,9 @@ std::string FindInFolder(const std::string& folder, std::string_view name) {
   std::string exact = folder.empty() ? std::string(name) : folder + "/" + std::string(name);
   struct stat st;
   if (::lstat(exact.c_str(), &st) == 0) return exact;
-  DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (!d) return exact;
-  std::string found;
-  while (dirent* e = ::readdir(d)) {
-    if (EqualsIgnoringCase(e->d_name, name)) {
-      found = e->d_name;
-      break;
-    }
-  }
-  ::closedir(d);
-  if (found.empty()) return exact;
-  return folder.empty() ? found : folder + "/" + found;
+  const auto found = FindEntryIgnoringCase(folder, name);
+  if (!found) return exact;
+  return folder.empty() ? *found : folder + "/" + *found;
 }
 
 }  // namespace korvana::config

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "config/ConfigFile.h"
+#include "platform/Ascii.h"
 
 namespace korvana::config {
 namespace {
@@ -171,17 +172,11 @@ std::string UnescapeMountField(std::string_view field) {
 }
 
 std::string UnescapeUdev(std::string_view text) {
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hex(text[i + 2]) >= 0 &&
-        hex(text[i + 3]) >= 0) {
-      out += static_cast<char>(hex(text[i + 2]) * 16 + hex(text[i + 3]));
+    if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
+        HexDigit(text[i + 2]) >= 0 && HexDigit(text[i + 3]) >= 0) {
+      out += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
       i += 3;
       continue;
     }

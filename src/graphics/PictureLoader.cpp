@@ -7,6 +7,7 @@
 #include "graphics/ImageDecoders.h"
 #include "graphics/Mag.h"
 #include "graphics/Picture.h"
+#include "platform/Ascii.h"
 #include "platform/Cp932.h"
 #include "platform/FileResolver.h"
 #include "script/Report.h"
@@ -16,16 +17,6 @@ namespace {
 
 std::span<const uint8_t> AsBytes(const std::string& s) {
   return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
-}
-
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexValue(char c) {
-  if (c <= '9') return c - '0';
-  if (c >= 'a') return c - 'a' + 10;
-  return c - 'A' + 10;
 }
 
 }  // namespace
@@ -57,12 +48,18 @@ PictureFormat FormatForName(std::string_view name) {
 
 const char* FormatName(PictureFormat format) {
   switch (format) {
-    case PictureFormat::Bmp: return "BMP";
-    case PictureFormat::Jpeg: return "JPEG";
-    case PictureFormat::Png: return "PNG";
-    case PictureFormat::Mag: return "MAG";
-    case PictureFormat::Frl: return "FRL";
-    case PictureFormat::None: break;
+    case PictureFormat::Bmp:
+      return "BMP";
+    case PictureFormat::Jpeg:
+      return "JPEG";
+    case PictureFormat::Png:
+      return "PNG";
+    case PictureFormat::Mag:
+      return "MAG";
+    case PictureFormat::Frl:
+      return "FRL";
+    case PictureFormat::None:
+      break;
   }
   return "none";
 }
@@ -70,9 +67,12 @@ const char* FormatName(PictureFormat format) {
 bool DecodePicture(PictureFormat format, std::span<const uint8_t> bytes, Picture& picture,
                    std::string& error) {
   switch (format) {
-    case PictureFormat::Bmp: return DecodeBmp(bytes, picture, error);
-    case PictureFormat::Jpeg: return DecodeJpeg(bytes, picture, error);
-    case PictureFormat::Png: return DecodePng(bytes, picture, error);
+    case PictureFormat::Bmp:
+      return DecodeBmp(bytes, picture, error);
+    case PictureFormat::Jpeg:
+      return DecodeJpeg(bytes, picture, error);
+    case PictureFormat::Png:
+      return DecodePng(bytes, picture, error);
     case PictureFormat::Mag: {
       std::vector<uint8_t> bmp;
       bool probed = false;
@@ -89,15 +89,16 @@ bool DecodePicture(PictureFormat format, std::span<const uint8_t> bytes, Picture
       Picture out;
       if (!DecodeFrl(bytes, out)) {
         FrlHeader hd;
-        error = ReadFrlHeader(bytes, hd)
-                    ? "FRL: bad size " + std::to_string(hd.width) + " x " + std::to_string(hd.height)
-                    : std::string("FRL: not an FRL file");
+        error = ReadFrlHeader(bytes, hd) ? "FRL: bad size " + std::to_string(hd.width) + " x " +
+                                               std::to_string(hd.height)
+                                         : std::string("FRL: not an FRL file");
         return false;
       }
       picture = std::move(out);
       return true;
     }
-    case PictureFormat::None: break;
+    case PictureFormat::None:
+      break;
   }
   error = "no decoder for this extension";
   return false;
@@ -157,7 +158,8 @@ void LoadPicture(std::string_view fileName, Picture& picture, std::string_view d
       picture.Resize(8, 8);
       return;
     }
-    case PictureFormat::None: return;
+    case PictureFormat::None:
+      return;
   }
 }
 
@@ -177,11 +179,11 @@ int32_t ParseTransparencySpec(std::string_view spec, const Picture& picture, Err
     bool valid = !digits.empty();
     uint32_t value = 0;
     for (char c : digits) {
-      if (!IsHexDigit(c)) {
+      if (HexDigit(c) < 0) {
         valid = false;
         break;
       }
-      value = value * 16 + static_cast<uint32_t>(HexValue(c));
+      value = value * 16 + static_cast<uint32_t>(HexDigit(c));
     }
     if (!valid) {
       errors.ScriptError(J("色指定が異常です。:") + std::string(spec));

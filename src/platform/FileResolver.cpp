@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/Ascii.h"
 #include "platform/Cp932.h"
 
 namespace korvana {
@@ -18,24 +19,14 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x += 32;
-    if (y >= 'A' && y <= 'Z') y += 32;
-    if (x != y) return false;
-  }
-  return true;
-}
+}  // namespace
 
-// The entry of folder `dir` whose name equals `name` without regard to case.
-std::optional<std::string> FindEntry(const std::string& dir, std::string_view name) {
+std::optional<std::string> FindEntryIgnoringCase(const std::string& dir, std::string_view name) {
   DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
   if (!d) return std::nullopt;
   std::optional<std::string> found;
   while (dirent* e = ::readdir(d)) {
-    if (EqualsIgnoringCase(e->d_name, name)) {
+    if (EqualsIgnoringAsciiCase(e->d_name, name)) {
       found = e->d_name;
       break;
     }
@@ -43,8 +34,6 @@ std::optional<std::string> FindEntry(const std::string& dir, std::string_view na
   ::closedir(d);
   return found;
 }
-
-}  // namespace
 
 std::string ExpandDataDrive(std::string_view name, std::string_view dataPath) {
   size_t at = name.find(kDataDriveToken);
@@ -96,7 +85,7 @@ std::string ResolvePath(std::string_view sjisName) {
       built = exact;
       continue;
     }
-    auto match = FindEntry(built.empty() ? (absolute ? "/" : ".") : built, part);
+    auto match = FindEntryIgnoringCase(built.empty() ? (absolute ? "/" : ".") : built, part);
     if (!match) return path;
     built = prefix + *match;
   }

@@ -24,6 +24,10 @@ std::string ResolvePath(std::string_view sjisName);
 // ExpandDataDrive, then ResolvePath.
 std::string ResolveScriptPath(std::string_view sjisName, std::string_view dataPath);
 
+// The entry of folder `dir` (UTF-8; "" is the current folder) whose name
+// equals `name` without regard to ASCII letter case.
+std::optional<std::string> FindEntryIgnoringCase(const std::string& dir, std::string_view name);
+
 // Whether the resolved name is an existing regular file.
 bool FileExists(const std::string& resolvedPath);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/Ascii.h"
 #include "platform/Cp932.h"
 #include "platform/FileResolver.h"
 #include "script/Tokens.h"
@@ -12,13 +13,6 @@ namespace {
 // Two's-complement arithmetic without signed overflow.
 int32_t Neg(int32_t v) {
   return static_cast<int32_t>(0u - static_cast<uint32_t>(v));
-}
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return out;
 }
 
 }  // namespace

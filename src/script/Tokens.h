@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Ascii.h"
+
 namespace korvana {
 
 // Leading and trailing bytes of value 0x20 or below removed (tabs, CR, LF go
@@ -24,14 +26,6 @@ std::string ReadToken(std::string_view line, int& pos, char terminator);
 // emptied first). Recognises the assignment ("_$"/"_@") and conditional
 // ("_(") forms.
 std::string SplitCommandLine(std::string_view line, std::array<std::string, 16>& args);
-
-// The value of one hexadecimal digit, or -1.
-inline int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 class ErrorSink;
 // A colour argument "#RRGGBB" (first character ignored) as 0x00BBGGRR; a
