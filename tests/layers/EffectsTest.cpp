@@ -172,8 +172,9 @@ TEST(MovingWindow, OverlaysAndCounts) {
     EXPECT_EQ(s.Elapsed(), 10u);  // at least one frame, and only one here
     EXPECT_EQ(s.back.Pixel(25, 25), 0x505050u);
     EXPECT_EQ(s.back.Pixel(200, 200), c.underOverlay);
-    if (c.kind == MovingWindowArgs::Kind::MaskedOverlay)
+    if (c.kind == MovingWindowArgs::Kind::MaskedOverlay) {
       EXPECT_EQ(s.back.Pixel(215, 200), 0x222222u | 0x0F0F0F);
+    }
   }
 }
 
