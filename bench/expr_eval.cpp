@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "core/Errors.h"
 #include "expr/Evaluator.h"
 #include "expr/FlagStore.h"
-#include "script/Report.h"
 
 namespace {
 

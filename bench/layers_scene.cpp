@@ -10,12 +10,12 @@
 #include <string>
 #include <thread>
 
+#include "core/ClickState.h"
+#include "core/Errors.h"
+#include "core/Waits.h"
 #include "graphics/Layers.h"
 #include "graphics/Transitions.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "script/Report.h"
-#include "text/ClickState.h"
-#include "text/Waits.h"
 
 namespace {
 
@@ -79,14 +79,14 @@ struct Scene {
     for (int i = 0; i < kObjectCount; ++i) {
       layers.objectPictures[i] = Painted(240, 320, 40 * i);
       Masked(layers.objectPictures[i], layers.objectMasks[i]);
-      LayerRecord& r = layers.objectRecords[2 * i];
+      LayerRecord& r = layers.state.objectRecords[2 * i];
       r.loaded = r.shown = r.transparent = 1;
       r.x = 40 + 180 * i;
       r.y = 100 + 10 * i;
     }
     layers.EffectLayer = Painted(640, 480, 99);
     Masked(layers.EffectLayer, layers.EffectMask);
-    LayerRecord& e = layers.baseRecords[kEffectRecord];
+    LayerRecord& e = layers.state.baseRecords[kEffectRecord];
     e.loaded = e.shown = e.transparent = 1;
     e.maskMode = 1;
     e.blendMode = 4;  // "#BLEND"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/headless/HeadlessRun.h"
+#include "headless/HeadlessSession.h"
 #include "script/ScriptFile.h"
 
 namespace korvana {

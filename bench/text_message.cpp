@@ -2,8 +2,8 @@
 // screen, and a whole page in high-speed mode.
 #include <benchmark/benchmark.h>
 
-#include "platform/Cp932.h"
-#include "platform/headless/HeadlessRun.h"
+#include "core/Cp932.h"
+#include "headless/HeadlessSession.h"
 
 namespace korvana {
 namespace {

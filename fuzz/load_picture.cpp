@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Errors.h"
 #include "graphics/Picture.h"
 #include "graphics/PictureLoader.h"
-#include "script/Report.h"
 
 using namespace korvana;
 
@@ -40,7 +40,8 @@ const std::string& Folder() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  static const char* const kExt[] = {".bmp", ".jpg", ".png", ".mag", ".him", ".frl", ".JPG", ".jpeg"};
+  static const char* const kExt[] = {".bmp", ".jpg", ".png", ".mag",
+                                     ".him", ".frl", ".JPG", ".jpeg"};
   const char* ext = kExt[data[0] % 8];
   const std::string file = Folder() + "/pic" + ext;
   FILE* f = std::fopen(file.c_str(), "wb");
@@ -56,9 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadPicture(std::string("%DATA_DRIVE%/PIC") + ext, picture, Folder(), sink,
                 [&](const std::string&) { ++warnings; });
   } catch (const ScriptException&) {
-    if (format != PictureFormat::Bmp && format != PictureFormat::Jpeg && format != PictureFormat::Png)
+    if (format != PictureFormat::Bmp && format != PictureFormat::Jpeg &&
+        format != PictureFormat::Png)
       std::abort();
-    if (picture.Width() != 5 || picture.Height() != 4 || picture.Pixel(4, 3) != 0xABCDEF) std::abort();
+    if (picture.Width() != 5 || picture.Height() != 4 || picture.Pixel(4, 3) != 0xABCDEF)
+      std::abort();
     return 0;
   }
   if (format == PictureFormat::None && (picture.Width() != 5 || sink.errors)) std::abort();

@@ -6,11 +6,13 @@
 #include <filesystem>
 
 #include "SingleInstance.h"
+#include "core/FileResolver.h"
 #include "script/Startup.h"
 
 namespace korvana {
 
-App::App() : engine(platform, flags) {}
+App::App(std::string gameFolder)
+    : engine(platform.Doors(), flags, {}, gameFolder), gameFolder_(std::move(gameFolder)) {}
 
 App::~App() {
   window.reset();
@@ -18,9 +20,10 @@ App::~App() {
 
 bool App::Open() {
   engine.Initialize();
-  GamePreparation prepared = PrepareGame(platform);
+  GamePreparation prepared = PrepareGame(platform.Doors(), gameFolder_);
   if (prepared.exitProgram) return false;
   settings = std::move(prepared.settings);
+  engine.SetGameFolder(settings.StartFolder);
   engine.ApplySettings(EngineSettingsFrom(settings));
   window = std::make_unique<TFmain>(engine, platform, settings);
   window->show();
@@ -36,9 +39,8 @@ int RunDesktop(const std::string& gameDir) {
   QApplication::setApplicationName(QStringLiteral("Korvana"));
   QApplication::setQuitOnLastWindowClosed(false);
 
-  std::error_code ec;
-  if (!gameDir.empty()) std::filesystem::current_path(gameDir, ec);
-  if (ec) {
+  const std::optional<std::string> folder = AbsoluteFolder(gameDir);
+  if (!folder) {
     QMessageBox::warning(
         nullptr, QStringLiteral("Korvana"),
         QStringLiteral("ゲームのフォルダーを開けません: ") + QString::fromStdString(gameDir));
@@ -50,7 +52,7 @@ int RunDesktop(const std::string& gameDir) {
                              QStringLiteral("既に起動中です。"));
     return 0;
   }
-  App game;
+  App game(*folder);
   if (!game.Open()) return 0;
   return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 // One game in the desktop program: platform, flags, engine, settings and the
 // window, brought up in the order of start-up.
 #include <memory>
+#include <string>
 
 #include "QtPlatform.h"
 #include "TFmain.h"
@@ -13,11 +14,12 @@ namespace korvana {
 
 class App {
  public:
-  App();
+  // `gameFolder`: the game's folder (UTF-8); empty for the current folder.
+  explicit App(std::string gameFolder = {});
   ~App();
 
-  // Creates the window from the current folder's game: the script key, every
-  // flag "0", the configuration (which may move to the start folder) and the
+  // Creates the window for the game: the script key, every flag "0", the
+  // configuration (which may move the game to its start folder) and the
   // data drive, then shows the window and schedules the story for the first
   // idle moment. Returns false when the program is to end at once (krv.cfg
   // missing; its message has been shown).
@@ -28,6 +30,9 @@ class App {
   Engine engine;
   config::Settings settings;
   std::unique_ptr<TFmain> window;
+
+ private:
+  std::string gameFolder_;
 };
 
 // The whole desktop program after argument parsing: single instance, game

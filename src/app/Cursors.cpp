@@ -73,21 +73,22 @@ QCursor Blank() {
 
 }  // namespace
 
-QCursor StoryCursor(int kind) {
-  switch (kind) {
-    case 1:
+QCursor CursorPicture(Cursor cursor) {
+  switch (cursor) {
+    case Cursor::Pen:
       return Pen();
-    case 2:
+    case Cursor::Hand:
       return Hand();
-    case 3:
+    case Cursor::Wait:
       return Wait();
-    case 4:
+    case Cursor::Arrow:
       return Arrow();
-    case 5:
+    case Cursor::Blank:
       return Blank();
-    default:
-      return QCursor(Qt::ArrowCursor);
+    case Cursor::Default:
+      break;
   }
+  return QCursor(Qt::ArrowCursor);
 }
 
 }  // namespace korvana

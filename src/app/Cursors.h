@@ -2,9 +2,11 @@
 // The five cursors of the story (pen, hand, wait, arrow, blank), drawn by us.
 #include <QCursor>
 
+#include "platform/Window.h"
+
 namespace korvana {
 
-// Kind 1-5; any other kind is the system's default cursor.
-QCursor StoryCursor(int kind);
+// The default is the system's arrow.
+QCursor CursorPicture(Cursor cursor);
 
 }  // namespace korvana

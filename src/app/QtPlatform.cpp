@@ -12,8 +12,9 @@
 #include "TFmain.h"
 #include "config/InstallStore.h"
 #include "config/LinuxVolumes.h"
-#include "platform/Cp932.h"
-#include "script/Report.h"
+#include "core/Cp932.h"
+#include "core/Errors.h"
+#include "core/ScreenSize.h"
 
 namespace korvana {
 namespace {
@@ -184,8 +185,8 @@ void QtPlatform::SetCaption(const std::string& caption) {
   if (window_) window_->setWindowTitle(Q(caption));
 }
 
-void QtPlatform::SetCursor(int kind) {
-  if (window_) window_->SetStoryCursor(kind);
+void QtPlatform::SetCursor(Cursor cursor) {
+  if (window_) window_->SetStoryCursor(cursor);
 }
 
 void QtPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
@@ -197,12 +198,12 @@ void QtPlatform::SetMenuItemChecked(MenuItem item, bool checked) {
 }
 
 void QtPlatform::InvalidateScreen() {
-  dirty_ = QRect(0, 0, 640, 480);
+  dirty_ = QRect(0, 0, kScreenWidth, kScreenHeight);
   ScheduleRepaint();
 }
 
 void QtPlatform::InvalidateRect(int x, int y, int w, int h) {
-  dirty_ |= QRect(x, y, w, h) & QRect(0, 0, 640, 480);
+  dirty_ |= QRect(x, y, w, h) & QRect(0, 0, kScreenWidth, kScreenHeight);
   ScheduleRepaint();
 }
 
@@ -230,7 +231,7 @@ void QtPlatform::RequestClose() {
   if (window_) QMetaObject::invokeMethod(window_, "close", Qt::QueuedConnection);
 }
 
-std::vector<config::Volume> QtPlatform::ListVolumes() {
+std::vector<Volume> QtPlatform::ListVolumes() {
   return config::ReadMountedVolumes();
 }
 

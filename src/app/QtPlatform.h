@@ -8,22 +8,30 @@
 #include <functional>
 #include <optional>
 
+#include "core/Errors.h"
 #include "platform/Platform.h"
-#include "script/Report.h"
 
 namespace korvana {
 
 class TFmain;
 
-class QtPlatform : public QObject, public Platform {
+class QtPlatform : public QObject,
+                   public Pump,
+                   public Window,
+                   public Dialogs,
+                   public Audio,
+                   public Movie,
+                   public Observer,
+                   public Machine {
   Q_OBJECT
 
  public:
   QtPlatform();
   void Attach(TFmain* window);
+  // Every door of this platform.
+  Platform Doors() { return Platform::Of(*this); }
 
-  void SetInputSink(InputSink* sink) override { sink_ = sink; }
-  void SetScreen(const Picture* screen) override { screen_ = screen; }
+  // Pump
   uint32_t TickCount() override;
   void ProcessMessages() override;
   void WaitMessage(int64_t timeoutMs) override;
@@ -32,6 +40,7 @@ class QtPlatform : public QObject, public Platform {
   LocalTime Now() override;
   uint32_t RandomSeed() override;
 
+  // Dialogs
   BoxAnswer MessageBox(const std::string& text, const std::string& caption, BoxButtons buttons,
                        BoxIcon icon) override;
   void ShowException(const std::string& message) override;
@@ -39,8 +48,11 @@ class QtPlatform : public QObject, public Platform {
   bool OpenScriptDialog(std::string& path) override;
   bool SaveFolderDialog(std::string& file) override;
 
+  // Window
+  void SetInputSink(InputSink* sink) override { sink_ = sink; }
+  void SetScreen(const Picture* screen) override { screen_ = screen; }
   void SetCaption(const std::string& caption) override;
-  void SetCursor(int kind) override;
+  void SetCursor(Cursor cursor) override;
   void SetPopupEnabled(bool enabled) override { popupEnabled_ = enabled; }
   bool PopupEnabled() override { return popupEnabled_; }
   void SetMenuItemEnabled(MenuItem item, bool enabled) override;
@@ -49,7 +61,20 @@ class QtPlatform : public QObject, public Platform {
   void InvalidateRect(int x, int y, int w, int h) override;
   int ColorDepth() override;
   void RequestClose() override;
-  std::vector<config::Volume> ListVolumes() override;
+
+  // Audio and Movie: no back end yet; every device reports itself
+  // unavailable, so the story goes on in silence.
+  bool Open(AudioChannel, const std::string&) override { return false; }
+  bool Close(AudioChannel) override { return true; }
+  bool Play(AudioChannel, const std::string&, int64_t, int64_t) override { return false; }
+  int Stop(AudioChannel) override { return 0; }
+  void PlayShort(const std::string&, bool) override {}
+  bool CdTrack(int, int64_t&, int64_t&) override { return false; }
+  bool Play(const std::string&, int, int, int, int) override { return false; }
+  void Stop() override {}
+
+  // Machine
+  std::vector<Volume> ListVolumes() override;
   std::string InstallStorePath() override;
 
   InputSink* sink() const { return sink_; }

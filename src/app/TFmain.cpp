@@ -14,22 +14,21 @@
 
 #include "Cursors.h"
 #include "QtPlatform.h"
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
+#include "core/ScreenSize.h"
 #include "script/Engine.h"
 #include "script/Startup.h"
 
 namespace korvana {
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-
 // The largest whole factor at which the window still fits the screen's
 // free area with some room; 1 on small screens.
 int ScaleFor(const QScreen* screen) {
   if (!screen) return 1;
   const QRect free = screen->availableGeometry();
-  const int k = std::min((free.width() * 9 / 10) / kWidth, (free.height() * 9 / 10) / kHeight);
+  const int k =
+      std::min((free.width() * 9 / 10) / kScreenWidth, (free.height() * 9 / 10) / kScreenHeight);
   return std::max(1, k);
 }
 
@@ -46,7 +45,7 @@ TFmain::TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings)
   scale_ = ScaleFor(screen());
   BuildMenu();
   platform_.Attach(this);
-  SetStoryCursor(1);
+  SetStoryCursor(Cursor::Pen);
   PlaceWindow();
 }
 
@@ -143,7 +142,7 @@ void TFmain::BuildMenu() {
   connect(title, &QAction::triggered, this, [this] {
     if (platform_.MessageBox(J("タイトルに戻りますか？"), J("確認"), BoxButtons::OkCancel,
                              BoxIcon::Question) != BoxAnswer::Cancel)
-      engine_.PendingRequest = 2;
+      engine_.RequestTitleReturn();
     AfterMenuAction();
   });
   connect(exit, &QAction::triggered, this, [this] { platform_.RequestClose(); });
@@ -173,7 +172,7 @@ void TFmain::RunNestedWait(const std::function<void()>& view) {
 
 void TFmain::AfterMenuAction() {
   // The click that chose an entry must never continue the story.
-  engine_.click.ClearClicks();
+  engine_.ClearClicks();
 }
 
 // The menu item that stands for an item the story switches.
@@ -213,12 +212,12 @@ void TFmain::SetItemChecked(MenuItem item, bool checked) {
   if (QAction* a = Item(ItemName(item)); a && a->isCheckable()) a->setChecked(checked);
 }
 
-void TFmain::SetStoryCursor(int kind) {
-  setCursor(StoryCursor(kind));
+void TFmain::SetStoryCursor(Cursor cursor) {
+  setCursor(CursorPicture(cursor));
 }
 
 void TFmain::PlaceWindow() {
-  setFixedSize(kWidth * scale_, kHeight * scale_);
+  setFixedSize(kScreenWidth * scale_, kScreenHeight * scale_);
   if (const QScreen* s = screen()) {
     QRect r = frameGeometry();
     r.moveCenter(s->availableGeometry().center());
@@ -261,16 +260,16 @@ void TFmain::ToggleFullScreen() {
 
 QRect TFmain::PictureRect() const {
   // Whole-number scale that fits, centred on black (full screen keeps 4:3).
-  const int k = std::max(1, std::min(width() / kWidth, height() / kHeight));
-  const int w = kWidth * k, h = kHeight * k;
+  const int k = std::max(1, std::min(width() / kScreenWidth, height() / kScreenHeight));
+  const int w = kScreenWidth * k, h = kScreenHeight * k;
   return QRect((width() - w) / 2, (height() - h) / 2, w, h);
 }
 
 QPoint TFmain::ToPicture(QPoint p) const {
   const QRect r = PictureRect();
-  const int k = r.width() / kWidth;
-  return QPoint(std::clamp((p.x() - r.x()) / k, 0, kWidth - 1),
-                std::clamp((p.y() - r.y()) / k, 0, kHeight - 1));
+  const int k = r.width() / kScreenWidth;
+  return QPoint(std::clamp((p.x() - r.x()) / k, 0, kScreenWidth - 1),
+                std::clamp((p.y() - r.y()) / k, 0, kScreenHeight - 1));
 }
 
 void TFmain::paintEvent(QPaintEvent* event) {
@@ -296,7 +295,7 @@ void TFmain::paintEvent(QPaintEvent* event) {
   // Only the exposed part is scaled: a glyph or the click marker costs a
   // few hundred pixels, not the whole screen.
   const QRect target = PictureRect();
-  const int k = target.width() / kWidth;
+  const int k = target.width() / kScreenWidth;
   const QRect exposed = event->rect() & target;
   if (exposed.isEmpty()) return;
   const QRect source(
@@ -310,7 +309,7 @@ void TFmain::paintEvent(QPaintEvent* event) {
 
 void TFmain::UpdatePicture(const QRect& pictureRect) {
   const QRect target = PictureRect();
-  const int k = target.width() / kWidth;
+  const int k = target.width() / kScreenWidth;
   update(QRect(target.left() + pictureRect.left() * k, target.top() + pictureRect.top() * k,
                pictureRect.width() * k, pictureRect.height() * k));
 }

@@ -26,7 +26,7 @@ class TFmain : public QWidget {
   // window stays open) or the program is to end.
   void StartStory();
 
-  void SetStoryCursor(int kind);
+  void SetStoryCursor(Cursor cursor);
   void SetItemEnabled(MenuItem item, bool enabled);
   void SetItemChecked(MenuItem item, bool checked);
   // The menu item by its name ("Msave", "Kfullscr" …).

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "App.h"
-#include "platform/headless/HeadlessRun.h"
+#include "headless/HeadlessSession.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -9,9 +9,9 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/Ascii.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
+#include "core/Ascii.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 
 namespace korvana::config {
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -2,7 +2,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/Settings.h"
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 namespace korvana::config {
 namespace {

@@ -10,17 +10,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Machine.h"
+
 namespace korvana::config {
 
 struct Settings;
 
-// One mounted volume, in the system's own (UTF-8) spelling.
-struct Volume {
-  std::string root;        // mount point, e.g. "/media/me/GAME_DISC"; "" ends the list
-  std::string label;       // file-system label; "" when it has none or it is unknown
-  bool isOptical = false;  // an optical (CD/DVD) drive, or a mounted disc image
-  bool hasMedium = false;  // its contents can be read (the label "could be read")
-};
+// The volumes are the platform's (platform/Machine.h).
+using Volume = korvana::Volume;
 
 // "Drive search (label, all drives)": walks `volumes` in order. An entry with
 // an empty root ends the walk. A volume is considered only if it is optical or

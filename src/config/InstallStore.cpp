@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 namespace korvana::config {
 

@@ -9,7 +9,7 @@
 #include <map>
 
 #include "config/ConfigFile.h"
-#include "platform/Ascii.h"
+#include "core/Ascii.h"
 
 namespace korvana::config {
 namespace {

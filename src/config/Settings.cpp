@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #include "config/InstallStore.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 
 namespace korvana::config {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 // Behaviour where the language leaves the outcome open. Every one of them
 // is recorded as a fault by the raw evaluator and reported through

@@ -16,8 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Errors.h"
 #include "expr/FlagStore.h"
-#include "script/Report.h"
 
 namespace korvana {
 

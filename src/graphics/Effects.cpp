@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <charconv>
 
+#include "core/ClickState.h"
+#include "core/Errors.h"
+#include "core/Waits.h"
 #include "graphics/Layers.h"
 #include "platform/Platform.h"
-#include "script/Report.h"
-#include "text/ClickState.h"
-#include "text/Waits.h"
 
 namespace korvana {
 namespace {
@@ -18,9 +18,9 @@ namespace {
 void LoadForEffect(Layers& layers, std::string_view file, Picture& picture) {
   LayerEnvironment& env = layers.env;
   try {
-    LoadPicture(file, picture, env.dataPath, env.errors, PlatformWarning(env.platform));
+    LoadPicture(file, picture, env.files, env.errors, PlatformWarning(env.dialogs));
   } catch (const ScriptException& e) {
-    env.platform.ShowException(e.what());
+    env.dialogs.ShowException(e.what());
     env.errors.ReportScriptError(e.what());
   }
 }
@@ -29,14 +29,11 @@ void LoadForEffect(Layers& layers, std::string_view file, Picture& picture) {
 // switch a press on the screen (press seen, release not yet) ends it at once.
 // The press and release flags are cleared on every pass.
 void RollWait(LayerEnvironment& env, uint32_t start, int32_t interval, bool skip) {
-  for (;;) {
-    const int64_t elapsed = static_cast<uint32_t>(env.platform.TickCount() - start);
-    if (elapsed >= interval) return;
-    env.platform.WaitMessage(interval - elapsed);
+  env.waits.WaitUntil(start, interval, [&] {
     const bool pressed = env.click.MouseDownFlag && !env.click.MouseUpFlag;
     env.click.MouseDownFlag = env.click.MouseUpFlag = false;
-    if (skip && pressed) return;
-  }
+    return skip && pressed;
+  });
 }
 
 // A gap's height or the like: leading decimal digits of `text`, 0 without.
@@ -57,7 +54,7 @@ class Roll {
         step_(std::max(step, 1)),
         skip_(skip),
         mode_(mode),
-        width_(mode == 4 ? ScreenWidth / 2 : ScreenWidth) {
+        width_(mode == 4 ? kScreenWidth / 2 : kScreenWidth) {
     picture_.Resize(width_, 16);
     if (mode == 4) side_.Resize(width_, 16);
   }
@@ -69,7 +66,7 @@ class Roll {
       for (int64_t s = 0; s < gap; s += step_) Frame([] {});
     } else if (line[0] == '@' && mode_ == 4) {
       LoadForEffect(layers_, std::string_view(line).substr(1), side_);
-      Frame([this] { env_.backImage.Draw(ScreenWidth / 2, 120, side_); });
+      Frame([this] { env_.screen.BackImage.Draw(kScreenWidth / 2, 120, side_); });
     } else {
       LoadForEffect(layers_, line, picture_);
       const int h = picture_.Height();
@@ -79,7 +76,7 @@ class Roll {
           Frame([&] { Feed(x, 0, static_cast<int>(h - r - step_)); });
       } else {
         for (int64_t r = 0; r <= h; r += step_)
-          Frame([&] { Feed(x, ScreenHeight - step_, static_cast<int>(r)); });
+          Frame([&] { Feed(x, kScreenHeight - step_, static_cast<int>(r)); });
       }
     }
   }
@@ -90,17 +87,17 @@ class Roll {
   // One step: move, fill the band, draw what the line adds, wait.
   template <typename Draw>
   void Frame(Draw draw) {
-    const uint32_t start = env_.platform.TickCount();
-    Picture& screen = env_.backImage;
+    const uint32_t start = env_.pump.TickCount();
+    Picture& screen = env_.screen.BackImage;
     if (mode_ == 1) {
-      screen.Blit(0, step_, width_, ScreenHeight - step_, screen, 0, 0);
+      screen.Blit(0, step_, width_, kScreenHeight - step_, screen, 0, 0);
       screen.FillRect(0, 0, width_, step_, fill_);
     } else {
-      screen.Blit(0, 0, width_, ScreenHeight - step_, screen, 0, step_);
-      screen.FillRect(0, ScreenHeight - step_, width_, step_, fill_);
+      screen.Blit(0, 0, width_, kScreenHeight - step_, screen, 0, step_);
+      screen.FillRect(0, kScreenHeight - step_, width_, step_, fill_);
     }
     draw();
-    env_.platform.InvalidateScreen();
+    env_.window.InvalidateScreen();
     RollWait(env_, start, interval_, skip_);
   }
 
@@ -114,7 +111,7 @@ class Roll {
       dx = 0;
     }
     w = std::min(w, width_ - dx);
-    env_.backImage.Blit(dx, bandY, w, step_, picture_, sx, sourceRow);
+    env_.screen.BackImage.Blit(dx, bandY, w, step_, picture_, sx, sourceRow);
   }
 
   LayerEnvironment& env_;
@@ -133,7 +130,7 @@ class Roll {
 void ScrollRoll(Layers& layers, const std::vector<std::string>& lines, int32_t interval,
                 uint32_t colour, int32_t step, int32_t skip, int32_t mode) {
   if (mode != 0 && mode != 1 && mode != 4) return;
-  Roll roll(layers, interval, colour, std::min(step, ScreenHeight), skip == 1, mode);
+  Roll roll(layers, interval, colour, std::min(step, kScreenHeight), skip == 1, mode);
   for (const std::string& line : lines) roll.Line(line);
 }
 
@@ -148,7 +145,7 @@ void DirectionStep(int32_t code, int& dx, int& dy) {
 void MovingWindow(Layers& layers, const MovingWindowArgs& a) {
   using Kind = MovingWindowArgs::Kind;
   LayerEnvironment& env = layers.env;
-  Picture& screen = env.backImage;
+  Picture& screen = env.screen.BackImage;
   Picture source{8, 8}, overlay{8, 8}, overlayMask{8, 8};
   LoadForEffect(layers, a.file, source);
   if (a.kind != Kind::Plain) LoadForEffect(layers, a.overlayFile, overlay);
@@ -160,7 +157,7 @@ void MovingWindow(Layers& layers, const MovingWindowArgs& a) {
   auto clampInt = [](int64_t v) {
     return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
   };
-  uint32_t start = env.platform.TickCount();
+  uint32_t start = env.pump.TickCount();
   for (int32_t frame = 1;; ++frame) {
     screen.Blit(clampInt(dx), clampInt(dy), a.width, a.height, source, clampInt(sx), clampInt(sy));
     if (a.kind == Kind::RasterOverlay) {
@@ -172,9 +169,9 @@ void MovingWindow(Layers& layers, const MovingWindowArgs& a) {
       screen.Draw(a.overlayX, a.overlayY, overlayMask, RasterOp::And);
       screen.Draw(a.overlayX, a.overlayY, overlay, RasterOp::Or);
     }
-    env.platform.InvalidateScreen();
+    env.window.InvalidateScreen();
     env.waits.WaitUntil(start, a.interval);
-    start = env.platform.TickCount();
+    start = env.pump.TickCount();
     if (frame >= a.count) break;
     if (a.kind != Kind::MaskedOverlay)
       screen.Blit(clampInt(dx), clampInt(dy), a.width, a.height, layers.BackgroundLayer,
@@ -190,26 +187,26 @@ void MovingWindow(Layers& layers, const MovingWindowArgs& a) {
 void ShakeScreen(Layers& layers, int32_t amplitude, int32_t count, int32_t delay,
                  std::mt19937& random) {
   LayerEnvironment& env = layers.env;
-  Picture& screen = env.backImage;
+  Picture& screen = env.screen.BackImage;
   Picture& kept = layers.ScratchPicture;
-  kept.Resize(ScreenWidth, ScreenHeight);
+  kept.Resize(kScreenWidth, kScreenHeight);
   kept.Draw(0, 0, screen);
   const int64_t a = std::max<int64_t>(amplitude, 0);
   auto offset = [&]() -> int {
     if (a == 0) return 0;
     const int64_t r = static_cast<int64_t>(random() >> 1) % (2 * a);
     // Offsets beyond the screen all look alike (black).
-    return static_cast<int>(std::clamp<int64_t>(r - a, -ScreenWidth, ScreenWidth));
+    return static_cast<int>(std::clamp<int64_t>(r - a, -kScreenWidth, kScreenWidth));
   };
   for (int32_t i = 0; i < count; ++i) {
     screen.Fill(0);
     const int ox = offset(), oy = offset();
     screen.Draw(ox, oy, kept);
-    env.platform.InvalidateScreen();
+    env.window.InvalidateScreen();
     env.waits.TimedWait(delay);
   }
   screen.Draw(0, 0, kept);
-  env.platform.InvalidateScreen();
+  env.window.InvalidateScreen();
   env.waits.TimedWait(delay);
 }
 

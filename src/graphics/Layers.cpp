@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/ClickState.h"
+#include "core/Cp932.h"
+#include "core/Errors.h"
+#include "core/StoryCursor.h"
+#include "core/SystemSwitches.h"
+#include "core/Waits.h"
 #include "graphics/Blend.h"
 #include "graphics/Mask.h"
-#include "platform/Cp932.h"
 #include "platform/Platform.h"
-#include "script/Report.h"
-#include "text/ClickState.h"
-#include "text/Waits.h"
 
 namespace korvana {
 namespace {
@@ -57,14 +59,14 @@ void Layers::Darken(Picture& picture, int32_t rate) {
 }
 
 void Layers::BlendEffectLayer() {
-  const LayerRecord& e = baseRecords[kEffectRecord];
+  const LayerRecord& e = state.baseRecords[kEffectRecord];
   BlendEffect(e.blendMode, e.x, e.y, EffectLayer.Width(), EffectLayer.Height(), EffectLayer,
-              env.workScreen, EffectMask, e.maskMode);
+              env.screen.WorkScreen, EffectMask, e.maskMode);
 }
 
 void Layers::DrawObject(int slot) {
-  const LayerRecord& r = objectRecords[2 * slot];
-  Picture& work = env.workScreen;
+  const LayerRecord& r = state.objectRecords[2 * slot];
+  Picture& work = env.screen.WorkScreen;
   if (r.transparent) {
     work.Draw(r.x, r.y, objectMasks[slot], RasterOp::And);
     work.Draw(r.x, r.y, objectPictures[slot], RasterOp::Or);
@@ -74,24 +76,25 @@ void Layers::DrawObject(int slot) {
 }
 
 void Layers::Compose(const Hidden& hidden, bool darkness) {
-  Picture& work = env.workScreen;
-  if (work.Width() != ScreenWidth || work.Height() != ScreenHeight)
-    work.Resize(ScreenWidth, ScreenHeight);
+  Picture& work = env.screen.WorkScreen;
+  if (work.Width() != kScreenWidth || work.Height() != kScreenHeight)
+    work.Resize(kScreenWidth, kScreenHeight);
   if (backgroundPresent) {
-    const LayerRecord& bg = baseRecords[kBackgroundRecord];
+    const LayerRecord& bg = state.baseRecords[kBackgroundRecord];
     // A background smaller than the screen leaves black beyond its edges.
-    if (BackgroundLayer.Width() - bg.x < ScreenWidth ||
-        BackgroundLayer.Height() - bg.y < ScreenHeight || bg.x < 0 || bg.y < 0)
+    if (BackgroundLayer.Width() - bg.x < kScreenWidth ||
+        BackgroundLayer.Height() - bg.y < kScreenHeight || bg.x < 0 || bg.y < 0)
       work.Fill(0);
-    work.Blit(0, 0, ScreenWidth, ScreenHeight, BackgroundLayer, bg.x, bg.y);
+    work.Blit(0, 0, kScreenWidth, kScreenHeight, BackgroundLayer, bg.x, bg.y);
   }
-  const LayerRecord& e = baseRecords[kEffectRecord];
+  const LayerRecord& e = state.baseRecords[kEffectRecord];
   const bool effect = e.shown && !hidden.effect;
   if (effect && e.position == 0) BlendEffectLayer();
   for (int slot = 0; slot < kObjectCount; ++slot)
-    if (objectRecords[2 * slot].shown && !(hidden.objects & (1u << slot))) DrawObject(slot);
+    if (state.objectRecords[2 * slot].shown && !(hidden.objects & (1u << slot))) DrawObject(slot);
   if (effect && (e.position == 1 || e.position == 2)) BlendEffectLayer();
-  if (darkness && env.DarknessEnabled && !env.darknessSuppressed) Darken(work, env.DarknessRate);
+  if (darkness && !holdDarkness_ && settings.DarknessEnabled && !env.switches.DarknessSuppressed)
+    Darken(work, settings.DarknessRate);
 }
 
 void Layers::ComposeScene() {
@@ -99,26 +102,24 @@ void Layers::ComposeScene() {
 }
 
 bool Layers::OverlayMessage(Picture& target) const {
-  if (!env.textVisible) return false;
-  target.Draw(0, 0, env.messageMask, RasterOp::And);
-  target.Draw(0, 0, env.messageImage, RasterOp::Or);
-  return true;
+  return !holdMessage_ && env.message.OverlayMessage(target);
 }
 
 void Layers::RefreshScreen() {
   ComposeScene();
-  env.backImage.Draw(0, 0, env.workScreen);
-  if (OverlayMessage(env.backImage)) LayersDirty = false;
+  env.screen.BackImage.Draw(0, 0, env.screen.WorkScreen);
+  if (OverlayMessage(env.screen.BackImage)) LayersDirty = false;
   DrawSprites();  // tells the platform the screen changed
-  env.platform.ProcessMessages();
+  env.pump.ProcessMessages();
 }
 
 void Layers::DrawSprites() {
-  env.platform.InvalidateScreen();
+  env.window.InvalidateScreen();
+  const SpriteSheetState& sheet = state.sheet;
   if (!sheet.usable) return;
-  Picture& screen = env.backImage;
+  Picture& screen = env.screen.BackImage;
   const int w = sheet.cellWidth, h = sheet.cellHeight;
-  for (const Sprite& s : sprites) {
+  for (const Sprite& s : state.sprites) {
     if (!s.visible) continue;
     const int sx = s.column * w, sy = s.row * h;
     if (sheet.transparent) {
@@ -131,11 +132,11 @@ void Layers::DrawSprites() {
 }
 
 void Layers::AutoRefresh() {
-  if (AutoRefreshMode == "0") return;
-  if (AutoRefreshMode == "1") {
+  if (state.AutoRefreshMode == "0") return;
+  if (state.AutoRefreshMode == "1") {
     RefreshScreen();
   } else if (runTransition) {
-    runTransition(AutoRefreshMode);
+    runTransition(state.AutoRefreshMode);
   }
 }
 
@@ -148,44 +149,44 @@ void Layers::Fade(std::string_view name) {
 
 void Layers::SmartRefresh(const std::string& first, const std::string& second,
                           const std::string& darknessSwitch) {
-  const bool textVisible = env.textVisible, enabled = env.DarknessEnabled,
-             suppressed = env.darknessSuppressed;
-  env.textVisible = false;
-  if (!darknessSwitch.empty() && darknessSwitch != "0") {
-    env.DarknessEnabled = false;
-    env.darknessSuppressed = false;
-  }
   auto stage = [&](const std::string& name) {
     if (!name.empty() && runTransition)
       runTransition(name);
     else
       RefreshScreen();
   };
+  // The first stage shows the scene without the message window (and, with
+  // the switch, without the darkness); both come back for the second.
+  struct Hold {
+    bool& message;
+    bool& darkness;
+    ~Hold() { message = darkness = false; }
+  } hold{holdMessage_, holdDarkness_};
+  holdMessage_ = true;
+  holdDarkness_ = !darknessSwitch.empty() && darknessSwitch != "0";
   stage(first);
-  env.textVisible = textVisible;
-  env.DarknessEnabled = enabled;
-  env.darknessSuppressed = suppressed;
+  holdMessage_ = holdDarkness_ = false;
   stage(second);
 }
 
 // ------------------------------------------------------------------ loading
 
-WarningBox PlatformWarning(Platform& platform) {
-  return [&platform](const std::string& text) {
-    platform.MessageBox(text, "", BoxButtons::Ok, BoxIcon::Exclamation);
+WarningBox PlatformWarning(Dialogs& dialogs) {
+  return [&dialogs](const std::string& text) {
+    dialogs.MessageBox(text, "", BoxButtons::Ok, BoxIcon::Exclamation);
   };
 }
 
 void Layers::Load(std::string_view file, Picture& picture) {
-  LoadPicture(file, picture, env.dataPath, env.errors, PlatformWarning(env.platform));
+  LoadPicture(file, picture, env.files, env.errors, PlatformWarning(env.dialogs));
 }
 
 void Layers::BuildMask(Picture& picture, Picture& mask, int32_t colorKey, std::string_view spec,
                        int sizeMode, std::string& maskSpec) {
   if (colorKey == kNoTransparency) return;
   if (colorKey == kMaskFromFile) {
-    BuildFileMask(picture, mask, spec, sizeMode, ScratchPicture, env.dataPath, env.errors,
-                  PlatformWarning(env.platform));
+    BuildFileMask(picture, mask, spec, sizeMode, ScratchPicture, env.files, env.errors,
+                  PlatformWarning(env.dialogs));
     maskSpec = std::string(spec);
   } else {
     BuildColorKeyMask(picture, mask, static_cast<uint32_t>(colorKey));
@@ -195,7 +196,7 @@ void Layers::BuildMask(Picture& picture, Picture& mask, int32_t colorKey, std::s
 void Layers::LoadBackground(std::string_view file) {
   LayersDirty = true;
   Load(file, BackgroundLayer);
-  baseRecords[kBackgroundRecord].ResetForLoad(file);
+  state.baseRecords[kBackgroundRecord].ResetForLoad(file);
   backgroundPresent = true;
   AutoRefresh();
 }
@@ -205,7 +206,7 @@ void Layers::LoadObject(int32_t slot, std::string_view file, std::string_view sp
   LayersDirty = true;
   Picture& picture = objectPictures[slot];
   Load(file, picture);
-  LayerRecord& r = objectRecords[2 * slot];
+  LayerRecord& r = state.objectRecords[2 * slot];
   const int32_t key = ParseTransparencySpec(spec, picture, env.errors);
   r.colorKey = key;
   r.fileName = std::string(file);
@@ -215,14 +216,14 @@ void Layers::LoadObject(int32_t slot, std::string_view file, std::string_view sp
   r.transparent = key != kNoTransparency;
   r.x = r.y = 0;
   BuildMask(picture, objectMasks[slot], key, spec, 0, r.maskSpec);
-  LayerRecord& m = objectRecords[2 * slot + 1];
+  LayerRecord& m = state.objectRecords[2 * slot + 1];
   m.fileName = r.maskSpec;
 }
 
 void Layers::SetObject(int32_t slot, int32_t show, const std::string& xText,
                        const std::string& yText) {
-  if (slot < 0 || slot >= kObjectCount || !objectRecords[2 * slot].loaded) return;
-  LayerRecord& r = objectRecords[2 * slot];
+  if (slot < 0 || slot >= kObjectCount || !state.objectRecords[2 * slot].loaded) return;
+  LayerRecord& r = state.objectRecords[2 * slot];
   if (show == -1) {
     r.Unload();
     objectPictures[slot].Resize(8, 8);
@@ -230,8 +231,8 @@ void Layers::SetObject(int32_t slot, int32_t show, const std::string& xText,
   } else {
     r.shown = show != 0;
     const Picture& p = objectPictures[slot];
-    r.x = PlaceCoordinate(xText, ScreenWidth, p.Width(), true, env.evalInt);
-    r.y = PlaceCoordinate(yText, ScreenHeight, p.Height(), false, env.evalInt);
+    r.x = PlaceCoordinate(xText, kScreenWidth, p.Width(), true, env.evalInt);
+    r.y = PlaceCoordinate(yText, kScreenHeight, p.Height(), false, env.evalInt);
   }
   LayersDirty = true;
 }
@@ -239,7 +240,7 @@ void Layers::SetObject(int32_t slot, int32_t show, const std::string& xText,
 void Layers::PutObject(int32_t slot, std::string_view file, std::string_view spec,
                        const std::string& xText, const std::string& yText) {
   if (slot >= 0 && slot < kObjectCount) {
-    const LayerRecord& r = objectRecords[2 * slot];
+    const LayerRecord& r = state.objectRecords[2 * slot];
     const std::string x = xText.empty() ? std::to_string(r.x) : xText;
     const std::string y = yText.empty() ? std::to_string(r.y) : yText;
     LoadObject(slot, file, spec);
@@ -250,7 +251,7 @@ void Layers::PutObject(int32_t slot, std::string_view file, std::string_view spe
 
 void Layers::ClearObjects(int32_t show) {
   for (int slot = 0; slot < kObjectCount; ++slot) {
-    const LayerRecord& r = objectRecords[2 * slot];
+    const LayerRecord& r = state.objectRecords[2 * slot];
     SetObject(slot, show, std::to_string(r.x), std::to_string(r.y));
   }
   AutoRefresh();
@@ -260,7 +261,7 @@ void Layers::LoadEffect(std::string_view file, std::string_view spec, int32_t ma
   LayersDirty = true;
   const int sizeMode = maskSizeMode > 0 ? 2 : 0;
   Load(file, EffectLayer);
-  LayerRecord& e = baseRecords[kEffectRecord];
+  LayerRecord& e = state.baseRecords[kEffectRecord];
   e.ResetForLoad(file);
   const int32_t key = ParseTransparencySpec(spec, EffectLayer, env.errors);
   e.colorKey = key;
@@ -272,7 +273,7 @@ void Layers::LoadEffect(std::string_view file, std::string_view spec, int32_t ma
 void Layers::SetEffect(int32_t show, const std::string& keyword, int32_t x, int32_t y,
                        int32_t position) {
   LayersDirty = true;
-  LayerRecord& e = baseRecords[kEffectRecord];
+  LayerRecord& e = state.baseRecords[kEffectRecord];
   if (show == -1) {
     e.shown = e.loaded = e.transparent = 0;
     e.fileName.clear();
@@ -280,7 +281,7 @@ void Layers::SetEffect(int32_t show, const std::string& keyword, int32_t x, int3
     e.x = e.y = e.position = 0;
     e.colorKey = kNoTransparency;
     EffectLayer.Resize(8, 8);
-    LayerRecord& m = baseRecords[kEffectMaskRecord];
+    LayerRecord& m = state.baseRecords[kEffectMaskRecord];
     m.shown = m.loaded = m.transparent = 0;
     m.fileName.clear();
     EffectMask.Resize(8, 8);
@@ -288,7 +289,7 @@ void Layers::SetEffect(int32_t show, const std::string& keyword, int32_t x, int3
                                  EffectMask.Height() != EffectLayer.Height())) {
     env.errors.ScriptError(J("エフェクト画像とマスク画像のサイズが違います(MASKMODE:任意)"));
   } else if (e.maskMode == 2 &&
-             (EffectMask.Width() != ScreenWidth || EffectMask.Height() != ScreenHeight)) {
+             (EffectMask.Width() != kScreenWidth || EffectMask.Height() != kScreenHeight)) {
     env.errors.ScriptError(J("マスク画像のサイズが異常です。(MASKMODE:固定)"));
   } else {
     e.shown = show != 0;
@@ -307,6 +308,7 @@ void Layers::SetEffect(int32_t show, const std::string& keyword, int32_t x, int3
 void Layers::LoadSpriteSheet(std::string_view file, int32_t cellWidth, int32_t cellHeight,
                              std::string_view spec) {
   LayersDirty = true;
+  SpriteSheetState& sheet = state.sheet;
   sheet.fileName = std::string(file);
   sheet.maskSpec.clear();
   Load(file, SpriteSheet);
@@ -315,7 +317,7 @@ void Layers::LoadSpriteSheet(std::string_view file, int32_t cellWidth, int32_t c
   sheet.cellHeight = cellHeight;
   sheet.colorKey = key;
   sheet.transparent = key != kNoTransparency;
-  for (Sprite& s : sprites) s.x |= kSpriteOffScreen;
+  for (Sprite& s : state.sprites) s.x |= kSpriteOffScreen;
   BuildMask(SpriteSheet, SpriteMask, key, spec, 0, sheet.maskSpec);
   if (cellWidth <= 0 || cellHeight <= 0) {
     // No grid can be cut: the sheet is refused until a sound load.
@@ -330,24 +332,27 @@ void Layers::LoadSpriteSheet(std::string_view file, int32_t cellWidth, int32_t c
 }
 
 void Layers::SetSpriteFrame(int32_t n, int32_t column, int32_t row) {
+  const SpriteSheetState& sheet = state.sheet;
   if (n < 0 || n >= kSpriteCount || !sheet.usable) return;
   if (column < 0 || column >= sheet.columns || row < 0 || row >= sheet.rows) return;
-  sprites[n].column = column;
-  sprites[n].row = row;
-  sprites[n].animation = 0;
+  state.sprites[n].column = column;
+  state.sprites[n].row = row;
+  state.sprites[n].animation = 0;
 }
 
 void Layers::RestoreSpriteRect(const Sprite& s) {
-  env.backImage.Blit(s.x, s.y, sheet.cellWidth, sheet.cellHeight, env.workScreen, s.x, s.y);
+  env.screen.BackImage.Blit(s.x, s.y, state.sheet.cellWidth, state.sheet.cellHeight,
+                            env.screen.WorkScreen, s.x, s.y);
 }
 
 void Layers::PutSprite(int32_t n, int32_t x, int32_t y) {
   if (n < 0 || n >= kSpriteCount) return;
-  Sprite& s = sprites[n];
+  Sprite& s = state.sprites[n];
   s.visible = 1;
   if (s.animation != 0) {
     // Without columns (no sheet) the frame stays where it is.
-    if (sheet.columns > 0) s.column = (s.column + 1) % sheet.columns;
+    const int32_t columns = state.sheet.columns;
+    if (columns > 0) s.column = (s.column + 1) % columns;
     if (s.animation > 0) --s.animation;
   }
   if (s.OnScreen()) RestoreSpriteRect(s);
@@ -358,7 +363,7 @@ void Layers::PutSprite(int32_t n, int32_t x, int32_t y) {
 
 void Layers::HideSprite(int32_t n) {
   if (n < 0 || n >= kSpriteCount) return;
-  Sprite& s = sprites[n];
+  Sprite& s = state.sprites[n];
   if (!s.visible) return;
   RestoreSpriteRect(s);
   s.x |= kSpriteOffScreen;
@@ -371,34 +376,34 @@ void Layers::ClearSprites() {
 }
 
 void Layers::SetSpriteAnimation(int32_t n, int32_t count) {
-  if (n >= 0 && n < kSpriteCount) sprites[n].animation = count;
+  if (n >= 0 && n < kSpriteCount) state.sprites[n].animation = count;
 }
 
 // ------------------------------------------------------- numbered pictures
 
 void Layers::PlayNumberedPictures(std::string_view file, int32_t first, int32_t last,
                                   int32_t interval, int32_t overlay) {
-  Platform& platform = env.platform;
   const size_t cut = file.size() >= 4 ? file.size() - 4 : 0;
   const std::string_view stem = file.substr(0, cut), extension = file.substr(cut);
   for (int64_t number = first; number <= last; ++number) {
-    const uint32_t start = platform.TickCount();
+    const uint32_t start = env.pump.TickCount();
     const std::string digits = "000" + std::to_string(number);
     const std::string name =
         std::string(stem) + digits.substr(digits.size() - 3) + std::string(extension);
-    Load(name, env.workScreen);
-    baseRecords[kWorkScreenRecord].ResetForLoad(name);
-    if (overlay == 1) OverlayMessage(env.workScreen);
-    env.backImage.Draw(0, 0, env.workScreen);
-    platform.InvalidateScreen();
+    Load(name, env.screen.WorkScreen);
+    state.baseRecords[kWorkScreenRecord].ResetForLoad(name);
+    if (overlay == 1) OverlayMessage(env.screen.WorkScreen);
+    env.screen.BackImage.Draw(0, 0, env.screen.WorkScreen);
+    env.window.InvalidateScreen();
     env.waits.WaitUntil(start, interval);
   }
   // A frame of another size must not leave the scene picture mis-sized for
   // the next composition.
-  if (env.workScreen.Width() != ScreenWidth || env.workScreen.Height() != ScreenHeight) {
-    Picture frame = std::move(env.workScreen);
-    env.workScreen.Resize(ScreenWidth, ScreenHeight);
-    env.workScreen.Draw(0, 0, frame);
+  if (env.screen.WorkScreen.Width() != kScreenWidth ||
+      env.screen.WorkScreen.Height() != kScreenHeight) {
+    Picture frame = std::move(env.screen.WorkScreen);
+    env.screen.WorkScreen.Resize(kScreenWidth, kScreenHeight);
+    env.screen.WorkScreen.Draw(0, 0, frame);
   }
   LayersDirty = true;
 }
@@ -406,8 +411,8 @@ void Layers::PlayNumberedPictures(std::string_view file, int32_t first, int32_t 
 // --------------------------------------------------------------------- menu
 
 void Layers::ToggleDarkness() {
-  env.DarknessEnabled = !env.DarknessEnabled;
-  env.platform.SetMenuItemChecked(MenuItem::Darkness, env.DarknessEnabled);
+  settings.DarknessEnabled = !settings.DarknessEnabled;
+  env.window.SetMenuItemChecked(MenuItem::Darkness, settings.DarknessEnabled);
   if (!LayersDirty) RefreshScreen();
   env.click.ClearClicks();
 }
@@ -417,48 +422,46 @@ void Layers::ToggleDarkness() {
 struct Layers::ViewGuard {
   Layers& layers;
   bool timer;
-  explicit ViewGuard(Layers& l) : layers(l), timer(l.env.platform.Timer1Enabled()) {
-    Platform& p = layers.env.platform;
-    p.SetTimer1(false);
-    p.SetPopupEnabled(false);
-    p.SetCursor(3);
-    layers.SavedScreen.Resize(ScreenWidth, ScreenHeight);
-    layers.SavedScreen.Draw(0, 0, layers.env.backImage);
+  explicit ViewGuard(Layers& l) : layers(l), timer(l.env.pump.Timer1Enabled()) {
+    layers.env.pump.SetTimer1(false);
+    layers.env.window.SetPopupEnabled(false);
+    layers.env.cursor.ShowTemporary(Cursor::Wait);
+    layers.SavedScreen.Resize(kScreenWidth, kScreenHeight);
+    layers.SavedScreen.Draw(0, 0, layers.env.screen.BackImage);
   }
   void WaitForClick() {
-    layers.env.platform.InvalidateScreen();
+    layers.env.window.InvalidateScreen();
     layers.env.waits.WaitForClick(false);
-    const int32_t kind = layers.env.cursorKind;
-    layers.env.platform.SetCursor(kind >= 1 && kind <= 5 ? kind : 0);
-    layers.env.backImage.Draw(0, 0, layers.SavedScreen);
+    layers.env.cursor.ShowChosen();
+    layers.env.screen.BackImage.Draw(0, 0, layers.SavedScreen);
     layers.SavedScreen.Resize(8, 8);
-    layers.env.platform.InvalidateScreen();
+    layers.env.window.InvalidateScreen();
   }
   ~ViewGuard() {
-    Platform& p = layers.env.platform;
     layers.env.click.ClearClicks();
-    p.SetTimer1(timer);
-    p.SetPopupEnabled(true);
+    layers.env.pump.SetTimer1(timer);
+    layers.env.window.SetPopupEnabled(true);
   }
 };
 
 void Layers::ShowPictureOnlyView() {
   ViewGuard view(*this);
   if (!LayersDirty)
-    Compose(Hidden{static_cast<uint32_t>(env.TextHideMode) & 7u, (env.TextHideMode & 8) != 0},
-            false);
-  env.backImage.Draw(0, 0, env.workScreen);
+    Compose(
+        Hidden{static_cast<uint32_t>(settings.TextHideMode) & 7u, (settings.TextHideMode & 8) != 0},
+        false);
+  env.screen.BackImage.Draw(0, 0, env.screen.WorkScreen);
   view.WaitForClick();
   if (!LayersDirty) ComposeScene();
 }
 
 void Layers::ShowMessageOnlyView(uint32_t textColor) {
-  if (!env.textVisible) return;
+  if (!env.message.MessageVisible()) return;
   ViewGuard view(*this);
   const bool bright = (textColor & 0xFF) > 126 || ((textColor >> 8) & 0xFF) > 126 ||
                       ((textColor >> 16) & 0xFF) > 126;
-  env.backImage.Fill(bright ? 0x000000 : 0xFFFFFF);
-  OverlayMessage(env.backImage);
+  env.screen.BackImage.Fill(bright ? 0x000000 : 0xFFFFFF);
+  OverlayMessage(env.screen.BackImage);
   view.WaitForClick();
 }
 
@@ -469,14 +472,14 @@ void Layers::ResetLayers() {
                                          nullptr, nullptr,          &EffectMask,
                                          nullptr, nullptr,          &ScratchPicture};
   for (int i = 1; i < kBaseRecordCount; ++i) {
-    LayerRecord& r = baseRecords[i];
+    LayerRecord& r = state.baseRecords[i];
     r.Unload();
     r.maskMode = r.position = 0;
     if (pictures[i]) pictures[i]->Resize(8, 8);
   }
   for (int i = 0; i < 2 * kObjectCount; ++i) {
-    objectRecords[i].Unload();
-    objectRecords[i].maskMode = objectRecords[i].position = 0;
+    state.objectRecords[i].Unload();
+    state.objectRecords[i].maskMode = state.objectRecords[i].position = 0;
   }
   for (int slot = 0; slot < kObjectCount; ++slot) {
     objectPictures[slot].Resize(8, 8);
@@ -484,13 +487,14 @@ void Layers::ResetLayers() {
   }
   SpriteSheet.Resize(8, 8);
   SpriteMask.Resize(8, 8);
-  sprites.fill(Sprite{});
+  state.sprites.fill(Sprite{});
+  SpriteSheetState& sheet = state.sheet;
   sheet.colorKey = kNoTransparency;
   sheet.transparent = sheet.usable = 0;
   sheet.fileName.clear();
   sheet.maskSpec.clear();
-  TransitionBuffer.Resize(ScreenWidth, ScreenHeight);
-  env.workScreen.Resize(ScreenWidth, ScreenHeight);
+  TransitionBuffer.Resize(kScreenWidth, kScreenHeight);
+  env.screen.WorkScreen.Resize(kScreenWidth, kScreenHeight);
 }
 
 }  // namespace korvana

@@ -4,27 +4,31 @@
 // commands change the state and mark it dirty; the scene reaches the screen
 // through RefreshScreen or a transition (Transitions.h).
 //
-// The message window's pictures and its visibility belong to the text layer;
-// this class only reads them (and hides the window during the first stage of
-// a two-stage refresh), through the references of LayerEnvironment.
+// The message window belongs to the text layer; this class lays it over the
+// scene through MessageWindow, and leaves it out during the first stage of a
+// two-stage refresh.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "core/ScreenSize.h"
 #include "graphics/Picture.h"
 #include "graphics/PictureLoader.h"
+#include "graphics/Screen.h"
 
 namespace korvana {
 
+class Dialogs;
 class ErrorSink;
-class Platform;
+class GameFiles;
+class Pump;
+class StoryCursor;
 class Waits;
+class Window;
 struct ClickState;
-
-inline constexpr int ScreenWidth = 640;
-inline constexpr int ScreenHeight = 480;
+struct SystemSwitches;
 
 // One record of the two layer arrays; saved and restored with the game, the
 // spare fields included.
@@ -42,6 +46,24 @@ struct LayerRecord {
   int32_t position = 0;
   uint8_t spareFlag = 0;
   int32_t blendMode = 0;
+
+  template <typename Self, typename Visit>
+  static void Fields(Self& s, Visit&& visit) {
+    visit("shown", s.shown);
+    visit("loaded", s.loaded);
+    visit("transparent", s.transparent);
+    visit("maskMode", s.maskMode);
+    visit("colorKey", s.colorKey);
+    visit("fileName", s.fileName);
+    visit("maskSpec", s.maskSpec);
+    visit("spare", s.spare);
+    visit("x", s.x);
+    visit("y", s.y);
+    visit("position", s.position);
+    visit("spareFlag", s.spareFlag);
+    visit("blendMode", s.blendMode);
+  }
+  bool operator==(const LayerRecord&) const = default;
 
   // The state after a background-style load of `file`: loaded, hidden, no
   // mask, at (0, 0), every other field 0.
@@ -78,6 +100,20 @@ struct SpriteSheetState {
   int32_t colorKey = kNoTransparency;
   uint8_t transparent = 0;
   uint8_t usable = 0;
+
+  template <typename Self, typename Visit>
+  static void Fields(Self& s, Visit&& visit) {
+    visit("fileName", s.fileName);
+    visit("maskSpec", s.maskSpec);
+    visit("cellWidth", s.cellWidth);
+    visit("cellHeight", s.cellHeight);
+    visit("columns", s.columns);
+    visit("rows", s.rows);
+    visit("colorKey", s.colorKey);
+    visit("transparent", s.transparent);
+    visit("usable", s.usable);
+  }
+  bool operator==(const SpriteSheetState&) const = default;
 };
 
 struct Sprite {
@@ -90,33 +126,65 @@ struct Sprite {
   int32_t animation = 0;
 
   bool OnScreen() const { return x < kSpriteOffScreen; }
+
+  template <typename Self, typename Visit>
+  static void Fields(Self& s, Visit&& visit) {
+    visit("x", s.x);
+    visit("y", s.y);
+    visit("column", s.column);
+    visit("row", s.row);
+    visit("visible", s.visible);
+    visit("animation", s.animation);
+  }
+  bool operator==(const Sprite&) const = default;
+};
+
+// The layer state a saved game carries: both record arrays, the sprite sheet,
+// the sprites and the automatic refresh mode.
+struct LayerState {
+  std::array<LayerRecord, kBaseRecordCount> baseRecords{};
+  std::array<LayerRecord, 2 * kObjectCount> objectRecords{};
+  SpriteSheetState sheet;
+  std::array<Sprite, kSpriteCount> sprites{};
+  std::string AutoRefreshMode = "0";
+
+  template <typename Self, typename Visit>
+  static void Fields(Self& s, Visit&& visit) {
+    visit("baseRecords", s.baseRecords);
+    visit("objectRecords", s.objectRecords);
+    visit("sheet", s.sheet);
+    visit("sprites", s.sprites);
+    visit("AutoRefreshMode", s.AutoRefreshMode);
+  }
+  bool operator==(const LayerState&) const = default;
+};
+
+// The player's settings the composition follows: the darkness switch (the
+// menu flips it), `DarknessRate` (0 to 256) and `TextHideMode`.
+struct LayerSettings {
+  bool DarknessEnabled = true;
+  int32_t DarknessRate = 32;
+  int32_t TextHideMode = 0;
 };
 
 // The loaders' warning dialog as the platform's OK box.
-WarningBox PlatformWarning(Platform& platform);
+WarningBox PlatformWarning(Dialogs& dialogs);
 
 // What the layers need from the engine around them.
 struct LayerEnvironment {
-  Platform& platform;
+  Pump& pump;
+  Window& window;
+  Dialogs& dialogs;
   ErrorSink& errors;
   Waits& waits;
   ClickState& click;
-  const std::string& dataPath;
-  Picture& backImage;
-  Picture& workScreen;
-  const Picture& messageImage;
-  const Picture& messageMask;
-  // The message window's visibility (text state) and the script's darkness
-  // switch (`_sysdark`); the two-stage refresh changes both for a moment.
-  bool& textVisible;
-  bool& darknessSuppressed;
-  // The cursor kind the script chose, shown again after the special views.
-  const int32_t& cursorKind;
-  // The player's settings: darkness switch (`DarknessEnabled`, flipped by
-  // the menu), `DarknessRate` and `TextHideMode`.
-  bool& DarknessEnabled;
-  const int32_t& DarknessRate;
-  const int32_t& TextHideMode;
+  const GameFiles& files;
+  Screen& screen;
+  const MessageWindow& message;
+  // The script's cursor, shown again after the special views.
+  StoryCursor& cursor;
+  // `_sysdark` keeps the darkness off.
+  const SystemSwitches& switches;
   // Evaluates an object position expression.
   std::function<int32_t(const std::string&)> evalInt;
 };
@@ -130,7 +198,7 @@ class Layers {
   void RefreshScreen();
   void DrawSprites();
   // Lays the message window over `target` when it is visible (AND mask, OR
-  // image); false when it is hidden.
+  // image) and not held back by a two-stage refresh; false otherwise.
   bool OverlayMessage(Picture& target) const;
   // The automatic refresh after a layer command.
   void AutoRefresh();
@@ -174,20 +242,17 @@ class Layers {
   // Darkens every pixel of `picture` to (channel × (256 − rate)) >> 8.
   static void Darken(Picture& picture, int32_t rate);
 
-  // --- state (public like the engine's other state: saves read it) ----------
-  std::array<LayerRecord, kBaseRecordCount> baseRecords{};
-  std::array<LayerRecord, 2 * kObjectCount> objectRecords{};
-  SpriteSheetState sheet;
-  std::array<Sprite, kSpriteCount> sprites{};
+  // --- state ----------------------------------------------------------------
+  LayerState state;
+  LayerSettings settings;
   bool backgroundPresent = false;
   bool LayersDirty = false;
-  std::string AutoRefreshMode = "0";
 
   Picture BackgroundLayer{8, 8};
   Picture EffectLayer{8, 8};
   Picture EffectMask{8, 8};
-  Picture TransitionBuffer{ScreenWidth, ScreenHeight};
-  Picture ScratchPicture{ScreenWidth, ScreenHeight};
+  Picture TransitionBuffer{kScreenWidth, kScreenHeight};
+  Picture ScratchPicture{kScreenWidth, kScreenHeight};
   Picture SavedScreen{8, 8};
   std::array<Picture, kObjectCount> objectPictures{Picture{8, 8}, Picture{8, 8}, Picture{8, 8}};
   std::array<Picture, kObjectCount> objectMasks{Picture{8, 8}, Picture{8, 8}, Picture{8, 8}};
@@ -210,6 +275,10 @@ class Layers {
   void BuildMask(Picture& picture, Picture& mask, int32_t colorKey, std::string_view spec,
                  int sizeMode, std::string& maskSpec);
   struct ViewGuard;
+  // The first stage of a two-stage refresh leaves the message window and the
+  // darkness out.
+  bool holdMessage_ = false;
+  bool holdDarkness_ = false;
 };
 
 }  // namespace korvana

@@ -20,10 +20,10 @@ void BuildColorKeyMask(Picture& picture, Picture& mask, uint32_t key) {
 }
 
 void BuildFileMask(Picture& picture, Picture& mask, std::string_view maskFile, int sizeMode,
-                   Picture& scratch, std::string_view dataPath, ErrorSink& errors,
+                   Picture& scratch, const GameFiles& files, ErrorSink& errors,
                    const WarningBox& warning) {
   const int w = picture.Width(), h = picture.Height();
-  LoadPicture(maskFile, scratch, dataPath, errors, warning);
+  LoadPicture(maskFile, scratch, files, errors, warning);
   mask = scratch;
   if (sizeMode <= 0) {
     scratch.Blit(0, 0, w, h, mask, 0, 0, RasterOp::NotCopy);

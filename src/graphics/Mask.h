@@ -11,6 +11,7 @@
 namespace korvana {
 
 class ErrorSink;
+class GameFiles;
 class Picture;
 
 // key is a ColorKey 0x00BBGGRR. The mask takes the picture's size, white;
@@ -28,7 +29,7 @@ void BuildColorKeyMask(Picture& picture, Picture& mask, uint32_t key);
 // modes leave the picture alone (the blend routines test the mask).
 // Load errors take LoadPicture's paths (ScriptException passes through).
 void BuildFileMask(Picture& picture, Picture& mask, std::string_view maskFile, int sizeMode,
-                   Picture& scratch, std::string_view dataPath, ErrorSink& errors,
+                   Picture& scratch, const GameFiles& files, ErrorSink& errors,
                    const WarningBox& warning = {});
 
 }  // namespace korvana

@@ -3,14 +3,14 @@
 #include <utility>
 #include <vector>
 
+#include "core/Ascii.h"
+#include "core/Cp932.h"
+#include "core/Errors.h"
+#include "core/FileResolver.h"
 #include "graphics/Frl.h"
 #include "graphics/ImageDecoders.h"
 #include "graphics/Mag.h"
 #include "graphics/Picture.h"
-#include "platform/Ascii.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
-#include "script/Report.h"
 
 namespace korvana {
 namespace {
@@ -104,15 +104,15 @@ bool DecodePicture(PictureFormat format, std::span<const uint8_t> bytes, Picture
   return false;
 }
 
-void LoadPicture(std::string_view fileName, Picture& picture, std::string_view dataPath,
+void LoadPicture(std::string_view fileName, Picture& picture, const GameFiles& files,
                  ErrorSink& errors, const WarningBox& warning) {
   // Step 1: the first "%DATA_DRIVE%" only; the result names the file in
-  // every message. ResolvePath (not ResolveScriptPath) so that a second
-  // token is not expanded too.
-  const std::string name = ExpandDataDrive(fileName, dataPath);
+  // every message. Resolve (not ResolveScript) so that a second token is
+  // not expanded too.
+  const std::string name = files.Expand(fileName);
   const PictureFormat format = FormatForName(name);
   if (format == PictureFormat::None) return;
-  const std::string path = ResolvePath(name);
+  const std::string path = files.Resolve(name);
 
   switch (format) {
     case PictureFormat::Bmp:

@@ -1,10 +1,10 @@
 #pragma once
 // The one picture loader and the transparency value of a picture.
 //
-//   LoadPicture(name, picture, dataPath, errors[, warning])
+//   LoadPicture(name, picture, files, errors[, warning])
 //     "%DATA_DRIVE%" expanded (first occurrence), the extension from the last
 //     dot lower-cased (ASCII letters, CP932 trail bytes untouched), the file
-//     found through ResolveScriptPath, then:
+//     found through GameFiles::Resolve, then:
 //       .bmp          SDL2's BMP reader
 //       .jpg          libjpeg-turbo            .png   libpng
 //       .mag / .him   TM2BC (Mag.h), the BMP it writes read by the BMP reader
@@ -32,6 +32,7 @@
 namespace korvana {
 
 class ErrorSink;
+class GameFiles;
 class Picture;
 
 // Values of ParseTransparencySpec besides colour keys.
@@ -51,7 +52,7 @@ std::string PictureExtension(std::string_view name);
 PictureFormat FormatForName(std::string_view name);
 const char* FormatName(PictureFormat format);
 
-void LoadPicture(std::string_view fileName, Picture& picture, std::string_view dataPath,
+void LoadPicture(std::string_view fileName, Picture& picture, const GameFiles& files,
                  ErrorSink& errors, const WarningBox& warning = {});
 
 // Decodes the bytes of a file of the given format into `picture` (any format

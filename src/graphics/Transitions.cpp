@@ -4,10 +4,10 @@
 #include <array>
 #include <cstring>
 
+#include "core/ClickState.h"
+#include "core/Waits.h"
 #include "graphics/Layers.h"
 #include "platform/Platform.h"
-#include "text/ClickState.h"
-#include "text/Waits.h"
 
 namespace korvana {
 namespace {
@@ -95,8 +95,8 @@ constexpr Cell kTilePatterns[4][8][2] = {
 };
 
 constexpr int kBlock = 8;
-constexpr int kBlockColumns = ScreenWidth / kBlock;  // 80
-constexpr int kBlockRows = ScreenHeight / kBlock;    // 60
+constexpr int kBlockColumns = kScreenWidth / kBlock;  // 80
+constexpr int kBlockRows = kScreenHeight / kBlock;    // 60
 
 // x mod m in 0..m-1 for any sign.
 int Mod(int x, int m) {
@@ -173,8 +173,8 @@ TransitionPlayer::TransitionPlayer(Layers& layers, const TransitionSpec& spec)
 }
 
 void TransitionPlayer::Prepare() {
-  Picture& screen = layers_.env.backImage;
-  Picture& work = layers_.env.workScreen;
+  Picture& screen = layers_.env.screen.BackImage;
+  Picture& work = layers_.env.screen.WorkScreen;
   Picture& scratch = layers_.ScratchPicture;
   switch (spec_.prep) {
     case P::Pixels:
@@ -200,21 +200,21 @@ void TransitionPlayer::Prepare() {
 }
 
 void TransitionPlayer::CopyPixelRow(int y, int start, int stride) {
-  const uint32_t* from = layers_.env.workScreen.Row(y);
+  const uint32_t* from = layers_.env.screen.WorkScreen.Row(y);
   uint32_t* to = layers_.ScratchPicture.Row(y);
-  for (int x = start; x < ScreenWidth; x += stride) to[x] = from[x];
+  for (int x = start; x < kScreenWidth; x += stride) to[x] = from[x];
 }
 
 void TransitionPlayer::TileStep(int pattern, int step, bool blocks) {
   const Cell* cells = kTilePatterns[pattern][step];
   if (!blocks) {
-    for (int y = 0; y < ScreenHeight; ++y)
+    for (int y = 0; y < kScreenHeight; ++y)
       for (int c = 0; c < 2; ++c)
         if (cells[c].row == y % 4) CopyPixelRow(y, cells[c].column, 4);
     return;
   }
-  Picture& screen = layers_.env.backImage;
-  const Picture& work = layers_.env.workScreen;
+  Picture& screen = layers_.env.screen.BackImage;
+  const Picture& work = layers_.env.screen.WorkScreen;
   for (int by = 0; by < kBlockRows; ++by)
     for (int c = 0; c < 2; ++c)
       if (cells[c].row == by % 4)
@@ -225,31 +225,31 @@ void TransitionPlayer::TileStep(int pattern, int step, bool blocks) {
 void TransitionPlayer::PatStep(int step) {
   switch (spec_.variant) {
     case 0:
-      for (int y = 0; y < ScreenHeight; ++y) CopyPixelRow(y, Mod(-(y + step), 8), 8);
+      for (int y = 0; y < kScreenHeight; ++y) CopyPixelRow(y, Mod(-(y + step), 8), 8);
       break;
     case 1: {
       // Eight steps up with the columns x mod 8 <= s, then eight down with
       // x mod 8 >= s: every pixel is copied once over the two halves.
       const bool rising = step < 8;
       const int s = rising ? step : 15 - step;
-      for (int y = 0; y < ScreenHeight; ++y) {
+      for (int y = 0; y < kScreenHeight; ++y) {
         const int start = Mod(-(y + s), 8);
         if (rising ? start <= s : start >= s) CopyPixelRow(y, start, 8);
       }
       break;
     }
     case 2:
-      for (int y = 0; y < ScreenHeight; y += 2) {
+      for (int y = 0; y < kScreenHeight; y += 2) {
         CopyPixelRow(y, Mod(step - y, 16), 16);
-        CopyPixelRow(ScreenHeight - 1 - y, Mod(-y - step, 16), 16);
+        CopyPixelRow(kScreenHeight - 1 - y, Mod(-y - step, 16), 16);
       }
       break;
     case 3:
       TileStep(0, step, true);
       break;
     case 4: {
-      Picture& screen = layers_.env.backImage;
-      const Picture& work = layers_.env.workScreen;
+      Picture& screen = layers_.env.screen.BackImage;
+      const Picture& work = layers_.env.screen.WorkScreen;
       for (int by = 0; by < kBlockRows; ++by)
         for (int bx = Mod(-(by + step), 8); bx < kBlockColumns; bx += 8)
           screen.Blit(bx * kBlock, by * kBlock, kBlock, kBlock, work, bx * kBlock, by * kBlock);
@@ -261,33 +261,33 @@ void TransitionPlayer::PatStep(int step) {
 }
 
 void TransitionPlayer::WipeStep(int i) {
-  Picture& screen = layers_.env.backImage;
-  const Picture& work = layers_.env.workScreen;
+  Picture& screen = layers_.env.screen.BackImage;
+  const Picture& work = layers_.env.screen.WorkScreen;
   const bool vertical = spec_.variant < 2, mirrored = spec_.variant % 2 == 1;
   const int strips = vertical ? 16 : 12;
   for (int j = 0; j < strips; ++j) {
     const int q = i - j;
     if (q < 1 || q > 20) continue;
-    const int extent = vertical ? ScreenWidth : ScreenHeight;
+    const int extent = vertical ? kScreenWidth : kScreenHeight;
     const int at = mirrored ? extent - 40 * j - 2 * q : 40 * j + 2 * q - 2;
     if (vertical)
-      screen.Blit(at, 0, 2, ScreenHeight, work, at, 0);
+      screen.Blit(at, 0, 2, kScreenHeight, work, at, 0);
     else
-      screen.Blit(0, at, ScreenWidth, 2, work, 0, at);
+      screen.Blit(0, at, kScreenWidth, 2, work, 0, at);
   }
 }
 
 void TransitionPlayer::Line0Step(int k) {
-  Picture& screen = layers_.env.backImage;
-  const Picture& work = layers_.env.workScreen;
+  Picture& screen = layers_.env.screen.BackImage;
+  const Picture& work = layers_.env.screen.WorkScreen;
   // Rows past the screen are cut by the blit: the later steps only wait.
-  screen.Blit(0, 4 * k, ScreenWidth, 2, work, 0, 4 * k);
-  screen.Blit(0, 478 - 4 * k, ScreenWidth, 2, work, 0, 478 - 4 * k);
+  screen.Blit(0, 4 * k, kScreenWidth, 2, work, 0, 4 * k);
+  screen.Blit(0, 478 - 4 * k, kScreenWidth, 2, work, 0, 478 - 4 * k);
 }
 
 void TransitionPlayer::Line1Step(int s) {
-  Picture& screen = layers_.env.backImage;
-  const Picture& work = layers_.env.workScreen;
+  Picture& screen = layers_.env.screen.BackImage;
+  const Picture& work = layers_.env.screen.WorkScreen;
   for (int r = 0; r < 30; ++r) {
     const int q = s - r - 1;
     if (q < 0 || q >= 80) continue;
@@ -298,7 +298,7 @@ void TransitionPlayer::Line1Step(int s) {
 }
 
 void TransitionPlayer::BlendStep(int i) {
-  const std::vector<uint32_t>& fresh = layers_.env.workScreen.Pixels();
+  const std::vector<uint32_t>& fresh = layers_.env.screen.WorkScreen.Pixels();
   const std::vector<uint32_t>& old = layers_.ScratchPicture.Pixels();
   std::vector<uint32_t>& mixed = layers_.TransitionBuffer.Pixels();
   const uint32_t a = static_cast<uint32_t>(i), b = 16 - a;
@@ -311,27 +311,27 @@ void TransitionPlayer::BlendStep(int i) {
     const uint32_t g = (((f & 0x00FF00) * a + (o & 0x00FF00) * b) >> 4) & 0x00FF00;
     mixed[p] = rb | g;
   }
-  layers_.env.backImage.Draw(0, 0, layers_.TransitionBuffer);
+  layers_.env.screen.BackImage.Draw(0, 0, layers_.TransitionBuffer);
 }
 
 void TransitionPlayer::MoveStep(int step) {
-  Picture& screen = layers_.env.backImage;
-  const Picture& fresh = layers_.env.workScreen;
+  Picture& screen = layers_.env.screen.BackImage;
+  const Picture& fresh = layers_.env.screen.WorkScreen;
   const Picture& old = layers_.ScratchPicture;
   const int o = offsets_[step];
   int oldX = 0, oldY = 0, newX = 0, newY = 0;
   switch (spec_.variant) {
     case 0:
-      oldX = -o, newX = ScreenWidth - o;
+      oldX = -o, newX = kScreenWidth - o;
       break;
     case 1:
-      oldX = o, newX = o - ScreenWidth;
+      oldX = o, newX = o - kScreenWidth;
       break;
     case 2:
-      oldY = -o, newY = ScreenHeight - o;
+      oldY = -o, newY = kScreenHeight - o;
       break;
     default:
-      oldY = o, newY = o - ScreenHeight;
+      oldY = o, newY = o - kScreenHeight;
       break;
   }
   if (spec_.family == F::Scroll) screen.Draw(oldX, oldY, old);
@@ -365,15 +365,16 @@ void TransitionPlayer::DrawStep(int step) {
       MoveStep(step);
       break;
   }
-  if (spec_.prep == P::Pixels) layers_.env.backImage.Draw(0, 0, layers_.ScratchPicture);
+  if (spec_.prep == P::Pixels) layers_.env.screen.BackImage.Draw(0, 0, layers_.ScratchPicture);
 }
 
 void RunTransition(Layers& layers, std::string_view argument) {
-  Platform& platform = layers.env.platform;
-  const bool popup = platform.PopupEnabled();
-  platform.SetPopupEnabled(false);
-  layers.ScratchPicture.Resize(ScreenWidth, ScreenHeight);
-  layers.TransitionBuffer.Resize(ScreenWidth, ScreenHeight);
+  Pump& pump = layers.env.pump;
+  Window& window = layers.env.window;
+  const bool popup = window.PopupEnabled();
+  window.SetPopupEnabled(false);
+  layers.ScratchPicture.Resize(kScreenWidth, kScreenHeight);
+  layers.TransitionBuffer.Resize(kScreenWidth, kScreenHeight);
   if (const TransitionSpec* spec = FindTransition(argument)) {
     TransitionPlayer player(layers, *spec);
     player.Prepare();
@@ -381,22 +382,22 @@ void RunTransition(Layers& layers, std::string_view argument) {
     // Step k ends at k + 1 waits from the start: time spent drawing or
     // showing a step is taken from the following waits instead of adding
     // up, so the whole transition keeps the pace of the table.
-    const uint32_t begin = platform.TickCount();
+    const uint32_t begin = pump.TickCount();
     for (int step = 0; step < player.StepCount(); ++step) {
       player.DrawStep(step);
-      platform.InvalidateScreen();
+      window.InvalidateScreen();
       if (spec->waitMs > 0) {
         click.ClickEnabled = false;
         layers.env.waits.WaitUntil(begin, static_cast<int64_t>(spec->waitMs) * (step + 1));
         click.ClickEnabled = true;
       } else {
-        platform.ProcessMessages();
+        pump.ProcessMessages();
       }
     }
   }
   layers.ComposeScene();
   layers.LayersDirty = false;
-  platform.SetPopupEnabled(popup);
+  window.SetPopupEnabled(popup);
 }
 
 }  // namespace korvana

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
-#include "script/Tokens.h"
-#include "text/TextCommands.h"
+#include "core/Ascii.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
+#include "script/CommandTable.h"
 
 namespace korvana {
 namespace {
@@ -29,95 +29,115 @@ int32_t ParseTextId(std::string_view digits) {
   return static_cast<int32_t>(value);
 }
 
+// A line without its "~" text id, when it has one.
+std::string_view WithoutTextId(std::string_view line) {
+  if (!line.empty() && line[0] == '~') return line.size() > 9 ? line.substr(9) : std::string_view();
+  return line;
+}
+
 }  // namespace
 
-Engine::Engine(Platform& platform_, FlagStore& flags_, EngineSettings settings_)
-    : platform(platform_),
-      flags(flags_),
-      settings(std::move(settings_)),
+Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std::string gameFolder)
+    : platform_(platform),
+      flags_(flags),
+      settings_(std::move(settings)),
+      files_(std::move(gameFolder), settings_.dataPath),
+      cursor_(platform.window),
+      eval_(flags, *this, *this),
+      waits_(platform.pump, platform.observer, click),
       script(*this),
-      eval(flags_, *this, *this),
-      waits(platform_, click, PendingRequest, CurrentTextId),
-      layers(LayerEnvironment{platform_, *this, waits, click, settings.dataPath, BackImage,
-                              WorkScreen, MessageImage, MessageMask, text.TextVisible,
-                              DarknessSuppressed, CursorKind, settings.backgroundDarkness,
-                              settings.darknessRate, settings.textHideMode,
-                              [this](const std::string& e) { return eval.EvalInt(e); }}),
-      messageText(TextEnvironment{platform_, prog, click, waits, eval, *this, BackImage, WorkScreen,
-                                  MessageImage, MessageMask, CurrentTextId, PendingRequest,
-                                  SaveDisabled, settings.dataPath},
-                  text, log, fonts),
-      logScreen(platform_, click, log, messageText, fonts, BackImage, *this, settings.dataPath) {
+      log(switches),
+      messageText(TextEnvironment{platform.pump, platform.window, platform.observer, click, waits_,
+                                  eval_, *this, screen, files_, switches},
+                  log, fonts_),
+      layers(LayerEnvironment{platform.pump, platform.window, platform.dialogs, *this, waits_,
+                              click, files_, screen, messageText, cursor_, switches,
+                              [this](const std::string& e) { return eval_.EvalInt(e); }}),
+      logScreen(platform.pump, platform.window, click, log, messageText, fonts_, screen.BackImage,
+                *this, files_) {
   prog.ProgChapter = "Korvana";
-  textOutput_ = &messageText;
   messageText.hooks.markLayersDirty = [this] { layers.LayersDirty = true; };
   messageText.hooks.refreshScreen = [this] { layers.RefreshScreen(); };
-  ApplySettings(settings);
-  platform.SetInputSink(this);
-  platform.SetScreen(&BackImage);
-  RegisterCommands();
+  messageText.hooks.lineProgress = [this](int32_t column) {
+    prog.ProgResumeColumn = column;
+    prog.ProgMultiStateFlag = MultiState::InText;
+  };
+  messageText.hooks.captureSavePoint = [this] { savePoint_ = CaptureSavePoint(); };
+  ApplySettings(settings_);
+  platform_.window.SetInputSink(this);
+  platform_.window.SetScreen(&screen.BackImage);
+  BindLayerEffects();
 }
 
 Engine::~Engine() {
-  platform.SetInputSink(nullptr);
-  platform.SetScreen(nullptr);
+  platform_.window.SetInputSink(nullptr);
+  platform_.window.SetScreen(nullptr);
 }
 
 void Engine::ApplySettings(EngineSettings newSettings) {
-  settings = std::move(newSettings);
-  messageText.FontTable = settings.fontTable;
+  settings_ = std::move(newSettings);
+  files_.DataPath = settings_.dataPath;
+  layers.settings =
+      LayerSettings{settings_.backgroundDarkness, settings_.darknessRate, settings_.textHideMode};
+  messageText.FontTable = settings_.fontTable;
   messageText.ResetAllTextFields();
   log.ClearLog();
   messageText.ResetTextState();
-  logScreen.Tile = settings.tile;
-  click.HighSpeedMode = settings.highSpeedText;
-  click.PageUnitMode = settings.pageUnitText;
+  logScreen.Tile = settings_.tile;
+  click.HighSpeedMode = settings_.highSpeedText;
+  click.PageUnitMode = settings_.pageUnitText;
+}
+
+void Engine::SetGameFolder(std::string folder) {
+  files_.SetRoot(std::move(folder));
 }
 
 void Engine::Initialize() {
-  random_.seed(platform.RandomSeed());
-  ScriptKey = LoadDecodeKey();
-  flags.Clear(2, "0");
+  random_.seed(platform_.pump.RandomSeed());
+  ScriptKey = LoadDecodeKey(files_);
+  flags_.Clear(2, "0");
 }
 
 void Engine::StartEngine() {
-  if (platform.ColorDepth() < 15) {
-    platform.MessageBox(J("16Bit HighColor 以上でないと色が正しく表示されません"), "",
-                        BoxButtons::Ok, BoxIcon::Exclamation);
+  if (platform_.window.ColorDepth() < 15) {
+    platform_.dialogs.MessageBox(J("16Bit HighColor 以上でないと色が正しく表示されません"), "",
+                                 BoxButtons::Ok, BoxIcon::Exclamation);
   }
-  if (settings.debugMode && ValList.empty()) RebuildFlagRows();
+  if (settings_.debugMode && ValList.empty()) RebuildFlagRows();
   StartText();
   try {
     // The configured background is the first picture on screen; a file
     // that cannot be read takes the exception path like any other.
-    if (!settings.background.empty()) layers.LoadBackground(settings.background);
+    if (!settings_.background.empty()) layers.LoadBackground(settings_.background);
     ChooseStartScript();
     RunScript();
   } catch (const ScriptException& e) {
-    platform.ShowException(e.what());
+    platform_.dialogs.ShowException(e.what());
     ReportScriptError(e.what());
   } catch (const std::exception& e) {
     // Anything else that escapes (out of memory, say) takes the same path:
     // shown, reported, and the run ends with the window still open.
     std::string message = cp932::FromUtf8(e.what());
-    platform.ShowException(message);
+    platform_.dialogs.ShowException(message);
     ReportScriptError(message);
   }
 }
 
 void Engine::ChooseStartScript() {
   std::string name = "autorun.txt";
-  if (!FileExists(ResolvePath("autorun.txt")) && !FileExists(ResolvePath("autorun.txd"))) {
+  if (!FileExists(files_.Resolve("autorun.txt")) && !FileExists(files_.Resolve("autorun.txd"))) {
     std::string picked;
-    if (platform.OpenScriptDialog(picked)) {
+    if (platform_.dialogs.OpenScriptDialog(picked)) {
       namespace fs = std::filesystem;
-      fs::path path(cp932::ToUtf8(picked));
+      const fs::path path(cp932::ToUtf8(picked));
       std::error_code ec;
-      if (path.parent_path() != fs::current_path(ec)) {
-        BoxAnswer answer = platform.MessageBox(
+      const fs::path folder =
+          files_.Root().empty() ? fs::current_path(ec) : fs::path(files_.Root());
+      if (path.parent_path() != folder) {
+        BoxAnswer answer = platform_.dialogs.MessageBox(
             J("例：\nサンプルプログラム実行の時→はい\n制作中ソフトのテストプレイの時→いいえ"),
             J("カレントＤＩＲを変更しますか？"), BoxButtons::YesNo, BoxIcon::Question);
-        if (answer == BoxAnswer::Yes) fs::current_path(path.parent_path(), ec);
+        if (answer == BoxAnswer::Yes) files_.SetRoot(path.parent_path().string());
       }
       name = picked;
     }
@@ -126,30 +146,30 @@ void Engine::ChooseStartScript() {
   prog.ProgIfResult = 0;
   LoadScript(name);
   prog.ProgChapter = "Korvana";
-  platform.SetCaption(prog.ProgChapter);
-  flags.ResetGameFlags();
+  platform_.window.SetCaption(prog.ProgChapter);
+  flags_.ResetGameFlags();
 }
 
 void Engine::LoadScript(const std::string& name) {
-  script.SetLines(ScriptFile::OpenScriptFile(name, settings.dataPath, ScriptKey));
+  script.SetLines(ScriptFile::OpenScriptFile(name, files_, ScriptKey));
   missingMarkers_.clear();
   prog.ProgExecLine = 0;
   prog.ProgNextLine = -1;
   prog.ProgResumeColumn = 0;
   prog.ProgRetStack = -1;
-  prog.ProgMultiStateFlag = 0;
+  prog.ProgMultiStateFlag = MultiState::Command;
 }
 
 void Engine::RunScript() {
   std::string line;
   for (;;) {
     if (prog.ProgExecLine < 0 || prog.ProgExecLine >= script.LineCount()) return;
-    platform.ScriptLineStarting();
+    platform_.observer.ScriptLineStarting();
     ++executedLines;
     // A copy: the command may load another script over this one.
     line = script.Lines()[prog.ProgExecLine];
     RunLine(line);
-    if (PendingRequest != 0) ServeRequest();
+    if (click.RequestPending()) ServeRequest();
     if (prog.ProgNextLine == -1) {
       ++prog.ProgExecLine;
     } else {
@@ -162,59 +182,77 @@ void Engine::RunScript() {
 void Engine::RunLine(std::string_view raw) {
   std::string_view line = TrimBlanks(raw);
   if (!line.empty() && line[0] == '~') {
-    CurrentTextId = ParseTextId(line.substr(1, 8));
-    line = line.size() > 9 ? line.substr(9) : std::string_view();
+    click.CurrentTextId = ParseTextId(line.substr(1, 8));
+    line = WithoutTextId(line);
   } else {
-    CurrentTextId = -1;
+    click.CurrentTextId = -1;
   }
   if (line.empty()) return;
   const std::string_view rest = line.substr(1);
   switch (line[0]) {
     case '_':
-      prog.ProgMultiStateFlag = 0;
+      prog.ProgMultiStateFlag = MultiState::Command;
       ExecuteCommand(line);
       break;
     case '!':
       prog.ProgChapter = std::string(rest);
-      platform.SetCaption(prog.ProgChapter);
+      platform_.window.SetCaption(prog.ProgChapter);
       break;
     case ':':
     case ';':
     case '#':
       break;
     case '\\':
-      textOutput_->ShowPlainText(std::string(rest) + "\n");
+      messageText.ShowPlainText(std::string(rest) + "\n");
       break;
     default:
-      textOutput_->ShowTextLine(line, 1);
+      messageText.ShowTextLine(line, 1);
       break;
   }
 }
 
+void Engine::RequestLoad(const SavePoint& slot) {
+  pendingLoad_ = slot;
+  click.PendingRequest = Request::Load;
+}
+
 void Engine::ServeRequest() {
-  if (PendingRequest == 1) {
-    // Loading the chosen slot restores the interpreter state; a game saved
-    // inside a text line shows that line again from where it was.
-    CurrentTextId = -1;
-    if (prog.ProgMultiStateFlag == 2 && prog.ProgExecLine >= 0 &&
-        prog.ProgExecLine < script.LineCount()) {
-      std::string_view line = TrimBlanks(script.Lines()[prog.ProgExecLine]);
-      if (!line.empty() && line[0] == '~') line = line.size() > 9 ? line.substr(9) : "";
-      textOutput_->ClearPage();
-      if (prog.ProgResumeColumn < static_cast<int32_t>(line.size()))
-        textOutput_->ShowTextLine(line, prog.ProgResumeColumn);
+  // Taken first: serving it shows text, which a pending request would end.
+  const Request request = click.PendingRequest;
+  click.PendingRequest = Request::None;
+  if (request == Request::Load) {
+    if (pendingLoad_) {
+      RestoreSavePoint(*pendingLoad_);
+      pendingLoad_.reset();
     }
-  } else {
-    // Return to the title: an empty stage (with the configured background),
-    // the start script, and the switches of a new game.
-    layers.ResetLayers();
-    layers.AutoRefreshMode.clear();
-    if (!settings.background.empty()) layers.LoadBackground(settings.background);
-    ChooseStartScript();
-    DarknessSuppressed = PopupDisabled = SaveDisabled = LogDisabled = false;
-    flags.clickFlag = -1;
+    ResumeSavedLine();
+  } else if (request == Request::Title) {
+    ReturnToTitle();
   }
-  PendingRequest = 0;
+}
+
+void Engine::ResumeSavedLine() {
+  // A game saved inside a text line shows that line again from where it was,
+  // on a cleared page.
+  click.CurrentTextId = -1;
+  if (prog.ProgMultiStateFlag != MultiState::InText || prog.ProgExecLine < 0 ||
+      prog.ProgExecLine >= script.LineCount())
+    return;
+  const std::string line(WithoutTextId(TrimBlanks(script.Lines()[prog.ProgExecLine])));
+  messageText.ClearPage();
+  if (prog.ProgResumeColumn < static_cast<int32_t>(line.size()))
+    messageText.ShowTextLine(line, prog.ProgResumeColumn);
+}
+
+void Engine::ReturnToTitle() {
+  // An empty stage (with the configured background), the start script, and
+  // the switches of a new game.
+  layers.ResetLayers();
+  layers.state.AutoRefreshMode.clear();
+  if (!settings_.background.empty()) layers.LoadBackground(settings_.background);
+  ChooseStartScript();
+  switches = SystemSwitches{};
+  flags_.clickFlag = -1;
 }
 
 void Engine::ExecuteCommand(std::string_view line) {
@@ -228,54 +266,70 @@ void Engine::ExecuteCommand(std::string_view line) {
     ~DepthGuard() { --d; }
   } guard(commandDepth_);
 
-  const std::string name = SplitCommandLine(line, prog.ProgArgs);
+  // The handler gets its own copy: a nested command (a conditional line, a
+  // selection item) replaces ProgArgs but never what the outer one reads.
+  CommandArgs args;
+  const std::string name = SplitCommandLine(line, args);
+  ProgArgs = args;
   if (name.compare(0, 2, "_(") == 0) {
     int pos = 2;
-    if (eval.EvalAt(name, pos) != 0) {
-      prog.ProgMultiStateFlag = 1;
-      const std::string inner = prog.ProgArgs[0];
-      ExecuteCommand(inner);
+    if (eval_.EvalAt(name, pos) != 0) {
+      prog.ProgMultiStateFlag = MultiState::Conditional;
+      ExecuteCommand(args[0]);
     }
     return;
   }
   if (name.compare(0, 5, "_$flg") == 0 || name.compare(0, 5, "_@flg") == 0) {
-    AssignFlag(name);
+    AssignFlag(name, args[0]);
     return;
   }
-  if (const CommandTable::Handler* handler = commands.Find(name)) {
-    (*handler)();
+  if (const CommandSpec* command = FindCommand(name)) {
+    if (command->handler) command->handler(*this, args);
     return;
   }
   if (name.compare(0, 4, "_end") == 0) return;
   ScriptError(J("コマンドが変です") + name);
 }
 
-void Engine::AssignFlag(const std::string& name) {
-  const std::string value = prog.ProgArgs[0];
+void Engine::AssignFlag(const std::string& name, const std::string& value) {
   // The reference without the command's "_" is what a report shows.
-  const int index = eval.ParseFlagTarget(std::string_view(name).substr(1), 1);
+  const int index = eval_.ParseFlagTarget(std::string_view(name).substr(1), 1);
   if (name[1] == '$') {
-    flags.Set(index, std::to_string(eval.EvalInt(value)));
+    flags_.Set(index, std::to_string(eval_.EvalInt(value)));
   } else if (!value.empty() && value[0] == '@') {
     int pos = 1;
-    flags.Set(index, eval.ReadFlagText(value, pos));
+    flags_.Set(index, eval_.ReadFlagText(value, pos));
   } else {
-    flags.Set(index, value);
+    flags_.Set(index, value);
   }
   UpdateFlagRow(index);
 }
 
 void Engine::UpdateFlagRow(int index) {
-  if (!settings.debugMode) return;
+  if (!settings_.debugMode) return;
   if (ValList.size() != FlagStore::kCount) ValList.resize(FlagStore::kCount);
   char head[16];
   std::snprintf(head, sizeof head, "%03d = ", index);
-  ValList[index] = head + flags.Get(index);
+  ValList[index] = head + flags_.Get(index);
 }
 
 void Engine::RebuildFlagRows() {
-  if (!settings.debugMode) return;
+  if (!settings_.debugMode) return;
   for (int i = 0; i < FlagStore::kCount; ++i) UpdateFlagRow(i);
+}
+
+int32_t Engine::FindEndMarker(std::string_view marker, int32_t start) {
+  const auto& lines = script.Lines();
+  for (int32_t i = start < 0 ? 0 : start; i < script.LineCount(); ++i)
+    if (TrimBlanks(lines[i]) == marker) return i;
+  const std::string message = std::string(marker) + J("が見つかりません");
+  // After the report the story goes on at line index 1, which usually leads
+  // back to the same block: the second time the run ends instead of asking
+  // the same question for ever.
+  if (!missingMarkers_.insert({prog.ProgExecLine, std::string(marker)}).second)
+    throw ScriptException(message);
+  ScriptError(message);
+  return 0;
 }
 
 std::string Engine::MessageDetail(const std::string& message) const {
@@ -284,32 +338,32 @@ std::string Engine::MessageDetail(const std::string& message) const {
 }
 
 void Engine::ScriptError(const std::string& message) {
-  platform.MessageBox(message, "", BoxButtons::Ok, BoxIcon::Exclamation);
+  platform_.dialogs.MessageBox(message, "", BoxButtons::Ok, BoxIcon::Exclamation);
   ReportScriptError(message);
 }
 
 void Engine::ReportScriptError(const std::string& message) {
   const std::string detail = MessageDetail(message);
-  BoxAnswer answer =
-      platform.MessageBox(J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)"), detail,
-                          BoxButtons::YesNo, BoxIcon::Question);
+  BoxAnswer answer = platform_.dialogs.MessageBox(
+      J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)"), detail, BoxButtons::YesNo,
+      BoxIcon::Question);
   if (answer == BoxAnswer::Yes) throw EngineExit{1, false};
-  if (settings.debugMode) ErrList.push_back(detail);
+  if (settings_.debugMode) ErrList.push_back(detail);
 }
 
 int32_t Engine::SystemValue(int index) {
   auto draw = [&] { return static_cast<int32_t>(random_() >> 1); };
   auto divide = [](int32_t a, int32_t b) { return b == 0 ? 0 : a / b; };
-  const TextState& t = text;
+  const TextState& t = messageText.text;
   switch (index) {
     case 0:
-      return mouseX;
+      return mouseX_;
     case 1:
-      return mouseY;
+      return mouseY_;
     case 2:
-      return settings.debugMode ? 1 : 0;
+      return settings_.debugMode ? 1 : 0;
     case 3:
-      return settings.backgroundDarkness ? 1 : 0;
+      return layers.settings.DarknessEnabled ? 1 : 0;
     case 4:
       return t.CharWidth;
     case 5:
@@ -349,12 +403,12 @@ int32_t Engine::SystemValue(int index) {
     case 30:
       return draw() % 2147483647;
     case 31:
-      return static_cast<int32_t>(platform.TickCount());
+      return static_cast<int32_t>(platform_.pump.TickCount());
     default:
       break;
   }
   if (index >= 22 && index <= 29) {
-    const LocalTime now = platform.Now();
+    const LocalTime now = platform_.pump.Now();
     switch (index) {
       case 22:
         return now.second;
@@ -397,22 +451,22 @@ void Engine::OnMouseUp(int x, int y, MouseButton button) {
 
 void Engine::OnClick(int, int) {
   if (logScreen.IsOpen()) return;  // the log screen's buttons act on release
-  if (flags.clickFlag >= 0 && flags.clickFlag < FlagStore::kCount) {
-    flags.Set(flags.clickFlag, "1");
-    UpdateFlagRow(flags.clickFlag);
+  if (flags_.clickFlag >= 0 && flags_.clickFlag < FlagStore::kCount) {
+    flags_.Set(flags_.clickFlag, "1");
+    UpdateFlagRow(flags_.clickFlag);
   }
   if (click.ClickEnabled) click.ClickFlag = true;
 }
 
 void Engine::OnMouseMove(int x, int y) {
-  mouseX = x;
-  mouseY = y;
+  mouseX_ = x;
+  mouseY_ = y;
 }
 
 void Engine::OnKey(Key key) {
   switch (key) {
     case Key::Escape:
-      platform.RequestClose();
+      platform_.window.RequestClose();
       break;
     case Key::Space:
       if (click.PageUnitMode) TogglePageUnit();
@@ -421,7 +475,7 @@ void Engine::OnKey(Key key) {
       if (click.TextActive) click.FinishTextFlag = true;
       if (click.ClickEnabled) click.ClickFlag = true;
       break;
-    case Key::Other:
+    default:
       break;
   }
 }
@@ -445,13 +499,13 @@ void Engine::OnCtrl(bool down) {
 
 void Engine::ToggleHighSpeed() {
   click.HighSpeedMode = !click.HighSpeedMode;
-  platform.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
+  platform_.window.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
   click.ClearClicks();
 }
 
 void Engine::TogglePageUnit() {
   click.PageUnitMode = !click.PageUnitMode;
-  platform.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
+  platform_.window.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
   click.ClearClicks();
 }
 
@@ -460,28 +514,33 @@ void Engine::StartSkipRead() {
   click.ClearClicks();
 }
 
+PlayerChoices Engine::Choices() const {
+  return PlayerChoices{layers.settings.DarknessEnabled, click.HighSpeedMode, click.PageUnitMode};
+}
+
 void Engine::StartText() {
   // Configured faces that are not installed give way to the first installed
   // candidate of the game's lists.
   config::Settings faces;
-  faces.FontTable = settings.fontTable;
-  faces.DefaultFont = settings.defaultFont;
-  config::ResolveFontCandidates(faces, fonts.InstalledFaces());
+  faces.FontTable = settings_.fontTable;
+  faces.DefaultFont = settings_.defaultFont;
+  config::ResolveFontCandidates(faces, fonts_.InstalledFaces());
   messageText.FontTable = faces.FontTable;
   for (int i = 0; i < 4; ++i)
     if (messageText.FontTable[i].empty()) messageText.FontTable[i] = config::DefaultMessageFont();
+  TextState& text = messageText.text;
   text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
   text.RubyFontName = messageText.FontTable[3];
-  messageText.LoadClickIcon(settings.icon);
-  messageText.record.Create(settings.textMaxIndex.value_or(0));
-  platform.SetMenuItemEnabled(MenuItem::SkipRead, settings.textMaxIndex.has_value());
-  platform.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
-  platform.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
+  messageText.LoadClickIcon(settings_.icon);
+  messageText.record.Create(settings_.textMaxIndex.value_or(0));
+  platform_.window.SetMenuItemEnabled(MenuItem::SkipRead, settings_.textMaxIndex.has_value());
+  platform_.window.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
+  platform_.window.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
 }
 
 bool Engine::OnCloseRequest() {
-  if (platform.MessageBox(J("終了しますか？"), J("終了"), BoxButtons::OkCancel,
-                          BoxIcon::Question) == BoxAnswer::Ok)
+  if (platform_.dialogs.MessageBox(J("終了しますか？"), J("終了"), BoxButtons::OkCancel,
+                                   BoxIcon::Question) == BoxAnswer::Ok)
     return true;
   // The click that cancelled must not continue the story.
   click.ClearClicks();
@@ -492,13 +551,44 @@ void Engine::ExitWithSaving() {
   throw EngineExit{0, true};
 }
 
+SavePoint Engine::CaptureSavePoint() const {
+  SavePoint point;
+  for (int i = 0; i < FlagStore::kGameCount; ++i) point.flags[i] = flags_.Get(i);
+  point.prog = prog;
+  point.ProgArgs = ProgArgs;
+  point.text = messageText.text;
+  point.layers = layers.state;
+  point.log = log.book;
+  point.switches = switches;
+  point.CursorKind = cursor_.Kind();
+  point.ClickFlag = flags_.clickFlag;
+  return point;
+}
+
+void Engine::RestoreSavePoint(const SavePoint& point) {
+  savePoint_ = point;
+  for (int i = 0; i < FlagStore::kGameCount; ++i) flags_.Set(i, point.flags[i]);
+  prog = point.prog;
+  ProgArgs = point.ProgArgs;
+  // The faces come from the table again: the player may have changed it.
+  TextState& text = messageText.text;
+  text = point.text;
+  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
+  text.RubyFontName = messageText.FontTable[3];
+  layers.state = point.layers;
+  switches = point.switches;
+  cursor_.Choose(point.CursorKind);
+  flags_.clickFlag = point.ClickFlag;
+  platform_.window.SetCaption(prog.ProgChapter);
+}
+
 std::vector<std::string> Engine::StateDump() const {
   std::vector<std::string> out;
-  out.push_back("LogTotalPage:" + std::to_string(log.LogTotalPage));
-  out.push_back("LogCurrentPage:" + std::to_string(log.LogCurrentPage));
-  out.push_back("LogCurrentLine:" + std::to_string(log.LogCurrentLine));
-  out.push_back("SaveLogStartPage:" + std::to_string(log.SaveLogStartPage));
-  out.push_back("SaveLogTotalPage:" + std::to_string(log.SaveLogTotalPage));
+  out.push_back("LogTotalPage:" + std::to_string(log.book.LogTotalPage));
+  out.push_back("LogCurrentPage:" + std::to_string(log.book.LogCurrentPage));
+  out.push_back("LogCurrentLine:" + std::to_string(log.book.LogCurrentLine));
+  out.push_back("SaveLogStartPage:" + std::to_string(log.book.SaveLogStartPage));
+  out.push_back("SaveLogTotalPage:" + std::to_string(log.book.SaveLogTotalPage));
   out.push_back("ProgFileName:" + prog.ProgFileName);
   out.push_back("ProgChapter:" + prog.ProgChapter);
   out.push_back("ProgExecLine:" + std::to_string(prog.ProgExecLine));
@@ -506,25 +596,18 @@ std::vector<std::string> Engine::StateDump() const {
   out.push_back("ProgRetStack:" + std::to_string(prog.ProgRetStack));
   out.push_back("Prog[_if]Result:" + std::to_string(prog.ProgIfResult));
   out.push_back("Prog[_sel]Result:" + std::to_string(prog.ProgSelResult));
-  out.push_back("ProgMultiStateFlag:" + std::to_string(prog.ProgMultiStateFlag));
+  out.push_back("ProgMultiStateFlag:" +
+                std::to_string(static_cast<int32_t>(prog.ProgMultiStateFlag)));
   out.push_back("ProgRunningScript:");
   if (prog.ProgExecLine > 0 && prog.ProgExecLine < script.LineCount())
     out.push_back("\"" + std::string(TrimBlanks(script.Lines()[prog.ProgExecLine])) + "\"");
   else
     out.push_back(J("**実行が終了しているか、スクリプトが走っていません**"));
   std::error_code ec;
-  out.push_back(J("カレントDIR:") + "\"" +
-                cp932::FromUtf8(std::filesystem::current_path(ec).string()) + "\"");
+  const std::string folder =
+      files_.Root().empty() ? std::filesystem::current_path(ec).string() : files_.Root();
+  out.push_back(J("カレントDIR:") + "\"" + cp932::FromUtf8(folder) + "\"");
   return out;
-}
-
-void Engine::RegisterCommands() {
-  for (std::string_view name : PendingCommandNames()) commands.Add(name, [] {});
-  RegisterFlowCommands();
-  RegisterFlagCommands();
-  RegisterSystemCommands();
-  RegisterLayerCommands();
-  RegisterTextCommands(commands, prog, eval, text, messageText, log);
 }
 
 }  // namespace korvana

@@ -1,11 +1,12 @@
 #pragma once
 // The engine object: owns what the main window owns (the loaded script, the
-// interpreter state, the text state, the input flags) and wires the
-// subsystems together. The logic lives in the subsystems.
+// interpreter state, the screen, the layers, the message text and its log)
+// and wires the subsystems together through their narrow interfaces. The
+// logic lives in the subsystems; the commands that drive them are bound in
+// script/commands/.
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <random>
 #include <set>
@@ -13,23 +14,25 @@
 #include <vector>
 
 #include "config/Settings.h"
+#include "core/ClickState.h"
+#include "core/Errors.h"
+#include "core/FileResolver.h"
+#include "core/ProgState.h"
+#include "core/StoryCursor.h"
+#include "core/SystemSwitches.h"
+#include "core/Tokens.h"
+#include "core/Waits.h"
 #include "expr/Evaluator.h"
 #include "expr/FlagStore.h"
 #include "graphics/Layers.h"
-#include "graphics/Picture.h"
+#include "graphics/Screen.h"
 #include "platform/Platform.h"
-#include "script/CommandTable.h"
-#include "script/ProgState.h"
-#include "script/Report.h"
+#include "save/SavePoint.h"
 #include "script/ScriptFile.h"
-#include "text/ClickState.h"
 #include "text/Glyphs.h"
 #include "text/LogScreen.h"
 #include "text/MessageLog.h"
 #include "text/MessageText.h"
-#include "text/TextOutput.h"
-#include "text/TextState.h"
-#include "text/Waits.h"
 
 namespace korvana {
 
@@ -55,17 +58,31 @@ struct EngineSettings {
   bool pageUnitText = false;
 };
 
+// The menu states the player leaves behind, written to the settings at exit.
+struct PlayerChoices {
+  bool backgroundDarkness = true;
+  bool highSpeedText = false;
+  bool pageUnitText = false;
+};
+
 class Engine : public ErrorSink, public SystemValues, public InputSink {
  public:
   static constexpr double kVersion = 1.42;
   static constexpr int32_t kVersionNumber = 142;
 
-  Engine(Platform& platform, FlagStore& flags, EngineSettings settings = {});
+  // `gameFolder` is where the game's files are found (UTF-8); empty for the
+  // current folder.
+  Engine(Platform platform, FlagStore& flags, EngineSettings settings = {},
+         std::string gameFolder = {});
   ~Engine() override;
 
   // Takes the settings read at start (fonts, reading modes, pictures of the
   // marker and the log) before the story runs.
   void ApplySettings(EngineSettings newSettings);
+  const EngineSettings& Settings() const { return settings_; }
+  // The folder the game's files are found in (the start folder of the
+  // settings, or the one the script chooser moved to).
+  void SetGameFolder(std::string folder);
 
   // The part of start-up done while the window is created: the script key,
   // every flag "0", the random generator.
@@ -105,87 +122,103 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   // The debug window's state dump, one line each.
   std::vector<std::string> StateDump() const;
 
+  // --- the pop-up menu --------------------------------------------------------
+  // "背景を暗くする" and the two views: the picture without the message
+  // window, and the message window alone.
+  void ToggleDarkness() { layers.ToggleDarkness(); }
+  void ShowPictureOnlyView() { layers.ShowPictureOnlyView(); }
+  void ShowMessageOnlyView() { layers.ShowMessageOnlyView(messageText.text.TextColor); }
+  // "前の文章を読む".
+  void ShowLogScreen() { logScreen.ShowLogScreen(); }
+  // "高速文字表示", "ページ単位表示" and "読んだ文章を飛ばす".
+  void ToggleHighSpeed();
+  void TogglePageUnit();
+  void StartSkipRead();
+  // "タイトルへ戻る" answered OK: served between two lines.
+  void RequestTitleReturn() { click.PendingRequest = Request::Title; }
+  // A game to load: its save point is restored between two lines, and a
+  // text line it was saved in is shown again from where it was.
+  void RequestLoad(const SavePoint& slot);
+  // The click that chose a menu entry must never continue the story.
+  void ClearClicks() { click.ClearClicks(); }
+  PlayerChoices Choices() const;
+
+  // --- the save point ---------------------------------------------------------
+  // Taken at every message-window clear while saving is allowed.
+  SavePoint CaptureSavePoint() const;
+  // Copies a save point back over the live state (fonts come from the table).
+  void RestoreSavePoint(const SavePoint& point);
+  const SavePoint& CurrentSavePoint() const { return savePoint_; }
+
   // Hook for the staff-roll display: lines, first argument, colour
   // (0x00BBGGRR), third, fourth, style.
   using ScrollDisplay = std::function<void(const std::vector<std::string>&, int32_t, uint32_t,
                                            int32_t, int32_t, int32_t)>;
   void SetScrollDisplay(ScrollDisplay display) { scrollDisplay_ = std::move(display); }
 
-  Platform& platform;
-  FlagStore& flags;
-  EngineSettings settings;
+  const GameFiles& Files() const { return files_; }
+  // The glyph cache, for the pixel tests and the benchmarks.
+  FontLibrary& Fonts() { return fonts_; }
+
+  // --- state, one object per subsystem, in the order they are built ----------
+ private:
+  Platform platform_;
+  FlagStore& flags_;
+  EngineSettings settings_;
+  GameFiles files_;
+
+ public:
   ProgState prog;
-  ScriptFile script;
-  TextState text;
+  // The arguments of the command being executed; a saved game carries them.
+  CommandArgs ProgArgs;
   ClickState click;
-  Evaluator eval;
-  // The visible screen, and the composed scene under the message text. The
-  // platform shows BackImage and is told when it changed.
-  Picture BackImage{640, 480};
-  Picture WorkScreen{640, 480};
-  // The message window: its picture (black where empty) and mask (white
-  // where the scene shows through).
-  Picture MessageImage{640, 480, 0x000000};
-  Picture MessageMask{640, 480, 0xFFFFFF};
-  Waits waits;
-  CommandTable commands;
-  int32_t ScriptKey = kDefaultScriptKey;
-  int32_t CurrentTextId = -1;
-  int32_t PendingRequest = 0;
+  SystemSwitches switches;
+  Screen screen;
+
+ private:
+  StoryCursor cursor_;
+  Evaluator eval_;
+  Waits waits_;
+  FontLibrary fonts_;
+
+ public:
+  ScriptFile script;
+  Layers layers;
+  MessageLog log;
+  MessageText messageText;
+  LogScreen logScreen;
   // The debug window's lists: errors answered "continue" and flag values.
   std::vector<std::string> ErrList;
   std::vector<std::string> ValList;
-  // Switches of the system commands.
-  bool DarknessSuppressed = false;
-  bool PopupDisabled = false;
-  bool SaveDisabled = false;
-  bool LogDisabled = false;
-  int32_t CursorKind = 1;
-  int mouseX = 0, mouseY = 0;
-  // Tick count of the last `_waitset`; 0 before the first.
-  uint32_t waitReference = 0;
   // Lines executed so far (for tools and benchmarks).
   uint64_t executedLines = 0;
-  // Background, objects, effect, sprites and their composition.
-  Layers layers;
-  // The pop-up menu's darkness switch and its two views: the picture without
-  // the message window, and the message window alone.
-  void ToggleDarkness() { layers.ToggleDarkness(); }
-  void ShowPictureOnlyView() { layers.ShowPictureOnlyView(); }
-  void ShowMessageOnlyView() { layers.ShowMessageOnlyView(text.TextColor); }
-  // Message text, its log and the log screen.
-  FontLibrary fonts;
-  MessageLog log{LogDisabled};
-  MessageText messageText;
-  LogScreen logScreen;
-
-  // The menu action "前の文章を読む".
-  void ShowLogScreen() { logScreen.ShowLogScreen(); }
-  // The menu toggles "高速文字表示" and "ページ単位表示", and "読んだ文章を飛ばす".
-  void ToggleHighSpeed();
-  void TogglePageUnit();
-  void StartSkipRead();
 
  private:
-  void RegisterCommands();
-  void RegisterFlowCommands();
-  void RegisterFlagCommands();
-  void RegisterSystemCommands();
-  void RegisterLayerCommands();
+  friend struct CommandBindings;
+
   // The font step of the start: faces resolved, click marker, read-text
   // record, reading-mode menu items.
   void StartText();
+  // The transitions and effects that the layers and `_scroll` reach.
+  void BindLayerEffects();
   void RunLine(std::string_view raw);
   void ServeRequest();
-  void AssignFlag(const std::string& name);
+  void ResumeSavedLine();
+  void ReturnToTitle();
+  void AssignFlag(const std::string& name, const std::string& value);
   void UpdateFlagRow(int index);
   void RebuildFlagRows();
   int32_t FindEndMarker(std::string_view marker, int32_t start);
-  // Missing end markers already reported in this script: (line, marker).
-  std::set<std::pair<int32_t, std::string>> missingMarkers_;
   std::string MessageDetail(const std::string& message) const;
 
-  TextOutput* textOutput_ = nullptr;
+  SavePoint savePoint_;
+  std::optional<SavePoint> pendingLoad_;
+  int32_t ScriptKey = kDefaultScriptKey;
+  int mouseX_ = 0, mouseY_ = 0;
+  // Tick count of the last `_waitset`; 0 before the first.
+  uint32_t waitReference_ = 0;
+  // Missing end markers already reported in this script: (line, marker).
+  std::set<std::pair<int32_t, std::string>> missingMarkers_;
   ScrollDisplay scrollDisplay_;
   std::mt19937 random_;
   int commandDepth_ = 0;

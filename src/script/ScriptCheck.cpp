@@ -6,81 +6,17 @@
 #include <set>
 #include <unordered_map>
 
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
+#include "core/Tokens.h"
 #include "expr/Evaluator.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
 #include "script/CommandTable.h"
 #include "script/ScriptFile.h"
-#include "script/Tokens.h"
 
 namespace korvana {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr uint32_t Bits(std::initializer_list<int> args) {
-  uint32_t m = 0;
-  for (int a : args) m |= 1u << a;
-  return m;
-}
-constexpr uint32_t Range(int from, int to) {
-  uint32_t m = 0;
-  for (int a = from; a <= to; ++a) m |= 1u << a;
-  return m;
-}
-
-const std::unordered_map<std::string, uint32_t>& IntArguments() {
-  static const std::unordered_map<std::string, uint32_t> table = {
-      {"_textrect", Range(0, 3)},
-      {"_textcur", Bits({0, 1})},
-      {"_textcurto", Bits({0, 1})},
-      {"_textloc", Bits({0, 1})},
-      {"_textlocto", Bits({0, 1})},
-      {"_textwait", Bits({0})},
-      {"_textoffset", Bits({0, 1})},
-      {"_textimage", Bits({0, 1})},
-      {"_wait", Bits({0})},
-      {"_delay", Bits({0})},
-      {"_objload", Bits({0})},
-      {"_objput", Bits({0})},
-      {"_objset", Bits({0, 1})},
-      {"_objclear", Bits({0})},
-      {"_efload", Bits({2})},
-      {"_efset", Bits({0, 2, 3, 4})},
-      {"_sprload", Bits({1, 2})},
-      {"_sprset", Range(0, 2)},
-      {"_sprput", Range(0, 2)},
-      {"_sprhide", Bits({0})},
-      {"_spranime", Bits({0, 1})},
-      {"_movplay", Range(1, 4)},
-      {"_shake", Range(0, 2)},
-      {"_scroll", Bits({0, 2, 3, 4})},
-      {"_bhole", Range(1, 10)},
-      {"_bholeop", Range(1, 13)},
-      {"_bholeover", Range(1, 12)},
-      {"_selmenu", Bits({0, 1, 4})},
-      {"_selcgmode", Bits({0, 1, 3, 4, 5})},
-      {"_selbutton", Bits({0, 1, 3, 4})},
-      {"_branch", Bits({0})},
-      {"_bgmmode", Bits({0})},
-      {"_bgmplay", Bits({1})},
-      {"_midiplay", Bits({1})},
-      {"_cdplay", Bits({0, 1})},
-      {"_pcmplay", Bits({1})},
-      {"_aviplay", Range(1, 4)},
-      {"_if", Bits({0})},
-      {"_sysdark", Bits({0})},
-      {"_syspopup", Bits({0})},
-      {"_syssave", Bits({0})},
-      {"_syslog", Bits({0})},
-      {"_flgclear", Bits({0})},
-      {"_flginstr", Bits({4})},
-      {"_flginstrd", Bits({4})},
-      {"_mouseloc", Bits({0, 1})},
-      {"_mousepat", Bits({0})},
-  };
-  return table;
-}
 
 // Collects what the evaluator would report instead of showing it.
 struct Collector : ErrorSink, SystemValues {
@@ -98,7 +34,8 @@ struct Script {
 
 class Checker {
  public:
-  Checker(fs::path folder, int32_t key) : folder_(std::move(folder)), key_(key) {}
+  Checker(fs::path folder, int32_t key)
+      : folder_(std::move(folder)), files_(folder_.string()), key_(key) {}
 
   std::vector<ScriptFault> Run() {
     std::vector<fs::path> files;
@@ -121,14 +58,11 @@ class Checker {
     auto it = cache_.find(sjisName);
     if (it != cache_.end()) return it->second.get();
     auto script = std::make_unique<Script>();
-    const auto previous = fs::current_path();
-    fs::current_path(folder_);
     try {
-      script->lines = ScriptFile::OpenScriptFile(sjisName, "", key_);
+      script->lines = ScriptFile::OpenScriptFile(sjisName, files_, key_);
     } catch (const ScriptException&) {
       script.reset();
     }
-    fs::current_path(previous);
     if (script) {
       Collector sink;
       script->file = std::make_unique<ScriptFile>(sink);
@@ -178,7 +112,7 @@ class Checker {
 
   void CheckCommand(const std::string& file, Script& script, int index, std::string_view line,
                     int depth) {
-    std::array<std::string, 16> args;
+    CommandArgs args;
     const std::string name = SplitCommandLine(line, args);
     if (name.compare(0, 2, "_(") == 0) {
       Collector sink;
@@ -201,10 +135,9 @@ class Checker {
       Fault(file, index + 1, J("コマンドが変です") + name);
       return;
     }
-    if (auto it = IntArguments().find(name); it != IntArguments().end()) {
-      for (int k = 0; k < 16; ++k)
-        if ((it->second >> k & 1) && !args[k].empty()) CheckExpression(file, index, args[k]);
-    }
+    const uint32_t ints = IntArgumentMask(name);
+    for (int k = 0; k < 16; ++k)
+      if ((ints >> k & 1) && !args[k].empty()) CheckExpression(file, index, args[k]);
     static const std::map<std::string, std::string> markers = {{"_then", "_endthen"},
                                                                {"_else", "_endelse"},
                                                                {"_branch", "_endbranch"},
@@ -229,6 +162,7 @@ class Checker {
   }
 
   fs::path folder_;
+  GameFiles files_;
   int32_t key_;
   FlagStore flags_;
   Collector quiet_;
@@ -237,11 +171,6 @@ class Checker {
 };
 
 }  // namespace
-
-uint32_t IntArgumentMask(const std::string& command) {
-  auto it = IntArguments().find(command);
-  return it == IntArguments().end() ? 0 : it->second;
-}
 
 std::vector<ScriptFault> CheckScripts(const std::string& folder, int32_t key) {
   std::error_code ec;

@@ -17,7 +17,4 @@ struct ScriptFault {
 // Scrambled scripts are read with `key`.
 std::vector<ScriptFault> CheckScripts(const std::string& folder, int32_t key);
 
-// Which arguments of a command are integer expressions (a bit per argument).
-uint32_t IntArgumentMask(const std::string& command);
-
 }  // namespace korvana

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "platform/Ascii.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
-#include "script/Tokens.h"
+#include "core/Ascii.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
+#include "core/Tokens.h"
 
 namespace korvana {
 namespace {
@@ -27,8 +27,10 @@ int32_t DeriveScriptKey(int32_t number) {
   return Neg(v);
 }
 
-int32_t LoadDecodeKey() {
-  FILE* f = std::fopen("decode.key", "r");
+int32_t LoadDecodeKey(const GameFiles& files) {
+  // The exact name, as the engine has always opened it.
+  const std::string path = files.Root().empty() ? "decode.key" : files.Root() + "/decode.key";
+  FILE* f = std::fopen(path.c_str(), "r");
   if (!f) return kDefaultScriptKey;
   int number = 0;
   int read = std::fscanf(f, "%d", &number);
@@ -72,28 +74,28 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
   return lines;
 }
 
-std::vector<std::string> ScriptFile::OpenScriptFile(std::string_view name,
-                                                    std::string_view dataPath, int32_t key) {
-  const std::string expanded = ExpandDataDrive(name, dataPath);
+std::vector<std::string> ScriptFile::OpenScriptFile(std::string_view name, const GameFiles& files,
+                                                    int32_t key) {
+  const std::string expanded = files.Expand(name);
   const std::string base = expanded.size() >= 4 ? expanded.substr(0, expanded.size() - 4) : "";
   std::string ext;
   if (size_t dot = expanded.rfind('.');
       dot != std::string::npos && expanded.find_first_of("/\\", dot) == std::string::npos)
     ext = LowerAscii(std::string_view(expanded).substr(dot));
 
-  std::string path = ResolvePath(expanded);
+  std::string path = files.Resolve(expanded);
   bool decode = false;
   if (FileExists(path)) {
     decode = ext == ".txd";
   } else if (ext == ".txt") {
-    path = ResolvePath(base + ".txd");
+    path = files.Resolve(base + ".txd");
     decode = true;
   } else {
-    path = ResolvePath(base + ".txt");
+    path = files.Resolve(base + ".txt");
   }
   auto bytes = ReadWholeFile(path);
   if (!bytes) {
-    throw ScriptException(J("ファイルを開けません: ") + cp932::FromUtf8(path));
+    throw ScriptException(J("ファイルを開けません: ") + cp932::FromUtf8(files.Shown(path)));
   }
   std::vector<std::string> lines = SplitLines(*bytes);
   if (decode) DecodeScriptLines(lines, key);

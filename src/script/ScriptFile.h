@@ -6,13 +6,15 @@
 #include <string_view>
 #include <vector>
 
-#include "script/Report.h"
+#include "core/Errors.h"
 
 namespace korvana {
 
-// The key for scrambled ".txd" scripts: from "decode.key" in the working
+class GameFiles;
+
+// The key for scrambled ".txd" scripts: from "decode.key" in the game
 // folder when it exists, else a built-in default.
-int32_t LoadDecodeKey();
+int32_t LoadDecodeKey(const GameFiles& files);
 // The fixed arithmetic that turns the number in "decode.key" into a key.
 int32_t DeriveScriptKey(int32_t number);
 inline constexpr int32_t kDefaultScriptKey = 21;
@@ -33,7 +35,7 @@ class ScriptFile {
   // Resolves `name` (".txt"/".txd" rules, %DATA_DRIVE%, the file resolver)
   // and reads it, unscrambling ".txd" content. A file that cannot be read
   // throws ScriptException.
-  static std::vector<std::string> OpenScriptFile(std::string_view name, std::string_view dataPath,
+  static std::vector<std::string> OpenScriptFile(std::string_view name, const GameFiles& files,
                                                  int32_t key);
 
   // Replaces the lines and rebuilds the label table.

@@ -6,56 +6,58 @@
 
 #include "config/DataDrive.h"
 #include "config/InstallStore.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 
 namespace korvana {
 
 namespace {
 
-config::ConfigReport BoxReport(Platform& platform) {
-  return [&platform](const std::string& message) {
-    platform.MessageBox(message, "", BoxButtons::Ok, BoxIcon::Exclamation);
+config::ConfigReport BoxReport(Dialogs& dialogs) {
+  return [&dialogs](const std::string& message) {
+    dialogs.MessageBox(message, "", BoxButtons::Ok, BoxIcon::Exclamation);
   };
 }
 
 // Saves go to the save folder; say at once when they could not be written
 // there, rather than when a save fails. The setting itself is kept: the
 // folder may be a medium that is not mounted yet.
-void CheckSaveFolder(const std::string& savePath, Platform& platform) {
+void CheckSaveFolder(const std::string& savePath, const GameFiles& files, Dialogs& dialogs) {
   if (savePath.empty()) return;
   // The folder part of the prefix ("save\" or "C:\games\x\").
   std::string folder = savePath;
   while (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder.pop_back();
-  const std::string resolved = folder.empty() ? "." : ResolvePath(folder);
+  const std::string resolved = files.Resolve(folder.empty() ? "." : folder);
   if (::access(resolved.c_str(), W_OK | X_OK) != 0) {
-    platform.MessageBox(J("セーブフォルダーに書き込めません：") + savePath, "", BoxButtons::Ok,
-                        BoxIcon::Exclamation);
+    dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + savePath, "", BoxButtons::Ok,
+                       BoxIcon::Exclamation);
   }
 }
 
 }  // namespace
 
-GamePreparation PrepareGame(Platform& platform) {
+GamePreparation PrepareGame(Platform platform, const std::string& gameFolder) {
   GamePreparation out;
-  const config::InstallStore store(platform.InstallStorePath());
+  const config::InstallStore store(platform.machine.InstallStorePath());
   std::error_code ec;
-  config::ConfigLocation location{std::filesystem::current_path(ec).string(), &store};
-  config::ConfigReadResult read = config::ReadConfiguration(location, BoxReport(platform));
+  const std::string folder =
+      gameFolder.empty() ? std::filesystem::current_path(ec).string() : gameFolder;
+  config::ConfigLocation location{folder, &store};
+  config::ConfigReadResult read = config::ReadConfiguration(location, BoxReport(platform.dialogs));
   if (read.exitProgram) {
     out.exitProgram = true;
     return out;
   }
   out.settings = std::move(read.settings);
-  if (!out.settings.StartFolder.empty())
-    std::filesystem::current_path(out.settings.StartFolder, ec);
+  if (out.settings.StartFolder.empty()) out.settings.StartFolder = folder;
   if (config::NeedsSaveFolderDialog(out.settings)) {
     std::string chosen;
-    if (platform.SaveFolderDialog(chosen))
+    if (platform.dialogs.SaveFolderDialog(chosen))
       out.settings.SavePath = config::SaveFolderFromChosenFile(chosen);
   }
-  config::FindDataPath(out.settings, [&platform] { return platform.ListVolumes(); });
-  CheckSaveFolder(out.settings.SavePath, platform);
+  Machine& machine = platform.machine;
+  config::FindDataPath(out.settings, [&machine] { return machine.ListVolumes(); });
+  CheckSaveFolder(out.settings.SavePath, GameFiles(out.settings.StartFolder), platform.dialogs);
   return out;
 }
 
@@ -77,11 +79,12 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   return out;
 }
 
-void SaveAtExit(const Engine& engine, config::Settings& settings, Platform& platform) {
-  settings.BGDarkness = engine.settings.backgroundDarkness;
-  settings.HighSpeedText = engine.click.HighSpeedMode;
-  settings.SkipText = engine.click.PageUnitMode;
-  config::WriteUserSettings(settings, BoxReport(platform));
+void SaveAtExit(const Engine& engine, config::Settings& settings, Dialogs& dialogs) {
+  const PlayerChoices choices = engine.Choices();
+  settings.BGDarkness = choices.backgroundDarkness;
+  settings.HighSpeedText = choices.highSpeedText;
+  settings.SkipText = choices.pageUnitText;
+  config::WriteUserSettings(settings, BoxReport(dialogs));
 }
 
 }  // namespace korvana

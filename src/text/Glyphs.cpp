@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Cp932.h"
 #include "graphics/Picture.h"
-#include "platform/Cp932.h"
 
 namespace korvana {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "graphics/Picture.h"
-#include "platform/Platform.h"
+#include "platform/Input.h"
 #include "text/Glyphs.h"
 
 namespace korvana {

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "core/Cp932.h"
+#include "core/Errors.h"
+#include "core/ScreenSize.h"
 #include "graphics/Blend.h"
 #include "graphics/PictureLoader.h"
-#include "platform/Cp932.h"
-#include "script/Report.h"
+#include "platform/Platform.h"
 #include "text/MessageText.h"
 
 namespace korvana {
@@ -35,17 +37,18 @@ void SetUpButton(ImageButton& b, int left, int width, const std::string& caption
 
 }  // namespace
 
-LogScreen::LogScreen(Platform& platform, ClickState& click, MessageLog& log, MessageText& text,
-                     FontLibrary& fonts, Picture& backImage, ErrorSink& errors,
-                     const std::string& dataPath)
-    : platform_(platform),
+LogScreen::LogScreen(Pump& pump, Window& window, ClickState& click, MessageLog& log,
+                     MessageText& text, FontLibrary& fonts, Picture& backImage, ErrorSink& errors,
+                     const GameFiles& files)
+    : pump_(pump),
+      window_(window),
       click_(click),
       log_(log),
       text_(text),
       fonts_(fonts),
       backImage_(backImage),
       errors_(errors),
-      dataPath_(dataPath) {
+      files_(files) {
   const Picture face = ButtonFace();
   SetUpButton(TkBtn1, 296, 112, J("１ページ戻る"), face);
   SetUpButton(TkBtn2, 412, 112, J("１ページ進む"), face);
@@ -79,7 +82,8 @@ int LogScreen::RenderLogPage(bool draw) {
     DrawString(LogCanvas, fonts_, font, s, 2, y + 2, 0x000000);
     DrawString(LogCanvas, fonts_, font, s, 0, y, 0xFFFFFF);
   };
-  put("Page " + std::to_string(LogViewOffset + 1) + "/" + std::to_string(log_.LogTotalPage), 0);
+  put("Page " + std::to_string(LogViewOffset + 1) + "/" + std::to_string(log_.book.LogTotalPage),
+      0);
   int row = 2;
   for (const std::string& line : log_.PageAtOffset(LogViewOffset)) {
     if (line.size() > static_cast<size_t>(kCutBytes)) {
@@ -107,7 +111,7 @@ void LogScreen::ShowPage() {
 }
 
 void LogScreen::PaintScreen() {
-  backImage_.Blit(0, 0, 640, 480, LogCanvas, 0, ScrollBar1.Position);
+  backImage_.Blit(0, 0, kScreenWidth, kScreenHeight, LogCanvas, 0, ScrollBar1.Position);
   if (ScrollBar1.Visible) {
     backImage_.FillRect(kScrollLeft, 0, kScrollWidth, kScrollHeight, 0xE0E0E0);
     const int thumb = std::max(16, kScrollHeight * 480 / (480 + ScrollBar1.Max));
@@ -117,7 +121,7 @@ void LogScreen::PaintScreen() {
   }
   for (ImageButton* b : {&TkBtn1, &TkBtn2, &TkBtn3})
     if (b->Visible) b->Paint(backImage_, fonts_);
-  platform_.InvalidateScreen();
+  window_.InvalidateScreen();
 }
 
 void LogScreen::SetScrollPosition(int position) {
@@ -128,9 +132,9 @@ void LogScreen::SetScrollPosition(int position) {
 
 void LogScreen::ShowLogScreen() {
   LogViewOffset = 0;
-  if (log_.LogTotalPage == 0 || open_) return;
-  const bool popup = platform_.PopupEnabled();
-  platform_.SetPopupEnabled(false);
+  if (log_.book.LogTotalPage == 0 || open_) return;
+  const bool popup = window_.PopupEnabled();
+  window_.SetPopupEnabled(false);
   const bool markerRan = text_.MarkerRunning();
   text_.SetMarkerRunning(false);
   SavedScreen = backImage_;
@@ -138,7 +142,7 @@ void LogScreen::ShowLogScreen() {
   TileImage = Picture(320, 128, 0);
   if (!Tile.empty()) {
     try {
-      LoadPicture(Tile, TileImage, dataPath_, errors_);
+      LoadPicture(Tile, TileImage, files_, errors_);
     } catch (const ScriptException& e) {
       // The log must still open: the error is shown and the backdrop is black.
       errors_.ScriptError(e.what());
@@ -147,21 +151,21 @@ void LogScreen::ShowLogScreen() {
   }
   ShowPage();
   open_ = true;
-  while (open_) platform_.WaitMessage(Platform::kNoTimeout);
+  while (open_) pump_.WaitMessage(Pump::kNoTimeout);
   LogCanvas.Resize(8, 8);
   backImage_ = SavedScreen;
   SavedScreen.Resize(8, 8);
-  platform_.InvalidateScreen();
+  window_.InvalidateScreen();
   click_.ClearClicks();
   ScrollBar1.Visible = false;
   TkBtn1.Visible = TkBtn2.Visible = TkBtn3.Visible = false;
   pressed_ = nullptr;
   if (markerRan) text_.SetMarkerRunning(true);
-  platform_.SetPopupEnabled(popup);
+  window_.SetPopupEnabled(popup);
 }
 
 void LogScreen::PageBack() {
-  if (LogViewOffset < 15 && LogViewOffset < log_.LogTotalPage - 1) {
+  if (LogViewOffset < 15 && LogViewOffset < log_.book.LogTotalPage - 1) {
     ++LogViewOffset;
     ShowPage();
   }

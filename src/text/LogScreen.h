@@ -6,9 +6,9 @@
 #include <array>
 #include <string>
 
+#include "core/ClickState.h"
 #include "graphics/Picture.h"
-#include "platform/Platform.h"
-#include "text/ClickState.h"
+#include "platform/Input.h"
 #include "text/Glyphs.h"
 #include "text/ImageButton.h"
 #include "text/MessageLog.h"
@@ -16,7 +16,10 @@
 namespace korvana {
 
 class ErrorSink;
+class GameFiles;
 class MessageText;
+class Pump;
+class Window;
 
 class LogScreen {
  public:
@@ -26,8 +29,8 @@ class LogScreen {
   // The scroll bar's place on the right edge, above the buttons.
   static constexpr int kScrollLeft = 624, kScrollWidth = 16, kScrollHeight = 440;
 
-  LogScreen(Platform& platform, ClickState& click, MessageLog& log, MessageText& text,
-            FontLibrary& fonts, Picture& backImage, ErrorSink& errors, const std::string& dataPath);
+  LogScreen(Pump& pump, Window& window, ClickState& click, MessageLog& log, MessageText& text,
+            FontLibrary& fonts, Picture& backImage, ErrorSink& errors, const GameFiles& files);
 
   // The menu action "前の文章を読む".
   void ShowLogScreen();
@@ -65,14 +68,15 @@ class LogScreen {
   void PageForward();
   void Exit();
 
-  Platform& platform_;
+  Pump& pump_;
+  Window& window_;
   ClickState& click_;
   MessageLog& log_;
   MessageText& text_;
   FontLibrary& fonts_;
   Picture& backImage_;
   ErrorSink& errors_;
-  const std::string& dataPath_;
+  const GameFiles& files_;
   bool open_ = false;
   ImageButton* pressed_ = nullptr;
 };

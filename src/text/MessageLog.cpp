@@ -3,17 +3,17 @@
 namespace korvana {
 
 void MessageLog::AppendLogChar(std::string_view c, bool symbolFont) {
-  if (LogDisabled || c.empty()) return;
-  std::vector<std::string>& page = LogPages[LogCurrentPage];
+  if (Disabled() || c.empty()) return;
+  std::vector<std::string>& page = LogPages[book.LogCurrentPage];
   if (c == "\n") {
     // A page never starts with empty lines.
-    if (!page.empty() || LogCurrentLine > 0) {
-      ++LogCurrentLine;
+    if (!page.empty() || book.LogCurrentLine > 0) {
+      ++book.LogCurrentLine;
       page.emplace_back();
     }
     return;
   }
-  if (LogTotalPage == 0) LogTotalPage = 1;
+  if (book.LogTotalPage == 0) book.LogTotalPage = 1;
   const std::string_view text = symbolFont ? std::string_view(" ") : c;
   if (page.empty()) {
     page.emplace_back(text);
@@ -21,47 +21,43 @@ void MessageLog::AppendLogChar(std::string_view c, bool symbolFont) {
   }
   // The line index can only run ahead of the page after a restore; the
   // missing lines are made rather than written past the end.
-  if (static_cast<size_t>(LogCurrentLine) >= page.size()) page.resize(LogCurrentLine + 1);
-  page[LogCurrentLine] += text;
+  if (static_cast<size_t>(book.LogCurrentLine) >= page.size()) page.resize(book.LogCurrentLine + 1);
+  page[book.LogCurrentLine] += text;
 }
 
 void MessageLog::NewLogPage() {
-  if (LogDisabled || LogPages[LogCurrentPage].empty()) return;
-  LogChanged = true;
-  LogCurrentPage = (LogCurrentPage + 1) % kPages;
-  if (LogTotalPage >= kPages) {
-    if (SaveLogTotalPage > 0) --SaveLogTotalPage;
+  if (Disabled() || LogPages[book.LogCurrentPage].empty()) return;
+  book.LogChanged = true;
+  book.LogCurrentPage = (book.LogCurrentPage + 1) % kPages;
+  if (book.LogTotalPage >= kPages) {
+    if (book.SaveLogTotalPage > 0) --book.SaveLogTotalPage;
   } else {
-    ++LogTotalPage;
+    ++book.LogTotalPage;
   }
-  LogPages[LogCurrentPage].clear();
-  LogCurrentLine = 0;
+  LogPages[book.LogCurrentPage].clear();
+  book.LogCurrentLine = 0;
 }
 
 void MessageLog::ClearLog() {
-  LogChanged = true;
-  SaveLogStartPage = -1;
-  SaveLogTotalPage = 0;
   for (auto& page : LogPages) page.clear();
-  LogTotalPage = 0;
-  LogCurrentPage = 0;
-  LogCurrentLine = 0;
+  book = LogBookkeeping{};
+  book.LogChanged = true;
 }
 
 void MessageLog::CaptureSaveBookkeeping() {
-  if (LogChanged) {
-    SaveLogTotalPage = LogTotalPage - 1;
-    SaveLogStartPage = LogCurrentPage - 1;
-    LogChanged = false;
+  if (book.LogChanged) {
+    book.SaveLogTotalPage = book.LogTotalPage - 1;
+    book.SaveLogStartPage = book.LogCurrentPage - 1;
+    book.LogChanged = false;
   }
-  if (SaveLogTotalPage < 0) SaveLogTotalPage = 0;
-  if (SaveLogStartPage < 0) SaveLogStartPage += kPages;
+  if (book.SaveLogTotalPage < 0) book.SaveLogTotalPage = 0;
+  if (book.SaveLogStartPage < 0) book.SaveLogStartPage += kPages;
 }
 
 std::vector<std::vector<std::string>> MessageLog::SavedPages() const {
   std::vector<std::vector<std::string>> pages;
-  for (int i = 0; i < SaveLogTotalPage; ++i) {
-    int ring = (SaveLogStartPage - SaveLogTotalPage + 1 + i) % kPages;
+  for (int i = 0; i < book.SaveLogTotalPage; ++i) {
+    int ring = (book.SaveLogStartPage - book.SaveLogTotalPage + 1 + i) % kPages;
     if (ring < 0) ring += kPages;
     pages.push_back(LogPages[ring]);
   }
@@ -73,21 +69,21 @@ void MessageLog::RestorePages(const std::vector<std::vector<std::string>>& pages
   const int n = static_cast<int>(std::min<size_t>(pages.size(), kMaxSavedPages));
   for (int i = 0; i < n; ++i) LogPages[i] = pages[i];
   if (n < kMaxSavedPages) {
-    LogTotalPage = n + 1;
-    LogCurrentPage = n;
-    SaveLogStartPage = n - 1;
-    SaveLogTotalPage = n;
+    book.LogTotalPage = n + 1;
+    book.LogCurrentPage = n;
+    book.SaveLogStartPage = n - 1;
+    book.SaveLogTotalPage = n;
   } else {
-    LogTotalPage = 16;
-    LogCurrentPage = 15;
-    SaveLogStartPage = 14;
-    SaveLogTotalPage = 15;
+    book.LogTotalPage = 16;
+    book.LogCurrentPage = 15;
+    book.SaveLogStartPage = 14;
+    book.SaveLogTotalPage = 15;
   }
-  LogCurrentLine = 0;
+  book.LogCurrentLine = 0;
 }
 
 const std::vector<std::string>& MessageLog::PageAtOffset(int offset) const {
-  int ring = (LogCurrentPage - offset) % kPages;
+  int ring = (book.LogCurrentPage - offset) % kPages;
   if (ring < 0) ring += kPages;
   return LogPages[ring];
 }

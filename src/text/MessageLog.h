@@ -8,7 +8,30 @@
 #include <string_view>
 #include <vector>
 
+#include "core/SystemSwitches.h"
+
 namespace korvana {
+
+// Where the ring stands, and which pages a saved game carries.
+struct LogBookkeeping {
+  int32_t LogTotalPage = 0;
+  int32_t LogCurrentPage = 0;
+  int32_t LogCurrentLine = 0;
+  int32_t SaveLogStartPage = -1;
+  int32_t SaveLogTotalPage = 0;
+  bool LogChanged = false;
+
+  template <typename Self, typename Visit>
+  static void Fields(Self& s, Visit&& visit) {
+    visit("LogTotalPage", s.LogTotalPage);
+    visit("LogCurrentPage", s.LogCurrentPage);
+    visit("LogCurrentLine", s.LogCurrentLine);
+    visit("SaveLogStartPage", s.SaveLogStartPage);
+    visit("SaveLogTotalPage", s.SaveLogTotalPage);
+    visit("LogChanged", s.LogChanged);
+  }
+  bool operator==(const LogBookkeeping&) const = default;
+};
 
 class MessageLog {
  public:
@@ -16,8 +39,8 @@ class MessageLog {
   // A saved game carries at most this many completed pages.
   static constexpr int kMaxSavedPages = 15;
 
-  // `disabled` is the `_syslog` switch; while it is set nothing is recorded.
-  explicit MessageLog(const bool& disabled) : LogDisabled(disabled) {}
+  // While the `_syslog` switch is set nothing is recorded.
+  explicit MessageLog(const SystemSwitches& switches) : switches_(switches) {}
 
   // One drawn character (CP932); "\n" ends the line. `symbolFont`: the
   // character came from a symbol font and is recorded as a blank.
@@ -36,13 +59,11 @@ class MessageLog {
   const std::vector<std::string>& PageAtOffset(int offset) const;
 
   std::array<std::vector<std::string>, kPages> LogPages;
-  int32_t LogTotalPage = 0;
-  int32_t LogCurrentPage = 0;
-  int32_t LogCurrentLine = 0;
-  int32_t SaveLogStartPage = -1;
-  int32_t SaveLogTotalPage = 0;
-  bool LogChanged = false;
-  const bool& LogDisabled;
+  LogBookkeeping book;
+
+ private:
+  bool Disabled() const { return switches_.LogDisabled; }
+  const SystemSwitches& switches_;
 };
 
 }  // namespace korvana

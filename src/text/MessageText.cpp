@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/Cp932.h"
+#include "core/Errors.h"
+#include "core/FileResolver.h"
+#include "core/Tokens.h"
 #include "expr/Evaluator.h"
 #include "graphics/Mask.h"
 #include "graphics/PictureLoader.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
 #include "platform/Platform.h"
-#include "script/ProgState.h"
-#include "script/Report.h"
-#include "script/Tokens.h"
 
 namespace korvana {
 namespace {
@@ -31,18 +30,20 @@ int DrawPos(int64_t v) {
 
 }  // namespace
 
-MessageText::MessageText(TextEnvironment env, TextState& text, MessageLog& log, FontLibrary& fonts)
-    : MessageImage(env.MessageImage),
-      MessageMask(env.MessageMask),
-      env_(env),
-      text_(text),
-      log_(log),
-      fonts_(fonts) {}
+MessageText::MessageText(TextEnvironment env, MessageLog& log, FontLibrary& fonts)
+    : env_(env), log_(log), fonts_(fonts) {}
+
+bool MessageText::OverlayMessage(Picture& target) const {
+  if (!text.TextVisible) return false;
+  target.Draw(0, 0, MessageMask, RasterOp::And);
+  target.Draw(0, 0, MessageImage, RasterOp::Or);
+  return true;
+}
 
 std::string_view MessageText::CharAt(std::string_view line, int p) const {
   if (p < 1 || p > static_cast<int>(line.size())) return {};
   const size_t i = static_cast<size_t>(p - 1);
-  return line.substr(i, text_.FontIndex > 3 ? 1 : cp932::CharLength(line, i));
+  return line.substr(i, text.FontIndex > 3 ? 1 : cp932::CharLength(line, i));
 }
 
 // --- lines ------------------------------------------------------------------
@@ -54,8 +55,11 @@ void MessageText::ShowTextLine(std::string_view line, int p) {
   const int length = static_cast<int>(line.size());
   if (p < 1) p = 1;
   bool noEndHandling = false;
-  int r = 0;
+  DrawResult r = DrawResult::Drawn;
   while (p <= length) {
+    // A load or title request ends the line at once: nothing more is drawn
+    // or logged, and the interpreter serves it before the next line.
+    if (click.RequestPending()) return;
     const std::string_view ch = CharAt(line, p);
     if (ch.empty()) break;
     p += static_cast<int>(ch.size());
@@ -77,7 +81,7 @@ void MessageText::ShowTextLine(std::string_view line, int p) {
           break;
         case '.':
           c = "\n";
-          WaitClickToContinue(0);
+          WaitClickToContinue(ClickWaitKind::LineEnd);
           click.FinishTextFlag = false;
           break;
         case '|':
@@ -86,7 +90,7 @@ void MessageText::ShowTextLine(std::string_view line, int p) {
           break;
         case '^':
           c = {};
-          WaitClickToContinue(0);
+          WaitClickToContinue(ClickWaitKind::LineEnd);
           click.FinishTextFlag = false;
           noEndHandling = true;
           break;
@@ -100,8 +104,8 @@ void MessageText::ShowTextLine(std::string_view line, int p) {
         case '/': {
           // The rest of the line counts as if every character were
           // double-byte.
-          const int64_t rest = static_cast<int64_t>(length - p) * text_.CharWidth / 2;
-          text_.CursorX = Wrap((kScreenWidth - rest) / 2);
+          const int64_t rest = static_cast<int64_t>(length - p) * text.CharWidth / 2;
+          text.CursorX = Wrap((kScreenWidth - rest) / 2);
           c = {};
           break;
         }
@@ -109,35 +113,34 @@ void MessageText::ShowTextLine(std::string_view line, int p) {
           break;
       }
     }
-    env_.prog.ProgResumeColumn = p;
-    env_.prog.ProgMultiStateFlag = 2;
+    if (click.RequestPending()) return;
+    if (hooks.lineProgress) hooks.lineProgress(p);
     r = DrawChar(c);
     PerCharacterStep();
   }
+  if (click.RequestPending()) return;
   if (!noEndHandling) {
-    if (int64_t{text_.CursorY} + text_.LineHeight + text_.LineGap >= text_.BottomLimit) {
+    if (int64_t{text.CursorY} + text.LineHeight + text.LineGap >= text.BottomLimit) {
       NextLineOrPage(true);
-    } else if (r != 2) {
-      WaitClickToContinue(0);
-      if (r == 0) DrawChar("\n");
+    } else if (r != DrawResult::PageEnded) {
+      WaitClickToContinue(ClickWaitKind::LineEnd);
+      if (r == DrawResult::Drawn && !click.RequestPending()) DrawChar("\n");
     }
   }
-  env_.platform.ProcessMessages();
+  env_.pump.ProcessMessages();
 }
 
-void MessageText::ShowPlainText(std::string_view text) {
+void MessageText::ShowPlainText(std::string_view chars) {
   ClickState& click = env_.click;
-  // Saving is off for the duration, and back as it was however it ends.
-  struct Restore {
-    bool& flag;
-    bool value;
-    ~Restore() { flag = value; }
-  } restore{env_.SaveDisabled, env_.SaveDisabled};
-  env_.SaveDisabled = true;
+  // Saving is off for the duration, however it ends.
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{++plainTextDepth_};
   click.FinishTextFlag = false;
   click.TextActive = true;
-  for (size_t i = 0; i < text.size();) {
-    const std::string_view c = CharAt(text, static_cast<int>(i + 1));
+  for (size_t i = 0; i < chars.size() && !click.RequestPending();) {
+    const std::string_view c = CharAt(chars, static_cast<int>(i + 1));
     i += c.size();
     DrawChar(c);
     PerCharacterStep();
@@ -146,73 +149,74 @@ void MessageText::ShowPlainText(std::string_view text) {
 
 // --- drawing ----------------------------------------------------------------
 
-void MessageText::DrawInk(const FontSpec& font, std::string_view text, bool symbol, int x, int y,
+void MessageText::DrawInk(const FontSpec& font, std::string_view ink, bool symbol, int x, int y,
                           std::span<const Offset> shadows) {
-  if (text_.ShadowOn) {
-    const uint32_t shade = SwapRedBlue(text_.ShadowColor);
+  if (text.ShadowOn) {
+    const uint32_t shade = SwapRedBlue(text.ShadowColor);
     for (const Offset& o : shadows) {
-      DrawString(MessageImage, fonts_, font, text, x + o.dx, y + o.dy, shade, symbol);
-      DrawString(MessageMask, fonts_, font, text, x + o.dx, y + o.dy, 0, symbol);
+      DrawString(MessageImage, fonts_, font, ink, x + o.dx, y + o.dy, shade, symbol);
+      DrawString(MessageMask, fonts_, font, ink, x + o.dx, y + o.dy, 0, symbol);
     }
   }
-  DrawString(MessageImage, fonts_, font, text, x, y, SwapRedBlue(text_.TextColor), symbol);
-  DrawString(MessageMask, fonts_, font, text, x, y, 0, symbol);
+  DrawString(MessageImage, fonts_, font, ink, x, y, SwapRedBlue(text.TextColor), symbol);
+  DrawString(MessageMask, fonts_, font, ink, x, y, 0, symbol);
 }
 
 void MessageText::ShowOnScreen(int x, int y, int w, int h) {
-  if (!text_.TextVisible) return;
-  env_.BackImage.Blit(x, y, w, h, MessageMask, x, y, RasterOp::And);
-  env_.BackImage.Blit(x, y, w, h, MessageImage, x, y, RasterOp::Or);
-  env_.platform.InvalidateRect(x, y, w, h);
+  if (!text.TextVisible) return;
+  env_.screen.BackImage.Blit(x, y, w, h, MessageMask, x, y, RasterOp::And);
+  env_.screen.BackImage.Blit(x, y, w, h, MessageImage, x, y, RasterOp::Or);
+  env_.window.InvalidateRect(x, y, w, h);
 }
 
-int MessageText::DrawChar(std::string_view c) {
-  if (c.empty()) return 0;
+DrawResult MessageText::DrawChar(std::string_view c) {
+  if (c.empty()) return DrawResult::Drawn;
   if (c == "\f") return NextLineOrPage(true);
   if (c == "\n") return NextLineOrPage(false);
-  if (text_.LineMaxSize < text_.SizeUnits) text_.LineMaxSize = text_.SizeUnits;
-  const int x = DrawPos(int64_t{text_.CursorX} + text_.OffsetX);
-  const int y = DrawPos(int64_t{text_.CursorY} + text_.OffsetY + text_.LineGap);
+  if (text.LineMaxSize < text.SizeUnits) text.LineMaxSize = text.SizeUnits;
+  const int x = DrawPos(int64_t{text.CursorX} + text.OffsetX);
+  const int y = DrawPos(int64_t{text.CursorY} + text.OffsetY + text.LineGap);
   static constexpr Offset kOutline[] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
   static constexpr Offset kShadow[] = {{2, 2}};
-  const bool symbol = text_.FontIndex > 3;
-  DrawInk({text_.FontName, text_.FontHeight, false}, c, symbol, x, y,
-          text_.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
-  ShowOnScreen(x - 1, y - 1, text_.CharWidth + 3, text_.CharWidth + 3);
-  env_.platform.TextDrawn(std::string(c));
+  const bool symbol = text.FontIndex > 3;
+  DrawInk({text.FontName, text.FontHeight, false}, c, symbol, x, y,
+          text.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
+  ShowOnScreen(x - 1, y - 1, text.CharWidth + 3, text.CharWidth + 3);
+  env_.observer.TextDrawn(std::string(c));
   log_.AppendLogChar(c, symbol);
-  text_.CursorX = Wrap(int64_t{text_.CursorX} + text_.CharWidth);
-  if (text_.CursorX < text_.RightLimit) return 0;
+  text.CursorX = Wrap(int64_t{text.CursorX} + text.CharWidth);
+  if (text.CursorX < text.RightLimit) return DrawResult::Drawn;
   return NextLineOrPage(false);
 }
 
-int MessageText::NextLineOrPage(bool force) {
+DrawResult MessageText::NextLineOrPage(bool force) {
   ClickState& click = env_.click;
-  if (force || int64_t{text_.CursorY} + text_.LineHeight + text_.LineGap >= text_.BottomLimit) {
+  if (force || int64_t{text.CursorY} + text.LineHeight + text.LineGap >= text.BottomLimit) {
     click.TextActive = false;
     click.FinishTextFlag = false;
-    WaitClickToContinue(1);
-    ClearPage();
-    return 2;
+    WaitClickToContinue(ClickWaitKind::PageEnd);
+    // A request that ended the wait leaves the page for the interpreter.
+    if (!click.RequestPending()) ClearPage();
+    return DrawResult::PageEnded;
   }
-  text_.CursorY = Wrap(int64_t{text_.CursorY} + text_.LineHeight + text_.LineGap);
+  text.CursorY = Wrap(int64_t{text.CursorY} + text.LineHeight + text.LineGap);
   log_.AppendLogChar("\n");
-  env_.platform.TextDrawn("\n");
-  text_.CursorX = text_.LeftMargin;
-  return 1;
+  env_.observer.TextDrawn("\n");
+  text.CursorX = text.LeftMargin;
+  return DrawResult::LineWrapped;
 }
 
 void MessageText::ClearPage() {
   MessageImage.Fill(0);
   MessageMask.Fill(0xFFFFFF);
-  text_.CursorX = text_.LeftMargin;
-  text_.CursorY = 0;
+  text.CursorX = text.LeftMargin;
+  text.CursorY = 0;
   log_.NewLogPage();
-  env_.platform.TextDrawn("\f");
-  if (text_.TextVisible) {
-    env_.BackImage.Draw(0, 0, env_.WorkScreen);
-    env_.platform.InvalidateScreen();
-    if (!env_.SaveDisabled) CaptureSavePoint();
+  env_.observer.TextDrawn("\f");
+  if (text.TextVisible) {
+    env_.screen.BackImage.Draw(0, 0, env_.screen.WorkScreen);
+    env_.window.InvalidateScreen();
+    if (SaveAllowed()) CaptureSavePoint();
   }
 }
 
@@ -233,19 +237,19 @@ void MessageText::EraseTextRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) 
 }
 
 void MessageText::SetTextSize(int32_t n) {
-  const int32_t old = text_.LineHeight;
-  text_.CharWidth = text_.LineHeight = text_.FontHeight = 12 * n;
-  text_.LineGap = 16;
-  text_.RubyFontHeight = 12;
-  if (text_.CursorX > text_.LeftMargin) text_.CursorY = Wrap(int64_t{text_.CursorY} + old - 12 * n);
-  text_.RightLimit = kScreenWidth - text_.CharWidth;
-  text_.BottomLimit = 479 - text_.LineHeight - text_.LineGap;
-  text_.SizeUnits = n;
+  const int32_t old = text.LineHeight;
+  text.CharWidth = text.LineHeight = text.FontHeight = 12 * n;
+  text.LineGap = 16;
+  text.RubyFontHeight = 12;
+  if (text.CursorX > text.LeftMargin) text.CursorY = Wrap(int64_t{text.CursorY} + old - 12 * n);
+  text.RightLimit = kScreenWidth - text.CharWidth;
+  text.BottomLimit = 479 - text.LineHeight - text.LineGap;
+  text.SizeUnits = n;
 }
 
 void MessageText::ResetTextState() {
   const TextState fresh;
-  TextState& t = text_;
+  TextState& t = text;
   t.CursorX = t.LeftMargin;
   t.CursorY = fresh.CursorY;
   t.TextColor = fresh.TextColor;
@@ -265,9 +269,9 @@ void MessageText::ResetTextState() {
 }
 
 void MessageText::ResetAllTextFields() {
-  text_ = TextState();
-  text_.FontName = FontTable[0];
-  text_.RubyFontName = FontTable[3];
+  text = TextState();
+  text.FontName = FontTable[0];
+  text.RubyFontName = FontTable[3];
 }
 
 // --- inline command groups ----------------------------------------------------
@@ -324,7 +328,7 @@ uint32_t MessageText::ReadColor(std::string_view line, int& p) {
 }
 
 void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) {
-  TextState& t = text_;
+  TextState& t = text;
   const int32_t step = t.LineHeight + t.LineGap;
   auto number = [&] { return ReadInlineNumber(line, p); };
   switch (letter) {
@@ -410,7 +414,7 @@ void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) 
       break;
     case 'V':
     case 'O': {
-      const std::string file = ExpandDataDrive(ReadToken(line, p, '"'), env_.dataPath);
+      const std::string file = env_.files.Expand(ReadToken(line, p, '"'));
       const bool soundOn = !hooks.soundEffectsOn || hooks.soundEffectsOn();
       if (soundOn && !env_.click.SkipReadMode && hooks.playShortSound)
         hooks.playShortSound(file, letter == 'V');
@@ -428,23 +432,20 @@ void MessageText::InlinePause(int32_t n) {
   ClickState& click = env_.click;
   click.ClickEnabled = n >= 0;
   click.ClickFlag = false;
-  const uint32_t start = env_.platform.TickCount();
+  const uint32_t start = env_.pump.TickCount();
   const int64_t length = std::llabs(static_cast<int64_t>(n));
-  for (;;) {
-    const int64_t elapsed = static_cast<uint32_t>(env_.platform.TickCount() - start);
-    if (elapsed >= length || click.ClickFlag || click.CtrlSkip) break;
-    env_.platform.WaitMessage(length - elapsed);
-  }
+  if (!click.CtrlSkip)
+    env_.waits.WaitUntil(start, length, [&] { return click.ClickFlag || click.CtrlSkip; });
   click.ClickEnabled = true;
   click.ClearClicks();
   if (click.TextActive) click.FinishTextFlag = false;
 }
 
 void MessageText::PlacePicture(const Picture& picture, const Picture& mask, int x, int y) {
-  if (text_.TextVisible) {
-    env_.BackImage.Draw(x, y, mask, RasterOp::And);
-    env_.BackImage.Draw(x, y, picture, RasterOp::Or);
-    env_.platform.InvalidateScreen();
+  if (text.TextVisible) {
+    env_.screen.BackImage.Draw(x, y, mask, RasterOp::And);
+    env_.screen.BackImage.Draw(x, y, picture, RasterOp::Or);
+    env_.window.InvalidateScreen();
   }
   MessageImage.Draw(x, y, picture);
   MessageMask.Draw(x, y, mask);
@@ -452,20 +453,20 @@ void MessageText::PlacePicture(const Picture& picture, const Picture& mask, int 
 
 void MessageText::InlinePicture(std::string_view file) {
   Picture picture, mask;
-  LoadPicture(file, picture, env_.dataPath, env_.errors);
+  LoadPicture(file, picture, env_.files, env_.errors);
   if (picture.Empty()) return;
   BuildColorKeyMask(picture, mask, SwapRedBlue(picture.Pixel(0, 0)));
-  PlacePicture(picture, mask, DrawPos(int64_t{text_.CursorX} + text_.OffsetX),
-               DrawPos(int64_t{text_.CursorY} + text_.OffsetY));
-  text_.CursorX = Wrap(int64_t{text_.CursorX} + picture.Width());
+  PlacePicture(picture, mask, DrawPos(int64_t{text.CursorX} + text.OffsetX),
+               DrawPos(int64_t{text.CursorY} + text.OffsetY));
+  text.CursorX = Wrap(int64_t{text.CursorX} + picture.Width());
 }
 
 void MessageText::ShowTextImage(std::optional<int32_t> x, std::optional<int32_t> y,
                                 std::string_view file, std::string_view spec) {
-  const int px = DrawPos(x ? *x : int64_t{text_.CursorX} + text_.OffsetX);
-  const int py = DrawPos(y ? *y : int64_t{text_.CursorY} + text_.OffsetY);
+  const int px = DrawPos(x ? *x : int64_t{text.CursorX} + text.OffsetX);
+  const int py = DrawPos(y ? *y : int64_t{text.CursorY} + text.OffsetY);
   Picture picture, mask;
-  LoadPicture(file, picture, env_.dataPath, env_.errors);
+  LoadPicture(file, picture, env_.files, env_.errors);
   if (picture.Empty()) return;
   const int32_t key = ParseTransparencySpec(spec.empty() ? "#NONE" : spec, picture, env_.errors);
   if (key == kNoTransparency)
@@ -479,17 +480,17 @@ int MessageText::RubyGroup(std::string_view line, int p) {
   const std::string base = ReadToken(line, p, ')');
   const std::string ruby = ReadToken(line, p, ')');
   if (base.empty() || ruby.empty()) return p;
-  const FontSpec font{text_.RubyFontName, text_.RubyFontHeight, true};
+  const FontSpec font{text.RubyFontName, text.RubyFontHeight, true};
   const int w = fonts_.TextWidth(font, ruby);
   const int64_t k = static_cast<int64_t>(base.size()) / 2;
-  const int x = DrawPos(text_.CursorX + text_.OffsetX + (k * text_.CharWidth - w) / 2);
-  const int y = DrawPos(int64_t{text_.CursorY} + text_.OffsetY);
+  const int x = DrawPos(text.CursorX + text.OffsetX + (k * text.CharWidth - w) / 2);
+  const int y = DrawPos(int64_t{text.CursorY} + text.OffsetY);
   static constexpr Offset kOutline[] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
   static constexpr Offset kShadow[] = {{1, 1}};
   // Ruby sits two pixels below the top of the gap band; its copies are
   // placed relative to that.
   DrawInk(font, ruby, false, x, y + 2,
-          text_.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
+          text.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
   ShowOnScreen(x - 1, y, w + 3, 16);
   // The base is text like any other, markers included, without end handling.
   // A base that holds ruby groups itself nests; the depth is bounded so a
@@ -517,7 +518,7 @@ int MessageText::FlagValueGroup(std::string_view line, int p) {
 
 void MessageText::PerCharacterStep() {
   ClickState& click = env_.click;
-  const int32_t id = env_.CurrentTextId;
+  const int32_t id = click.CurrentTextId;
   bool alreadyRead = false;
   if (click.SkipReadMode && record.Covers(id) && record.IsRead(id))
     alreadyRead = true;
@@ -525,51 +526,44 @@ void MessageText::PerCharacterStep() {
     click.SkipReadMode = false;
   record.MarkRead(id);
   if (click.CtrlSkip) alreadyRead = true;
-  if (!click.FinishTextFlag && !click.HighSpeedMode && !alreadyRead && text_.CharWait > 0)
-    env_.waits.TimedWait(text_.CharWait);
-  if (text_.CharWait < 0) env_.waits.TimedWait(text_.CharWait);
+  if (!click.FinishTextFlag && !click.HighSpeedMode && !alreadyRead && text.CharWait > 0)
+    env_.waits.TimedWait(text.CharWait);
+  if (text.CharWait < 0) env_.waits.TimedWait(text.CharWait);
 }
 
 void MessageText::SetWaitMenuItems(bool enabled) {
-  Platform& platform = env_.platform;
+  Window& window = env_.window;
   const bool canSave =
-      enabled && !env_.SaveDisabled && hooks.savePointCaptured && hooks.savePointCaptured();
-  platform.SetMenuItemEnabled(MenuItem::Save, canSave);
+      enabled && SaveAllowed() && hooks.savePointCaptured && hooks.savePointCaptured();
+  window.SetMenuItemEnabled(MenuItem::Save, canSave);
   for (MenuItem item : {MenuItem::Load, MenuItem::TitleReturn, MenuItem::HideBackground,
                         MenuItem::HideText, MenuItem::Darkness})
-    platform.SetMenuItemEnabled(item, enabled);
+    window.SetMenuItemEnabled(item, enabled);
 }
 
-void MessageText::WaitClickToContinue(int kind) {
+void MessageText::WaitClickToContinue(ClickWaitKind kind) {
   ClickState& click = env_.click;
-  Platform& platform = env_.platform;
-  auto skipping = [&] { return click.SkipReadMode && env_.CurrentTextId >= 0; };
-  if (skipping()) return;
-  if (click.PageUnitMode && kind == 0) return;
-  if (click.CtrlSkip && click.ModalDepth == 0) {
+  if (click.SkippingRead()) return;
+  if (click.PageUnitMode && kind == ClickWaitKind::LineEnd) return;
+  if (click.CtrlSkipping()) {
     // Ctrl answers the wait itself; the window still gets its turn, which is
     // where the release of Ctrl arrives.
-    platform.ProcessMessages();
+    env_.pump.ProcessMessages();
     return;
   }
   click.ClickFlag = false;
   inClickWait_ = true;
   if (!timer1Running_) {
-    platform.ProcessMessages();
-    markerRow_ = kind;
+    env_.pump.ProcessMessages();
+    markerRow_ = static_cast<int>(kind);
     DrawMarkerFrame();
     SetMarkerRunning(true);
   }
   SetWaitMenuItems(true);
   click.MouseDownFlag = click.MouseUpFlag = false;
-  platform.ClickWaitStarted();
-  auto ended = [&] {
-    return click.ClickFlag || env_.PendingRequest != 0 || skipping() ||
-           (click.CtrlSkip && click.ModalDepth == 0);
-  };
-  do platform.WaitMessage(Platform::kNoTimeout);
-  while (!click.MouseDownFlag && !ended());
-  while (!click.MouseUpFlag && !ended()) platform.WaitMessage(Platform::kNoTimeout);
+  env_.observer.ClickWaitStarted();
+  auto alsoEnds = [&] { return click.SkippingRead() || click.CtrlSkipping(); };
+  env_.waits.PressThenRelease(true, alsoEnds, alsoEnds);
   inClickWait_ = false;
   click.FinishTextFlag = false;
   SetMarkerRunning(false);
@@ -582,7 +576,7 @@ void MessageText::LoadClickIcon(std::string_view file) {
   ClickIconMask = Picture();
   if (file.empty()) return;
   try {
-    LoadPicture(file, ClickIcon, env_.dataPath, env_.errors);
+    LoadPicture(file, ClickIcon, env_.files, env_.errors);
   } catch (const ScriptException&) {
     ClickIcon = Picture();  // no readable marker: the marker draws nothing
   }
@@ -593,11 +587,11 @@ void MessageText::LoadClickIcon(std::string_view file) {
 void MessageText::SetMarkerRunning(bool running) {
   if (running == timer1Running_) return;
   timer1Running_ = running;
-  env_.platform.SetTimer1(running);
+  env_.pump.SetTimer1(running);
 }
 
 void MessageText::MarkerPosition(int& x, int& y) const {
-  const TextState& t = text_;
+  const TextState& t = text;
   const int64_t mx = int64_t{t.CursorX} + t.OffsetX;
   const int64_t my = int64_t{t.CursorY} + t.LineHeight - t.FontHeight +
                      (int64_t{t.FontHeight} - kMarkerSize) / 2 + t.OffsetY + 16;
@@ -613,10 +607,10 @@ void MessageText::MarkerPosition(int& x, int& y) const {
 void MessageText::RestoreMarkerSquare() {
   // The scene comes back under the marker, and the text over it, so that a
   // marker standing on text leaves no hole in it.
-  env_.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, env_.WorkScreen, markerX_,
-                      markerY_);
+  env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, env_.screen.WorkScreen,
+                             markerX_, markerY_);
   ShowOnScreen(markerX_, markerY_, kMarkerSize, kMarkerSize);
-  env_.platform.InvalidateRect(markerX_, markerY_, kMarkerSize, kMarkerSize);
+  env_.window.InvalidateRect(markerX_, markerY_, kMarkerSize, kMarkerSize);
 }
 
 void MessageText::DrawMarkerFrame() {
@@ -624,10 +618,10 @@ void MessageText::DrawMarkerFrame() {
   RestoreMarkerSquare();
   const int sx = markerFrame_ * kMarkerSize, sy = markerRow_ * kMarkerSize;
   if (!ClickIcon.Empty()) {
-    env_.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIconMask, sx, sy,
-                        RasterOp::And);
-    env_.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIcon, sx, sy,
-                        RasterOp::Or);
+    env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIconMask, sx, sy,
+                               RasterOp::And);
+    env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIcon, sx, sy,
+                               RasterOp::Or);
   }
   markerFrame_ = (markerFrame_ + 1) % 8;
 }

@@ -12,40 +12,51 @@
 #include <string>
 #include <string_view>
 
+#include "core/ClickState.h"
+#include "core/ScreenSize.h"
+#include "core/SystemSwitches.h"
+#include "core/Waits.h"
 #include "graphics/Picture.h"
-#include "text/ClickState.h"
+#include "graphics/Screen.h"
 #include "text/Glyphs.h"
 #include "text/MessageLog.h"
 #include "text/ReadTextRecord.h"
 #include "text/TextOutput.h"
 #include "text/TextState.h"
-#include "text/Waits.h"
 
 namespace korvana {
 
 class ErrorSink;
 class Evaluator;
-class Platform;
-struct ProgState;
+class GameFiles;
+class Observer;
+class Pump;
+class Window;
 
-// What the message layer reads and writes that others own.
+// What the message layer needs from the engine around it.
 struct TextEnvironment {
-  Platform& platform;
-  ProgState& prog;
+  Pump& pump;
+  Window& window;
+  Observer& observer;
   ClickState& click;
   Waits& waits;
   Evaluator& eval;
   ErrorSink& errors;
-  Picture& BackImage;
-  Picture& WorkScreen;
-  // The message layer, 640 × 480: black and white where there is no text.
-  Picture& MessageImage;
-  Picture& MessageMask;
-  const int32_t& CurrentTextId;
-  const int32_t& PendingRequest;
-  bool& SaveDisabled;
-  const std::string& dataPath;
+  Screen& screen;
+  const GameFiles& files;
+  // `_syssave` keeps the save point where it is.
+  const SystemSwitches& switches;
 };
+
+// What a draw step did.
+enum class DrawResult {
+  Drawn = 0,        // drawn, or nothing to draw
+  LineWrapped = 1,  // the line was full and the cursor went to the next
+  PageEnded = 2,    // the page was full, waited for and cleared
+};
+
+// Which row of the click marker a click wait shows.
+enum class ClickWaitKind { LineEnd = 0, PageEnd = 1 };
 
 // Calls into subsystems that come later; each may stay empty.
 struct TextHooks {
@@ -58,29 +69,33 @@ struct TextHooks {
   std::function<void(const std::string& file, bool wait)> playShortSound;
   // Whether the sound-effects menu item is ticked.
   std::function<bool()> soundEffectsOn;
+  // The text line being shown has reached 1-based byte position `column`:
+  // the interpreter keeps it so that a saved game resumes there.
+  std::function<void(int32_t column)> lineProgress;
   // "P" changed the visibility of the text: the scene needs a refresh.
   std::function<void()> markLayersDirty;
   // The text state was reset: the screen is refreshed in full.
   std::function<void()> refreshScreen;
 };
 
-class MessageText : public TextOutput {
+class MessageText : public TextOutput, public MessageWindow {
  public:
-  static constexpr int kScreenWidth = 640;
-  static constexpr int kScreenHeight = 480;
   static constexpr int kMarkerSize = 32;
 
-  MessageText(TextEnvironment env, TextState& text, MessageLog& log, FontLibrary& fonts);
+  MessageText(TextEnvironment env, MessageLog& log, FontLibrary& fonts);
 
   // TextOutput
   void ShowTextLine(std::string_view line, int fromColumn) override;
-  void ShowPlainText(std::string_view text) override;
+  void ShowPlainText(std::string_view chars) override;
   void ClearPage() override;
 
-  // 0: drawn or nothing to draw; 1: the line wrapped; 2: the page ended, was
-  // waited for and cleared. "\f" and "\n" are the page and line ends.
-  int DrawChar(std::string_view c);
-  int NextLineOrPage(bool force);
+  // MessageWindow
+  bool MessageVisible() const override { return text.TextVisible; }
+  bool OverlayMessage(Picture& target) const override;
+
+  // "\f" and "\n" are the page and line ends.
+  DrawResult DrawChar(std::string_view c);
+  DrawResult NextLineOrPage(bool force);
   // Both corners included; the screen is not touched.
   void EraseTextRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   void SetTextSize(int32_t n);
@@ -94,8 +109,7 @@ class MessageText : public TextOutput {
   void ShowTextImage(std::optional<int32_t> x, std::optional<int32_t> y, std::string_view file,
                      std::string_view spec);
 
-  // kind 0 at a line end, 1 at a page end.
-  void WaitClickToContinue(int kind);
+  void WaitClickToContinue(ClickWaitKind kind);
   void PerCharacterStep();
 
   // The click marker: loaded once; an unreadable file leaves no marker.
@@ -106,9 +120,13 @@ class MessageText : public TextOutput {
   void SetMarkerRunning(bool running);
   bool InClickWait() const { return inClickWait_; }
 
+  // The cursor, sizes, colours, limits and modes; a saved game carries them.
+  TextState text;
   std::array<std::string, 7> FontTable;
-  Picture& MessageImage;
-  Picture& MessageMask;
+  // The message layer, screen-sized: black and white where there is no
+  // text.
+  Picture MessageImage{kScreenWidth, kScreenHeight, 0x000000};
+  Picture MessageMask{kScreenWidth, kScreenHeight, 0xFFFFFF};
   ReadTextRecord record;
   Picture ClickIcon;
   Picture ClickIconMask;
@@ -132,7 +150,7 @@ class MessageText : public TextOutput {
   uint32_t ReadColor(std::string_view line, int& p);
 
   // Draws `text` with its shadow or outline copies into both pictures.
-  void DrawInk(const FontSpec& font, std::string_view text, bool symbol, int x, int y,
+  void DrawInk(const FontSpec& font, std::string_view ink, bool symbol, int x, int y,
                std::span<const Offset> shadows);
   // Lays the message layer over the screen in a rectangle, when visible.
   void ShowOnScreen(int x, int y, int w, int h);
@@ -144,9 +162,10 @@ class MessageText : public TextOutput {
   void DrawMarkerFrame();
   void RestoreMarkerSquare();
   void SetWaitMenuItems(bool enabled);
+  // Saving is off while a "\\" line or a flag value is drawn.
+  bool SaveAllowed() const { return !env_.switches.SaveDisabled && plainTextDepth_ == 0; }
 
   TextEnvironment env_;
-  TextState& text_;
   MessageLog& log_;
   FontLibrary& fonts_;
   bool timer1Running_ = false;
@@ -155,6 +174,7 @@ class MessageText : public TextOutput {
   int markerRow_ = 0;
   int markerX_ = 0, markerY_ = 0;
   int rubyDepth_ = 0;
+  int plainTextDepth_ = 0;
 };
 
 }  // namespace korvana

@@ -29,6 +29,34 @@ struct TextState {
   int32_t LineMaxSize = 2;
   int32_t FontIndex = 0;
   int32_t CharWait = 1;
+
+  template <typename Self, typename Visit>
+  static void Fields(Self& s, Visit&& visit) {
+    visit("CursorX", s.CursorX);
+    visit("CursorY", s.CursorY);
+    visit("TextColor", s.TextColor);
+    visit("ShadowColor", s.ShadowColor);
+    visit("OutlineMode", s.OutlineMode);
+    visit("CharWidth", s.CharWidth);
+    visit("LineHeight", s.LineHeight);
+    visit("LineGap", s.LineGap);
+    visit("FontName", s.FontName);
+    visit("RubyFontName", s.RubyFontName);
+    visit("FontHeight", s.FontHeight);
+    visit("RubyFontHeight", s.RubyFontHeight);
+    visit("LeftMargin", s.LeftMargin);
+    visit("RightLimit", s.RightLimit);
+    visit("BottomLimit", s.BottomLimit);
+    visit("ShadowOn", s.ShadowOn);
+    visit("TextVisible", s.TextVisible);
+    visit("SizeUnits", s.SizeUnits);
+    visit("OffsetX", s.OffsetX);
+    visit("OffsetY", s.OffsetY);
+    visit("LineMaxSize", s.LineMaxSize);
+    visit("FontIndex", s.FontIndex);
+    visit("CharWait", s.CharWait);
+  }
+  bool operator==(const TextState&) const = default;
 };
 
 }  // namespace korvana

@@ -5,7 +5,7 @@
 
 #include "TempDir.h"
 #include "config/ConfigFile.h"
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 namespace korvana::config {
 namespace {

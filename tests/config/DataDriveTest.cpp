@@ -6,8 +6,8 @@
 #include "config/DataDrive.h"
 #include "config/LinuxVolumes.h"
 #include "config/Settings.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 
 namespace korvana::config {
 namespace {

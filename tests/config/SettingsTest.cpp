@@ -5,8 +5,8 @@
 #include "TempDir.h"
 #include "config/InstallStore.h"
 #include "config/Settings.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 
 namespace korvana::config {
 namespace {

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/Cp932.h"
+#include "core/Errors.h"
 #include "expr/Evaluator.h"
 #include "expr/FlagStore.h"
-#include "platform/Cp932.h"
-#include "script/Report.h"
 
 namespace korvana::testing {
 

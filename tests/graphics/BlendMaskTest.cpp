@@ -5,10 +5,11 @@
 
 #include "PictureFixtures.h"
 #include "TempDir.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 #include "graphics/Blend.h"
 #include "graphics/Mask.h"
 #include "graphics/Picture.h"
-#include "platform/Cp932.h"
 
 namespace korvana {
 namespace {
@@ -21,26 +22,37 @@ uint32_t Reference(int mode, uint32_t d, uint32_t s) {
     return r;
   };
   switch (mode) {
-    case 0: return s;
-    case 1: return d | s;
-    case 2: return d & s;
-    case 3: return d ^ s;
-    case 4: return ((s >> 1) & 0x7F7F7F) + ((d >> 1) & 0x7F7F7F);
-    case 5: return channels([](uint32_t a, uint32_t b) { return a + b > 255 ? 255 : a + b; });
-    case 6: return channels([](uint32_t a, uint32_t b) { return a < b ? 0 : a - b; });
-    case 7: return channels([](uint32_t a, uint32_t b) { return a > b ? a : b; });
-    case 8: return channels([](uint32_t a, uint32_t b) { return a < b ? b : (a + b) >> 1; });
+    case 0:
+      return s;
+    case 1:
+      return d | s;
+    case 2:
+      return d & s;
+    case 3:
+      return d ^ s;
+    case 4:
+      return ((s >> 1) & 0x7F7F7F) + ((d >> 1) & 0x7F7F7F);
+    case 5:
+      return channels([](uint32_t a, uint32_t b) { return a + b > 255 ? 255 : a + b; });
+    case 6:
+      return channels([](uint32_t a, uint32_t b) { return a < b ? 0 : a - b; });
+    case 7:
+      return channels([](uint32_t a, uint32_t b) { return a > b ? a : b; });
+    case 8:
+      return channels([](uint32_t a, uint32_t b) { return a < b ? b : (a + b) >> 1; });
   }
   return d;
 }
 
 TEST(Blend, KeywordsAreExact) {
-  const char* keywords[] = {"#COPY", "#OR", "#AND", "#XOR", "#BLEND", "#INCREASE", "#DECREASE", "#SCREEN", "#OVERLAY"};
+  const char* keywords[] = {"#COPY",     "#OR",       "#AND",    "#XOR",    "#BLEND",
+                            "#INCREASE", "#DECREASE", "#SCREEN", "#OVERLAY"};
   for (int i = 0; i < 9; ++i) {
     EXPECT_EQ(BlendModeFromKeyword(keywords[i]), i);
     EXPECT_STREQ(BlendKeyword(i), keywords[i]);
   }
-  for (const char* k : {"#copy", "#MULTIPLY", "COPY", "", "#COPY "}) EXPECT_FALSE(BlendModeFromKeyword(k)) << k;
+  for (const char* k : {"#copy", "#MULTIPLY", "COPY", "", "#COPY "})
+    EXPECT_FALSE(BlendModeFromKeyword(k)) << k;
 }
 
 TEST(Blend, SpecExamples) {
@@ -66,7 +78,8 @@ TEST(Blend, EveryRoutineMatchesTheReferenceWithClippingAndMasks) {
     for (uint32_t& v : src.Pixels()) v = rng() & 0xFFFFFF;
     for (uint32_t& v : dst.Pixels()) v = rng() & (iter % 2 ? 0xFFFFFFFF : 0xFFFFFF);
     Picture mask(maskMode == 2 ? dw : w, maskMode == 2 ? dh : h);
-    for (uint32_t& v : mask.Pixels()) v = rng() % 3 == 0 ? 0xFFFFFF : (rng() % 5 == 0 ? 0x000100 : 0);
+    for (uint32_t& v : mask.Pixels())
+      v = rng() % 3 == 0 ? 0xFFFFFF : (rng() % 5 == 0 ? 0x000100 : 0);
     const int x = static_cast<int>(rng() % (dw + w + 4)) - w - 2;
     const int y = static_cast<int>(rng() % (dh + h + 4)) - h - 2;
     Picture want = dst;
@@ -75,11 +88,14 @@ TEST(Blend, EveryRoutineMatchesTheReferenceWithClippingAndMasks) {
         for (int j = 0; j < w; ++j) {
           const int tx = x + j, ty = y + i;
           if (!want.Contains(tx, ty)) continue;
-          const uint32_t m = maskMode == 0 ? 0 : maskMode == 1 ? mask.Pixel(j, i) : mask.Pixel(tx, ty);
+          const uint32_t m = maskMode == 0   ? 0
+                             : maskMode == 1 ? mask.Pixel(j, i)
+                                             : mask.Pixel(tx, ty);
           if (m == 0) want.SetPixel(tx, ty, Reference(mode, want.Pixel(tx, ty), src.Pixel(j, i)));
         }
     BlendEffect(mode, x, y, w, h, src, dst, mask, maskMode);
-    ASSERT_EQ(dst.Pixels(), want.Pixels()) << "mode " << mode << " mask " << maskMode << " at " << x << "," << y;
+    ASSERT_EQ(dst.Pixels(), want.Pixels())
+        << "mode " << mode << " mask " << maskMode << " at " << x << "," << y;
   }
 }
 
@@ -116,14 +132,14 @@ TEST(Blend, EffectAtMinus100DrawsItsColumnsFrom100OnAtColumn0) {
 TEST(Blend, NothingOutsideOrWithOtherMaskModesOrModes) {
   Picture src(4, 4, 0xFFFFFF), dst(8, 8, 0x010101), none;
   const Picture before = dst;
-  BlendCopy(-5, 0, 4, 4, src, dst, none, 0);   // x + w < 0
+  BlendCopy(-5, 0, 4, 4, src, dst, none, 0);  // x + w < 0
   BlendCopy(0, -5, 4, 4, src, dst, none, 0);
-  BlendCopy(8, 0, 4, 4, src, dst, none, 0);    // x >= width
+  BlendCopy(8, 0, 4, 4, src, dst, none, 0);  // x >= width
   BlendCopy(0, 8, 4, 4, src, dst, none, 0);
-  BlendCopy(0, 0, 4, 4, src, dst, none, 3);    // mask mode 3
+  BlendCopy(0, 0, 4, 4, src, dst, none, 3);  // mask mode 3
   BlendCopy(0, 0, 4, 4, src, dst, none, -1);
   BlendEffect(9, 0, 0, 4, 4, src, dst, none, 0);
-  BlendCopy(0, 0, 4, 4, src, dst, none, 1);    // mask mode 1 with an empty mask: nothing
+  BlendCopy(0, 0, 4, 4, src, dst, none, 1);  // mask mode 1 with an empty mask: nothing
   EXPECT_EQ(dst.Pixels(), before.Pixels());
   // w and h beyond the source are cut to it.
   BlendCopy(0, 0, 100, 100, src, dst, none, 0);
@@ -159,24 +175,26 @@ TEST(FileMask, SizeMode0BlackensThePictureWhereTheMaskFileIsWhite) {
   const auto W = std::string("\xFF\xFF\xFF", 3), K = std::string(3, '\0');
   dir.Write("m.bmp", test::BuildBmp(3, 2, b24, {W + K + W, K + K + W}));
   Picture p(3, 2, 0x445566), mask, scratch;
-  BuildFileMask(p, mask, "%DATA_DRIVE%/M.BMP", 0, scratch, dir.str(), sink);
+  BuildFileMask(p, mask, "%DATA_DRIVE%/M.BMP", 0, scratch, GameFiles({}, dir.str()), sink);
   EXPECT_EQ(mask.Pixels(), (std::vector<uint32_t>{0xFFFFFF, 0, 0xFFFFFF, 0, 0, 0xFFFFFF}));
   EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0, 0x445566, 0, 0x445566, 0x445566, 0}));
   // Size mode 2 leaves the picture alone; the mask is the whole file.
   Picture q(2, 1, 0x445566);
-  BuildFileMask(q, mask, "%DATA_DRIVE%/m.bmp", 2, scratch, dir.str(), sink);
+  BuildFileMask(q, mask, "%DATA_DRIVE%/m.bmp", 2, scratch, GameFiles({}, dir.str()), sink);
   EXPECT_EQ(q.Pixels(), std::vector<uint32_t>(2, 0x445566));
   EXPECT_EQ(mask.Width(), 3);
   EXPECT_EQ(mask.Height(), 2);
   EXPECT_EQ(mask.Pixel(2, 1), 0xFFFFFFu);
   // A smaller picture than the mask file (size mode 0): only its rectangle changes.
   Picture r(1, 1, 0x445566);
-  BuildFileMask(r, mask, "%DATA_DRIVE%/m.bmp", -3, scratch, dir.str(), sink);
+  BuildFileMask(r, mask, "%DATA_DRIVE%/m.bmp", -3, scratch, GameFiles({}, dir.str()), sink);
   EXPECT_EQ(r.Pixel(0, 0), 0u);
   EXPECT_EQ(mask.Width(), 3);
   EXPECT_TRUE(sink.errors.empty());
   // A mask that cannot be read takes LoadPicture's path.
-  EXPECT_THROW(BuildFileMask(r, mask, "%DATA_DRIVE%/none.bmp", 0, scratch, dir.str(), sink), ScriptException);
+  EXPECT_THROW(
+      BuildFileMask(r, mask, "%DATA_DRIVE%/none.bmp", 0, scratch, GameFiles({}, dir.str()), sink),
+      ScriptException);
 }
 
 TEST(FileMask, MaskMode2IsIndexedByScreenPosition) {
@@ -201,7 +219,8 @@ TEST(Tile, FillsTheTargetWithCopiesFromTheOrigin) {
   Picture target(7, 5, 0);
   TilePicture(tile, target);
   for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 7; ++x) EXPECT_EQ(target.Pixel(x, y), tile.Pixel(x % 3, y % 2)) << x << "," << y;
+    for (int x = 0; x < 7; ++x)
+      EXPECT_EQ(target.Pixel(x, y), tile.Pixel(x % 3, y % 2)) << x << "," << y;
   Picture empty;
   TilePicture(empty, target);
   TilePicture(tile, empty);

@@ -1,7 +1,5 @@
 // LoadPicture: extension rules, the file resolver, every
 // format pixel for pixel, and the error paths.
-#include "graphics/PictureLoader.h"
-
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -9,9 +7,11 @@
 
 #include "PictureFixtures.h"
 #include "TempDir.h"
+#include "core/Cp932.h"
+#include "core/Errors.h"
+#include "core/FileResolver.h"
 #include "graphics/Picture.h"
-#include "platform/Cp932.h"
-#include "script/Report.h"
+#include "graphics/PictureLoader.h"
 
 namespace korvana {
 namespace {
@@ -31,7 +31,7 @@ class Loader : public ::testing::Test {
  protected:
   // Loads `name` (relative to the temporary folder through %DATA_DRIVE%).
   void Load(const std::string& name, Picture& p) {
-    LoadPicture("%DATA_DRIVE%/" + name, p, dir.str(), sink,
+    LoadPicture("%DATA_DRIVE%/" + name, p, GameFiles({}, dir.str()), sink,
                 [this](const std::string& text) { warnings.push_back(text); });
   }
   Picture Load(const std::string& name) {
@@ -86,18 +86,22 @@ TEST(PictureExtension, LowerCasesFromTheLastDotAndLeavesTrailBytes) {
     const char* name;
     PictureFormat format;
   } cases[] = {
-      {"a.bmp", PictureFormat::Bmp}, {"A.BMP", PictureFormat::Bmp},  {"a.jpg", PictureFormat::Jpeg},
-      {"a.JPG", PictureFormat::Jpeg}, {"a.jpeg", PictureFormat::None}, {"a.JPEG", PictureFormat::None},
-      {"a.png", PictureFormat::Png},  {"a.mag", PictureFormat::Mag},  {"a.HIM", PictureFormat::Mag},
-      {"a.frl", PictureFormat::Frl},  {"a.Frl", PictureFormat::Frl},  {"a", PictureFormat::None},
-      {"a.", PictureFormat::None},    {".bmp", PictureFormat::Bmp},   {"a.gif", PictureFormat::None},
-      {"a.bmp.txt", PictureFormat::None}, {"a.txt.bmp", PictureFormat::Bmp},
+      {"a.bmp", PictureFormat::Bmp},     {"A.BMP", PictureFormat::Bmp},
+      {"a.jpg", PictureFormat::Jpeg},    {"a.JPG", PictureFormat::Jpeg},
+      {"a.jpeg", PictureFormat::None},   {"a.JPEG", PictureFormat::None},
+      {"a.png", PictureFormat::Png},     {"a.mag", PictureFormat::Mag},
+      {"a.HIM", PictureFormat::Mag},     {"a.frl", PictureFormat::Frl},
+      {"a.Frl", PictureFormat::Frl},     {"a", PictureFormat::None},
+      {"a.", PictureFormat::None},       {".bmp", PictureFormat::Bmp},
+      {"a.gif", PictureFormat::None},    {"a.bmp.txt", PictureFormat::None},
+      {"a.txt.bmp", PictureFormat::Bmp},
   };
   for (const Case& c : cases) EXPECT_EQ(FormatForName(c.name), c.format) << c.name;
 }
 
 TEST_F(Loader, UpperAndLowerCaseJpgBothLoadAsJpeg) {
-  const std::string jpeg = EncodeJpeg(4, 4, true, std::vector<std::string>(4, std::string(4, '\x80')));
+  const std::string jpeg =
+      EncodeJpeg(4, 4, true, std::vector<std::string>(4, std::string(4, '\x80')));
   for (const char* name : {"PIC.JPG", "pic.jpg"}) {
     Picture p = WriteAndLoad(name, jpeg);
     EXPECT_EQ(p.Width(), 4) << name;
@@ -179,26 +183,46 @@ TEST_F(Loader, BmpEveryBitDepth) {
   BmpOptions b32top = b32;
   b32top.topDown = true;
   const Case cases[] = {
-      {"1bit.bmp", b1, {Row({0b10100000}), Row({0b01000000})},
+      {"1bit.bmp",
+       b1,
+       {Row({0b10100000}), Row({0b01000000})},
        {0xF0E0D0, 0x102030, 0xF0E0D0, 0x102030, 0xF0E0D0, 0x102030}},
-      {"4bit.bmp", b4, {Row({0x12, 0x30}), Row({0xF0, 0x5F})},
+      {"4bit.bmp",
+       b4,
+       {Row({0x12, 0x30}), Row({0xF0, 0x5F})},
        {0x010203, 0x020406, 0x030609, 0x0F1E2D, 0x000000, 0x050A0F}},
-      {"8bit.bmp", b8, {Row({1, 2, 3}), Row({15, 0, 5})},
+      {"8bit.bmp",
+       b8,
+       {Row({1, 2, 3}), Row({15, 0, 5})},
        {0x010203, 0x020406, 0x030609, 0x0F1E2D, 0x000000, 0x050A0F}},
-      {"8top.bmp", b8top, {Row({1, 2, 3}), Row({15, 0, 5})},
+      {"8top.bmp",
+       b8top,
+       {Row({1, 2, 3}), Row({15, 0, 5})},
        {0x010203, 0x020406, 0x030609, 0x0F1E2D, 0x000000, 0x050A0F}},
       // 555: 0x7C00 red, 0x03E0 green, 0x001F blue, 0x7FFF white.
-      {"16bit.bmp", b16, {Row({0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00}), Row({0xFF, 0x7F, 0, 0, 0xFF, 0x7F})},
-       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFFFFFF}, 1},
-      {"565.bmp", b565, {Row({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00}), Row({0xFF, 0xFF, 0, 0, 0xFF, 0xFF})},
-       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFFFFFF}, 1},  // SDL: 6-bit 63 -> 0xFE
+      {"16bit.bmp",
+       b16,
+       {Row({0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00}), Row({0xFF, 0x7F, 0, 0, 0xFF, 0x7F})},
+       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFFFFFF},
+       1},
+      {"565.bmp",
+       b565,
+       {Row({0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00}), Row({0xFF, 0xFF, 0, 0, 0xFF, 0xFF})},
+       {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFFFFFF},
+       1},  // SDL: 6-bit 63 -> 0xFE
       // 24 bits: blue, green, red.
-      {"24bit.bmp", b24, {Row({1, 2, 3, 4, 5, 6, 7, 8, 9}), Row({0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF})},
+      {"24bit.bmp",
+       b24,
+       {Row({1, 2, 3, 4, 5, 6, 7, 8, 9}), Row({0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF})},
        {0x030201, 0x060504, 0x090807, 0x0000FF, 0x00FF00, 0xFF0000}},
       // 32 bits: the fourth byte (zero or not) is dropped.
-      {"32bit.bmp", b32, {Row({1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}), Row({9, 9, 9, 0, 0, 0, 0, 0, 1, 1, 1, 0})},
+      {"32bit.bmp",
+       b32,
+       {Row({1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0}), Row({9, 9, 9, 0, 0, 0, 0, 0, 1, 1, 1, 0})},
        {0x030201, 0x060504, 0x090807, 0x090909, 0, 0x010101}},
-      {"32alpha.bmp", b32top, {Row({1, 2, 3, 0x80, 4, 5, 6, 0xFF, 7, 8, 9, 0}), Row({9, 9, 9, 1, 0, 0, 0, 2, 1, 1, 1, 3})},
+      {"32alpha.bmp",
+       b32top,
+       {Row({1, 2, 3, 0x80, 4, 5, 6, 0xFF, 7, 8, 9, 0}), Row({9, 9, 9, 1, 0, 0, 0, 2, 1, 1, 1, 3})},
        {0x030201, 0x060504, 0x090807, 0x090909, 0, 0x010101}},
   };
   for (const Case& c : cases) {
@@ -248,7 +272,7 @@ TEST_F(Loader, BmpWithOs2CoreHeader) {
   test::Put16(s, 1);
   test::Put16(s, 1);
   s += Row({0x30, 0x20, 0x10, 0xD0, 0xE0, 0xF0});  // blue, green, red
-  s += Row({0x40, 0, 0, 0});                        // pixels 0, 1
+  s += Row({0x40, 0, 0, 0});                       // pixels 0, 1
   Picture p = WriteAndLoad("os2.bmp", s);
   EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0x102030, 0xF0E0D0}));
 }
@@ -283,16 +307,28 @@ TEST_F(Loader, PngColourTypesAndDepths) {
   PngOptions gamma = rgb;
   gamma.gamma = 1.0;  // a gAMA chunk changes nothing: no gamma correction
   const Case cases[] = {
-      {"rgb.png", rgb, {Row({1, 2, 3, 4, 5, 6}), Row({0xFF, 0, 0, 0, 0, 0xFF})}, {0x010203, 0x040506, 0xFF0000, 0x0000FF}},
-      {"gamma.png", gamma, {Row({1, 2, 3, 4, 5, 6}), Row({0xFF, 0, 0, 0, 0, 0xFF})}, {0x010203, 0x040506, 0xFF0000, 0x0000FF}},
+      {"rgb.png",
+       rgb,
+       {Row({1, 2, 3, 4, 5, 6}), Row({0xFF, 0, 0, 0, 0, 0xFF})},
+       {0x010203, 0x040506, 0xFF0000, 0x0000FF}},
+      {"gamma.png",
+       gamma,
+       {Row({1, 2, 3, 4, 5, 6}), Row({0xFF, 0, 0, 0, 0, 0xFF})},
+       {0x010203, 0x040506, 0xFF0000, 0x0000FF}},
       // 16 bits scaled to 8: 0x1234 -> 0x12, 0xFFFF -> 0xFF, 0x80FF -> 0x81.
-      {"rgb16.png", rgb16, {Row({0x12, 0x34, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xFF, 0, 0x7F}), Row(std::initializer_list<int>{0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
+      {"rgb16.png",
+       rgb16,
+       {Row({0x12, 0x34, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0xFF, 0, 0x7F}),
+        Row(std::initializer_list<int>{0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF})},
        {0x1200FF, 0xFF8000, 0x000000, 0xFFFFFF}},
       {"grey8.png", grey8, {Row({0, 0x7F}), Row({0x80, 0xFF})}, {0, 0x7F7F7F, 0x808080, 0xFFFFFF}},
       {"grey1.png", grey1, {Row({0x80}), Row({0x40})}, {0xFFFFFF, 0, 0, 0xFFFFFF}},
       {"grey2.png", grey2, {Row({0x60}), Row({0xB0})}, {0x555555, 0xAAAAAA, 0xAAAAAA, 0xFFFFFF}},
       {"grey4.png", grey4, {Row({0x1F}), Row({0x80})}, {0x111111, 0xFFFFFF, 0x888888, 0}},
-      {"grey16.png", grey16, {Row({0xAB, 0xCD, 0x00, 0x01}), Row({0xFF, 0xFF, 0x7F, 0x00})}, {0xABABAB, 0, 0xFFFFFF, 0x7F7F7F}},
+      {"grey16.png",
+       grey16,
+       {Row({0xAB, 0xCD, 0x00, 0x01}), Row({0xFF, 0xFF, 0x7F, 0x00})},
+       {0xABABAB, 0, 0xFFFFFF, 0x7F7F7F}},
       {"pal.png", pal, {Row({0, 1}), Row({2, 0})}, {0x102030, 0xAABBCC, 0x010203, 0x102030}},
       {"pal4.png", pal4, {Row({0x01}), Row({0x20})}, {0x102030, 0xAABBCC, 0x010203, 0x102030}},
   };
@@ -309,8 +345,9 @@ TEST_F(Loader, PngTransparencyIsFlattenedOntoWhite) {
   PngOptions rgba;
   rgba.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
   // Opaque red, transparent (colour ignored), half-transparent black, 0x40-alpha blue.
-  Picture p = WriteAndLoad("rgba.png", EncodePng(2, 2, rgba, {Row({0xFF, 0, 0, 0xFF, 1, 2, 3, 0}),
-                                                              Row({0, 0, 0, 0x80, 0, 0, 0xFF, 0x40})}));
+  Picture p = WriteAndLoad("rgba.png", EncodePng(2, 2, rgba,
+                                                 {Row({0xFF, 0, 0, 0xFF, 1, 2, 3, 0}),
+                                                  Row({0, 0, 0, 0x80, 0, 0, 0xFF, 0x40})}));
   // 255 × (1 − 128/255) = 127; blue 0x40: 0 + 255 × 191/255 = 191 for red and green.
   EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0xFF0000, 0xFFFFFF, 0x7F7F7F, 0xBFBFFF}));
   PngOptions greyAlpha;
@@ -367,7 +404,8 @@ TEST_F(Loader, JpegColourGreyAndProgressive) {
   }
   for (bool progressive : {false, true}) {
     SCOPED_TRACE(progressive);
-    Picture p = WriteAndLoad(progressive ? "p.jpg" : "b.jpg", EncodeJpeg(16, 16, false, rows, 100, progressive));
+    Picture p = WriteAndLoad(progressive ? "p.jpg" : "b.jpg",
+                             EncodeJpeg(16, 16, false, rows, 100, progressive));
     ASSERT_EQ(p.Width(), 16);
     ASSERT_EQ(p.Height(), 16);
     ExpectTopBytesZero(p);
@@ -378,7 +416,8 @@ TEST_F(Loader, JpegColourGreyAndProgressive) {
           EXPECT_NEAR(int((got >> c) & 0xFF), int((want >> c) & 0xFF), 6) << x << "," << y;
       }
   }
-  Picture g = WriteAndLoad("grey.jpg", EncodeJpeg(9, 3, true, std::vector<std::string>(3, std::string(9, '\x64'))));
+  Picture g = WriteAndLoad(
+      "grey.jpg", EncodeJpeg(9, 3, true, std::vector<std::string>(3, std::string(9, '\x64'))));
   ASSERT_EQ(g.Width(), 9);
   for (uint32_t v : g.Pixels()) EXPECT_EQ(v, 0x646464u);
 }
@@ -422,8 +461,10 @@ TEST_F(Loader, JpegAdobeCmyk) {
 // ---------------------------------------------------------------- errors --
 
 TEST_F(Loader, MissingOrBrokenBmpJpegPngThrowAndKeepThePicture) {
-  const std::string png = EncodePng(2, 2, PngOptions{}, std::vector<std::string>(2, std::string(6, 'a')));
-  const std::string jpeg = EncodeJpeg(16, 16, true, std::vector<std::string>(16, std::string(16, 'a')));
+  const std::string png =
+      EncodePng(2, 2, PngOptions{}, std::vector<std::string>(2, std::string(6, 'a')));
+  const std::string jpeg =
+      EncodeJpeg(16, 16, true, std::vector<std::string>(16, std::string(16, 'a')));
   BmpOptions b24;
   const std::string bmp = BuildBmp(4, 4, b24, std::vector<std::string>(4, std::string(12, 'b')));
   dir.Write("empty.bmp", "");
@@ -435,14 +476,16 @@ TEST_F(Loader, MissingOrBrokenBmpJpegPngThrowAndKeepThePicture) {
   dir.Write("text.png", "hello, world");
   dir.Write("swapped.bmp", png);
   dir.Write("folder.jpg/x", "");
-  for (const char* name : {"missing.bmp", "missing.jpg", "missing.png", "empty.bmp", "empty.png", "empty.jpg",
-                           "cut.png", "cut.jpg", "cut.bmp", "text.png", "swapped.bmp", "folder.jpg"}) {
+  for (const char* name :
+       {"missing.bmp", "missing.jpg", "missing.png", "empty.bmp", "empty.png", "empty.jpg",
+        "cut.png", "cut.jpg", "cut.bmp", "text.png", "swapped.bmp", "folder.jpg"}) {
     SCOPED_TRACE(name);
     Picture p(2, 1, 0xABCDEF);
     const std::string error = LoadError(name, p);
-    const std::string prefix = std::string(name).starts_with("missing") || std::string(name) == "folder.jpg"
-                                   ? J("画像ファイルが開けません:")
-                                   : J("画像ファイルが読めません:");
+    const std::string prefix =
+        std::string(name).starts_with("missing") || std::string(name) == "folder.jpg"
+            ? J("画像ファイルが開けません:")
+            : J("画像ファイルが読めません:");
     EXPECT_EQ(error.substr(0, prefix.size() + Full(name).size()), prefix + Full(name));
     EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(2, 0xABCDEF));
   }
@@ -470,7 +513,8 @@ TEST_F(Loader, OversizedHeadersAreRefusedWithoutTakingTheMemory) {
   };
   setBe(png, 16, 60000);
   setBe(png, 20, 60000);
-  const uint32_t crc = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17));
+  const uint32_t crc =
+      static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17));
   setBe(png, 29, crc);
   dir.Write("huge.png", png);
   std::string jpeg = EncodeJpeg(8, 8, true, std::vector<std::string>(8, std::string(8, 'a')));
@@ -514,7 +558,10 @@ TEST_F(Loader, MagHeaderFailuresAndConversionFailures) {
   struct Case {
     const char* name;
     bool warning;
-  } cases[] = {{"noeof.mag", false}, {"badsig.him", false}, {"empty.mag", false}, {"huge.mag", false},
+  } cases[] = {{"noeof.mag", false},
+               {"badsig.him", false},
+               {"empty.mag", false},
+               {"huge.mag", false},
                {"cut.mag", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -522,7 +569,8 @@ TEST_F(Loader, MagHeaderFailuresAndConversionFailures) {
     warnings.clear();
     Picture p(3, 3);
     Load(c.name, p);
-    EXPECT_EQ(warnings, c.warning ? std::vector<std::string>{"Failed by MMAG_MagtoBmp"} : std::vector<std::string>{});
+    EXPECT_EQ(warnings, c.warning ? std::vector<std::string>{"Failed by MMAG_MagtoBmp"}
+                                  : std::vector<std::string>{});
     ASSERT_EQ(sink.errors.size(), 1u);
     EXPECT_EQ(sink.errors[0], J("ＭＡＧ画像が読めません:") + Full(c.name));
     EXPECT_EQ(p.Width(), 8);
@@ -534,8 +582,9 @@ TEST_F(Loader, MagAndHimGoToTheSameConverterWhateverTheSignature) {
   test::MagImage img = MakeMagImage(false, 32, 10, 22);
   test::MagOptions own;
   own.ownSignature = true;
-  for (const auto& [name, bytes] : {std::pair{"a.mag", EncodeMag(img).bytes}, std::pair{"b.MAG", EncodeMag(img, own).bytes},
-                                    std::pair{"c.him", EncodeMag(img).bytes}, std::pair{"d.HIM", EncodeMag(img, own).bytes}}) {
+  for (const auto& [name, bytes] :
+       {std::pair{"a.mag", EncodeMag(img).bytes}, std::pair{"b.MAG", EncodeMag(img, own).bytes},
+        std::pair{"c.him", EncodeMag(img).bytes}, std::pair{"d.HIM", EncodeMag(img, own).bytes}}) {
     SCOPED_TRACE(name);
     Picture p = WriteAndLoad(name, bytes);
     ASSERT_EQ(p.Width(), 32);
@@ -553,7 +602,8 @@ TEST_F(Loader, FrlFailuresShowTheGeneralMessage) {
   dir.Write("empty.frl", "");
   dir.Write("huge.frl", BuildFrl(24, 60000, 60000, std::string(64, '\xFF')));
   dir.Write("zero.frl", BuildFrl(24, 0, 0, ""));
-  for (const char* name : {"missing.frl", "bad.frl", "short.frl", "empty.frl", "huge.frl", "zero.frl"}) {
+  for (const char* name :
+       {"missing.frl", "bad.frl", "short.frl", "empty.frl", "huge.frl", "zero.frl"}) {
     SCOPED_TRACE(name);
     sink.errors.clear();
     Picture p(3, 3);
@@ -581,7 +631,8 @@ TEST_F(Loader, RandomFilesOfEveryFormatEndInTheirErrorPath) {
     const int k = i % 5;
     std::string s = seeds[k];
     if (rng() % 3 == 0) s = s.substr(0, rng() % s.size());
-    for (int n = rng() % 6; n > 0 && !s.empty(); --n) s[rng() % s.size()] = static_cast<char>(rng());
+    for (int n = rng() % 6; n > 0 && !s.empty(); --n)
+      s[rng() % s.size()] = static_cast<char>(rng());
     const std::string name = "r" + std::to_string(i) + exts[k];
     dir.Write(name, s);
     sink.errors.clear();

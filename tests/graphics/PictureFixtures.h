@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "script/Report.h"
+#include "core/Errors.h"
 
 namespace korvana::test {
 
@@ -51,9 +51,9 @@ inline constexpr int kSpecDy[16] = {0, 0, 0, 0, 1, 1, 2, 2, 2, 4, 4, 4, 8, 8, 8,
 
 struct MagImage {
   bool colors256 = true;
-  int width = 0;   // aligned width W (multiple of 4, or of 8 for 16 colours)
+  int width = 0;  // aligned width W (multiple of 4, or of 8 for 16 colours)
   int height = 0;
-  std::vector<uint8_t> bytes;              // B bytes per row, top row first
+  std::vector<uint8_t> bytes;               // B bytes per row, top row first
   std::vector<std::array<uint8_t, 3>> rgb;  // palette R, G, B (16 or 256)
 
   int BytesPerLine() const { return colors256 ? width : width / 2; }
@@ -71,10 +71,10 @@ struct MagImage {
 struct MagOptions {
   bool ownSignature = false;  // "KRVIF1  " instead of "MAKI02  "
   uint16_t x0 = 0, y0 = 0;
-  int x1 = -1;                // -1: x0 + width - 1
+  int x1 = -1;  // -1: x0 + width - 1
   std::string comment = "korvana test";
-  bool copies = true;         // use the copy table where units repeat
-  int salt = 0;               // varies which copy entry is preferred
+  bool copies = true;  // use the copy table where units repeat
+  int salt = 0;        // varies which copy entry is preferred
   uint8_t topByte = 0;
 };
 
@@ -109,7 +109,8 @@ inline MagFile EncodeMag(const MagImage& img, const MagOptions& opt = {}) {
         const int start = (p * 5 + r * 3 + opt.salt) % 15;
         for (int k = 0; k < 15; ++k) {
           const int n = (start + k) % 15 + 1;
-          if (p >= kSpecDx[n] && r >= kSpecDy[n] && unit(p - kSpecDx[n], r - kSpecDy[n]) == unit(p, r)) {
+          if (p >= kSpecDx[n] && r >= kSpecDy[n] &&
+              unit(p - kSpecDx[n], r - kSpecDy[n]) == unit(p, r)) {
             nib[half] = n;
             break;
           }
@@ -140,7 +141,7 @@ inline MagFile EncodeMag(const MagImage& img, const MagOptions& opt = {}) {
 
   std::string& s = out.bytes;
   s = opt.ownSignature ? "KRVIF1  " : "MAKI02  ";
-  s += "PC98";                          // machine code
+  s += "PC98";                                  // machine code
   s += std::string("korvana-test       ", 19);  // user name
   s += opt.comment;
   s += '\x1A';
@@ -189,7 +190,8 @@ inline MagImage MakeMagImage(bool colors256, int width, int height, uint32_t see
   std::mt19937 rng(seed);
   const int colors = colors256 ? 256 : 16;
   for (int c = 0; c < colors; ++c)
-    img.rgb.push_back({static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())});
+    img.rgb.push_back(
+        {static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())});
   const int B = img.BytesPerLine();
   std::vector<std::array<uint8_t, 2>> units(distinctUnits);
   for (auto& u : units) u = {static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng())};
@@ -228,16 +230,17 @@ inline std::string BuildFrl(int coding, int width, int height, const std::string
 
 struct BmpOptions {
   int bits = 24;
-  uint32_t compression = 0;            // 0 BI_RGB, 1 RLE8, 2 RLE4, 3 BITFIELDS
-  std::vector<uint32_t> palette;       // 0x00RRGGBB
-  std::array<uint32_t, 3> masks{};     // BITFIELDS: red, green, blue
+  uint32_t compression = 0;         // 0 BI_RGB, 1 RLE8, 2 RLE4, 3 BITFIELDS
+  std::vector<uint32_t> palette;    // 0x00RRGGBB
+  std::array<uint32_t, 3> masks{};  // BITFIELDS: red, green, blue
   bool topDown = false;
 };
 
 // Rows given top row first, each without padding; `rawData` instead when
 // set (RLE).
 inline std::string BuildBmp(int width, int height, const BmpOptions& o,
-                            const std::vector<std::string>& rows, const std::string* rawData = nullptr) {
+                            const std::vector<std::string>& rows,
+                            const std::string* rawData = nullptr) {
   std::string data;
   if (rawData) {
     data = *rawData;
@@ -280,10 +283,10 @@ struct PngOptions {
   int depth = 8;
   bool interlace = false;
   std::vector<png_color> palette;
-  std::vector<uint8_t> trnsAlpha;        // palette tRNS
-  bool trnsColor = false;                // grey / RGB tRNS
+  std::vector<uint8_t> trnsAlpha;  // palette tRNS
+  bool trnsColor = false;          // grey / RGB tRNS
   png_color_16 trnsValue{};
-  double gamma = 0;                      // gAMA chunk when > 0
+  double gamma = 0;  // gAMA chunk when > 0
 };
 
 inline void PngWriteToString(png_structp png, png_bytep data, png_size_t len) {
@@ -312,7 +315,8 @@ inline std::string EncodePng(int width, int height, const PngOptions& o,
   if (o.gamma > 0) png_set_gAMA(png, info, o.gamma);
   png_write_info(png, info);
   std::vector<png_bytep> ptrs;
-  for (const std::string& r : rows) ptrs.push_back(reinterpret_cast<png_bytep>(const_cast<char*>(r.data())));
+  for (const std::string& r : rows)
+    ptrs.push_back(reinterpret_cast<png_bytep>(const_cast<char*>(r.data())));
   png_write_image(png, ptrs.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -322,8 +326,9 @@ inline std::string EncodePng(int width, int height, const PngOptions& o,
 // ------------------------------------------------------------------ JPEG --
 
 // RGB (3 bytes per pixel) or grey (1 byte) rows, top first.
-inline std::string EncodeJpeg(int width, int height, bool grey, const std::vector<std::string>& rows,
-                              int quality = 100, bool progressive = false) {
+inline std::string EncodeJpeg(int width, int height, bool grey,
+                              const std::vector<std::string>& rows, int quality = 100,
+                              bool progressive = false) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "PictureFixtures.h"
+#include "core/Cp932.h"
 #include "graphics/Picture.h"
 #include "graphics/PictureLoader.h"
-#include "platform/Cp932.h"
 
 namespace korvana {
 namespace {
@@ -28,9 +28,9 @@ TEST(TransparencySpec, KeywordsColoursAndMaskFiles) {
       {"#FF0000", 0x000000FF},
       {"#00FF00", 0x0000FF00},
       {"#0000ff", 0x00FF0000},
-      {"#12", 0x00120000},         // 0x000012: blue 0x12
-      {"#123", 0x00230100},        // 0x000123
-      {"#ABCDEF99", 0x00EFCDAB},   // characters 2..7 only
+      {"#12", 0x00120000},        // 0x000012: blue 0x12
+      {"#123", 0x00230100},       // 0x000123
+      {"#ABCDEF99", 0x00EFCDAB},  // characters 2..7 only
       {"#000000", 0},
       {"#FFFFFF", 0x00FFFFFF},
       {"mask.bmp", kMaskFromFile},
@@ -48,7 +48,8 @@ TEST(TransparencySpec, KeywordsColoursAndMaskFiles) {
 
 TEST(TransparencySpec, InvalidHexadecimalReportsAndGivesWhite) {
   Picture p(1, 1, 0);
-  for (const char* spec : {"#ZZZZZZ", "#none", "#top_left", "#", "#12 456", "#-1", "#NONE ", "#0x12", "#12G"}) {
+  for (const char* spec :
+       {"#ZZZZZZ", "#none", "#top_left", "#", "#12 456", "#-1", "#NONE ", "#0x12", "#12G"}) {
     test::RecordingSink sink;
     EXPECT_EQ(ParseTransparencySpec(spec, p, sink), 0x00FFFFFF) << spec;
     ASSERT_EQ(sink.errors.size(), 1u) << spec;

@@ -9,17 +9,16 @@
 #include "App.h"
 #include "SingleInstance.h"
 #include "TempDir.h"
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 using namespace korvana;
 
 namespace {
 
-// A game folder with the program working inside it, and the boxes the
-// program asked, answered from a list (OK/Yes when it runs out).
+// A game folder with the program playing it, and the boxes the program
+// asked, answered from a list (OK/Yes when it runs out).
 struct Game {
   test::TempDir dir;
-  std::filesystem::path previous = std::filesystem::current_path();
   std::vector<std::string> boxes;  // UTF-8 "caption|text"
   std::vector<BoxAnswer> answers;
   std::unique_ptr<App> app;
@@ -27,8 +26,7 @@ struct Game {
   explicit Game(const std::string& cfg, const std::string& scriptUtf8) {
     if (!cfg.empty()) dir.Write("krv.cfg", cfg);
     dir.Write("autorun.txt", cp932::FromUtf8(scriptUtf8));
-    std::filesystem::current_path(dir.path());
-    app = std::make_unique<App>();
+    app = std::make_unique<App>(dir.str());
     app->platform.boxHook = [this](const std::string& text, const std::string& caption,
                                    BoxButtons buttons, BoxIcon) {
       boxes.push_back(cp932::ToUtf8(caption) + "|" + cp932::ToUtf8(text));
@@ -40,10 +38,7 @@ struct Game {
       return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
     };
   }
-  ~Game() {
-    app.reset();
-    std::filesystem::current_path(previous);
-  }
+  ~Game() { app.reset(); }
   std::string Flag(int i) const { return cp932::ToUtf8(app->flags.Get(i)); }
 };
 
@@ -139,12 +134,12 @@ class GuiTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(w));
     QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
     QVERIFY(g.boxes.empty());
-    QCOMPARE(g.app->engine.PendingRequest, 0);
+    QVERIFY(g.app->engine.click.PendingRequest == Request::None);
     w->SetItemEnabled(MenuItem::TitleReturn, true);
     g.app->engine.click.ClickFlag = true;
     QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
     QCOMPARE(g.boxes, std::vector<std::string>{"確認|タイトルに戻りますか？"});
-    QCOMPARE(g.app->engine.PendingRequest, 2);
+    QVERIFY(g.app->engine.click.PendingRequest == Request::Title);
     QVERIFY(!g.app->engine.click.ClickFlag);  // the choosing click never continues the story
     QTest::keyClick(w, Qt::Key_H, Qt::ControlModifier);
     QVERIFY(g.app->engine.click.HighSpeedMode);
@@ -245,7 +240,7 @@ class GuiTest : public QObject {
     g.app->window->Item("Kmusic")->trigger();
     g.app->window->SetItemEnabled(MenuItem::Darkness, true);  // as during a click wait
     g.app->window->Item("Mdarkness")->trigger();
-    QVERIFY(!g.app->engine.settings.backgroundDarkness);
+    QVERIFY(!g.app->engine.Choices().backgroundDarkness);
     QVERIFY(!g.app->window->Item("Mdarkness")->isChecked());
     g.app->window->close();
     QTRY_VERIFY(!g.app->window->isVisible());
@@ -266,8 +261,8 @@ class GuiTest : public QObject {
     TFmain* w = g.app->window.get();
     const int k = w->Scale();
     QCOMPARE(w->size(), QSize(640 * k, 480 * k));
-    g.app->engine.BackImage.SetPixel(10, 20, 0xFF0000);
-    g.app->engine.BackImage.SetPixel(639, 479, 0x00FF00);
+    g.app->engine.screen.BackImage.SetPixel(10, 20, 0xFF0000);
+    g.app->engine.screen.BackImage.SetPixel(639, 479, 0x00FF00);
     const QImage shot = w->grab().toImage();
     QCOMPARE(shot.pixel(10 * k, 20 * k) & 0xFFFFFF, 0xFF0000u);
     QCOMPARE(shot.pixel(10 * k + k - 1, 20 * k + k - 1) & 0xFFFFFF, 0xFF0000u);  // sharp

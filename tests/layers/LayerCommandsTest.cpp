@@ -57,7 +57,7 @@ TEST(LayerCommands, DarknessFollowsTheSwitchAndSysdark) {
     WritePicture(run, "bg.png", Picture(640, 480, 0x808080));
     run.Script({sysdark, "_bgload bg.png", "_refresh"});
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_EQ(run.session().engine.WorkScreen.Pixel(0, 0),
+    EXPECT_EQ(run.session().engine.screen.WorkScreen.Pixel(0, 0),
               std::string(sysdark) == "_sysdark 1" ? 0x808080u : 0x707070u);
   }
 }
@@ -69,7 +69,7 @@ TEST(LayerCommands, FadeRefreshesWhileSkippingReadText) {
   run.session().engine.click.SkipReadMode = true;
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(2), "0");
-  EXPECT_EQ(run.session().engine.BackImage.Pixel(0, 0), 0x303030u);
+  EXPECT_EQ(run.session().engine.screen.BackImage.Pixel(0, 0), 0x303030u);
 }
 
 TEST(LayerCommands, ObjectAndEffectArgumentDefaults) {
@@ -89,15 +89,15 @@ TEST(LayerCommands, ObjectAndEffectArgumentDefaults) {
   });
   EXPECT_EQ(run.Run(), 0);
   const Layers& l = run.session().engine.layers;
-  EXPECT_EQ(l.objectRecords[2].x, 270);
-  EXPECT_EQ(l.objectRecords[2].y, 420);
-  EXPECT_EQ(l.objectRecords[4].x, 15);
-  EXPECT_EQ(l.objectRecords[4].y, 100);
-  EXPECT_EQ(l.objectRecords[4].shown, 0);  // hidden by _objclear 0
-  EXPECT_EQ(l.objectRecords[4].loaded, 1);
-  EXPECT_EQ(l.objectRecords[0].loaded, 1);
-  EXPECT_EQ(l.objectRecords[0].shown, 0);
-  const LayerRecord& e = l.baseRecords[kEffectRecord];
+  EXPECT_EQ(l.state.objectRecords[2].x, 270);
+  EXPECT_EQ(l.state.objectRecords[2].y, 420);
+  EXPECT_EQ(l.state.objectRecords[4].x, 15);
+  EXPECT_EQ(l.state.objectRecords[4].y, 100);
+  EXPECT_EQ(l.state.objectRecords[4].shown, 0);  // hidden by _objclear 0
+  EXPECT_EQ(l.state.objectRecords[4].loaded, 1);
+  EXPECT_EQ(l.state.objectRecords[0].loaded, 1);
+  EXPECT_EQ(l.state.objectRecords[0].shown, 0);
+  const LayerRecord& e = l.state.baseRecords[kEffectRecord];
   EXPECT_EQ(e.x, 10);
   EXPECT_EQ(e.y, 20);
   EXPECT_EQ(e.position, 1);
@@ -139,11 +139,11 @@ TEST(LayerCommands, SpritesMovieAndEffectsFromAScript) {
   EXPECT_EQ(run.Flag(5), "819");
   EXPECT_EQ(run.Flag(6), "919");
   const Engine& e = run.session().engine;
-  EXPECT_EQ(e.layers.sprites[3].column, 1);
+  EXPECT_EQ(e.layers.state.sprites[3].column, 1);
   EXPECT_TRUE(e.layers.LayersDirty);
   // The last window frame stays; the roll left red bands at the bottom.
-  EXPECT_EQ(e.BackImage.Pixel(15, 15), 0x123456u);
-  EXPECT_EQ(e.BackImage.Pixel(300, 475), 0xFF0000u);
+  EXPECT_EQ(e.screen.BackImage.Pixel(15, 15), 0x123456u);
+  EXPECT_EQ(e.screen.BackImage.Pixel(300, 475), 0xFF0000u);
 }
 
 TEST(LayerCommands, BadInputIsReportedOrIgnoredAndTheScriptGoesOn) {
@@ -190,7 +190,7 @@ TEST(LayerCommands, ScrollWithoutEndIsReportedAndRollsNothing) {
   run.Run();
   ASSERT_FALSE(run.Events("box").empty());
   EXPECT_EQ(run.Events("box")[0], "\t_endscrollが見つかりません\tok");
-  EXPECT_EQ(run.session().engine.BackImage.Pixel(0, 479), 0u);
+  EXPECT_EQ(run.session().engine.screen.BackImage.Pixel(0, 479), 0u);
   EXPECT_EQ(run.session().platform.ElapsedMs(), 0u);
 }
 
@@ -201,14 +201,14 @@ TEST(LayerCommands, MenuViewsAndDarknessSwitch) {
   EXPECT_EQ(run.Run(), 0);
   Engine& e = run.session().engine;
   e.ToggleDarkness();
-  EXPECT_EQ(e.BackImage.Pixel(0, 0), 0x707070u);
-  EXPECT_TRUE(e.settings.backgroundDarkness);
+  EXPECT_EQ(e.screen.BackImage.Pixel(0, 0), 0x707070u);
+  EXPECT_TRUE(e.Choices().backgroundDarkness);
   EXPECT_EQ(e.SystemValue(3), 1);
   const size_t clicks = run.session().platform.ClicksGiven();
   e.ShowPictureOnlyView();
   e.ShowMessageOnlyView();
   EXPECT_EQ(run.session().platform.ClicksGiven(), clicks + 2);
-  EXPECT_EQ(e.BackImage.Pixel(0, 0), 0x707070u);
+  EXPECT_EQ(e.screen.BackImage.Pixel(0, 0), 0x707070u);
 }
 
 }  // namespace

@@ -10,12 +10,15 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "core/ClickState.h"
+#include "core/Errors.h"
+#include "core/FileResolver.h"
+#include "core/StoryCursor.h"
+#include "core/SystemSwitches.h"
+#include "core/Waits.h"
 #include "graphics/Layers.h"
 #include "graphics/Picture.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "script/Report.h"
-#include "text/ClickState.h"
-#include "text/Waits.h"
 
 namespace korvana::test {
 
@@ -78,11 +81,25 @@ class ClickSink : public InputSink {
   ClickState& click_;
 };
 
+// The message window as a test sets it: its pictures and visibility.
+struct TestMessage : MessageWindow {
+  Picture image{640, 480, 0}, mask{640, 480, 0xFFFFFF};
+  bool visible = false;
+  bool MessageVisible() const override { return visible; }
+  bool OverlayMessage(Picture& target) const override {
+    if (!visible) return false;
+    target.Draw(0, 0, mask, RasterOp::And);
+    target.Draw(0, 0, image, RasterOp::Or);
+    return true;
+  }
+};
+
 struct Stage {
   Stage() {
     platform.watched = &back;
     platform.SetScreen(&back);
     platform.SetInputSink(&sink);
+    layers.settings.DarknessEnabled = false;
   }
   ~Stage() { platform.SetInputSink(nullptr); }
   // Writes `picture` as a PNG and returns its full path.
@@ -116,16 +133,19 @@ struct Stage {
   RecordingErrors errors;
   ClickState click;
   ClickSink sink{click};
-  int32_t pending = 0, textId = -1;
-  Waits waits{platform, click, pending, textId};
-  std::string dataPath;
-  Picture back{640, 480}, work{640, 480};
-  Picture messageImage{640, 480, 0}, messageMask{640, 480, 0xFFFFFF};
-  bool textVisible = false, darknessSuppressed = false, darknessEnabled = false;
-  int32_t cursorKind = 1, darknessRate = 32, textHideMode = 0;
+  Waits waits{platform, platform, click};
+  GameFiles files;
+  Screen screen;
+  Picture& back = screen.BackImage;
+  Picture& work = screen.WorkScreen;
+  TestMessage message;
+  Picture& messageImage = message.image;
+  Picture& messageMask = message.mask;
+  bool& textVisible = message.visible;
+  StoryCursor cursor{platform};
+  SystemSwitches switches;
   Layers layers{LayerEnvironment{
-      platform, errors, waits, click, dataPath, back, work, messageImage, messageMask, textVisible,
-      darknessSuppressed, cursorKind, darknessEnabled, darknessRate, textHideMode,
+      platform, platform, platform, errors, waits, click, files, screen, message, cursor, switches,
       [](const std::string& e) { return static_cast<int32_t>(std::atoi(e.c_str())); }}};
 };
 

@@ -1,7 +1,7 @@
 // Composition, refresh, darkness, objects, the effect layer, sprites,
 // numbered pictures and the special views.
 #include "LayerFixture.h"
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 namespace korvana {
 namespace {
@@ -88,9 +88,9 @@ TEST(Compose, DarknessArithmetic) {
   for (const Case& c : cases) {
     Stage s;
     s.layers.LoadBackground(s.Save("bg.png", Picture(640, 480, 0xFF8041)));
-    s.darknessRate = c.rate;
-    s.darknessEnabled = c.enabled;
-    s.darknessSuppressed = c.suppressed;
+    s.layers.settings.DarknessRate = c.rate;
+    s.layers.settings.DarknessEnabled = c.enabled;
+    s.switches.DarknessSuppressed = c.suppressed;
     s.layers.ComposeScene();
     EXPECT_EQ(s.work.Pixel(5, 5), c.expected) << c.rate << c.enabled << c.suppressed;
     EXPECT_EQ(s.work.Pixel(639, 479), c.expected);
@@ -158,10 +158,10 @@ TEST(Refresh, AutomaticRefreshModes) {
   const std::string bg = s.Save("bg.png", Picture(640, 480, 0x445566));
   s.layers.LoadBackground(bg);
   EXPECT_EQ(s.back.Pixel(0, 0), 0u);  // mode "0": nothing on the screen yet
-  s.layers.AutoRefreshMode = "1";
+  s.layers.state.AutoRefreshMode = "1";
   s.layers.LoadBackground(bg);
   EXPECT_EQ(s.back.Pixel(0, 0), 0x445566u);
-  s.layers.AutoRefreshMode = "#WIPE2";
+  s.layers.state.AutoRefreshMode = "#WIPE2";
   s.layers.SetEffect(0, "#COPY", 0, 0, 0);
   s.layers.ClearObjects(0);
   EXPECT_EQ(transitions, (std::vector<std::string>{"#WIPE2", "#WIPE2"}));
@@ -183,8 +183,8 @@ TEST(Objects, PositionKeywordsAndExpressions) {
     Stage s;
     s.layers.LoadObject(1, s.Save("o.png", Picture(c.w, c.h, 0x111111)), "#NONE");
     s.layers.SetObject(1, 1, c.x, c.y);
-    EXPECT_EQ(s.layers.objectRecords[2].x, c.ex) << c.x;
-    EXPECT_EQ(s.layers.objectRecords[2].y, c.ey) << c.y;
+    EXPECT_EQ(s.layers.state.objectRecords[2].x, c.ex) << c.x;
+    EXPECT_EQ(s.layers.state.objectRecords[2].y, c.ey) << c.y;
   }
 }
 
@@ -194,7 +194,7 @@ TEST(Objects, LoadPutSetClearLifecycle) {
   const std::string mask =
       s.Save("m.png", Painted(30, 20, [](int x, int) { return x < 10 ? 0xFFFFFF : 0; }));
   s.layers.LoadObject(1, a, "#NONE");
-  const LayerRecord& r = s.layers.objectRecords[2];
+  const LayerRecord& r = s.layers.state.objectRecords[2];
   EXPECT_EQ(r.loaded, 1);
   EXPECT_EQ(r.shown, 0);
   EXPECT_EQ(r.colorKey, kNoTransparency);
@@ -207,7 +207,7 @@ TEST(Objects, LoadPutSetClearLifecycle) {
   EXPECT_EQ(r.transparent, 1);
   EXPECT_EQ(r.colorKey, kMaskFromFile);
   EXPECT_EQ(r.maskSpec, mask);
-  EXPECT_EQ(s.layers.objectRecords[3].fileName, mask);
+  EXPECT_EQ(s.layers.state.objectRecords[3].fileName, mask);
   s.layers.PutObject(1, a, "#NONE", "7", "");
   EXPECT_EQ(r.x, 7);
   EXPECT_EQ(r.y, 50);
@@ -236,7 +236,7 @@ TEST(Objects, SlotsOutsideTheRangeAndUnloadedSlotsAreLeftAlone) {
   }
   s.layers.SetObject(0, -1, "5", "5");
   s.layers.SetObject(0, 1, "5", "5");
-  for (const LayerRecord& r : s.layers.objectRecords) {
+  for (const LayerRecord& r : s.layers.state.objectRecords) {
     EXPECT_EQ(r.loaded, 0);
     EXPECT_EQ(r.x, 0);
   }
@@ -248,7 +248,7 @@ TEST(Effect, LoadAndSetRules) {
   const std::string e = s.Save("e.png", Picture(320, 240, 0x202020));
   s.layers.LoadEffect(e, "#NONE", 0);
   s.layers.SetEffect(1, "#BLEND", -100, 20, 1);
-  const LayerRecord& r = s.layers.baseRecords[kEffectRecord];
+  const LayerRecord& r = s.layers.state.baseRecords[kEffectRecord];
   EXPECT_EQ(r.blendMode, 4);
   EXPECT_EQ(r.x, -100);
   // An unknown keyword is reported and blends as "#COPY".
@@ -314,8 +314,8 @@ TEST(Sprites, DrawMoveRestoreAndHide) {
   s.layers.LoadBackground(s.Save("bg.png", Painted(640, 480, Scene1)));
   s.layers.RefreshScreen();
   s.layers.LoadSpriteSheet(s.Save("sp.png", SpriteSheetPicture()), 10, 10, "#FF00FF");
-  EXPECT_EQ(s.layers.sheet.columns, 3);
-  EXPECT_EQ(s.layers.sheet.rows, 2);
+  EXPECT_EQ(s.layers.state.sheet.columns, 3);
+  EXPECT_EQ(s.layers.state.sheet.rows, 2);
   s.layers.SetSpriteFrame(4, 2, 1);
   s.layers.PutSprite(4, 100, 100);
   EXPECT_EQ(s.back.Pixel(105, 105), 0x300020u);
@@ -330,7 +330,7 @@ TEST(Sprites, DrawMoveRestoreAndHide) {
   EXPECT_EQ(s.back.Pixel(205, 105), 0x300020u);
   s.layers.HideSprite(4);
   EXPECT_EQ(s.back.Pixel(205, 105), Scene1(205, 105));
-  EXPECT_FALSE(s.layers.sprites[4].OnScreen());
+  EXPECT_FALSE(s.layers.state.sprites[4].OnScreen());
   // A hidden sprite put again has nothing to restore at its old place.
   s.back.FillRect(200, 100, 10, 10, 0xABCDEF);
   s.layers.PutSprite(4, 300, 100);
@@ -340,7 +340,7 @@ TEST(Sprites, DrawMoveRestoreAndHide) {
   s.layers.PutSprite(6, 635, -5);
   EXPECT_EQ(s.back.Pixel(0, 479), 0x100010u);
   s.layers.ClearSprites();
-  for (const Sprite& sp : s.layers.sprites) EXPECT_EQ(sp.visible, 0);
+  for (const Sprite& sp : s.layers.state.sprites) EXPECT_EQ(sp.visible, 0);
   EXPECT_EQ(s.back.Pixel(0, 479), Scene1(0, 479));
 }
 
@@ -361,7 +361,7 @@ TEST(Sprites, AnimationCounter) {
     std::vector<int32_t> columns;
     for (int i = 0; i < 5; ++i) {
       s.layers.PutSprite(0, 10 * i, 0);
-      columns.push_back(s.layers.sprites[0].column);
+      columns.push_back(s.layers.state.sprites[0].column);
     }
     EXPECT_EQ(columns, c.columns) << c.count;
   }
@@ -382,11 +382,11 @@ TEST(Sprites, BadSheetsAndNumbers) {
     Stage s;
     s.layers.LoadSpriteSheet(s.Save("sp.png", SpriteSheetPicture()), c.w, c.h, "#NONE");
     EXPECT_EQ(s.errors.errors.size(), c.reported ? 1u : 0u) << c.w << "x" << c.h;
-    EXPECT_EQ(s.layers.sheet.usable, c.usable) << c.w << "x" << c.h;
+    EXPECT_EQ(s.layers.state.sheet.usable, c.usable) << c.w << "x" << c.h;
     s.layers.SetSpriteAnimation(0, -1);
     s.layers.PutSprite(0, 1, 1);
     s.layers.SetSpriteFrame(0, 1, 0);
-    EXPECT_EQ(s.layers.sprites[0].column, c.column) << c.w << "x" << c.h;
+    EXPECT_EQ(s.layers.state.sprites[0].column, c.column) << c.w << "x" << c.h;
   }
   Stage s;
   for (int32_t n : {-1, 32, 1 << 30}) {
@@ -395,7 +395,7 @@ TEST(Sprites, BadSheetsAndNumbers) {
     s.layers.HideSprite(n);
     s.layers.SetSpriteAnimation(n, 5);
   }
-  for (const Sprite& sp : s.layers.sprites) EXPECT_EQ(sp.visible, 0);
+  for (const Sprite& sp : s.layers.state.sprites) EXPECT_EQ(sp.visible, 0);
 }
 
 TEST(NumberedPictures, FramesNamesTimingAndOverlay) {
@@ -411,7 +411,7 @@ TEST(NumberedPictures, FramesNamesTimingAndOverlay) {
   EXPECT_EQ(s.Elapsed() - before, 120u);
   ASSERT_EQ(s.platform.frames.size(), 3u);
   EXPECT_EQ(FirstDifference(s.platform.frames[2], s.WithMessage(Picture(640, 480, 0x0A0A0A))), "");
-  EXPECT_EQ(s.layers.baseRecords[kWorkScreenRecord].fileName,
+  EXPECT_EQ(s.layers.state.baseRecords[kWorkScreenRecord].fileName,
             (s.dir.path() / "op010.png").string());
   EXPECT_TRUE(s.layers.LayersDirty);
 
@@ -436,8 +436,8 @@ TEST(Views, PictureOnlyViewLeavesOutHiddenLayersAndDarkness) {
   Stage s;
   s.WriteMessage();
   s.textVisible = true;
-  s.darknessEnabled = true;
-  s.textHideMode = 1 | 8;
+  s.layers.settings.DarknessEnabled = true;
+  s.layers.settings.TextHideMode = 1 | 8;
   s.layers.LoadBackground(s.Save("bg.png", Painted(640, 480, Scene1)));
   s.layers.LoadObject(0, s.Save("a.png", Picture(10, 10, 0x0000FF)), "#NONE");
   s.layers.SetObject(0, 1, "0", "0");
@@ -493,32 +493,32 @@ TEST(Views, DarknessSwitchRefreshesOnlyAnUpToDateScreen) {
   s.layers.RefreshScreen();
   EXPECT_FALSE(s.layers.LayersDirty);
   s.layers.ToggleDarkness();
-  EXPECT_TRUE(s.darknessEnabled);
+  EXPECT_TRUE(s.layers.settings.DarknessEnabled);
   EXPECT_TRUE(s.platform.MenuItemChecked(MenuItem::Darkness));
   EXPECT_EQ(s.back.Pixel(0, 0), 0x707070u);
   s.layers.LoadBackground(s.Save("bg2.png", Picture(640, 480, 0x404040)));
   s.layers.ToggleDarkness();
-  EXPECT_FALSE(s.darknessEnabled);
+  EXPECT_FALSE(s.layers.settings.DarknessEnabled);
   EXPECT_EQ(s.back.Pixel(0, 0), 0x707070u);  // pending changes not revealed
 }
 
 TEST(Reset, LayersReturnToEmptyKeepingTheSpareFields) {
   Stage s;
   s.layers.LoadObject(0, s.Save("a.png", Picture(10, 10, 1)), "#NONE");
-  s.layers.objectRecords[0].spare = 7;
-  s.layers.objectRecords[0].spareFlag = 1;
-  s.layers.objectRecords[0].blendMode = 3;
+  s.layers.state.objectRecords[0].spare = 7;
+  s.layers.state.objectRecords[0].spareFlag = 1;
+  s.layers.state.objectRecords[0].blendMode = 3;
   s.layers.LoadSpriteSheet(s.Save("sp.png", SpriteSheetPicture()), 10, 10, "#NONE");
   s.layers.PutSprite(3, 5, 5);
   s.layers.ResetLayers();
-  const LayerRecord& r = s.layers.objectRecords[0];
+  const LayerRecord& r = s.layers.state.objectRecords[0];
   EXPECT_EQ(r.loaded, 0);
   EXPECT_EQ(r.spare, 7);
   EXPECT_EQ(r.spareFlag, 1);
   EXPECT_EQ(r.blendMode, 3);
-  EXPECT_EQ(s.layers.sheet.usable, 0);
-  EXPECT_EQ(s.layers.sprites[3].x, kSpriteOffScreen);
-  EXPECT_EQ(s.layers.sprites[3].visible, 0);
+  EXPECT_EQ(s.layers.state.sheet.usable, 0);
+  EXPECT_EQ(s.layers.state.sprites[3].x, kSpriteOffScreen);
+  EXPECT_EQ(s.layers.state.sprites[3].visible, 0);
   EXPECT_EQ(s.layers.SpriteSheet.Width(), 8);
 }
 

@@ -316,7 +316,7 @@ TEST(Transitions, ASpriteFadesOutWithTheOldScreen) {
   EXPECT_EQ(frame.Pixel(6, 6), s.newWithText.Pixel(6, 6));  // cell (2, 2) is
   RunTransition(s.layers, "#TILE0");
   EXPECT_EQ(s.back.Pixel(7, 6), s.newWithText.Pixel(7, 6));
-  EXPECT_EQ(s.layers.sprites[0].visible, 1);  // back at the next DrawSprites
+  EXPECT_EQ(s.layers.state.sprites[0].visible, 1);  // back at the next DrawSprites
 }
 
 TEST(Transitions, UnchangedLayersStillRunEveryStep) {

@@ -153,7 +153,7 @@ TEST(Flow, WaitsTakeExactlyTheirVirtualTime) {
   EXPECT_EQ(run.Flag(4), "781");
   EXPECT_EQ(run.Flag(5), "781");  // the automatic click takes no time
   EXPECT_EQ(run.session().platform.ClicksGiven(), 1);
-  EXPECT_EQ(run.session().platform.Cursor(), 1);  // restored after the wait
+  EXPECT_EQ(run.session().platform.ShownCursor(), Cursor::Pen);  // restored after the wait
 }
 
 TEST(Flow, StopWaitsUntilARequestAndLimitsEndHeadlessRuns) {
@@ -238,13 +238,13 @@ TEST(Flow, ReturnToTitleBringsBackTheConfiguredBackground) {
   session.platform.onClickWait = [&] {
     if (asked) return;
     asked = true;
-    session.engine.PendingRequest = 2;  // "タイトルへ戻る" chosen during the wait
+    session.engine.RequestTitleReturn();  // "タイトルへ戻る" chosen during the wait
   };
   EXPECT_EQ(run.RunPrepared(), 0);
   EXPECT_EQ(run.Flag(1), "0");
   EXPECT_EQ(run.Flag(2), "1");
-  EXPECT_EQ(session.engine.BackImage.Pixel(5, 5), 0x336699u);
-  EXPECT_EQ(session.engine.PendingRequest, 0);
+  EXPECT_EQ(session.engine.screen.BackImage.Pixel(5, 5), 0x336699u);
+  EXPECT_EQ(session.engine.click.PendingRequest, Request::None);
 }
 
 TEST(FlagCommands, ClearClickAndInput) {

@@ -5,7 +5,8 @@
 #include <set>
 
 #include "GameRun.h"
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
+#include "script/CommandTable.h"
 
 namespace korvana {
 namespace {
@@ -34,7 +35,7 @@ TEST(Interpreter, LineKinds) {
   EXPECT_EQ(run.Events("text"),
             (std::vector<std::string>{"plain <text>\\n本文です", "\\n既読", "\\n"}));
   EXPECT_TRUE(run.ErrorMessages().empty());
-  EXPECT_EQ(run.session().engine.CurrentTextId, -1);
+  EXPECT_EQ(run.session().engine.click.CurrentTextId, -1);
   EXPECT_EQ(run.session().engine.executedLines, 10u);
 }
 
@@ -42,8 +43,8 @@ TEST(Interpreter, TextIdPrefix) {
   GameRun run({.maxClicks = 0});
   run.Script({"~0000002Aこんにちは"});
   run.Run();
-  EXPECT_EQ(run.session().engine.CurrentTextId, 42);
-  EXPECT_EQ(run.session().engine.prog.ProgMultiStateFlag, 2);
+  EXPECT_EQ(run.session().engine.click.CurrentTextId, 42);
+  EXPECT_EQ(run.session().engine.prog.ProgMultiStateFlag, MultiState::InText);
 
   GameRun bad;
   bad.Script({"~00zz002Aこんにちは", "_$flg[2]=1"});
@@ -147,7 +148,8 @@ TEST(Dispatch, NamesAndSpecialForms) {
 TEST(Dispatch, EveryCommandNameIsRecognised) {
   GameRun run({.maxMs = 100000});
   std::vector<std::string> lines;
-  for (std::string_view name : AllCommandNames()) {
+  for (const CommandSpec& command : AllCommands()) {
+    const std::string_view name = command.name;
     // Commands that wait, jump or end are exercised elsewhere.
     static const std::set<std::string_view> skip = {
         "_goto",    "_gosub",    "_return",    "_then",       "_else",

@@ -15,17 +15,6 @@ struct RecordingSink : ErrorSink {
   void ReportScriptError(const std::string& m) override { errors.push_back(m); }
 };
 
-class InFolder {
- public:
-  explicit InFolder(const std::filesystem::path& p) : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(p);
-  }
-  ~InFolder() { std::filesystem::current_path(previous_); }
-
- private:
-  std::filesystem::path previous_;
-};
-
 TEST(SplitLines, AllThreeLineEndsAndNoTrimming) {
   EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitLines("  x \t\r\n\r\n"), (std::vector<std::string>{"  x \t", ""}));
@@ -62,18 +51,19 @@ TEST(DecodeScriptLines, EveryKeyRoundTripsWithoutMakingLineBreaks) {
 
 TEST(LoadDecodeKey, ReadsTheNumberOrUsesTheDefault) {
   test::TempDir dir;
-  InFolder in(dir.path());
-  EXPECT_EQ(LoadDecodeKey(), kDefaultScriptKey);
+  const GameFiles game(dir.str());
+  EXPECT_EQ(LoadDecodeKey(game), kDefaultScriptKey);
   dir.Write("decode.key", "  4711\n");
-  EXPECT_EQ(LoadDecodeKey(), DeriveScriptKey(4711));
+  EXPECT_EQ(LoadDecodeKey(game), DeriveScriptKey(4711));
   EXPECT_NE(DeriveScriptKey(4711), DeriveScriptKey(4712));
   dir.Write("decode.key", "garbage");
-  EXPECT_EQ(LoadDecodeKey(), DeriveScriptKey(0));
+  EXPECT_EQ(LoadDecodeKey(game), DeriveScriptKey(0));
 }
 
 TEST(OpenScriptFile, ExtensionRules) {
+  // Names resolve against the game folder, never the process's current one.
   test::TempDir dir;
-  InFolder in(dir.path());
+  const GameFiles game(dir.str()), data(dir.str(), "Sub/");
   std::vector<std::string> plain = {"_plain", "line"};
   std::vector<std::string> scrambled = plain;
   DecodeScriptLines(scrambled, 7);
@@ -83,14 +73,15 @@ TEST(OpenScriptFile, ExtensionRules) {
   dir.Write("both.txd", "_never\r\n");
   dir.Write("Sub/Mixed.TXT", "_mixed\r\n");
 
-  EXPECT_EQ(ScriptFile::OpenScriptFile("scene.txt", "", 7), plain);  // falls back to .txd, decoded
-  EXPECT_EQ(ScriptFile::OpenScriptFile("scene.txd", "", 7), plain);
-  EXPECT_EQ(ScriptFile::OpenScriptFile("other.txd", "", 7)[0], "_other");  // .txt, not decoded
-  EXPECT_EQ(ScriptFile::OpenScriptFile("both.txt", "", 7)[0], "_text");
-  EXPECT_EQ(ScriptFile::OpenScriptFile("sub\\mixed.txt", "", 7)[0], "_mixed");
-  EXPECT_EQ(ScriptFile::OpenScriptFile("%DATA_DRIVE%mixed.txt", "Sub/", 7)[0], "_mixed");
-  EXPECT_THROW(ScriptFile::OpenScriptFile("missing.txt", "", 7), ScriptException);
-  EXPECT_THROW(ScriptFile::OpenScriptFile("", "", 7), ScriptException);
+  EXPECT_EQ(ScriptFile::OpenScriptFile("scene.txt", game, 7),
+            plain);  // falls back to .txd, decoded
+  EXPECT_EQ(ScriptFile::OpenScriptFile("scene.txd", game, 7), plain);
+  EXPECT_EQ(ScriptFile::OpenScriptFile("other.txd", game, 7)[0], "_other");  // .txt, not decoded
+  EXPECT_EQ(ScriptFile::OpenScriptFile("both.txt", game, 7)[0], "_text");
+  EXPECT_EQ(ScriptFile::OpenScriptFile("sub\\mixed.txt", game, 7)[0], "_mixed");
+  EXPECT_EQ(ScriptFile::OpenScriptFile("%DATA_DRIVE%mixed.txt", data, 7)[0], "_mixed");
+  EXPECT_THROW(ScriptFile::OpenScriptFile("missing.txt", game, 7), ScriptException);
+  EXPECT_THROW(ScriptFile::OpenScriptFile("", game, 7), ScriptException);
 }
 
 TEST(Labels, LookupRules) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "GameRun.h"
-#include "script/Tokens.h"
+#include "core/Tokens.h"
 
 namespace korvana {
 namespace {

@@ -1,8 +1,6 @@
 #include "GameRun.h"
 
-#include <filesystem>
-
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 namespace korvana::test {
 
@@ -17,22 +15,15 @@ std::string ScriptText(std::initializer_list<std::string_view> utf8Lines) {
 }
 
 GameRun::GameRun(HeadlessOptions options, EngineSettings settings)
-    : session_(std::make_unique<HeadlessSession>(std::move(options), std::move(settings))) {}
+    : session_(
+          std::make_unique<HeadlessSession>(std::move(options), std::move(settings), dir_.str())) {}
 
 int GameRun::Run() {
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir_.path());
-  const int status = session_->Run();
-  std::filesystem::current_path(previous);
-  return status;
+  return session_->Run();
 }
 
 int GameRun::RunPrepared() {
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir_.path());
-  const int status = session_->Prepare() ? session_->Run() : 0;
-  std::filesystem::current_path(previous);
-  return status;
+  return session_->Prepare() ? session_->Run() : 0;
 }
 
 std::vector<std::string> GameRun::Transcript() const {

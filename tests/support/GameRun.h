@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "platform/headless/HeadlessRun.h"
+#include "headless/HeadlessSession.h"
 
 namespace korvana::test {
 
@@ -27,7 +27,8 @@ class GameRun {
     dir_.Write(name, ScriptText(utf8Lines));
   }
 
-  // Runs inside the game folder; returns the exit status.
+  // Runs the game in its folder (the process's current folder is never
+  // changed); returns the exit status.
   int Run();
   // The same after reading the game's configuration as the program does.
   int RunPrepared();

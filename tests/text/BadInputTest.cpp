@@ -76,7 +76,7 @@ TEST(BadText, AFaceThatDoesNotExistStillDraws) {
   GameRun run({}, settings);
   test::RunText(run, {"あ%"});
   int inked = 0;
-  for (uint32_t px : run.session().engine.MessageMask.Pixels()) inked += px == 0;
+  for (uint32_t px : run.session().engine.messageText.MessageMask.Pixels()) inked += px == 0;
   EXPECT_GT(inked, 20);
 }
 
@@ -103,7 +103,7 @@ TEST(Fonts, CandidateListsPickTheFirstInstalledFace) {
   const Engine& e = run.session().engine;
   EXPECT_EQ(e.messageText.FontTable[1], "IPAMincho");
   EXPECT_EQ(e.messageText.FontTable[3], test::Sjis("ＭＳ ゴシック"));
-  EXPECT_EQ(e.text.FontName, "IPAMincho");
+  EXPECT_EQ(e.messageText.text.FontName, "IPAMincho");
 }
 
 TEST(Fonts, GlyphsAreOneBitAndCached) {

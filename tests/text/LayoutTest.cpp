@@ -91,8 +91,8 @@ TEST(Layout, SizesAndLimitsAsSystemValues) {
   test::RunText(defaults, {"_textwait 9", "_textwait", "_$flg[1]=$sys[14]", "_textoffset 5,5",
                            "_textoffset", "あ%"});
   EXPECT_EQ(defaults.Flag(1), "1");
-  EXPECT_EQ(defaults.session().engine.text.OffsetX, 0);
-  EXPECT_EQ(defaults.session().engine.text.OffsetY, 0);
+  EXPECT_EQ(defaults.session().engine.messageText.text.OffsetX, 0);
+  EXPECT_EQ(defaults.session().engine.messageText.text.OffsetY, 0);
 }
 
 TEST(Layout, ElevenLinesFillAPageAndTheLastWaitsOnce) {

@@ -20,8 +20,8 @@ TEST(Log, PagesAndLinesFromDrawnText) {
   GameRun run;
   test::RunText(run, {"あい", "う&え", "_lognext", "_lognext", "お|", "_textclear"});
   const MessageLog& log = run.session().engine.log;
-  EXPECT_EQ(log.LogTotalPage, 4);
-  EXPECT_EQ(log.LogCurrentPage, 3);
+  EXPECT_EQ(log.book.LogTotalPage, 4);
+  EXPECT_EQ(log.book.LogCurrentPage, 3);
   EXPECT_EQ(log.PageAtOffset(3), (Page{test::Sjis("あい"), test::Sjis("う")}));
   EXPECT_EQ(log.PageAtOffset(2), (Page{test::Sjis("え"), ""}));
   // "_lognext" on an empty page starts nothing; a trailing line feed leaves
@@ -31,70 +31,70 @@ TEST(Log, PagesAndLinesFromDrawnText) {
 }
 
 TEST(Log, LineFeedsOnAnEmptyPageAreIgnoredAndSymbolsAreBlanks) {
-  bool disabled = false;
-  MessageLog log(disabled);
+  SystemSwitches switches;
+  MessageLog log(switches);
   Write(log, "\n\nab\n");
   log.AppendLogChar("x", true);
   EXPECT_EQ(log.LogPages[0], (Page{"ab", " "}));
-  EXPECT_EQ(log.LogCurrentLine, 1);
+  EXPECT_EQ(log.book.LogCurrentLine, 1);
 }
 
 TEST(Log, DisabledRecordsNothingAndStartsNoPage) {
   GameRun run;
   test::RunText(run, {"_syslog 1", "あ&い", "_syslog 0", "う%"});
   const MessageLog& log = run.session().engine.log;
-  EXPECT_EQ(log.LogTotalPage, 1);
+  EXPECT_EQ(log.book.LogTotalPage, 1);
   EXPECT_EQ(log.PageAtOffset(0), (Page{test::Sjis("う")}));
 }
 
 TEST(Log, TwentyPagesKeepTheNewestSixteen) {
-  bool disabled = false;
-  MessageLog log(disabled);
+  SystemSwitches switches;
+  MessageLog log(switches);
   for (int i = 0; i < 20; ++i) {
     Write(log, std::to_string(i));
     log.NewLogPage();
   }
-  EXPECT_EQ(log.LogTotalPage, 16);
-  EXPECT_EQ(log.LogCurrentPage, 20 % 16);
+  EXPECT_EQ(log.book.LogTotalPage, 16);
+  EXPECT_EQ(log.book.LogCurrentPage, 20 % 16);
   EXPECT_EQ(log.PageAtOffset(1), Page{"19"});
   EXPECT_EQ(log.PageAtOffset(15), Page{"5"});
 }
 
 TEST(Log, SaveBookkeepingPicksTheCompletedPagesOldestFirst) {
-  bool disabled = false;
-  MessageLog log(disabled);
+  SystemSwitches switches;
+  MessageLog log(switches);
   log.CaptureSaveBookkeeping();
-  EXPECT_EQ(log.SaveLogTotalPage, 0);
-  EXPECT_EQ(log.SaveLogStartPage, 15);
+  EXPECT_EQ(log.book.SaveLogTotalPage, 0);
+  EXPECT_EQ(log.book.SaveLogStartPage, 15);
   for (int i = 0; i < 3; ++i) {
     Write(log, std::to_string(i));
     log.NewLogPage();
   }
   Write(log, "current");
   log.CaptureSaveBookkeeping();
-  EXPECT_EQ(log.SaveLogTotalPage, 3);
-  EXPECT_EQ(log.SaveLogStartPage, 2);
+  EXPECT_EQ(log.book.SaveLogTotalPage, 3);
+  EXPECT_EQ(log.book.SaveLogStartPage, 2);
   EXPECT_EQ(log.SavedPages(), (std::vector<Page>{{"0"}, {"1"}, {"2"}}));
-  EXPECT_FALSE(log.LogChanged);
+  EXPECT_FALSE(log.book.LogChanged);
   // Wrapping the ring shrinks the saved count with the overwritten pages.
   for (int i = 3; i < 20; ++i) {
     log.NewLogPage();
     Write(log, std::to_string(i));
   }
-  EXPECT_EQ(log.SaveLogTotalPage, 0);
+  EXPECT_EQ(log.book.SaveLogTotalPage, 0);
 
-  MessageLog restored(disabled);
+  MessageLog restored(switches);
   restored.RestorePages({{"a"}, {"b"}});
-  EXPECT_EQ(restored.LogTotalPage, 3);
-  EXPECT_EQ(restored.LogCurrentPage, 2);
-  EXPECT_EQ(restored.SaveLogStartPage, 1);
-  EXPECT_EQ(restored.SaveLogTotalPage, 2);
+  EXPECT_EQ(restored.book.LogTotalPage, 3);
+  EXPECT_EQ(restored.book.LogCurrentPage, 2);
+  EXPECT_EQ(restored.book.SaveLogStartPage, 1);
+  EXPECT_EQ(restored.book.SaveLogTotalPage, 2);
   EXPECT_EQ(restored.PageAtOffset(1), Page{"b"});
   restored.RestorePages(std::vector<Page>(20, Page{"p"}));
-  EXPECT_EQ(restored.LogTotalPage, 16);
-  EXPECT_EQ(restored.LogCurrentPage, 15);
-  EXPECT_EQ(restored.SaveLogStartPage, 14);
-  EXPECT_EQ(restored.SaveLogTotalPage, 15);
+  EXPECT_EQ(restored.book.LogTotalPage, 16);
+  EXPECT_EQ(restored.book.LogCurrentPage, 15);
+  EXPECT_EQ(restored.book.SaveLogStartPage, 14);
+  EXPECT_EQ(restored.book.SaveLogTotalPage, 15);
 }
 
 TEST(Log, CutRowsNeverSplitADoubleByteCharacter) {
@@ -136,7 +136,7 @@ TEST(Log, PageHeightCountsCutRowsAndTheirBlankRows) {
   for (const Case& c : cases) {
     e.log.ClearLog();
     e.log.LogPages[0] = c.page;
-    e.log.LogTotalPage = 1;
+    e.log.book.LogTotalPage = 1;
     EXPECT_EQ(e.logScreen.RenderLogPage(false), c.height);
   }
 }
@@ -145,7 +145,7 @@ TEST(Log, ScreenButtonsPageBackAndForthAndExitRestoresTheScreen) {
   GameRun run;
   HeadlessPlatform& p = run.session().platform;
   Engine& e = run.session().engine;
-  e.BackImage.Fill(0x123456);
+  e.screen.BackImage.Fill(0x123456);
   for (int i = 0; i < 3; ++i) {
     Write(e.log, "page" + std::to_string(i));
     e.log.NewLogPage();
@@ -183,7 +183,7 @@ TEST(Log, ScreenButtonsPageBackAndForthAndExitRestoresTheScreen) {
   // 17 × 32 + 48 = 592 pixels.
   EXPECT_EQ(positions, (std::vector<int>{96, 0, 592 - 480}));
   EXPECT_FALSE(e.logScreen.IsOpen());
-  EXPECT_EQ(e.BackImage.Pixel(320, 240), 0x123456u);
+  EXPECT_EQ(e.screen.BackImage.Pixel(320, 240), 0x123456u);
   EXPECT_EQ(e.logScreen.TkBtn3.BevelOuter, ImageButton::Bevel::Raised);
 }
 
@@ -258,10 +258,9 @@ TEST(Log, PageClearsCaptureTheSavePointExceptInsidePlainText) {
     test::GameRun run;
     test::RunText(run, {(plain ? "\\" : "") + page + (plain ? "" : "%")});
     const MessageLog& log = run.session().engine.log;
-    EXPECT_EQ(log.LogTotalPage, 2);
-    EXPECT_EQ(log.LogChanged, plain);
-    EXPECT_EQ(log.SaveLogTotalPage, plain ? 0 : 1);
-    EXPECT_FALSE(run.session().engine.SaveDisabled);
+    EXPECT_EQ(log.book.LogTotalPage, 2);
+    EXPECT_EQ(log.book.LogChanged, plain);
+    EXPECT_EQ(log.book.SaveLogTotalPage, plain ? 0 : 1);
   }
 }
 

@@ -17,8 +17,8 @@ constexpr uint32_t kScene = 0x336699;
 
 // The scene under the text: a colour no glyph uses.
 void PaintScene(Engine& e) {
-  e.WorkScreen.Fill(kScene);
-  e.BackImage.Fill(kScene);
+  e.screen.WorkScreen.Fill(kScene);
+  e.screen.BackImage.Fill(kScene);
 }
 
 // Whether the glyph, drawn with its cell corner at (x0, y0), inks (x, y).
@@ -28,7 +28,7 @@ bool Inks(const Glyph& g, int x0, int y0, int x, int y) {
 }
 
 const Glyph& GlyphOf(Engine& e, const std::string& utf8) {
-  return e.fonts.GetGlyph({e.text.FontName, 24, false}, test::Sjis(utf8));
+  return e.Fonts().GetGlyph({e.messageText.text.FontName, 24, false}, test::Sjis(utf8));
 }
 
 // Compares every pixel of the three pictures with what the ink and shade
@@ -44,12 +44,14 @@ void ExpectLayer(Engine& e, const std::function<bool(int, int)>& ink,
       const uint32_t image = i ? inkColor : s ? shadeColor : 0;
       const uint32_t mask = (i || s) ? 0 : 0xFFFFFF;
       const uint32_t screen = visible ? (i || s ? image : kScene) : kScene;
-      if (e.MessageImage.Pixel(x, y) != image || e.MessageMask.Pixel(x, y) != mask ||
-          e.BackImage.Pixel(x, y) != screen) {
+      if (e.messageText.MessageImage.Pixel(x, y) != image ||
+          e.messageText.MessageMask.Pixel(x, y) != mask ||
+          e.screen.BackImage.Pixel(x, y) != screen) {
         if (++mismatches <= 3)
           ADD_FAILURE() << "pixel " << x << "," << y << " image " << std::hex
-                        << e.MessageImage.Pixel(x, y) << " mask " << e.MessageMask.Pixel(x, y)
-                        << " screen " << e.BackImage.Pixel(x, y);
+                        << e.messageText.MessageImage.Pixel(x, y) << " mask "
+                        << e.messageText.MessageMask.Pixel(x, y) << " screen "
+                        << e.screen.BackImage.Pixel(x, y);
       }
     }
   }
@@ -109,10 +111,10 @@ TEST(Pixels, TextRectErasesTheLayerButNotTheScreen) {
   for (int y = 0; y < 480; ++y) {
     for (int x = 0; x < 640; ++x) {
       const bool keep = x < 24 && (Inks(a, 0, 16, x, y) || Inks(a, 2, 18, x, y));
-      ASSERT_EQ(e.MessageMask.Pixel(x, y), keep ? 0u : 0xFFFFFFu) << x << "," << y;
-      if (x >= 24) ASSERT_EQ(e.MessageImage.Pixel(x, y), 0u);
+      ASSERT_EQ(e.messageText.MessageMask.Pixel(x, y), keep ? 0u : 0xFFFFFFu) << x << "," << y;
+      if (x >= 24) ASSERT_EQ(e.messageText.MessageImage.Pixel(x, y), 0u);
       // The screen still shows the second glyph.
-      if (Inks(i, 24, 16, x, y)) ASSERT_EQ(e.BackImage.Pixel(x, y), 0xFFFFFFu);
+      if (Inks(i, 24, 16, x, y)) ASSERT_EQ(e.screen.BackImage.Pixel(x, y), 0xFFFFFFu);
     }
   }
 }
@@ -136,12 +138,12 @@ TEST(Pixels, InlinePictureIsKeyedByItsTopLeftAndMovesTheCursor) {
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 4; ++x) {
       const bool keyed = (x == 0 && y == 0) || (x == 2 && y == 1);
-      EXPECT_EQ(e.MessageImage.Pixel(10 + x, 20 + y), keyed ? 0u : 0x008080u);
-      EXPECT_EQ(e.MessageMask.Pixel(10 + x, 20 + y), keyed ? 0xFFFFFFu : 0u);
-      EXPECT_EQ(e.BackImage.Pixel(10 + x, 20 + y), keyed ? kScene : 0x008080u);
+      EXPECT_EQ(e.messageText.MessageImage.Pixel(10 + x, 20 + y), keyed ? 0u : 0x008080u);
+      EXPECT_EQ(e.messageText.MessageMask.Pixel(10 + x, 20 + y), keyed ? 0xFFFFFFu : 0u);
+      EXPECT_EQ(e.screen.BackImage.Pixel(10 + x, 20 + y), keyed ? kScene : 0x008080u);
     }
   }
-  EXPECT_EQ(e.BackImage.Pixel(14, 20), kScene);
+  EXPECT_EQ(e.screen.BackImage.Pixel(14, 20), kScene);
 }
 
 TEST(Pixels, TextImageWithoutTransparencyIsOpaqueAndKeepsTheCursor) {
@@ -151,14 +153,14 @@ TEST(Pixels, TextImageWithoutTransparencyIsOpaqueAndKeepsTheCursor) {
   test::RunText(run, {"_textimage 100,50,pic.png", "_textimage ,,pic.png,#FF00FF"});
   Engine& e = run.session().engine;
   EXPECT_EQ(run.Flag(500), "0");
-  EXPECT_EQ(e.MessageImage.Pixel(100, 50), 0xFF00FFu);
-  EXPECT_EQ(e.MessageMask.Pixel(100, 50), 0u);
-  EXPECT_EQ(e.BackImage.Pixel(102, 51), 0xFF00FFu);
+  EXPECT_EQ(e.messageText.MessageImage.Pixel(100, 50), 0xFF00FFu);
+  EXPECT_EQ(e.messageText.MessageMask.Pixel(100, 50), 0u);
+  EXPECT_EQ(e.screen.BackImage.Pixel(102, 51), 0xFF00FFu);
   // At the cursor, with the key given.
-  EXPECT_EQ(e.MessageMask.Pixel(0, 0), 0xFFFFFFu);
-  EXPECT_EQ(e.MessageMask.Pixel(1, 0), 0u);
-  EXPECT_EQ(e.BackImage.Pixel(0, 0), kScene);
-  EXPECT_EQ(e.BackImage.Pixel(1, 0), 0x008080u);
+  EXPECT_EQ(e.messageText.MessageMask.Pixel(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(e.messageText.MessageMask.Pixel(1, 0), 0u);
+  EXPECT_EQ(e.screen.BackImage.Pixel(0, 0), kScene);
+  EXPECT_EQ(e.screen.BackImage.Pixel(1, 0), 0x008080u);
 }
 
 TEST(Pixels, ClickMarkerFrameAtTheCursorAndTheCorner) {
@@ -183,7 +185,7 @@ TEST(Pixels, ClickMarkerFrameAtTheCursorAndTheCorner) {
     ASSERT_TRUE(WritePng(icon, (run.dir().path() / "icon.png").string()));
     PaintScene(run.session().engine);
     test::RunText(run, {c.line});
-    const Picture& screen = run.session().engine.BackImage;
+    const Picture& screen = run.session().engine.screen.BackImage;
     EXPECT_EQ(screen.Pixel(c.x + 8, c.y + 8), 0xFF0000u);
     EXPECT_EQ(screen.Pixel(c.x + 15, c.y + 15), 0xFF0000u);
     EXPECT_EQ(screen.Pixel(c.x + 16, c.y + 16), kScene);
@@ -199,13 +201,13 @@ TEST(Pixels, RubyLiesInTheGapBandCentredOverItsBase) {
   PaintScene(run.session().engine);
   test::RunText(run, {"<D0>(漢字)かな)%"});
   Engine& e = run.session().engine;
-  const FontSpec ruby{e.text.RubyFontName, 12, true};
-  const int w = e.fonts.TextWidth(ruby, test::Sjis("かな"));
+  const FontSpec ruby{e.messageText.text.RubyFontName, 12, true};
+  const int w = e.Fonts().TextWidth(ruby, test::Sjis("かな"));
   const int left = (2 * 24 - w) / 2;
   int inked = 0;
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 640; ++x) {
-      if (e.MessageMask.Pixel(x, y) != 0) continue;
+      if (e.messageText.MessageMask.Pixel(x, y) != 0) continue;
       ++inked;
       EXPECT_GE(x, left);
       EXPECT_LT(x, left + w + 1);

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/FileResolver.h"
+#include "core/FileResolver.h"
 #include "script/ScriptCheck.h"
 #include "script/ScriptFile.h"
 
@@ -22,15 +22,9 @@ const char kUsage[] =
 
 // The key the engine would use when run from the script's game folder.
 int32_t KeyFor(const fs::path& folder) {
-  const auto previous = fs::current_path();
   std::error_code ec;
-  int32_t key = LoadDecodeKey();
-  if (fs::exists(folder / "decode.key", ec)) {
-    fs::current_path(folder, ec);
-    key = LoadDecodeKey();
-    fs::current_path(previous, ec);
-  }
-  return key;
+  if (fs::exists(folder / "decode.key", ec)) return LoadDecodeKey(GameFiles(folder.string()));
+  return LoadDecodeKey(GameFiles());
 }
 
 int Convert(const fs::path& in, const std::string& newExtension, bool force) {

@@ -2,8 +2,8 @@
 
 #include <ctime>
 
-#include "platform/Cp932.h"
-#include "script/Report.h"
+#include "core/Cp932.h"
+#include "core/Errors.h"
 
 namespace korvana {
 namespace {
@@ -25,6 +25,20 @@ std::string Field(const std::string& sjis) {
       out += c;
   }
   return out;
+}
+
+const char* ChannelName(AudioChannel channel) {
+  switch (channel) {
+    case AudioChannel::Music:
+      return "music";
+    case AudioChannel::SoundEffect:
+      return "se";
+    case AudioChannel::Cd:
+      return "cd";
+    case AudioChannel::Short:
+      return "short";
+  }
+  return "music";
 }
 
 const char* AnswerName(BoxAnswer a) {
@@ -175,6 +189,48 @@ void HeadlessPlatform::ClickWaitStarted() {
 void HeadlessPlatform::ScriptLineStarting() {
   if (options_.maxLines >= 0 && linesRun_ >= options_.maxLines) throw HeadlessStop{"max-lines"};
   ++linesRun_;
+}
+
+bool HeadlessPlatform::Open(AudioChannel, const std::string&) {
+  return true;
+}
+
+bool HeadlessPlatform::Close(AudioChannel) {
+  return true;
+}
+
+bool HeadlessPlatform::Play(AudioChannel channel, const std::string& path, int64_t, int64_t) {
+  Record({"sound", ChannelName(channel), "play", path, ""});
+  events_.emplace_back([this, channel] {
+    if (sink_) sink_->OnAudioEnded(channel);
+  });
+  return true;
+}
+
+int HeadlessPlatform::Stop(AudioChannel channel) {
+  Record({"sound", ChannelName(channel), "stop", "", ""});
+  return 0;
+}
+
+void HeadlessPlatform::PlayShort(const std::string& path, bool) {
+  Record({"sound", "short", path.empty() ? "stop" : "play", path, ""});
+}
+
+bool HeadlessPlatform::CdTrack(int, int64_t& startMs, int64_t& lengthMs) {
+  startMs = lengthMs = 0;
+  return false;
+}
+
+bool HeadlessPlatform::Play(const std::string& path, int, int, int, int) {
+  Record({"sound", "movie", "play", path, ""});
+  events_.emplace_back([this] {
+    if (sink_) sink_->OnMovieEnded();
+  });
+  return true;
+}
+
+void HeadlessPlatform::Stop() {
+  Record({"sound", "movie", "stop", "", ""});
 }
 
 void HeadlessPlatform::QueueClick(int x, int y) {

@@ -28,14 +28,22 @@ struct HeadlessOptions {
   std::vector<std::string> inputs;   // UTF-8 texts for input boxes
 };
 
-class HeadlessPlatform : public Platform {
+class HeadlessPlatform : public Pump,
+                         public Window,
+                         public Dialogs,
+                         public Audio,
+                         public Movie,
+                         public Observer,
+                         public Machine {
  public:
   static constexpr uint64_t kStartTick = 100000;
 
   explicit HeadlessPlatform(HeadlessOptions options = {});
 
-  void SetInputSink(InputSink* sink) override { sink_ = sink; }
-  void SetScreen(const Picture* screen) override { screen_ = screen; }
+  // Every door of this platform.
+  Platform Doors() { return Platform::Of(*this); }
+
+  // Pump
   uint32_t TickCount() override { return static_cast<uint32_t>(clock_); }
   void ProcessMessages() override;
   void WaitMessage(int64_t timeoutMs) override;
@@ -44,6 +52,7 @@ class HeadlessPlatform : public Platform {
   LocalTime Now() override;
   uint32_t RandomSeed() override { return 1; }
 
+  // Dialogs
   BoxAnswer MessageBox(const std::string& text, const std::string& caption, BoxButtons buttons,
                        BoxIcon icon) override;
   void ShowException(const std::string& message) override;
@@ -51,8 +60,11 @@ class HeadlessPlatform : public Platform {
   bool OpenScriptDialog(std::string& path) override;
   bool SaveFolderDialog(std::string& file) override;
 
+  // Window
+  void SetInputSink(InputSink* sink) override { sink_ = sink; }
+  void SetScreen(const Picture* screen) override { screen_ = screen; }
   void SetCaption(const std::string& caption) override;
-  void SetCursor(int kind) override { cursor_ = kind; }
+  void SetCursor(Cursor cursor) override { cursor_ = cursor; }
   void SetPopupEnabled(bool enabled) override { popupEnabled_ = enabled; }
   bool PopupEnabled() override { return popupEnabled_; }
   void SetMenuItemEnabled(MenuItem item, bool enabled) override;
@@ -63,11 +75,25 @@ class HeadlessPlatform : public Platform {
   int ColorDepth() override { return 32; }
 
   void RequestClose() override;
-  std::vector<config::Volume> ListVolumes() override { return volumes; }
 
+  // Audio and Movie: no sound is made; each start and stop is recorded, and
+  // a sound or movie ends at once on the next pump.
+  bool Open(AudioChannel channel, const std::string& device) override;
+  bool Close(AudioChannel channel) override;
+  bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
+            int64_t lengthMs) override;
+  int Stop(AudioChannel channel) override;
+  void PlayShort(const std::string& path, bool wait) override;
+  bool CdTrack(int track, int64_t& startMs, int64_t& lengthMs) override;
+  bool Play(const std::string& path, int x, int y, int w, int h) override;
+  void Stop() override;
+
+  // Machine
+  std::vector<Volume> ListVolumes() override { return volumes; }
   // The mounted volumes the data drive search sees.
-  std::vector<config::Volume> volumes;
+  std::vector<Volume> volumes;
 
+  // Observer
   void TextDrawn(const std::string& chars) override { pendingText_ += chars; }
   void ClickWaitStarted() override;
   void ScriptLineStarting() override;
@@ -90,7 +116,7 @@ class HeadlessPlatform : public Platform {
   const std::vector<std::string>& Transcript() const { return transcript_; }
   // What the window would show; a black screen before an engine exists.
   const Picture& Screen() const { return screen_ ? *screen_ : blank_; }
-  int Cursor() const { return cursor_; }
+  Cursor ShownCursor() const { return cursor_; }
   bool MenuItemEnabled(MenuItem item) const { return menu_[static_cast<int>(item)]; }
   bool MenuItemChecked(MenuItem item) const { return checked_[static_cast<int>(item)]; }
   int64_t ClicksGiven() const { return clicksGiven_; }
@@ -112,7 +138,7 @@ class HeadlessPlatform : public Platform {
   size_t nextInput_ = 0;
   int64_t clicksGiven_ = 0;
   int64_t linesRun_ = 0;
-  int cursor_ = 1;
+  Cursor cursor_ = Cursor::Pen;
   bool popupEnabled_ = true;
   bool closeAccepted_ = false;
   bool menu_[static_cast<int>(MenuItem::Count)] = {};

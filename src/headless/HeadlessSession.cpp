@@ -1,10 +1,11 @@
-#include "platform/headless/HeadlessRun.h"
+#include "headless/HeadlessSession.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 #include "script/Startup.h"
 
 namespace korvana {
@@ -21,15 +22,19 @@ const char kHeadlessUsage[] =
     "  --dump-state FILE   write the interpreter state dump when the run ends\n"
     "  --transcript FILE   write one line per event\n";
 
-HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings settings)
-    : platform(std::move(options)), engine(platform, flags, std::move(settings)) {}
+HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings settings,
+                                 std::string folder)
+    : platform(std::move(options)),
+      engine(platform.Doors(), flags, std::move(settings), folder),
+      gameFolder(std::move(folder)) {}
 
 bool HeadlessSession::Prepare() {
-  GamePreparation prepared = PrepareGame(platform);
+  GamePreparation prepared = PrepareGame(platform.Doors(), gameFolder);
   if (prepared.exitProgram) {
     endReason = "no game configuration";
     return false;
   }
+  engine.SetGameFolder(prepared.settings.StartFolder);
   engine.ApplySettings(EngineSettingsFrom(prepared.settings));
   settings = std::move(prepared.settings);
   return true;
@@ -167,31 +172,24 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
 }
 
 int RunHeadlessCommand(const HeadlessCommandLine& command) {
-  namespace fs = std::filesystem;
-  // Output paths are taken relative to where the command was started.
-  auto absolute = [](const std::string& p) {
-    return p.empty() || p == "-" ? p : fs::absolute(p).string();
-  };
-  const std::string screenshot = absolute(command.screenshot);
-  const std::string dumpFlags = absolute(command.dumpFlags);
-  const std::string dumpState = absolute(command.dumpState);
-  const std::string transcript = absolute(command.transcript);
+  const std::string& screenshot = command.screenshot;
+  const std::string& dumpFlags = command.dumpFlags;
+  const std::string& dumpState = command.dumpState;
+  const std::string& transcript = command.transcript;
 
-  std::error_code ec;
-  fs::current_path(command.gameDir, ec);
-  if (ec) {
-    std::fprintf(stderr, "korvana: cannot enter game folder %s: %s\n", command.gameDir.c_str(),
-                 ec.message().c_str());
+  const std::optional<std::string> folder = AbsoluteFolder(command.gameDir);
+  if (!folder) {
+    std::fprintf(stderr, "korvana: cannot open game folder %s\n", command.gameDir.c_str());
     return 2;
   }
-  HeadlessSession session(command.options);
+  HeadlessSession session(command.options, {}, *folder);
   const int status = session.Prepare() ? session.Run() : 0;
 
   bool ok = true;
   if (!transcript.empty()) ok &= WriteLines(transcript, session.platform.Transcript());
   if (!dumpFlags.empty()) ok &= WriteLines(dumpFlags, session.FlagDump());
   if (!dumpState.empty()) ok &= WriteLines(dumpState, session.StateDump());
-  if (!screenshot.empty()) ok &= WritePng(session.engine.BackImage, screenshot);
+  if (!screenshot.empty()) ok &= WritePng(session.engine.screen.BackImage, screenshot);
   if (!ok) std::fprintf(stderr, "korvana: could not write every output file\n");
   return status;
 }

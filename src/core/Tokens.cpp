@@ -1,6 +1,8 @@
-#include "script/Tokens.h"
+#include "core/Tokens.h"
 
-#include "platform/Cp932.h"
+#include "core/Ascii.h"
+#include "core/Cp932.h"
+#include "core/Errors.h"
 
 namespace korvana {
 namespace {
@@ -70,7 +72,7 @@ std::string ReadToken(std::string_view line, int& pos, char terminator) {
   }
 }
 
-std::string SplitCommandLine(std::string_view line, std::array<std::string, 16>& args) {
+std::string SplitCommandLine(std::string_view line, CommandArgs& args) {
   for (auto& a : args) a.clear();
   int pos = 1;
   const int len = static_cast<int>(line.size());
@@ -96,6 +98,23 @@ std::string SplitCommandLine(std::string_view line, std::array<std::string, 16>&
     if (pos >= 2 && line[pos - 2] == '_') break;
   }
   return name;
+}
+
+// Colour arguments are "#RRGGBB" (the first character is ignored); the value
+// is 0x00BBGGRR. A malformed colour is reported and reads as black.
+uint32_t ParseColorArgument(const std::string& text, ErrorSink& errors) {
+  bool ok = text.size() >= 7;
+  uint32_t rgb = 0;
+  for (size_t i = 1; ok && i < 7; ++i) {
+    int d = HexDigit(text[i]);
+    if (d < 0) ok = false;
+    rgb = rgb << 4 | static_cast<uint32_t>(d & 0xF);
+  }
+  if (!ok) {
+    errors.ScriptError(J("色の指定が異常です:") + text);
+    return 0;
+  }
+  return (rgb & 0x00FF00) | (rgb >> 16 & 0xFF) | (rgb & 0xFF) << 16;
 }
 
 }  // namespace korvana

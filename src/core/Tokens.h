@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Ascii.h"
-
 namespace korvana {
 
 // Leading and trailing bytes of value 0x20 or below removed (tabs, CR, LF go
@@ -25,7 +23,10 @@ std::string ReadToken(std::string_view line, int& pos, char terminator);
 // Splits a command line into its name and up to 16 arguments (all 16 are
 // emptied first). Recognises the assignment ("_$"/"_@") and conditional
 // ("_(") forms.
-std::string SplitCommandLine(std::string_view line, std::array<std::string, 16>& args);
+// The arguments of one command line.
+using CommandArgs = std::array<std::string, 16>;
+
+std::string SplitCommandLine(std::string_view line, CommandArgs& args);
 
 class ErrorSink;
 // A colour argument "#RRGGBB" (first character ignored) as 0x00BBGGRR; a

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "TempDir.h"
-#include "platform/Cp932.h"
-#include "platform/FileResolver.h"
+#include "core/Cp932.h"
+#include "core/FileResolver.h"
 
 namespace korvana {
 namespace {
@@ -41,11 +41,13 @@ TEST(ResolvePath, WindowsNamesFindFilesOnACaseSensitiveSystem) {
   };
   for (const auto& c : cases) EXPECT_EQ(ResolvePath(c.sjisName), c.expected) << c.sjisName;
 
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  EXPECT_EQ(ResolvePath("graphics\\BG\\sky.bmp"), "Graphics/BG/Sky.BMP");
-  EXPECT_EQ(ResolveScriptPath("%DATA_DRIVE%sky.bmp", "graphics\\bg\\"), "Graphics/BG/Sky.BMP");
-  std::filesystem::current_path(previous);
+  // A game's relative names resolve against its folder, whatever the
+  // process's current folder is, and messages show them as written.
+  const GameFiles game(dir.str(), "graphics\\bg\\");
+  EXPECT_EQ(game.Resolve("graphics\\BG\\sky.bmp"), dir.str() + "/Graphics/BG/Sky.BMP");
+  EXPECT_EQ(game.ResolveScript("%DATA_DRIVE%sky.bmp"), dir.str() + "/Graphics/BG/Sky.BMP");
+  EXPECT_EQ(game.Shown(game.Resolve("graphics\\none.bmp")), "graphics/none.bmp");
+  EXPECT_EQ(game.Resolve(root + "GRAPHICS/bg/SKY.bmp"), root + "Graphics/BG/Sky.BMP");
 }
 
 TEST(WriteFileAtomically, ReplacesWholeOrLeavesThePreviousFile) {

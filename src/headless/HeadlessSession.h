@@ -13,10 +13,12 @@
 namespace korvana {
 
 // One game run in this process: platform, flags and engine together. The
-// caller is responsible for the current folder being the game folder.
+// game's files are found in `gameFolder` (empty: the current folder), so
+// sessions of different games can run side by side.
 class HeadlessSession {
  public:
-  explicit HeadlessSession(HeadlessOptions options = {}, EngineSettings settings = {});
+  explicit HeadlessSession(HeadlessOptions options = {}, EngineSettings settings = {},
+                           std::string gameFolder = {});
 
   // Reads the game's configuration as the program does at start (krv.cfg,
   // krv.ini, start folder, data drive); false when the program would end
@@ -35,6 +37,7 @@ class HeadlessSession {
   std::string endReason;
   // The configuration read by Prepare().
   std::optional<config::Settings> settings;
+  std::string gameFolder;
 
   std::vector<std::string> FlagDump() const;   // UTF-8 lines "%03d = value"
   std::vector<std::string> StateDump() const;  // UTF-8

@@ -1,4 +1,3 @@
-// commit procedure).
 #pragma once
 // How every subsystem reports a script error. The user sees the error's own
 // message box, then the terminate-or-continue question; after "continue" the

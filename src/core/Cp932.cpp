@@ -1,4 +1,4 @@
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 #include <iconv.h>
 

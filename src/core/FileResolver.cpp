@@ -1,4 +1,4 @@
-#include "platform/FileResolver.h"
+#include "core/FileResolver.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -6,10 +6,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
-#include "platform/Ascii.h"
-#include "platform/Cp932.h"
+#include "core/Ascii.h"
+#include "core/Cp932.h"
 
 namespace korvana {
 namespace {
@@ -44,9 +45,11 @@ std::string ExpandDataDrive(std::string_view name, std::string_view dataPath) {
   return out;
 }
 
-std::string ResolvePath(std::string_view sjisName) {
-  // Backslashes are replaced byte-wise only outside two-byte characters: a
-  // trail byte 0x5C belongs to its character (as in "表").
+namespace {
+
+// "\" → "/" outside two-byte characters (a trail byte 0x5C belongs to its
+// character, as in "表"), then UTF-8.
+std::string SlashedUtf8(std::string_view sjisName) {
   std::string slashed;
   slashed.reserve(sjisName.size());
   for (size_t i = 0; i < sjisName.size();) {
@@ -57,7 +60,11 @@ std::string ResolvePath(std::string_view sjisName) {
       slashed.append(sjisName.substr(i, n));
     i += n;
   }
-  std::string path = cp932::ToUtf8(slashed);
+  return cp932::ToUtf8(slashed);
+}
+
+// The walk behind ResolvePath, on a UTF-8 path.
+std::string ResolveUtf8(const std::string& path) {
   if (path.empty() || Exists(path)) return path;
 
   // Walk the components, keeping each that exists and matching the others
@@ -92,8 +99,37 @@ std::string ResolvePath(std::string_view sjisName) {
   return built;
 }
 
+}  // namespace
+
+std::string ResolvePath(std::string_view sjisName) {
+  return ResolveUtf8(SlashedUtf8(sjisName));
+}
+
 std::string ResolveScriptPath(std::string_view sjisName, std::string_view dataPath) {
   return ResolvePath(ExpandDataDrive(sjisName, dataPath));
+}
+
+std::string GameFiles::Resolve(std::string_view sjisName) const {
+  if (root_.empty() || sjisName.empty() || sjisName[0] == '/' || sjisName[0] == '\\')
+    return ResolvePath(sjisName);
+  return ResolveUtf8(root_ + "/" + SlashedUtf8(sjisName));
+}
+
+std::string GameFiles::Shown(const std::string& resolvedPath) const {
+  if (root_.empty()) return resolvedPath;
+  const std::string prefix = root_.back() == '/' ? root_ : root_ + "/";
+  if (resolvedPath.compare(0, prefix.size(), prefix) == 0)
+    return resolvedPath.substr(prefix.size());
+  return resolvedPath;
+}
+
+std::optional<std::string> AbsoluteFolder(const std::string& dir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path folder = fs::absolute(dir.empty() ? "." : dir, ec).lexically_normal();
+  if (ec || !fs::is_directory(folder, ec)) return std::nullopt;
+  if (!folder.has_filename() && folder != folder.root_path()) folder = folder.parent_path();
+  return folder.string();
 }
 
 bool FileExists(const std::string& resolvedPath) {

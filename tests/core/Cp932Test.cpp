@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Cp932.h"
+#include "core/Cp932.h"
 
 namespace korvana {
 namespace {

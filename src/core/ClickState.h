@@ -1,0 +1,43 @@
+#pragma once
+// The flags through which input and menu handlers talk to the waiting code:
+// the click flags, the reading modes, the request that the pop-up menu files
+// for the interpreter loop, and the text id of the line being shown (which
+// skipping of read text tests). Handlers only set them; waits test them.
+#include <cstdint>
+
+namespace korvana {
+
+// A menu action that changes the course of the story only files one of these;
+// the interpreter loop serves it between two lines.
+enum class Request : int32_t { None = 0, Load = 1, Title = 2 };
+
+struct ClickState {
+  bool ClickFlag = false;
+  bool MouseDownFlag = false;
+  bool MouseUpFlag = false;
+  bool ClickEnabled = true;
+  bool FinishTextFlag = false;
+  bool TextActive = false;
+  bool HighSpeedMode = false;
+  bool PageUnitMode = false;
+  bool SkipReadMode = false;
+  // Ctrl held: text runs on as if every click wait were clicked.
+  bool CtrlSkip = false;
+  // Choices and dialogs open above the story; while one is, the wheel and
+  // Ctrl do not reach the text.
+  int ModalDepth = 0;
+  Request PendingRequest = Request::None;
+  // The "~" id of the line being run; -1 for a line without one.
+  int32_t CurrentTextId = -1;
+
+  void ClearClicks() { ClickFlag = MouseDownFlag = MouseUpFlag = false; }
+  // Skipping read text passes over the waits of lines that have an id.
+  bool SkippingRead() const { return SkipReadMode && CurrentTextId >= 0; }
+  // Ctrl answers text waits, but not while a choice or dialog is open.
+  bool CtrlSkipping() const { return CtrlSkip && ModalDepth == 0; }
+  // The one test of a pending load or title request: it ends click waits
+  // and the text line being shown.
+  bool RequestPending() const { return PendingRequest != Request::None; }
+};
+
+}  // namespace korvana

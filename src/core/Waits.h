@@ -1,0 +1,63 @@
+#pragma once
+// The local message pumps every wait of the story runs: one loop for timed
+// waits and one for click waits, so that the tick wrap, the request test and
+// the press-then-release rule are written once.
+#include <cstdint>
+
+#include "core/ClickState.h"
+#include "platform/Observer.h"
+#include "platform/Pump.h"
+
+namespace korvana {
+
+class Waits {
+ public:
+  Waits(Pump& pump, Observer& observer, ClickState& click)
+      : pump_(pump), observer_(observer), click_(click) {}
+
+  // Waits |ms| milliseconds with clicks disabled; it runs to its end even
+  // when a request is filed.
+  void TimedWait(int32_t ms);
+  // Pumps until `ms` milliseconds have passed since `start` (a tick count).
+  void WaitUntil(uint32_t start, int64_t ms) {
+    WaitUntil(start, ms, [] { return false; });
+  }
+  // The same, ending early when `stop` holds after a pass of the pump.
+  template <typename Stop>
+  void WaitUntil(uint32_t start, int64_t ms, Stop stop) {
+    // Elapsed time is measured from the start, so the wrap of the 32-bit tick
+    // count never ends a wait early or makes it endless.
+    for (;;) {
+      const int64_t elapsed = static_cast<uint32_t>(pump_.TickCount() - start);
+      if (elapsed >= ms) return;
+      pump_.WaitMessage(ms - elapsed);
+      if (stop()) return;
+    }
+  }
+  // Pumps until `done` holds or a request is pending.
+  template <typename Done>
+  void PumpUntil(Done done) {
+    while (!done() && !click_.RequestPending()) pump_.WaitMessage(Pump::kNoTimeout);
+  }
+  // The two phases of every click wait: until a press, then until its release.
+  // A click (or Enter) and a pending request end both; `pressEnds` and
+  // `releaseEnds` add the wait's own reasons. With `waitFirst` the pump runs
+  // once before the first test.
+  template <typename PressEnds, typename ReleaseEnds>
+  void PressThenRelease(bool waitFirst, PressEnds pressEnds, ReleaseEnds releaseEnds) {
+    if (waitFirst) pump_.WaitMessage(Pump::kNoTimeout);
+    PumpUntil([&] { return click_.MouseDownFlag || click_.ClickFlag || pressEnds(); });
+    PumpUntil([&] { return click_.MouseUpFlag || click_.ClickFlag || releaseEnds(); });
+  }
+  // The click wait of commands and views: the clicks cleared before and
+  // after; skipping read text ends the release phase (and the press phase
+  // too with `skipEndsPress`).
+  void WaitForClick(bool skipEndsPress);
+
+ private:
+  Pump& pump_;
+  Observer& observer_;
+  ClickState& click_;
+};
+
+}  // namespace korvana

@@ -1,0 +1,26 @@
+#pragma once
+// The visible screen and the composed scene under the message text. The
+// window shows BackImage and is told when it changed; layers compose into
+// WorkScreen, and text and effects draw on both.
+#include "core/ScreenSize.h"
+#include "graphics/Picture.h"
+
+namespace korvana {
+
+struct Screen {
+  Picture BackImage{kScreenWidth, kScreenHeight};
+  Picture WorkScreen{kScreenWidth, kScreenHeight};
+};
+
+// The message layer as the layers see it: the text subsystem owns it and
+// says whether it shows.
+class MessageWindow {
+ public:
+  virtual ~MessageWindow() = default;
+  virtual bool MessageVisible() const = 0;
+  // Lays the message window over `target` (AND mask, OR image) when it is
+  // visible; false when it is hidden.
+  virtual bool OverlayMessage(Picture& target) const = 0;
+};
+
+}  // namespace korvana

@@ -1,0 +1,65 @@
+#pragma once
+// The one window: the picture it shows, its caption, cursor and pop-up menu,
+// and where its input goes.
+#include <cstdint>
+#include <string>
+
+namespace korvana {
+
+class InputSink;
+class Picture;
+
+// Items of the pop-up menu whose state the story changes while it runs.
+enum class MenuItem {
+  Load,
+  TitleReturn,
+  Save,
+  Log,
+  // Enabled only during click waits, with Load and TitleReturn.
+  HideBackground,
+  HideText,
+  Darkness,
+  // The reading modes (HighSpeed and PageUnit carry check marks).
+  HighSpeed,
+  PageUnit,
+  SkipRead,
+  Count
+};
+
+// The cursors the window can show; the numbers are the script's kinds.
+enum class Cursor { Default = 0, Pen = 1, Hand = 2, Wait = 3, Arrow = 4, Blank = 5 };
+
+// A script's cursor kind (`_mousepat`) as a cursor: kinds 1 to 5 name one,
+// anything else is the default.
+inline Cursor CursorForKind(int32_t kind) {
+  return kind >= 1 && kind <= 5 ? static_cast<Cursor>(kind) : Cursor::Default;
+}
+
+class Window {
+ public:
+  virtual ~Window() = default;
+  virtual void SetInputSink(InputSink* sink) = 0;
+  // The picture the window shows (the engine's BackImage); it lives as long
+  // as the engine.
+  virtual void SetScreen(const Picture* screen) = 0;
+  // BackImage changed; repaint when convenient.
+  virtual void InvalidateScreen() = 0;
+  // Only this rectangle of BackImage changed (a glyph, the click marker).
+  virtual void InvalidateRect(int x, int y, int w, int h) { InvalidateScreen(); }
+  // The start-up warning about fewer than 16 bits of colour needs it.
+  virtual int ColorDepth() = 0;
+
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void SetCursor(Cursor cursor) = 0;
+  virtual void SetPopupEnabled(bool enabled) = 0;
+  virtual bool PopupEnabled() = 0;
+  virtual void SetMenuItemEnabled(MenuItem item, bool enabled) = 0;
+  virtual void SetMenuItemChecked(MenuItem item, bool checked) {}
+
+  // Asks for the close question to be put (the window's close, Esc). When
+  // it is answered OK, the next pump unwinds the engine with EngineExit
+  // {0, save}.
+  virtual void RequestClose() {}
+};
+
+}  // namespace korvana

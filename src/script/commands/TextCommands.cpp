@@ -1,0 +1,85 @@
+// The commands of the message text and the log.
+#include <optional>
+
+#include "script/Engine.h"
+#include "script/commands/CommandBindings.h"
+
+namespace korvana {
+namespace {
+
+int32_t Wrapped(int64_t v) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
+}
+
+}  // namespace
+
+std::span<const CommandSpec> CommandBindings::TextTable() {
+  using A = const CommandArgs&;
+  // An argument left out: nothing (or 0), else the value of the expression.
+  static constexpr auto optional = [](Engine& e, const std::string& arg) -> std::optional<int32_t> {
+    if (arg.empty()) return std::nullopt;
+    return e.eval_.EvalInt(arg);
+  };
+  static constexpr auto orZero = [](Engine& e, const std::string& arg) {
+    return arg.empty() ? 0 : e.eval_.EvalInt(arg);
+  };
+  static const CommandSpec table[] = {
+      {"_textclear", "",
+       [](Engine& e, A) {
+         e.prog.ProgMultiStateFlag = MultiState::Command;
+         e.messageText.ClearPage();
+       }},
+      {"_textrect", "iiii",
+       [](Engine& e, A a) {
+         e.messageText.EraseTextRect(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]),
+                                     e.eval_.EvalInt(a[2]), e.eval_.EvalInt(a[3]));
+       }},
+      {"_textcur", "ii",
+       [](Engine& e, A a) {
+         TextState& text = e.messageText.text;
+         if (auto col = optional(e, a[0])) text.CursorX = Wrapped(int64_t{*col} * text.CharWidth);
+         if (auto row = optional(e, a[1]))
+           text.CursorY = Wrapped(int64_t{*row} * (text.LineHeight + text.LineGap));
+       }},
+      {"_textcurto", "ii",
+       [](Engine& e, A a) {
+         TextState& text = e.messageText.text;
+         const int64_t dc = orZero(e, a[0]), dr = orZero(e, a[1]);
+         text.CursorX = Wrapped(text.CursorX + dc * text.CharWidth);
+         text.CursorY = Wrapped(text.CursorY + dr * (text.LineHeight + text.LineGap));
+       }},
+      {"_textloc", "ii",
+       [](Engine& e, A a) {
+         TextState& text = e.messageText.text;
+         if (auto x = optional(e, a[0])) text.CursorX = *x;
+         if (auto y = optional(e, a[1])) text.CursorY = *y;
+       }},
+      {"_textlocto", "ii",
+       [](Engine& e, A a) {
+         TextState& text = e.messageText.text;
+         const int64_t dx = orZero(e, a[0]), dy = orZero(e, a[1]);
+         text.CursorX = Wrapped(text.CursorX + dx);
+         text.CursorY = Wrapped(text.CursorY + dy);
+       }},
+      {"_textwait", "i",
+       [](Engine& e, A a) {
+         e.messageText.text.CharWait = a[0].empty() ? 1 : e.eval_.EvalInt(a[0]);
+       }},
+      {"_textoffset", "ii",
+       [](Engine& e, A a) {
+         TextState& text = e.messageText.text;
+         text.OffsetX = orZero(e, a[0]);
+         text.OffsetY = orZero(e, a[1]);
+       }},
+      {"_textimage", "iitt",
+       [](Engine& e, A a) {
+         const std::optional<int32_t> x = optional(e, a[0]), y = optional(e, a[1]);
+         e.messageText.ShowTextImage(x, y, a[2], a[3]);
+       }},
+      {"_logclear", "", [](Engine& e, A) { e.log.ClearLog(); }},
+      {"_lognext", "", [](Engine& e, A) { e.log.NewLogPage(); }},
+  };
+  return table;
+}
+
+}  // namespace korvana
