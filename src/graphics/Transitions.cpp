@@ -108,8 +108,8 @@ struct Easing {
 };
 Easing EasingOf(const TransitionSpec& spec) {
   const bool horizontal = spec.variant < 2;
-  if (!horizontal) return {240, 480, 1};
-  return {325, 640, spec.family == F::Slide ? 2 : 1};
+  if (!horizontal) return {240, kScreenHeight, 1};
+  return {325, kScreenWidth, spec.family == F::Slide ? 2 : 1};
 }
 
 int StepsOf(const TransitionSpec& spec) {

@@ -183,9 +183,9 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
 
  public:
   ScriptFile script;
-  Layers layers;
   MessageLog log;
   MessageText messageText;
+  Layers layers;
   LogScreen logScreen;
   // The debug window's lists: errors answered "continue" and flag values.
   std::vector<std::string> ErrList;

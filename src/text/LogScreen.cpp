@@ -98,13 +98,13 @@ int LogScreen::RenderLogPage(bool draw) {
 
 void LogScreen::ShowPage() {
   int h = RenderLogPage(false);
-  ScrollBar1.Visible = h >= 480;
+  ScrollBar1.Visible = h >= kScreenHeight;
   if (ScrollBar1.Visible)
-    ScrollBar1.Max = h - 480;
+    ScrollBar1.Max = h - kScreenHeight;
   else
-    h = 480;
+    h = kScreenHeight;
   ScrollBar1.Position = 0;
-  LogCanvas.Resize(640, h);
+  LogCanvas.Resize(kScreenWidth, h);
   TilePicture(TileImage, LogCanvas);
   RenderLogPage(true);
   PaintScreen();
@@ -114,7 +114,8 @@ void LogScreen::PaintScreen() {
   backImage_.Blit(0, 0, kScreenWidth, kScreenHeight, LogCanvas, 0, ScrollBar1.Position);
   if (ScrollBar1.Visible) {
     backImage_.FillRect(kScrollLeft, 0, kScrollWidth, kScrollHeight, 0xE0E0E0);
-    const int thumb = std::max(16, kScrollHeight * 480 / (480 + ScrollBar1.Max));
+    const int thumb =
+        std::max(16, kScrollHeight * kScreenHeight / (kScreenHeight + ScrollBar1.Max));
     const int top =
         ScrollBar1.Max > 0 ? (kScrollHeight - thumb) * ScrollBar1.Position / ScrollBar1.Max : 0;
     backImage_.FillRect(kScrollLeft + 2, top, kScrollWidth - 4, thumb, 0x808080);

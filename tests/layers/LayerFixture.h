@@ -108,6 +108,14 @@ struct Stage {
     EXPECT_TRUE(WritePng(picture, path));
     return path;
   }
+  // What `_bgload` of a file holding `picture` leaves, without the file:
+  // tests that only need a scene keep it in memory.
+  void SetBackground(const Picture& picture) {
+    layers.BackgroundLayer = picture;
+    layers.state.baseRecords[kBackgroundRecord].ResetForLoad("memory");
+    layers.backgroundPresent = true;
+    layers.LayersDirty = true;
+  }
   // A message window: a white text block with a black border in its mask,
   // the image black outside the text, so laying it over twice changes
   // nothing.

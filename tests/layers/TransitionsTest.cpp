@@ -36,14 +36,15 @@ constexpr Expected kTable[] = {
 // scene 2 (not yet on the screen).
 struct TransitionStage : Stage {
   explicit TransitionStage(bool text = true) {
+    static const Picture one = Painted(640, 480, Scene1), two = Painted(640, 480, Scene2);
     WriteMessage();
     textVisible = text;
-    layers.LoadBackground(Save("one.png", Painted(640, 480, Scene1)));
+    SetBackground(one);
     layers.RefreshScreen();
     oldScreen = back;
     oldScene = work;
-    layers.LoadBackground(Save("two.png", Painted(640, 480, Scene2)));
-    newScene = Painted(640, 480, Scene2);
+    SetBackground(two);
+    newScene = two;
     newWithText = text ? WithMessage(newScene) : newScene;
   }
   Picture oldScreen, oldScene, newScene, newWithText;

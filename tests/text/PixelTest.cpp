@@ -112,9 +112,13 @@ TEST(Pixels, TextRectErasesTheLayerButNotTheScreen) {
     for (int x = 0; x < 640; ++x) {
       const bool keep = x < 24 && (Inks(a, 0, 16, x, y) || Inks(a, 2, 18, x, y));
       ASSERT_EQ(e.messageText.MessageMask.Pixel(x, y), keep ? 0u : 0xFFFFFFu) << x << "," << y;
-      if (x >= 24) ASSERT_EQ(e.messageText.MessageImage.Pixel(x, y), 0u);
+      if (x >= 24) {
+        ASSERT_EQ(e.messageText.MessageImage.Pixel(x, y), 0u);
+      }
       // The screen still shows the second glyph.
-      if (Inks(i, 24, 16, x, y)) ASSERT_EQ(e.screen.BackImage.Pixel(x, y), 0xFFFFFFu);
+      if (Inks(i, 24, 16, x, y)) {
+        ASSERT_EQ(e.screen.BackImage.Pixel(x, y), 0xFFFFFFu);
+      }
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ScreenSize.h"
 #include "graphics/Picture.h"
 #include "platform/Platform.h"
 
@@ -147,7 +148,7 @@ class HeadlessPlatform : public Pump,
   std::string pendingText_;
   std::vector<std::string> transcript_;
   const Picture* screen_ = nullptr;
-  Picture blank_{640, 480};
+  Picture blank_{kScreenWidth, kScreenHeight};
 };
 
 }  // namespace korvana
