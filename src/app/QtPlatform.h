@@ -15,21 +15,12 @@ namespace korvana {
 
 class TFmain;
 
-class QtPlatform : public QObject,
-                   public Pump,
-                   public Window,
-                   public Dialogs,
-                   public Audio,
-                   public Movie,
-                   public Observer,
-                   public Machine {
+class QtPlatform : public QObject, public AllDoors {
   Q_OBJECT
 
  public:
   QtPlatform();
   void Attach(TFmain* window);
-  // Every door of this platform.
-  Platform Doors() { return Platform::Of(*this); }
 
   // Pump
   uint32_t TickCount() override;

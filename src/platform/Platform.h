@@ -31,4 +31,17 @@ struct Platform {
   }
 };
 
+// A platform that implements every door in one object, as the window and the
+// headless platform do.
+class AllDoors : public Pump,
+                 public Window,
+                 public Dialogs,
+                 public Audio,
+                 public Movie,
+                 public Observer,
+                 public Machine {
+ public:
+  Platform Doors() { return Platform::Of(*this); }
+};
+
 }  // namespace korvana

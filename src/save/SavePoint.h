@@ -12,6 +12,8 @@
 #include "core/Tokens.h"
 #include "expr/FlagStore.h"
 #include "graphics/Layers.h"
+#include "select/SelectionItems.h"
+#include "sound/ChannelRecord.h"
 #include "text/MessageLog.h"
 #include "text/TextState.h"
 
@@ -25,7 +27,10 @@ struct SavePoint {
   CommandArgs ProgArgs;
   TextState text;
   LayerState layers;
+  // Written and read with the log file, not restored from here.
   LogBookkeeping log;
+  ChannelRecords channels;
+  SelectionItems selection;
   SystemSwitches switches;
   // `_mousepat`'s cursor kind and `_flgclick`'s flag index (-1 for none).
   int32_t CursorKind = 1;
@@ -39,6 +44,8 @@ struct SavePoint {
     visit("text", s.text);
     visit("layers", s.layers);
     visit("log", s.log);
+    visit("channels", s.channels);
+    visit("selection", s.selection);
     visit("switches", s.switches);
     visit("CursorKind", s.CursorKind);
     visit("ClickFlag", s.ClickFlag);

@@ -559,6 +559,8 @@ SavePoint Engine::CaptureSavePoint() const {
   point.text = messageText.text;
   point.layers = layers.state;
   point.log = log.book;
+  point.channels = channels;
+  point.selection = selection;
   point.switches = switches;
   point.CursorKind = cursor_.Kind();
   point.ClickFlag = flags_.clickFlag;
@@ -576,6 +578,14 @@ void Engine::RestoreSavePoint(const SavePoint& point) {
   text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
   text.RubyFontName = messageText.FontTable[3];
   layers.state = point.layers;
+  // A channel's place in its track and its flags stay live: the restart of
+  // the sound after a load reads them from the save point instead.
+  for (size_t i = 0; i < channels.size(); ++i) {
+    channels[i].fileName = point.channels[i].fileName;
+    channels[i].timesPlayed = point.channels[i].timesPlayed;
+    channels[i].repeatCount = point.channels[i].repeatCount;
+  }
+  selection = point.selection;
   switches = point.switches;
   cursor_.Choose(point.CursorKind);
   flags_.clickFlag = point.ClickFlag;

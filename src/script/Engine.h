@@ -29,6 +29,8 @@
 #include "platform/Platform.h"
 #include "save/SavePoint.h"
 #include "script/ScriptFile.h"
+#include "select/SelectionItems.h"
+#include "sound/ChannelRecord.h"
 #include "text/Glyphs.h"
 #include "text/LogScreen.h"
 #include "text/MessageLog.h"
@@ -187,6 +189,10 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   MessageText messageText;
   Layers layers;
   LogScreen logScreen;
+  // The channel records and the selection items a saved game carries; their
+  // subsystems take them over when they land.
+  ChannelRecords channels;
+  SelectionItems selection;
   // The debug window's lists: errors answered "continue" and flag values.
   std::vector<std::string> ErrList;
   std::vector<std::string> ValList;

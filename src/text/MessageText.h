@@ -21,7 +21,6 @@
 #include "text/Glyphs.h"
 #include "text/MessageLog.h"
 #include "text/ReadTextRecord.h"
-#include "text/TextOutput.h"
 #include "text/TextState.h"
 
 namespace korvana {
@@ -78,16 +77,18 @@ struct TextHooks {
   std::function<void()> refreshScreen;
 };
 
-class MessageText : public TextOutput, public MessageWindow {
+class MessageText : public MessageWindow {
  public:
   static constexpr int kMarkerSize = 32;
 
   MessageText(TextEnvironment env, MessageLog& log, FontLibrary& fonts);
 
-  // TextOutput
-  void ShowTextLine(std::string_view line, int fromColumn) override;
-  void ShowPlainText(std::string_view chars) override;
-  void ClearPage() override;
+  // Shows a text line from 1-based byte position `fromColumn`, waiting for
+  // clicks as the text demands. A pending request ends it at once.
+  void ShowTextLine(std::string_view line, int fromColumn);
+  // Outputs text unchanged (a "\\" line, a flag value), markers included.
+  void ShowPlainText(std::string_view chars);
+  void ClearPage();
 
   // MessageWindow
   bool MessageVisible() const override { return text.TextVisible; }

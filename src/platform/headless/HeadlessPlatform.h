@@ -29,20 +29,11 @@ struct HeadlessOptions {
   std::vector<std::string> inputs;   // UTF-8 texts for input boxes
 };
 
-class HeadlessPlatform : public Pump,
-                         public Window,
-                         public Dialogs,
-                         public Audio,
-                         public Movie,
-                         public Observer,
-                         public Machine {
+class HeadlessPlatform : public AllDoors {
  public:
   static constexpr uint64_t kStartTick = 100000;
 
   explicit HeadlessPlatform(HeadlessOptions options = {});
-
-  // Every door of this platform.
-  Platform Doors() { return Platform::Of(*this); }
 
   // Pump
   uint32_t TickCount() override { return static_cast<uint32_t>(clock_); }
