@@ -27,8 +27,8 @@ using Volume = korvana::Volume;
 // "/" (so "%DATA_DRIVE%bg\a.bmp" resolves below it), or "" when none matches.
 // A root that CP932 cannot spell exactly is passed over.
 //
-// Unlike the Windows original there is no limit of 26 roots: that limit came
-// from drive letters, and a Linux system may mount more volumes than that.
+// There is no limit of 26 roots: that limit belongs to drive letters, and a
+// Linux system may mount more volumes than that.
 std::string SearchDataDrive(const std::vector<Volume>& volumes, std::string_view label,
                             bool allDrives);
 
