@@ -1,6 +1,7 @@
 #include "QtPlatform.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -225,6 +226,12 @@ void QtPlatform::ScheduleRepaint() {
 int QtPlatform::ColorDepth() {
   QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->depth() : 32;
+}
+
+bool QtPlatform::MovePointer(int x, int y) {
+  if (!window_ || window_->windowState() != Qt::WindowNoState) return false;
+  QCursor::setPos(window_->mapToGlobal(window_->FromPicture(QPoint(x, y))));
+  return true;
 }
 
 void QtPlatform::RequestClose() {

@@ -52,6 +52,7 @@ class QtPlatform : public QObject, public AllDoors {
   void InvalidateRect(int x, int y, int w, int h) override;
   int ColorDepth() override;
   void RequestClose() override;
+  bool MovePointer(int x, int y) override;
 
   // Audio and Movie: no back end yet; every device reports itself
   // unavailable, so the story goes on in silence.

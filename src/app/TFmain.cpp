@@ -198,6 +198,8 @@ static const char* ItemName(MenuItem item) {
       return "Ktxtskip";
     case MenuItem::SkipRead:
       return "Mskipout";
+    case MenuItem::Font:
+      return "Kfont";
     case MenuItem::Count:
       break;
   }
@@ -270,6 +272,12 @@ QPoint TFmain::ToPicture(QPoint p) const {
   const int k = r.width() / kScreenWidth;
   return QPoint(std::clamp((p.x() - r.x()) / k, 0, kScreenWidth - 1),
                 std::clamp((p.y() - r.y()) / k, 0, kScreenHeight - 1));
+}
+
+QPoint TFmain::FromPicture(QPoint p) const {
+  const QRect r = PictureRect();
+  const int k = r.width() / kScreenWidth;
+  return QPoint(r.x() + p.x() * k + k / 2, r.y() + p.y() * k + k / 2);
 }
 
 void TFmain::paintEvent(QPaintEvent* event) {
@@ -377,6 +385,18 @@ void TFmain::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       sink->OnKey(Key::Enter);
+      break;
+    case Qt::Key_Up:
+      sink->OnKey(Key::Up);
+      break;
+    case Qt::Key_Down:
+      sink->OnKey(Key::Down);
+      break;
+    case Qt::Key_Left:
+      sink->OnKey(Key::Left);
+      break;
+    case Qt::Key_Right:
+      sink->OnKey(Key::Right);
       break;
     default:
       QWidget::keyPressEvent(event);

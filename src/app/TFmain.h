@@ -35,6 +35,8 @@ class TFmain : public QWidget {
   int Scale() const { return scale_; }
   // Where a window point falls on the 640 × 480 picture.
   QPoint ToPicture(QPoint windowPoint) const;
+  // The window point at the middle of a picture pixel.
+  QPoint FromPicture(QPoint picturePoint) const;
   // Repaints the window over this rectangle of the picture.
   void UpdatePicture(const QRect& pictureRect);
 

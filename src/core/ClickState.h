@@ -29,6 +29,9 @@ struct ClickState {
   Request PendingRequest = Request::None;
   // The "~" id of the line being run; -1 for a line without one.
   int32_t CurrentTextId = -1;
+  // Where the pointer last moved on the picture (`$sys[0]`, `$sys[1]`, the
+  // highlight of a choice).
+  int PointerX = 0, PointerY = 0;
 
   void ClearClicks() { ClickFlag = MouseDownFlag = MouseUpFlag = false; }
   // Skipping read text passes over the waits of lines that have an id.

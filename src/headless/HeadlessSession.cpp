@@ -15,6 +15,7 @@ const char kHeadlessUsage[] =
     "  --clicks N          end the run after N automatic clicks\n"
     "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
+    "  --choose LIST       entry index for successive choices (default 0)\n"
     "  --max-lines N       end the run after N executed script lines\n"
     "  --max-ms N          end the run after N virtual milliseconds\n"
     "  --screenshot FILE   write the screen as PNG when the run ends\n"
@@ -153,9 +154,19 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(out.dumpState)) return false;
     } else if (a == "--transcript") {
       if (!value(out.transcript)) return false;
-    } else if (a == "--choose" || a == "--slot") {
-      // Served once choices and save dialogs exist; accepted now so that
-      // callers can pass them already.
+    } else if (a == "--choose") {
+      if (!value(v)) return false;
+      for (const std::string& item : SplitList(v)) {
+        int64_t n;
+        if (!ParseCount(item, n)) {
+          error = "--choose takes entry indices (0, 1, …), not \"" + item + "\"";
+          return false;
+        }
+        out.options.choices.push_back(n);
+      }
+    } else if (a == "--slot") {
+      // Served once save dialogs exist; accepted now so that callers can
+      // pass it already.
       if (!value(v)) return false;
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;

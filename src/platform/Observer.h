@@ -2,8 +2,22 @@
 // Story events that only observers care about: the headless transcript and
 // its limits. The window ignores them.
 #include <string>
+#include <vector>
 
 namespace korvana {
+
+// A choice on the screen, as a player would see it: its kind ("menu",
+// "button" or "grid"), the entries' labels and centres, and which entries
+// can be chosen.
+struct ChoiceView {
+  struct Entry {
+    std::string label;  // CP932
+    int x = 0, y = 0;
+    bool choosable = true;
+  };
+  std::string kind;
+  std::vector<Entry> entries;
+};
 
 class Observer {
  public:
@@ -15,6 +29,9 @@ class Observer {
   virtual void ClickWaitStarted() {}
   // One script line is about to run (the headless line limit counts them).
   virtual void ScriptLineStarting() {}
+  // A choice is drawn and waits for the pointer (the headless platform
+  // answers it from its list of choices).
+  virtual void ChoiceStarted(const ChoiceView& choice) {}
 };
 
 }  // namespace korvana

@@ -23,6 +23,8 @@ enum class MenuItem {
   HighSpeed,
   PageUnit,
   SkipRead,
+  // "フォント設定": a choice holds it back while it waits.
+  Font,
   Count
 };
 
@@ -55,6 +57,12 @@ class Window {
   virtual bool PopupEnabled() = 0;
   virtual void SetMenuItemEnabled(MenuItem item, bool enabled) = 0;
   virtual void SetMenuItemChecked(MenuItem item, bool checked) {}
+
+  // `_mouseloc` and the arrow keys of a choice: moves the pointer to a point
+  // of the picture, only while the window is in its normal state (neither
+  // minimised, maximised nor full screen); false when it did not move. The
+  // move reaches the input sink like any other.
+  virtual bool MovePointer(int x, int y) = 0;
 
   // Asks for the close question to be put (the window's close, Esc). When
   // it is answered OK, the next pump unwinds the engine with EngineExit

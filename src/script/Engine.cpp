@@ -54,7 +54,10 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
                               click, files_, screen, messageText, cursor_, switches,
                               [this](const std::string& e) { return eval_.EvalInt(e); }}),
       logScreen(platform.pump, platform.window, click, log, messageText, fonts_, screen.BackImage,
-                *this, files_) {
+                *this, files_),
+      selector(SelectionEnvironment{platform.pump, platform.window, platform.observer,
+                                    platform.dialogs, platform.audio, click, *this, screen, layers,
+                                    fonts_, cursor_, files_}) {
   prog.ProgChapter = "Korvana";
   messageText.hooks.markLayersDirty = [this] { layers.LayersDirty = true; };
   messageText.hooks.refreshScreen = [this] { layers.RefreshScreen(); };
@@ -84,6 +87,7 @@ void Engine::ApplySettings(EngineSettings newSettings) {
   log.ClearLog();
   messageText.ResetTextState();
   logScreen.Tile = settings_.tile;
+  selector.MenuClickSound = settings_.menuClickSound;
   click.HighSpeedMode = settings_.highSpeedText;
   click.PageUnitMode = settings_.pageUnitText;
 }
@@ -357,9 +361,9 @@ int32_t Engine::SystemValue(int index) {
   const TextState& t = messageText.text;
   switch (index) {
     case 0:
-      return mouseX_;
+      return click.PointerX;
     case 1:
-      return mouseY_;
+      return click.PointerY;
     case 2:
       return settings_.debugMode ? 1 : 0;
     case 3:
@@ -459,8 +463,8 @@ void Engine::OnClick(int, int) {
 }
 
 void Engine::OnMouseMove(int x, int y) {
-  mouseX_ = x;
-  mouseY_ = y;
+  click.PointerX = x;
+  click.PointerY = y;
 }
 
 void Engine::OnKey(Key key) {
@@ -475,6 +479,12 @@ void Engine::OnKey(Key key) {
       if (click.TextActive) click.FinishTextFlag = true;
       if (click.ClickEnabled) click.ClickFlag = true;
       break;
+    case Key::Up:
+    case Key::Down:
+    case Key::Left:
+    case Key::Right:
+      if (selector.Active()) selector.OnArrow(key);
+      break;
     default:
       break;
   }
@@ -488,6 +498,11 @@ void Engine::OnWheel(int, int, int delta) {
   // Turning the wheel up in a click wait reads back; it never advances text.
   if (logScreen.IsOpen()) {
     logScreen.Wheel(delta);
+    return;
+  }
+  // During a choice the wheel moves the highlight, as the arrow keys do.
+  if (selector.Active()) {
+    if (delta != 0) selector.OnWheel(delta);
     return;
   }
   if (delta > 0 && messageText.InClickWait() && click.ModalDepth == 0) ShowLogScreen();

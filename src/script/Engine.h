@@ -29,6 +29,7 @@
 #include "platform/Platform.h"
 #include "save/SavePoint.h"
 #include "script/ScriptFile.h"
+#include "select/Selection.h"
 #include "select/SelectionItems.h"
 #include "sound/ChannelRecord.h"
 #include "text/Glyphs.h"
@@ -55,6 +56,8 @@ struct EngineSettings {
   std::string tile;
   // Picture shown as the background at start and at the return to the title.
   std::string background;
+  // Played after every choice.
+  std::string menuClickSound;
   std::optional<int> textMaxIndex;
   bool highSpeedText = false;
   bool pageUnitText = false;
@@ -193,6 +196,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   // subsystems take them over when they land.
   ChannelRecords channels;
   SelectionItems selection;
+  // The choice on the screen.
+  Selection selector;
   // The debug window's lists: errors answered "continue" and flag values.
   std::vector<std::string> ErrList;
   std::vector<std::string> ValList;
@@ -207,6 +212,9 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void StartText();
   // The transitions and effects that the layers and `_scroll` reach.
   void BindLayerEffects();
+  // The flow every selection command shares: menu items, the item lines, the
+  // choice (`choose`), the chosen entry's command and the result.
+  void RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose);
   void RunLine(std::string_view raw);
   void ServeRequest();
   void ResumeSavedLine();
@@ -220,7 +228,6 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   SavePoint savePoint_;
   std::optional<SavePoint> pendingLoad_;
   int32_t ScriptKey = kDefaultScriptKey;
-  int mouseX_ = 0, mouseY_ = 0;
   // Tick count of the last `_waitset`; 0 before the first.
   uint32_t waitReference_ = 0;
   // Missing end markers already reported in this script: (line, marker).

@@ -73,6 +73,7 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   out.icon = settings.Icon;
   out.tile = settings.Tile;
   out.background = settings.BackGround;
+  out.menuClickSound = settings.MenuClickSound;
   out.textMaxIndex = settings.TextMaxIndex;
   out.highSpeedText = settings.HighSpeedText;
   out.pageUnitText = settings.SkipText;

@@ -3,6 +3,7 @@
 // `_selcgmode`): a saved game carries them, so that a menu open at the save
 // is the same after a load.
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace korvana {
@@ -15,11 +16,13 @@ struct SelectionItems {
   std::array<std::string, kMaxItems> ItemLabels;
   // The command part of each item line (may be empty).
   std::array<std::string, kMaxItems> ItemCommands;
+  int32_t ItemCount = 0;
 
   template <typename Self, typename Visit>
   static void Fields(Self& s, Visit&& visit) {
     visit("ItemLabels", s.ItemLabels);
     visit("ItemCommands", s.ItemCommands);
+    visit("ItemCount", s.ItemCount);
   }
   bool operator==(const SelectionItems&) const = default;
 };

@@ -60,6 +60,10 @@ const char* AnswerName(BoxAnswer a) {
 HeadlessPlatform::HeadlessPlatform(HeadlessOptions options) : options_(std::move(options)) {}
 
 void HeadlessPlatform::Record(std::initializer_list<std::string> fields) {
+  Record(std::vector<std::string>(fields));
+}
+
+void HeadlessPlatform::Record(const std::vector<std::string>& fields) {
   std::string line;
   for (const std::string& f : fields) {
     if (!line.empty()) line += '\t';
@@ -231,6 +235,33 @@ bool HeadlessPlatform::Play(const std::string& path, int, int, int, int) {
 
 void HeadlessPlatform::Stop() {
   Record({"sound", "movie", "stop", "", ""});
+}
+
+bool HeadlessPlatform::MovePointer(int x, int y) {
+  pointerX_ = x;
+  pointerY_ = y;
+  events_.emplace_front([this, x, y] {
+    if (sink_) sink_->OnMouseMove(x, y);
+  });
+  return true;
+}
+
+void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
+  if (onChoice) {
+    onChoice(choice);
+    return;
+  }
+  const int64_t index = nextChoice_ < options_.choices.size() ? options_.choices[nextChoice_++] : 0;
+  const auto n = static_cast<int64_t>(choice.entries.size());
+  std::vector<std::string> fields = {"choice", choice.kind, std::to_string(n),
+                                     std::to_string(index)};
+  for (const ChoiceView::Entry& e : choice.entries) fields.push_back(Field(e.label));
+  Record(fields);
+  if (index < 0 || index >= n || !choice.entries[static_cast<size_t>(index)].choosable)
+    throw HeadlessStop{"choice " + std::to_string(index) + " cannot be chosen"};
+  const ChoiceView::Entry& entry = choice.entries[static_cast<size_t>(index)];
+  QueueMove(entry.x, entry.y);
+  QueueClick(entry.x, entry.y);
 }
 
 void HeadlessPlatform::QueueClick(int x, int y) {

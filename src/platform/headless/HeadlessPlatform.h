@@ -27,6 +27,7 @@ struct HeadlessOptions {
   int64_t maxMs = -1;
   std::vector<std::string> answers;  // "yes", "no", "ok", "cancel"
   std::vector<std::string> inputs;   // UTF-8 texts for input boxes
+  std::vector<int64_t> choices;      // entry index for successive choices
 };
 
 class HeadlessPlatform : public AllDoors {
@@ -67,6 +68,9 @@ class HeadlessPlatform : public AllDoors {
   int ColorDepth() override { return 32; }
 
   void RequestClose() override;
+  // Moves the virtual pointer at once; the engine hears of it on the next
+  // pump, before any input queued earlier.
+  bool MovePointer(int x, int y) override;
 
   // Audio and Movie: no sound is made; each start and stop is recorded, and
   // a sound or movie ends at once on the next pump.
@@ -89,6 +93,9 @@ class HeadlessPlatform : public AllDoors {
   void TextDrawn(const std::string& chars) override { pendingText_ += chars; }
   void ClickWaitStarted() override;
   void ScriptLineStarting() override;
+  // Moves the pointer onto the chosen entry's centre and clicks it; an entry
+  // that cannot be chosen ends the run.
+  void ChoiceStarted(const ChoiceView& choice) override;
 
   // Queues input as if the user gave it now.
   void QueueClick(int x, int y);
@@ -101,6 +108,9 @@ class HeadlessPlatform : public AllDoors {
   // Called at the start of every click wait, before its automatic click is
   // queued: tests act as the player would during that wait.
   std::function<void()> onClickWait;
+  // Called when a choice starts, instead of answering it from the list of
+  // choices: tests move, press and type as the player would.
+  std::function<void(const ChoiceView&)> onChoice;
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
@@ -109,6 +119,8 @@ class HeadlessPlatform : public AllDoors {
   // What the window would show; a black screen before an engine exists.
   const Picture& Screen() const { return screen_ ? *screen_ : blank_; }
   Cursor ShownCursor() const { return cursor_; }
+  int PointerX() const { return pointerX_; }
+  int PointerY() const { return pointerY_; }
   bool MenuItemEnabled(MenuItem item) const { return menu_[static_cast<int>(item)]; }
   bool MenuItemChecked(MenuItem item) const { return checked_[static_cast<int>(item)]; }
   int64_t ClicksGiven() const { return clicksGiven_; }
@@ -117,6 +129,7 @@ class HeadlessPlatform : public AllDoors {
 
  private:
   void Record(std::initializer_list<std::string> fields);
+  void Record(const std::vector<std::string>& fields);
   void Advance(uint64_t to);
   bool DeliverOne();
 
@@ -128,6 +141,7 @@ class HeadlessPlatform : public AllDoors {
   std::deque<std::function<void()>> events_;
   size_t nextAnswer_ = 0;
   size_t nextInput_ = 0;
+  size_t nextChoice_ = 0;
   int64_t clicksGiven_ = 0;
   int64_t linesRun_ = 0;
   Cursor cursor_ = Cursor::Pen;

@@ -14,8 +14,8 @@ struct CommandBindings {
   static std::span<const CommandSpec> FlagTable();
   static std::span<const CommandSpec> TextTable();
   static std::span<const CommandSpec> LayerTable();
-  // Selection menus, sound and movies, saving and the mouse pointer: known
-  // names without handlers yet.
+  static std::span<const CommandSpec> SelectTable();
+  // Sound and movies, saving: known names without handlers yet.
   static std::span<const CommandSpec> PendingTable();
 };
 

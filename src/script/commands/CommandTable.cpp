@@ -11,9 +11,9 @@ namespace {
 const std::vector<CommandSpec>& Table() {
   static const std::vector<CommandSpec> table = [] {
     std::vector<CommandSpec> all;
-    for (auto family :
-         {CommandBindings::FlowTable(), CommandBindings::FlagTable(), CommandBindings::TextTable(),
-          CommandBindings::LayerTable(), CommandBindings::PendingTable()})
+    for (auto family : {CommandBindings::FlowTable(), CommandBindings::FlagTable(),
+                        CommandBindings::TextTable(), CommandBindings::LayerTable(),
+                        CommandBindings::SelectTable(), CommandBindings::PendingTable()})
       all.insert(all.end(), family.begin(), family.end());
     return all;
   }();

@@ -7,10 +7,6 @@ namespace korvana {
 
 std::span<const CommandSpec> CommandBindings::PendingTable() {
   static const CommandSpec table[] = {
-      // selection menus
-      {"_selmenu", "iicci"},
-      {"_selcgmode", "iitiiit"},
-      {"_selbutton", "iitiit"},
       // sound and movies
       {"_bgmmode", "i"},
       {"_bgmplay", "ti"},
@@ -22,10 +18,9 @@ std::span<const CommandSpec> CommandBindings::PendingTable() {
       {"_pcmplay", "ti"},
       {"_pcmstop", ""},
       {"_aviplay", "tiiii"},
-      // saving and the mouse pointer
+      // saving
       {"_winsave", ""},
       {"_winload", ""},
-      {"_mouseloc", "ii"},
   };
   return table;
 }
