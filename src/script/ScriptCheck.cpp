@@ -12,6 +12,7 @@
 #include "expr/Evaluator.h"
 #include "script/CommandTable.h"
 #include "script/ScriptFile.h"
+#include "select/SelectionItems.h"
 
 namespace korvana {
 namespace {
@@ -93,7 +94,8 @@ class Checker {
       std::string_view line = TrimBlanks(lines[i]);
       if (!line.empty() && line[0] == '~') line = line.size() > 9 ? line.substr(9) : "";
       if (line.empty() || line[0] != '_') continue;
-      CheckCommand(rel, *script, static_cast<int>(i), line, 0);
+      // A selection's item lines are not lines of the story: go on after them.
+      i = static_cast<size_t>(CheckCommand(rel, *script, static_cast<int>(i), line, 0, false));
     }
   }
 
@@ -110,8 +112,31 @@ class Checker {
     return -1;
   }
 
-  void CheckCommand(const std::string& file, Script& script, int index, std::string_view line,
-                    int depth) {
+  // The item lines from `index` + 1 up to `end` (the "_endsel" line): a label,
+  // a condition and, optionally, a command that runs when the item is chosen.
+  void CheckSelectionItems(const std::string& file, Script& script, int index, int end, int depth) {
+    for (int i = index + 1; i < end; ++i) {
+      if (i - index == SelectionItems::kMaxItems + 1)
+        Fault(file, i + 1,
+              J("選択肢が多すぎます。最大：") + std::to_string(SelectionItems::kMaxItems));
+      const std::string_view item = script.lines[i];
+      int pos = 1;
+      SkipBlanks(item, pos);
+      ReadToken(item, pos, ',');  // the label
+      SkipBlanks(item, pos);
+      const std::string condition = ReadToken(item, pos, ',');
+      if (!condition.empty()) CheckExpression(file, i, condition);
+      if (pos > static_cast<int>(item.size()) || depth >= 64) continue;
+      const std::string_view command = TrimBlanks(item.substr(pos - 1));
+      if (!command.empty()) CheckCommand(file, script, i, command, depth + 1, true);
+    }
+  }
+
+  // Checks one command line; returns the index of the last line it takes
+  // (past `index` only for a selection and its item lines). An item's command
+  // (`inItem`) takes no lines of its own.
+  int CheckCommand(const std::string& file, Script& script, int index, std::string_view line,
+                   int depth, bool inItem) {
     CommandArgs args;
     const std::string name = SplitCommandLine(line, args);
     if (name.compare(0, 2, "_(") == 0) {
@@ -123,17 +148,17 @@ class Checker {
         Fault(file, index + 1,
               J("算術エラーが発生しました。コード:") + std::to_string(pos) + J(" 式:") + name);
       for (const std::string& m : sink.messages) Fault(file, index + 1, m);
-      if (depth < 64) CheckCommand(file, script, index, args[0], depth + 1);
-      return;
+      if (depth < 64) return CheckCommand(file, script, index, args[0], depth + 1, inItem);
+      return index;
     }
     if (name.compare(0, 5, "_$flg") == 0) {
       CheckExpression(file, index, args[0]);
-      return;
+      return index;
     }
-    if (name.compare(0, 5, "_@flg") == 0) return;
+    if (name.compare(0, 5, "_@flg") == 0) return index;
     if (!IsCommandName(name)) {
       Fault(file, index + 1, J("コマンドが変です") + name);
-      return;
+      return index;
     }
     const uint32_t ints = IntArgumentMask(name);
     for (int k = 0; k < 16; ++k)
@@ -146,19 +171,30 @@ class Checker {
       if (FindMarker(script, index + 1, m->second) < 0)
         Fault(file, index + 1, m->second + J("が見つかりません"));
     }
+    if (!inItem && (name == "_selmenu" || name == "_selbutton" || name == "_selcgmode")) {
+      const int end = FindMarker(script, index + 1, "_endsel");
+      if (end < 0) {
+        Fault(file, index + 1, "_endsel" + J("が見つかりません"));
+        return index;
+      }
+      CheckSelectionItems(file, script, index, end, depth);
+      return end;
+    }
     if (name == "_goto" || name == "_gosub" || name == "_return") {
       Script* target = &script;
       if (name == "_goto" && !args[1].empty()) {
-        if (args[1].find(kDataDriveToken) != std::string::npos) return;  // known only at run time
+        if (args[1].find(kDataDriveToken) != std::string::npos)
+          return index;  // known only at run time
         target = Load(args[1]);
         if (!target) {
           Fault(file, index + 1, J("ファイルを開けません: ") + args[1]);
-          return;
+          return index;
         }
       }
       if (!args[0].empty() && !HasLabel(*target, args[0]))
         Fault(file, index + 1, J("ラベルが見つかりません") + args[0]);
     }
+    return index;
   }
 
   fs::path folder_;

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "TempDir.h"
+#include "core/Cp932.h"
 #include "script/ScriptFile.h"
 
 namespace korvana {
@@ -161,6 +162,47 @@ TEST(ScriptTool, CheckListsEveryFault) {
                                 "other.txt:2: _endelseが見つかりません",
                                 "other.txt:5: コマンドが変です_TEXTCLEAR",
                             }));
+}
+
+TEST(ScriptTool, CheckReadsSelectionBlocks) {
+  std::string items32, items33;
+  for (int i = 0; i < 32; ++i) items32 += "x,1\r\n";
+  items33 = items32 + "x,1\r\n";
+  struct Case {
+    std::string script;  // UTF-8; written as CP932
+    std::vector<std::string> faults;
+  } cases[] = {
+      {"_selmenu 0,0,#000000,#ffffff,0\r\nはい,1\r\n_foo\r\n",
+       {"autorun.txt:1: _endselが見つかりません", "autorun.txt:3: コマンドが変です_foo"}},
+      {"_(1), _selcgmode 1,1,a.bmp,0,0,0\r\n", {"autorun.txt:1: _endselが見つかりません"}},
+      {"_selbutton 1,1,a.bmp,0,0\r\n" + items32 + "  _endsel \r\n", {}},
+      {"_selbutton 1,1,a.bmp,0,0\r\n" + items33 + "_endsel\r\n",
+       {"autorun.txt:34: 選択肢が多すぎます。最大：32"}},
+      {"_selmenu 0,0,#000000,#ffffff,0\r\n"
+       "_foo, 1\r\n"
+       "\"a,b\", 1+abc\r\n"
+       "c, $flg[1]==1, _goto :nolabel\r\n"
+       "d,, _bar 1\r\n"
+       "e, 1, _selmenu 0,0,#000000,#ffffff,1+abc\r\n"
+       "_endsel\r\n"
+       "_(1), _selmenu 0,0,#000000,#ffffff,0\r\n"
+       "_baz,0\r\n"
+       "_endsel\r\n"
+       "_qux\r\n",
+       {"autorun.txt:3: 算術エラーが発生しました。コード:-6 式:1+abc",
+        "autorun.txt:4: ラベルが見つかりません:nolabel", "autorun.txt:5: コマンドが変です_bar",
+        "autorun.txt:6: 算術エラーが発生しました。コード:-6 式:1+abc",
+        "autorun.txt:11: コマンドが変です_qux"}},
+  };
+  for (const Case& c : cases) {
+    test::TempDir game;
+    game.Write("autorun.txt", cp932::FromUtf8(c.script));
+    const std::string listing = game.str() + "/faults.log";
+    EXPECT_EQ(RunCommand(kScriptTool + " check " + game.str() + " > " + listing),
+              c.faults.empty() ? 0 : 1)
+        << c.script;
+    EXPECT_EQ(Lines(listing), c.faults) << c.script;
+  }
 }
 
 TEST(ScriptTool, EncodeDecodeRoundTripKeepsLineEnds) {
