@@ -90,9 +90,8 @@ void Selection::RedrawMenuHighlight(int32_t x, int32_t y, const SelectionItems& 
 
 // --- waiting ----------------------------------------------------------------------
 
-bool Selection::Look(bool horizontal, int64_t firstX) {
+bool Selection::Look() {
   env_.pump.WaitMessage(Pump::kNoTimeout);
-  HandleArrow(horizontal, firstX);
   if (env_.click.PointerX == seenX_ && env_.click.PointerY == seenY_) return false;
   seenX_ = env_.click.PointerX;
   seenY_ = env_.click.PointerY;
@@ -111,7 +110,10 @@ Selection::ActiveGuard::~ActiveGuard() {
 
 void Selection::WaitForPointer(const char* kind, const std::vector<std::string>& labels,
                                const std::vector<std::pair<int64_t, int64_t>>& centres,
-                               const std::vector<bool>& choosable) {
+                               const std::vector<bool>& choosable, bool horizontal,
+                               int64_t firstX) {
+  arrowsHorizontal_ = horizontal;
+  firstX_ = firstX;
   ChoiceView view;
   view.kind = kind;
   for (size_t i = 0; i < labels.size(); ++i)
@@ -119,25 +121,24 @@ void Selection::WaitForPointer(const char* kind, const std::vector<std::string>&
         {labels[i], Pin(centres[i].first), Pin(centres[i].second), choosable[i]});
   env_.observer.ChoiceStarted(view);
   const int startX = env_.click.PointerX, startY = env_.click.PointerY;
-  pendingArrow_ = Key::Other;
+  arrowSeen_ = false;
   do env_.pump.WaitMessage(Pump::kNoTimeout);
-  while (env_.click.PointerX == startX && env_.click.PointerY == startY &&
-         pendingArrow_ == Key::Other);
+  while (env_.click.PointerX == startX && env_.click.PointerY == startY && !arrowSeen_);
   // The first look of the main loop sees wherever the pointer is now.
   seenX_ = std::numeric_limits<int64_t>::min();
 }
 
-void Selection::HandleArrow(bool horizontal, int64_t firstX) {
-  const Key key = pendingArrow_;
-  pendingArrow_ = Key::Other;
-  if (key == Key::Other) return;
+void Selection::OnArrow(Key key) {
+  if (!active_) return;
+  arrowSeen_ = true;
+  const bool horizontal = arrowsHorizontal_;
   const SelectionArea& a = area;
   const int64_t px = env_.click.PointerX, py = env_.click.PointerY;
   const bool inside =
       a.left <= px && px <= a.left + a.width && a.top <= py && py <= a.top + a.height;
   int64_t x = px, y = py;
   if (!inside) {
-    x = firstX;
+    x = firstX_;
     y = a.top + a.stepY / 2;
   } else if (key == Key::Down && py + a.stepY < a.top + a.height) {
     y = py + a.stepY;
@@ -192,7 +193,8 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
   env_.window.InvalidateScreen();
 
   ActiveGuard active(*this);
-  WaitForPointer("menu", labels, centres, std::vector<bool>(n, true));
+  WaitForPointer("menu", labels, centres, std::vector<bool>(n, true), false,
+                 area.left + area.width / 2);
   auto inside = [&](int64_t mx, int64_t my) {
     return x < mx && mx < int64_t{x} + box.width && int64_t{y} + 3 < my &&
            my < int64_t{y} + box.height - 3;
@@ -202,7 +204,7 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
     env_.click.ClickFlag = false;
     while (!env_.click.ClickFlag) {
       const int before = r;
-      if (!Look(false, area.left + area.width / 2)) continue;
+      if (!Look()) continue;
       RedrawMenuHighlight(x, y, items, style, before, -1);
       if (inside(seenX_, seenY_)) {
         env_.cursor.ShowTemporary(Cursor::Hand);
@@ -268,7 +270,8 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
     centres.emplace_back(int64_t{x} + w / 2, int64_t{y} + int64_t{i} * h + h / 2);
   }
   ActiveGuard active(*this);
-  WaitForPointer("button", labels, centres, std::vector<bool>(n, true));
+  WaitForPointer("button", labels, centres, std::vector<bool>(n, true), false,
+                 area.left + area.stepX / 2);
   auto inside = [&](int64_t mx, int64_t my) {
     return x < mx && mx < int64_t{x} + w && y < my && my < int64_t{y} + int64_t{n} * h;
   };
@@ -276,7 +279,7 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
   for (;;) {
     env_.click.ClickFlag = false;
     while (!env_.click.ClickFlag) {
-      if (!Look(false, area.left + area.stepX / 2)) continue;
+      if (!Look()) continue;
       ShowButton(r, 0, x, int64_t{y} + int64_t{r} * h, states[r]);
       if (inside(seenX_, seenY_)) {
         env_.cursor.ShowTemporary(Cursor::Hand);
@@ -318,7 +321,7 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
     choosable.push_back(states[i] >= 1);
   }
   ActiveGuard active(*this);
-  WaitForPointer("grid", labels, centres, choosable);
+  WaitForPointer("grid", labels, centres, choosable, true, area.left + area.stepX / 2);
   auto inside = [&](int64_t mx, int64_t my) {
     return x < mx && mx < int64_t{x} + width && y < my && my < int64_t{y} + height;
   };
@@ -329,7 +332,7 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
   for (;;) {
     env_.click.ClickFlag = false;
     while (!env_.click.ClickFlag) {
-      if (!Look(true, area.left + area.stepX / 2)) continue;
+      if (!Look()) continue;
       if (r < n) {
         ShowButton(r, 0, cellX(r), cellY(r), states[r]);
       } else {

@@ -91,9 +91,11 @@ class Selection {
 
   // Input the engine forwards while a choice waits: an arrow key, or the
   // wheel (up is Up, down is Down).
+  // Each moves the pointer at once, so that presses that come quickly one
+  // after another each take a step.
   bool Active() const { return active_; }
-  void OnArrow(Key key) { pendingArrow_ = key; }
-  void OnWheel(int delta) { pendingArrow_ = delta > 0 ? Key::Up : Key::Down; }
+  void OnArrow(Key key);
+  void OnWheel(int delta) { OnArrow(delta > 0 ? Key::Up : Key::Down); }
 
   // The `MenuClickSound` setting: played, and waited for, after each choice.
   std::string MenuClickSound;
@@ -116,15 +118,14 @@ class Selection {
   void SaveScreen(int64_t x, int64_t y, int64_t w, int64_t h);
   void RestoreScreen();
   // Tells the observer, then pumps until the pointer moves or an arrow comes.
+  // `horizontal`: the arrows also move sideways (the grid); `firstX` is where
+  // the first entry's centre lies.
   void WaitForPointer(const char* kind, const std::vector<std::string>& labels,
                       const std::vector<std::pair<int64_t, int64_t>>& centres,
-                      const std::vector<bool>& choosable);
-  // Moves the pointer as a pending arrow key asks (`horizontal`: the grid's
-  // left and right); `firstX` is where the first entry's centre lies.
-  void HandleArrow(bool horizontal, int64_t firstX);
-  // Pumps once and serves a pending arrow key; true when the pointer stands
-  // somewhere new since the last look (which it then remembers).
-  bool Look(bool horizontal, int64_t firstX);
+                      const std::vector<bool>& choosable, bool horizontal, int64_t firstX);
+  // Pumps once; true when the pointer stands somewhere new since the last
+  // look (which it then remembers).
+  bool Look();
   void Finish();
   // A choice waits: the engine sends it the arrows, the text gets no wheel.
   struct ActiveGuard {
@@ -137,7 +138,9 @@ class Selection {
   Picture saved_;
   int savedX_ = 0, savedY_ = 0;
   bool active_ = false;
-  Key pendingArrow_ = Key::Other;
+  bool arrowSeen_ = false;
+  bool arrowsHorizontal_ = false;
+  int64_t firstX_ = 0;
   // The pointer position last looked at; none before the first look.
   int64_t seenX_ = std::numeric_limits<int64_t>::min(), seenY_ = 0;
 };

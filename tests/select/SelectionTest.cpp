@@ -179,3 +179,227 @@ TEST(Selection, ItemLinesConditionsCommandsAndBranches) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(Selection, GridRowsLockedEntriesAndColumns) {
+  // Six unlocked entries in three columns take three rows; the third is
+  // empty and a click there goes on waiting, as a click on a locked entry
+  // does. No columns means one.
+  struct Case {
+    const char* command;
+    std::vector<std::string> states;
+    std::pair<int, int> refused, chosen;  // pointer positions
+    int result;
+    int64_t height;
+  };
+  const Case cases[] = {
+      {"_selcgmode 100,50,buttons.png,40,20,3,#NONE",
+       {"1", "1", "1", "1", "1", "1"},
+       {150, 95},
+       {170, 75},
+       4,
+       60},
+      {"_selcgmode 100,50,buttons.png,40,20,2,#NONE",
+       {"1", "0", "2", "$flg[9]"},
+       {150, 55},
+       {150, 75},
+       3,
+       60},
+      {"_selcgmode 100,50,buttons.png,40,20,0,#NONE",
+       {"1", "1", "1"},
+       {120, 125},
+       {120, 95},
+       2,
+       80},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = {"_$flg[9]=2", c.command};
+    for (const std::string& s : c.states) lines.push_back(s);
+    lines.push_back("_endsel");
+    ChoiceGame game(lines);
+    std::vector<bool> choosable;
+    game.platform().onChoice = [&](const ChoiceView& view) {
+      for (const auto& e : view.entries) choosable.push_back(e.choosable);
+      for (auto [x, y] : {c.refused, c.chosen}) {
+        game.platform().QueueMove(x, y);
+        game.platform().QueueClick(x, y);
+      }
+    };
+    EXPECT_EQ(game.run.Run(), 0) << c.command;
+    EXPECT_EQ(game.engine().prog.ProgSelResult, c.result) << c.command;
+    EXPECT_EQ(game.engine().selector.area.height, c.height) << c.command;
+    for (size_t i = 0; i < choosable.size(); ++i)
+      EXPECT_EQ(choosable[i], c.states[i] != "0") << c.command << " entry " << i;
+  }
+}
+
+TEST(Selection, ButtonsShowTheirRowsHighlightAndLeaveNoSprite) {
+  ChoiceGame game({"_selbutton 200,100,buttons.png,40,20,#NONE", "0", "2", "1", "_endsel"});
+  Picture atStart, highlighted;
+  game.platform().onChoice = [&](const ChoiceView& view) {
+    atStart = game.platform().Screen();
+    EXPECT_EQ(view.kind, "button");
+    game.platform().QueueMove(220, 130);  // entry 1
+    game.platform().QueueAction([] {});
+    game.platform().QueueAction([&] { highlighted = game.platform().Screen(); });
+    game.platform().QueueClick(220, 130);
+  };
+  EXPECT_EQ(game.run.Run(), 0);
+  for (int i = 0; i < 3; ++i) {
+    const int row = i == 0 ? 0 : i == 1 ? 2 : 1;
+    EXPECT_EQ(atStart.Pixel(210, 105 + 20 * i), ChoiceGame::ButtonColour(0, row)) << i;
+  }
+  EXPECT_EQ(highlighted.Pixel(210, 125), ChoiceGame::ButtonColour(1, 2));
+  EXPECT_EQ(highlighted.Pixel(210, 105), ChoiceGame::ButtonColour(0, 0));
+  const Engine& e = game.engine();
+  EXPECT_EQ(e.prog.ProgSelResult, 1);
+  for (const Sprite& s : e.layers.state.sprites) EXPECT_FALSE(s.visible);
+  EXPECT_EQ(e.layers.state.sheet.fileName, "buttons.png");
+  EXPECT_EQ(e.screen.BackImage.Pixel(210, 125), 0x335577u);
+}
+
+TEST(Selection, UnusableButtonPicturesChooseTheFirstEntry) {
+  const char* commands[] = {
+      "_selbutton 10,10,buttons.png,0,0,#NONE",      // cells of no size
+      "_selbutton 10,10,buttons.png,100,100,#NONE",  // smaller than one cell
+      "_selcgmode 10,10,missing.png,40,20,2,#NONE",  // no such file
+  };
+  for (const char* command : commands) {
+    ChoiceGame game({command, "1,,_$flg[1]=1", "1,,_$flg[1]=2", "_endsel", "_$flg[2]=1"});
+    EXPECT_EQ(game.run.Run(), 0) << command;
+    EXPECT_EQ(game.run.Flag(1), "1") << command;  // entry 0's command runs
+    EXPECT_EQ(game.run.Flag(2), "1") << command;  // and the story goes on
+    const std::vector<std::string> messages = game.run.ErrorMessages();
+    ASSERT_FALSE(messages.empty()) << command;
+    EXPECT_EQ(messages.back(), "画像の読み込み失敗もしくはサイズ指定が異常です") << command;
+    EXPECT_TRUE(game.Choices().empty()) << command;
+  }
+}
+
+TEST(Selection, ArrowKeysAndTheWheelMoveThePointerFromEntryToEntry) {
+  // A menu at (100, 100) of five 32-pixel entries, 30 wide: the first press
+  // from outside goes to the first entry's centre, then steps stop at the
+  // edges.
+  struct Case {
+    const char* command;
+    std::vector<Key> keys;
+    std::pair<int, int> pointer;
+    int result;
+  };
+  const Case cases[] = {
+      {"_selmenu 100,100", {Key::Down}, {117, 118}, 0},
+      {"_selmenu 100,100", {Key::Down, Key::Down, Key::Down, Key::Down, Key::Down}, {117, 246}, 4},
+      {"_selmenu 100,100", {Key::Down, Key::Down, Key::Up, Key::Up, Key::Up}, {117, 118}, 0},
+      {"_selmenu 100,100", {Key::Down, Key::Right}, {117, 118}, 0},  // menus ignore sideways
+      {"_selcgmode 100,50,buttons.png,40,20,3,#NONE",
+       {Key::Right, Key::Right, Key::Right, Key::Down, Key::Right, Key::Left},
+       {160, 80},
+       4},
+  };
+  for (const Case& c : cases) {
+    ChoiceGame game({c.command, "1", "2", "3", "4", "5", "_endsel"});
+    game.platform().onChoice = [&](const ChoiceView&) {
+      for (Key k : c.keys) game.platform().QueueKey(k);
+      game.platform().QueueKey(Key::Enter);
+    };
+    EXPECT_EQ(game.run.Run(), 0) << c.command;
+    EXPECT_EQ(std::pair(game.platform().PointerX(), game.platform().PointerY()), c.pointer)
+        << c.command << " " << c.keys.size();
+    EXPECT_EQ(game.engine().prog.ProgSelResult, c.result) << c.command << " " << c.keys.size();
+  }
+  // The wheel steps like Up and Down.
+  ChoiceGame wheel({"_selmenu 100,100", "a", "b", "c", "_endsel"});
+  wheel.platform().onChoice = [&](const ChoiceView&) {
+    for (int delta : {-120, -120, -120, 120}) wheel.platform().QueueWheel(delta);
+    wheel.platform().QueueKey(Key::Enter);
+  };
+  EXPECT_EQ(wheel.run.Run(), 0);
+  EXPECT_EQ(wheel.engine().prog.ProgSelResult, 1);
+}
+
+TEST(Selection, MenuItemsDuringAndAfterAChoice) {
+  ChoiceGame game({"_selmenu 10,10", "a", "_endsel", "_$flg[1]=1"});
+  bool fontDuring = true, saveDuring = true;
+  game.platform().onChoice = [&](const ChoiceView& view) {
+    fontDuring = game.platform().MenuItemEnabled(MenuItem::Font);
+    saveDuring = game.platform().MenuItemEnabled(MenuItem::Save);
+    game.platform().QueueMove(view.entries[0].x, view.entries[0].y);
+    game.platform().QueueClick(view.entries[0].x, view.entries[0].y);
+  };
+  EXPECT_EQ(game.run.Run(), 0);
+  EXPECT_FALSE(fontDuring);
+  EXPECT_FALSE(saveDuring);  // no save point can be written yet
+  EXPECT_TRUE(game.platform().MenuItemEnabled(MenuItem::Font));
+  EXPECT_FALSE(game.platform().MenuItemEnabled(MenuItem::Save));
+  EXPECT_FALSE(game.engine().layers.LayersDirty);  // the mark is put back
+}
+
+TEST(Selection, HeadlessChoicesAndTheirTranscript) {
+  struct Case {
+    std::vector<int64_t> choose;
+    std::string transcript;
+    std::string endReason;
+  };
+  const Case cases[] = {
+      {{}, "grid\t3\t0\t1\t0\t2", "end"},
+      {{2}, "grid\t3\t2\t1\t0\t2", "end"},
+      {{1}, "grid\t3\t1\t1\t0\t2", "choice 1 cannot be chosen"},
+      {{3}, "grid\t3\t3\t1\t0\t2", "choice 3 cannot be chosen"},
+  };
+  for (const Case& c : cases) {
+    ChoiceGame game({"_selcgmode 10,10,buttons.png,40,20,2,#NONE", "1", "0", "2", "_endsel"},
+                    {.choices = c.choose});
+    EXPECT_EQ(game.run.Run(), 0);
+    EXPECT_EQ(game.Choices(), std::vector<std::string>{c.transcript});
+    EXPECT_EQ(game.run.session().endReason, c.endReason);
+  }
+}
+
+TEST(Selection, BadInputIsReportedAndNeverStopsTheStory) {
+  std::vector<std::string> many = {"_selmenu 10,10"};
+  for (int i = 0; i < 40; ++i) many.push_back("e" + std::to_string(i));
+  many.push_back("_endsel");
+  many.push_back("_$flg[1]=1");
+  ChoiceGame tooMany(many, {.choices = {31}});
+  EXPECT_EQ(tooMany.run.Run(), 0);
+  EXPECT_EQ(tooMany.run.ErrorMessages(), std::vector<std::string>{"選択肢が多すぎます。最大：32"});
+  EXPECT_NE(tooMany.run.Events("box")[1].find("Line:38/"), std::string::npos);  // the 33rd item
+  EXPECT_EQ(tooMany.Choices()[0].substr(0, 11), "menu\t32\t31\t");
+  EXPECT_EQ(tooMany.run.Flag(1), "1");
+
+  ChoiceGame unended({"_selmenu 10,10", "a,,_$flg[1]=1", "b"});
+  EXPECT_EQ(unended.run.Run(), 0);
+  EXPECT_EQ(unended.run.ErrorMessages(), std::vector<std::string>{"_endselが見つかりません"});
+  EXPECT_NE(unended.run.Events("box")[1].find("Line:5/"), std::string::npos);  // the command's
+  EXPECT_EQ(unended.run.Flag(1), "1");
+
+  ChoiceGame colour({"_selmenu 10,10,#GG0000", "a", "_endsel", "_$flg[1]=1"});
+  EXPECT_EQ(colour.run.Run(), 0);
+  EXPECT_EQ(colour.run.Events("box")[0], "Korvana\t'0xGG0000' は正しい整数値ではありません\tok");
+  EXPECT_EQ(colour.run.Flag(1), "0");  // the conversion error ends the run
+
+  // A label of 10,000 bytes at a huge size, a nested choice as an item's
+  // command: drawn clipped, answered, and the screen comes back.
+  ChoiceGame odd({"_selmenu 600,450,#FFFFFF,#808080,2000000000",
+                  std::string(10000, 'x') + ",,_selmenu 10,10", "_endsel", "inner,,_$flg[1]=1",
+                  "_endsel", "_$flg[2]=1"});
+  odd.platform().onChoice = [&](const ChoiceView& view) {
+    odd.platform().QueueMove(view.entries[0].x, view.entries[0].y);
+    odd.platform().QueueClick(view.entries[0].x, view.entries[0].y);
+  };
+  EXPECT_EQ(odd.run.Run(), 0);
+  EXPECT_EQ(odd.run.Flag(1), "1");
+  EXPECT_EQ(odd.run.Flag(2), "1");
+  EXPECT_EQ(odd.engine().screen.BackImage.Pixel(639, 479), 0x335577u);
+
+  // Far off the screen nothing can be clicked: a headless run ends as any
+  // wait that nothing can end does, without a fault.
+  ChoiceGame far({"_selmenu 2000000000,-2000000000", "a", "_endsel"});
+  EXPECT_EQ(far.run.Run(), 0);
+  EXPECT_EQ(far.run.session().endReason, "waiting for input that never comes");
+}
+
+}  // namespace
+}  // namespace korvana
