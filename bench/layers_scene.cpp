@@ -12,6 +12,9 @@
 
 #include "core/ClickState.h"
 #include "core/Errors.h"
+#include "core/FileResolver.h"
+#include "core/StoryCursor.h"
+#include "core/SystemSwitches.h"
 #include "core/Waits.h"
 #include "graphics/Layers.h"
 #include "graphics/Transitions.h"
@@ -98,19 +101,31 @@ struct Scene {
       }
     layers.RefreshScreen();
   }
+  // The message window, always shown.
+  struct Message : MessageWindow {
+    Picture image{640, 480, 0}, mask{640, 480, 0xFFFFFF};
+    bool MessageVisible() const override { return true; }
+    bool OverlayMessage(Picture& target) const override {
+      target.Draw(0, 0, mask, RasterOp::And);
+      target.Draw(0, 0, image, RasterOp::Or);
+      return true;
+    }
+  };
   P platform;
   NoErrors errors;
   ClickState click;
-  int32_t pending = 0, textId = -1;
-  Waits waits{platform, click, pending, textId};
-  std::string dataPath;
-  Picture back{640, 480}, work{640, 480};
-  Picture messageImage{640, 480, 0}, messageMask{640, 480, 0xFFFFFF};
-  bool textVisible = true, suppressed = false, darkness = true;
-  int32_t cursor = 1, rate = 32, hide = 0;
-  Layers layers{LayerEnvironment{platform, errors, waits, click, dataPath, back, work, messageImage,
-                                 messageMask, textVisible, suppressed, cursor, darkness, rate, hide,
-                                 [](const std::string&) { return 0; }}};
+  Waits waits{platform, platform, click};
+  GameFiles files;
+  Screen screen;
+  Picture& back = screen.BackImage;
+  Picture& work = screen.WorkScreen;
+  Message message;
+  Picture& messageImage = message.image;
+  Picture& messageMask = message.mask;
+  StoryCursor cursor{platform};
+  SystemSwitches switches;
+  Layers layers{LayerEnvironment{platform, platform, platform, errors, waits, click, files, screen,
+                                 message, cursor, switches, [](const std::string&) { return 0; }}};
 };
 
 void BM_ComposeScene(benchmark::State& state) {

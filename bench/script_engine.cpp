@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/FileResolver.h"
 #include "headless/HeadlessSession.h"
 #include "script/ScriptFile.h"
 
@@ -35,16 +36,13 @@ fs::path MakeBigScript() {
 }
 
 void BM_LoadAndIndex100kLines(benchmark::State& state) {
-  const fs::path dir = MakeBigScript();
-  const auto previous = fs::current_path();
-  fs::current_path(dir);
+  const GameFiles game(MakeBigScript().string());
   NullSink sink;
   for (auto _ : state) {
     ScriptFile file(sink);
-    file.SetLines(ScriptFile::OpenScriptFile("big.txt", "", kDefaultScriptKey));
+    file.SetLines(ScriptFile::OpenScriptFile("big.txt", game, kDefaultScriptKey));
     benchmark::DoNotOptimize(file.LabelNames().size());
   }
-  fs::current_path(previous);
 }
 BENCHMARK(BM_LoadAndIndex100kLines)->Unit(benchmark::kMillisecond);
 
@@ -61,14 +59,11 @@ void BM_MillionLineLoop(benchmark::State& state) {
            "_($flg[2]>500), _$flg[3]=$flg[3]+1\r\n"
            "_goto :top\r\n";
   }
-  const auto previous = fs::current_path();
-  fs::current_path(dir);
   for (auto _ : state) {
-    HeadlessSession session({.maxLines = 1000000});
+    HeadlessSession session({.maxLines = 1000000}, {}, dir.string());
     session.Run();
     benchmark::DoNotOptimize(session.flags.Get(3));
   }
-  fs::current_path(previous);
 }
 BENCHMARK(BM_MillionLineLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
 

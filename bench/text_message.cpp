@@ -16,8 +16,8 @@ void BM_DrawCharCachedGlyphWithShadow(benchmark::State& state) {
   e.messageText.DrawChar(a);  // renders and caches the glyph
   for (auto _ : state) {
     // Kept on the first line, so the page never ends inside the loop.
-    e.text.CursorX = 240;
-    e.text.CursorY = 0;
+    e.messageText.text.CursorX = 240;
+    e.messageText.text.CursorY = 0;
     benchmark::DoNotOptimize(e.messageText.DrawChar(a));
   }
   state.SetItemsProcessed(state.iterations());

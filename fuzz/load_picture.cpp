@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/FileResolver.h"
 #include "graphics/Picture.h"
 #include "graphics/PictureLoader.h"
 
@@ -54,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int warnings = 0;
   Picture picture(5, 4, 0xABCDEF);
   try {
-    LoadPicture(std::string("%DATA_DRIVE%/PIC") + ext, picture, Folder(), sink,
+    LoadPicture(std::string("%DATA_DRIVE%/PIC") + ext, picture, GameFiles({}, Folder()), sink,
                 [&](const std::string&) { ++warnings; });
   } catch (const ScriptException&) {
     if (format != PictureFormat::Bmp && format != PictureFormat::Jpeg &&

@@ -272,7 +272,10 @@ void Engine::ExecuteCommand(std::string_view line) {
 
   // The handler gets its own copy: a nested command (a conditional line, a
   // selection item) replaces ProgArgs but never what the outer one reads.
-  CommandArgs args;
+  // One buffer per nesting depth keeps the strings' storage from line to line
+  // (a deque: growing it never moves the buffers that outer commands hold).
+  while (argBuffers_.size() < static_cast<size_t>(commandDepth_)) argBuffers_.emplace_back();
+  CommandArgs& args = argBuffers_[commandDepth_ - 1];
   const std::string name = SplitCommandLine(line, args);
   ProgArgs = args;
   if (name.compare(0, 2, "_(") == 0) {

@@ -6,6 +6,7 @@
 // script/commands/.
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <random>
@@ -235,6 +236,7 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   ScrollDisplay scrollDisplay_;
   std::mt19937 random_;
   int commandDepth_ = 0;
+  std::deque<CommandArgs> argBuffers_;
 };
 
 }  // namespace korvana

@@ -247,6 +247,8 @@ bool HeadlessPlatform::MovePointer(int x, int y) {
 }
 
 void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
+  // The prompt drawn before a choice belongs before it in the transcript.
+  FlushText();
   if (onChoice) {
     onChoice(choice);
     return;
