@@ -403,3 +403,32 @@ TEST(Selection, BadInputIsReportedAndNeverStopsTheStory) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(Selection, HandCursorOverEntriesThenTheScriptsCursorAndTheMouseCommand) {
+  ChoiceGame game({"_mousepat 4", "_mouseloc 300,200", "_delay 1", "_$flg[1]=$sys[0]",
+                   "_$flg[2]=$sys[1]", "_selmenu 10,10", "a", "b", "_endsel"});
+  Cursor overEntry = Cursor::Default, outside = Cursor::Default;
+  game.platform().onChoice = [&](const ChoiceView& view) {
+    game.platform().QueueMove(view.entries[1].x, view.entries[1].y);
+    game.platform().QueueAction([] {});
+    game.platform().QueueAction([&] { overEntry = game.platform().ShownCursor(); });
+    game.platform().QueueMove(600, 400);
+    game.platform().QueueAction([] {});
+    game.platform().QueueAction([&] { outside = game.platform().ShownCursor(); });
+    game.platform().QueueMove(view.entries[1].x, view.entries[1].y);
+    game.platform().QueueClick(view.entries[1].x, view.entries[1].y);
+  };
+  EXPECT_EQ(game.run.Run(), 0);
+  EXPECT_EQ(game.run.Flag(1), "300");  // `_mouseloc` moved the pointer
+  EXPECT_EQ(game.run.Flag(2), "200");
+  EXPECT_EQ(overEntry, Cursor::Hand);
+  EXPECT_EQ(outside, Cursor::Arrow);  // the script's kind 4
+  EXPECT_EQ(game.platform().ShownCursor(), Cursor::Arrow);
+  EXPECT_EQ(game.engine().prog.ProgSelResult, 1);
+}
+
+}  // namespace
+}  // namespace korvana
