@@ -2,8 +2,19 @@
 // Boxes and dialogs. Texts are CP932 bytes, as the engine keeps them;
 // implementations convert at their edge.
 #include <string>
+#include <vector>
 
 namespace korvana {
+
+enum class SlotMode { Save, Load };
+
+// One slot of the save/load dialog: its label (CP932: the number padded to
+// three places, then the title and the date, or "データがありません") and
+// whether a game is saved there.
+struct SlotEntry {
+  std::string label;
+  bool used = false;
+};
 
 enum class BoxButtons { Ok, OkCancel, YesNo };
 enum class BoxIcon { None, Exclamation, Question, Information, Error };
@@ -28,6 +39,15 @@ class Dialogs {
   // false when cancelled, else `file` holds the chosen file name with its
   // folder.
   virtual bool SaveFolderDialog(std::string& file) { return false; }
+
+  // The save/load dialog ("ファイル選択"): the 80 slots of `slots` on 20
+  // pages of 4, reopening at the page last shown. False when cancelled, else
+  // `slot` holds the chosen index (0 to 79). In load mode empty slots cannot
+  // be chosen; in save mode a used slot is chosen only after "上書きしていいで
+  // すか？" (caption "確認") is answered OK.
+  virtual bool SlotDialog(SlotMode mode, const std::vector<SlotEntry>& slots, int& slot) {
+    return false;
+  }
 };
 
 }  // namespace korvana
