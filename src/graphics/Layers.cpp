@@ -467,6 +467,58 @@ void Layers::ShowMessageOnlyView(uint32_t textColor) {
 
 // -------------------------------------------------------------------- reset
 
+void Layers::RestorePictures() {
+  // Loading the background must not start the automatic refresh: the load
+  // shows the whole scene with its own transition afterwards.
+  const std::string autoRefresh = state.AutoRefreshMode;
+  state.AutoRefreshMode = "0";
+  auto guarded = [this](auto&& load) {
+    try {
+      load();
+    } catch (const ScriptException& e) {
+      env.dialogs.ShowException(e.what());
+      env.errors.ReportScriptError(e.what());
+    }
+  };
+  auto mask = [&](Picture& picture, Picture& pictureMask, LayerRecord& r, int sizeMode) {
+    if (r.colorKey == kMaskFromFile && !r.maskSpec.empty())
+      BuildMask(picture, pictureMask, r.colorKey, r.maskSpec, sizeMode, r.maskSpec);
+    else
+      BuildColorKeyMask(picture, pictureMask, static_cast<uint32_t>(r.colorKey));
+  };
+  const std::string background = state.baseRecords[kBackgroundRecord].fileName;
+  if (!background.empty()) guarded([&] { LoadBackground(background); });
+  for (int slot = 0; slot < kObjectCount; ++slot) {
+    LayerRecord& r = state.objectRecords[2 * slot];
+    if (r.fileName.empty() || !r.loaded) continue;
+    guarded([&] {
+      Load(r.fileName, objectPictures[slot]);
+      if (r.transparent) mask(objectPictures[slot], objectMasks[slot], r, 0);
+    });
+  }
+  LayerRecord& e = state.baseRecords[kEffectRecord];
+  if (e.loaded) {
+    guarded([&] {
+      Load(e.fileName, EffectLayer);
+      if (e.transparent) mask(EffectLayer, EffectMask, e, e.maskMode == 2 ? 2 : 0);
+    });
+  }
+  SpriteSheetState& sheet = state.sheet;
+  if (!sheet.fileName.empty() && sheet.usable) {
+    guarded([&] {
+      Load(sheet.fileName, SpriteSheet);
+      if (sheet.transparent) {
+        if (sheet.colorKey == kMaskFromFile && !sheet.maskSpec.empty())
+          BuildMask(SpriteSheet, SpriteMask, sheet.colorKey, sheet.maskSpec, 0, sheet.maskSpec);
+        else
+          BuildColorKeyMask(SpriteSheet, SpriteMask, static_cast<uint32_t>(sheet.colorKey));
+      }
+    });
+  }
+  state.AutoRefreshMode = autoRefresh;
+  LayersDirty = true;
+}
+
 void Layers::ResetLayers() {
   Picture* pictures[kBaseRecordCount] = {nullptr, &BackgroundLayer, &EffectLayer,
                                          nullptr, nullptr,          &EffectMask,

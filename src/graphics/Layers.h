@@ -238,6 +238,10 @@ class Layers {
 
   // The reset used at start, on load and on return to the title.
   void ResetLayers();
+  // After a load: the background, objects, effect and sprite sheet that the
+  // restored records name, with their masks. A picture that cannot be read
+  // is shown and reported, and the others still load.
+  void RestorePictures();
 
   // Darkens every pixel of `picture` to (channel × (256 − rate)) >> 8.
   static void Darken(Picture& picture, int32_t rate);

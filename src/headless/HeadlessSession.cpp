@@ -1,5 +1,6 @@
 #include "headless/HeadlessSession.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,9 @@ const char kHeadlessUsage[] =
     "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
     "  --choose LIST       entry index for successive choices (default 0)\n"
+    "  --slot LIST         slot (1-80) or cancel for successive save/load dialogs\n"
+    "  --menu LIST         pop-up menu items (Msave, Mload, Mtitle, …) chosen during\n"
+    "                      waits for input; N:item at the N-th click wait or choice\n"
     "  --max-lines N       end the run after N executed script lines\n"
     "  --max-ms N          end the run after N virtual milliseconds\n"
     "  --screenshot FILE   write the screen as PNG when the run ends\n"
@@ -27,7 +31,9 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
                                  std::string folder)
     : platform(std::move(options)),
       engine(platform.Doors(), flags, std::move(settings), folder),
-      gameFolder(std::move(folder)) {}
+      gameFolder(std::move(folder)) {
+  platform.runMenuItem = [this](const std::string& item) { return engine.RunMenuItem(item); };
+}
 
 bool HeadlessSession::Prepare() {
   GamePreparation prepared = PrepareGame(platform.Doors(), gameFolder);
@@ -165,9 +171,37 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
         out.options.choices.push_back(n);
       }
     } else if (a == "--slot") {
-      // Served once save dialogs exist; accepted now so that callers can
-      // pass it already.
       if (!value(v)) return false;
+      for (const std::string& item : SplitList(v)) {
+        int64_t n;
+        if (item != "cancel" && (!ParseCount(item, n) || n < 1 || n > 80)) {
+          error = "--slot takes slots 1 to 80 or cancel, not \"" + item + "\"";
+          return false;
+        }
+        out.options.slotChoices.push_back(item);
+      }
+    } else if (a == "--menu") {
+      if (!value(v)) return false;
+      static const char* const kItems[] = {
+          "Msave",    "Mload",    "Mtitle",    "Mback",      "Kmusic",    "Ksound",
+          "Ktxtwait", "Ktxtskip", "Mdarkness", "Khideimage", "Khidetext", "Kfont",
+          "Mversion", "Mdebug",   "Mskipout",  "Kwinmode",   "Kfullscr",  "Mexit"};
+      for (const std::string& item : SplitList(v)) {
+        HeadlessOptions::MenuChoice choice;
+        choice.item = item;
+        if (const size_t colon = item.find(':'); colon != std::string::npos) {
+          if (!ParseCount(item.substr(0, colon), choice.wait) || choice.wait < 1) {
+            error = "--menu takes N:item with N from 1, not \"" + item + "\"";
+            return false;
+          }
+          choice.item = item.substr(colon + 1);
+        }
+        if (std::find(std::begin(kItems), std::end(kItems), choice.item) == std::end(kItems)) {
+          error = "--menu does not know the item \"" + choice.item + "\"";
+          return false;
+        }
+        out.options.menu.push_back(choice);
+      }
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return false;

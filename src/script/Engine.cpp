@@ -66,6 +66,7 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
     prog.ProgMultiStateFlag = MultiState::InText;
   };
   messageText.hooks.captureSavePoint = [this] { savePoint_ = CaptureSavePoint(); };
+  messageText.hooks.savePointCaptured = [this] { return !savePoint_.Empty(); };
   ApplySettings(settings_);
   platform_.window.SetInputSink(this);
   platform_.window.SetScreen(&screen.BackImage);
@@ -114,6 +115,7 @@ void Engine::StartEngine() {
     // that cannot be read takes the exception path like any other.
     if (!settings_.background.empty()) layers.LoadBackground(settings_.background);
     ChooseStartScript();
+    LoadGlobalData();
     RunScript();
   } catch (const ScriptException& e) {
     platform_.dialogs.ShowException(e.what());
@@ -225,6 +227,12 @@ void Engine::ServeRequest() {
   const Request request = click.PendingRequest;
   click.PendingRequest = Request::None;
   if (request == Request::Load) {
+    if (pendingSlot_) {
+      const int slot = *pendingSlot_;
+      pendingSlot_.reset();
+      LoadGame(slot);
+      return;
+    }
     if (pendingLoad_) {
       RestoreSavePoint(*pendingLoad_);
       pendingLoad_.reset();
@@ -246,17 +254,6 @@ void Engine::ResumeSavedLine() {
   messageText.ClearPage();
   if (prog.ProgResumeColumn < static_cast<int32_t>(line.size()))
     messageText.ShowTextLine(line, prog.ProgResumeColumn);
-}
-
-void Engine::ReturnToTitle() {
-  // An empty stage (with the configured background), the start script, and
-  // the switches of a new game.
-  layers.ResetLayers();
-  layers.state.AutoRefreshMode.clear();
-  if (!settings_.background.empty()) layers.LoadBackground(settings_.background);
-  ChooseStartScript();
-  switches = SystemSwitches{};
-  flags_.clickFlag = -1;
 }
 
 void Engine::ExecuteCommand(std::string_view line) {

@@ -28,6 +28,7 @@
 #include "graphics/Layers.h"
 #include "graphics/Screen.h"
 #include "platform/Platform.h"
+#include "save/SaveFiles.h"
 #include "save/SavePoint.h"
 #include "script/ScriptFile.h"
 #include "select/Selection.h"
@@ -60,6 +61,10 @@ struct EngineSettings {
   // Played after every choice.
   std::string menuClickSound;
   std::optional<int> textMaxIndex;
+  // Save files: the save folder prefix (CP932) and whether flags 256-511
+  // live in "data0.hfd".
+  std::string savePath;
+  bool globalFlagSave = true;
   bool highSpeedText = false;
   bool pageUnitText = false;
 };
@@ -149,6 +154,29 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void ClearClicks() { click.ClearClicks(); }
   PlayerChoices Choices() const;
 
+  // --- saving and loading -----------------------------------------------------
+  // "データ保存" and `_winsave`: the slot dialog in save mode, then the slot
+  // written from the save point.
+  void SaveFromDialog();
+  // "データ読み込み" and `_winload`: the slot dialog in load mode; a chosen
+  // slot is loaded between two lines.
+  void LoadFromDialog();
+  // "タイトルへ戻る": asks, and files the request when not cancelled.
+  void AskTitleReturn();
+  // Writes slot `number` (1 to 80) and then the global flags; false when no
+  // save point exists or a file could not be written (each is reported).
+  bool WriteSlot(int number);
+  void RequestLoadSlot(int number);
+  // Flags 256-511 from "data0.hfd" and the read-text record from
+  // "textid.dat", at start; written back at a normal end.
+  void LoadGlobalData();
+  void SaveGlobalData() const;
+  // The slot dialog's 80 labels.
+  std::vector<SlotEntry> SlotTable() const;
+  // The pop-up menu's items by name ("Msave", "Mtitle" …), for hosts that
+  // have no menu of their own; false for a name the engine does not serve.
+  bool RunMenuItem(std::string_view name);
+
   // --- the save point ---------------------------------------------------------
   // Taken at every message-window clear while saving is allowed.
   SavePoint CaptureSavePoint() const;
@@ -163,6 +191,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void SetScrollDisplay(ScrollDisplay display) { scrollDisplay_ = std::move(display); }
 
   const GameFiles& Files() const { return files_; }
+  // Tests stop a save after any step, as a crash would (see FileBatch).
+  std::function<bool(int step)> saveFault;
   // The glyph cache, for the pixel tests and the benchmarks.
   FontLibrary& Fonts() { return fonts_; }
 
@@ -220,6 +250,14 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void ServeRequest();
   void ResumeSavedLine();
   void ReturnToTitle();
+  // Reads and checks slot `number`, then replaces the running story with it;
+  // a damaged slot is reported and changes nothing.
+  void LoadGame(int number);
+  // Music, sound effects and CD tracks that were playing endlessly.
+  void ResumeSound(const SavePoint& point);
+  // The layer state of a new scene, the message window empty.
+  void ResetStage();
+  SaveFolder Saves() const { return SaveFolder(files_, settings_.savePath); }
   void AssignFlag(const std::string& name, const std::string& value);
   void UpdateFlagRow(int index);
   void RebuildFlagRows();
@@ -228,6 +266,7 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
 
   SavePoint savePoint_;
   std::optional<SavePoint> pendingLoad_;
+  std::optional<int> pendingSlot_;
   int32_t ScriptKey = kDefaultScriptKey;
   // Tick count of the last `_waitset`; 0 before the first.
   uint32_t waitReference_ = 0;

@@ -74,6 +74,8 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   out.tile = settings.Tile;
   out.background = settings.BackGround;
   out.menuClickSound = settings.MenuClickSound;
+  out.savePath = settings.SavePath;
+  out.globalFlagSave = settings.GlobalFlagSave;
   out.textMaxIndex = settings.TextMaxIndex;
   out.highSpeedText = settings.HighSpeedText;
   out.pageUnitText = settings.SkipText;
@@ -86,6 +88,7 @@ void SaveAtExit(const Engine& engine, config::Settings& settings, Dialogs& dialo
   settings.HighSpeedText = choices.highSpeedText;
   settings.SkipText = choices.pageUnitText;
   config::WriteUserSettings(settings, BoxReport(dialogs));
+  engine.SaveGlobalData();
 }
 
 }  // namespace korvana

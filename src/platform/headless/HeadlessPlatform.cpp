@@ -163,6 +163,57 @@ bool HeadlessPlatform::OpenScriptDialog(std::string&) {
   return false;
 }
 
+void HeadlessPlatform::ChooseMenuItems() {
+  ++inputWaits_;
+  menuDone_.resize(options_.menu.size());
+  // Which item stands for which switched state; the rest are always on.
+  static const std::pair<const char*, MenuItem> kSwitched[] = {
+      {"Msave", MenuItem::Save},
+      {"Mload", MenuItem::Load},
+      {"Mtitle", MenuItem::TitleReturn},
+      {"Mback", MenuItem::Log},
+      {"Khideimage", MenuItem::HideBackground},
+      {"Khidetext", MenuItem::HideText},
+      {"Mdarkness", MenuItem::Darkness},
+      {"Ktxtwait", MenuItem::HighSpeed},
+      {"Ktxtskip", MenuItem::PageUnit},
+      {"Mskipout", MenuItem::SkipRead},
+      {"Kfont", MenuItem::Font}};
+  for (size_t i = 0; i < options_.menu.size(); ++i) {
+    const HeadlessOptions::MenuChoice& m = options_.menu[i];
+    if (menuDone_[i] || (m.wait != 0 && m.wait != inputWaits_)) continue;
+    menuDone_[i] = true;
+    bool enabled = true;
+    for (const auto& [name, item] : kSwitched)
+      if (m.item == name) enabled = MenuItemEnabled(item);
+    if (!enabled) {
+      Record({"menu", m.item, "disabled"});
+      continue;
+    }
+    Record({"menu", m.item});
+    if (runMenuItem) runMenuItem(m.item);
+  }
+}
+
+bool HeadlessPlatform::SlotDialog(SlotMode mode, const std::vector<SlotEntry>& slots, int& slot) {
+  const char* kind = mode == SlotMode::Save ? "save" : "load";
+  const std::string wanted =
+      nextSlot_ < options_.slotChoices.size() ? options_.slotChoices[nextSlot_++] : "cancel";
+  Record({"dialog", kind, wanted});
+  if (wanted == "cancel") return false;
+  const int index = std::atoi(wanted.c_str()) - 1;
+  if (index < 0 || index >= static_cast<int>(slots.size()))
+    throw HeadlessStop{"slot " + wanted + " does not exist"};
+  const bool used = index >= 0 && index < static_cast<int>(slots.size()) && slots[index].used;
+  if (mode == SlotMode::Load && !used) throw HeadlessStop{"slot " + wanted + " is empty"};
+  if (mode == SlotMode::Save && used &&
+      MessageBox(J("上書きしていいですか？"), J("確認"), BoxButtons::OkCancel, BoxIcon::Question) !=
+          BoxAnswer::Ok)
+    return false;
+  slot = index;
+  return true;
+}
+
 bool HeadlessPlatform::SaveFolderDialog(std::string&) {
   Record({"dialog", "savefolder", "cancel"});
   return false;
@@ -186,6 +237,7 @@ void HeadlessPlatform::ClickWaitStarted() {
   FlushText();
   if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks) throw HeadlessStop{"clicks"};
   ++clicksGiven_;
+  ChooseMenuItems();
   if (onClickWait) onClickWait();
   QueueClick(pointerX_, pointerY_);
 }
@@ -249,6 +301,7 @@ bool HeadlessPlatform::MovePointer(int x, int y) {
 void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
   // The prompt drawn before a choice belongs before it in the transcript.
   FlushText();
+  ChooseMenuItems();
   if (onChoice) {
     onChoice(choice);
     return;

@@ -25,9 +25,17 @@ struct HeadlessOptions {
   int64_t maxClicks = -1;  // -1: unlimited
   int64_t maxLines = -1;
   int64_t maxMs = -1;
-  std::vector<std::string> answers;  // "yes", "no", "ok", "cancel"
-  std::vector<std::string> inputs;   // UTF-8 texts for input boxes
-  std::vector<int64_t> choices;      // entry index for successive choices
+  std::vector<std::string> answers;      // "yes", "no", "ok", "cancel"
+  std::vector<std::string> inputs;       // UTF-8 texts for input boxes
+  std::vector<int64_t> choices;          // entry index for successive choices
+  std::vector<std::string> slotChoices;  // 1-based slot or "cancel", successive slot dialogs
+  // Pop-up menu items chosen during waits for input: at the `wait`-th click
+  // wait or choice (1-based), or at the next one when `wait` is 0.
+  struct MenuChoice {
+    int64_t wait = 0;
+    std::string item;
+  };
+  std::vector<MenuChoice> menu;
 };
 
 class HeadlessPlatform : public AllDoors {
@@ -52,6 +60,9 @@ class HeadlessPlatform : public AllDoors {
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& text) override;
   bool OpenScriptDialog(std::string& path) override;
   bool SaveFolderDialog(std::string& file) override;
+  // The next entry of the slot list; a used slot in save mode asks the
+  // overwrite question first, an empty one in load mode ends the run.
+  bool SlotDialog(SlotMode mode, const std::vector<SlotEntry>& slots, int& slot) override;
 
   // Window
   void SetInputSink(InputSink* sink) override { sink_ = sink; }
@@ -111,6 +122,8 @@ class HeadlessPlatform : public AllDoors {
   // Called when a choice starts, instead of answering it from the list of
   // choices: tests move, press and type as the player would.
   std::function<void(const ChoiceView&)> onChoice;
+  // Runs a pop-up menu item by name (the engine's); false when unknown.
+  std::function<bool(const std::string&)> runMenuItem;
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
@@ -131,6 +144,8 @@ class HeadlessPlatform : public AllDoors {
   void Record(std::initializer_list<std::string> fields);
   void Record(const std::vector<std::string>& fields);
   void Advance(uint64_t to);
+  // The menu items due at this wait for input, before its answer.
+  void ChooseMenuItems();
   bool DeliverOne();
 
   HeadlessOptions options_;
@@ -142,12 +157,17 @@ class HeadlessPlatform : public AllDoors {
   size_t nextAnswer_ = 0;
   size_t nextInput_ = 0;
   size_t nextChoice_ = 0;
+  size_t nextSlot_ = 0;
+  int64_t inputWaits_ = 0;
+  std::vector<bool> menuDone_;
   int64_t clicksGiven_ = 0;
   int64_t linesRun_ = 0;
   Cursor cursor_ = Cursor::Pen;
   bool popupEnabled_ = true;
   bool closeAccepted_ = false;
-  bool menu_[static_cast<int>(MenuItem::Count)] = {};
+  // As the window starts: the log, the reading modes and the fonts on.
+  bool menu_[static_cast<int>(MenuItem::Count)] = {false, false, false, true,  false, false,
+                                                   false, true,  true,  false, true};
   bool checked_[static_cast<int>(MenuItem::Count)] = {};
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;

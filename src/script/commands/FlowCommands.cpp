@@ -135,11 +135,15 @@ std::span<const CommandSpec> CommandBindings::FlowTable() {
            if (a[1] == "1") throw EngineExit{0, false};
          }
        }},
+      {"_winsave", "", [](Engine& e, A) { e.SaveFromDialog(); }},
+      {"_winload", "", [](Engine& e, A) { e.LoadFromDialog(); }},
       {"_winexit", "",
        [](Engine& e, A) {
          if (e.platform_.dialogs.MessageBox(J("終了しますか？"), J("終了"), BoxButtons::OkCancel,
-                                            BoxIcon::Question) == BoxAnswer::Ok)
+                                            BoxIcon::Question) == BoxAnswer::Ok) {
+           e.SaveGlobalData();
            e.ExitWithSaving();
+         }
        }},
       // The block markers ("_endthen" and the others) pass by the "_end"
       // rule of the dispatcher; the bare marker is a command of its own.

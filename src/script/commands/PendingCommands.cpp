@@ -8,19 +8,9 @@ namespace korvana {
 std::span<const CommandSpec> CommandBindings::PendingTable() {
   static const CommandSpec table[] = {
       // sound and movies
-      {"_bgmmode", "i"},
-      {"_bgmplay", "ti"},
-      {"_bgmstop", ""},
-      {"_midiplay", "ti"},
-      {"_midistop", ""},
-      {"_cdplay", "ii"},
-      {"_cdstop", ""},
-      {"_pcmplay", "ti"},
-      {"_pcmstop", ""},
-      {"_aviplay", "tiiii"},
-      // saving
-      {"_winsave", ""},
-      {"_winload", ""},
+      {"_bgmmode", "i"}, {"_bgmplay", "ti"},    {"_bgmstop", ""}, {"_midiplay", "ti"},
+      {"_midistop", ""}, {"_cdplay", "ii"},     {"_cdstop", ""},  {"_pcmplay", "ti"},
+      {"_pcmstop", ""},  {"_aviplay", "tiiii"},
   };
   return table;
 }
