@@ -26,6 +26,11 @@ class GameRun {
               std::string_view name = "autorun.txt") {
     dir_.Write(name, ScriptText(utf8Lines));
   }
+  void Script(const std::vector<std::string>& utf8Lines, std::string_view name = "autorun.txt") {
+    std::string text;
+    for (const std::string& l : utf8Lines) text += Sjis(l) + "\r\n";
+    dir_.Write(name, text);
+  }
 
   // Runs the game in its folder (the process's current folder is never
   // changed); returns the exit status.

@@ -1,0 +1,300 @@
+// The save files byte for byte, their readers against their writers, and
+// saving and loading as a reader does it: from the menu, through the slot
+// dialog, between two lines.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "GameRun.h"
+#include "core/Cp932.h"
+#include "save/SaveFiles.h"
+
+namespace korvana {
+namespace {
+
+using test::GameRun;
+
+std::vector<std::string> FileLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    const size_t end = bytes.find("\r\n", start);
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// Distinct values in every field the status file holds.
+struct Filler {
+  int n = 0;
+  void operator()(const char*, int32_t& v) { v = (++n % 2 ? 1 : -1) * (1000 + 7 * n); }
+  void operator()(const char*, uint32_t& v) { v = 0x10000u + static_cast<uint32_t>(++n); }
+  void operator()(const char*, uint8_t& v) { v = ++n % 2; }
+  void operator()(const char*, bool& v) { v = ++n % 2; }
+  void operator()(const char*, std::string& v) { v = "v" + std::to_string(++n); }
+  void operator()(const char*, MultiState& v) { v = MultiState::InText; }
+  template <typename T, size_t N>
+  void operator()(const char* name, std::array<T, N>& items) {
+    for (T& item : items) (*this)(name, item);
+  }
+  template <typename T>
+  requires requires(T& t, Filler& f) { T::Fields(t, f); }
+  void operator()(const char*, T& group) { T::Fields(group, *this); }
+};
+
+TEST(StatusFile, EveryValueRoundTripsThroughItsLine) {
+  SavePoint point;
+  Filler fill;
+  SavePoint::Fields(point, fill);
+  const std::string bytes = StatusFileBytes(point);
+  const std::vector<std::string> lines = FileLines(bytes);
+  ASSERT_EQ(lines.size(), 516u);
+  EXPECT_EQ(lines[0], point.prog.ProgChapter);
+  EXPECT_EQ(lines[509], point.prog.ProgChapter);
+  EXPECT_EQ(lines[514], point.prog.ProgFileName);
+  EXPECT_EQ(lines[515], point.layers.AutoRefreshMode);
+  EXPECT_EQ(lines[1], std::to_string(point.layers.objectRecords[0].maskMode));
+  EXPECT_EQ(lines[76], std::to_string(point.layers.sprites[0].x));
+  EXPECT_EQ(lines[248], std::to_string(point.prog.ReturnAddresses[0]));
+  EXPECT_EQ(lines[293], std::to_string(point.ClickFlag));
+  EXPECT_EQ(lines[327], std::to_string(point.text.TextColor));
+  EXPECT_EQ(lines[437], point.switches.DarknessSuppressed ? "1" : "0");
+  EXPECT_EQ(lines[440], point.selection.ItemLabels[0]);
+  EXPECT_EQ(lines[493], point.ProgArgs[0]);
+
+  SavePoint read;
+  ASSERT_TRUE(ParseStatusFile(bytes, read));
+  // What the file does not hold keeps the reader's values.
+  SavePoint expected = point;
+  expected.flags = read.flags;
+  expected.log = read.log;
+  expected.switches.SaveDisabled = read.switches.SaveDisabled;
+  expected.switches.LogDisabled = read.switches.LogDisabled;
+  expected.selection.ItemCount = read.selection.ItemCount;
+  for (int i = 10; i < SelectionItems::kMaxItems; ++i) {
+    expected.selection.ItemLabels[i] = read.selection.ItemLabels[i];
+    expected.selection.ItemCommands[i] = read.selection.ItemCommands[i];
+  }
+  EXPECT_EQ(read, expected);
+}
+
+TEST(StatusFile, ByteLinesReadAsZeroOrOneAndDamageIsRefused) {
+  SavePoint point;
+  point.prog.ProgFileName = "a.txt";
+  std::vector<std::string> lines = FileLines(StatusFileBytes(point));
+  lines[336] = "255";  // "shown" of object record 0
+  auto join = [](const std::vector<std::string>& ls) {
+    std::string out;
+    for (const std::string& l : ls) out += l + "\r\n";
+    return out;
+  };
+  SavePoint read;
+  ASSERT_TRUE(ParseStatusFile(join(lines), read));
+  EXPECT_EQ(read.layers.objectRecords[0].shown, 1);
+
+  struct Damage {
+    const char* what;
+    std::function<void(std::vector<std::string>&)> apply;
+  };
+  const Damage damages[] = {
+      {"a word for a number", [](auto& ls) { ls[100] = "x12"; }},
+      {"a number beyond 32 bits", [](auto& ls) { ls[200] = "99999999999"; }},
+      {"too few lines", [](auto& ls) { ls.resize(400); }},
+      {"binary garbage", [](auto& ls) { ls.assign(10, std::string("\x01\xFF\x80", 3)); }},
+  };
+  for (const Damage& d : damages) {
+    std::vector<std::string> damaged = lines;
+    d.apply(damaged);
+    SavePoint untouched;
+    untouched.prog.ProgChapter = "kept";
+    EXPECT_FALSE(ParseStatusFile(join(damaged), untouched)) << d.what;
+    EXPECT_EQ(untouched.prog.ProgChapter, "kept") << d.what;
+  }
+}
+
+TEST(SaveFiles, FlagAndLogFilesByteForByte) {
+  std::array<std::string, FlagStore::kGameCount> flags;
+  flags[0] = "first";
+  flags[5] = std::string(300, 'L');  // longer than the old 256-byte lines
+  flags[255] = "last";
+  const std::string bytes = FlagFileBytes(flags);
+  EXPECT_EQ(bytes.substr(0, 9), "first\r\n\r\n");
+  EXPECT_EQ(bytes.size(), 5 + 300 + 4 + 2 * 256u);
+  std::array<std::string, FlagStore::kGameCount> read;
+  ASSERT_TRUE(ParseFlagFile(bytes, read));
+  EXPECT_EQ(read, flags);
+  EXPECT_FALSE(ParseFlagFile("only\r\nthree\r\nlines\r\n", read));
+
+  // P = 3 with the newest page at ring entry 1: entries 15, 0 and 1.
+  SystemSwitches switches;
+  MessageLog log(switches);
+  log.LogPages[15] = {"fifteen"};
+  log.LogPages[0] = {"zero", "zero again"};
+  log.LogPages[1] = {"one"};
+  log.book.SaveLogStartPage = 1;
+  log.book.SaveLogTotalPage = 3;
+  const std::string logBytes = LogFileBytes(log.SavedPages());
+  EXPECT_EQ(logBytes, "3\r\n\t0\r\nfifteen\r\n\t1\r\nzero\r\nzero again\r\n\t2\r\none\r\n");
+  const auto pages = ParseLogFile(logBytes);
+  ASSERT_TRUE(pages.has_value());
+  EXPECT_EQ(*pages, log.SavedPages());
+  // A file of many pages gives 15; one without its count gives none.
+  std::vector<std::vector<std::string>> many(1000, {"line"});
+  EXPECT_EQ(ParseLogFile(LogFileBytes(many))->size(), 15u);
+  EXPECT_FALSE(ParseLogFile("\t0\r\nx\r\n").has_value());
+  EXPECT_FALSE(ParseLogFile("").has_value());
+  EXPECT_EQ(ParseLogFile("0\r\n")->size(), 0u);
+}
+
+TEST(SaveFiles, ABatchStoppedAtAnyStepLeavesEveryFileWholeOldOrNew) {
+  test::TempDir dir;
+  const std::vector<std::string> names = {"data1.hfd", "data1.hsd", "data1.hld"};
+  for (int stop = 0; stop <= 6; ++stop) {
+    for (const std::string& n : names) dir.Write(n, "old " + n);
+    FileBatch batch;
+    for (const std::string& n : names)
+      batch.Add(dir.str() + "/" + n, "new " + n + " " + std::string(5000, 'x'));
+    batch.failAt = [stop](int step) { return step != stop; };
+    EXPECT_EQ(batch.Commit(), stop == 6) << stop;
+    int renamed = 0;
+    for (const std::string& n : names) {
+      const std::string now = dir.Read(n);
+      const bool isNew = now == "new " + n + " " + std::string(5000, 'x');
+      EXPECT_TRUE(isNew || now == "old " + n) << stop << " " << n;
+      renamed += isNew;
+    }
+    // Nothing is replaced before all three are written.
+    EXPECT_EQ(renamed, std::max(0, stop - 3)) << stop;
+  }
+  // A folder that cannot be written keeps nothing half-done and says so.
+  FileBatch missing;
+  missing.Add(dir.str() + "/no/such/folder/data2.hfd", "x");
+  EXPECT_TRUE(missing.Commit());
+  EXPECT_FALSE(missing.items[0].written);
+}
+
+// A game that saves and loads through the menu and the slot dialog.
+std::vector<std::string> SaveGame() {
+  return {
+      "_textwait 0",
+      "_$flg[1]=$flg[1]+1",  // counts how often the first line ran
+      "_@flg[300]=global",   // a global flag
+      "first page&",         // the clear captures the save point
+      "_@flg[2]=\"before save\"",
+      "second page.",  // 2nd click wait: saved here
+      "_@flg[2]=\"after save\"",
+      "third line.",  // 3rd click wait
+  };
+}
+
+TEST(SaveAndLoad, ASaveTakenMidPageResumesThatPage) {
+  GameRun saving({.slotChoices = {"7"}, .menu = {{2, "Msave"}}});
+  saving.Script(SaveGame());
+  EXPECT_EQ(saving.Run(), 0);
+  EXPECT_EQ(saving.Events("menu"), std::vector<std::string>{"Msave"});
+  EXPECT_EQ(saving.Events("dialog"), std::vector<std::string>{"save\t7"});
+  for (const char* ext : {".hfd", ".hsd", ".hld"})
+    EXPECT_TRUE(std::filesystem::exists(saving.dir().path() / (std::string("data7") + ext))) << ext;
+  EXPECT_TRUE(std::filesystem::exists(saving.dir().path() / "data0.hfd"));
+
+  // A new run in the same folder loads slot 7 at its first click wait.
+  HeadlessOptions options{.slotChoices = {"7"}, .menu = {{1, "Mload"}}};
+  HeadlessSession loading(options, {}, saving.dir().str());
+  EXPECT_EQ(loading.Run(), 0);
+  std::vector<std::string> text;
+  for (const std::string& l : loading.platform.Transcript())
+    if (l.rfind("text\t", 0) == 0) text.push_back(l.substr(5));
+  // The first page up to the load, then the saved page from its start: the
+  // flags of the save point, the page shown again, the lines after it.
+  ASSERT_GE(text.size(), 3u);
+  EXPECT_EQ(text[0], "first page");
+  EXPECT_EQ(text[1], "\\fsecond page");
+  EXPECT_EQ(cp932::ToUtf8(loading.flags.Get(1)), "1");  // the first line ran once
+  EXPECT_EQ(cp932::ToUtf8(loading.flags.Get(2)), "after save");
+  EXPECT_EQ(cp932::ToUtf8(loading.flags.Get(300)), "global");
+}
+
+TEST(SaveAndLoad, RefusedWithoutASavePointAndWhileSavingIsOff) {
+  for (const char* start : {"_winsave", "_syssave 1"}) {
+    std::vector<std::string> lines = {"_textwait 0", start, "a page&", "_winsave", "_$flg[1]=1"};
+    GameRun run({.slotChoices = {"1", "1"}});
+    run.Script(lines);
+    EXPECT_EQ(run.Run(), 0) << start;
+    const std::vector<std::string> messages = run.ErrorMessages();
+    ASSERT_FALSE(messages.empty()) << start;
+    EXPECT_EQ(messages[0], "システムがセーブ可能な状態ではありません") << start;
+    // With saving off the page clear took nothing, so the second save is
+    // refused too; without it, the second save writes the slot.
+    const bool second = std::string(start) == "_winsave";
+    EXPECT_EQ(std::filesystem::exists(run.dir().path() / "data1.hsd"), second) << start;
+    EXPECT_EQ(run.Flag(1), "1") << start;
+  }
+}
+
+TEST(SaveAndLoad, ADamagedSlotChangesNothing) {
+  struct Case {
+    const char* what;
+    std::function<void(const test::TempDir&)> damage;
+  };
+  const Case cases[] = {
+      {"no log file",
+       [](const test::TempDir& d) { std::filesystem::remove(d.path() / "data1.hld"); }},
+      {"a truncated status file",
+       [](const test::TempDir& d) { d.Write("data1.hsd", d.Read("data1.hsd").substr(0, 900)); }},
+      {"a script outside the game",
+       [](const test::TempDir& d) {
+         std::string s = d.Read("data1.hsd");
+         s.replace(s.rfind("autorun.txt"), 11, "../../x.txt");
+         d.Write("data1.hsd", s);
+       }},
+      {"a missing script",
+       [](const test::TempDir& d) {
+         std::string s = d.Read("data1.hsd");
+         s.replace(s.rfind("autorun.txt"), 11, "nothere.txt");
+         d.Write("data1.hsd", s);
+       }},
+  };
+  for (const Case& c : cases) {
+    GameRun run({.slotChoices = {"1", "1"}, .menu = {{2, "Msave"}, {3, "Mload"}}});
+    run.Script(SaveGame());
+    // The damage happens between the save and the load.
+    run.session().platform.onClickWait = [&, n = 0]() mutable {
+      if (++n == 3) c.damage(run.dir());
+    };
+    EXPECT_EQ(run.Run(), 0) << c.what;
+    const std::vector<std::string> messages = run.ErrorMessages();
+    ASSERT_FALSE(messages.empty()) << c.what;
+    EXPECT_EQ(messages.back(), "ステータスデータが読めません．．．") << c.what;
+    EXPECT_EQ(run.Flag(2), "after save") << c.what;  // the story went on where it was
+    EXPECT_EQ(run.session().engine.prog.ProgExecLine, 8) << c.what;
+  }
+}
+
+TEST(SaveAndLoad, GlobalDataFollowsTheSettings) {
+  struct Case {
+    bool globalFlags;
+    std::optional<int> textMaxIndex;
+  };
+  for (const Case& c : {Case{true, 4}, Case{false, std::nullopt}}) {
+    EngineSettings settings;
+    settings.globalFlagSave = c.globalFlags;
+    settings.textMaxIndex = c.textMaxIndex;
+    GameRun first({}, settings);
+    first.Script({"_textwait 0", "_@flg[400]=kept", "~00000003read.", "_winexit"});
+    EXPECT_EQ(first.Run(), 0);
+    EXPECT_EQ(std::filesystem::exists(first.dir().path() / "data0.hfd"), c.globalFlags);
+    EXPECT_EQ(std::filesystem::exists(first.dir().path() / "textid.dat"),
+              c.textMaxIndex.has_value());
+    if (c.textMaxIndex) EXPECT_EQ(first.dir().Read("textid.dat"), std::string("\x08\0\0\0", 4));
+
+    // The next start reads them back, or not.
+    first.Script({"_@flg[1]=@flg[400]"});
+    HeadlessSession second({}, settings, first.dir().str());
+    EXPECT_EQ(second.Run(), 0);
+    EXPECT_EQ(cp932::ToUtf8(second.flags.Get(1)), c.globalFlags ? "kept" : "0");
+  }
+}
+
+}  // namespace
+}  // namespace korvana
