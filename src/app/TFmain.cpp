@@ -140,15 +140,18 @@ void TFmain::BuildMenu() {
   connect(back, &QAction::triggered, this,
           [this] { RunNestedWait([this] { engine_.ShowLogScreen(); }); });
   connect(title, &QAction::triggered, this, [this] {
-    if (platform_.MessageBox(J("タイトルに戻りますか？"), J("確認"), BoxButtons::OkCancel,
-                             BoxIcon::Question) != BoxAnswer::Cancel)
-      engine_.RequestTitleReturn();
+    engine_.AskTitleReturn();
     AfterMenuAction();
   });
+  // Saving writes files and may report; loading only files its request.
+  connect(save, &QAction::triggered, this,
+          [this] { RunNestedWait([this] { engine_.SaveFromDialog(); }); });
+  connect(load, &QAction::triggered, this,
+          [this] { RunNestedWait([this] { engine_.LoadFromDialog(); }); });
   connect(exit, &QAction::triggered, this, [this] { platform_.RequestClose(); });
-  // Dialogs of later work (fonts, saving, loading, the log, version, debug):
-  // the items exist with their states; choosing them only clears the clicks.
-  for (QAction* a : {font, save, load, version, debug})
+  // Dialogs of later work (fonts, version, debug): the items exist with
+  // their states; choosing them only clears the clicks.
+  for (QAction* a : {font, version, debug})
     connect(a, &QAction::triggered, this, [this] { AfterMenuAction(); });
 }
 
