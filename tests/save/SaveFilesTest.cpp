@@ -298,3 +298,62 @@ TEST(SaveAndLoad, GlobalDataFollowsTheSettings) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(SaveAndLoad, TheDemoRemembersTheWayAcrossASave) {
+  // Saved in the town after the first choice; loaded in a new run, the album
+  // knows the town was visited, so its photo can be chosen.
+  test::TempDir dir;
+  std::filesystem::copy(std::string(KORVANA_SOURCE_DIR) + "/games/demo", dir.path(),
+                        std::filesystem::copy_options::recursive);
+  HeadlessSession saving(
+      {.maxClicks = 300, .choices = {1, 1, 3}, .slotChoices = {"3"}, .menu = {{24, "Msave"}}}, {},
+      dir.str());
+  ASSERT_TRUE(saving.Prepare());
+  EXPECT_EQ(saving.Run(), 0);
+  ASSERT_TRUE(std::filesystem::exists(dir.path() / "data3.hsd"));
+
+  HeadlessSession loading(
+      {.maxClicks = 300, .choices = {1, 3}, .slotChoices = {"3"}, .menu = {{1, "Mload"}}}, {},
+      dir.str());
+  ASSERT_TRUE(loading.Prepare());
+  EXPECT_EQ(loading.Run(), 0);
+  EXPECT_EQ(loading.endReason, "exit");
+  std::vector<std::string> choices;
+  for (const std::string& l : loading.platform.Transcript())
+    if (l.rfind("choice\t", 0) == 0) choices.push_back(l.substr(7, l.find('\t', 7) - 7));
+  EXPECT_EQ(choices, (std::vector<std::string>{"button", "grid"}));
+  EXPECT_EQ(cp932::ToUtf8(loading.flags.Get(20)), "2");
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(TitleReturn, ResetsTheGameKeepsTheInstallationAndStartsAtTheFirstLine) {
+  for (const char* answer : {"ok", "cancel"}) {
+    GameRun run({.maxLines = 100, .answers = {answer}, .menu = {{1, "Mtitle"}}});
+    run.Script({
+        "_$flg[1]=$flg[1]+1",  // the first line
+        "_$flg[300]=$flg[300]+1",
+        "_($flg[300]==1), _$flg[6]=7",
+        "_textwait 0",
+        "page.",
+        "_$flg[2]=$flg[2]+1",
+    });
+    EXPECT_EQ(run.Run(), 0) << answer;
+    const bool ok = std::string(answer) == "ok";
+    EXPECT_EQ(run.Flag(1), "1") << answer;               // after the title too: its first line ran
+    EXPECT_EQ(run.Flag(300), ok ? "2" : "1") << answer;  // kept across the title
+    EXPECT_EQ(run.Flag(6), ok ? "0" : "7") << answer;    // game flags start again
+    EXPECT_EQ(run.Flag(2), "1") << answer;
+    EXPECT_EQ(run.Events("box")[0], std::string("確認\tタイトルに戻りますか？\t") + answer);
+  }
+}
+
+}  // namespace
+}  // namespace korvana
