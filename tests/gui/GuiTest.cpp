@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "App.h"
+#include "GuiTests.h"
 #include "SingleInstance.h"
 #include "TempDir.h"
 #include "core/Cp932.h"
@@ -48,6 +49,8 @@ class GuiTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void init() { test::ClearQuit(); }
+
   void startupReadsTheConfigurationBeforeTheStory() {
     Game g("BGDarkness=1\r\nSavePath=.\\\r\n",
            "!第一章\r\n_$flg[1]=$sys[3]\r\n_$flg[2]=$sys[19]\r\n");
@@ -285,5 +288,5 @@ class GuiTest : public QObject {
   }
 };
 
-QTEST_MAIN(GuiTest)
+KORVANA_GUI_TEST(GuiTest);
 #include "GuiTest.moc"

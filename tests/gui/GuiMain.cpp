@@ -1,0 +1,108 @@
+// The main of the GUI test program: QTEST_MAIN allows one class per
+// program, and the shell has several. Test functions named on the command
+// line ("name", "name:tag" or "Class::name") go to the class that has them.
+#include <QApplication>
+#include <QMetaMethod>
+#include <QTimer>
+#include <QtTest>
+#include <cstdio>
+#include <set>
+#include <vector>
+
+#include "GuiTests.h"
+
+namespace korvana::test {
+namespace {
+
+std::vector<GuiTestFactory>& Registry() {
+  static std::vector<GuiTestFactory> factories;
+  return factories;
+}
+
+bool IsTestFunction(const QMetaMethod& m) {
+  static const std::set<QByteArray> fixtures = {"initTestCase", "cleanupTestCase", "init",
+                                                "cleanup"};
+  return m.methodType() == QMetaMethod::Slot && m.access() == QMetaMethod::Private &&
+         m.parameterCount() == 0 && !fixtures.count(m.name());
+}
+
+bool HasFunction(const QMetaObject* meta, const QByteArray& name) {
+  for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+    if (IsTestFunction(meta->method(i)) && meta->method(i).name() == name) return true;
+  return false;
+}
+
+// Options of Qt Test that take the next word as their value.
+bool TakesValue(const QByteArray& option) {
+  static const std::set<QByteArray> options = {
+      "-o",        "-maxwarnings", "-eventdelay", "-keydelay",     "-mousedelay",
+      "-seed",     "-iterations",  "-median",     "-minimumvalue", "-minimumtotal",
+      "-platform", "-perfcounter"};
+  return options.count(option) > 0;
+}
+
+// The command line for one class: every option, and only the function
+// names it has. Empty when names were given and none is this class's.
+std::vector<char*> ArgumentsFor(const QMetaObject* meta, int argc, char** argv) {
+  std::vector<char*> args{argv[0]};
+  bool named = false, mine = false;
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray arg = argv[i];
+    if (arg.startsWith('-')) {
+      args.push_back(argv[i]);
+      if (TakesValue(arg) && i + 1 < argc) args.push_back(argv[++i]);
+      continue;
+    }
+    named = true;
+    QByteArray name = arg;
+    const QByteArray prefix = QByteArray(meta->className()) + "::";
+    if (name.startsWith(prefix)) name = name.mid(prefix.size());
+    const qsizetype tag = name.indexOf(':');
+    if (HasFunction(meta, tag < 0 ? name : name.left(tag))) {
+      args.push_back(argv[i] + (arg.size() - name.size()));
+      mine = true;
+    }
+  }
+  if (named && !mine) return {};
+  return args;
+}
+
+}  // namespace
+
+void ClearQuit() {
+  QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+  QCoreApplication::exec();
+}
+
+bool RegisterGuiTest(GuiTestFactory factory) {
+  Registry().push_back(std::move(factory));
+  return true;
+}
+
+}  // namespace korvana::test
+
+int main(int argc, char** argv) {
+  using namespace korvana::test;
+  QApplication app(argc, argv);
+  app.setAttribute(Qt::AA_Use96Dpi, true);
+  // Windows closed by one test must not end the event loops of the next.
+  QApplication::setQuitOnLastWindowClosed(false);
+  const bool list = std::any_of(argv + 1, argv + argc,
+                                [](const char* a) { return QByteArray(a) == "-functions"; });
+  int failed = 0;
+  for (const auto& make : Registry()) {
+    std::unique_ptr<QObject> tests = make();
+    const QMetaObject* meta = tests->metaObject();
+    if (list) {
+      for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+        if (IsTestFunction(meta->method(i)))
+          std::printf("%s::%s()\n", meta->className(), meta->method(i).name().constData());
+      continue;
+    }
+    std::vector<char*> args = ArgumentsFor(meta, argc, argv);
+    if (args.empty()) continue;
+    ClearQuit();
+    failed += QTest::qExec(tests.get(), int(args.size()), args.data());
+  }
+  return failed == 0 ? 0 : 1;
+}
