@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <ctime>
 
+#include "TFfile.h"
 #include "TFmain.h"
 #include "config/InstallStore.h"
 #include "config/LinuxVolumes.h"
@@ -37,12 +38,23 @@ QtPlatform::QtPlatform() {
   });
 }
 
+QtPlatform::~QtPlatform() {
+  if (!slotForm_) return;
+  // The form may outlive us with its window; it asks its own question then.
+  slotForm_->question = nullptr;
+  // A form made before any window has no owner to take it.
+  if (!slotForm_->parent()) delete slotForm_;
+}
+
 void QtPlatform::Attach(TFmain* window) {
   window_ = window;
   if (window_) window_->setWindowTitle(Q(caption_));
 }
 
 QWidget* QtPlatform::Parent() const {
+  // A box asked from inside a modal dialog (the overwrite question of the
+  // slot dialog) must stay above that dialog.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
   return window_;
 }
 
@@ -178,6 +190,26 @@ bool QtPlatform::SaveFolderDialog(std::string& file) {
       QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return false;
   file = Sjis(chosen);
+  return true;
+}
+
+TFfile* QtPlatform::SlotForm() {
+  if (slotForm_ && slotForm_->parentWidget() != window_)
+    slotForm_->setParent(window_, slotForm_->windowFlags());
+  if (!slotForm_) {
+    slotForm_ = new TFfile(window_);
+    slotForm_->question = [this](const QString& text, const QString& caption) {
+      return MessageBox(Sjis(text), Sjis(caption), BoxButtons::OkCancel, BoxIcon::Question) ==
+             BoxAnswer::Ok;
+    };
+  }
+  return slotForm_;
+}
+
+bool QtPlatform::SlotDialog(SlotMode mode, const std::vector<SlotEntry>& entries, int& slot) {
+  const int chosen = SlotForm()->Choose(mode, entries);
+  if (chosen < 0) return false;
+  slot = chosen;
   return true;
 }
 

@@ -3,6 +3,7 @@
 // dialogs are the boxes, TFmain shows BackImage.
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <functional>
@@ -13,6 +14,7 @@
 
 namespace korvana {
 
+class TFfile;
 class TFmain;
 
 class QtPlatform : public QObject, public AllDoors {
@@ -20,6 +22,7 @@ class QtPlatform : public QObject, public AllDoors {
 
  public:
   QtPlatform();
+  ~QtPlatform() override;
   void Attach(TFmain* window);
 
   // Pump
@@ -38,6 +41,7 @@ class QtPlatform : public QObject, public AllDoors {
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& text) override;
   bool OpenScriptDialog(std::string& path) override;
   bool SaveFolderDialog(std::string& file) override;
+  bool SlotDialog(SlotMode mode, const std::vector<SlotEntry>& entries, int& slot) override;
 
   // Window
   void SetInputSink(InputSink* sink) override { sink_ = sink; }
@@ -80,6 +84,10 @@ class QtPlatform : public QObject, public AllDoors {
   void DeferExit(const EngineExit& exit) { deferredExit_ = exit; }
   const std::string& caption() const { return caption_; }
 
+  // The one save/load dialog, made on first use over the main window; it
+  // keeps the page last shown for the whole run. Tests drive it from here.
+  TFfile* SlotForm();
+
   // Tests answer boxes here instead of showing them.
   std::function<BoxAnswer(const std::string& text, const std::string& caption, BoxButtons, BoxIcon)>
       boxHook;
@@ -89,6 +97,7 @@ class QtPlatform : public QObject, public AllDoors {
   QWidget* Parent() const;
 
   TFmain* window_ = nullptr;
+  QPointer<TFfile> slotForm_;
   InputSink* sink_ = nullptr;
   const Picture* screen_ = nullptr;
   QTimer timer1_;

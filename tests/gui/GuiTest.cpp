@@ -1,5 +1,6 @@
 // The desktop shell on the offscreen platform: start-up order, the single
-// instance, the pop-up menu, the close question and the settings it writes.
+// instance, the pop-up menu, the close question and the settings it writes,
+// and where the slot dialog opens.
 #include <QAction>
 #include <QTimer>
 #include <QtTest>
@@ -9,6 +10,7 @@
 #include "App.h"
 #include "GuiTests.h"
 #include "SingleInstance.h"
+#include "TFfile.h"
 #include "TempDir.h"
 #include "core/Cp932.h"
 
@@ -273,6 +275,25 @@ class GuiTest : public QObject {
     QCOMPARE(shot.pixel(639 * k, 479 * k) & 0xFFFFFF, 0x00FF00u);
     QCOMPARE(w->ToPicture(QPoint(10 * k + k - 1, 20 * k)), QPoint(10, 20));
     QCOMPARE(w->ToPicture(QPoint(-5, 100000)), QPoint(0, 479));
+  }
+
+  void slotDialogOpensOverTheWindow() {
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    TFfile* form = g.app->platform.SlotForm();
+    QPoint centre;
+    bool modal = false;
+    QTimer::singleShot(0, form, [&] {
+      centre = form->frameGeometry().center();
+      modal = QApplication::activeModalWidget() == form;
+      QTest::keyClick(form->focusWidget(), Qt::Key_Escape);
+    });
+    int slot = -1;
+    QVERIFY(!g.app->platform.SlotDialog(SlotMode::Load, std::vector<SlotEntry>(80), slot));
+    QVERIFY(modal);
+    // Centred up to the width of a window border.
+    QVERIFY((centre - g.app->window->frameGeometry().center()).manhattanLength() <= 8);
+    QVERIFY(g.app->window->isVisible());
   }
 
   void fullScreenDisablesTheFrameSwitch() {

@@ -1,0 +1,83 @@
+#pragma once
+// `TFfile`, the save/load dialog: 80 slots on 20 pages of 4. The engine
+// hands it the slot labels ready made; the dialog shows them, tells the
+// mode by colour and picture, and returns the slot the player chose.
+#include <QDialog>
+#include <QLabel>
+#include <QSlider>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "TTkBtn.h"
+#include "platform/Dialogs.h"
+
+namespace korvana {
+
+class TFfile : public QDialog {
+  Q_OBJECT
+
+ public:
+  static constexpr int kPages = 20;
+  static constexpr int kSlotsPerPage = 4;
+  static constexpr int kSlots = kPages * kSlotsPerPage;
+
+  explicit TFfile(QWidget* parent = nullptr);
+
+  // Shows the dialog modally over its parent (or the screen) and returns
+  // the chosen slot index, or -1 when cancelled.
+  int Choose(SlotMode mode, const std::vector<SlotEntry>& entries);
+  // Everything `Choose` does before the modal loop: mode look, slot table,
+  // no slot chosen, the page last shown. Tests call it and then show().
+  void Prepare(SlotMode mode, const std::vector<SlotEntry>& entries);
+
+  void ShowPage(int page);
+  int Page() const { return page_; }
+  SlotMode Mode() const { return mode_; }
+  // The slot of the last accepted choice, -1 when none.
+  int ChosenSlot() const { return chosen_; }
+  // The form's colour in each mode.
+  static QColor ModeColor(SlotMode mode);
+
+  // Asks before a used slot is saved over; true for OK. Unset: a message
+  // box over the dialog. The window routes it through the platform's boxes.
+  std::function<bool(const QString& text, const QString& caption)> question;
+
+  QLabel* Label1;
+  TTkBtn* TkBtn1;  // previous page
+  TTkBtn* TkBtn2;  // next page
+  TTkBtn* TkBtn3;  // load mode picture
+  TTkBtn* TkBtn4;  // save mode picture
+  TTkBtn* TkBtn5;  // cancel
+  TTkBtn* TkBtn6;  // the four slots of the page, top to bottom
+  TTkBtn* TkBtn7;
+  TTkBtn* TkBtn8;
+  TTkBtn* TkBtn9;
+  QSlider* TrackBar1;
+  // TkBtn6 to TkBtn9.
+  std::array<TTkBtn*, kSlotsPerPage> SlotButtons() const {
+    return {TkBtn6, TkBtn7, TkBtn8, TkBtn9};
+  }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void MakeModePictures();
+  void MakePageControls();
+  void MakeSlotButtons();
+  void SlotClicked(int index);
+  bool Ask(const QString& text, const QString& caption);
+  bool HandleKey(int key);
+  void MoveSlotFocus(int step);
+  void CentreOverOwner();
+
+  SlotMode mode_ = SlotMode::Load;
+  std::vector<SlotEntry> slots_;
+  int page_ = 0;
+  int chosen_ = -1;
+};
+
+}  // namespace korvana
