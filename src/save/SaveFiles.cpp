@@ -324,11 +324,16 @@ std::vector<SlotEntry> SlotLabels(const SaveFolder& folder) {
       }
       while (!title.empty() && static_cast<unsigned char>(title.back()) <= 0x20) title.pop_back();
       title += std::string(69, ' ');
-      // 64 characters: a double-byte character is never cut in half.
+      // 64 bytes, the width of 64 half-width places, so the dates line up;
+      // a double-byte character that would be cut in half gives way to a
+      // blank.
       size_t end = 0;
-      for (int chars = 0; chars < 64 && end < title.size(); ++chars)
-        end += cp932::CharLength(title, end);
-      label += title.substr(0, end);
+      while (end < 64) {
+        const size_t n = cp932::CharLength(title, end);
+        if (end + n > 64) break;
+        end += n;
+      }
+      label += title.substr(0, end) + std::string(64 - end, ' ');
       std::tm tm{};
       const std::time_t t = st.st_mtime;
       localtime_r(&t, &tm);

@@ -83,7 +83,7 @@ struct FileBatch {
 };
 
 // The 80 labels of the slot dialog: the number padded to three places, then
-// the title cut or padded to 64 characters and "(yyyy/mm/dd hh:mm)" of the
+// the title cut or padded to 64 bytes and "(yyyy/mm/dd hh:mm)" of the
 // status file's modification time, or "データがありません".
 std::vector<SlotEntry> SlotLabels(const SaveFolder& folder);
 

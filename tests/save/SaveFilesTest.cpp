@@ -357,3 +357,50 @@ TEST(TitleReturn, ResetsTheGameKeepsTheInstallationAndStartsAtTheFirstLine) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(SaveAndLoad, AFolderThatCannotBeWrittenIsReportedAndKeepsTheOldSave) {
+  EngineSettings settings;
+  settings.savePath = "missing\\";
+  GameRun run({.slotChoices = {"1"}}, settings);
+  run.Script({"_textwait 0", "a page&", "_winsave", "_$flg[1]=1"});
+  EXPECT_EQ(run.Run(), 0);
+  EXPECT_EQ(
+      run.ErrorMessages(),
+      (std::vector<std::string>{"フラグデータ保存できず．．．", "ステータスデータ保存できず．．．",
+                                "回想データ保存できず．．．", "フラグデータ保存できず．．．"}));
+  EXPECT_EQ(run.Flag(1), "1");
+  EXPECT_FALSE(std::filesystem::exists(run.dir().path() / "missing"));
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(SlotDialog, LabelsLineUpTheirDates) {
+  test::TempDir dir;
+  const GameFiles game(dir.str());
+  const SaveFolder folder(game, "");
+  dir.Write("data1.hsd", "Short title  \r\nrest\r\n");
+  std::string longTitle;
+  for (int i = 0; i < 40; ++i) longTitle += test::Sjis("長");
+  dir.Write("data12.hsd", longTitle + "\r\n");
+  const std::vector<SlotEntry> slots = SlotLabels(folder);
+  ASSERT_EQ(slots.size(), 80u);
+  EXPECT_TRUE(slots[0].used);
+  EXPECT_EQ(slots[0].label.substr(0, 3 + 11 + 2), "1  Short title  ");
+  EXPECT_EQ(slots[0].label.size(), 3 + 64 + 18u);
+  EXPECT_EQ(slots[0].label[3 + 64], '(');
+  // Sixty-four bytes of a double-byte title: 32 characters.
+  EXPECT_EQ(slots[11].label.substr(0, 3 + 64), "12 " + longTitle.substr(0, 64));
+  EXPECT_EQ(slots[11].label.size(), 3 + 64 + 18u);
+  EXPECT_FALSE(slots[6].used);
+  EXPECT_EQ(cp932::ToUtf8(slots[6].label), "7  データがありません");
+}
+
+}  // namespace
+}  // namespace korvana
