@@ -287,7 +287,7 @@ bool FileBatch::Commit() {
       else
         done += static_cast<size_t>(n);
     }
-    ok = ::fsync(fd) == 0 && ok;
+    if (sync) ok = ::fsync(fd) == 0 && ok;
     ok = ::close(fd) == 0 && ok;
     if (ok)
       item.written = true;

@@ -73,6 +73,9 @@ struct FileBatch {
   // Called before each step (0, 1, …: the writes, then the renames); false
   // stops there.
   std::function<bool(int step)> failAt;
+  // Syncing to the disk is what makes a save survive a power cut; only the
+  // benchmark that measures the rest turns it off.
+  bool sync = true;
 
   void Add(std::string path, std::string bytes) {
     items.push_back({std::move(path), std::move(bytes)});

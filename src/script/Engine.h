@@ -167,6 +167,10 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   // save point exists or a file could not be written (each is reported).
   bool WriteSlot(int number);
   void RequestLoadSlot(int number);
+  // Reads and checks slot `number`, then replaces the running story with it;
+  // a damaged slot is reported and changes nothing. The interpreter loop
+  // calls it for a load request, between two lines.
+  void LoadGame(int number);
   // Flags 256-511 from "data0.hfd" and the read-text record from
   // "textid.dat", at start; written back at a normal end.
   void LoadGlobalData();
@@ -250,9 +254,7 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void ServeRequest();
   void ResumeSavedLine();
   void ReturnToTitle();
-  // Reads and checks slot `number`, then replaces the running story with it;
-  // a damaged slot is reported and changes nothing.
-  void LoadGame(int number);
+
   // Music, sound effects and CD tracks that were playing endlessly.
   void ResumeSound(const SavePoint& point);
   // The layer state of a new scene, the message window empty.
