@@ -72,5 +72,14 @@ void BM_LoadSlotWithFullScene(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadSlotWithFullScene)->Unit(benchmark::kMillisecond);
 
+// The dialog's table: the first line and the date of 80 status files.
+void BM_SlotLabelsOf80UsedSlots(benchmark::State& state) {
+  SavedGame game;
+  Engine& e = game.session.engine;
+  for (int n = 1; n <= 80; ++n) e.WriteSlot(n);
+  for (auto _ : state) benchmark::DoNotOptimize(e.SlotTable());
+}
+BENCHMARK(BM_SlotLabelsOf80UsedSlots)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace korvana
