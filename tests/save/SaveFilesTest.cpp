@@ -404,3 +404,55 @@ TEST(SlotDialog, LabelsLineUpTheirDates) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(SaveAndLoad, ALoadRebuildsTheSceneWithItsMasks) {
+  GameRun run({.maxLines = 200, .slotChoices = {"1", "1"}});
+  Picture object(40, 30, 0xCC8844);
+  object.FillRect(0, 0, 40, 10, 0x00FF00);  // the colour key: see-through
+  ASSERT_TRUE(WritePng(Picture(640, 480, 0x336699), run.dir().str() + "/bg.png"));
+  ASSERT_TRUE(WritePng(Picture(640, 480, 0x111111), run.dir().str() + "/other.png"));
+  ASSERT_TRUE(WritePng(object, run.dir().str() + "/obj.png"));
+  ASSERT_TRUE(WritePng(Picture(32, 32, 0xFF00FF), run.dir().str() + "/spr.png"));
+  run.Script({
+      "_textwait 0",
+      "_sysdark 1",
+      "_bgload bg.png",
+      "_objput 0,obj.png,#00FF00,100,50",
+      "_sprload spr.png,16,16,#NONE",
+      "_sprput 3,300,300",
+      "_refresh",
+      "page&",  // the clear takes the save point
+      "_($flg[300]==1), _goto :done",
+      "_$flg[300]=1",
+      "_winsave",
+      "_bgload other.png",
+      "_objclear",
+      "_sprclear",
+      "_refresh",
+      "_winload",
+      ":done",
+      "_$flg[1]=1",
+  });
+  Picture saved;
+  run.session().platform.onClickWait = [&] {
+    if (saved.Empty()) saved = run.session().engine.screen.WorkScreen;
+  };
+  EXPECT_EQ(run.Run(), 0);
+  const Engine& e = run.session().engine;
+  EXPECT_EQ(run.Flag(1), "1");
+  EXPECT_EQ(e.screen.WorkScreen.Pixel(110, 52), 0x336699u);  // through the key
+  EXPECT_EQ(e.screen.WorkScreen.Pixel(110, 70), 0xCC8844u);
+  EXPECT_EQ(e.screen.WorkScreen.Pixels(), saved.Pixels());
+  // The sprite sheet is loaded again and the sprite stands where it stood.
+  EXPECT_EQ(e.layers.SpriteSheet.Width(), 32);
+  EXPECT_EQ(e.layers.SpriteSheet.Pixel(5, 5), 0xFF00FFu);
+  EXPECT_TRUE(e.layers.state.sprites[3].visible);
+  EXPECT_EQ(e.layers.state.sprites[3].x, 300);
+  EXPECT_EQ(run.ErrorMessages(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace korvana
