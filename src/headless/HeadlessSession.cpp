@@ -25,7 +25,10 @@ const char kHeadlessUsage[] =
     "  --screenshot FILE   write the screen as PNG when the run ends\n"
     "  --dump-flags FILE   write the 512 flags when the run ends\n"
     "  --dump-state FILE   write the interpreter state dump when the run ends\n"
-    "  --transcript FILE   write one line per event\n";
+    "  --transcript FILE   write one line per event, as it happens\n"
+    "  --strict            any script error report fails the run (exit status 4)\n"
+    "exit status: 0, 1 after the error report was answered yes, 2 for bad options,\n"
+    "3 when no start script could be run, 4 for script errors with --strict\n";
 
 HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings settings,
                                  std::string folder)
@@ -52,7 +55,8 @@ int HeadlessSession::Run() {
   try {
     engine.Initialize();
     engine.StartEngine();
-    endReason = "end";
+    endReason = engine.ScriptStarted() ? "end" : "no start script";
+    if (!engine.ScriptStarted()) status = kNoStartScript;
   } catch (const HeadlessStop& stop) {
     endReason = stop.reason;
   } catch (const EngineExit& exit) {
@@ -61,6 +65,8 @@ int HeadlessSession::Run() {
     if (exit.save && settings) SaveAtExit(engine, *settings, platform);
   }
   platform.FlushText();
+  if (status == 0 && platform.options().strict && platform.ErrorReports() > 0)
+    status = kScriptErrors;
   return status;
 }
 
@@ -158,6 +164,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(out.dumpFlags)) return false;
     } else if (a == "--dump-state") {
       if (!value(out.dumpState)) return false;
+    } else if (a == "--strict") {
+      out.options.strict = true;
     } else if (a == "--transcript") {
       if (!value(out.transcript)) return false;
     } else if (a == "--choose") {
@@ -228,10 +236,18 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
     return 2;
   }
   HeadlessSession session(command.options, {}, *folder);
+  std::FILE* stream = nullptr;
+  if (transcript == "-")
+    stream = stdout;
+  else if (!transcript.empty())
+    stream = std::fopen(transcript.c_str(), "wb");
+  if (!transcript.empty() && !stream)
+    std::fprintf(stderr, "korvana: cannot write %s\n", transcript.c_str());
+  session.platform.StreamTranscript(stream);
   const int status = session.Prepare() ? session.Run() : 0;
 
   bool ok = true;
-  if (!transcript.empty()) ok &= WriteLines(transcript, session.platform.Transcript());
+  if (stream && stream != stdout) ok &= std::fclose(stream) == 0;
   if (!dumpFlags.empty()) ok &= WriteLines(dumpFlags, session.FlagDump());
   if (!dumpState.empty()) ok &= WriteLines(dumpState, session.StateDump());
   if (!screenshot.empty()) ok &= WritePng(session.engine.screen.BackImage, screenshot);

@@ -17,6 +17,11 @@ namespace korvana {
 // sessions of different games can run side by side.
 class HeadlessSession {
  public:
+  // Exit statuses beyond 0, 1 (the error report answered "terminate") and 2
+  // (bad options).
+  static constexpr int kNoStartScript = 3;
+  static constexpr int kScriptErrors = 4;
+
   explicit HeadlessSession(HeadlessOptions options = {}, EngineSettings settings = {},
                            std::string gameFolder = {});
 

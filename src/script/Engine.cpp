@@ -115,6 +115,7 @@ void Engine::StartEngine() {
     // that cannot be read takes the exception path like any other.
     if (!settings_.background.empty()) layers.LoadBackground(settings_.background);
     ChooseStartScript();
+    scriptStarted_ = true;
     LoadGlobalData();
     RunScript();
   } catch (const ScriptException& e) {

@@ -104,6 +104,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   // Chooses "autorun.txt" (or lets the player pick a script) and loads it.
   void ChooseStartScript();
   void RunScript();
+  // Whether a start script was loaded (a game without one only reports).
+  bool ScriptStarted() const { return scriptStarted_; }
 
   // Loads a script and resets the interpreter position; the caller sets
   // ProgFileName.
@@ -277,6 +279,7 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   ScrollDisplay scrollDisplay_;
   std::mt19937 random_;
   int commandDepth_ = 0;
+  bool scriptStarted_ = false;
   std::deque<CommandArgs> argBuffers_;
 };
 

@@ -102,6 +102,43 @@ TEST(HeadlessCommand, ExitStatusAndOptions) {
   EXPECT_EQ(Lines(flags)[1], "001 = 0");
 }
 
+TEST(HeadlessCommand, ExitStatusSaysWhenTheRunFailed) {
+  // A folder without a start script, a script error answered "continue"
+  // with and without --strict, and a clean run.
+  struct Case {
+    const char* script;  // empty: none
+    const char* options;
+    int status;
+  } cases[] = {{"", "", 3},
+               {"_nosuchcommand\r\n_$flg[1]=1\r\n", "", 0},
+               {"_nosuchcommand\r\n_$flg[1]=1\r\n", "--strict", 4},
+               {"_$flg[1]=1\r\n", "--strict", 0}};
+  for (const Case& c : cases) {
+    test::TempDir game;
+    game.Write("krv.cfg", "SavePath=.\\\r\n");
+    if (*c.script) game.Write("autorun.txt", c.script);
+    EXPECT_EQ(RunCommand(kKorvana + " --headless " + c.options + " " + game.str()), c.status)
+        << c.script << " " << c.options;
+  }
+}
+
+TEST(HeadlessCommand, TheTranscriptIsWrittenAsTheRunGoes) {
+  // A run stopped from outside keeps what it had written: the first text is
+  // in the file while the second click wait is still waiting.
+  test::TempDir game;
+  game.Write("krv.cfg", "SavePath=.\\\r\n");
+  game.Write("autorun.txt", cp932::FromUtf8("_textwait 0\r\nfirst.\r\n:a\r\n_goto :a\r\n"));
+  const std::string transcript = game.str() + "/t.txt";
+  // The endless loop runs until the wall-clock `timeout` kills it.
+  EXPECT_EQ(RunCommand("timeout -s KILL 2 " + kKorvana + " --headless --transcript " + transcript +
+                       " " + game.str()),
+            137);
+  const std::vector<std::string> lines = Lines(transcript);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "caption\tKorvana");
+  EXPECT_EQ(lines[1], "text\tfirst");
+}
+
 TEST(HeadlessCommand, SaveFolderThatCannotBeWrittenIsReportedAtStart) {
   struct Case {
     std::string savePath;

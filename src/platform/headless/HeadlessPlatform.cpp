@@ -69,6 +69,11 @@ void HeadlessPlatform::Record(const std::vector<std::string>& fields) {
     if (!line.empty()) line += '\t';
     line += f;
   }
+  if (stream_) {
+    std::fputs(line.c_str(), stream_);
+    std::fputc('\n', stream_);
+    std::fflush(stream_);
+  }
   transcript_.push_back(std::move(line));
 }
 
@@ -135,6 +140,7 @@ BoxAnswer HeadlessPlatform::MessageBox(const std::string& text, const std::strin
           text == J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)");
       wanted = errorReport ? "no" : "ok";
     }
+    if (text == J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)")) ++errorReports_;
     const bool positive = wanted == "yes" || wanted == "ok";
     answer = yesNo ? (positive ? BoxAnswer::Yes : BoxAnswer::No)
                    : (positive ? BoxAnswer::Ok : BoxAnswer::Cancel);

@@ -3,6 +3,7 @@
 // moves only while the engine waits, scripted input, and answers to boxes and
 // dialogs taken from lists. Every box shown is recorded in the transcript.
 #include <cstdint>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <string>
@@ -36,6 +37,8 @@ struct HeadlessOptions {
     std::string item;
   };
   std::vector<MenuChoice> menu;
+  // Every script error report counts as a failure of the run.
+  bool strict = false;
 };
 
 class HeadlessPlatform : public AllDoors {
@@ -129,6 +132,11 @@ class HeadlessPlatform : public AllDoors {
   void FlushText();
 
   const std::vector<std::string>& Transcript() const { return transcript_; }
+  // Writes every transcript line to `out` as it happens, flushed, so a run
+  // stopped from outside still shows how far it got.
+  void StreamTranscript(std::FILE* out) { stream_ = out; }
+  // How many script errors were reported (the terminate question was put).
+  int ErrorReports() const { return errorReports_; }
   // What the window would show; a black screen before an engine exists.
   const Picture& Screen() const { return screen_ ? *screen_ : blank_; }
   Cursor ShownCursor() const { return cursor_; }
@@ -139,6 +147,7 @@ class HeadlessPlatform : public AllDoors {
   int64_t ClicksGiven() const { return clicksGiven_; }
   int64_t LinesRun() const { return linesRun_; }
   uint64_t ElapsedMs() const { return clock_ - kStartTick; }
+  const HeadlessOptions& options() const { return options_; }
 
  private:
   void Record(std::initializer_list<std::string> fields);
@@ -171,6 +180,8 @@ class HeadlessPlatform : public AllDoors {
   bool checked_[static_cast<int>(MenuItem::Count)] = {};
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;
+  std::FILE* stream_ = nullptr;
+  int errorReports_ = 0;
   std::vector<std::string> transcript_;
   const Picture* screen_ = nullptr;
   Picture blank_{kScreenWidth, kScreenHeight};
