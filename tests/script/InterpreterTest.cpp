@@ -76,7 +76,7 @@ TEST(Interpreter, EmptyAndBinaryScripts) {
 
 TEST(Interpreter, MissingStartScriptOpensDialogThenReports) {
   GameRun run;
-  EXPECT_EQ(run.Run(), 0);
+  EXPECT_EQ(run.Run(), HeadlessSession::kNoStartScript);
   EXPECT_EQ(run.Events("dialog"), (std::vector<std::string>{"open\tcancel"}));
   ASSERT_EQ(run.Events("box").size(), 2u);
   EXPECT_NE(run.Events("box")[1].find("File:autorun.txt Line:1/"), std::string::npos);
