@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "config/InstallStore.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
@@ -146,7 +148,12 @@ ConfigReadResult ReadConfiguration(const ConfigLocation& location, const ConfigR
   // 4. krv.ini from the start folder.
   LoadedConfig iniFile = LoadConfigFile(FindInFolder(s.StartFolder, kUserSettingsName));
   if (iniFile.status == LoadStatus::Unreadable || iniFile.status == LoadStatus::NotText) {
-    if (report) report(FileLevelMessage(kUserSettingsName, iniFile.status));
+    struct stat st;
+    s.UserSettingsUnreadable = ::stat(UserSettingsPath(s).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (report)
+      report(FileLevelMessage(kUserSettingsName, iniFile.status) +
+             (s.UserSettingsUnreadable ? J("\n元のファイルは終了時に krv.ini.bak として残します。")
+                                       : std::string()));
   }
   if (iniFile.status == LoadStatus::Ok) {
     s.UserSettingsRead = true;
@@ -290,6 +297,18 @@ std::string UserSettingsPath(const Settings& s) {
 
 bool WriteUserSettings(const Settings& s, const ConfigReport& report) {
   std::string path = UserSettingsPath(s);
+  if (s.UserSettingsUnreadable) {
+    // Only the file that could not be read goes to the side, once: a second
+    // write finds the readable file the first one made.
+    const LoadStatus now = LoadConfigFile(path).status;
+    if ((now == LoadStatus::Unreadable || now == LoadStatus::NotText) &&
+        std::rename(path.c_str(), (path + ".bak").c_str()) != 0) {
+      // Without the copy the reader's file would be lost: it stays as it is.
+      if (report)
+        report(J("設定ファイルkrv.iniを保存できませんでした。\n") + cp932::FromUtf8(path));
+      return false;
+    }
+  }
   if (WriteFileAtomically(path, BuildUserSettingsText(s))) return true;
   if (report) report(J("設定ファイルkrv.iniを保存できませんでした。\n") + cp932::FromUtf8(path));
   return false;

@@ -80,7 +80,11 @@ struct Settings {
 
   // --- start-up state ----------------------------------------------------
   bool UserSettingsRead = false;  // krv.ini existed and was read
-  std::string InstallFolder;      // UTF-8; from the installation folder store
+  // krv.ini existed as a file but could not be read: it is kept as
+  // krv.ini.bak before a new one is written, so the reader's settings are
+  // never lost to the defaults.
+  bool UserSettingsUnreadable = false;
+  std::string InstallFolder;  // UTF-8; from the installation folder store
   // UTF-8: the folder krv.ini was read from and is written to; the engine
   // makes it the current directory.
   std::string StartFolder;
@@ -111,7 +115,8 @@ struct ConfigReadResult {
 // `StartFolder` the current directory. Problems are reported through `report`,
 // at most one message per file, and never abort:
 //  - krv.ini that is binary, too large or unreadable: reported, then read as if
-//    it did not exist (it is replaced at the next normal end);
+//    it did not exist; at the next normal end it is kept as krv.ini.bak and a
+//    new one written;
 //  - a krv.ini numeric key (BGDarkness, EnableMusic, EnableSound, HighSpeedText,
 //    SkipText) missing or not a number: reported, and the value a run without
 //    krv.ini would have is used (BGDarkness from krv.cfg when it gives one);

@@ -484,11 +484,31 @@ TEST(Settings, BinaryUserSettingsAreReportedAndReadAsMissing) {
   ASSERT_FALSE(r.exitProgram);
   ASSERT_EQ(reports.messages.size(), 1u);
   EXPECT_EQ(reports.messages[0],
-            J("設定ファイルkrv.iniはテキストファイルではありません。既定の設定で続けます。"));
+            J("設定ファイルkrv.iniはテキストファイルではありません。既定の設定で続けます。\n"
+              "元のファイルは終了時に krv.ini.bak として残します。"));
   EXPECT_FALSE(r.settings.UserSettingsRead);
   EXPECT_EQ(r.settings.DefaultFont[0], "Candidate");  // as without krv.ini
   EXPECT_TRUE(r.settings.BGDarkness);
   EXPECT_TRUE(r.settings.EnableMusic);
+}
+
+TEST(Settings, AnUnreadableUserFileIsKeptBesideTheNewOne) {
+  // The reader's settings with one NUL byte, or grown past the limit: the
+  // file is kept as krv.ini.bak, once, and a new krv.ini is written.
+  for (const std::string& bytes : {std::string("SavePath=mine\\\r\nFont0=Mine\0\r\n", 30),
+                                   "SavePath=mine\\\r\n" + std::string(kMaxConfigFileBytes, 'x')}) {
+    TempDir dir;
+    dir.Write("krv.cfg", "");
+    dir.Write("krv.ini", bytes);
+    Reports reports;
+    ConfigReadResult r = Read(dir, reports);
+    EXPECT_TRUE(r.settings.UserSettingsUnreadable);
+    EXPECT_TRUE(reports.Mentions(J("krv.ini.bak")));
+    ASSERT_TRUE(WriteUserSettings(r.settings, {}));
+    ASSERT_TRUE(WriteUserSettings(r.settings, {}));  // a second write keeps the copy
+    EXPECT_EQ(dir.Read("krv.ini.bak"), bytes);
+    EXPECT_EQ(dir.Read("krv.ini"), BuildUserSettingsText(r.settings));
+  }
 }
 
 TEST(Settings, HugeOrUnreadableUserSettingsAreReported) {
