@@ -26,10 +26,15 @@ class Waits {
   template <typename Stop>
   void WaitUntil(uint32_t start, int64_t ms, Stop stop) {
     // Elapsed time is measured from the start, so the wrap of the 32-bit tick
-    // count never ends a wait early or makes it endless.
-    for (;;) {
+    // count never ends a wait early or makes it endless. A wait that is over
+    // at once still hands the window its messages: an effect of a million
+    // zero-length steps must not shut out the close box.
+    for (bool pumped = false;; pumped = true) {
       const int64_t elapsed = static_cast<uint32_t>(pump_.TickCount() - start);
-      if (elapsed >= ms) return;
+      if (elapsed >= ms) {
+        if (!pumped) pump_.ProcessMessages();
+        return;
+      }
       pump_.WaitMessage(ms - elapsed);
       if (stop()) return;
     }

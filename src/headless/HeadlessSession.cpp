@@ -22,6 +22,8 @@ const char kHeadlessUsage[] =
     "                      waits for input; N:item at the N-th click wait or choice\n"
     "  --max-lines N       end the run after N executed script lines\n"
     "  --max-ms N          end the run after N virtual milliseconds\n"
+    "  --max-wall-ms N     end the run after N real milliseconds (for loops that\n"
+    "                      take no virtual time)\n"
     "  --screenshot FILE   write the screen as PNG when the run ends\n"
     "  --dump-flags FILE   write the 512 flags when the run ends\n"
     "  --dump-state FILE   write the interpreter state dump when the run ends\n"
@@ -136,7 +138,7 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       return true;
     };
     std::string v;
-    if (a == "--clicks" || a == "--max-lines" || a == "--max-ms") {
+    if (a == "--clicks" || a == "--max-lines" || a == "--max-ms" || a == "--max-wall-ms") {
       if (!value(v)) return false;
       int64_t n;
       if (!ParseCount(v, n)) {
@@ -145,7 +147,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       }
       (a == "--clicks"      ? out.options.maxClicks
        : a == "--max-lines" ? out.options.maxLines
-                            : out.options.maxMs) = n;
+       : a == "--max-ms"    ? out.options.maxMs
+                            : out.options.maxWallMs) = n;
     } else if (a == "--answer") {
       if (!value(v)) return false;
       out.options.answers = SplitList(v);

@@ -86,7 +86,14 @@ bool HeadlessPlatform::DeliverOne() {
   return true;
 }
 
+void HeadlessPlatform::CheckWallClock() {
+  if (options_.maxWallMs < 0) return;
+  const auto spent = std::chrono::steady_clock::now() - started_;
+  if (spent > std::chrono::milliseconds(options_.maxWallMs)) throw HeadlessStop{"max-wall-ms"};
+}
+
 void HeadlessPlatform::ProcessMessages() {
+  CheckWallClock();
   while (DeliverOne()) {
   }
 }
@@ -100,6 +107,7 @@ void HeadlessPlatform::Advance(uint64_t to) {
 }
 
 void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
+  CheckWallClock();
   if (DeliverOne()) return;
   uint64_t target = UINT64_MAX;
   if (timeoutMs >= 0) target = clock_ + static_cast<uint64_t>(timeoutMs);

@@ -2,6 +2,7 @@
 // The platform without a window: BackImage in memory, a virtual clock that
 // moves only while the engine waits, scripted input, and answers to boxes and
 // dialogs taken from lists. Every box shown is recorded in the transcript.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <deque>
@@ -26,6 +27,8 @@ struct HeadlessOptions {
   int64_t maxClicks = -1;  // -1: unlimited
   int64_t maxLines = -1;
   int64_t maxMs = -1;
+  // Real time, for loops that take no virtual time at all.
+  int64_t maxWallMs = -1;
   std::vector<std::string> answers;      // "yes", "no", "ok", "cancel"
   std::vector<std::string> inputs;       // UTF-8 texts for input boxes
   std::vector<int64_t> choices;          // entry index for successive choices
@@ -153,6 +156,7 @@ class HeadlessPlatform : public AllDoors {
   void Record(std::initializer_list<std::string> fields);
   void Record(const std::vector<std::string>& fields);
   void Advance(uint64_t to);
+  void CheckWallClock();
   // The menu items due at this wait for input, before its answer.
   void ChooseMenuItems();
   bool DeliverOne();
@@ -181,6 +185,7 @@ class HeadlessPlatform : public AllDoors {
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;
   std::FILE* stream_ = nullptr;
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   int errorReports_ = 0;
   std::vector<std::string> transcript_;
   const Picture* screen_ = nullptr;
