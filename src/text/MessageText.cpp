@@ -483,7 +483,7 @@ int MessageText::RubyGroup(std::string_view line, int p) {
   const FontSpec font{text.RubyFontName, text.RubyFontHeight, true};
   const int w = fonts_.TextWidth(font, ruby);
   const int64_t k = static_cast<int64_t>(base.size()) / 2;
-  const int x = DrawPos(text.CursorX + text.OffsetX + (k * text.CharWidth - w) / 2);
+  const int x = DrawPos(int64_t{text.CursorX} + text.OffsetX + (k * text.CharWidth - w) / 2);
   const int y = DrawPos(int64_t{text.CursorY} + text.OffsetY);
   static constexpr Offset kOutline[] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
   static constexpr Offset kShadow[] = {{1, 1}};

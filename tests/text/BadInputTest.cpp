@@ -51,6 +51,15 @@ TEST(BadText, ReportsAndSurvives) {
   }
 }
 
+TEST(BadText, RubyAtTheLargestOffsetStaysInRange) {
+  // The cursor plus the largest offset does not fit 32 bits: ruby is placed
+  // far off the screen instead of overflowing.
+  GameRun run;
+  test::RunText(run, {"_textoffset 2147483647,0", "_textloc 1,0", "(a)b)", "_$flg[1]=7"});
+  EXPECT_EQ(run.Flag(1), "7");
+  EXPECT_TRUE(run.ErrorMessages().empty());
+}
+
 TEST(BadText, MissingInlinePictureIsTheLoaderError) {
   GameRun run;
   test::RunText(run, {"あ<A\"missing.png\">い", "_$flg[1]=7"});
