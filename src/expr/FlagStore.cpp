@@ -26,7 +26,21 @@ std::optional<int32_t> FlagStore::Numeric(int index) const {
   return ParseDecimal32(text);
 }
 
-void FlagStore::Clear(int32_t range, const std::string& value) {
+bool FlagStore::Fit(std::string& text) {
+  if (text.size() <= kMaxTextBytes) return true;
+  size_t end = 0;
+  while (end < kMaxTextBytes) {
+    const auto lead = static_cast<unsigned char>(text[end]);
+    const size_t n = ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) ? 2 : 1;
+    if (end + n > kMaxTextBytes) break;
+    end += n;
+  }
+  text.resize(end);
+  return false;
+}
+
+bool FlagStore::Clear(int32_t range, std::string value) {
+  const bool whole = Fit(value);
   switch (range) {
     case 0:
       Fill(0, kGameCount, value);
@@ -40,6 +54,7 @@ void FlagStore::Clear(int32_t range, const std::string& value) {
     default:
       break;
   }
+  return whole;
 }
 
 }  // namespace korvana

@@ -12,11 +12,20 @@ class FlagStore {
  public:
   static constexpr int kCount = 512;
   static constexpr int kGameCount = 256;
+  // A flag holds at most this many bytes: one line of script must not be able
+  // to fill the memory by copying a huge text into all 512 flags.
+  static constexpr size_t kMaxTextBytes = 64 * 1024;
 
   FlagStore() { Fill(0, kCount, "0"); }
 
   const std::string& Get(int index) const { return flags_[index]; }
-  void Set(int index, std::string value) { flags_[index] = std::move(value); }
+  // False when the text was longer than kMaxTextBytes and was cut there (a
+  // two-byte character is never split).
+  bool Set(int index, std::string value) {
+    const bool whole = Fit(value);
+    flags_[index] = std::move(value);
+    return whole;
+  }
 
   // The numeric view: empty text is 0, otherwise the text as a signed 32-bit
   // decimal integer; nothing when the text is not such a number.
@@ -25,8 +34,10 @@ class FlagStore {
   // Game flags 0-255 to "0" (start script chosen, return to title).
   void ResetGameFlags() { Fill(0, kGameCount, "0"); }
   // `_flgclear`: range 0 game flags, 1 global flags, 2 all; other ranges
-  // change nothing.
-  void Clear(int32_t range, const std::string& value);
+  // change nothing. False when the text had to be cut.
+  bool Clear(int32_t range, std::string value);
+  // Cuts `text` to kMaxTextBytes; false when it had to.
+  static bool Fit(std::string& text);
 
   // Click flag of `_flgclick`: a flag index, or -1 for none.
   int clickFlag = -1;

@@ -299,15 +299,22 @@ void Engine::ExecuteCommand(std::string_view line) {
 void Engine::AssignFlag(const std::string& name, const std::string& value) {
   // The reference without the command's "_" is what a report shows.
   const int index = eval_.ParseFlagTarget(std::string_view(name).substr(1), 1);
+  bool whole = true;
   if (name[1] == '$') {
     flags_.Set(index, std::to_string(eval_.EvalInt(value)));
   } else if (!value.empty() && value[0] == '@') {
     int pos = 1;
-    flags_.Set(index, eval_.ReadFlagText(value, pos));
+    whole = flags_.Set(index, eval_.ReadFlagText(value, pos));
   } else {
-    flags_.Set(index, value);
+    whole = flags_.Set(index, value);
   }
+  if (!whole) ReportLongFlag();
   UpdateFlagRow(index);
+}
+
+void Engine::ReportLongFlag() {
+  ScriptError(J("フラグの値が長すぎます。最大バイト数：") +
+              std::to_string(FlagStore::kMaxTextBytes));
 }
 
 void Engine::UpdateFlagRow(int index) {

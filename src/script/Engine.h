@@ -264,6 +264,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   SaveFolder Saves() const { return SaveFolder(files_, settings_.savePath); }
   void AssignFlag(const std::string& name, const std::string& value);
   void UpdateFlagRow(int index);
+  // A flag text was cut to FlagStore::kMaxTextBytes.
+  void ReportLongFlag();
   void RebuildFlagRows();
   int32_t FindEndMarker(std::string_view marker, int32_t start);
   std::string MessageDetail(const std::string& message) const;

@@ -31,3 +31,35 @@ TEST(Hangs, ZeroLengthStepsLetTheCloseBoxAndTheLimitsThrough) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST(Limits, FlagTextsStopAt64KiBWithAReport) {
+  struct Case {
+    std::string line;
+    int flag;
+    size_t bytes;
+  };
+  const std::string x8MB(8 << 20, 'x');
+  std::string kana = "x";
+  for (int i = 0; i < 40000; ++i) kana += "あ";
+  const Case cases[] = {
+      {"_flgclear 2," + x8MB, 511, FlagStore::kMaxTextBytes},
+      {"_@flg[3]=" + std::string(100000, 'y'), 3, FlagStore::kMaxTextBytes},
+      // A two-byte character at the cut is left out whole.
+      {"_@flg[4]=" + kana, 4, FlagStore::kMaxTextBytes - 1},
+  };
+  for (const Case& c : cases) {
+    GameRun run;
+    run.Script({c.line, "_$flg[0]=1"});
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_EQ(run.session().flags.Get(c.flag).size(), c.bytes);
+    EXPECT_EQ(run.ErrorMessages(),
+              std::vector<std::string>{"フラグの値が長すぎます。最大バイト数：65536"});
+    EXPECT_EQ(run.Flag(0), "1");
+  }
+}
+
+}  // namespace
+}  // namespace korvana

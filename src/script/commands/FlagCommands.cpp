@@ -10,7 +10,7 @@ std::span<const CommandSpec> CommandBindings::FlagTable() {
   static const CommandSpec table[] = {
       {"_flgclear", "it",
        [](Engine& e, A a) {
-         e.flags_.Clear(e.eval_.EvalInt(a[0]), a[1]);
+         if (!e.flags_.Clear(e.eval_.EvalInt(a[0]), a[1])) e.ReportLongFlag();
          e.RebuildFlagRows();
        }},
       {"_flgclick", "t",
@@ -31,7 +31,7 @@ std::span<const CommandSpec> CommandBindings::FlagTable() {
          const int32_t limit = a[4].empty() ? 0 : e.eval_.EvalInt(a[4]);
          std::string text = flags.Get(target);
          const bool confirmed = e.platform_.dialogs.InputBox(a[2], a[3], text);
-         if (confirmed) flags.Set(target, text);
+         if (confirmed && !flags.Set(target, text)) e.ReportLongFlag();
          flags.Set(result, confirmed && static_cast<int64_t>(text.size()) <= limit ? "1" : "0");
        }},
       {"_flginstrd", "tttti",
@@ -50,7 +50,7 @@ std::span<const CommandSpec> CommandBindings::FlagTable() {
            }
            if (limit <= 0 || static_cast<int64_t>(text.size()) <= limit) break;
          }
-         e.flags_.Set(target, text);
+         if (!e.flags_.Set(target, text)) e.ReportLongFlag();
        }},
       {"_sysdark", "i",
        [](Engine& e, A a) { e.switches.DarknessSuppressed = e.eval_.EvalInt(a[0]) != 0; }},
