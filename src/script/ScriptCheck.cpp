@@ -29,6 +29,8 @@ struct Collector : ErrorSink, SystemValues {
 
 struct Script {
   std::vector<std::string> lines;
+  // Where each end marker stands, filled when first asked for.
+  std::map<std::string, std::vector<int>> markers;
   std::vector<std::string> labelErrors;
   std::unique_ptr<ScriptFile> file;
 };
@@ -45,7 +47,11 @@ class Checker {
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
       std::string ext = it->path().extension().string();
       std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-      if (it->is_regular_file() && (ext == ".txt" || ext == ".txd")) files.push_back(it->path());
+      // Anything by a script's name but a folder is checked: what the engine
+      // cannot open (a pipe, a link that leads nowhere) is reported as such.
+      // The non-throwing test: a link loop must not end the check.
+      std::error_code entry;
+      if ((ext == ".txt" || ext == ".txd") && !it->is_directory(entry)) files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
     for (const fs::path& p : files) CheckFile(p);
@@ -82,7 +88,7 @@ class Checker {
   }
 
   void CheckFile(const fs::path& path) {
-    const std::string rel = fs::relative(path, folder_).string();
+    const std::string rel = path.lexically_relative(folder_).string();
     Script* script = Load(cp932::FromUtf8(rel));
     if (!script) {
       Fault(rel, 1, J("ファイルを開けません: ") + cp932::FromUtf8(rel));
@@ -106,10 +112,16 @@ class Checker {
     for (const std::string& m : sink.messages) Fault(file, line + 1, m);
   }
 
-  int FindMarker(const Script& s, int from, std::string_view marker) {
-    for (size_t i = from; i < s.lines.size(); ++i)
-      if (TrimBlanks(s.lines[i]) == marker) return static_cast<int>(i);
-    return -1;
+  // The first line at or after `from` that is `marker`; -1 for none. The
+  // lines of each marker are listed once per script, so a script of many
+  // blocks is checked in linear time.
+  int FindMarker(Script& s, int from, std::string_view marker) {
+    auto [it, fresh] = s.markers.try_emplace(std::string(marker));
+    if (fresh)
+      for (size_t i = 0; i < s.lines.size(); ++i)
+        if (TrimBlanks(s.lines[i]) == marker) it->second.push_back(static_cast<int>(i));
+    const auto at = std::lower_bound(it->second.begin(), it->second.end(), from);
+    return at == it->second.end() ? -1 : *at;
   }
 
   // The item lines from `index` + 1 up to `end` (the "_endsel" line): a label,

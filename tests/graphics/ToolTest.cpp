@@ -1,6 +1,6 @@
 // korvana-picture: convert and info on files the engine reads.
 #include <gtest/gtest.h>
-
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -18,7 +18,7 @@ const std::string kTool = std::string(KORVANA_BINARY_DIR) + "/tools/picture/korv
 
 // Runs the tool; returns its exit status and standard output (+ error).
 int RunTool(const std::string& args, std::string& output) {
-  FILE* p = ::popen((kTool + " " + args + " 2>&1").c_str(), "r");
+  FILE* p = ::popen(("timeout 20 " + kTool + " " + args + " 2>&1").c_str(), "r");
   if (!p) return -1;
   char buf[512];
   output.clear();
@@ -43,7 +43,8 @@ TEST_F(Tool, ConvertsMagAndFrlToPngPixelForPixel) {
   const std::string png = dir.Read("out.png");
   Picture p;
   std::string error;
-  ASSERT_TRUE(DecodePng({reinterpret_cast<const uint8_t*>(png.data()), png.size()}, p, error)) << error;
+  ASSERT_TRUE(DecodePng({reinterpret_cast<const uint8_t*>(png.data()), png.size()}, p, error))
+      << error;
   ASSERT_EQ(p.Width(), 40);
   ASSERT_EQ(p.Height(), 12);
   for (int y = 0; y < 12; ++y)
@@ -67,7 +68,8 @@ TEST_F(Tool, InfoTellsFormatSizeAndColours) {
 }
 
 TEST_F(Tool, WarnsAboutNamesTheEngineDoesNotLoadAndFailsOnBrokenFiles) {
-  dir.Write("p.jpeg", test::EncodeJpeg(8, 8, true, std::vector<std::string>(8, std::string(8, 'a'))));
+  dir.Write("p.jpeg",
+            test::EncodeJpeg(8, 8, true, std::vector<std::string>(8, std::string(8, 'a'))));
   std::string out;
   ASSERT_EQ(RunTool("info " + dir.str() + "/p.jpeg", out), 0) << out;
   EXPECT_NE(out.find("loads nothing"), std::string::npos) << out;
@@ -76,6 +78,24 @@ TEST_F(Tool, WarnsAboutNamesTheEngineDoesNotLoadAndFailsOnBrokenFiles) {
   EXPECT_NE(out.find("MAG"), std::string::npos) << out;
   EXPECT_EQ(RunTool("convert " + dir.str() + "/missing.png " + dir.str() + "/o.png", out), 1);
   EXPECT_EQ(RunTool("", out), 2);
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+TEST_F(Tool, RefusesWhatIsNoPictureFileWithoutWaitingOrReadingForEver) {
+  ASSERT_EQ(::mkfifo((dir.str() + "/pipe.png").c_str(), 0644), 0);
+  for (const std::string& path : {dir.str() + "/pipe.png", std::string("/dev/zero")}) {
+    std::string out;
+    // `timeout` would answer 124 if the tool blocked or read on and on.
+    const int status = RunTool("info " + path, out);
+    EXPECT_NE(status, 0) << path;
+    EXPECT_NE(status, 124) << path;
+    EXPECT_NE(status, -1) << path;
+  }
 }
 
 }  // namespace

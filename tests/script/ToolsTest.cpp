@@ -1,8 +1,10 @@
 // The programs as authors and tests call them: `korvana --headless` and
 // `korvana-script`.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -100,6 +102,24 @@ TEST(HeadlessCommand, ExitStatusAndOptions) {
   EXPECT_EQ(Lines(transcript),
             (std::vector<std::string>{"box\t\t設定ファイルkrv.cfgが見つかりません\tok"}));
   EXPECT_EQ(Lines(flags)[1], "001 = 0");
+}
+
+TEST(ScriptTool, CheckSurvivesOddFoldersAndLargeScripts) {
+  test::TempDir game;
+  // A link that loops, a pipe by a script's name, and 100,000 blocks that
+  // the end-marker search once took minutes over.
+  std::filesystem::create_symlink("loop.txt", game.path() / "loop.txt");
+  ASSERT_EQ(::mkfifo((game.str() + "/pipe.txt").c_str(), 0644), 0);
+  std::string big;
+  for (int i = 0; i < 100000; ++i) big += "_then\r\n";
+  big += "_endthen\r\n";
+  game.Write("big.txt", big);
+  const std::string out = game.str() + "/out.log";
+  EXPECT_EQ(RunCommand(kScriptTool + " check " + game.str() + " > " + out), 1);
+  const std::vector<std::string> faults = Lines(out);
+  ASSERT_EQ(faults.size(), 2u);
+  EXPECT_EQ(faults[0].rfind("loop.txt:1: ファイルを開けません", 0), 0u) << faults[0];
+  EXPECT_EQ(faults[1].rfind("pipe.txt:1: ファイルを開けません", 0), 0u) << faults[1];
 }
 
 TEST(HeadlessCommand, ExitStatusSaysWhenTheRunFailed) {

@@ -9,14 +9,17 @@
 // extension) is still decoded by its content, with a warning saying so.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <span>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/FileResolver.h"
 #include "graphics/Frl.h"
 #include "graphics/ImageDecoders.h"
 #include "graphics/Mag.h"
@@ -36,13 +39,17 @@ int Usage() {
   return 2;
 }
 
+// Only regular files, and no more than any decodable picture can take: a
+// pipe would block for ever and a device could be endless.
 bool ReadFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return !in.bad();
+  constexpr std::uintmax_t kMaxBytes = 512u << 20;
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec) || ec) return false;
+  if (std::filesystem::file_size(path, ec) > kMaxBytes || ec) return false;
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) return false;
+  out = std::move(*bytes);
+  return true;
 }
 
 std::span<const uint8_t> Bytes(const std::string& s) {
@@ -83,8 +90,8 @@ bool ChooseFormat(const std::string& path, const std::string& bytes, PictureForm
                  path.c_str(), ext.c_str(), FormatName(content));
     format = content;
   } else if (content != PictureFormat::None && content != format) {
-    std::fprintf(stderr, "%s: warning: the name says %s but the content looks like %s\n", path.c_str(),
-                 FormatName(format), FormatName(content));
+    std::fprintf(stderr, "%s: warning: the name says %s but the content looks like %s\n",
+                 path.c_str(), FormatName(format), FormatName(content));
   }
   return true;
 }
@@ -114,7 +121,8 @@ std::string HeaderDescription(PictureFormat format, const std::string& s) {
       uint32_t compression = s.size() >= 34 && bits && s[14] != 12
                                  ? uint32_t{uint8_t(s[30])} | (uint32_t{uint8_t(s[31])} << 8)
                                  : 0;
-      const char* comp[] = {"", ", RLE8", ", RLE4", ", bit fields", ", JPEG", ", PNG", ", alpha bit fields"};
+      const char* comp[] = {
+          "", ", RLE8", ", RLE4", ", bit fields", ", JPEG", ", PNG", ", alpha bit fields"};
       std::snprintf(buf, sizeof buf, "BMP, %d bits per pixel%s%s", bits,
                     compression < 7 ? comp[compression] : ", unknown compression",
                     h < 0 ? ", rows top-down" : "");
@@ -124,8 +132,8 @@ std::string HeaderDescription(PictureFormat format, const std::string& s) {
       if (s.size() < 29) return "PNG";
       const int depth = uint8_t(s[24]), type = uint8_t(s[25]), interlace = uint8_t(s[28]);
       const char* types[] = {"grey", "?", "RGB", "palette", "grey + alpha", "?", "RGB + alpha"};
-      std::snprintf(buf, sizeof buf, "PNG, %s, %d bits per sample%s%s", type < 7 ? types[type] : "?", depth,
-                    interlace ? ", interlaced" : "",
+      std::snprintf(buf, sizeof buf, "PNG, %s, %d bits per sample%s%s",
+                    type < 7 ? types[type] : "?", depth, interlace ? ", interlaced" : "",
                     s.find("tRNS") != std::string::npos ? ", tRNS transparency" : "");
       return buf;
     }
@@ -135,12 +143,17 @@ std::string HeaderDescription(PictureFormat format, const std::string& s) {
       while (at + 9 < s.size() && uint8_t(s[at]) == 0xFF) {
         const int marker = uint8_t(s[at + 1]);
         const size_t len = (size_t{uint8_t(s[at + 2])} << 8) | uint8_t(s[at + 3]);
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC) {
           const int comps = uint8_t(s[at + 9]);
           std::snprintf(buf, sizeof buf, "JPEG, %s, %d component%s (%s)",
-                        marker == 0xC2 ? "progressive" : marker == 0xC0 ? "baseline" : "other coding",
+                        marker == 0xC2   ? "progressive"
+                        : marker == 0xC0 ? "baseline"
+                                         : "other coding",
                         comps, comps == 1 ? "" : "s",
-                        comps == 1 ? "grey" : comps == 4 ? "CMYK" : "colour");
+                        comps == 1   ? "grey"
+                        : comps == 4 ? "CMYK"
+                                     : "colour");
           return buf;
         }
         at += 2 + len;
@@ -154,8 +167,8 @@ std::string HeaderDescription(PictureFormat format, const std::string& s) {
       std::snprintf(buf, sizeof buf,
                     "MAG (signature \"%s\"), %d-colour palette; stored x %u..%u, y %u..%u; "
                     "aligned x %u..%u",
-                    info.ownVariant ? "KRVIF1  " : "MAKI02  ", info.Colors(), info.x0, info.x1, info.y0,
-                    info.y1, info.alignedX0, info.alignedX1);
+                    info.ownVariant ? "KRVIF1  " : "MAKI02  ", info.Colors(), info.x0, info.x1,
+                    info.y0, info.y1, info.alignedX0, info.alignedX1);
       return buf;
     }
     case PictureFormat::Frl: {
@@ -166,10 +179,12 @@ std::string HeaderDescription(PictureFormat format, const std::string& s) {
                          : hd.coding == 12 ? "12-bit colour runs"
                          : hd.coding == 10 ? "10-bit colour runs"
                                            : "unknown coding (decodes black)";
-      std::snprintf(buf, sizeof buf, "FRL, coding %d: %s, %u bytes of data", hd.coding, what, hd.length);
+      std::snprintf(buf, sizeof buf, "FRL, coding %d: %s, %u bytes of data", hd.coding, what,
+                    hd.length);
       return buf;
     }
-    case PictureFormat::None: break;
+    case PictureFormat::None:
+      break;
   }
   return "unknown";
 }
@@ -183,8 +198,8 @@ int Convert(const std::string& in, const std::string& out) {
     std::fprintf(stderr, "%s: cannot write the PNG file\n", out.c_str());
     return 1;
   }
-  std::printf("%s: %s %d x %d -> %s\n", in.c_str(), FormatName(format), picture.Width(), picture.Height(),
-              out.c_str());
+  std::printf("%s: %s %d x %d -> %s\n", in.c_str(), FormatName(format), picture.Width(),
+              picture.Height(), out.c_str());
   return 0;
 }
 
@@ -195,7 +210,8 @@ int Info(const std::string& path) {
   if (!Decode(path, bytes, format, picture)) return 1;
   std::set<uint32_t> colours(picture.Pixels().begin(), picture.Pixels().end());
   std::printf("%s\n  format:  %s\n  size:    %d x %d\n  colours: %zu distinct\n", path.c_str(),
-              HeaderDescription(format, bytes).c_str(), picture.Width(), picture.Height(), colours.size());
+              HeaderDescription(format, bytes).c_str(), picture.Width(), picture.Height(),
+              colours.size());
   return 0;
 }
 
