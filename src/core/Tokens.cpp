@@ -72,8 +72,9 @@ std::string ReadToken(std::string_view line, int& pos, char terminator) {
   }
 }
 
-std::string SplitCommandLine(std::string_view line, CommandArgs& args) {
+std::string SplitCommandLine(std::string_view line, CommandArgs& args, int* cut) {
   for (auto& a : args) a.clear();
+  if (cut) *cut = 0;
   int pos = 1;
   const int len = static_cast<int>(line.size());
   if (len >= 2 && (line[1] == '@' || line[1] == '$')) {
@@ -95,7 +96,10 @@ std::string SplitCommandLine(std::string_view line, CommandArgs& args) {
     if (token == "*") token.clear();
     args[k] = std::move(token);
     if (pos > len) break;
-    if (pos >= 2 && line[pos - 2] == '_') break;
+    if (pos >= 2 && line[pos - 2] == '_') {
+      if (cut && !TrimBlanks(line.substr(pos - 1)).empty()) *cut = pos - 1;
+      break;
+    }
   }
   return name;
 }

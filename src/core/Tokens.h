@@ -26,7 +26,9 @@ std::string ReadToken(std::string_view line, int& pos, char terminator);
 // The arguments of one command line.
 using CommandArgs = std::array<std::string, 16>;
 
-std::string SplitCommandLine(std::string_view line, CommandArgs& args);
+// `cut`, when given, receives the 1-based position of an unquoted "_" that
+// ended the argument list with more text after it (which is ignored), or 0.
+std::string SplitCommandLine(std::string_view line, CommandArgs& args, int* cut = nullptr);
 
 class ErrorSink;
 // A colour argument "#RRGGBB" (first character ignored) as 0x00BBGGRR; a

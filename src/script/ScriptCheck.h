@@ -11,6 +11,10 @@ struct ScriptFault {
   std::string file;     // as found under the checked folder, UTF-8
   int line = 0;         // 1-based
   std::string message;  // UTF-8
+  // A warning is something the engine does without complaint that the
+  // author probably did not mean; `column` (1-based, 0 for none) points at it.
+  bool warning = false;
+  int column = 0;
 };
 
 // Checks every ".txt" and ".txd" script under `folder` (recursively).

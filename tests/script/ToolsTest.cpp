@@ -104,6 +104,26 @@ TEST(HeadlessCommand, ExitStatusAndOptions) {
   EXPECT_EQ(Lines(flags)[1], "001 = 0");
 }
 
+TEST(ScriptTool, CheckWarnsWhereAnUnquotedUnderscoreCutsTheArguments) {
+  test::TempDir game;
+  game.Write("autorun.txt", cp932::FromUtf8("_bgload my_room.png\r\n"
+                                            "_objput 0,chara.png,#TOP_LEFT,100,50\r\n"
+                                            "_bgload \"my_room.png\"\r\n"
+                                            "_bgload room.png _ a comment on purpose\r\n"
+                                            "_goto :end_\r\n"
+                                            ":end\r\n"));
+  const std::string out = game.str() + "/out.log";
+  // Warnings leave the status alone unless --werror asks.
+  EXPECT_EQ(RunCommand(kScriptTool + " check " + game.str() + " > " + out), 0);
+  EXPECT_EQ(Lines(out),
+            (std::vector<std::string>{
+                "autorun.txt:1:11: warning: 「_」で引数が終わるため「room.png」は読まれません。"
+                "一続きにするには \"my_room.png\" と書きます",
+                "autorun.txt:2:25: warning: 「_」で引数が終わるため「LEFT,100,50」は読まれません。"
+                "一続きにするには \"#TOP_LEFT\" と書きます"}));
+  EXPECT_EQ(RunCommand(kScriptTool + " check " + game.str() + " --werror"), 1);
+}
+
 TEST(ScriptTool, CheckSurvivesOddFoldersAndLargeScripts) {
   test::TempDir game;
   // A link that loops, a pipe by a script's name, and 100,000 blocks that

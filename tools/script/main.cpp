@@ -16,7 +16,9 @@ using namespace korvana;
 const char kUsage[] =
     "usage: korvana-script encode FILE.txt [--force]   write FILE.txd\n"
     "       korvana-script decode FILE.txd [--force]   write FILE.txt\n"
-    "       korvana-script check DIR                    list faults as file:line: message\n"
+    "       korvana-script check DIR [--werror]         list faults as file:line: message\n"
+    "                                                   and warnings as file:line:column:\n"
+    "                                                   warning: message (failing with --werror)\n"
     "The key comes from \"decode.key\" in the script's folder (for check: in DIR),\n"
     "else in the current folder, else the built-in default.\n";
 
@@ -85,10 +87,17 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "korvana-script: %s is not a folder\n", target.c_str());
       return 2;
     }
+    const bool werror = argc > 3 && std::string(argv[3]) == "--werror";
     auto faults = CheckScripts(target.string(), KeyFor(target));
-    for (const ScriptFault& f : faults)
-      std::printf("%s:%d: %s\n", f.file.c_str(), f.line, f.message.c_str());
-    return faults.empty() ? 0 : 1;
+    bool failed = false;
+    for (const ScriptFault& f : faults) {
+      if (f.warning)
+        std::printf("%s:%d:%d: warning: %s\n", f.file.c_str(), f.line, f.column, f.message.c_str());
+      else
+        std::printf("%s:%d: %s\n", f.file.c_str(), f.line, f.message.c_str());
+      failed = failed || !f.warning || werror;
+    }
+    return failed ? 1 : 0;
   }
   std::fputs(kUsage, stderr);
   return 2;
