@@ -10,6 +10,7 @@
 #include "core/FileResolver.h"
 #include "core/Tokens.h"
 #include "expr/Evaluator.h"
+#include "graphics/PictureLoader.h"
 #include "script/CommandTable.h"
 #include "script/ScriptFile.h"
 #include "select/SelectionItems.h"
@@ -90,6 +91,44 @@ class Checker {
   // An unquoted "_" ends the argument list and the engine ignores the rest
   // of the line: `_bgload my_room.png` loads "my". Kept as it is, since
   // games rely on it, but worth a word to the author, with the quoted fix.
+  void Warn(const std::string& file, int index, int column, const std::string& sjisMessage) {
+    faults_.push_back({file, index + 1, cp932::ToUtf8(sjisMessage), true, column});
+  }
+
+  // Pictures and sounds that a command names: an extension the engine does
+  // not load is silently nothing at run time, and a file that is not there
+  // an error box.
+  void CheckFiles(const std::string& file, int index, const std::string& name,
+                  const CommandArgs& args) {
+    struct Files {
+      const char* command;
+      std::initializer_list<int> pictures;
+      std::initializer_list<int> others;
+    };
+    static const Files kFiles[] = {
+        {"_bgload", {0}, {}},    {"_objload", {1}, {}},     {"_objput", {1}, {}},
+        {"_efload", {0}, {}},    {"_sprload", {0}, {}},     {"_textimage", {2}, {}},
+        {"_bhole", {0}, {}},     {"_bholeop", {0, 14}, {}}, {"_bholeover", {0, 14}, {}},
+        {"_selbutton", {2}, {}}, {"_selcgmode", {2}, {}},   {"_midiplay", {}, {0}},
+        {"_pcmplay", {}, {0}},   {"_aviplay", {}, {0}},
+    };
+    for (const Files& f : kFiles) {
+      if (name != f.command) continue;
+      auto check = [&](int k, bool picture) {
+        const std::string& arg = args[k];
+        if (arg.empty() || arg.find(kDataDriveToken) != std::string::npos) return;
+        if (picture && FormatForName(arg) == PictureFormat::None) {
+          Warn(file, index, 0, J("画像として読み込まれない名前です: ") + arg);
+          return;
+        }
+        if (!FileExists(files_.Resolve(arg)))
+          Warn(file, index, 0, J("ファイルがありません: ") + arg);
+      };
+      for (int k : f.pictures) check(k, true);
+      for (int k : f.others) check(k, false);
+    }
+  }
+
   void WarnCut(const std::string& file, int index, std::string_view line, int cut) {
     const size_t at = static_cast<size_t>(cut - 1);
     // A "_" standing on its own ends the list on purpose (a comment after it).
@@ -117,6 +156,15 @@ class Checker {
     }
     for (const std::string& m : script->labelErrors) Fault(rel, 1, m);
     const auto& lines = script->lines;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      // A label keeps its trailing blanks and no jump's name has any: such a
+      // label can never be reached.
+      const std::string_view label = TrimLeftBlanks(lines[i]);
+      if (!label.empty() && label[0] == ':' && TrimBlanks(label).size() < label.size())
+        Warn(rel, static_cast<int>(i), static_cast<int>(lines[i].size() - label.size()) + 1,
+             J("ラベルの後ろに空白があり、どのジャンプも届きません: ") +
+                 std::string(TrimBlanks(label)));
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
       std::string_view line = TrimBlanks(lines[i]);
       if (!line.empty() && line[0] == '~') line = line.size() > 9 ? line.substr(9) : "";
@@ -195,6 +243,7 @@ class Checker {
       Fault(file, index + 1, J("コマンドが変です") + name);
       return index;
     }
+    CheckFiles(file, index, name, args);
     const uint32_t ints = IntArgumentMask(name);
     for (int k = 0; k < 16; ++k)
       if ((ints >> k & 1) && !args[k].empty()) CheckExpression(file, index, args[k]);

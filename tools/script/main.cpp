@@ -91,8 +91,10 @@ int main(int argc, char** argv) {
     auto faults = CheckScripts(target.string(), KeyFor(target));
     bool failed = false;
     for (const ScriptFault& f : faults) {
-      if (f.warning)
+      if (f.warning && f.column > 0)
         std::printf("%s:%d:%d: warning: %s\n", f.file.c_str(), f.line, f.column, f.message.c_str());
+      else if (f.warning)
+        std::printf("%s:%d: warning: %s\n", f.file.c_str(), f.line, f.message.c_str());
       else
         std::printf("%s:%d: %s\n", f.file.c_str(), f.line, f.message.c_str());
       failed = failed || !f.warning || werror;
