@@ -178,43 +178,12 @@ void TFmain::AfterMenuAction() {
   engine_.ClearClicks();
 }
 
-// The menu item that stands for an item the story switches.
-static const char* ItemName(MenuItem item) {
-  switch (item) {
-    case MenuItem::Load:
-      return "Mload";
-    case MenuItem::TitleReturn:
-      return "Mtitle";
-    case MenuItem::Save:
-      return "Msave";
-    case MenuItem::Log:
-      return "Mback";
-    case MenuItem::HideBackground:
-      return "Khideimage";
-    case MenuItem::HideText:
-      return "Khidetext";
-    case MenuItem::Darkness:
-      return "Mdarkness";
-    case MenuItem::HighSpeed:
-      return "Ktxtwait";
-    case MenuItem::PageUnit:
-      return "Ktxtskip";
-    case MenuItem::SkipRead:
-      return "Mskipout";
-    case MenuItem::Font:
-      return "Kfont";
-    case MenuItem::Count:
-      break;
-  }
-  return nullptr;
-}
-
 void TFmain::SetItemEnabled(MenuItem item, bool enabled) {
-  if (QAction* a = Item(ItemName(item))) a->setEnabled(enabled);
+  if (QAction* a = Item(MenuItemName(item))) a->setEnabled(enabled);
 }
 
 void TFmain::SetItemChecked(MenuItem item, bool checked) {
-  if (QAction* a = Item(ItemName(item)); a && a->isCheckable()) a->setChecked(checked);
+  if (QAction* a = Item(MenuItemName(item)); a && a->isCheckable()) a->setChecked(checked);
 }
 
 void TFmain::SetStoryCursor(Cursor cursor) {

@@ -151,24 +151,26 @@ std::optional<std::string> ReadWholeFile(const std::string& resolvedPath) {
   return data;
 }
 
-bool WriteFileAtomically(const std::string& resolvedPath, std::string_view bytes) {
-  std::string temp = resolvedPath + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+bool WriteWholeFile(const std::string& path, std::string_view bytes, bool sync) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w <= 0) {
-      ::close(fd);
-      ::unlink(temp.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(w);
+  bool ok = true;
+  for (size_t done = 0; ok && done < bytes.size();) {
+    const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (w <= 0)
+      ok = false;
+    else
+      done += static_cast<size_t>(w);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
+  if (sync) ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  if (!ok) ::unlink(path.c_str());
+  return ok;
+}
+
+bool WriteFileAtomically(const std::string& resolvedPath, std::string_view bytes) {
+  const std::string temp = resolvedPath + ".tmp";
+  if (!WriteWholeFile(temp, bytes)) return false;
   if (::rename(temp.c_str(), resolvedPath.c_str()) != 0) {
     ::unlink(temp.c_str());
     return false;

@@ -75,6 +75,10 @@ bool FileExists(const std::string& resolvedPath);
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& resolvedPath);
 
+// Writes `bytes` to the file (created or emptied), synced to the disk unless
+// `sync` is false; a file that could not be written whole is removed.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, bool sync = true);
+
 // Writes through a temporary file in the same folder and renames it over the
 // target, so a crash mid-write leaves the previous file intact.
 bool WriteFileAtomically(const std::string& resolvedPath, std::string_view bytes);

@@ -106,19 +106,21 @@ std::string SplitCommandLine(std::string_view line, CommandArgs& args, int* cut)
 
 // Colour arguments are "#RRGGBB" (the first character is ignored); the value
 // is 0x00BBGGRR. A malformed colour is reported and reads as black.
-uint32_t ParseColorArgument(const std::string& text, ErrorSink& errors) {
-  bool ok = text.size() >= 7;
+std::optional<uint32_t> HexColour(std::string_view text) {
+  if (text.size() < 7) return std::nullopt;
   uint32_t rgb = 0;
-  for (size_t i = 1; ok && i < 7; ++i) {
-    int d = HexDigit(text[i]);
-    if (d < 0) ok = false;
-    rgb = rgb << 4 | static_cast<uint32_t>(d & 0xF);
-  }
-  if (!ok) {
-    errors.ScriptError(J("色の指定が異常です:") + text);
-    return 0;
+  for (size_t i = 1; i < 7; ++i) {
+    const int d = HexDigit(text[i]);
+    if (d < 0) return std::nullopt;
+    rgb = rgb << 4 | static_cast<uint32_t>(d);
   }
   return (rgb & 0x00FF00) | (rgb >> 16 & 0xFF) | (rgb & 0xFF) << 16;
+}
+
+uint32_t ParseColorArgument(const std::string& text, ErrorSink& errors) {
+  if (const std::optional<uint32_t> colour = HexColour(text)) return *colour;
+  errors.ScriptError(J("色の指定が異常です:") + text);
+  return 0;
 }
 
 }  // namespace korvana

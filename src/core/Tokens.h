@@ -4,6 +4,7 @@
 // split, so a trail byte equal to "_", "," or "\" ends nothing.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ using CommandArgs = std::array<std::string, 16>;
 // `cut`, when given, receives the 1-based position of an unquoted "_" that
 // ended the argument list with more text after it (which is ignored), or 0.
 std::string SplitCommandLine(std::string_view line, CommandArgs& args, int* cut = nullptr);
+
+// "#RRGGBB" (any first character, then six hexadecimal digits) as
+// 0x00BBGGRR; nothing when it is not one.
+std::optional<uint32_t> HexColour(std::string_view text);
 
 class ErrorSink;
 // A colour argument "#RRGGBB" (first character ignored) as 0x00BBGGRR; a

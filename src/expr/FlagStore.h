@@ -31,6 +31,18 @@ class FlagStore {
   // decimal integer; nothing when the text is not such a number.
   std::optional<int32_t> Numeric(int index) const;
 
+  // One half of the table: the game flags (from 0) or the global ones (from
+  // kGameCount), as the save files hold them.
+  using Half = std::array<std::string, kGameCount>;
+  Half CopyHalf(int from) const {
+    Half half;
+    for (int i = 0; i < kGameCount; ++i) half[i] = flags_[from + i];
+    return half;
+  }
+  void SetHalf(int from, const Half& half) {
+    for (int i = 0; i < kGameCount; ++i) Set(from + i, half[i]);
+  }
+
   // Game flags 0-255 to "0" (start script chosen, return to title).
   void ResetGameFlags() { Fill(0, kGameCount, "0"); }
   // `_flgclear`: range 0 game flags, 1 global flags, 2 all; other ranges

@@ -480,11 +480,12 @@ void Layers::RestorePictures() {
       env.errors.ReportScriptError(e.what());
     }
   };
-  auto mask = [&](Picture& picture, Picture& pictureMask, LayerRecord& r, int sizeMode) {
-    if (r.colorKey == kMaskFromFile && !r.maskSpec.empty())
-      BuildMask(picture, pictureMask, r.colorKey, r.maskSpec, sizeMode, r.maskSpec);
+  auto mask = [&](Picture& picture, Picture& pictureMask, int32_t colorKey, std::string& maskSpec,
+                  int sizeMode) {
+    if (colorKey == kMaskFromFile && !maskSpec.empty())
+      BuildMask(picture, pictureMask, colorKey, maskSpec, sizeMode, maskSpec);
     else
-      BuildColorKeyMask(picture, pictureMask, static_cast<uint32_t>(r.colorKey));
+      BuildColorKeyMask(picture, pictureMask, static_cast<uint32_t>(colorKey));
   };
   const std::string background = state.baseRecords[kBackgroundRecord].fileName;
   if (!background.empty()) guarded([&] { LoadBackground(background); });
@@ -493,26 +494,22 @@ void Layers::RestorePictures() {
     if (r.fileName.empty() || !r.loaded) continue;
     guarded([&] {
       Load(r.fileName, objectPictures[slot]);
-      if (r.transparent) mask(objectPictures[slot], objectMasks[slot], r, 0);
+      if (r.transparent) mask(objectPictures[slot], objectMasks[slot], r.colorKey, r.maskSpec, 0);
     });
   }
   LayerRecord& e = state.baseRecords[kEffectRecord];
   if (e.loaded) {
     guarded([&] {
       Load(e.fileName, EffectLayer);
-      if (e.transparent) mask(EffectLayer, EffectMask, e, e.maskMode == 2 ? 2 : 0);
+      if (e.transparent)
+        mask(EffectLayer, EffectMask, e.colorKey, e.maskSpec, e.maskMode == 2 ? 2 : 0);
     });
   }
   SpriteSheetState& sheet = state.sheet;
   if (!sheet.fileName.empty() && sheet.usable) {
     guarded([&] {
       Load(sheet.fileName, SpriteSheet);
-      if (sheet.transparent) {
-        if (sheet.colorKey == kMaskFromFile && !sheet.maskSpec.empty())
-          BuildMask(SpriteSheet, SpriteMask, sheet.colorKey, sheet.maskSpec, 0, sheet.maskSpec);
-        else
-          BuildColorKeyMask(SpriteSheet, SpriteMask, static_cast<uint32_t>(sheet.colorKey));
-      }
+      if (sheet.transparent) mask(SpriteSheet, SpriteMask, sheet.colorKey, sheet.maskSpec, 0);
     });
   }
   state.AutoRefreshMode = autoRefresh;

@@ -1,6 +1,5 @@
 #include "save/SaveFiles.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -274,25 +273,8 @@ bool FileBatch::Commit() {
   std::vector<std::string> temps(items.size());
   for (size_t i = 0; i < items.size(); ++i) {
     if (!go()) return false;
-    Item& item = items[i];
-    temps[i] = item.path + ".tmp";
-    const int fd = ::open(temps[i].c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) continue;
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < item.bytes.size()) {
-      const ssize_t n = ::write(fd, item.bytes.data() + done, item.bytes.size() - done);
-      if (n <= 0)
-        ok = false;
-      else
-        done += static_cast<size_t>(n);
-    }
-    if (sync) ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-      item.written = true;
-    else
-      ::unlink(temps[i].c_str());
+    temps[i] = items[i].path + ".tmp";
+    items[i].written = WriteWholeFile(temps[i], items[i].bytes, sync);
   }
   // Only now does any old file go: the renames are each whole.
   for (size_t i = 0; i < items.size(); ++i) {

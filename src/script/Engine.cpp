@@ -576,7 +576,7 @@ void Engine::ExitWithSaving() {
 
 SavePoint Engine::CaptureSavePoint() const {
   SavePoint point;
-  for (int i = 0; i < FlagStore::kGameCount; ++i) point.flags[i] = flags_.Get(i);
+  point.flags = flags_.CopyHalf(0);
   point.prog = prog;
   point.ProgArgs = ProgArgs;
   point.text = messageText.text;
@@ -592,7 +592,7 @@ SavePoint Engine::CaptureSavePoint() const {
 
 void Engine::RestoreSavePoint(const SavePoint& point) {
   savePoint_ = point;
-  for (int i = 0; i < FlagStore::kGameCount; ++i) flags_.Set(i, point.flags[i]);
+  flags_.SetHalf(0, point.flags);
   prog = point.prog;
   ProgArgs = point.ProgArgs;
   // The faces come from the table again: the player may have changed it.

@@ -25,10 +25,6 @@ bool InsideTheGame(const std::string& name) {
   return true;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-  return ReadWholeFile(path);
-}
-
 }  // namespace
 
 std::vector<SlotEntry> Engine::SlotTable() const {
@@ -96,16 +92,14 @@ bool Engine::WriteSlot(int number) {
 void Engine::LoadGlobalData() {
   const SaveFolder folder = Saves();
   if (settings_.globalFlagSave) {
-    std::array<std::string, FlagStore::kGameCount> global;
-    for (int i = 0; i < FlagStore::kGameCount; ++i)
-      global[i] = flags_.Get(FlagStore::kGameCount + i);
-    if (auto bytes = ReadFile(folder.Path("data0.hfd")); bytes && ParseFlagFile(*bytes, global))
-      for (int i = 0; i < FlagStore::kGameCount; ++i)
-        flags_.Set(FlagStore::kGameCount + i, global[i]);
+    FlagStore::Half global;
+    if (auto bytes = ReadWholeFile(folder.Path("data0.hfd"));
+        bytes && ParseFlagFile(*bytes, global))
+      flags_.SetHalf(FlagStore::kGameCount, global);
     RebuildFlagRows();
   }
   if (messageText.record.Exists()) {
-    if (auto bytes = ReadFile(folder.Path("textid.dat"))) {
+    if (auto bytes = ReadWholeFile(folder.Path("textid.dat"))) {
       std::vector<uint8_t>& bits = messageText.record.Bytes();
       std::copy_n(bytes->begin(), std::min(bytes->size(), bits.size()), bits.begin());
     }
@@ -116,10 +110,7 @@ void Engine::SaveGlobalData() const {
   const SaveFolder folder = Saves();
   FileBatch batch;
   if (settings_.globalFlagSave) {
-    std::array<std::string, FlagStore::kGameCount> global;
-    for (int i = 0; i < FlagStore::kGameCount; ++i)
-      global[i] = flags_.Get(FlagStore::kGameCount + i);
-    batch.Add(folder.Path("data0.hfd"), FlagFileBytes(global));
+    batch.Add(folder.Path("data0.hfd"), FlagFileBytes(flags_.CopyHalf(FlagStore::kGameCount)));
   }
   if (messageText.record.Exists()) {
     const std::vector<uint8_t>& bits = messageText.record.Bytes();
@@ -147,9 +138,10 @@ void Engine::LoadGame(int number) {
     platform_.dialogs.MessageBox(unreadable, "", BoxButtons::Ok, BoxIcon::Exclamation);
   };
   SavePoint point = savePoint_;
-  if (auto bytes = ReadFile(folder.SlotPath(number, ".hfd"))) ParseFlagFile(*bytes, point.flags);
-  const std::optional<std::string> status = ReadFile(folder.SlotPath(number, ".hsd"));
-  const std::optional<std::string> logBytes = ReadFile(folder.SlotPath(number, ".hld"));
+  if (auto bytes = ReadWholeFile(folder.SlotPath(number, ".hfd")))
+    ParseFlagFile(*bytes, point.flags);
+  const std::optional<std::string> status = ReadWholeFile(folder.SlotPath(number, ".hsd"));
+  const std::optional<std::string> logBytes = ReadWholeFile(folder.SlotPath(number, ".hld"));
   std::optional<std::vector<std::vector<std::string>>> pages;
   if (logBytes) pages = ParseLogFile(*logBytes);
   if (!status || !ParseStatusFile(*status, point) || !pages ||

@@ -108,17 +108,9 @@ Selection::ActiveGuard::~ActiveGuard() {
   --selection.env_.click.ModalDepth;
 }
 
-void Selection::WaitForPointer(const char* kind, const std::vector<std::string>& labels,
-                               const std::vector<std::pair<int64_t, int64_t>>& centres,
-                               const std::vector<bool>& choosable, bool horizontal,
-                               int64_t firstX) {
+void Selection::WaitForPointer(const ChoiceView& view, bool horizontal, int64_t firstX) {
   arrowsHorizontal_ = horizontal;
   firstX_ = firstX;
-  ChoiceView view;
-  view.kind = kind;
-  for (size_t i = 0; i < labels.size(); ++i)
-    view.entries.push_back(
-        {labels[i], Pin(centres[i].first), Pin(centres[i].second), choosable[i]});
   env_.observer.ChoiceStarted(view);
   const int startX = env_.click.PointerX, startY = env_.click.PointerY;
   arrowSeen_ = false;
@@ -173,8 +165,7 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
   Border(screen, x, y, int64_t{x} + box.width - 1, int64_t{y} + box.height - 1,
          SwapRedBlue(style.textColor));
   const FontSpec font{style.fontName, box.size, false};
-  std::vector<std::string> labels;
-  std::vector<std::pair<int64_t, int64_t>> centres;
+  ChoiceView view{"menu", {}};
   for (int i = 0; i < n; ++i) {
     const int64_t top = int64_t{y} + int64_t{i} * box.itemHeight;
     const std::string& label = items.ItemLabels[i];
@@ -187,14 +178,13 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
     }
     DrawString(screen, env_.fonts, font, label, Pin(int64_t{x} + 3), Pin(top + 3),
                SwapRedBlue(style.normal));
-    labels.push_back(label);
-    centres.emplace_back(int64_t{x} + box.width / 2, top + 3 + box.itemHeight / 2);
+    view.entries.push_back(
+        {label, Pin(int64_t{x} + box.width / 2), Pin(top + 3 + box.itemHeight / 2), true});
   }
   env_.window.InvalidateScreen();
 
   ActiveGuard active(*this);
-  WaitForPointer("menu", labels, centres, std::vector<bool>(n, true), false,
-                 area.left + area.width / 2);
+  WaitForPointer(view, false, area.left + area.width / 2);
   auto inside = [&](int64_t mx, int64_t my) {
     return x < mx && mx < int64_t{x} + box.width && int64_t{y} + 3 < my &&
            my < int64_t{y} + box.height - 3;
@@ -262,16 +252,14 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
   area = {x, y, w, int64_t{n} * h, w, h};
   if (!LoadButtons(file, w, h, spec)) return 0;
   SaveScreen(x, y, w, int64_t{n} * h);
-  std::vector<std::string> labels;
-  std::vector<std::pair<int64_t, int64_t>> centres;
+  ChoiceView view{"button", {}};
   for (int i = 0; i < n; ++i) {
     ShowButton(i, 0, x, int64_t{y} + int64_t{i} * h, states[i]);
-    labels.push_back(items.ItemLabels[i]);
-    centres.emplace_back(int64_t{x} + w / 2, int64_t{y} + int64_t{i} * h + h / 2);
+    view.entries.push_back({items.ItemLabels[i], Pin(int64_t{x} + w / 2),
+                            Pin(int64_t{y} + int64_t{i} * h + h / 2), true});
   }
   ActiveGuard active(*this);
-  WaitForPointer("button", labels, centres, std::vector<bool>(n, true), false,
-                 area.left + area.stepX / 2);
+  WaitForPointer(view, false, area.left + area.stepX / 2);
   auto inside = [&](int64_t mx, int64_t my) {
     return x < mx && mx < int64_t{x} + w && y < my && my < int64_t{y} + int64_t{n} * h;
   };
@@ -311,17 +299,14 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
   SaveScreen(x, y, width, height);
   auto cellX = [&](int i) { return int64_t{x} + (i % k) * w; };
   auto cellY = [&](int i) { return int64_t{y} + (i / k) * h; };
-  std::vector<std::string> labels;
-  std::vector<std::pair<int64_t, int64_t>> centres;
-  std::vector<bool> choosable;
+  ChoiceView view{"grid", {}};
   for (int i = 0; i < n; ++i) {
     ShowButton(i, 0, cellX(i), cellY(i), states[i]);
-    labels.push_back(items.ItemLabels[i]);
-    centres.emplace_back(cellX(i) + w / 2, cellY(i) + h / 2);
-    choosable.push_back(states[i] >= 1);
+    view.entries.push_back(
+        {items.ItemLabels[i], Pin(cellX(i) + w / 2), Pin(cellY(i) + h / 2), states[i] >= 1});
   }
   ActiveGuard active(*this);
-  WaitForPointer("grid", labels, centres, choosable, true, area.left + area.stepX / 2);
+  WaitForPointer(view, true, area.left + area.stepX / 2);
   auto inside = [&](int64_t mx, int64_t my) {
     return x < mx && mx < int64_t{x} + width && y < my && my < int64_t{y} + height;
   };

@@ -20,6 +20,7 @@
 namespace korvana {
 
 class Audio;
+struct ChoiceView;
 class Dialogs;
 class ErrorSink;
 class Evaluator;
@@ -120,9 +121,7 @@ class Selection {
   // Tells the observer, then pumps until the pointer moves or an arrow comes.
   // `horizontal`: the arrows also move sideways (the grid); `firstX` is where
   // the first entry's centre lies.
-  void WaitForPointer(const char* kind, const std::vector<std::string>& labels,
-                      const std::vector<std::pair<int64_t, int64_t>>& centres,
-                      const std::vector<bool>& choosable, bool horizontal, int64_t firstX);
+  void WaitForPointer(const ChoiceView& view, bool horizontal, int64_t firstX);
   // Pumps once; true when the pointer stands somewhere new since the last
   // look (which it then remembers).
   bool Look();

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "FieldFiller.h"
 #include "GameRun.h"
 #include "core/Cp932.h"
 #include "save/SaveFiles.h"
@@ -25,23 +26,7 @@ std::vector<std::string> FileLines(const std::string& bytes) {
   return lines;
 }
 
-// Distinct values in every field the status file holds.
-struct Filler {
-  int n = 0;
-  void operator()(const char*, int32_t& v) { v = (++n % 2 ? 1 : -1) * (1000 + 7 * n); }
-  void operator()(const char*, uint32_t& v) { v = 0x10000u + static_cast<uint32_t>(++n); }
-  void operator()(const char*, uint8_t& v) { v = ++n % 2; }
-  void operator()(const char*, bool& v) { v = ++n % 2; }
-  void operator()(const char*, std::string& v) { v = "v" + std::to_string(++n); }
-  void operator()(const char*, MultiState& v) { v = MultiState::InText; }
-  template <typename T, size_t N>
-  void operator()(const char* name, std::array<T, N>& items) {
-    for (T& item : items) (*this)(name, item);
-  }
-  template <typename T>
-  requires requires(T& t, Filler& f) { T::Fields(t, f); }
-  void operator()(const char*, T& group) { T::Fields(group, *this); }
-};
+using Filler = test::FieldFiller;
 
 TEST(StatusFile, EveryValueRoundTripsThroughItsLine) {
   SavePoint point;

@@ -139,16 +139,16 @@ BoxAnswer HeadlessPlatform::MessageBox(const std::string& text, const std::strin
                                        BoxButtons buttons, BoxIcon) {
   BoxAnswer answer = BoxAnswer::Ok;
   if (buttons != BoxButtons::Ok) {
+    static const std::string kErrorReport =
+        J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)");
+    const bool errorReport = text == kErrorReport;
+    if (errorReport) ++errorReports_;
     const bool yesNo = buttons == BoxButtons::YesNo;
     std::string wanted;
-    if (nextAnswer_ < options_.answers.size()) {
+    if (nextAnswer_ < options_.answers.size())
       wanted = options_.answers[nextAnswer_++];
-    } else {
-      const bool errorReport =
-          text == J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)");
+    else
       wanted = errorReport ? "no" : "ok";
-    }
-    if (text == J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)")) ++errorReports_;
     const bool positive = wanted == "yes" || wanted == "ok";
     answer = yesNo ? (positive ? BoxAnswer::Yes : BoxAnswer::No)
                    : (positive ? BoxAnswer::Ok : BoxAnswer::Cancel);
@@ -180,26 +180,14 @@ bool HeadlessPlatform::OpenScriptDialog(std::string&) {
 void HeadlessPlatform::ChooseMenuItems() {
   ++inputWaits_;
   menuDone_.resize(options_.menu.size());
-  // Which item stands for which switched state; the rest are always on.
-  static const std::pair<const char*, MenuItem> kSwitched[] = {
-      {"Msave", MenuItem::Save},
-      {"Mload", MenuItem::Load},
-      {"Mtitle", MenuItem::TitleReturn},
-      {"Mback", MenuItem::Log},
-      {"Khideimage", MenuItem::HideBackground},
-      {"Khidetext", MenuItem::HideText},
-      {"Mdarkness", MenuItem::Darkness},
-      {"Ktxtwait", MenuItem::HighSpeed},
-      {"Ktxtskip", MenuItem::PageUnit},
-      {"Mskipout", MenuItem::SkipRead},
-      {"Kfont", MenuItem::Font}};
   for (size_t i = 0; i < options_.menu.size(); ++i) {
     const HeadlessOptions::MenuChoice& m = options_.menu[i];
     if (menuDone_[i] || (m.wait != 0 && m.wait != inputWaits_)) continue;
     menuDone_[i] = true;
+    // Items the story switches go by their state; the rest are always on.
     bool enabled = true;
-    for (const auto& [name, item] : kSwitched)
-      if (m.item == name) enabled = MenuItemEnabled(item);
+    for (int k = 0; k < static_cast<int>(MenuItem::Count); ++k)
+      if (m.item == MenuItemName(static_cast<MenuItem>(k))) enabled = menu_[k];
     if (!enabled) {
       Record({"menu", m.item, "disabled"});
       continue;

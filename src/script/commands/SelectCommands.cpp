@@ -1,6 +1,5 @@
 // The selection commands and the pointer: argument defaults, the flow every
 // choice shares; the choices themselves are select/.
-#include "core/Ascii.h"
 #include "core/Cp932.h"
 #include "script/Engine.h"
 #include "script/commands/CommandBindings.h"
@@ -14,16 +13,8 @@ namespace {
 // script run through the exception path.
 uint32_t MenuColour(const std::string& text, uint32_t fallback) {
   if (text.empty()) return fallback;
-  const std::string digits = text.substr(1, 6);
-  uint32_t rgb = 0;
-  bool ok = digits.size() == 6;
-  for (char c : digits) {
-    const int d = HexDigit(c);
-    if (d < 0) ok = false;
-    rgb = rgb << 4 | static_cast<uint32_t>(d & 0xF);
-  }
-  if (!ok) throw ScriptException("'0x" + digits + J("' は正しい整数値ではありません"));
-  return (rgb & 0x00FF00) | (rgb >> 16 & 0xFF) | (rgb & 0xFF) << 16;
+  if (const std::optional<uint32_t> colour = HexColour(text)) return *colour;
+  throw ScriptException("'0x" + text.substr(1, 6) + J("' は正しい整数値ではありません"));
 }
 
 }  // namespace
