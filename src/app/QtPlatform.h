@@ -61,10 +61,12 @@ class QtPlatform : public QObject, public AllDoors {
   // Audio and Movie: no back end yet; every device reports itself
   // unavailable, so the story goes on in silence.
   bool Open(AudioChannel, const std::string&) override { return false; }
+  bool OpenCd(const std::vector<std::string>&) override { return false; }
   bool Close(AudioChannel) override { return true; }
   bool Play(AudioChannel, const std::string&, int64_t, int64_t) override { return false; }
   int Stop(AudioChannel) override { return 0; }
-  void PlayShort(const std::string&, bool) override {}
+  bool PlayShort(const std::string&) override { return false; }
+  void StopShort() override {}
   bool CdTrack(int, int64_t&, int64_t&) override { return false; }
   bool Play(const std::string&, int, int, int, int) override { return false; }
   void Stop() override {}

@@ -32,6 +32,11 @@ class Observer {
   // A choice is drawn and waits for the pointer (the headless platform
   // answers it from its list of choices).
   virtual void ChoiceStarted(const ChoiceView& choice) {}
+  // What a sound channel did: `channel` is "music", "se", "cd", "short" or
+  // "movie"; `event` "play", "repeat", "end", "stop" or "fail"; `file` the
+  // name as the script gave it (CP932); `repeat` the plays wanted (0 endless).
+  virtual void SoundEvent(const char* channel, const char* event, const std::string& file,
+                          int repeat) {}
 };
 
 }  // namespace korvana

@@ -270,8 +270,9 @@ int HeadlessPlatform::Stop(AudioChannel channel) {
   return 0;
 }
 
-void HeadlessPlatform::PlayShort(const std::string& path, bool) {
+bool HeadlessPlatform::PlayShort(const std::string& path) {
   Record({"sound", "short", path.empty() ? "stop" : "play", path, ""});
+  return true;
 }
 
 bool HeadlessPlatform::CdTrack(int, int64_t& startMs, int64_t& lengthMs) {

@@ -91,12 +91,14 @@ class HeadlessPlatform : public AllDoors {
 
   // Audio and Movie: no sound is made; each start and stop is recorded, and
   // a sound or movie ends at once on the next pump.
-  bool Open(AudioChannel channel, const std::string& device) override;
+  bool Open(AudioChannel channel, const std::string& path) override;
+  bool OpenCd(const std::vector<std::string>& trackFolders) override { return false; }
   bool Close(AudioChannel channel) override;
   bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
             int64_t lengthMs) override;
   int Stop(AudioChannel channel) override;
-  void PlayShort(const std::string& path, bool wait) override;
+  bool PlayShort(const std::string& path) override;
+  void StopShort() override {}
   bool CdTrack(int track, int64_t& startMs, int64_t& lengthMs) override;
   bool Play(const std::string& path, int x, int y, int w, int h) override;
   void Stop() override;

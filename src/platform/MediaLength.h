@@ -1,0 +1,13 @@
+#pragma once
+// How long a sound or movie file plays, as its decoder reads it: the
+// headless platform lets that much virtual time pass for each play.
+#include <cstdint>
+#include <string>
+
+namespace korvana {
+
+// Milliseconds, or -1 when the file cannot be decoded. MIDI files are timed
+// from their tempo map; everything else through FFmpeg.
+int64_t MediaLengthMs(const std::string& path);
+
+}  // namespace korvana
