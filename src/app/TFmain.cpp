@@ -103,10 +103,12 @@ void TFmain::BuildMenu() {
 
   connect(frame, &QAction::triggered, this, [this] {
     ToggleFrame();
+    engine_.sound.RestartMusic();
     AfterMenuAction();
   });
   connect(full, &QAction::triggered, this, [this] {
     ToggleFullScreen();
+    engine_.sound.RestartMusic();
     AfterMenuAction();
   });
   connect(dark, &QAction::triggered, this, [this] {
@@ -117,12 +119,12 @@ void TFmain::BuildMenu() {
           [this] { RunNestedWait([this] { engine_.ShowMessageOnlyView(); }); });
   connect(hideText, &QAction::triggered, this,
           [this] { RunNestedWait([this] { engine_.ShowPictureOnlyView(); }); });
-  connect(music, &QAction::triggered, this, [this](bool on) {
-    settings_.EnableMusic = on;
+  connect(music, &QAction::triggered, this, [this] {
+    engine_.sound.ToggleMusic();
     AfterMenuAction();
   });
-  connect(sound, &QAction::triggered, this, [this](bool on) {
-    settings_.EnableSound = on;
+  connect(sound, &QAction::triggered, this, [this] {
+    engine_.sound.ToggleSound();
     AfterMenuAction();
   });
   connect(fast, &QAction::triggered, this, [this] {

@@ -27,6 +27,9 @@ enum class MenuItem {
   SkipRead,
   // "フォント設定": a choice holds it back while it waits.
   Font,
+  // "音楽再生" and "効果音再生": always on, with check marks.
+  Music,
+  Sound,
   Count
 };
 
@@ -35,7 +38,8 @@ enum class MenuItem {
 inline const char* MenuItemName(MenuItem item) {
   static constexpr const char* kNames[] = {"Mload",      "Mtitle",    "Msave",     "Mback",
                                            "Khideimage", "Khidetext", "Mdarkness", "Ktxtwait",
-                                           "Ktxtskip",   "Mskipout",  "Kfont"};
+                                           "Ktxtskip",   "Mskipout",  "Kfont",     "Kmusic",
+                                           "Ksound"};
   static_assert(std::size(kNames) == static_cast<size_t>(MenuItem::Count));
   const auto i = static_cast<size_t>(item);
   return i < std::size(kNames) ? kNames[i] : nullptr;

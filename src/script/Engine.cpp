@@ -55,8 +55,9 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
                               [this](const std::string& e) { return eval_.EvalInt(e); }}),
       logScreen(platform.pump, platform.window, click, log, messageText, fonts_, screen.BackImage,
                 *this, files_),
+      sound(platform, click, files_),
       selector(SelectionEnvironment{platform.pump, platform.window, platform.observer,
-                                    platform.dialogs, platform.audio, click, *this, screen, layers,
+                                    platform.dialogs, sound, click, *this, screen, layers,
                                     fonts_, cursor_, files_}) {
   prog.ProgChapter = "Korvana";
   messageText.hooks.markLayersDirty = [this] { layers.LayersDirty = true; };
@@ -67,6 +68,11 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
   };
   messageText.hooks.captureSavePoint = [this] { savePoint_ = CaptureSavePoint(); };
   messageText.hooks.savePointCaptured = [this] { return !savePoint_.Empty(); };
+  messageText.hooks.playShortSound = [this](const std::string& file, bool wait) {
+    sound.PlayShort(file, wait);
+  };
+  messageText.hooks.soundEffectsOn = [this] { return sound.EnableSound; };
+  sound.evalTrack = [this](const std::string& e) { return eval_.EvalInt(e); };
   ApplySettings(settings_);
   platform_.window.SetInputSink(this);
   platform_.window.SetScreen(&screen.BackImage);
@@ -89,6 +95,11 @@ void Engine::ApplySettings(EngineSettings newSettings) {
   messageText.ResetTextState();
   logScreen.Tile = settings_.tile;
   selector.MenuClickSound = settings_.menuClickSound;
+  sound.EnableMusic = settings_.enableMusic;
+  sound.EnableSound = settings_.enableSound;
+  sound.ApplyMp3Timing(settings_.mp3Timing);
+  platform_.window.SetMenuItemChecked(MenuItem::Music, sound.EnableMusic);
+  platform_.window.SetMenuItemChecked(MenuItem::Sound, sound.EnableSound);
   click.HighSpeedMode = settings_.highSpeedText;
   click.PageUnitMode = settings_.pageUnitText;
 }
@@ -538,7 +549,8 @@ void Engine::StartSkipRead() {
 }
 
 PlayerChoices Engine::Choices() const {
-  return PlayerChoices{layers.settings.DarknessEnabled, click.HighSpeedMode, click.PageUnitMode};
+  return PlayerChoices{layers.settings.DarknessEnabled, click.HighSpeedMode, click.PageUnitMode,
+                       sound.EnableMusic, sound.EnableSound};
 }
 
 void Engine::StartText() {
@@ -582,7 +594,7 @@ SavePoint Engine::CaptureSavePoint() const {
   point.text = messageText.text;
   point.layers = layers.state;
   point.log = log.book;
-  point.channels = channels;
+  point.channels = sound.channels;
   point.selection = selection;
   point.switches = switches;
   point.CursorKind = cursor_.Kind();
@@ -603,6 +615,7 @@ void Engine::RestoreSavePoint(const SavePoint& point) {
   layers.state = point.layers;
   // A channel's place in its track and its flags stay live: the restart of
   // the sound after a load reads them from the save point instead.
+  ChannelRecords& channels = sound.channels;
   for (size_t i = 0; i < channels.size(); ++i) {
     channels[i].fileName = point.channels[i].fileName;
     channels[i].timesPlayed = point.channels[i].timesPlayed;

@@ -33,7 +33,7 @@
 #include "script/ScriptFile.h"
 #include "select/Selection.h"
 #include "select/SelectionItems.h"
-#include "sound/ChannelRecord.h"
+#include "sound/SoundSystem.h"
 #include "text/Glyphs.h"
 #include "text/LogScreen.h"
 #include "text/MessageLog.h"
@@ -60,6 +60,11 @@ struct EngineSettings {
   std::string background;
   // Played after every choice.
   std::string menuClickSound;
+  // The `Kmusic` and `Ksound` switches as the player left them, and the
+  // MP3 library's timing.
+  bool enableMusic = true;
+  bool enableSound = true;
+  int32_t mp3Timing = 5;
   std::optional<int> textMaxIndex;
   // Save files: the save folder prefix (CP932) and whether flags 256-511
   // live in "data0.hfd".
@@ -74,6 +79,8 @@ struct PlayerChoices {
   bool backgroundDarkness = true;
   bool highSpeedText = false;
   bool pageUnitText = false;
+  bool enableMusic = true;
+  bool enableSound = true;
 };
 
 class Engine : public ErrorSink, public SystemValues, public InputSink {
@@ -119,6 +126,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   int32_t SystemValue(int index) override;
   // InputSink
   void OnMouseDown(int x, int y, MouseButton button) override;
+  void OnAudioEnded(AudioChannel channel) override { sound.OnAudioEnded(channel); }
+  void OnMovieEnded() override { sound.OnMovieEnded(); }
   void OnMouseUp(int x, int y, MouseButton button) override;
   void OnClick(int x, int y) override;
   void OnMouseMove(int x, int y) override;
@@ -229,9 +238,9 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   MessageText messageText;
   Layers layers;
   LogScreen logScreen;
-  // The channel records and the selection items a saved game carries; their
-  // subsystems take them over when they land.
-  ChannelRecords channels;
+  // Music, sound effects, CD tracks, short sounds and movies.
+  SoundSystem sound;
+  // The selection items a saved game carries.
   SelectionItems selection;
   // The choice on the screen.
   Selection selector;
@@ -258,7 +267,6 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   void ReturnToTitle();
 
   // Music, sound effects and CD tracks that were playing endlessly.
-  void ResumeSound(const SavePoint& point);
   // The layer state of a new scene, the message window empty.
   void ResetStage();
   SaveFolder Saves() const { return SaveFolder(files_, settings_.savePath); }

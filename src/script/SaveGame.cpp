@@ -163,15 +163,13 @@ void Engine::LoadGame(int number) {
     return;
   }
 
-  for (Channel c : {Channel::Music, Channel::SoundEffect, Channel::Cd})
-    if (channels[static_cast<int>(c)].deviceAvailable)
-      platform_.audio.Stop(static_cast<AudioChannel>(c));
+  sound.StopAll();
   ResetStage();
   log.RestorePages(*pages);
   script.SetLines(std::move(lines));
   missingMarkers_.clear();
   RestoreSavePoint(point);
-  ResumeSound(point);
+  sound.ResumeAfterLoad(point.channels);
   platform_.window.SetCaption(prog.ProgChapter);
   layers.RestorePictures();
   cursor_.ShowChosen();
@@ -180,25 +178,8 @@ void Engine::LoadGame(int number) {
   ResumeSavedLine();
 }
 
-void Engine::ResumeSound(const SavePoint& point) {
-  // Endless music and sound effects, and an endless CD track, play again;
-  // what was to play a fixed number of times is over.
-  auto again = [&](Channel c) {
-    const ChannelRecord& r = point.channels[static_cast<int>(c)];
-    if ((r.playing || r.requestedWhileOff) && r.repeatCount == 0 && !r.fileName.empty()) {
-      const std::string path = c == Channel::Cd ? r.fileName : files_.ResolveScript(r.fileName);
-      platform_.audio.Play(static_cast<AudioChannel>(c), path, 0, 0);
-    }
-  };
-  again(Channel::Music);
-  again(Channel::SoundEffect);
-  again(Channel::Cd);
-}
-
 void Engine::ReturnToTitle() {
-  for (Channel c : {Channel::Music, Channel::SoundEffect, Channel::Cd})
-    if (channels[static_cast<int>(c)].deviceAvailable)
-      platform_.audio.Stop(static_cast<AudioChannel>(c));
+  sound.StopAll();
   ResetStage();
   messageText.ResetAllTextFields();
   cursor_.Choose(1);
@@ -239,6 +220,12 @@ bool Engine::RunMenuItem(std::string_view name) {
     ShowPictureOnlyView();
   else if (name == "Mskipout")
     StartSkipRead();
+  else if (name == "Kmusic")
+    sound.ToggleMusic();
+  else if (name == "Ksound")
+    sound.ToggleSound();
+  else if (name == "Kwinmode" || name == "Kfullscr")
+    sound.RestartMusic();  // the window itself is the shell's
   else if (name == "Mexit")
     platform_.window.RequestClose();
   else

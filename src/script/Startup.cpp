@@ -79,6 +79,9 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   out.textMaxIndex = settings.TextMaxIndex;
   out.highSpeedText = settings.HighSpeedText;
   out.pageUnitText = settings.SkipText;
+  out.enableMusic = settings.EnableMusic;
+  out.enableSound = settings.EnableSound;
+  out.mp3Timing = settings.MP3Timing;
   return out;
 }
 
@@ -87,6 +90,8 @@ void SaveAtExit(const Engine& engine, config::Settings& settings, Dialogs& dialo
   settings.BGDarkness = choices.backgroundDarkness;
   settings.HighSpeedText = choices.highSpeedText;
   settings.SkipText = choices.pageUnitText;
+  settings.EnableMusic = choices.enableMusic;
+  settings.EnableSound = choices.enableSound;
   config::WriteUserSettings(settings, BoxReport(dialogs));
   engine.SaveGlobalData();
 }

@@ -146,7 +146,7 @@ void Selection::OnArrow(Key key) {
 
 void Selection::Finish() {
   RestoreScreen();
-  if (!MenuClickSound.empty()) env_.audio.PlayShort(env_.files.ResolveScript(MenuClickSound));
+  if (!MenuClickSound.empty()) env_.sound.PlayShort(MenuClickSound, true);
   env_.cursor.ShowChosen();
 }
 

@@ -15,6 +15,7 @@
 
 #include "graphics/Picture.h"
 #include "platform/Input.h"
+#include "sound/SoundSystem.h"
 #include "select/SelectionItems.h"
 
 namespace korvana {
@@ -69,7 +70,7 @@ struct SelectionEnvironment {
   Window& window;
   Observer& observer;
   Dialogs& dialogs;
-  Audio& audio;
+  SoundSystem& sound;
   ClickState& click;
   ErrorSink& errors;
   Screen& screen;

@@ -1,9 +1,12 @@
 #include "platform/headless/HeadlessPlatform.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "core/Cp932.h"
 #include "core/Errors.h"
+#include "platform/MediaLength.h"
+#include "platform/RippedTracks.h"
 
 namespace korvana {
 namespace {
@@ -25,20 +28,6 @@ std::string Field(const std::string& sjis) {
       out += c;
   }
   return out;
-}
-
-const char* ChannelName(AudioChannel channel) {
-  switch (channel) {
-    case AudioChannel::Music:
-      return "music";
-    case AudioChannel::SoundEffect:
-      return "se";
-    case AudioChannel::Cd:
-      return "cd";
-    case AudioChannel::Short:
-      return "short";
-  }
-  return "music";
 }
 
 const char* AnswerName(BoxAnswer a) {
@@ -94,6 +83,7 @@ void HeadlessPlatform::CheckWallClock() {
 
 void HeadlessPlatform::ProcessMessages() {
   CheckWallClock();
+  EndDuePlays();
   while (DeliverOne()) {
   }
 }
@@ -108,12 +98,25 @@ void HeadlessPlatform::Advance(uint64_t to) {
 
 void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
   CheckWallClock();
-  if (DeliverOne()) return;
+  if (DeliverOne()) {
+    soundOnlyWakes_ = 0;
+    return;
+  }
   uint64_t target = UINT64_MAX;
   if (timeoutMs >= 0) target = clock_ + static_cast<uint64_t>(timeoutMs);
   if (timer1_ && timer1Next_ < target) target = timer1Next_;
+  const uint64_t soundEnd = NextEnd();
+  if (soundEnd < target) {
+    constexpr int64_t kMostSoundOnlyWakes = 10000;
+    if (++soundOnlyWakes_ > kMostSoundOnlyWakes)
+      throw HeadlessStop{"waiting for input that never comes"};
+    target = soundEnd;
+  } else {
+    soundOnlyWakes_ = 0;
+  }
   if (target == UINT64_MAX) throw HeadlessStop{"waiting for input that never comes"};
   Advance(target);
+  EndDuePlays();
   if (timer1_ && clock_ >= timer1Next_) {
     timer1Next_ += 100;
     if (sink_) sink_->OnTimer1();
@@ -239,6 +242,7 @@ void HeadlessPlatform::ClickWaitStarted() {
   FlushText();
   if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks) throw HeadlessStop{"clicks"};
   ++clicksGiven_;
+  soundOnlyWakes_ = 0;
   ChooseMenuItems();
   if (onClickWait) onClickWait();
   QueueClick(pointerX_, pointerY_);
@@ -246,50 +250,94 @@ void HeadlessPlatform::ClickWaitStarted() {
 
 void HeadlessPlatform::ScriptLineStarting() {
   if (options_.maxLines >= 0 && linesRun_ >= options_.maxLines) throw HeadlessStop{"max-lines"};
+  soundOnlyWakes_ = 0;
   ++linesRun_;
 }
 
-bool HeadlessPlatform::Open(AudioChannel, const std::string&) {
+bool HeadlessPlatform::StartPlaying(int slot, int64_t lengthMs) {
+  if (lengthMs < 0) return false;
+  playing_[slot] = Playing{true, clock_ + static_cast<uint64_t>(lengthMs)};
   return true;
 }
 
-bool HeadlessPlatform::Close(AudioChannel) {
+uint64_t HeadlessPlatform::NextEnd() const {
+  uint64_t next = UINT64_MAX;
+  for (const Playing& p : playing_)
+    if (p.active) next = std::min(next, p.end);
+  return next;
+}
+
+void HeadlessPlatform::EndDuePlays() {
+  for (;;) {
+    int due = -1;
+    for (int i = 0; i <= kMovieSlot; ++i)
+      if (playing_[i].active && playing_[i].end <= clock_ &&
+          (due < 0 || playing_[i].end < playing_[due].end))
+        due = i;
+    if (due < 0) return;
+    playing_[due].active = false;
+    if (!sink_) continue;
+    if (due == kMovieSlot)
+      sink_->OnMovieEnded();
+    else
+      sink_->OnAudioEnded(static_cast<AudioChannel>(due));
+  }
+}
+
+bool HeadlessPlatform::Open(AudioChannel, const std::string& path) {
+  return MediaLengthMs(path) >= 0;
+}
+
+bool HeadlessPlatform::OpenCd(const std::vector<std::string>& trackFolders) {
+  const std::optional<std::string> folder = FolderWithRippedTracks(trackFolders);
+  cdFolder_ = folder.value_or("");
+  return folder.has_value();
+}
+
+bool HeadlessPlatform::Close(AudioChannel channel) {
+  playing_[static_cast<int>(channel)].active = false;
   return true;
 }
 
-bool HeadlessPlatform::Play(AudioChannel channel, const std::string& path, int64_t, int64_t) {
-  Record({"sound", ChannelName(channel), "play", path, ""});
-  events_.emplace_back([this, channel] {
-    if (sink_) sink_->OnAudioEnded(channel);
-  });
-  return true;
+bool HeadlessPlatform::Play(AudioChannel channel, const std::string& path, int64_t,
+                            int64_t lengthMs) {
+  if (channel == AudioChannel::Cd) return StartPlaying(static_cast<int>(channel), lengthMs);
+  return StartPlaying(static_cast<int>(channel), lengthMs > 0 ? lengthMs : MediaLengthMs(path));
 }
 
 int HeadlessPlatform::Stop(AudioChannel channel) {
-  Record({"sound", ChannelName(channel), "stop", "", ""});
+  playing_[static_cast<int>(channel)].active = false;
   return 0;
 }
 
 bool HeadlessPlatform::PlayShort(const std::string& path) {
-  Record({"sound", "short", path.empty() ? "stop" : "play", path, ""});
-  return true;
+  return StartPlaying(static_cast<int>(AudioChannel::Short), MediaLengthMs(path));
 }
 
-bool HeadlessPlatform::CdTrack(int, int64_t& startMs, int64_t& lengthMs) {
+void HeadlessPlatform::StopShort() {
+  playing_[static_cast<int>(AudioChannel::Short)].active = false;
+}
+
+bool HeadlessPlatform::CdTrack(int track, int64_t& startMs, int64_t& lengthMs) {
   startMs = lengthMs = 0;
-  return false;
+  const std::optional<std::string> file =
+      cdFolder_.empty() ? std::nullopt : FindRippedTrack(cdFolder_, track);
+  if (!file) return false;
+  lengthMs = MediaLengthMs(*file);
+  return lengthMs >= 0;
 }
 
 bool HeadlessPlatform::Play(const std::string& path, int, int, int, int) {
-  Record({"sound", "movie", "play", path, ""});
-  events_.emplace_back([this] {
-    if (sink_) sink_->OnMovieEnded();
-  });
-  return true;
+  return StartPlaying(kMovieSlot, MovieLengthMs(path));
 }
 
 void HeadlessPlatform::Stop() {
-  Record({"sound", "movie", "stop", "", ""});
+  playing_[kMovieSlot].active = false;
+}
+
+void HeadlessPlatform::SoundEvent(const char* channel, const char* event, const std::string& file,
+                                  int repeat) {
+  Record({"sound", channel, event, Field(file), std::to_string(repeat)});
 }
 
 bool HeadlessPlatform::MovePointer(int x, int y) {

@@ -89,16 +89,17 @@ class HeadlessPlatform : public AllDoors {
   // pump, before any input queued earlier.
   bool MovePointer(int x, int y) override;
 
-  // Audio and Movie: no sound is made; each start and stop is recorded, and
-  // a sound or movie ends at once on the next pump.
+  // Audio and Movie: no device and no sound; each play ends after the
+  // file's decoded length in virtual time, and a file that cannot be
+  // decoded cannot be opened.
   bool Open(AudioChannel channel, const std::string& path) override;
-  bool OpenCd(const std::vector<std::string>& trackFolders) override { return false; }
+  bool OpenCd(const std::vector<std::string>& trackFolders) override;
   bool Close(AudioChannel channel) override;
   bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
             int64_t lengthMs) override;
   int Stop(AudioChannel channel) override;
   bool PlayShort(const std::string& path) override;
-  void StopShort() override {}
+  void StopShort() override;
   bool CdTrack(int track, int64_t& startMs, int64_t& lengthMs) override;
   bool Play(const std::string& path, int x, int y, int w, int h) override;
   void Stop() override;
@@ -115,6 +116,8 @@ class HeadlessPlatform : public AllDoors {
   // Moves the pointer onto the chosen entry's centre and clicks it; an entry
   // that cannot be chosen ends the run.
   void ChoiceStarted(const ChoiceView& choice) override;
+  void SoundEvent(const char* channel, const char* event, const std::string& file,
+                  int repeat) override;
 
   // Queues input as if the user gave it now.
   void QueueClick(int x, int y);
@@ -162,6 +165,23 @@ class HeadlessPlatform : public AllDoors {
   // The menu items due at this wait for input, before its answer.
   void ChooseMenuItems();
   bool DeliverOne();
+  // Plays that end in virtual time: the four audio channels, then the movie.
+  static constexpr int kMovieSlot = 4;
+  struct Playing {
+    bool active = false;
+    uint64_t end = 0;
+  };
+  Playing playing_[kMovieSlot + 1];
+  // Starts slot `slot` for `lengthMs`; false when the length is unknown.
+  bool StartPlaying(int slot, int64_t lengthMs);
+  // The earliest end of a play, or UINT64_MAX.
+  uint64_t NextEnd() const;
+  // Reports the ends that are due, in time order.
+  void EndDuePlays();
+  std::string cdFolder_;
+  // Wakes that only a play's end brought: endless music behind a wait that
+  // nothing else can end would otherwise loop for ever.
+  int64_t soundOnlyWakes_ = 0;
 
   HeadlessOptions options_;
   InputSink* sink_ = nullptr;
@@ -182,7 +202,8 @@ class HeadlessPlatform : public AllDoors {
   bool closeAccepted_ = false;
   // As the window starts: the log, the reading modes and the fonts on.
   bool menu_[static_cast<int>(MenuItem::Count)] = {false, false, false, true,  false, false,
-                                                   false, true,  true,  false, true};
+                                                   false, true,  true,  false, true,
+                                                   true,  true};
   bool checked_[static_cast<int>(MenuItem::Count)] = {};
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;

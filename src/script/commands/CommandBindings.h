@@ -15,8 +15,7 @@ struct CommandBindings {
   static std::span<const CommandSpec> TextTable();
   static std::span<const CommandSpec> LayerTable();
   static std::span<const CommandSpec> SelectTable();
-  // Sound and movies, saving: known names without handlers yet.
-  static std::span<const CommandSpec> PendingTable();
+  static std::span<const CommandSpec> SoundTable();
 };
 
 }  // namespace korvana

@@ -13,7 +13,7 @@ const std::vector<CommandSpec>& Table() {
     std::vector<CommandSpec> all;
     for (auto family : {CommandBindings::FlowTable(), CommandBindings::FlagTable(),
                         CommandBindings::TextTable(), CommandBindings::LayerTable(),
-                        CommandBindings::SelectTable(), CommandBindings::PendingTable()})
+                        CommandBindings::SelectTable(), CommandBindings::SoundTable()})
       all.insert(all.end(), family.begin(), family.end());
     return all;
   }();
