@@ -50,7 +50,11 @@ void SoundSystem::ApplyMp3Timing(int32_t timing) {
 
 void SoundSystem::Tell(Channel c, const char* event) {
   const ChannelRecord& r = Record(c);
-  platform_.observer.SoundEvent(ChannelName(c), event, r.fileName, r.repeatCount);
+  Tell(c, event, r.repeatCount);
+}
+
+void SoundSystem::Tell(Channel c, const char* event, int32_t repeat) {
+  platform_.observer.SoundEvent(ChannelName(c), event, Record(c).fileName, repeat);
 }
 
 void SoundSystem::OpenDevice(Channel c) {
@@ -133,7 +137,7 @@ void SoundSystem::PlayOnChannel(Channel c, const std::string& file, int32_t repe
   r.requestedWhileOff = !switchOn;
   if (!r.deviceAvailable) {
     r.playing = 0;
-    if (switchOn) Tell(c, "fail");
+    if (switchOn) Tell(c, "fail", repeat);
     return;
   }
   r.timesPlayed = 1;
@@ -170,7 +174,7 @@ void SoundSystem::PlayMp3Library(const std::string& file, const std::string& pat
   if (mp3_.vbmp3_open(path) == 0) {
     r.playing = 0;
     r.timesPlayed = 0;
-    Tell(Channel::Music, "fail");
+    Tell(Channel::Music, "fail", repeat);
     return;
   }
   mp3Open_ = true;
@@ -209,7 +213,7 @@ void SoundSystem::PlayCdTrack(int32_t track, int32_t repeat) {
   int64_t start = 0, length = 0;
   if (!r.deviceAvailable || !platform_.audio.CdTrack(track, start, length)) {
     r.playing = 0;
-    if (EnableMusic) Tell(Channel::Cd, "fail");
+    if (EnableMusic) Tell(Channel::Cd, "fail", repeat);
     return;
   }
   r.trackStart = ClampMs(start);

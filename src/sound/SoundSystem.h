@@ -78,6 +78,7 @@ class SoundSystem {
   void PlayerNotify(Channel c);
   void Mp3EndOfPlay(int32_t status);
   void Tell(Channel c, const char* event);
+  void Tell(Channel c, const char* event, int32_t repeat);
 
   Platform platform_;
   ClickState& click_;

@@ -328,7 +328,9 @@ bool HeadlessPlatform::CdTrack(int track, int64_t& startMs, int64_t& lengthMs) {
 }
 
 bool HeadlessPlatform::Play(const std::string& path, int, int, int, int) {
-  return StartPlaying(kMovieSlot, MovieLengthMs(path));
+  if (!StartPlaying(kMovieSlot, MovieLengthMs(path))) return false;
+  if (onMovie) onMovie();
+  return true;
 }
 
 void HeadlessPlatform::Stop() {

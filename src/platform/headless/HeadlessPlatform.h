@@ -133,6 +133,8 @@ class HeadlessPlatform : public AllDoors {
   // Called when a choice starts, instead of answering it from the list of
   // choices: tests move, press and type as the player would.
   std::function<void(const ChoiceView&)> onChoice;
+  // Called when a movie starts: tests click as the player would.
+  std::function<void()> onMovie;
   // Runs a pop-up menu item by name (the engine's); false when unknown.
   std::function<bool(const std::string&)> runMenuItem;
 
