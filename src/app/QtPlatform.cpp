@@ -17,6 +17,7 @@
 #include "core/Cp932.h"
 #include "core/Errors.h"
 #include "core/ScreenSize.h"
+#include "platform/cdio/CdioDisc.h"
 
 namespace korvana {
 namespace {
@@ -30,7 +31,14 @@ std::string Sjis(const QString& text) {
 
 }  // namespace
 
-QtPlatform::QtPlatform() {
+QtPlatform::QtPlatform()
+    : audio_(
+          [this](std::function<void()> closure) {
+            // Called on the mixer's thread: the closure runs in this
+            // object's thread, through its event queue.
+            QMetaObject::invokeMethod(this, std::move(closure), Qt::QueuedConnection);
+          },
+          [] { return CdioDisc::OpenFirstDrive(); }) {
   frameClock_.start();
   timer1_.setInterval(100);
   connect(&timer1_, &QTimer::timeout, this, [this] {
@@ -268,6 +276,39 @@ bool QtPlatform::MovePointer(int x, int y) {
 
 void QtPlatform::RequestClose() {
   if (window_) QMetaObject::invokeMethod(window_, "close", Qt::QueuedConnection);
+}
+
+bool QtPlatform::Open(AudioChannel channel, const std::string& path) {
+  return audio_.Open(channel, path);
+}
+
+bool QtPlatform::OpenCd(const std::vector<std::string>& trackFolders) {
+  return audio_.OpenCd(trackFolders);
+}
+
+bool QtPlatform::Close(AudioChannel channel) {
+  return audio_.Close(channel);
+}
+
+bool QtPlatform::Play(AudioChannel channel, const std::string& path, int64_t startMs,
+                      int64_t lengthMs) {
+  return audio_.Play(channel, path, startMs, lengthMs);
+}
+
+int QtPlatform::Stop(AudioChannel channel) {
+  return audio_.Stop(channel);
+}
+
+bool QtPlatform::PlayShort(const std::string& path) {
+  return audio_.PlayShort(path);
+}
+
+void QtPlatform::StopShort() {
+  audio_.StopShort();
+}
+
+bool QtPlatform::CdTrack(int track, int64_t& startMs, int64_t& lengthMs) {
+  return audio_.CdTrack(track, startMs, lengthMs);
 }
 
 std::vector<Volume> QtPlatform::ListVolumes() {

@@ -11,6 +11,7 @@
 
 #include "core/Errors.h"
 #include "platform/Platform.h"
+#include "platform/sdl/SdlAudio.h"
 
 namespace korvana {
 
@@ -44,7 +45,10 @@ class QtPlatform : public QObject, public AllDoors {
   bool SlotDialog(SlotMode mode, const std::vector<SlotEntry>& entries, int& slot) override;
 
   // Window
-  void SetInputSink(InputSink* sink) override { sink_ = sink; }
+  void SetInputSink(InputSink* sink) override {
+    sink_ = sink;
+    audio_.SetSink(sink);
+  }
   void SetScreen(const Picture* screen) override { screen_ = screen; }
   void SetCaption(const std::string& caption) override;
   void SetCursor(Cursor cursor) override;
@@ -58,16 +62,19 @@ class QtPlatform : public QObject, public AllDoors {
   void RequestClose() override;
   bool MovePointer(int x, int y) override;
 
-  // Audio and Movie: no back end yet; every device reports itself
-  // unavailable, so the story goes on in silence.
-  bool Open(AudioChannel, const std::string&) override { return false; }
-  bool OpenCd(const std::vector<std::string>&) override { return false; }
-  bool Close(AudioChannel) override { return true; }
-  bool Play(AudioChannel, const std::string&, int64_t, int64_t) override { return false; }
-  int Stop(AudioChannel) override { return 0; }
-  bool PlayShort(const std::string&) override { return false; }
-  void StopShort() override {}
-  bool CdTrack(int, int64_t&, int64_t&) override { return false; }
+  // Audio: SDL_mixer, with ends posted to this thread; without a device
+  // every open fails and the story goes on in silence.
+  bool Open(AudioChannel channel, const std::string& path) override;
+  bool OpenCd(const std::vector<std::string>& trackFolders) override;
+  bool Close(AudioChannel channel) override;
+  bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
+            int64_t lengthMs) override;
+  int Stop(AudioChannel channel) override;
+  bool PlayShort(const std::string& path) override;
+  void StopShort() override;
+  bool CdTrack(int track, int64_t& startMs, int64_t& lengthMs) override;
+
+  // Movie: no back end yet; it reports itself unavailable.
   bool Play(const std::string&, int, int, int, int) override { return false; }
   void Stop() override {}
 
@@ -114,6 +121,7 @@ class QtPlatform : public QObject, public AllDoors {
   bool quitRequested_ = false;
   std::optional<EngineExit> deferredExit_;
   std::string caption_ = "Korvana";
+  SdlAudio audio_;
 };
 
 }  // namespace korvana

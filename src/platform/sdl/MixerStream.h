@@ -1,8 +1,8 @@
 #pragma once
 // Sound made by our own decoders (a disc's sectors, a movie's sound track)
 // played on one channel of the mixer, so that it mixes with the music and the
-// effects. The producer pushes from the pump's thread; the mixer pulls on its
-// own thread.
+// effects. One producer pushes (from the pump's thread, or a reader thread of
+// its own); the mixer pulls on its own thread.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,6 +28,8 @@ class MixerStream {
   // Frames that still fit in the queue.
   size_t Space() const;
   // Frames the mixer has taken since Start: the clock pictures are paced by.
+  // The silence of an empty queue does not count, so the clock waits for a
+  // producer that falls behind.
   int64_t PlayedFrames() const;
   // Frames queued and not yet played.
   size_t Queued() const;
