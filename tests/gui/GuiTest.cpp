@@ -151,14 +151,8 @@ class GuiTest : public QObject {
   }
 
   void storySwitchesMenuItemsAndGetsWheelAndCtrl() {
-    struct Sink : InputSink {
+    struct Sink : test::IgnoringSink {
       std::vector<std::string> events;
-      void OnMouseDown(int, int, MouseButton) override {}
-      void OnMouseUp(int, int, MouseButton) override {}
-      void OnClick(int, int) override {}
-      void OnMouseMove(int, int) override {}
-      void OnKey(Key) override {}
-      void OnTimer1() override {}
       void OnWheel(int x, int y, int delta) override {
         events.push_back("wheel " + std::to_string(x) + "," + std::to_string(y) + " " +
                          std::to_string(delta));

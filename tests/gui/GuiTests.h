@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/Input.h"
+
 namespace korvana::test {
 
 using GuiTestFactory = std::function<std::unique_ptr<QObject>()>;
@@ -15,6 +17,16 @@ bool RegisterGuiTest(GuiTestFactory factory);
 // until the main loop runs again every modal loop would end at once. Run
 // before each class, and before each test of a class that closes windows.
 void ClearQuit();
+
+// Input that goes nowhere; a test overrides what it listens for.
+struct IgnoringSink : InputSink {
+  void OnMouseDown(int, int, MouseButton) override {}
+  void OnMouseUp(int, int, MouseButton) override {}
+  void OnClick(int, int) override {}
+  void OnMouseMove(int, int) override {}
+  void OnKey(Key) override {}
+  void OnTimer1() override {}
+};
 
 // How many pixels of a grabbed widget are exactly this colour (0xRRGGBB).
 inline int CountPixels(const QImage& image, QRgb colour) {
