@@ -36,6 +36,9 @@ QtPlatform::QtPlatform() {
   connect(&timer1_, &QTimer::timeout, this, [this] {
     if (sink_) sink_->OnTimer1();
   });
+  movie_.onEnded = [this] {
+    if (sink_) sink_->OnMovieEnded();
+  };
 }
 
 QtPlatform::~QtPlatform() {
@@ -48,6 +51,7 @@ QtPlatform::~QtPlatform() {
 
 void QtPlatform::Attach(TFmain* window) {
   window_ = window;
+  movie_.Attach(window);
   if (window_) window_->setWindowTitle(Q(caption_));
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "QtMovie.h"
 #include "core/Errors.h"
 #include "platform/Platform.h"
 
@@ -58,8 +59,8 @@ class QtPlatform : public QObject, public AllDoors {
   void RequestClose() override;
   bool MovePointer(int x, int y) override;
 
-  // Audio and Movie: no back end yet; every device reports itself
-  // unavailable, so the story goes on in silence.
+  // Audio: no back end yet; every device reports itself unavailable, so the
+  // story goes on in silence.
   bool Open(AudioChannel, const std::string&) override { return false; }
   bool OpenCd(const std::vector<std::string>&) override { return false; }
   bool Close(AudioChannel) override { return true; }
@@ -68,8 +69,12 @@ class QtPlatform : public QObject, public AllDoors {
   bool PlayShort(const std::string&) override { return false; }
   void StopShort() override {}
   bool CdTrack(int, int64_t&, int64_t&) override { return false; }
-  bool Play(const std::string&, int, int, int, int) override { return false; }
-  void Stop() override {}
+
+  // Movie
+  bool Play(const std::string& path, int x, int y, int w, int h) override {
+    return movie_.Play(path, x, y, w, h);
+  }
+  void Stop() override { movie_.Stop(); }
 
   // Machine
   std::vector<Volume> ListVolumes() override;
@@ -85,6 +90,8 @@ class QtPlatform : public QObject, public AllDoors {
   // by the next pump instead.
   void DeferExit(const EngineExit& exit) { deferredExit_ = exit; }
   const std::string& caption() const { return caption_; }
+  // Tests give the player their clock and sound here.
+  QtMovie& movie() { return movie_; }
 
   // The one save/load dialog, made on first use over the main window; it
   // keeps the page last shown for the whole run. Tests drive it from here.
@@ -114,6 +121,7 @@ class QtPlatform : public QObject, public AllDoors {
   bool quitRequested_ = false;
   std::optional<EngineExit> deferredExit_;
   std::string caption_ = "Korvana";
+  QtMovie movie_;
 };
 
 }  // namespace korvana
