@@ -44,6 +44,10 @@ QtPlatform::QtPlatform()
   connect(&timer1_, &QTimer::timeout, this, [this] {
     if (sink_) sink_->OnTimer1();
   });
+  movie_.makeSound = [this] { return MakeMixerMovieSound(audio_); };
+  movie_.onEnded = [this] {
+    if (sink_) sink_->OnMovieEnded();
+  };
 }
 
 QtPlatform::~QtPlatform() {
@@ -56,6 +60,7 @@ QtPlatform::~QtPlatform() {
 
 void QtPlatform::Attach(TFmain* window) {
   window_ = window;
+  movie_.Attach(window);
   if (window_) window_->setWindowTitle(Q(caption_));
 }
 

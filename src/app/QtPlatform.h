@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "QtMovie.h"
 #include "core/Errors.h"
 #include "platform/Platform.h"
 #include "platform/sdl/SdlAudio.h"
@@ -74,9 +75,11 @@ class QtPlatform : public QObject, public AllDoors {
   void StopShort() override;
   bool CdTrack(int track, int64_t& startMs, int64_t& lengthMs) override;
 
-  // Movie: no back end yet; it reports itself unavailable.
-  bool Play(const std::string&, int, int, int, int) override { return false; }
-  void Stop() override {}
+  // Movie
+  bool Play(const std::string& path, int x, int y, int w, int h) override {
+    return movie_.Play(path, x, y, w, h);
+  }
+  void Stop() override { movie_.Stop(); }
 
   // Machine
   std::vector<Volume> ListVolumes() override;
@@ -92,6 +95,8 @@ class QtPlatform : public QObject, public AllDoors {
   // by the next pump instead.
   void DeferExit(const EngineExit& exit) { deferredExit_ = exit; }
   const std::string& caption() const { return caption_; }
+  // Tests give the player their clock and sound here.
+  QtMovie& movie() { return movie_; }
 
   // The one save/load dialog, made on first use over the main window; it
   // keeps the page last shown for the whole run. Tests drive it from here.
@@ -122,6 +127,7 @@ class QtPlatform : public QObject, public AllDoors {
   std::optional<EngineExit> deferredExit_;
   std::string caption_ = "Korvana";
   SdlAudio audio_;
+  QtMovie movie_;
 };
 
 }  // namespace korvana

@@ -241,16 +241,27 @@ QRect TFmain::PictureRect() const {
   return QRect((width() - w) / 2, (height() - h) / 2, w, h);
 }
 
+int TFmain::PictureScale() const {
+  return PictureRect().width() / kScreenWidth;
+}
+
+QRect TFmain::ToWindow(const QRect& pictureRect) const {
+  const QRect target = PictureRect();
+  const int k = PictureScale();
+  return QRect(target.left() + pictureRect.left() * k, target.top() + pictureRect.top() * k,
+               pictureRect.width() * k, pictureRect.height() * k);
+}
+
 QPoint TFmain::ToPicture(QPoint p) const {
   const QRect r = PictureRect();
-  const int k = r.width() / kScreenWidth;
+  const int k = PictureScale();
   return QPoint(std::clamp((p.x() - r.x()) / k, 0, kScreenWidth - 1),
                 std::clamp((p.y() - r.y()) / k, 0, kScreenHeight - 1));
 }
 
 QPoint TFmain::FromPicture(QPoint p) const {
   const QRect r = PictureRect();
-  const int k = r.width() / kScreenWidth;
+  const int k = PictureScale();
   return QPoint(r.x() + p.x() * k + k / 2, r.y() + p.y() * k + k / 2);
 }
 
@@ -268,6 +279,10 @@ void TFmain::paintEvent(QPaintEvent* event) {
   }
   QPainter painter(this);
   painter.fillRect(event->rect(), Qt::black);
+  if (movieShown_) {
+    PaintMovie(painter, event->rect());
+    return;
+  }
   const Picture* screen = platform_.screen();
   if (!screen || screen->Empty()) return;
   // The pixels are 0x00RRGGBB; RGB32 reads them as opaque colours.
@@ -284,16 +299,39 @@ void TFmain::paintEvent(QPaintEvent* event) {
       (exposed.left() - target.left()) / k, (exposed.top() - target.top()) / k,
       (exposed.right() - target.left()) / k - (exposed.left() - target.left()) / k + 1,
       (exposed.bottom() - target.top()) / k - (exposed.top() - target.top()) / k + 1);
-  painter.drawImage(QRect(target.left() + source.left() * k, target.top() + source.top() * k,
-                          source.width() * k, source.height() * k),
-                    image, source);
+  painter.drawImage(ToWindow(source), image, source);
 }
 
 void TFmain::UpdatePicture(const QRect& pictureRect) {
-  const QRect target = PictureRect();
-  const int k = target.width() / kScreenWidth;
-  update(QRect(target.left() + pictureRect.left() * k, target.top() + pictureRect.top() * k,
-               pictureRect.width() * k, pictureRect.height() * k));
+  update(ToWindow(pictureRect));
+}
+
+void TFmain::PaintMovie(QPainter& painter, const QRect& exposed) {
+  if (movieFrame_.isNull() || movieRect_.isEmpty()) return;
+  painter.setClipRect(exposed & PictureRect());
+  // Frames come at the rectangle's size in the window and are drawn one to
+  // one; a rectangle larger than the picture, or a frame left from before a
+  // change of scale, is stretched.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.drawImage(ToWindow(movieRect_), movieFrame_);
+}
+
+void TFmain::ShowMovie(const QImage& frame, const QRect& pictureRect) {
+  const bool sameCover = movieShown_ && pictureRect == movieRect_;
+  movieShown_ = true;
+  movieFrame_ = frame;
+  movieRect_ = pictureRect;
+  if (sameCover)
+    update(ToWindow(pictureRect) & PictureRect());
+  else
+    update();
+}
+
+void TFmain::HideMovie() {
+  if (!movieShown_) return;
+  movieShown_ = false;
+  movieFrame_ = QImage();
+  update();
 }
 
 void TFmain::mousePressEvent(QMouseEvent* event) {

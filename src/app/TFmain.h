@@ -2,7 +2,9 @@
 // The main window: shows BackImage at a whole-number scale with sharp
 // pixels, hands mouse and keys to the engine, and holds the pop-up menu.
 #include <QAction>
+#include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -39,6 +41,17 @@ class TFmain : public QWidget {
   QPoint FromPicture(QPoint picturePoint) const;
   // Repaints the window over this rectangle of the picture.
   void UpdatePicture(const QRect& pictureRect);
+  // Window pixels per picture pixel.
+  int PictureScale() const;
+  // The window rectangle that a rectangle of the picture covers.
+  QRect ToWindow(const QRect& pictureRect) const;
+
+  // While a movie plays it covers the picture: black, with `frame`
+  // stretched over `pictureRect` (picture pixels) and cut at the picture's
+  // edge. A null frame or an empty rectangle shows black alone.
+  void ShowMovie(const QImage& frame, const QRect& pictureRect);
+  // The picture again.
+  void HideMovie();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -61,6 +74,7 @@ class TFmain : public QWidget {
   void AfterMenuAction();
   void RunNestedWait(const std::function<void()>& view);
   QRect PictureRect() const;
+  void PaintMovie(QPainter& painter, const QRect& exposed);
 
   Engine& engine_;
   QtPlatform& platform_;
@@ -71,6 +85,9 @@ class TFmain : public QWidget {
   bool storyRunning_ = false;
   bool closing_ = false;
   bool firstFrameShown_ = false;
+  bool movieShown_ = false;
+  QImage movieFrame_;
+  QRect movieRect_;
 };
 
 }  // namespace korvana

@@ -1,16 +1,16 @@
 #pragma once
-// CD tracks ripped to files, for players without a disc drive: "trackNN"
-// with a sound extension, any case, in a folder the player chooses.
-#include <optional>
+// Where the CD channel finds a disc's tracks ripped to files: "track" and the
+// track number in one or two digits ("track3", "track03"), with .flac, .ogg,
+// .opus, .wav or .mp3, in any case.
+#include <map>
 #include <string>
 #include <vector>
 
 namespace korvana {
 
-// The file of track `track` in `folder` (UTF-8): "track03.flac" and the like,
-// also "track3.ogg"; .flac .ogg .opus .wav .mp3 in any case.
-std::optional<std::string> FindRippedTrack(const std::string& folder, int track);
-// The first of `folders` that holds any ripped track.
-std::optional<std::string> FolderWithRippedTracks(const std::vector<std::string>& folders);
+// Track number to file in the first of `folders` that holds any track; empty
+// when none does. When one number has several files, the extension earlier
+// in the list above wins, then the name that sorts first.
+std::map<int, std::string> FindRippedTracks(const std::vector<std::string>& folders);
 
 }  // namespace korvana

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/Input.h"
+
 namespace korvana::test {
 
 using GuiTestFactory = std::function<std::unique_ptr<QObject>()>;

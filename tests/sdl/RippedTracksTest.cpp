@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "platform/sdl/RippedTracks.h"
+#include "platform/RippedTracks.h"
 
 namespace korvana {
 namespace {

@@ -289,9 +289,8 @@ bool HeadlessPlatform::Open(AudioChannel, const std::string& path) {
 }
 
 bool HeadlessPlatform::OpenCd(const std::vector<std::string>& trackFolders) {
-  const std::optional<std::string> folder = FolderWithRippedTracks(trackFolders);
-  cdFolder_ = folder.value_or("");
-  return folder.has_value();
+  cdTracks_ = FindRippedTracks(trackFolders);
+  return !cdTracks_.empty();
 }
 
 bool HeadlessPlatform::Close(AudioChannel channel) {
@@ -320,10 +319,9 @@ void HeadlessPlatform::StopShort() {
 
 bool HeadlessPlatform::CdTrack(int track, int64_t& startMs, int64_t& lengthMs) {
   startMs = lengthMs = 0;
-  const std::optional<std::string> file =
-      cdFolder_.empty() ? std::nullopt : FindRippedTrack(cdFolder_, track);
-  if (!file) return false;
-  lengthMs = MediaLengthMs(*file);
+  const auto file = cdTracks_.find(track);
+  if (file == cdTracks_.end()) return false;
+  lengthMs = MediaLengthMs(file->second);
   return lengthMs >= 0;
 }
 

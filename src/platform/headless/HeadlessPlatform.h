@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -180,7 +181,7 @@ class HeadlessPlatform : public AllDoors {
   uint64_t NextEnd() const;
   // Reports the ends that are due, in time order.
   void EndDuePlays();
-  std::string cdFolder_;
+  std::map<int, std::string> cdTracks_;
   // Wakes that only a play's end brought: endless music behind a wait that
   // nothing else can end would otherwise loop for ever.
   int64_t soundOnlyWakes_ = 0;

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/sdl/RippedTracks.h"
+#include "platform/RippedTracks.h"
 
 namespace korvana {
 namespace {
