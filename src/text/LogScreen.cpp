@@ -13,26 +13,18 @@
 namespace korvana {
 namespace {
 
-// The buttons' face: a soft vertical gradient, stretched over each button.
-Picture ButtonFace() {
-  Picture face(4, 32);
-  for (int y = 0; y < 32; ++y) {
-    const uint32_t v = static_cast<uint32_t>(0x70 - y * 2);
-    face.FillRect(0, y, 4, 1, (v / 2) << 16 | (v / 2 + 8) << 8 | (v + 40));
-  }
-  return face;
-}
-
-void SetUpButton(ImageButton& b, int left, int width, const std::string& caption,
-                 const Picture& face) {
+// Bold captions on black panels, as the main window's form has them: the
+// page buttons in aqua, EXIT smaller in yellow.
+void SetUpButton(ImageButton& b, int left, int top, int width, const std::string& caption,
+                 int fontHeight, uint32_t fontColor) {
   b.Left = left;
-  b.Top = 444;
+  b.Top = top;
   b.Width = width;
-  b.Height = 30;
+  b.Height = 32;
   b.Caption = caption;
-  b.BevelWidth = 2;
-  b.FontColor = 0xFFFFFF;
-  b.Set_Picture(face);
+  b.Color = 0x000000;
+  b.Font = FontSpec{J("ＭＳ Ｐゴシック"), fontHeight, true};
+  b.FontColor = fontColor;
 }
 
 }  // namespace
@@ -49,10 +41,9 @@ LogScreen::LogScreen(Pump& pump, Window& window, ClickState& click, MessageLog& 
       backImage_(backImage),
       errors_(errors),
       files_(files) {
-  const Picture face = ButtonFace();
-  SetUpButton(TkBtn1, 296, 112, J("１ページ戻る"), face);
-  SetUpButton(TkBtn2, 412, 112, J("１ページ進む"), face);
-  SetUpButton(TkBtn3, 528, 96, "EXIT", face);
+  SetUpButton(TkBtn1, 256, 8, 112, J("１ページ戻る"), 19, kAqua);
+  SetUpButton(TkBtn2, 264, 440, 112, J("１ページ進む"), 19, kAqua);
+  SetUpButton(TkBtn3, 448, 440, 64, "EXIT", 16, kYellow);
 }
 
 std::vector<std::string> LogScreen::CutLogLine(std::string_view line) {

@@ -28,6 +28,8 @@ class LogScreen {
   static constexpr int kCutBytes = 52;
   // The scroll bar's place on the right edge, above the buttons.
   static constexpr int kScrollLeft = 624, kScrollWidth = 16, kScrollHeight = 440;
+  // The buttons' caption colours (0x00RRGGBB).
+  static constexpr uint32_t kAqua = 0x00FFFF, kYellow = 0xFFFF00;
 
   LogScreen(Pump& pump, Window& window, ClickState& click, MessageLog& log, MessageText& text,
             FontLibrary& fonts, Picture& backImage, ErrorSink& errors, const GameFiles& files);

@@ -187,6 +187,51 @@ TEST(Log, ScreenButtonsPageBackAndForthAndExitRestoresTheScreen) {
   EXPECT_EQ(e.logScreen.TkBtn3.BevelOuter, ImageButton::Bevel::Raised);
 }
 
+TEST(Log, ScreenButtonsStandWhereTheFormPutsThemInTheirColours) {
+  GameRun run;
+  HeadlessPlatform& p = run.session().platform;
+  Engine& e = run.session().engine;
+  Write(e.log, "page");
+  Picture shown;
+  p.QueueAction([&] { shown = e.screen.BackImage; });
+  p.QueueClick(e.logScreen.TkBtn3.Left + 5, e.logScreen.TkBtn3.Top + 5);
+  e.ShowLogScreen();
+  ASSERT_FALSE(shown.Empty());
+  // How many pixels inside a button's face are exactly `colour`.
+  auto count = [&](const ImageButton& b, uint32_t colour) {
+    int n = 0;
+    for (int y = b.Top + 2; y < b.Top + b.Height - 2; ++y)
+      for (int x = b.Left + 2; x < b.Left + b.Width - 2; ++x) n += shown.Pixel(x, y) == colour;
+    return n;
+  };
+  const struct {
+    const ImageButton& button;
+    int left, top, width, height, fontHeight;
+    uint32_t caption;
+  } rows[] = {
+      {e.logScreen.TkBtn1, 256, 8, 112, 32, 19, 0x00FFFF},
+      {e.logScreen.TkBtn2, 264, 440, 112, 32, 19, 0x00FFFF},
+      {e.logScreen.TkBtn3, 448, 440, 64, 32, 16, 0xFFFF00},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.left);
+    EXPECT_EQ(r.button.Left, r.left);
+    EXPECT_EQ(r.button.Top, r.top);
+    EXPECT_EQ(r.button.Width, r.width);
+    EXPECT_EQ(r.button.Height, r.height);
+    EXPECT_EQ(r.button.Font.height, r.fontHeight);
+    EXPECT_TRUE(r.button.Font.bold);
+    EXPECT_EQ(r.button.Font.name, test::Sjis("ＭＳ Ｐゴシック"));
+    // Bold captions in their colour on a black face, nothing white.
+    EXPECT_GT(count(r.button, r.caption), 20);
+    EXPECT_GT(count(r.button, 0x000000), r.width * r.height / 2);
+    EXPECT_EQ(count(r.button, 0xFFFFFF), 0);
+  }
+  EXPECT_EQ(e.logScreen.TkBtn1.Caption, test::Sjis("１ページ戻る"));
+  EXPECT_EQ(e.logScreen.TkBtn2.Caption, test::Sjis("１ページ進む"));
+  EXPECT_EQ(e.logScreen.TkBtn3.Caption, "EXIT");
+}
+
 TEST(Log, WithNothingShownTheMenuEntryDoesNothing) {
   GameRun run;
   run.session().engine.ShowLogScreen();  // would wait forever if it opened
