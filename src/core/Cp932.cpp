@@ -109,9 +109,10 @@ std::string ToUtf8(std::string_view sjis) {
   return out;
 }
 
-std::string FromUtf8(std::string_view utf8) {
+std::string FromUtf8(std::string_view utf8, bool* complete) {
   const Table& t = GetTable();
   std::string out;
+  bool lost = false;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     auto b = static_cast<unsigned char>(utf8[i]);
@@ -127,11 +128,13 @@ std::string FromUtf8(std::string_view utf8) {
       c = b & 0x07, n = 4;
     } else {
       out += '?';
+      lost = true;
       ++i;
       continue;
     }
     if (i + n > utf8.size()) {
       out += '?';
+      lost = true;
       break;
     }
     bool ok = true;
@@ -142,6 +145,7 @@ std::string FromUtf8(std::string_view utf8) {
     }
     if (!ok) {
       out += '?';
+      lost = true;
       ++i;
       continue;
     }
@@ -149,6 +153,7 @@ std::string FromUtf8(std::string_view utf8) {
     auto it = t.reverse.find(c);
     if (it == t.reverse.end()) {
       out += '?';
+      lost = true;
     } else if (it->second > 0xFF) {
       out += static_cast<char>(it->second >> 8);
       out += static_cast<char>(it->second & 0xFF);
@@ -156,6 +161,7 @@ std::string FromUtf8(std::string_view utf8) {
       out += static_cast<char>(it->second);
     }
   }
+  if (complete) *complete = !lost;
   return out;
 }
 

@@ -43,8 +43,9 @@ char32_t DecodeChar(unsigned char lead, unsigned char trail);
 // CP932 bytes to UTF-8; bytes that map to nothing become U+FFFD.
 std::string ToUtf8(std::string_view sjis);
 
-// UTF-8 to CP932; characters CP932 lacks become "?".
-std::string FromUtf8(std::string_view utf8);
+// UTF-8 to CP932; characters CP932 lacks become "?", and `complete` (when
+// given) is then set false.
+std::string FromUtf8(std::string_view utf8, bool* complete = nullptr);
 
 }  // namespace korvana::cp932
 

@@ -18,6 +18,7 @@ const char kHeadlessUsage[] =
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
     "  --choose LIST       entry index for successive choices (default 0)\n"
     "  --slot LIST         slot (1-80) or cancel for successive save/load dialogs\n"
+    "  --font LIST         ok or cancel for successive font dialogs (default cancel)\n"
     "  --menu LIST         pop-up menu items (Msave, Mload, Mtitle, …) chosen during\n"
     "                      waits for input; N:item at the N-th click wait or choice\n"
     "  --max-lines N       end the run after N executed script lines\n"
@@ -111,6 +112,23 @@ std::vector<std::string> SplitList(const std::string& text) {
   return out;
 }
 
+// Every entry of `list` is one of `words`; else `error` names the first
+// stranger and what `option` takes.
+bool OnlyWords(const std::vector<std::string>& list, std::initializer_list<std::string_view> words,
+               const std::string& option, std::string& error) {
+  for (const std::string& entry : list) {
+    if (std::find(words.begin(), words.end(), entry) != words.end()) continue;
+    std::string takes;
+    for (std::string_view w : words) {
+      if (!takes.empty()) takes += w == *(words.end() - 1) ? " or " : ", ";
+      takes += w;
+    }
+    error = option + " takes " + takes + ", not \"" + entry + "\"";
+    return false;
+  }
+  return true;
+}
+
 // "-" is standard output.
 bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
   if (path == "-") {
@@ -152,12 +170,7 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
     } else if (a == "--answer") {
       if (!value(v)) return false;
       out.options.answers = SplitList(v);
-      for (const std::string& ans : out.options.answers) {
-        if (ans != "yes" && ans != "no" && ans != "ok" && ans != "cancel") {
-          error = "--answer takes yes, no, ok or cancel, not \"" + ans + "\"";
-          return false;
-        }
-      }
+      if (!OnlyWords(out.options.answers, {"yes", "no", "ok", "cancel"}, a, error)) return false;
     } else if (a == "--input") {
       if (!value(v)) return false;
       out.options.inputs = SplitList(v);
@@ -191,6 +204,10 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
         }
         out.options.slotChoices.push_back(item);
       }
+    } else if (a == "--font") {
+      if (!value(v)) return false;
+      out.options.fontAnswers = SplitList(v);
+      if (!OnlyWords(out.options.fontAnswers, {"ok", "cancel"}, a, error)) return false;
     } else if (a == "--menu") {
       if (!value(v)) return false;
       static const char* const kItems[] = {

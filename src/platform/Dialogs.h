@@ -1,10 +1,13 @@
 #pragma once
 // Boxes and dialogs. Texts are CP932 bytes, as the engine keeps them;
 // implementations convert at their edge.
+#include <array>
 #include <string>
 #include <vector>
 
 namespace korvana {
+
+class Picture;
 
 enum class SlotMode { Save, Load };
 
@@ -14,6 +17,62 @@ enum class SlotMode { Save, Load };
 struct SlotEntry {
   std::string label;
   bool used = false;
+};
+
+// The font dialog ("フォント設定"): the faces of text fonts 1-3 and the ruby
+// font (`FontTable` entries 0-3), each row previewing the game's comment for
+// it in the chosen face.
+struct FontChoice {
+  // In: the table's entries. Out, after OK: what the four lists show, empty
+  // for a list without selection (a face that is not installed).
+  std::array<std::string, 4> faces;
+  // `CommentFont0`-`CommentFont3`.
+  std::array<std::string, 4> comments;
+  // Every installed face in fontconfig's order; the dialog leaves out the
+  // vertical-writing "@" names.
+  std::vector<std::string> installed;
+};
+
+// What the version dialog ("バージョン情報") shows; its lines are ready to show.
+struct VersionInfo {
+  // "Ver 1.42".
+  std::string versionLine;
+  // The game's `Version` picture cut to the 512 × 128 area, or the
+  // placeholder with "シナリオのバージョン情報はありません"; empty when the
+  // picture could not be read (that was reported).
+  const Picture* picture = nullptr;
+  // "ProgramID=…" or "ProgramID=設定無し".
+  std::string programLine;
+  // "InstallPath=…" or "CurrentDir=…".
+  std::string pathLine;
+};
+
+// The lists of the debug window that the story changes while it is open.
+enum class DebugList { Errors, Values };
+
+// What the debug window ("デバッグモード") reads and edits; the engine serves
+// it for as long as the window can be open.
+class DebugSource {
+ public:
+  static constexpr int kBufferCount = 17;
+
+  virtual ~DebugSource() = default;
+  // `ErrList`: the reports answered "continue".
+  virtual const std::vector<std::string>& ErrorLines() const = 0;
+  // `ValList`: 512 lines "%03d = value", or none while debugging is off.
+  virtual const std::vector<std::string>& ValueLines() const = 0;
+  // "SET": flag `index` takes `text` at once (the script sees it at its
+  // next use) and its line is rewritten. A text that is too long is
+  // reported as an assignment's would be.
+  virtual void SetFlagFromDebug(int index, const std::string& text) = 0;
+  // "強制更新": all 512 lines rewritten (nothing while the list is empty).
+  virtual void RewriteValueLines() = 0;
+  // "実行時ステータス": the state dump, one line each.
+  virtual std::vector<std::string> StateDump() const = 0;
+  // "画像バッファ": picture `index` (0 to 16, in the tab's order) and, for
+  // the sprite sheet and its mask, the file name (CP932) behind it.
+  virtual const Picture& BufferPicture(int index) const = 0;
+  virtual std::string BufferFileName(int index) const = 0;
 };
 
 enum class BoxButtons { Ok, OkCancel, YesNo };
@@ -48,6 +107,18 @@ class Dialogs {
   virtual bool SlotDialog(SlotMode mode, const std::vector<SlotEntry>& slots, int& slot) {
     return false;
   }
+
+  // Shows the font dialog modally; true for OK, with `choice.faces` then
+  // holding the four chosen names.
+  virtual bool FontDialog(FontChoice& choice) { return false; }
+  // Shows the version dialog modally until it is closed.
+  virtual void VersionDialog(const VersionInfo& info) {}
+  // Shows the debug window without waiting: the story runs on behind it.
+  // `source` outlives every window of the platform.
+  virtual void ShowDebugWindow(DebugSource& source) {}
+  // A list of `source` changed: `line` of it, or all of it when -1. Only
+  // the engine's debug mode calls it, so a window that is open stays current.
+  virtual void DebugListChanged(DebugList list, int line) {}
 };
 
 }  // namespace korvana

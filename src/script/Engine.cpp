@@ -57,8 +57,8 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
                 *this, files_),
       sound(platform, click, files_),
       selector(SelectionEnvironment{platform.pump, platform.window, platform.observer,
-                                    platform.dialogs, sound, click, *this, screen, layers,
-                                    fonts_, cursor_, files_}) {
+                                    platform.dialogs, sound, click, *this, screen, layers, fonts_,
+                                    cursor_, files_}) {
   prog.ProgChapter = "Korvana";
   messageText.hooks.markLayersDirty = [this] { layers.LayersDirty = true; };
   messageText.hooks.refreshScreen = [this] { layers.RefreshScreen(); };
@@ -129,15 +129,11 @@ void Engine::StartEngine() {
     scriptStarted_ = true;
     LoadGlobalData();
     RunScript();
-  } catch (const ScriptException& e) {
-    platform_.dialogs.ShowException(e.what());
-    ReportScriptError(e.what());
   } catch (const std::exception& e) {
-    // Anything else that escapes (out of memory, say) takes the same path:
-    // shown, reported, and the run ends with the window still open.
-    std::string message = cp932::FromUtf8(e.what());
-    platform_.dialogs.ShowException(message);
-    ReportScriptError(message);
+    // Whatever escapes the run (a script error, out of memory, a failed
+    // conversion) is shown and reported, and the run ends with the window
+    // still open.
+    ReportEscapedError(e);
   }
 }
 
@@ -166,6 +162,7 @@ void Engine::ChooseStartScript() {
   prog.ProgChapter = "Korvana";
   platform_.window.SetCaption(prog.ProgChapter);
   flags_.ResetGameFlags();
+  RebuildFlagRows();
 }
 
 void Engine::LoadScript(const std::string& name) {
@@ -328,17 +325,23 @@ void Engine::ReportLongFlag() {
               std::to_string(FlagStore::kMaxTextBytes));
 }
 
-void Engine::UpdateFlagRow(int index) {
-  if (!settings_.debugMode) return;
+void Engine::WriteFlagRow(int index) {
   if (ValList.size() != FlagStore::kCount) ValList.resize(FlagStore::kCount);
   char head[16];
   std::snprintf(head, sizeof head, "%03d = ", index);
   ValList[index] = head + flags_.Get(index);
 }
 
+void Engine::UpdateFlagRow(int index) {
+  if (!settings_.debugMode) return;
+  WriteFlagRow(index);
+  platform_.dialogs.DebugListChanged(DebugList::Values, index);
+}
+
 void Engine::RebuildFlagRows() {
   if (!settings_.debugMode) return;
-  for (int i = 0; i < FlagStore::kCount; ++i) UpdateFlagRow(i);
+  for (int i = 0; i < FlagStore::kCount; ++i) WriteFlagRow(i);
+  platform_.dialogs.DebugListChanged(DebugList::Values, -1);
 }
 
 int32_t Engine::FindEndMarker(std::string_view marker, int32_t start) {
@@ -371,7 +374,9 @@ void Engine::ReportScriptError(const std::string& message) {
       J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)"), detail, BoxButtons::YesNo,
       BoxIcon::Question);
   if (answer == BoxAnswer::Yes) throw EngineExit{1, false};
-  if (settings_.debugMode) ErrList.push_back(detail);
+  if (!settings_.debugMode) return;
+  ErrList.push_back(detail);
+  platform_.dialogs.DebugListChanged(DebugList::Errors, static_cast<int>(ErrList.size()) - 1);
 }
 
 int32_t Engine::SystemValue(int index) {
@@ -549,8 +554,13 @@ void Engine::StartSkipRead() {
 }
 
 PlayerChoices Engine::Choices() const {
-  return PlayerChoices{layers.settings.DarknessEnabled, click.HighSpeedMode, click.PageUnitMode,
-                       sound.EnableMusic, sound.EnableSound};
+  const auto& table = messageText.FontTable;
+  return PlayerChoices{layers.settings.DarknessEnabled,
+                       click.HighSpeedMode,
+                       click.PageUnitMode,
+                       sound.EnableMusic,
+                       sound.EnableSound,
+                       {table[0], table[1], table[2], table[3]}};
 }
 
 void Engine::StartText() {
@@ -563,9 +573,7 @@ void Engine::StartText() {
   messageText.FontTable = faces.FontTable;
   for (int i = 0; i < 4; ++i)
     if (messageText.FontTable[i].empty()) messageText.FontTable[i] = config::DefaultMessageFont();
-  TextState& text = messageText.text;
-  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
-  text.RubyFontName = messageText.FontTable[3];
+  UseFontTable();
   messageText.LoadClickIcon(settings_.icon);
   messageText.record.Create(settings_.textMaxIndex.value_or(0));
   platform_.window.SetMenuItemEnabled(MenuItem::SkipRead, settings_.textMaxIndex.has_value());
@@ -605,13 +613,12 @@ SavePoint Engine::CaptureSavePoint() const {
 void Engine::RestoreSavePoint(const SavePoint& point) {
   savePoint_ = point;
   flags_.SetHalf(0, point.flags);
+  RebuildFlagRows();
   prog = point.prog;
   ProgArgs = point.ProgArgs;
   // The faces come from the table again: the player may have changed it.
-  TextState& text = messageText.text;
-  text = point.text;
-  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
-  text.RubyFontName = messageText.FontTable[3];
+  messageText.text = point.text;
+  UseFontTable();
   layers.state = point.layers;
   // A channel's place in its track and its flags stay live: the restart of
   // the sound after a load reads them from the save point instead.

@@ -72,6 +72,14 @@ struct EngineSettings {
   bool globalFlagSave = true;
   bool highSpeedText = false;
   bool pageUnitText = false;
+  // The font dialog's comments (`CommentFont0`-`CommentFont3`).
+  std::array<std::string, 4> commentFont = config::DefaultCommentFonts();
+  // The version dialog: the game's picture, its id (both CP932), the
+  // installation folder when one is known and the start folder (UTF-8).
+  std::string version;
+  std::string programId;
+  std::string installFolder;
+  std::string startFolder;
 };
 
 // The menu states the player leaves behind, written to the settings at exit.
@@ -81,9 +89,12 @@ struct PlayerChoices {
   bool pageUnitText = false;
   bool enableMusic = true;
   bool enableSound = true;
+  // `FontTable` entries 0-3 as the game runs them: the candidates resolved
+  // at start, then the font dialog's choice.
+  std::array<std::string, 4> fonts;
 };
 
-class Engine : public ErrorSink, public SystemValues, public InputSink {
+class Engine : public ErrorSink, public SystemValues, public InputSink, public DebugSource {
  public:
   static constexpr double kVersion = 1.42;
   static constexpr int32_t kVersionNumber = 142;
@@ -142,7 +153,33 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   [[noreturn]] void ExitWithSaving();
 
   // The debug window's state dump, one line each.
-  std::vector<std::string> StateDump() const;
+  std::vector<std::string> StateDump() const override;
+
+  // --- the application shell's dialogs (script/ShellDialogs.cpp) -------------
+  // "フォント設定": the font dialog over `FontTable` entries 0-3; OK makes the
+  // choice the table and the faces of the characters still to come.
+  void ChooseFonts();
+  // "バージョン情報".
+  void ShowVersion();
+  // What the version dialog shows; `picture` receives the picture area. A
+  // `Version` picture that cannot be read is reported through the error
+  // handler and leaves the area empty.
+  VersionInfo VersionContents(Picture& picture);
+  // "デバッグモード": the debug window, when debugging is on.
+  void ShowDebugWindow();
+  // The application's error handler: an error that escaped to it (a library
+  // exception, a failed conversion) is shown in the standard box, then
+  // reported with the script's file and line.
+  void ReportEscapedError(const std::string& message);
+  void ReportEscapedError(const std::exception& error);
+
+  // DebugSource
+  const std::vector<std::string>& ErrorLines() const override { return ErrList; }
+  const std::vector<std::string>& ValueLines() const override { return ValList; }
+  void SetFlagFromDebug(int index, const std::string& text) override;
+  void RewriteValueLines() override;
+  const Picture& BufferPicture(int index) const override;
+  std::string BufferFileName(int index) const override;
 
   // --- the pop-up menu --------------------------------------------------------
   // "背景を暗くする" and the two views: the picture without the message
@@ -272,6 +309,10 @@ class Engine : public ErrorSink, public SystemValues, public InputSink {
   SaveFolder Saves() const { return SaveFolder(files_, settings_.savePath); }
   void AssignFlag(const std::string& name, const std::string& value);
   void UpdateFlagRow(int index);
+  // The text faces from `FontTable`: entry `FontIndex` and the ruby entry.
+  void UseFontTable();
+  // Line `index` of `ValList` from the flag, without telling the window.
+  void WriteFlagRow(int index);
   // A flag text was cut to FlagStore::kMaxTextBytes.
   void ReportLongFlag();
   void RebuildFlagRows();

@@ -228,6 +228,12 @@ bool Engine::RunMenuItem(std::string_view name) {
     sound.RestartMusic();  // the window itself is the shell's
   else if (name == "Mexit")
     platform_.window.RequestClose();
+  else if (name == "Kfont")
+    ChooseFonts();
+  else if (name == "Mversion")
+    ShowVersion();
+  else if (name == "Mdebug")
+    ShowDebugWindow();
   else
     return false;
   click.ClearClicks();

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "config/DataDrive.h"
@@ -82,6 +83,11 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   out.enableMusic = settings.EnableMusic;
   out.enableSound = settings.EnableSound;
   out.mp3Timing = settings.MP3Timing;
+  out.commentFont = settings.CommentFont;
+  out.version = settings.Version;
+  out.programId = settings.ProgramID;
+  out.installFolder = settings.InstallFolder;
+  out.startFolder = settings.StartFolder;
   return out;
 }
 
@@ -92,6 +98,8 @@ void SaveAtExit(const Engine& engine, config::Settings& settings, Dialogs& dialo
   settings.SkipText = choices.pageUnitText;
   settings.EnableMusic = choices.enableMusic;
   settings.EnableSound = choices.enableSound;
+  // The faces the game ran with, not the names configured before them.
+  std::copy(choices.fonts.begin(), choices.fonts.end(), settings.FontTable.begin());
   config::WriteUserSettings(settings, BoxReport(dialogs));
   engine.SaveGlobalData();
 }

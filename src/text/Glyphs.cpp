@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "core/Cp932.h"
 #include "graphics/Picture.h"
@@ -75,8 +76,12 @@ std::vector<std::string> FontLibrary::InstalledFaces() const {
   }
   FcObjectSetDestroy(objects);
   FcPatternDestroy(pattern);
-  std::sort(names.begin(), names.end());
-  names.erase(std::unique(names.begin(), names.end()), names.end());
+  // fontconfig's order, as the font dialog lists them; a family of several
+  // faces once, where it first appears.
+  std::unordered_set<std::string> seen;
+  names.erase(std::remove_if(names.begin(), names.end(),
+                             [&seen](const std::string& n) { return !seen.insert(n).second; }),
+              names.end());
   return names;
 }
 

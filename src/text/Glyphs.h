@@ -40,7 +40,8 @@ class FontLibrary {
   FontLibrary(const FontLibrary&) = delete;
   FontLibrary& operator=(const FontLibrary&) = delete;
 
-  // Family names of every installed face (CP932), each name a face goes by.
+  // Family names of every installed face (CP932), each name a face goes by,
+  // in fontconfig's order.
   std::vector<std::string> InstalledFaces() const;
 
   // The glyph of one character: `bytes` is one CP932 character, or with

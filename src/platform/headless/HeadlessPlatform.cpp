@@ -219,6 +219,34 @@ bool HeadlessPlatform::SlotDialog(SlotMode mode, const std::vector<SlotEntry>& s
   return true;
 }
 
+bool HeadlessPlatform::FontDialog(FontChoice& choice) {
+  bool ok = false;
+  if (onFontDialog) {
+    ok = onFontDialog(choice);
+  } else {
+    ok = nextFontAnswer_ < options_.fontAnswers.size() &&
+         options_.fontAnswers[nextFontAnswer_++] == "ok";
+    for (std::string& face : choice.faces) {
+      const bool listed = !face.empty() && face[0] != '@' &&
+                          std::find(choice.installed.begin(), choice.installed.end(), face) !=
+                              choice.installed.end();
+      if (!listed) face.clear();
+    }
+  }
+  Record({"dialog", "font", ok ? "ok" : "cancel"});
+  return ok;
+}
+
+void HeadlessPlatform::VersionDialog(const VersionInfo& info) {
+  Record({"dialog", "version"});
+  if (onVersionDialog) onVersionDialog(info);
+}
+
+void HeadlessPlatform::ShowDebugWindow(DebugSource& source) {
+  Record({"dialog", "debug"});
+  debugWindow = &source;
+}
+
 bool HeadlessPlatform::SaveFolderDialog(std::string&) {
   Record({"dialog", "savefolder", "cancel"});
   return false;

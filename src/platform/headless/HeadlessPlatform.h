@@ -34,6 +34,7 @@ struct HeadlessOptions {
   std::vector<std::string> inputs;       // UTF-8 texts for input boxes
   std::vector<int64_t> choices;          // entry index for successive choices
   std::vector<std::string> slotChoices;  // 1-based slot or "cancel", successive slot dialogs
+  std::vector<std::string> fontAnswers;  // "ok" or "cancel", successive font dialogs
   // Pop-up menu items chosen during waits for input: at the `wait`-th click
   // wait or choice (1-based), or at the next one when `wait` is 0.
   struct MenuChoice {
@@ -70,6 +71,12 @@ class HeadlessPlatform : public AllDoors {
   // The next entry of the slot list; a used slot in save mode asks the
   // overwrite question first, an empty one in load mode ends the run.
   bool SlotDialog(SlotMode mode, const std::vector<SlotEntry>& slots, int& slot) override;
+  // The next entry of the font answers (default cancel). OK keeps each face
+  // that the window's lists would show and empties the others, as the
+  // window does for a face that is not installed.
+  bool FontDialog(FontChoice& choice) override;
+  void VersionDialog(const VersionInfo& info) override;
+  void ShowDebugWindow(DebugSource& source) override;
 
   // Window
   void SetInputSink(InputSink* sink) override { sink_ = sink; }
@@ -136,6 +143,12 @@ class HeadlessPlatform : public AllDoors {
   std::function<void(const ChoiceView&)> onChoice;
   // Called when a movie starts: tests click as the player would.
   std::function<void()> onMovie;
+  // Called when the font dialog opens, instead of answering it from the
+  // list: tests choose faces as the player would; true for OK.
+  std::function<bool(FontChoice&)> onFontDialog;
+  // The version dialog's contents and the debug window's source, as last shown.
+  std::function<void(const VersionInfo&)> onVersionDialog;
+  DebugSource* debugWindow = nullptr;
   // Runs a pop-up menu item by name (the engine's); false when unknown.
   std::function<bool(const std::string&)> runMenuItem;
 
@@ -196,6 +209,7 @@ class HeadlessPlatform : public AllDoors {
   size_t nextInput_ = 0;
   size_t nextChoice_ = 0;
   size_t nextSlot_ = 0;
+  size_t nextFontAnswer_ = 0;
   int64_t inputWaits_ = 0;
   std::vector<bool> menuDone_;
   int64_t clicksGiven_ = 0;
@@ -204,9 +218,8 @@ class HeadlessPlatform : public AllDoors {
   bool popupEnabled_ = true;
   bool closeAccepted_ = false;
   // As the window starts: the log, the reading modes and the fonts on.
-  bool menu_[static_cast<int>(MenuItem::Count)] = {false, false, false, true,  false, false,
-                                                   false, true,  true,  false, true,
-                                                   true,  true};
+  bool menu_[static_cast<int>(MenuItem::Count)] = {false, false, false, true, false, false, false,
+                                                   true,  true,  false, true, true,  true};
   bool checked_[static_cast<int>(MenuItem::Count)] = {};
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;

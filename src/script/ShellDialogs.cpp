@@ -1,0 +1,156 @@
+// The engine's side of the shell's own dialogs: the font table behind the
+// font dialog, what the version dialog shows, and what the debug window
+// reads and edits. The dialogs themselves are the platform's.
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+
+#include "core/Cp932.h"
+#include "graphics/PictureLoader.h"
+#include "script/Engine.h"
+
+namespace korvana {
+namespace {
+
+constexpr int kVersionWidth = 512;
+constexpr int kVersionHeight = 128;
+
+// "Ver " and the version with two decimals. to_chars, because the shell
+// sets the process locale and printf would write "1,42" in some of them.
+std::string VersionLine() {
+  char digits[16];
+  const auto result =
+      std::to_chars(digits, digits + sizeof digits, Engine::kVersion, std::chars_format::fixed, 2);
+  return "Ver " + std::string(digits, result.ptr);
+}
+
+}  // namespace
+
+void Engine::UseFontTable() {
+  TextState& text = messageText.text;
+  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
+  text.RubyFontName = messageText.FontTable[3];
+}
+
+void Engine::ChooseFonts() {
+  auto& table = messageText.FontTable;
+  FontChoice choice;
+  std::copy_n(table.begin(), choice.faces.size(), choice.faces.begin());
+  choice.comments = settings_.commentFont;
+  choice.installed = fonts_.InstalledFaces();
+  // Text already drawn keeps its face; the next character takes the new one.
+  if (platform_.dialogs.FontDialog(choice)) {
+    std::copy(choice.faces.begin(), choice.faces.end(), table.begin());
+    UseFontTable();
+  }
+  click.ClearClicks();
+}
+
+VersionInfo Engine::VersionContents(Picture& area) {
+  VersionInfo info;
+  info.versionLine = VersionLine();
+  area = Picture();
+  if (settings_.version.empty()) {
+    area.Resize(kVersionWidth, kVersionHeight, 0xFFFFFF);
+    DrawString(area, fonts_, FontSpec{J("ＭＳ Ｐゴシック"), 12, false},
+               J("シナリオのバージョン情報はありません"), 32, 32, 0x000000);
+  } else {
+    Picture loaded;
+    try {
+      LoadPicture(settings_.version, loaded, files_, *this, PlatformWarning(platform_.dialogs));
+    } catch (const ScriptException& e) {
+      ReportEscapedError(e.what());
+      loaded = Picture();
+    }
+    // The area shows the picture's top-left corner unscaled; a large picture
+    // is cut here rather than handed whole to the window.
+    area.Resize(std::min(loaded.Width(), kVersionWidth), std::min(loaded.Height(), kVersionHeight));
+    area.Draw(0, 0, loaded);
+  }
+  info.picture = area.Empty() ? nullptr : &area;
+  info.programLine =
+      settings_.programId.empty() ? J("ProgramID=設定無し") : "ProgramID=" + settings_.programId;
+  if (!settings_.installFolder.empty()) {
+    info.pathLine = "InstallPath=" + cp932::FromUtf8(settings_.installFolder);
+  } else {
+    std::error_code ec;
+    std::string folder = settings_.startFolder.empty() ? files_.Root() : settings_.startFolder;
+    if (folder.empty()) folder = std::filesystem::current_path(ec).string();
+    info.pathLine = "CurrentDir=" + cp932::FromUtf8(folder);
+  }
+  return info;
+}
+
+void Engine::ShowVersion() {
+  Picture area;
+  const VersionInfo info = VersionContents(area);
+  platform_.dialogs.VersionDialog(info);
+  click.ClearClicks();
+}
+
+void Engine::ShowDebugWindow() {
+  if (settings_.debugMode) platform_.dialogs.ShowDebugWindow(*this);
+}
+
+void Engine::ReportEscapedError(const std::string& message) {
+  platform_.dialogs.ShowException(message);
+  ReportScriptError(message);
+}
+
+void Engine::ReportEscapedError(const std::exception& error) {
+  // The engine's own errors are CP932 already; a library's are UTF-8.
+  const bool ours = dynamic_cast<const ScriptException*>(&error) != nullptr;
+  ReportEscapedError(ours ? std::string(error.what()) : cp932::FromUtf8(error.what()));
+}
+
+void Engine::SetFlagFromDebug(int index, const std::string& text) {
+  if (index < 0 || index >= FlagStore::kCount) return;
+  const bool whole = flags_.Set(index, text);
+  UpdateFlagRow(index);
+  if (!whole) ReportLongFlag();
+}
+
+void Engine::RewriteValueLines() {
+  if (!ValList.empty()) RebuildFlagRows();
+}
+
+const Picture& Engine::BufferPicture(int index) const {
+  // Entry 4 is a background mask that the engine never fills.
+  static const Picture kNeverFilled;
+  if (index >= 9 && index <= 14) {
+    const int object = (index - 9) / 2;
+    return (index - 9) % 2 == 0 ? layers.objectPictures[object] : layers.objectMasks[object];
+  }
+  switch (index) {
+    case 0:
+      return screen.WorkScreen;
+    case 1:
+      return layers.BackgroundLayer;
+    case 2:
+      return layers.EffectLayer;
+    case 3:
+      return messageText.MessageImage;
+    case 5:
+      return layers.EffectMask;
+    case 6:
+      return messageText.MessageMask;
+    case 7:
+      return layers.TransitionBuffer;
+    case 8:
+      return layers.ScratchPicture;
+    case 15:
+      return layers.SpriteSheet;
+    case 16:
+      return layers.SpriteMask;
+    default:
+      return kNeverFilled;
+  }
+}
+
+std::string Engine::BufferFileName(int index) const {
+  if (index == 15) return layers.state.sheet.fileName;
+  if (index == 16) return layers.state.sheet.maskSpec;
+  return {};
+}
+
+}  // namespace korvana
