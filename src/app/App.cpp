@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "Application.h"
 #include "SingleInstance.h"
 #include "core/FileResolver.h"
 #include "script/Startup.h"
@@ -35,7 +36,7 @@ int RunDesktop(const std::string& gameDir) {
   int argc = 1;
   char name[] = "korvana";
   char* argv[] = {name, nullptr};
-  QApplication app(argc, argv);
+  Application app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Korvana"));
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -10,8 +10,12 @@
 #include <QScreen>
 #include <ctime>
 
+#include "Forms.h"
+#include "TFdebug.h"
 #include "TFfile.h"
+#include "TFfont.h"
 #include "TFmain.h"
+#include "TFver.h"
 #include "config/InstallStore.h"
 #include "config/LinuxVolumes.h"
 #include "core/Cp932.h"
@@ -20,16 +24,6 @@
 #include "platform/cdio/CdioDisc.h"
 
 namespace korvana {
-namespace {
-
-QString Q(const std::string& sjis) {
-  return QString::fromStdString(cp932::ToUtf8(sjis));
-}
-std::string Sjis(const QString& text) {
-  return cp932::FromUtf8(text.toStdString());
-}
-
-}  // namespace
 
 QtPlatform::QtPlatform()
     : audio_(
@@ -51,11 +45,24 @@ QtPlatform::QtPlatform()
 }
 
 QtPlatform::~QtPlatform() {
-  if (!slotForm_) return;
-  // The form may outlive us with its window; it asks its own question then.
-  slotForm_->question = nullptr;
+  // A form may outlive us with its window; it asks its own questions then.
+  if (slotForm_) slotForm_->question = nullptr;
+  if (debugForm_) {
+    debugForm_->Attach(nullptr);
+    debugForm_->endProgram = nullptr;
+    debugForm_->report = nullptr;
+  }
   // A form made before any window has no owner to take it.
-  if (!slotForm_->parent()) delete slotForm_;
+  for (QWidget* form :
+       std::initializer_list<QWidget*>{slotForm_, fontForm_, versionForm_, debugForm_})
+    if (form && !form->parent()) delete form;
+}
+
+template <typename Form>
+Form* QtPlatform::OwnedForm(QPointer<Form>& form) {
+  if (form && form->parentWidget() != window_) form->setParent(window_, form->windowFlags());
+  if (!form) form = new Form(window_);
+  return form;
 }
 
 void QtPlatform::Attach(TFmain* window) {
@@ -207,16 +214,56 @@ bool QtPlatform::SaveFolderDialog(std::string& file) {
 }
 
 TFfile* QtPlatform::SlotForm() {
-  if (slotForm_ && slotForm_->parentWidget() != window_)
-    slotForm_->setParent(window_, slotForm_->windowFlags());
-  if (!slotForm_) {
-    slotForm_ = new TFfile(window_);
-    slotForm_->question = [this](const QString& text, const QString& caption) {
+  TFfile* form = OwnedForm(slotForm_);
+  if (!form->question) {
+    form->question = [this](const QString& text, const QString& caption) {
       return MessageBox(Sjis(text), Sjis(caption), BoxButtons::OkCancel, BoxIcon::Question) ==
              BoxAnswer::Ok;
     };
   }
-  return slotForm_;
+  return form;
+}
+
+TFfont* QtPlatform::FontForm() {
+  return OwnedForm(fontForm_);
+}
+
+TFver* QtPlatform::VersionForm() {
+  return OwnedForm(versionForm_);
+}
+
+TFdebug* QtPlatform::DebugForm() {
+  TFdebug* form = OwnedForm(debugForm_);
+  if (!form->endProgram) {
+    form->endProgram = [this] {
+      if (window_) window_->EndProgramNow();
+    };
+    form->report = [this](const QString& text) {
+      MessageBox(Sjis(text), "SET", BoxButtons::Ok, BoxIcon::Exclamation);
+    };
+  }
+  return form;
+}
+
+bool QtPlatform::FontDialog(FontChoice& choice) {
+  return FontForm()->Choose(choice);
+}
+
+void QtPlatform::VersionDialog(const VersionInfo& info) {
+  VersionForm()->ShowInfo(info);
+}
+
+void QtPlatform::ShowDebugWindow(DebugSource& source) {
+  TFdebug* form = DebugForm();
+  form->Attach(&source);
+  if (!form->isVisible()) CentreOnScreen(form);
+  form->show();
+  form->raise();
+  form->activateWindow();
+}
+
+void QtPlatform::DebugListChanged(DebugList list, int line) {
+  if (debugForm_) debugForm_->ListChanged(list, line);
 }
 
 bool QtPlatform::SlotDialog(SlotMode mode, const std::vector<SlotEntry>& entries, int& slot) {

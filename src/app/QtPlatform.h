@@ -16,8 +16,11 @@
 
 namespace korvana {
 
+class TFdebug;
 class TFfile;
+class TFfont;
 class TFmain;
+class TFver;
 
 class QtPlatform : public QObject, public AllDoors {
   Q_OBJECT
@@ -44,6 +47,10 @@ class QtPlatform : public QObject, public AllDoors {
   bool OpenScriptDialog(std::string& path) override;
   bool SaveFolderDialog(std::string& file) override;
   bool SlotDialog(SlotMode mode, const std::vector<SlotEntry>& entries, int& slot) override;
+  bool FontDialog(FontChoice& choice) override;
+  void VersionDialog(const VersionInfo& info) override;
+  void ShowDebugWindow(DebugSource& source) override;
+  void DebugListChanged(DebugList list, int line) override;
 
   // Window
   void SetInputSink(InputSink* sink) override {
@@ -101,6 +108,11 @@ class QtPlatform : public QObject, public AllDoors {
   // The one save/load dialog, made on first use over the main window; it
   // keeps the page last shown for the whole run. Tests drive it from here.
   TFfile* SlotForm();
+  // The other forms of the shell, made on first use over the main window in
+  // the same way. The debug window, once shown, stays current while hidden.
+  TFfont* FontForm();
+  TFver* VersionForm();
+  TFdebug* DebugForm();
 
   // Tests answer boxes here instead of showing them.
   std::function<BoxAnswer(const std::string& text, const std::string& caption, BoxButtons, BoxIcon)>
@@ -111,7 +123,14 @@ class QtPlatform : public QObject, public AllDoors {
   QWidget* Parent() const;
 
   TFmain* window_ = nullptr;
+  // The form in `form`, made over the main window when missing, and moved
+  // over it when the window changed.
+  template <typename Form>
+  Form* OwnedForm(QPointer<Form>& form);
   QPointer<TFfile> slotForm_;
+  QPointer<TFfont> fontForm_;
+  QPointer<TFver> versionForm_;
+  QPointer<TFdebug> debugForm_;
   InputSink* sink_ = nullptr;
   const Picture* screen_ = nullptr;
   QTimer timer1_;

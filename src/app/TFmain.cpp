@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "Application.h"
 #include "Cursors.h"
+#include "Forms.h"
 #include "QtPlatform.h"
 #include "core/Cp932.h"
 #include "core/ScreenSize.h"
@@ -47,9 +49,17 @@ TFmain::TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings)
   platform_.Attach(this);
   SetStoryCursor(Cursor::Pen);
   PlaceWindow();
+  if (Application* app = Application::Instance()) {
+    app->onError = [this](const std::exception& error) { ReportError(error); };
+    app->onExit = [this](const EngineExit& exit) { HandleExit(exit); };
+  }
 }
 
 TFmain::~TFmain() {
+  if (Application* app = Application::Instance()) {
+    app->onError = nullptr;
+    app->onExit = nullptr;
+  }
   platform_.Attach(nullptr);
 }
 
@@ -151,10 +161,15 @@ void TFmain::BuildMenu() {
   connect(load, &QAction::triggered, this,
           [this] { RunNestedWait([this] { engine_.LoadFromDialog(); }); });
   connect(exit, &QAction::triggered, this, [this] { platform_.RequestClose(); });
-  // Dialogs of later work (fonts, version, debug): the items exist with
-  // their states; choosing them only clears the clicks.
-  for (QAction* a : {font, version, debug})
-    connect(a, &QAction::triggered, this, [this] { AfterMenuAction(); });
+  // The two modal dialogs may report (a version picture that cannot be read).
+  connect(font, &QAction::triggered, this,
+          [this] { RunNestedWait([this] { engine_.ChooseFonts(); }); });
+  connect(version, &QAction::triggered, this,
+          [this] { RunNestedWait([this] { engine_.ShowVersion(); }); });
+  connect(debug, &QAction::triggered, this, [this] {
+    engine_.ShowDebugWindow();
+    AfterMenuAction();
+  });
 }
 
 QAction* TFmain::Item(const QString& name) const {
@@ -165,14 +180,36 @@ QAction* TFmain::Item(const QString& name) const {
 
 void TFmain::RunNestedWait(const std::function<void()>& view) {
   // The log screen and the two views run their own wait inside this menu
-  // handler; an exit raised there is handed to the story's next pump rather
-  // than thrown through the window system.
+  // handler, and dialogs may ask the error report; an exit raised there is
+  // handled here rather than thrown through the window system.
   try {
     view();
   } catch (const EngineExit& exit) {
-    platform_.DeferExit(exit);
+    HandleExit(exit);
   }
   AfterMenuAction();
+}
+
+void TFmain::HandleExit(const EngineExit& exit) {
+  if (storyRunning_) {
+    platform_.DeferExit(exit);
+    return;
+  }
+  if (exit.save) SaveAtExit(engine_, settings_, platform_);
+  closing_ = true;
+  close();
+  QCoreApplication::exit(exit.code);
+}
+
+void TFmain::ReportError(const std::exception& error) {
+  try {
+    engine_.ReportEscapedError(error);
+  } catch (const EngineExit& exit) {
+    HandleExit(exit);
+  } catch (...) {
+    // A second error while the first is reported is dropped: it must not
+    // unwind through the window system.
+  }
 }
 
 void TFmain::AfterMenuAction() {
@@ -285,9 +322,7 @@ void TFmain::paintEvent(QPaintEvent* event) {
   }
   const Picture* screen = platform_.screen();
   if (!screen || screen->Empty()) return;
-  // The pixels are 0x00RRGGBB; RGB32 reads them as opaque colours.
-  const QImage image(reinterpret_cast<const uchar*>(screen->Pixels().data()), screen->Width(),
-                     screen->Height(), screen->Width() * 4, QImage::Format_RGB32);
+  const QImage image = ImageOf(*screen);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   // Only the exposed part is scaled: a glyph or the click marker costs a
   // few hundred pixels, not the whole screen.
@@ -445,10 +480,7 @@ void TFmain::StartStory() {
     storyRunning_ = false;
   } catch (const EngineExit& exit) {
     storyRunning_ = false;
-    if (exit.save) SaveAtExit(engine_, settings_, platform_);
-    closing_ = true;
-    close();
-    QCoreApplication::exit(exit.code);
+    HandleExit(exit);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <map>
 
 #include "config/Settings.h"
+#include "core/Errors.h"
 #include "platform/Platform.h"
 
 namespace korvana {
@@ -45,6 +46,17 @@ class TFmain : public QWidget {
   int PictureScale() const;
   // The window rectangle that a rectangle of the picture covers.
   QRect ToWindow(const QRect& pictureRect) const;
+
+  // The engine asked to end from inside a window handler: a story that runs
+  // unwinds at its next pump; otherwise the program ends here, saving first
+  // when the exit says so.
+  void HandleExit(const EngineExit& exit);
+  // "プログラム終了" of the debug window: exit code 0 at once, without the
+  // close question and without writing settings.
+  void EndProgramNow() { HandleExit(EngineExit{0, false}); }
+  // The application's error handler: an error that escaped a window handler
+  // is shown and reported like one that escaped the story.
+  void ReportError(const std::exception& error);
 
   // While a movie plays it covers the picture: black, with `frame`
   // stretched over `pictureRect` (picture pixels) and cut at the picture's

@@ -9,6 +9,7 @@
 #include <set>
 #include <vector>
 
+#include "Application.h"
 #include "GuiTests.h"
 
 namespace korvana::test {
@@ -83,7 +84,8 @@ bool RegisterGuiTest(GuiTestFactory factory) {
 
 int main(int argc, char** argv) {
   using namespace korvana::test;
-  QApplication app(argc, argv);
+  // The program's own application: Japanese texts and the error handler.
+  korvana::Application app(argc, argv);
   app.setAttribute(Qt::AA_Use96Dpi, true);
   // Windows closed by one test must not end the event loops of the next.
   QApplication::setQuitOnLastWindowClosed(false);

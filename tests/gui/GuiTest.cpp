@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "App.h"
+#include "GuiGame.h"
 #include "GuiTests.h"
 #include "QuietSink.h"
 #include "SingleInstance.h"
@@ -17,36 +18,7 @@
 
 using namespace korvana;
 
-namespace {
-
-// A game folder with the program playing it, and the boxes the program
-// asked, answered from a list (OK/Yes when it runs out).
-struct Game {
-  test::TempDir dir;
-  std::vector<std::string> boxes;  // UTF-8 "caption|text"
-  std::vector<BoxAnswer> answers;
-  std::unique_ptr<App> app;
-
-  explicit Game(const std::string& cfg, const std::string& scriptUtf8) {
-    if (!cfg.empty()) dir.Write("krv.cfg", cfg);
-    dir.Write("autorun.txt", cp932::FromUtf8(scriptUtf8));
-    app = std::make_unique<App>(dir.str());
-    app->platform.boxHook = [this](const std::string& text, const std::string& caption,
-                                   BoxButtons buttons, BoxIcon) {
-      boxes.push_back(cp932::ToUtf8(caption) + "|" + cp932::ToUtf8(text));
-      if (!answers.empty()) {
-        BoxAnswer a = answers.front();
-        answers.erase(answers.begin());
-        return a;
-      }
-      return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
-    };
-  }
-  ~Game() { app.reset(); }
-  std::string Flag(int i) const { return cp932::ToUtf8(app->flags.Get(i)); }
-};
-
-}  // namespace
+using test::Game;
 
 class GuiTest : public QObject {
   Q_OBJECT

@@ -1,0 +1,266 @@
+#include "TFdebug.h"
+
+#include <QBoxLayout>
+#include <QMessageBox>
+
+#include "Forms.h"
+
+namespace korvana {
+namespace {
+
+constexpr int kClientWidth = 459;
+constexpr int kClientHeight = 315;
+// A line of `ValList` is "%03d = " and the flag's text.
+constexpr int kValueHead = 6;
+constexpr int kImageWidth = 320;
+constexpr int kImageHeight = 240;
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text = {}) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+QListWidget* MakeList(QWidget* parent, const char* name) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(name);
+  // 512 lines of one height: Qt need not measure each.
+  list->setUniformItemSizes(true);
+  return list;
+}
+
+}  // namespace
+
+const char* const TFdebug::kBufferNames[DebugSource::kBufferCount] = {
+    "仮想ＶＲＡＭ", "背景",       "効果",       "テキスト",   "背景Ｍ(未使用)", "効果Ｍ",
+    "テキストＭ",   "ＴＥＭＰ１", "ＴＥＭＰ２", "人物０",     "人物０Ｍ",       "人物１",
+    "人物１Ｍ",     "人物２",     "人物２Ｍ",   "スプライト", "スプライトＭ"};
+
+TFdebug::TFdebug(QWidget* parent) : QDialog(parent) {
+  setObjectName("TFdebug");
+  setWindowTitle(QStringLiteral("デバッグモード"));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                 Qt::CustomizeWindowHint);
+  setModal(false);
+  setFixedSize(kClientWidth, kClientHeight);
+
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName("PageControl1");
+  PageControl1->setGeometry(4, 4, kClientWidth - 8, 276);
+  PageControl1->addTab(MakeErrorTab(), QStringLiteral("エラーリスト"));
+  PageControl1->addTab(MakeValueTab(), QStringLiteral("変数リスト"));
+  PageControl1->addTab(MakeStatusTab(), QStringLiteral("実行時ステータス"));
+  PageControl1->addTab(MakeBufferTab(), QStringLiteral("画像バッファ"));
+
+  Button4 = MakeButton(this, "Button4", QStringLiteral("プログラム終了"));
+  Button4->setGeometry(4, 286, 110, 25);
+  connect(Button4, &QPushButton::clicked, this, [this] {
+    if (endProgram) endProgram();
+  });
+  Button1 = MakeButton(this, "Button1", QStringLiteral("閉じる"));
+  Button1->setGeometry(kClientWidth - 4 - 75, 286, 75, 25);
+  connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+QWidget* TFdebug::MakeErrorTab() {
+  auto* page = new QWidget;
+  ErrList = MakeList(page, "ErrList");
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(ErrList);
+  return page;
+}
+
+QWidget* TFdebug::MakeValueTab() {
+  auto* page = new QWidget;
+  ValList = MakeList(page, "ValList");
+  ValList->setFixedWidth(250);
+  connect(ValList, &QListWidget::currentRowChanged, this, &TFdebug::ValueSelected);
+  connect(ValList, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { ValueSelected(ValList->row(item)); });
+
+  Label1 = MakeLabel(page, "Label1", QStringLiteral("選択："));
+  SelectedIndex = MakeLabel(page, "SelectedIndex");
+  ValEdit1 = new QLineEdit(page);
+  ValEdit1->setObjectName("ValEdit1");
+  Button3 = MakeButton(page, "Button3", QStringLiteral("SET"));
+  connect(Button3, &QPushButton::clicked, this, &TFdebug::SetSelectedFlag);
+  connect(ValEdit1, &QLineEdit::returnPressed, this, &TFdebug::SetSelectedFlag);
+  Button5 = MakeButton(page, "Button5", QStringLiteral("強制更新"));
+  connect(Button5, &QPushButton::clicked, this, [this] {
+    if (source_) source_->RewriteValueLines();
+  });
+  Label2 = MakeLabel(page, "Label2", QStringLiteral("←ここは自動的に更新されます"));
+  Label2->setWordWrap(true);
+
+  auto* selected = new QHBoxLayout;
+  selected->addWidget(Label1);
+  selected->addWidget(SelectedIndex, 1);
+  auto* side = new QVBoxLayout;
+  side->addLayout(selected);
+  side->addWidget(ValEdit1);
+  side->addWidget(Button3, 0, Qt::AlignLeft);
+  side->addStretch(1);
+  side->addWidget(Label2);
+  side->addStretch(1);
+  side->addWidget(Button5, 0, Qt::AlignLeft);
+  auto* layout = new QHBoxLayout(page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(ValList);
+  layout->addLayout(side, 1);
+  return page;
+}
+
+QWidget* TFdebug::MakeStatusTab() {
+  auto* page = new QWidget;
+  ListBox1 = MakeList(page, "ListBox1");
+  Button2 = MakeButton(page, "Button2", QStringLiteral("更新"));
+  connect(Button2, &QPushButton::clicked, this, [this] {
+    ListBox1->clear();
+    if (!source_) return;
+    for (const std::string& line : source_->StateDump()) ListBox1->addItem(Q(line));
+  });
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(ListBox1);
+  layout->addWidget(Button2, 0, Qt::AlignRight);
+  return page;
+}
+
+QWidget* TFdebug::MakeBufferTab() {
+  auto* page = new QWidget;
+  Image1 = MakeLabel(page, "Image1");
+  Image1->setFixedSize(kImageWidth, kImageHeight);
+  Image1->setScaledContents(true);
+  Image1->setAutoFillBackground(true);
+  QPalette pal = Image1->palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  Image1->setPalette(pal);
+  ComboBox1 = new QComboBox(page);
+  ComboBox1->setObjectName("ComboBox1");
+  for (const char* name : kBufferNames) ComboBox1->addItem(QString::fromUtf8(name));
+  ComboBox1->setCurrentIndex(-1);
+  // Choosing the same entry again shows the picture as it is now.
+  connect(ComboBox1, &QComboBox::activated, this, &TFdebug::ShowBuffer);
+  FileLabel = MakeLabel(page, "FileLabel");
+  FileLabel->setWordWrap(true);
+  SizeXLabel = MakeLabel(page, "SizeXLabel");
+  SizeYLabel = MakeLabel(page, "SizeYLabel");
+  Label3 = MakeLabel(page, "Label3", QStringLiteral("選択し直せば更新"));
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(ComboBox1);
+  side->addWidget(FileLabel);
+  side->addWidget(SizeXLabel);
+  side->addWidget(SizeYLabel);
+  side->addStretch(1);
+  side->addWidget(Label3);
+  auto* layout = new QHBoxLayout(page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(Image1, 0, Qt::AlignTop);
+  layout->addLayout(side, 1);
+  return page;
+}
+
+void TFdebug::Attach(DebugSource* source) {
+  source_ = source;
+  Refresh();
+}
+
+void TFdebug::Refresh() {
+  ListChanged(DebugList::Errors, -1);
+  ListChanged(DebugList::Values, -1);
+}
+
+void TFdebug::FillList(QListWidget* list, const std::vector<std::string>& lines, int line) {
+  const int count = static_cast<int>(lines.size());
+  if (line >= 0 && line < count && list->count() == count) {
+    list->item(line)->setText(Q(lines[line]));
+    return;
+  }
+  if (line >= 0 && line == count - 1 && list->count() == line) {
+    list->addItem(Q(lines[line]));
+    return;
+  }
+  // The whole list: the selection and the scroll position stay where the
+  // author left them.
+  const int row = list->currentRow();
+  while (list->count() > count) delete list->takeItem(list->count() - 1);
+  for (int i = 0; i < count; ++i) {
+    if (i < list->count())
+      list->item(i)->setText(Q(lines[i]));
+    else
+      list->addItem(Q(lines[i]));
+  }
+  if (row < count) list->setCurrentRow(row);
+}
+
+void TFdebug::ListChanged(DebugList which, int line) {
+  if (!source_) return;
+  if (which == DebugList::Errors)
+    FillList(ErrList, source_->ErrorLines(), line);
+  else
+    FillList(ValList, source_->ValueLines(), line);
+}
+
+void TFdebug::ValueSelected(int row) {
+  if (!source_ || row < 0 || row >= static_cast<int>(source_->ValueLines().size())) return;
+  SelectedIndex->setText(QString::number(row));
+  const std::string& line = source_->ValueLines()[row];
+  ValEdit1->setText(Q(line.size() > kValueHead ? line.substr(kValueHead) : std::string()));
+}
+
+void TFdebug::SetSelectedFlag() {
+  const int row = ValList->currentRow();
+  if (!source_ || row < 0) return;
+  bool complete = true;
+  const std::string text = cp932::FromUtf8(ValEdit1->text().toStdString(), &complete);
+  if (!complete) {
+    const QString why = QStringLiteral(
+        "スクリプトの文字コード（CP932）で表せない文字があるため、フラグは変更しませんでした。");
+    if (report)
+      report(why);
+    else
+      QMessageBox::warning(this, QStringLiteral("SET"), why);
+    return;
+  }
+  source_->SetFlagFromDebug(row, text);
+}
+
+void TFdebug::ShowBuffer(int index) {
+  if (!source_ || index < 0 || index >= DebugSource::kBufferCount) return;
+  const Picture& p = source_->BufferPicture(index);
+  if (p.Empty()) {
+    Image1->clear();
+  } else {
+    // Only the 320 × 240 view is made: a large picture is never copied whole.
+    Image1->setPixmap(QPixmap::fromImage(ImageOf(p).scaled(kImageWidth, kImageHeight)));
+  }
+  const bool sheet = index >= DebugSource::kBufferCount - 2;
+  FileLabel->setText(sheet ? QStringLiteral("File:") + Q(source_->BufferFileName(index))
+                           : QString());
+  SizeXLabel->setText(QStringLiteral("SizeX:%1").arg(p.Width()));
+  SizeYLabel->setText(QStringLiteral("SizeY:%1").arg(p.Height()));
+}
+
+void TFdebug::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  Refresh();
+  // The dump starts with where the story is and where it runs; "更新" adds
+  // the rest.
+  ListBox1->clear();
+  if (!source_) return;
+  const std::vector<std::string> dump = source_->StateDump();
+  for (size_t i = dump.size() >= 2 ? dump.size() - 2 : 0; i < dump.size(); ++i)
+    ListBox1->addItem(Q(dump[i]));
+}
+
+}  // namespace korvana
