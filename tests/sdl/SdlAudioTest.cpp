@@ -1,6 +1,10 @@
 #include <SDL_mixer.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <climits>
+#include <csignal>
 
 #include "AudioFixture.h"
 
@@ -210,6 +214,30 @@ TEST(NoDevice, EveryOpenFailsAndOneLineSaysWhy) {
   EXPECT_EQ(said.find("no audio device"), said.rfind("no audio device"));
   EXPECT_NE(said.find("no audio device"), std::string::npos);
   EXPECT_EQ(posted, 0);
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// With the mixer open the program must still end on SIGTERM, as a desktop
+// session ends it; SDL's own handlers would swallow the signal.
+TEST(SdlSignals, TheProgramStillEndsOnSigterm) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SdlAudio audio([](std::function<void()>) {});
+    if (!audio.OpenMixer()) _exit(3);
+    raise(SIGTERM);
+    _exit(0);  // reached only when the signal was swallowed
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
 }
 
 }  // namespace
