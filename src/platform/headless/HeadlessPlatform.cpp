@@ -86,14 +86,15 @@ bool HeadlessPlatform::DeliverOne() {
   return true;
 }
 
-void HeadlessPlatform::CheckWallClock() {
+void HeadlessPlatform::CheckLoopLimits() {
+  if (options_.maxPumps >= 0 && ++pumps_ > options_.maxPumps) throw HeadlessStop{"max-pumps"};
   if (options_.maxWallMs < 0) return;
   const auto spent = std::chrono::steady_clock::now() - started_;
   if (spent > std::chrono::milliseconds(options_.maxWallMs)) throw HeadlessStop{"max-wall-ms"};
 }
 
 void HeadlessPlatform::ProcessMessages() {
-  CheckWallClock();
+  CheckLoopLimits();
   while (DeliverOne()) {
   }
 }
@@ -107,7 +108,7 @@ void HeadlessPlatform::Advance(uint64_t to) {
 }
 
 void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
-  CheckWallClock();
+  CheckLoopLimits();
   if (DeliverOne()) return;
   uint64_t target = UINT64_MAX;
   if (timeoutMs >= 0) target = clock_ + static_cast<uint64_t>(timeoutMs);
