@@ -47,9 +47,28 @@ struct FontLibrary::Impl {
   Glyph empty;
 };
 
+namespace {
+
+// Loading fontconfig's configuration parses all of its files and scans the
+// font folders: done once per process (engines are built for every test run
+// and every fuzzing run), each library holding a reference. Fontconfig allows
+// a configuration nobody changes to be used from several threads.
+FcConfig* SharedFontConfig() {
+  static const struct Shared {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    ~Shared() {
+      if (config) FcConfigDestroy(config);
+    }
+  } shared;
+  return shared.config;
+}
+
+}  // namespace
+
 FontLibrary::FontLibrary() : impl_(std::make_unique<Impl>()) {
   if (FT_Init_FreeType(&impl_->library) != 0) impl_->library = nullptr;
-  impl_->config = FcInitLoadConfigAndFonts();
+  impl_->config = SharedFontConfig();
+  if (impl_->config) FcConfigReference(impl_->config);
 }
 
 FontLibrary::~FontLibrary() {

@@ -222,6 +222,13 @@ bool HeadlessPlatform::SaveFolderDialog(std::string&) {
   return false;
 }
 
+const Picture& HeadlessPlatform::Screen() const {
+  // One black screen for every platform: sessions are made by the hundred in
+  // tests and fuzzing, and most never look at it.
+  static const Picture blank(kScreenWidth, kScreenHeight);
+  return screen_ ? *screen_ : blank;
+}
+
 void HeadlessPlatform::SetCaption(const std::string& caption) {
   Record({"caption", Field(caption)});
 }

@@ -146,7 +146,7 @@ class HeadlessPlatform : public AllDoors {
   // How many script errors were reported (the terminate question was put).
   int ErrorReports() const { return errorReports_; }
   // What the window would show; a black screen before an engine exists.
-  const Picture& Screen() const { return screen_ ? *screen_ : blank_; }
+  const Picture& Screen() const;
   Cursor ShownCursor() const { return cursor_; }
   int PointerX() const { return pointerX_; }
   int PointerY() const { return pointerY_; }
@@ -196,7 +196,6 @@ class HeadlessPlatform : public AllDoors {
   int errorReports_ = 0;
   std::vector<std::string> transcript_;
   const Picture* screen_ = nullptr;
-  Picture blank_{kScreenWidth, kScreenHeight};
 };
 
 }  // namespace korvana
