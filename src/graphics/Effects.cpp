@@ -154,12 +154,9 @@ void MovingWindow(Layers& layers, const MovingWindowArgs& a) {
   DirectionStep(a.screenDirection, screenStepX, screenStepY);
   DirectionStep(a.sourceDirection, sourceStepX, sourceStepY);
   int64_t sx = a.sourceX, sy = a.sourceY, dx = a.screenX, dy = a.screenY;
-  auto clampInt = [](int64_t v) {
-    return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN / 2, INT32_MAX / 2));
-  };
   uint32_t start = env.pump.TickCount();
   for (int32_t frame = 1;; ++frame) {
-    screen.Blit(clampInt(dx), clampInt(dy), a.width, a.height, source, clampInt(sx), clampInt(sy));
+    screen.Blit(dx, dy, a.width, a.height, source, sx, sy);
     if (a.kind == Kind::RasterOverlay) {
       static constexpr RasterOp kOps[4] = {RasterOp::Copy, RasterOp::And, RasterOp::Or,
                                            RasterOp::Xor};
@@ -174,8 +171,7 @@ void MovingWindow(Layers& layers, const MovingWindowArgs& a) {
     start = env.pump.TickCount();
     if (frame >= a.count) break;
     if (a.kind != Kind::MaskedOverlay)
-      screen.Blit(clampInt(dx), clampInt(dy), a.width, a.height, layers.BackgroundLayer,
-                  clampInt(dx), clampInt(dy));
+      screen.Blit(dx, dy, a.width, a.height, layers.BackgroundLayer, dx, dy);
     sx += sourceStepX;
     sy += sourceStepY;
     dx += screenStepX;

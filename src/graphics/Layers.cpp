@@ -82,8 +82,8 @@ void Layers::Compose(const Hidden& hidden, bool darkness) {
   if (backgroundPresent) {
     const LayerRecord& bg = state.baseRecords[kBackgroundRecord];
     // A background smaller than the screen leaves black beyond its edges.
-    if (BackgroundLayer.Width() - bg.x < kScreenWidth ||
-        BackgroundLayer.Height() - bg.y < kScreenHeight || bg.x < 0 || bg.y < 0)
+    if (BackgroundLayer.Width() - int64_t{bg.x} < kScreenWidth ||
+        BackgroundLayer.Height() - int64_t{bg.y} < kScreenHeight || bg.x < 0 || bg.y < 0)
       work.Fill(0);
     work.Blit(0, 0, kScreenWidth, kScreenHeight, BackgroundLayer, bg.x, bg.y);
   }
@@ -121,7 +121,8 @@ void Layers::DrawSprites() {
   const int w = sheet.cellWidth, h = sheet.cellHeight;
   for (const Sprite& s : state.sprites) {
     if (!s.visible) continue;
-    const int sx = s.column * w, sy = s.row * h;
+    // A saved game may name any cell: the products are 64 bits wide.
+    const int64_t sx = int64_t{s.column} * w, sy = int64_t{s.row} * h;
     if (sheet.transparent) {
       screen.Blit(s.x, s.y, w, h, SpriteMask, sx, sy, RasterOp::And);
       screen.Blit(s.x, s.y, w, h, SpriteSheet, sx, sy, RasterOp::Or);
@@ -352,7 +353,7 @@ void Layers::PutSprite(int32_t n, int32_t x, int32_t y) {
   if (s.animation != 0) {
     // Without columns (no sheet) the frame stays where it is.
     const int32_t columns = state.sheet.columns;
-    if (columns > 0) s.column = (s.column + 1) % columns;
+    if (columns > 0) s.column = static_cast<int32_t>((int64_t{s.column} + 1) % columns);
     if (s.animation > 0) --s.animation;
   }
   if (s.OnScreen()) RestoreSpriteRect(s);

@@ -49,7 +49,8 @@ void BlitRows(uint32_t* dst, size_t dstStride, const uint32_t* src, size_t srcSt
 
 }  // namespace
 
-void Picture::Blit(int dx, int dy, int w, int h, const Picture& src, int sx, int sy, RasterOp op) {
+void Picture::Blit(int64_t dx, int64_t dy, int64_t w, int64_t h, const Picture& src, int64_t sx,
+                   int64_t sy, RasterOp op) {
   int64_t x0 = dx, y0 = dy, sx0 = sx, sy0 = sy, cw = w, ch = h;
   if (!ClipAxis(x0, sx0, cw, width_, src.width_) || !ClipAxis(y0, sy0, ch, height_, src.height_))
     return;
@@ -87,10 +88,9 @@ void Picture::Blit(int dx, int dy, int w, int h, const Picture& src, int sx, int
   }
 }
 
-void Picture::FillRect(int x, int y, int w, int h, uint32_t color) {
-  int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
-  int64_t x1 = std::min<int64_t>(int64_t{x} + w, width_),
-          y1 = std::min<int64_t>(int64_t{y} + h, height_);
+void Picture::FillRect(int64_t x, int64_t y, int64_t w, int64_t h, uint32_t color) {
+  const int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
+  const int64_t x1 = std::min<int64_t>(x + w, width_), y1 = std::min<int64_t>(y + h, height_);
   if (x0 >= x1 || y0 >= y1) return;
   for (int64_t r = y0; r < y1; ++r) {
     uint32_t* row = Row(static_cast<int>(r));

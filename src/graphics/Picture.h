@@ -57,15 +57,16 @@ class Picture {
   // (dx, dy) with `op`, clipped to both pictures (a source column or row
   // outside `src` moves the destination along with it, as GDI does).
   // `src` may be this picture; overlapping rectangles read the source as it
-  // was before the call.
-  void Blit(int dx, int dy, int w, int h, const Picture& src, int sx, int sy,
-            RasterOp op = RasterOp::Copy);
+  // was before the call. Positions and sizes are 64 bits wide so that the
+  // sums of a script's extreme values reach the clipping whole.
+  void Blit(int64_t dx, int64_t dy, int64_t w, int64_t h, const Picture& src, int64_t sx,
+            int64_t sy, RasterOp op = RasterOp::Copy);
   // The whole of `src` at (x, y).
-  void Draw(int x, int y, const Picture& src, RasterOp op = RasterOp::Copy) {
+  void Draw(int64_t x, int64_t y, const Picture& src, RasterOp op = RasterOp::Copy) {
     Blit(x, y, src.Width(), src.Height(), src, 0, 0, op);
   }
   // Fills the w × h rectangle at (x, y), clipped to the picture.
-  void FillRect(int x, int y, int w, int h, uint32_t color);
+  void FillRect(int64_t x, int64_t y, int64_t w, int64_t h, uint32_t color);
 
  private:
   int width_ = 0;

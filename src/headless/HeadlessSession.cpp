@@ -28,7 +28,8 @@ const char kHeadlessUsage[] =
     "  --screenshot FILE   write the screen as PNG when the run ends\n"
     "  --dump-flags FILE   write the 512 flags when the run ends\n"
     "  --dump-state FILE   write the interpreter state dump when the run ends\n"
-    "  --transcript FILE   write one line per event, as it happens\n"
+    "  --transcript FILE   write one line per event, as it happens (boxes, dialogs,\n"
+    "                      menu items, choices, sounds, text)\n"
     "  --strict            any script error report fails the run (exit status 4)\n"
     "exit status: 0, 1 after the error report was answered yes, 2 for bad options,\n"
     "3 when no start script could be run, 4 for script errors with --strict\n";

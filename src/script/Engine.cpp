@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/Ascii.h"
+#include "core/Coords.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "script/CommandTable.h"
@@ -381,7 +382,8 @@ void Engine::ReportScriptError(const std::string& message) {
 
 int32_t Engine::SystemValue(int index) {
   auto draw = [&] { return static_cast<int32_t>(random_() >> 1); };
-  auto divide = [](int32_t a, int32_t b) { return b == 0 ? 0 : a / b; };
+  // In 64 bits: the operands are any two values a script or a saved game set.
+  auto divide = [](int64_t a, int64_t b) { return b == 0 ? 0 : WrapInt32(a / b); };
   const TextState& t = messageText.text;
   switch (index) {
     case 0:
@@ -419,9 +421,9 @@ int32_t Engine::SystemValue(int index) {
     case 16:
       return t.CursorY;
     case 17:
-      return divide(t.CursorX - t.LeftMargin, t.CharWidth);
+      return divide(int64_t{t.CursorX} - t.LeftMargin, t.CharWidth);
     case 18:
-      return divide(t.CursorY, t.LineHeight + t.LineGap);
+      return divide(t.CursorY, t.LineStep());
     case 19:
       return kVersionNumber;
     case 20:

@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "core/Ascii.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "core/Tokens.h"
@@ -100,32 +101,52 @@ class Checker {
   // an error box.
   void CheckFiles(const std::string& file, int index, const std::string& name,
                   const CommandArgs& args) {
+    enum Kind { Picture, Sound, Movie };
     struct Files {
       const char* command;
       std::initializer_list<int> pictures;
       std::initializer_list<int> others;
+      Kind other = Sound;
     };
     static const Files kFiles[] = {
         {"_bgload", {0}, {}},    {"_objload", {1}, {}},     {"_objput", {1}, {}},
         {"_efload", {0}, {}},    {"_sprload", {0}, {}},     {"_textimage", {2}, {}},
         {"_bhole", {0}, {}},     {"_bholeop", {0, 14}, {}}, {"_bholeover", {0, 14}, {}},
         {"_selbutton", {2}, {}}, {"_selcgmode", {2}, {}},   {"_midiplay", {}, {0}},
-        {"_pcmplay", {}, {0}},   {"_aviplay", {}, {0}},
+        {"_pcmplay", {}, {0}},   {"_aviplay", {}, {0}, Movie},
+    };
+    // What the players decode; anything else plays nothing.
+    static const std::set<std::string> kSounds = {".mid", ".midi", ".wav", ".mp3",
+                                                  ".ogg", ".opus", ".flac"};
+    static const std::set<std::string> kMovies = {".avi", ".mpg", ".mpeg", ".mp4",
+                                                  ".mov", ".wmv", ".mkv", ".webm"};
+    const auto known = [](const std::string& name, const std::set<std::string>& extensions) {
+      const size_t dot = name.find_last_of('.');
+      const size_t slash = name.find_last_of("\\/");
+      return dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
+             extensions.count(LowerAscii(name.substr(dot))) != 0;
     };
     for (const Files& f : kFiles) {
       if (name != f.command) continue;
-      auto check = [&](int k, bool picture) {
+      auto check = [&](int k, Kind kind) {
         const std::string& arg = args[k];
         if (arg.empty() || arg.find(kDataDriveToken) != std::string::npos) return;
-        if (picture && FormatForName(arg) == PictureFormat::None) {
+        if (kind == Picture && FormatForName(arg) == PictureFormat::None) {
           Warn(file, index, 0, J("画像として読み込まれない名前です: ") + arg);
+          return;
+        }
+        if (kind != Picture && !known(arg, kind == Movie ? kMovies : kSounds)) {
+          Warn(file, index, 0,
+               (kind == Movie ? J("動画として再生されない名前です: ")
+                              : J("音として再生されない名前です: ")) +
+                   arg);
           return;
         }
         if (!FileExists(files_.Resolve(arg)))
           Warn(file, index, 0, J("ファイルがありません: ") + arg);
       };
-      for (int k : f.pictures) check(k, true);
-      for (int k : f.others) check(k, false);
+      for (int k : f.pictures) check(k, Picture);
+      for (int k : f.others) check(k, f.other);
     }
   }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/ClickState.h"
+#include "core/Coords.h"
 #include "core/Cp932.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
@@ -17,21 +18,14 @@
 namespace korvana {
 namespace {
 
-// Coordinates far off the screen draw nothing; pinning them keeps every sum
-// of edges inside int.
-int Pin(int64_t v) {
-  constexpr int64_t kFar = 1 << 20;
-  return static_cast<int>(std::clamp<int64_t>(v, -kFar, kFar));
-}
-
 // A one-pixel border from (x1, y1) to (x2, y2), right and bottom exclusive.
 void Border(Picture& p, int64_t x1, int64_t y1, int64_t x2, int64_t y2, uint32_t colour) {
-  const int w = Pin(x2 - x1), h = Pin(y2 - y1);
+  const int w = PinCoordinate(x2 - x1), h = PinCoordinate(y2 - y1);
   if (w <= 0 || h <= 0) return;
-  p.FillRect(Pin(x1), Pin(y1), w, 1, colour);
-  p.FillRect(Pin(x1), Pin(y2 - 1), w, 1, colour);
-  p.FillRect(Pin(x1), Pin(y1), 1, h, colour);
-  p.FillRect(Pin(x2 - 1), Pin(y1), 1, h, colour);
+  p.FillRect(PinCoordinate(x1), PinCoordinate(y1), w, 1, colour);
+  p.FillRect(PinCoordinate(x1), PinCoordinate(y2 - 1), w, 1, colour);
+  p.FillRect(PinCoordinate(x1), PinCoordinate(y1), 1, h, colour);
+  p.FillRect(PinCoordinate(x2 - 1), PinCoordinate(y1), 1, h, colour);
 }
 
 }  // namespace
@@ -75,9 +69,10 @@ void Selection::DrawLabel(int32_t x, int32_t y, const std::string& label, const 
   const int32_t size = std::clamp<int32_t>(style.size, 4, kScreenHeight);
   const int64_t top = int64_t{y} + int64_t{i} * (size + 4);
   const FontSpec font{style.fontName, size, false};
-  const int drawn = DrawString(env_.screen.BackImage, env_.fonts, font, label, Pin(int64_t{x} + 3),
-                               Pin(top + 3), SwapRedBlue(colour));
-  env_.window.InvalidateRect(Pin(int64_t{x} + 3), Pin(top + 3), drawn, size);
+  const int drawn =
+      DrawString(env_.screen.BackImage, env_.fonts, font, label, PinCoordinate(int64_t{x} + 3),
+                 PinCoordinate(top + 3), SwapRedBlue(colour));
+  env_.window.InvalidateRect(PinCoordinate(int64_t{x} + 3), PinCoordinate(top + 3), drawn, size);
 }
 
 void Selection::RedrawMenuHighlight(int32_t x, int32_t y, const SelectionItems& items,
@@ -141,7 +136,7 @@ void Selection::OnArrow(Key key) {
   } else if (horizontal && key == Key::Left && a.left < px - a.stepX) {
     x = px - a.stepX;
   }
-  if (x != px || y != py) env_.window.MovePointer(Pin(x), Pin(y));
+  if (x != px || y != py) env_.window.MovePointer(PinCoordinate(x), PinCoordinate(y));
 }
 
 void Selection::Finish() {
@@ -172,14 +167,16 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
     if (style.outline) {
       const uint32_t shade = SwapRedBlue(style.shadowColor);
       for (auto [dx, dy] : {std::pair{4, 4}, {4, 2}, {2, 4}, {2, 2}})
-        DrawString(screen, env_.fonts, font, label, Pin(int64_t{x} + dx), Pin(top + dy), shade);
+        DrawString(screen, env_.fonts, font, label, PinCoordinate(int64_t{x} + dx),
+                   PinCoordinate(top + dy), shade);
     } else {
-      DrawString(screen, env_.fonts, font, label, Pin(int64_t{x} + 5), Pin(top + 5), 0);
+      DrawString(screen, env_.fonts, font, label, PinCoordinate(int64_t{x} + 5),
+                 PinCoordinate(top + 5), 0);
     }
-    DrawString(screen, env_.fonts, font, label, Pin(int64_t{x} + 3), Pin(top + 3),
-               SwapRedBlue(style.normal));
-    view.entries.push_back(
-        {label, Pin(int64_t{x} + box.width / 2), Pin(top + 3 + box.itemHeight / 2), true});
+    DrawString(screen, env_.fonts, font, label, PinCoordinate(int64_t{x} + 3),
+               PinCoordinate(top + 3), SwapRedBlue(style.normal));
+    view.entries.push_back({label, PinCoordinate(int64_t{x} + box.width / 2),
+                            PinCoordinate(top + 3 + box.itemHeight / 2), true});
   }
   env_.window.InvalidateScreen();
 
@@ -238,7 +235,7 @@ bool Selection::LoadButtons(std::string_view file, int32_t w, int32_t h, std::st
 void Selection::ShowButton(int i, int column, int64_t x, int64_t y, int32_t state) {
   if (i < 0 || i >= kSpriteCount) return;
   env_.layers.SetSpriteFrame(i, column, state);
-  env_.layers.PutSprite(i, Pin(x), Pin(y));
+  env_.layers.PutSprite(i, PinCoordinate(x), PinCoordinate(y));
 }
 
 int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& items,
@@ -255,8 +252,8 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
   ChoiceView view{"button", {}};
   for (int i = 0; i < n; ++i) {
     ShowButton(i, 0, x, int64_t{y} + int64_t{i} * h, states[i]);
-    view.entries.push_back({items.ItemLabels[i], Pin(int64_t{x} + w / 2),
-                            Pin(int64_t{y} + int64_t{i} * h + h / 2), true});
+    view.entries.push_back({items.ItemLabels[i], PinCoordinate(int64_t{x} + w / 2),
+                            PinCoordinate(int64_t{y} + int64_t{i} * h + h / 2), true});
   }
   ActiveGuard active(*this);
   WaitForPointer(view, false, area.left + area.stepX / 2);
@@ -302,8 +299,8 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
   ChoiceView view{"grid", {}};
   for (int i = 0; i < n; ++i) {
     ShowButton(i, 0, cellX(i), cellY(i), states[i]);
-    view.entries.push_back(
-        {items.ItemLabels[i], Pin(cellX(i) + w / 2), Pin(cellY(i) + h / 2), states[i] >= 1});
+    view.entries.push_back({items.ItemLabels[i], PinCoordinate(cellX(i) + w / 2),
+                            PinCoordinate(cellY(i) + h / 2), states[i] >= 1});
   }
   ActiveGuard active(*this);
   WaitForPointer(view, true, area.left + area.stepX / 2);

@@ -344,12 +344,13 @@ void SoundSystem::PlayShort(const std::string& file, bool wait) {
 void SoundSystem::PlayMovie(const std::string& file, int x, int y, int w, int h) {
   Window& window = platform_.window;
   const bool popup = window.PopupEnabled();
+  window.SetPopupEnabled(false);
   if (!platform_.movie.Play(files_.ResolveScript(file), x, y, w, h)) {
+    window.SetPopupEnabled(popup);
     platform_.observer.SoundEvent("movie", "fail", file, 1);
     return;
   }
   platform_.observer.SoundEvent("movie", "play", file, 1);
-  window.SetPopupEnabled(false);
   MovieRunning = true;
   click_.ClearClicks();
   Waits(platform_.pump, platform_.observer, click_).PumpUntil([&] {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <unordered_set>
 
+#include "core/Coords.h"
 #include "core/Cp932.h"
 #include "graphics/Picture.h"
 
@@ -47,9 +48,28 @@ struct FontLibrary::Impl {
   Glyph empty;
 };
 
+namespace {
+
+// Loading fontconfig's configuration parses all of its files and scans the
+// font folders: done once per process (engines are built for every test run
+// and every fuzzing run), each library holding a reference. Fontconfig allows
+// a configuration nobody changes to be used from several threads.
+FcConfig* SharedFontConfig() {
+  static const struct Shared {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    ~Shared() {
+      if (config) FcConfigDestroy(config);
+    }
+  } shared;
+  return shared.config;
+}
+
+}  // namespace
+
 FontLibrary::FontLibrary() : impl_(std::make_unique<Impl>()) {
   if (FT_Init_FreeType(&impl_->library) != 0) impl_->library = nullptr;
-  impl_->config = FcInitLoadConfigAndFonts();
+  impl_->config = SharedFontConfig();
+  if (impl_->config) FcConfigReference(impl_->config);
 }
 
 FontLibrary::~FontLibrary() {
@@ -201,13 +221,14 @@ const Glyph& FontLibrary::GetGlyph(const FontSpec& font, std::string_view bytes,
 }
 
 int FontLibrary::TextWidth(const FontSpec& font, std::string_view text) {
-  int width = 0;
+  // A line of megabytes in a large face is wider than int counts.
+  int64_t width = 0;
   for (size_t i = 0; i < text.size();) {
     const size_t n = cp932::CharLength(text, i);
     width += GetGlyph(font, text.substr(i, n)).advance;
     i += n;
   }
-  return width;
+  return PinCoordinate(width);
 }
 
 void PutGlyph(Picture& target, const Glyph& glyph, int x, int y, uint32_t color) {
@@ -224,15 +245,15 @@ void PutGlyph(Picture& target, const Glyph& glyph, int x, int y, uint32_t color)
 
 int DrawString(Picture& target, FontLibrary& fonts, const FontSpec& font, std::string_view text,
                int x, int y, uint32_t color, bool symbol) {
-  const int start = x;
+  int64_t at = x;
   for (size_t i = 0; i < text.size();) {
     const size_t n = symbol ? 1 : cp932::CharLength(text, i);
     const Glyph& g = fonts.GetGlyph(font, text.substr(i, n), symbol);
-    PutGlyph(target, g, x, y, color);
-    x += g.advance;
+    PutGlyph(target, g, PinCoordinate(at), y, color);
+    at += g.advance;
     i += n;
   }
-  return x - start;
+  return PinCoordinate(at - x);
 }
 
 }  // namespace korvana

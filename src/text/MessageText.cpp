@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/Coords.h"
 #include "core/Cp932.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
@@ -13,22 +14,6 @@
 #include "platform/Platform.h"
 
 namespace korvana {
-namespace {
-
-// Cursor arithmetic wraps at 32 bits as the script's integers do, so a
-// script's extreme values never overflow into undefined behaviour.
-int32_t Wrap(int64_t v) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
-}
-
-// A drawing position far off the screen draws nothing; pinning it keeps the
-// arithmetic of glyph and rectangle edges inside int.
-int DrawPos(int64_t v) {
-  constexpr int64_t kFar = 1 << 20;
-  return static_cast<int>(std::clamp<int64_t>(v, -kFar, kFar));
-}
-
-}  // namespace
 
 MessageText::MessageText(TextEnvironment env, MessageLog& log, FontLibrary& fonts)
     : env_(env), log_(log), fonts_(fonts) {}
@@ -105,7 +90,7 @@ void MessageText::ShowTextLine(std::string_view line, int p) {
           // The rest of the line counts as if every character were
           // double-byte.
           const int64_t rest = static_cast<int64_t>(length - p) * text.CharWidth / 2;
-          text.CursorX = Wrap((kScreenWidth - rest) / 2);
+          text.CursorX = WrapInt32((kScreenWidth - rest) / 2);
           c = {};
           break;
         }
@@ -174,17 +159,18 @@ DrawResult MessageText::DrawChar(std::string_view c) {
   if (c == "\f") return NextLineOrPage(true);
   if (c == "\n") return NextLineOrPage(false);
   if (text.LineMaxSize < text.SizeUnits) text.LineMaxSize = text.SizeUnits;
-  const int x = DrawPos(int64_t{text.CursorX} + text.OffsetX);
-  const int y = DrawPos(int64_t{text.CursorY} + text.OffsetY + text.LineGap);
+  const int x = PinCoordinate(int64_t{text.CursorX} + text.OffsetX);
+  const int y = PinCoordinate(int64_t{text.CursorY} + text.OffsetY + text.LineGap);
   static constexpr Offset kOutline[] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
   static constexpr Offset kShadow[] = {{2, 2}};
   const bool symbol = text.FontIndex > 3;
   DrawInk({text.FontName, text.FontHeight, false}, c, symbol, x, y,
           text.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
-  ShowOnScreen(x - 1, y - 1, text.CharWidth + 3, text.CharWidth + 3);
+  const int cell = PinCoordinate(int64_t{text.CharWidth} + 3);
+  ShowOnScreen(x - 1, y - 1, cell, cell);
   env_.observer.TextDrawn(std::string(c));
   log_.AppendLogChar(c, symbol);
-  text.CursorX = Wrap(int64_t{text.CursorX} + text.CharWidth);
+  text.CursorX = WrapInt32(int64_t{text.CursorX} + text.CharWidth);
   if (text.CursorX < text.RightLimit) return DrawResult::Drawn;
   return NextLineOrPage(false);
 }
@@ -199,7 +185,7 @@ DrawResult MessageText::NextLineOrPage(bool force) {
     if (!click.RequestPending()) ClearPage();
     return DrawResult::PageEnded;
   }
-  text.CursorY = Wrap(int64_t{text.CursorY} + text.LineHeight + text.LineGap);
+  text.CursorY = WrapInt32(int64_t{text.CursorY} + text.LineHeight + text.LineGap);
   log_.AppendLogChar("\n");
   env_.observer.TextDrawn("\n");
   text.CursorX = text.LeftMargin;
@@ -241,7 +227,8 @@ void MessageText::SetTextSize(int32_t n) {
   text.CharWidth = text.LineHeight = text.FontHeight = 12 * n;
   text.LineGap = 16;
   text.RubyFontHeight = 12;
-  if (text.CursorX > text.LeftMargin) text.CursorY = Wrap(int64_t{text.CursorY} + old - 12 * n);
+  if (text.CursorX > text.LeftMargin)
+    text.CursorY = WrapInt32(int64_t{text.CursorY} + old - 12 * n);
   text.RightLimit = kScreenWidth - text.CharWidth;
   text.BottomLimit = 479 - text.LineHeight - text.LineGap;
   text.SizeUnits = n;
@@ -329,7 +316,7 @@ uint32_t MessageText::ReadColor(std::string_view line, int& p) {
 
 void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) {
   TextState& t = text;
-  const int32_t step = t.LineHeight + t.LineGap;
+  const int32_t step = t.LineStep();
   auto number = [&] { return ReadInlineNumber(line, p); };
   switch (letter) {
     case 'S': {
@@ -351,29 +338,29 @@ void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) 
       t.CursorY = number();
       break;
     case 'M':
-      t.CursorX = Wrap(int64_t{t.CursorX} + number());
+      t.CursorX = WrapInt32(int64_t{t.CursorX} + number());
       break;
     case 'N':
-      t.CursorY = Wrap(int64_t{t.CursorY} + number());
+      t.CursorY = WrapInt32(int64_t{t.CursorY} + number());
       break;
     case 'L':
-      t.CursorX = Wrap(int64_t{number()} * t.CharWidth);
+      t.CursorX = WrapInt32(int64_t{number()} * t.CharWidth);
       break;
     case 'H':
-      t.CursorY = Wrap(int64_t{number()} * step);
+      t.CursorY = WrapInt32(int64_t{number()} * step);
       break;
     case 'J':
-      t.CursorX = Wrap(int64_t{t.CursorX} + int64_t{number()} * t.CharWidth);
+      t.CursorX = WrapInt32(int64_t{t.CursorX} + int64_t{number()} * t.CharWidth);
       break;
     case 'K':
-      t.CursorY = Wrap(int64_t{t.CursorY} + int64_t{number()} * step);
+      t.CursorY = WrapInt32(int64_t{t.CursorY} + int64_t{number()} * step);
       break;
     case 'T': {
       // "T0" has no direction; it leaves the line where it is.
       const int64_t n = number();
       if (n != 0) {
         const int64_t size = std::llabs(n);
-        t.CursorY = Wrap(t.CursorY + (size * 12 - t.LineHeight) * (n / size));
+        t.CursorY = WrapInt32(t.CursorY + (size * 12 - t.LineHeight) * (n / size));
       }
       break;
     }
@@ -388,12 +375,13 @@ void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) 
       break;
     case 'R': {
       const int32_t n = number();
-      t.RightLimit = Wrap(int64_t{t.LeftMargin} + (n == 0 ? kScreenWidth - t.CharWidth : n));
+      t.RightLimit =
+          WrapInt32(int64_t{t.LeftMargin} + (n == 0 ? kScreenWidth - int64_t{t.CharWidth} : n));
       break;
     }
     case 'U': {
       const int32_t n = number();
-      t.BottomLimit = n == 0 ? kScreenHeight - t.LineHeight - t.LineGap : n;
+      t.BottomLimit = n == 0 ? WrapInt32(int64_t{kScreenHeight} - step) : n;
       break;
     }
     case 'C':
@@ -456,15 +444,15 @@ void MessageText::InlinePicture(std::string_view file) {
   LoadPicture(file, picture, env_.files, env_.errors);
   if (picture.Empty()) return;
   BuildColorKeyMask(picture, mask, SwapRedBlue(picture.Pixel(0, 0)));
-  PlacePicture(picture, mask, DrawPos(int64_t{text.CursorX} + text.OffsetX),
-               DrawPos(int64_t{text.CursorY} + text.OffsetY));
-  text.CursorX = Wrap(int64_t{text.CursorX} + picture.Width());
+  PlacePicture(picture, mask, PinCoordinate(int64_t{text.CursorX} + text.OffsetX),
+               PinCoordinate(int64_t{text.CursorY} + text.OffsetY));
+  text.CursorX = WrapInt32(int64_t{text.CursorX} + picture.Width());
 }
 
 void MessageText::ShowTextImage(std::optional<int32_t> x, std::optional<int32_t> y,
                                 std::string_view file, std::string_view spec) {
-  const int px = DrawPos(x ? *x : int64_t{text.CursorX} + text.OffsetX);
-  const int py = DrawPos(y ? *y : int64_t{text.CursorY} + text.OffsetY);
+  const int px = PinCoordinate(x ? *x : int64_t{text.CursorX} + text.OffsetX);
+  const int py = PinCoordinate(y ? *y : int64_t{text.CursorY} + text.OffsetY);
   Picture picture, mask;
   LoadPicture(file, picture, env_.files, env_.errors);
   if (picture.Empty()) return;
@@ -483,15 +471,15 @@ int MessageText::RubyGroup(std::string_view line, int p) {
   const FontSpec font{text.RubyFontName, text.RubyFontHeight, true};
   const int w = fonts_.TextWidth(font, ruby);
   const int64_t k = static_cast<int64_t>(base.size()) / 2;
-  const int x = DrawPos(int64_t{text.CursorX} + text.OffsetX + (k * text.CharWidth - w) / 2);
-  const int y = DrawPos(int64_t{text.CursorY} + text.OffsetY);
+  const int x = PinCoordinate(int64_t{text.CursorX} + text.OffsetX + (k * text.CharWidth - w) / 2);
+  const int y = PinCoordinate(int64_t{text.CursorY} + text.OffsetY);
   static constexpr Offset kOutline[] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
   static constexpr Offset kShadow[] = {{1, 1}};
   // Ruby sits two pixels below the top of the gap band; its copies are
   // placed relative to that.
   DrawInk(font, ruby, false, x, y + 2,
           text.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
-  ShowOnScreen(x - 1, y, w + 3, 16);
+  ShowOnScreen(x - 1, y, PinCoordinate(int64_t{w} + 3), 16);
   // The base is text like any other, markers included, without end handling.
   // A base that holds ruby groups itself nests; the depth is bounded so a
   // hostile line cannot exhaust the stack.
@@ -599,8 +587,8 @@ void MessageText::MarkerPosition(int& x, int& y) const {
     x = kScreenWidth - kMarkerSize;
     y = kScreenHeight - kMarkerSize;
   } else {
-    x = DrawPos(mx);
-    y = DrawPos(my);
+    x = PinCoordinate(mx);
+    y = PinCoordinate(my);
   }
 }
 

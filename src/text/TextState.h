@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Coords.h"
+
 namespace korvana {
 
 struct TextState {
@@ -29,6 +31,10 @@ struct TextState {
   int32_t LineMaxSize = 2;
   int32_t FontIndex = 0;
   int32_t CharWait = 1;
+
+  // The height of a line with its gap, wrapped as the script's integers are
+  // (a saved game may hold any two values).
+  int32_t LineStep() const { return WrapInt32(int64_t{LineHeight} + LineGap); }
 
   template <typename Self, typename Visit>
   static void Fields(Self& s, Visit&& visit) {

@@ -311,6 +311,17 @@ TEST(SaveAndLoad, TheDemoRemembersTheWayAcrossASave) {
     if (l.rfind("choice\t", 0) == 0) choices.push_back(l.substr(7, l.find('\t', 7) - 7));
   EXPECT_EQ(choices, (std::vector<std::string>{"button", "grid"}));
   EXPECT_EQ(cp932::ToUtf8(loading.flags.Get(20)), "2");
+  // The town's endless walk music was playing when the game was saved: the
+  // load stops the morning tune and plays it again.
+  std::vector<std::string> afterLoad;
+  bool loaded = false;
+  for (const std::string& l : loading.platform.Transcript()) {
+    loaded = loaded || l == "dialog\tload\t3";
+    if (loaded && l.rfind("sound\tmusic\t", 0) == 0) afterLoad.push_back(l.substr(12));
+  }
+  ASSERT_GE(afterLoad.size(), 2u);
+  EXPECT_EQ(afterLoad[0], "stop\tbgm01.mid\t0");
+  EXPECT_EQ(afterLoad[1], "play\tbgm02.mid\t0");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Effects of endless zero-length steps still hear the window: a close
-// request ends them, and a headless run ends on its wall-clock limit.
+// request ends them, and a headless run ends on its wall-clock or pump limit.
 #include <gtest/gtest.h>
 
 #include "GameRun.h"
@@ -11,20 +11,34 @@ namespace {
 using test::GameRun;
 
 TEST(Hangs, ZeroLengthStepsLetTheCloseBoxAndTheLimitsThrough) {
-  const char* effects[] = {
-      "_shake 1,2147483647,0",
-      "_bhole pic.png,0,0,0,0,1,1,2147483647,0,0,0",
+  const std::vector<std::vector<std::string>> effects = {
+      {"_shake 1,2147483647,0"},
+      {"_bhole pic.png,0,0,0,0,1,1,2147483647,0,0,0"},
+      {"_movplay frame,0,2147483647,0"},
+      {"_scroll 0,#FFFFFF,1", "|2147483647", "_endscroll"},
   };
-  for (const char* effect : effects) {
-    for (const bool escape : {true, false}) {
-      GameRun run({.maxWallMs = escape ? -1 : 300});
-      ASSERT_TRUE(WritePng(Picture(4, 4, 0x123456), run.dir().str() + "/pic.png"));
-      run.Script({effect, "_$flg[1]=1"});
+  struct Way {
+    HeadlessOptions options;
+    bool escape;
+    const char* endReason;
+  };
+  const Way ways[] = {
       // Esc is pressed as the effect starts; the close question is answered OK.
-      if (escape) run.session().platform.QueueKey(Key::Escape);
-      EXPECT_EQ(run.Run(), 0) << effect;
-      EXPECT_EQ(run.session().endReason, escape ? "exit" : "max-wall-ms") << effect;
-      EXPECT_EQ(run.Flag(1), "0") << effect;
+      {{}, true, "exit"},
+      {{.maxWallMs = 300}, false, "max-wall-ms"},
+      {{.maxPumps = 1000}, false, "max-pumps"},
+  };
+  for (const auto& effect : effects) {
+    for (const Way& way : ways) {
+      GameRun run(way.options);
+      ASSERT_TRUE(WritePng(Picture(4, 4, 0x123456), run.dir().str() + "/pic.png"));
+      std::vector<std::string> lines = effect;
+      lines.push_back("_$flg[1]=1");
+      run.Script(lines);
+      if (way.escape) run.session().platform.QueueKey(Key::Escape);
+      EXPECT_EQ(run.Run(), 0) << effect[0];
+      EXPECT_EQ(run.session().endReason, way.endReason) << effect[0];
+      EXPECT_EQ(run.Flag(1), "0") << effect[0];
     }
   }
 }

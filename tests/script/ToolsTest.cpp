@@ -106,7 +106,8 @@ TEST(HeadlessCommand, ExitStatusAndOptions) {
 
 TEST(ScriptTool, CheckWarnsWhereTheLanguageSurprises) {
   test::TempDir game;
-  for (const char* picture : {"chara.png", "my_room.png", "room.png"}) game.Write(picture, "");
+  for (const char* file : {"chara.png", "my_room.png", "room.png", "song", "Op.AVI", "se.Wav"})
+    game.Write(file, "");
   game.Write("autorun.txt", cp932::FromUtf8("_bgload my_room.png\r\n"
                                             "_objput 0,chara.png,#TOP_LEFT,100,50\r\n"
                                             "_bgload \"my_room.png\"\r\n"
@@ -115,6 +116,10 @@ TEST(ScriptTool, CheckWarnsWhereTheLanguageSurprises) {
                                             "_bgload ROOM.PNG\r\n"
                                             "_pcmplay click.wav\r\n"
                                             "_goto :end\r\n"
+                                            "_midiplay song,0\r\n"
+                                            "_aviplay op.avi\r\n"
+                                            "_aviplay se.wav\r\n"
+                                            "_pcmplay SE.WAV,1\r\n"
                                             ":end  \r\n"
                                             ":end\r\n"));
   const std::string out = game.str() + "/out.log";
@@ -123,14 +128,16 @@ TEST(ScriptTool, CheckWarnsWhereTheLanguageSurprises) {
   EXPECT_EQ(
       Lines(out),
       (std::vector<std::string>{
-          "autorun.txt:9:1: warning: ラベルの後ろに空白があり、どのジャンプも届きません: :end",
+          "autorun.txt:13:1: warning: ラベルの後ろに空白があり、どのジャンプも届きません: :end",
           "autorun.txt:1:11: warning: 「_」で引数が終わるため「room.png」は読まれません。"
           "一続きにするには \"my_room.png\" と書きます",
           "autorun.txt:1: warning: 画像として読み込まれない名前です: my",
           "autorun.txt:2:25: warning: 「_」で引数が終わるため「LEFT,100,50」は読まれません。"
           "一続きにするには \"#TOP_LEFT\" と書きます",
           "autorun.txt:5: warning: 画像として読み込まれない名前です: room.jpeg",
-          "autorun.txt:7: warning: ファイルがありません: click.wav"}));
+          "autorun.txt:7: warning: ファイルがありません: click.wav",
+          "autorun.txt:9: warning: 音として再生されない名前です: song",
+          "autorun.txt:11: warning: 動画として再生されない名前です: se.wav"}));
   EXPECT_EQ(RunCommand(kScriptTool + " check " + game.str() + " --werror"), 1);
 }
 

@@ -1,6 +1,10 @@
 #include <SDL_mixer.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <climits>
+#include <csignal>
 
 #include "AudioFixture.h"
 
@@ -156,6 +160,24 @@ TEST_F(DeviceTest, RefusesWhatCannotBeDecoded) {
   EXPECT_FALSE(audio->PlayShort(dir.str() + "/absent.wav"));
 }
 
+// MIDI files that lie about themselves, and a sound font that is not there:
+// the song plays or is refused, and either way its end or refusal is told.
+TEST_F(DeviceTest, OddMidiFilesAndAMissingSoundFontNeverHang) {
+  std::string absurd = test::MidiNote(100);
+  absurd[10] = '\xff', absurd[11] = '\xff';  // 65535 tracks promised, one there
+  const std::string path = dir.Write("absurd.mid", absurd);
+  if (audio->Play(AudioChannel::Music, path, 0, 0)) EXPECT_TRUE(WaitForEnd(AudioChannel::Music));
+  audio.reset();
+  setenv("SDL_SOUNDFONTS", (dir.str() + "/missing.sf2").c_str(), 1);
+  Start("dummy");
+  const std::string song = dir.Write("song.mid", test::MidiNote(100));
+  if (audio->Play(AudioChannel::Music, song, 0, 0)) EXPECT_TRUE(WaitForEnd(AudioChannel::Music));
+  unsetenv("SDL_SOUNDFONTS");
+  // The effects still play without the font.
+  EXPECT_TRUE(audio->Play(AudioChannel::SoundEffect, Wav("se.wav", 40), 0, 0));
+  EXPECT_TRUE(WaitForEnd(AudioChannel::SoundEffect));
+}
+
 TEST_F(DeviceTest, RippedTracksGiveTheirLengthFromZero) {
   dir.Write("cdda/track02.wav", test::WavBytes(test::Tone(250, 440, 8000)));
   dir.Write("cdda/track05.wav", "not a sound");
@@ -210,6 +232,30 @@ TEST(NoDevice, EveryOpenFailsAndOneLineSaysWhy) {
   EXPECT_EQ(said.find("no audio device"), said.rfind("no audio device"));
   EXPECT_NE(said.find("no audio device"), std::string::npos);
   EXPECT_EQ(posted, 0);
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// With the mixer open the program must still end on SIGTERM, as a desktop
+// session ends it; SDL's own handlers would swallow the signal.
+TEST(SdlSignals, TheProgramStillEndsOnSigterm) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SdlAudio audio([](std::function<void()>) {});
+    if (!audio.OpenMixer()) _exit(3);
+    raise(SIGTERM);
+    _exit(0);  // reached only when the signal was swallowed
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << WEXITSTATUS(status);
+  EXPECT_EQ(WTERMSIG(status), SIGTERM);
 }
 
 }  // namespace

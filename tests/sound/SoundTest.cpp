@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "GameRun.h"
+#include "QuietSink.h"
 #include "platform/MediaLength.h"
 #include "sound/SoundSystem.h"
 
@@ -59,6 +61,11 @@ std::string Midi(int ms, bool slowDown = false) {
 
 std::string DataFile(const char* name) {
   return std::string(KORVANA_TEST_DATA) + "/sound/" + name;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(MediaLength, ReadsWhatTheDecoderReads) {
@@ -124,6 +131,10 @@ TEST(SoundChannels, PlayRepeatEndAndFailAsTheScriptAsks) {
       {"a negative count plays once",
        {"_pcmplay se.wav,-5", "_waitset", "_wait 5000"},
        {"se play se.wav -5", "se end se.wav -5"}},
+      {"the largest count keeps repeating",
+       {"_pcmplay se.wav,2147483647", "_waitset", "_wait 2500"},
+       {"se play se.wav 2147483647", "se repeat se.wav 2147483647",
+        "se repeat se.wav 2147483647"}},
       {"a name without extension goes to the device as written",
        {"_midiplay song,1", "_waitset", "_wait 5000"},
        {"music play song 1", "music end song 1"}},
@@ -188,6 +199,208 @@ TEST(SoundChannels, ShortSoundsWaitOnlyWithV) {
     EXPECT_EQ(run.Run(), 0);
     EXPECT_EQ(run.session().platform.ElapsedMs(), c.elapsed) << c.text;
     EXPECT_EQ(Sounds(run), c.events) << c.text;
+  }
+}
+
+
+TEST(SoundSwitches, MusicAndSoundOffAndOnResumeOnlyEndlessPlays) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> script;
+    const char* item;
+    std::vector<std::string> sounds;
+  };
+  const Case cases[] = {
+      {"endless music comes back from its start",
+       {"_midiplay song.mid,0", "one\\", "two\\"},
+       "Kmusic",
+       {"music play song.mid 0", "music stop song.mid 0", "music play song.mid 0"}},
+      {"finite music stays off",
+       {"_midiplay song.mid,3", "one\\", "two\\"},
+       "Kmusic",
+       {"music play song.mid 3", "music stop song.mid 3"}},
+      {"the CD channel follows the music switch",
+       {"_cdplay 3,0", "one\\", "two\\"},
+       "Kmusic",
+       {"cd play 3 0", "cd stop 3 0", "cd play 3 0"}},
+      {"an endless effect comes back",
+       {"_pcmplay se.wav,0", "one\\", "two\\"},
+       "Ksound",
+       {"se play se.wav 0", "se stop se.wav 0", "se play se.wav 0"}},
+      {"a play asked for while off waits for the switch",
+       {"one\\", "_pcmplay se.wav,0", "two\\"},
+       "Ksound",
+       {"se play se.wav 0"}},
+  };
+  for (const Case& c : cases) {
+    GameRun run({.menu = {{1, c.item}, {2, c.item}}});
+    AddMedia(run);
+    run.Script(c.script);
+    EXPECT_EQ(run.Run(), 0) << c.name;
+    EXPECT_EQ(Sounds(run), c.sounds) << c.name;
+    const Engine& engine = run.session().engine;
+    EXPECT_TRUE(engine.Choices().enableMusic && engine.Choices().enableSound) << c.name;
+    EXPECT_TRUE(run.session().platform.MenuItemChecked(MenuItem::Music)) << c.name;
+  }
+}
+
+TEST(SoundSwitches, OffSilencesShortSoundsAndIsKeptInTheSettings) {
+  GameRun run({.menu = {{1, "Ksound"}, {1, "Kmusic"}}});
+  AddMedia(run);
+  run.Script({"_textwait 0", "one\\", "a<V\"v.wav\">b", "_midiplay song.mid,0"});
+  EXPECT_EQ(run.Run(), 0);
+  EXPECT_EQ(Sounds(run), std::vector<std::string>{});
+  EXPECT_FALSE(run.session().engine.Choices().enableSound);
+  EXPECT_FALSE(run.session().engine.Choices().enableMusic);
+  EXPECT_FALSE(run.session().platform.MenuItemChecked(MenuItem::Sound));
+  EXPECT_EQ(run.session().engine.sound.channels[int(Channel::Music)].requestedWhileOff, 1);
+}
+
+TEST(Movies, PlayForTheirLengthOrUntilAClick) {
+  struct Case {
+    const char* name;
+    const char* file;
+    bool click;
+    uint64_t elapsed;
+    std::vector<std::string> sounds;
+  };
+  const Case cases[] = {
+      {"to its end", "movie.avi", false, 1000, {"movie play movie.avi 1", "movie end movie.avi 1"}},
+      {"a click ends it at once", "movie.avi", true, 0,
+       {"movie play movie.avi 1", "movie stop movie.avi 1"}},
+      {"sound alone is no movie", "se.wav", false, 0, {"movie fail se.wav 1"}},
+      {"no such file", "none.avi", false, 0, {"movie fail none.avi 1"}},
+  };
+  for (const Case& c : cases) {
+    GameRun run;
+    AddMedia(run);
+    run.File("movie.avi", ReadBytes(DataFile("movie.avi")));
+    run.Script({std::string("_aviplay ") + c.file, "_$flg[1]=1"});
+    HeadlessPlatform& platform = run.session().platform;
+    bool popupDuringMovie = true;
+    platform.onMovie = [&] {
+      popupDuringMovie = platform.PopupEnabled();
+      if (c.click) platform.QueueClick(10, 10);
+    };
+    EXPECT_EQ(run.Run(), 0) << c.name;
+    EXPECT_EQ(platform.ElapsedMs(), c.elapsed) << c.name;
+    EXPECT_EQ(Sounds(run), c.sounds) << c.name;
+    EXPECT_EQ(run.Flag(1), "1") << c.name;  // the script goes on
+    EXPECT_TRUE(platform.PopupEnabled()) << c.name;
+    if (c.sounds.size() > 1) EXPECT_FALSE(popupDuringMovie) << c.name;
+  }
+}
+
+// A sound system on the headless devices, to look at one rule at a time.
+struct Channels {
+  test::TempDir dir;
+  HeadlessPlatform platform;
+  ClickState click;
+  GameFiles files{dir.str()};
+  SoundSystem sound{platform.Doors(), click, files};
+  // The devices' ends reach the channels as the engine would hand them on.
+  struct Ends : test::QuietSink {
+    SoundSystem* sound;
+    void OnAudioEnded(AudioChannel c) override { sound->OnAudioEnded(c); }
+  } ends;
+
+  Channels() {
+    ends.sound = &sound;
+    platform.SetInputSink(&ends);
+    dir.Write("song.mid", Midi(2000));
+    dir.Write("song.wav", Wav(2000));
+    dir.Write("se.wav", Wav(1000));
+    dir.Write("song.mp3", ReadBytes(DataFile("song.mp3")));
+    dir.Write("cdda/track03.wav", Wav(1000));
+    sound.evalTrack = [](const std::string& e) { return std::atoi(e.c_str()); };
+  }
+  std::vector<std::string> Sounds() const {
+    std::vector<std::string> out;
+    for (std::string line : platform.Transcript()) {
+      if (line.rfind("sound\t", 0) != 0) continue;
+      for (char& ch : line)
+        if (ch == '\t') ch = ' ';
+      out.push_back(line.substr(6));
+    }
+    return out;
+  }
+};
+
+ChannelRecord Saved(const char* file, int32_t repeat, bool playing, bool requested = false) {
+  ChannelRecord r;
+  r.fileName = file;
+  r.repeatCount = repeat;
+  r.playing = playing;
+  r.requestedWhileOff = requested;
+  return r;
+}
+
+TEST(SoundAfterLoad, EachBgmModeResumesItsOwnWay) {
+  struct Case {
+    const char* name;
+    int32_t mode;
+    ChannelRecord music, se, cd;
+    std::vector<std::string> sounds;
+  };
+  const Case cases[] = {
+      {"no mode: endless music again", -1, Saved("song.mid", 0, true), {}, {},
+       {"music play song.mid 0"}},
+      {"no mode: a finite song is over", -1, Saved("song.mid", 2, true), {}, {}, {}},
+      {"no mode: music asked for while off", -1, Saved("song.mid", 0, false, true), {}, {},
+       {"music play song.mid 0"}},
+      {"no mode: endless CD track", -1, {}, {}, Saved("3", 0, false, true), {"cd play 3 0"}},
+      {"mode 0: the name gets .mid and the count", 0, Saved("song.xyz", 2, true), {}, {},
+       {"music play song.mid 2"}},
+      {"mode 3: .wav", 3, Saved("song.mid", 1, true), {}, {}, {"music play song.wav 1"}},
+      {"mode 4: the track the name begins with", 4, Saved("bgm\\03x.cda", 0, false), {}, Saved("3", 0, true),
+       {"cd play 3 0"}},
+      {"mode 0: nothing was playing", 0, Saved("song.mid", 0, false), {}, {}, {}},
+      {"every mode: the endless effect", 3, {}, Saved("se.wav", 0, true), {},
+       {"se play se.wav 0"}},
+      {"every mode: not a finite effect", 3, {}, Saved("se.wav", 4, true), {}, {}},
+      {"mode 2: MP3 through the library", 2, Saved("song.xyz", 0, true), {}, {},
+       {"music play song.mp3 0"}},
+  };
+  for (const Case& c : cases) {
+    Channels ch;
+    ch.sound.BgmMode = c.mode;
+    ch.sound.ResumeAfterLoad({c.music, c.se, c.cd});
+    EXPECT_EQ(ch.Sounds(), c.sounds) << c.name;
+  }
+}
+
+TEST(SoundLibrary, Mp3InMode2RepeatsThroughTheEndOfPlayCallback) {
+  Channels ch;
+  ch.sound.BgmMode = 2;
+  ch.sound.BgmPlay("song", [] { return 2; });
+  const ChannelRecord& music = ch.sound.channels[int(Channel::Music)];
+  EXPECT_EQ(music.deviceAvailable, 1);  // a file is open in the library
+  ch.platform.WaitMessage(-1);          // the first play ends: once more
+  EXPECT_EQ(music.timesPlayed, 2);
+  ch.platform.WaitMessage(-1);
+  EXPECT_EQ(music.playing, 0);
+  EXPECT_EQ(ch.Sounds(), (std::vector<std::string>{"music play song.mp3 2",
+                                                   "music repeat song.mp3 2",
+                                                   "music end song.mp3 2"}));
+  ch.sound.StopMusic();
+  EXPECT_EQ(music.deviceAvailable, 0);  // stopping closes the library's file
+}
+
+TEST(SoundChannels, TitleReturnAndWindowSwitches) {
+  Channels ch;
+  ch.sound.PlayMusic("song.mid", 0);
+  ch.sound.PlayCdTrack(3, 0);
+  ch.sound.PlaySoundEffect("se.wav", 0);
+  ch.sound.RestartMusic();  // the frame and full-screen switches
+  ch.sound.StopAll();       // the return to title
+  EXPECT_EQ(ch.Sounds(),
+            (std::vector<std::string>{"music play song.mid 0", "cd play 3 0", "se play se.wav 0",
+                                      "music stop song.mid 0", "music play song.mid 0",
+                                      "cd stop 3 0", "cd play 3 0", "music stop song.mid 0",
+                                      "se stop se.wav 0", "cd stop 3 0"}));
+  for (const ChannelRecord& r : ch.sound.channels) {
+    EXPECT_EQ(r.playing, 0);
+    EXPECT_EQ(r.deviceAvailable, 0);
   }
 }
 

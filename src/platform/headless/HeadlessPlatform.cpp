@@ -75,14 +75,15 @@ bool HeadlessPlatform::DeliverOne() {
   return true;
 }
 
-void HeadlessPlatform::CheckWallClock() {
+void HeadlessPlatform::CheckLoopLimits() {
+  if (options_.maxPumps >= 0 && ++pumps_ > options_.maxPumps) throw HeadlessStop{"max-pumps"};
   if (options_.maxWallMs < 0) return;
   const auto spent = std::chrono::steady_clock::now() - started_;
   if (spent > std::chrono::milliseconds(options_.maxWallMs)) throw HeadlessStop{"max-wall-ms"};
 }
 
 void HeadlessPlatform::ProcessMessages() {
-  CheckWallClock();
+  CheckLoopLimits();
   EndDuePlays();
   while (DeliverOne()) {
   }
@@ -97,7 +98,7 @@ void HeadlessPlatform::Advance(uint64_t to) {
 }
 
 void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
-  CheckWallClock();
+  CheckLoopLimits();
   if (DeliverOne()) {
     soundOnlyWakes_ = 0;
     return;
@@ -250,6 +251,13 @@ void HeadlessPlatform::ShowDebugWindow(DebugSource& source) {
 bool HeadlessPlatform::SaveFolderDialog(std::string&) {
   Record({"dialog", "savefolder", "cancel"});
   return false;
+}
+
+const Picture& HeadlessPlatform::Screen() const {
+  // One black screen for every platform: sessions are made by the hundred in
+  // tests and fuzzing, and most never look at it.
+  static const Picture blank(kScreenWidth, kScreenHeight);
+  return screen_ ? *screen_ : blank;
 }
 
 void HeadlessPlatform::SetCaption(const std::string& caption) {

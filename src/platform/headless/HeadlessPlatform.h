@@ -30,6 +30,9 @@ struct HeadlessOptions {
   int64_t maxMs = -1;
   // Real time, for loops that take no virtual time at all.
   int64_t maxWallMs = -1;
+  // Passes of the message pump: the same bound counted instead of timed, so
+  // that the fuzzer's runs end alike every time they are repeated.
+  int64_t maxPumps = -1;
   std::vector<std::string> answers;      // "yes", "no", "ok", "cancel"
   std::vector<std::string> inputs;       // UTF-8 texts for input boxes
   std::vector<int64_t> choices;          // entry index for successive choices
@@ -162,7 +165,7 @@ class HeadlessPlatform : public AllDoors {
   // How many script errors were reported (the terminate question was put).
   int ErrorReports() const { return errorReports_; }
   // What the window would show; a black screen before an engine exists.
-  const Picture& Screen() const { return screen_ ? *screen_ : blank_; }
+  const Picture& Screen() const;
   Cursor ShownCursor() const { return cursor_; }
   int PointerX() const { return pointerX_; }
   int PointerY() const { return pointerY_; }
@@ -177,7 +180,8 @@ class HeadlessPlatform : public AllDoors {
   void Record(std::initializer_list<std::string> fields);
   void Record(const std::vector<std::string>& fields);
   void Advance(uint64_t to);
-  void CheckWallClock();
+  // Ends the run at the limits of loops that take no virtual time.
+  void CheckLoopLimits();
   // The menu items due at this wait for input, before its answer.
   void ChooseMenuItems();
   bool DeliverOne();
@@ -214,6 +218,7 @@ class HeadlessPlatform : public AllDoors {
   std::vector<bool> menuDone_;
   int64_t clicksGiven_ = 0;
   int64_t linesRun_ = 0;
+  int64_t pumps_ = 0;
   Cursor cursor_ = Cursor::Pen;
   bool popupEnabled_ = true;
   bool closeAccepted_ = false;
@@ -228,7 +233,6 @@ class HeadlessPlatform : public AllDoors {
   int errorReports_ = 0;
   std::vector<std::string> transcript_;
   const Picture* screen_ = nullptr;
-  Picture blank_{kScreenWidth, kScreenHeight};
 };
 
 }  // namespace korvana

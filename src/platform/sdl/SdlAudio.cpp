@@ -94,6 +94,9 @@ bool SdlAudio::OpenMixer() {
     return false;
   };
   if (gActive) return missing("the mixer is in use");
+  // SDL would turn SIGTERM and SIGINT into quit events that the window never
+  // reads, and the program could no longer be ended from outside.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return missing(SDL_GetError());
   // A decoder that fails to load only loses its format; the rest still play.
   Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC | MIX_INIT_OPUS | MIX_INIT_MID);

@@ -1,5 +1,6 @@
 // The selection commands and the pointer: argument defaults, the flow every
 // choice shares; the choices themselves are select/.
+#include "core/Coords.h"
 #include "core/Cp932.h"
 #include "script/Engine.h"
 #include "script/commands/CommandBindings.h"
@@ -95,7 +96,9 @@ std::span<const CommandSpec> CommandBindings::SelectTable() {
        }},
       {"_mouseloc", "ii",
        [](Engine& e, A a) {
-         e.platform_.window.MovePointer(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]));
+         // The window scales the position to the screen's pixels.
+         e.platform_.window.MovePointer(PinCoordinate(e.eval_.EvalInt(a[0])),
+                                        PinCoordinate(e.eval_.EvalInt(a[1])));
        }},
   };
   return table;

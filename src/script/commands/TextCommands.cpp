@@ -1,17 +1,11 @@
 // The commands of the message text and the log.
 #include <optional>
 
+#include "core/Coords.h"
 #include "script/Engine.h"
 #include "script/commands/CommandBindings.h"
 
 namespace korvana {
-namespace {
-
-int32_t Wrapped(int64_t v) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(v)));
-}
-
-}  // namespace
 
 std::span<const CommandSpec> CommandBindings::TextTable() {
   using A = const CommandArgs&;
@@ -37,16 +31,16 @@ std::span<const CommandSpec> CommandBindings::TextTable() {
       {"_textcur", "ii",
        [](Engine& e, A a) {
          TextState& text = e.messageText.text;
-         if (auto col = optional(e, a[0])) text.CursorX = Wrapped(int64_t{*col} * text.CharWidth);
+         if (auto col = optional(e, a[0])) text.CursorX = WrapInt32(int64_t{*col} * text.CharWidth);
          if (auto row = optional(e, a[1]))
-           text.CursorY = Wrapped(int64_t{*row} * (text.LineHeight + text.LineGap));
+           text.CursorY = WrapInt32(int64_t{*row} * text.LineStep());
        }},
       {"_textcurto", "ii",
        [](Engine& e, A a) {
          TextState& text = e.messageText.text;
          const int64_t dc = orZero(e, a[0]), dr = orZero(e, a[1]);
-         text.CursorX = Wrapped(text.CursorX + dc * text.CharWidth);
-         text.CursorY = Wrapped(text.CursorY + dr * (text.LineHeight + text.LineGap));
+         text.CursorX = WrapInt32(text.CursorX + dc * text.CharWidth);
+         text.CursorY = WrapInt32(text.CursorY + dr * text.LineStep());
        }},
       {"_textloc", "ii",
        [](Engine& e, A a) {
@@ -58,8 +52,8 @@ std::span<const CommandSpec> CommandBindings::TextTable() {
        [](Engine& e, A a) {
          TextState& text = e.messageText.text;
          const int64_t dx = orZero(e, a[0]), dy = orZero(e, a[1]);
-         text.CursorX = Wrapped(text.CursorX + dx);
-         text.CursorY = Wrapped(text.CursorY + dy);
+         text.CursorX = WrapInt32(text.CursorX + dx);
+         text.CursorY = WrapInt32(text.CursorY + dy);
        }},
       {"_textwait", "i",
        [](Engine& e, A a) {
