@@ -5,14 +5,13 @@
 // leave the picture untouched; MAG/FRL failures report once and leave 8 × 8;
 // successes give pixels with the top byte 0; nothing reads or writes outside
 // a buffer (ASan) and memory stays bounded (libFuzzer's -rss_limit_mb).
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "FuzzFolder.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
 #include "graphics/Picture.h"
@@ -28,15 +27,6 @@ struct CountingSink : ErrorSink {
   void ReportScriptError(const std::string&) override {}
 };
 
-const std::string& Folder() {
-  static const std::string dir = [] {
-    char tmpl[] = "/tmp/korvana-fuzz-XXXXXX";
-    if (!mkdtemp(tmpl)) std::abort();
-    return std::string(tmpl);
-  }();
-  return dir;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -44,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char* const kExt[] = {".bmp", ".jpg", ".png", ".mag",
                                      ".him", ".frl", ".JPG", ".jpeg"};
   const char* ext = kExt[data[0] % 8];
-  const std::string file = Folder() + "/pic" + ext;
+  const std::string file = fuzz::FuzzFolder() + "/pic" + ext;
   FILE* f = std::fopen(file.c_str(), "wb");
   if (!f) std::abort();
   std::fwrite(data + 1, 1, size - 1, f);
@@ -55,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int warnings = 0;
   Picture picture(5, 4, 0xABCDEF);
   try {
-    LoadPicture(std::string("%DATA_DRIVE%/PIC") + ext, picture, GameFiles({}, Folder()), sink,
-                [&](const std::string&) { ++warnings; });
+    LoadPicture(std::string("%DATA_DRIVE%/PIC") + ext, picture, GameFiles({}, fuzz::FuzzFolder()),
+                sink, [&](const std::string&) { ++warnings; });
   } catch (const ScriptException&) {
     if (format != PictureFormat::Bmp && format != PictureFormat::Jpeg &&
         format != PictureFormat::Png)
