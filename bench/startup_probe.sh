@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Start-up and idle probe of the desktop program in a real X window (Xvfb):
-#  - milliseconds from launch to the first frame on screen (median of runs);
+#  - milliseconds from launch to the first frame on screen (median of runs):
+#    the window as it first appears; the story starts at the first idle
+#    moment after it, so its music, script and pictures come later;
 #  - processor time used over 10 s while the story waits for a click.
 # Usage: bench/startup_probe.sh [BUILD_DIR] [GAME_DIR]   (run it under xvfb-run)
 set -euo pipefail

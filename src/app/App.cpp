@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 #include <filesystem>
 
 #include "Application.h"
@@ -28,7 +27,7 @@ bool App::Open() {
   engine.ApplySettings(EngineSettingsFrom(settings));
   window = std::make_unique<TFmain>(engine, platform, settings);
   window->show();
-  QTimer::singleShot(0, window.get(), [w = window.get()] { w->StartStory(); });
+  window->StartStoryWhenShown();
   return true;
 }
 

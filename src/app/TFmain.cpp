@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QWheelEvent>
 #include <cstdio>
 #include <cstdlib>
@@ -313,6 +314,7 @@ void TFmain::paintEvent(QPaintEvent* event) {
       std::fprintf(stderr, "first-frame %lld\n",
                    static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec);
     }
+    if (storyPending_) QTimer::singleShot(0, this, [this] { StartPendingStory(); });
   }
   QPainter painter(this);
   painter.fillRect(event->rect(), Qt::black);
@@ -471,6 +473,17 @@ void TFmain::closeEvent(QCloseEvent* event) {
   closing_ = true;
   event->accept();
   QCoreApplication::exit(0);
+}
+
+void TFmain::StartStoryWhenShown() {
+  storyPending_ = true;
+  QTimer::singleShot(kUnshownStartMs, this, [this] { StartPendingStory(); });
+}
+
+void TFmain::StartPendingStory() {
+  if (!storyPending_) return;
+  storyPending_ = false;
+  StartStory();
 }
 
 void TFmain::StartStory() {

@@ -28,6 +28,14 @@ class TFmain : public QWidget {
   // Runs the story from the first idle moment; returns when it ends (the
   // window stays open) or the program is to end.
   void StartStory();
+  // Starts the story at the first idle moment after the window's first frame
+  // is on the screen: the window appears at once, and what only the story
+  // needs (music and its sound font, the script, pictures, glyphs) comes
+  // after. A window the system never shows (started minimised) starts it
+  // after kUnshownStartMs.
+  void StartStoryWhenShown();
+  static constexpr int kUnshownStartMs = 250;
+  bool FirstFrameShown() const { return firstFrameShown_; }
 
   void SetStoryCursor(Cursor cursor);
   void SetItemEnabled(MenuItem item, bool enabled);
@@ -84,6 +92,7 @@ class TFmain : public QWidget {
   void ToggleFullScreen();
   void PlaceWindow();
   void AfterMenuAction();
+  void StartPendingStory();
   void RunNestedWait(const std::function<void()>& view);
   QRect PictureRect() const;
   void PaintMovie(QPainter& painter, const QRect& exposed);
@@ -97,6 +106,7 @@ class TFmain : public QWidget {
   bool storyRunning_ = false;
   bool closing_ = false;
   bool firstFrameShown_ = false;
+  bool storyPending_ = false;
   bool movieShown_ = false;
   QImage movieFrame_;
   QRect movieRect_;

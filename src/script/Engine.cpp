@@ -571,7 +571,10 @@ void Engine::StartText() {
   config::Settings faces;
   faces.FontTable = settings_.fontTable;
   faces.DefaultFont = settings_.defaultFont;
-  config::ResolveFontCandidates(faces, fonts_.InstalledFaces());
+  // Listing every installed face is needed only when the game has lists.
+  const auto& lists = faces.DefaultFont;
+  if (std::any_of(lists.begin(), lists.end(), [](const std::string& l) { return !l.empty(); }))
+    config::ResolveFontCandidates(faces, fonts_.InstalledFaces());
   messageText.FontTable = faces.FontTable;
   for (int i = 0; i < 4; ++i)
     if (messageText.FontTable[i].empty()) messageText.FontTable[i] = config::DefaultMessageFont();

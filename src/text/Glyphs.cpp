@@ -22,9 +22,39 @@ struct FontLibrary::Face {
   int baseline = 0;   // pixels from the cell top to the baseline
 };
 
+namespace {
+
+// Loading fontconfig's configuration parses all of its files and scans the
+// font folders: done once per process (engines are built for every test run
+// and every fuzzing run), each library holding a reference. Fontconfig allows
+// a configuration nobody changes to be used from several threads.
+FcConfig* SharedFontConfig() {
+  static const struct Shared {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    ~Shared() {
+      if (config) FcConfigDestroy(config);
+    }
+  } shared;
+  return shared.config;
+}
+
+}  // namespace
+
 struct FontLibrary::Impl {
   FT_Library library = nullptr;
+  // Taken when the first face is looked up, not when the library is made:
+  // the window's first frame needs no glyph, and loading the configuration
+  // costs it several milliseconds.
+  FcConfig* Config() {
+    if (!configTaken) {
+      configTaken = true;
+      config = SharedFontConfig();
+      if (config) FcConfigReference(config);
+    }
+    return config;
+  }
   FcConfig* config = nullptr;
+  bool configTaken = false;
   // Faces by file and index, so that names falling to the same file share it.
   std::unordered_map<std::string, std::unique_ptr<Face>> facesByFile;
   std::unordered_map<std::string, Face*> facesByName;  // null: nothing found
@@ -48,28 +78,8 @@ struct FontLibrary::Impl {
   Glyph empty;
 };
 
-namespace {
-
-// Loading fontconfig's configuration parses all of its files and scans the
-// font folders: done once per process (engines are built for every test run
-// and every fuzzing run), each library holding a reference. Fontconfig allows
-// a configuration nobody changes to be used from several threads.
-FcConfig* SharedFontConfig() {
-  static const struct Shared {
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    ~Shared() {
-      if (config) FcConfigDestroy(config);
-    }
-  } shared;
-  return shared.config;
-}
-
-}  // namespace
-
 FontLibrary::FontLibrary() : impl_(std::make_unique<Impl>()) {
   if (FT_Init_FreeType(&impl_->library) != 0) impl_->library = nullptr;
-  impl_->config = SharedFontConfig();
-  if (impl_->config) FcConfigReference(impl_->config);
 }
 
 FontLibrary::~FontLibrary() {
@@ -81,10 +91,11 @@ FontLibrary::~FontLibrary() {
 
 std::vector<std::string> FontLibrary::InstalledFaces() const {
   std::vector<std::string> names;
-  if (!impl_->config) return names;
+  FcConfig* config = impl_->Config();
+  if (!config) return names;
   FcPattern* pattern = FcPatternCreate();
   FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* set = FcFontList(impl_->config, pattern, objects);
+  FcFontSet* set = FcFontList(config, pattern, objects);
   if (set) {
     for (int i = 0; i < set->nfont; ++i) {
       FcChar8* family = nullptr;
@@ -106,17 +117,18 @@ std::vector<std::string> FontLibrary::InstalledFaces() const {
 }
 
 std::string FontLibrary::FaceFile(const std::string& name) {
-  if (!impl_->config) return {};
+  FcConfig* config = impl_->Config();
+  if (!config) return {};
   // Japanese names of faces that are not installed ("ＭＳ ゴシック") must
   // fall to a Japanese face, not to whatever the default Latin face is.
   FcPattern* pattern = FcPatternCreate();
   const std::string utf8 = cp932::ToUtf8(name);
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.c_str()));
   FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-  FcConfigSubstitute(impl_->config, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(impl_->config, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   std::string file;
   if (match) {
     FcChar8* path = nullptr;

@@ -39,6 +39,32 @@ class GuiTest : public QObject {
     QVERIFY(g.boxes.empty());
   }
 
+  void theStoryStartsAfterTheWindowsFirstFrame() {
+    Game g("SavePath=.\\\r\n", "!第一章\r\n_$flg[1]=1\r\n");
+    // The first frame and the captions the story gives, in the order the
+    // window received them.
+    struct Watch : QObject {
+      QStringList seen;
+      bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && !seen.contains("paint")) seen << "paint";
+        if (e->type() == QEvent::WindowTitleChange) seen << static_cast<QWidget*>(o)->windowTitle();
+        return false;
+      }
+    } watch;
+    QVERIFY(g.app->Open());
+    g.app->window->installEventFilter(&watch);
+    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QCOMPARE(watch.seen, (QStringList{"paint", "第一章"}));
+  }
+
+  void aWindowNeverShownStillRunsItsStory() {
+    Game g("SavePath=.\\\r\n", "_$flg[1]=1\r\n");
+    QVERIFY(g.app->Open());
+    g.app->window->hide();  // before its first frame
+    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QVERIFY(!g.app->window->FirstFrameShown());
+  }
+
   void missingConfigurationEndsBeforeTheWindow() {
     Game g("", "_$flg[1]=1\r\n");
     QVERIFY(!g.app->Open());

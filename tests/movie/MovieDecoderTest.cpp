@@ -252,3 +252,32 @@ TEST(MovieDecoder, DamagedPacketsEndTheMovie) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// Whether a library whose file name contains `name` is mapped into this
+// process.
+bool Mapped(const std::string& name) {
+  std::ifstream maps("/proc/self/maps");
+  for (std::string line; std::getline(maps, line);)
+    if (line.find(name) != std::string::npos) return true;
+  return false;
+}
+
+TEST(MovieModule, FfmpegIsLoadedOnlyWhenAMovieOrLengthIsFirstWanted) {
+  // A fresh process, as the program starts: the death test runs the test
+  // program again with only this statement.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        const bool before = Mapped("libavcodec");
+        auto movie = MovieDecoder::Open(test::MovieSample("cinepak-pcm.avi"));
+        const bool after = Mapped("libavcodec") && Mapped("libkorvana_ffmpeg");
+        std::exit(!before && movie && after ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace korvana

@@ -1,0 +1,6 @@
+#include "platform/ffmpeg/module/FfmpegModule.h"
+
+extern "C" const korvana::ffmpeg::Door* korvana_ffmpeg_door() {
+  static const korvana::ffmpeg::Door door{korvana::FfmpegLengthMs, korvana::OpenMovie};
+  return &door;
+}
