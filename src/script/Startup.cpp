@@ -32,9 +32,14 @@ void CheckSaveFolder(config::Settings& s, Machine& machine, Dialogs& dialogs) {
   while (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder.pop_back();
   const std::string resolved = GameFiles(s.StartFolder).Resolve(folder.empty() ? "." : folder);
   if (machine.CanWrite(resolved)) return;
-  const std::string shown = s.SavePath.empty() ? cp932::FromUtf8(resolved) : s.SavePath;
   std::error_code ec;
   const bool there = std::filesystem::is_directory(resolved, ec);
+  // A folder that is there is named itself (a relative setting such as ".\"
+  // tells a player nothing); a missing one as the setting spells it.
+  const std::string shown =
+      there || s.SavePath.empty()
+          ? cp932::FromUtf8(std::filesystem::absolute(resolved, ec).lexically_normal().string())
+          : s.SavePath;
   const std::string home = machine.UserDataHome();
   const std::string own = s.UserFolder.empty() && !home.empty()
                               ? config::UserFolderFor(home, s.StartFolder)
