@@ -6,13 +6,17 @@
 
 #include "Application.h"
 #include "SingleInstance.h"
+#include "config/ConfigFile.h"
+#include "config/Settings.h"
 #include "core/FileResolver.h"
 #include "script/Startup.h"
 
 namespace korvana {
 
-App::App(std::string gameFolder)
-    : engine(platform.Doors(), flags, {}, gameFolder), gameFolder_(std::move(gameFolder)) {}
+App::App(std::string gameFolder, std::string startScript)
+    : engine(platform.Doors(), flags, {}, gameFolder),
+      gameFolder_(std::move(gameFolder)),
+      startScript_(std::move(startScript)) {}
 
 App::~App() {
   window.reset();
@@ -24,14 +28,33 @@ bool App::Open() {
   if (prepared.exitProgram) return false;
   settings = std::move(prepared.settings);
   engine.SetGameFolder(settings.StartFolder);
-  engine.ApplySettings(EngineSettingsFrom(settings));
+  EngineSettings engineSettings = EngineSettingsFrom(settings);
+  engineSettings.startScript = startScript_;
+  engine.ApplySettings(engineSettings);
   window = std::make_unique<TFmain>(engine, platform, settings);
   window->show();
   window->StartStoryWhenShown();
   return true;
 }
 
-int RunDesktop(const std::string& gameDir) {
+namespace {
+
+// A launch without a game, from a menu or a file manager, starts in a folder
+// that holds none: the player picks the game's start script instead.
+std::optional<GameLocation> GameToPlay(const std::string& game) {
+  if (!game.empty()) return LocateGame(game);
+  std::error_code ec;
+  const std::string here = std::filesystem::current_path(ec).string();
+  if (!ec && FileExists(config::FindInFolder(here, config::kGameConfigName)))
+    return GameLocation{here, {}};
+  const QString picked = ChooseScriptFile(nullptr, QString::fromStdString(here));
+  if (picked.isEmpty()) return GameLocation{};
+  return LocateGame(picked.toStdString());
+}
+
+}  // namespace
+
+int RunDesktop(const std::string& named) {
   int argc = 1;
   char name[] = "korvana";
   char* argv[] = {name, nullptr};
@@ -42,20 +65,20 @@ int RunDesktop(const std::string& gameDir) {
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.korvana.Korvana"));
   QApplication::setQuitOnLastWindowClosed(false);
 
-  const std::optional<std::string> folder = AbsoluteFolder(gameDir);
-  if (!folder) {
-    QMessageBox::warning(
-        nullptr, QStringLiteral("Korvana"),
-        QStringLiteral("ゲームのフォルダーを開けません: ") + QString::fromStdString(gameDir));
-    return 2;
-  }
   SingleInstance guard;
   if (!guard.Acquire()) {
     QMessageBox::information(nullptr, QStringLiteral("Korvana"),
                              QStringLiteral("既に起動中です。"));
     return 0;
   }
-  App game(*folder);
+  const std::optional<GameLocation> location = GameToPlay(named);
+  if (!location) {
+    QMessageBox::warning(nullptr, QStringLiteral("Korvana"),
+                         QStringLiteral("ゲームを開けません: ") + QString::fromStdString(named));
+    return 2;
+  }
+  if (location->folder.empty()) return 0;  // the chooser was cancelled
+  App game(location->folder, location->startScript);
   if (!game.Open()) return 0;
   return QApplication::exec();
 }

@@ -15,7 +15,8 @@ namespace korvana {
 class App {
  public:
   // `gameFolder`: the game's folder (UTF-8); empty for the current folder.
-  explicit App(std::string gameFolder = {});
+  // `startScript`: the script it starts with (CP932); empty for the usual.
+  explicit App(std::string gameFolder = {}, std::string startScript = {});
   ~App();
 
   // Creates the window for the game: the script key, every flag "0", the
@@ -33,10 +34,13 @@ class App {
 
  private:
   std::string gameFolder_;
+  std::string startScript_;
 };
 
 // The whole desktop program after argument parsing: single instance, game
-// folder, window, event loop. Returns the exit status.
-int RunDesktop(const std::string& gameDir);
+// (`game`: a folder or a script in one, UTF-8; empty: the game in the current
+// folder, else the one the player picks), window, event loop. Returns the
+// exit status.
+int RunDesktop(const std::string& game);
 
 }  // namespace korvana

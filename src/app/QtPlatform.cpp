@@ -194,19 +194,25 @@ bool QtPlatform::InputBox(const std::string& caption, const std::string& prompt,
   return ok;
 }
 
-bool QtPlatform::OpenScriptDialog(std::string& path) {
-  QString chosen = QFileDialog::getOpenFileName(
-      Parent(), QStringLiteral("実行ファイル指定"), QDir::current().filePath("autorun.txt"),
+QString ChooseScriptFile(QWidget* parent, const QString& folder) {
+  return QFileDialog::getOpenFileName(
+      parent, QStringLiteral("実行ファイル指定"), QDir(folder).filePath("autorun.txt"),
       QStringLiteral("スクリプト (*.txt);;暗号化スクリプト (*.txd);;全てのファイル (*)"));
+}
+
+bool QtPlatform::OpenScriptDialog(std::string& path) {
+  QString chosen = ChooseScriptFile(Parent(), QDir::currentPath());
   if (chosen.isEmpty()) return false;
   path = Sjis(chosen);
   return true;
 }
 
 bool QtPlatform::SaveFolderDialog(std::string& file) {
+  const QString start =
+      file.empty() ? QDir::current().filePath("data0.hfd") : Q(file);
   QString chosen = QFileDialog::getSaveFileName(
-      Parent(), QStringLiteral("保存場所の指定(パスしか見ません)"),
-      QDir::current().filePath("data0.hfd"), QStringLiteral("SaveFile (*)"), nullptr,
+      Parent(), QStringLiteral("保存場所の指定(パスしか見ません)"), start,
+      QStringLiteral("SaveFile (*)"), nullptr,
       QFileDialog::DontConfirmOverwrite);
   if (chosen.isEmpty()) return false;
   file = Sjis(chosen);
@@ -369,6 +375,10 @@ std::vector<Volume> QtPlatform::ListVolumes() {
 
 std::string QtPlatform::InstallStorePath() {
   return config::DefaultInstallStorePath();
+}
+
+std::string QtPlatform::UserDataHome() {
+  return config::DefaultUserDataHome();
 }
 
 }  // namespace korvana

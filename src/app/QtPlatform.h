@@ -16,6 +16,10 @@
 
 namespace korvana {
 
+// The open dialog "実行ファイル指定" for a start script, opened in `folder`;
+// the chosen file, or empty when cancelled.
+QString ChooseScriptFile(QWidget* parent, const QString& folder);
+
 class TFdebug;
 class TFfile;
 class TFfont;
@@ -91,6 +95,7 @@ class QtPlatform : public QObject, public AllDoors {
   // Machine
   std::vector<Volume> ListVolumes() override;
   std::string InstallStorePath() override;
+  std::string UserDataHome() override;
 
   InputSink* sink() const { return sink_; }
   const Picture* screen() const { return screen_; }

@@ -1,26 +1,85 @@
 // The program `korvana`: the desktop window, or with --headless a run
 // without one.
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "App.h"
 #include "headless/HeadlessSession.h"
 
+namespace {
+
+const char kUsage[] =
+    "usage: korvana [GAME]\n"
+    "       korvana --demo\n"
+    "       korvana --headless [options] [GAME]\n"
+    "       korvana --version | --help\n"
+    "\n"
+    "Plays a visual novel written as Shift-JIS text scripts in a 640 x 480 window.\n"
+    "GAME is the game's folder (with krv.cfg and autorun.txt), or a script in it\n"
+    "(a .txt or .txd file), which the game then starts with. Without GAME the game\n"
+    "in the current folder is played; when there is none, a file chooser asks for\n"
+    "the game's start script.\n"
+    "\n"
+    "  --demo              play the demo game that comes with Korvana\n"
+    "  --headless          run the game without a window (options below)\n"
+    "  --version           print the version and exit\n"
+    "  --help              print this help and exit\n"
+    "\n"
+    "When the game folder cannot be written (a disc, a system folder), krv.ini and\n"
+    "the saves go to $XDG_DATA_HOME/korvana/NAME/ (~/.local/share/korvana/NAME/).\n"
+    "\n";
+
+// The demo beside an installed program (PREFIX/share/korvana/demo), else the
+// one in the source tree the program was built from.
+std::string DemoFolder() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    const fs::path installed = program.parent_path().parent_path() / "share/korvana/demo";
+    if (fs::is_directory(installed, ec)) return installed.string();
+  }
+#ifdef KORVANA_SOURCE_DEMO
+  if (fs::is_directory(KORVANA_SOURCE_DEMO, ec)) return KORVANA_SOURCE_DEMO;
+#endif
+  return {};
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::fputs("usage: korvana [GAME_DIR]\n", stdout);
-    std::fputs(korvana::kHeadlessUsage, stdout);
-    return 0;
-  }
   bool headless = false;
+  bool demo = false;
   std::vector<std::string> rest;
   for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, stdout);
+      std::fputs(korvana::kHeadlessUsage, stdout);
+      return 0;
+    }
+    if (a == "--version") {
+      std::printf("korvana %s\n", KORVANA_VERSION);
+      return 0;
+    }
     if (a == "--headless")
       headless = true;
+    else if (a == "--demo")
+      demo = true;
     else
       rest.push_back(a);
+  }
+  if (demo) {
+    const std::string folder = DemoFolder();
+    if (folder.empty()) {
+      std::fputs("korvana: the demo game is not installed\n", stderr);
+      return 2;
+    }
+    rest.push_back(folder);
   }
   if (headless) {
     korvana::HeadlessCommandLine command;
@@ -32,8 +91,7 @@ int main(int argc, char** argv) {
     return korvana::RunHeadlessCommand(command);
   }
   if (rest.size() > 1 || (!rest.empty() && rest[0].rfind("-", 0) == 0)) {
-    std::fputs("usage: korvana [GAME_DIR]\n       korvana --headless [options] [GAME_DIR]\n",
-               stderr);
+    std::fputs(kUsage, stderr);
     return 2;
   }
   return korvana::RunDesktop(rest.empty() ? std::string() : rest[0]);

@@ -6,20 +6,39 @@
 
 namespace korvana::config {
 
-std::string InstallStorePathFrom(const char* xdgConfigHome, const char* home) {
+namespace {
+
+// An XDG base folder ending in "/": the variable when it is absolute (the
+// standard says to ignore a relative one), else HOME + `fallback`.
+std::string XdgBase(const char* variable, const char* home, const char* fallback) {
   std::string base;
-  if (xdgConfigHome && xdgConfigHome[0] == '/')
-    base = xdgConfigHome;
+  if (variable && variable[0] == '/')
+    base = variable;
   else if (home && home[0] != '\0')
-    base = std::string(home) + "/.config";
+    base = std::string(home) + fallback;
   else
     return {};
   if (base.back() != '/') base += '/';
-  return base + std::string(kInstallStoreRelativePath);
+  return base;
+}
+
+}  // namespace
+
+std::string InstallStorePathFrom(const char* xdgConfigHome, const char* home) {
+  const std::string base = XdgBase(xdgConfigHome, home, "/.config");
+  return base.empty() ? base : base + std::string(kInstallStoreRelativePath);
 }
 
 std::string DefaultInstallStorePath() {
   return InstallStorePathFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+std::string UserDataHomeFrom(const char* xdgDataHome, const char* home) {
+  return XdgBase(xdgDataHome, home, "/.local/share");
+}
+
+std::string DefaultUserDataHome() {
+  return UserDataHomeFrom(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 }
 
 std::string InstallStore::Lookup(std::string_view programId, const ConfigReport& report) const {

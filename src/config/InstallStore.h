@@ -29,6 +29,11 @@ std::string InstallStorePathFrom(const char* xdgConfigHome, const char* home);
 // The same from this process's environment.
 std::string DefaultInstallStorePath();
 
+// Where per-user data lives: XDG_DATA_HOME when it is an absolute path, else
+// HOME + "/.local/share"; empty when neither gives one.
+std::string UserDataHomeFrom(const char* xdgDataHome, const char* home);
+std::string DefaultUserDataHome();
+
 class InstallStore {
  public:
   // `path` is the UTF-8 path of the store file; empty means no store.

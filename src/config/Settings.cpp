@@ -2,7 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "config/InstallStore.h"
 #include "core/Cp932.h"
@@ -33,14 +37,19 @@ namespace {
 // Reads the typed keys of one file and collects what could not be used.
 class KeyReader {
  public:
-  KeyReader(const ConfigFile& file, std::vector<std::string>& problems)
-      : file_(file), problems_(problems) {}
+  KeyReader(const ConfigFile& file, std::vector<std::string>& problems,
+            std::vector<std::string>* asked = nullptr)
+      : file_(file), problems_(problems), asked_(asked) {}
 
-  std::string Text(std::string_view key) const { return file_.Value(key); }
+  std::string Text(std::string_view key) const {
+    Asked(key);
+    return file_.Value(key);
+  }
 
   // A decimal integer. An empty or missing value gives `fallback`, reported
   // only when `emptyIsError`; a value that is not a number is always reported.
   int Int(std::string_view key, int fallback, bool emptyIsError) {
+    Asked(key);
     std::optional<std::string> raw = file_.Find(key);
     if (!raw || raw->empty()) {
       if (emptyIsError)
@@ -61,13 +70,19 @@ class KeyReader {
   }
 
   // On: exactly "on", compared with letter case.
-  bool On(std::string_view key) const { return file_.Value(key) == "on"; }
+  bool On(std::string_view key) const { return Text(key) == "on"; }
 
   void Problem(std::string text) { problems_.push_back(std::move(text)); }
 
  private:
+  void Asked(std::string_view key) const {
+    if (asked_ && std::find(asked_->begin(), asked_->end(), key) == asked_->end())
+      asked_->emplace_back(key);
+  }
+
   const ConfigFile& file_;
   std::vector<std::string>& problems_;
+  std::vector<std::string>* asked_;
 };
 
 // One message per file: a heading and one line per problem.
@@ -125,7 +140,7 @@ ConfigReadResult ReadConfiguration(const ConfigLocation& location, const ConfigR
   if (cfgFile.status != LoadStatus::Ok && report)
     report(FileLevelMessage(kGameConfigName, cfgFile.status));
   std::vector<std::string> cfgProblems = cfgFile.problems;
-  KeyReader cfg(cfgFile.file, cfgProblems);
+  KeyReader cfg(cfgFile.file, cfgProblems, &result.gameConfigKeys);
 
   // 2. ProgramID and the installation folder.
   s.ProgramID = cfg.Text("ProgramID");
@@ -145,11 +160,20 @@ ConfigReadResult ReadConfiguration(const ConfigLocation& location, const ConfigR
     }
   }
 
-  // 4. krv.ini from the start folder.
-  LoadedConfig iniFile = LoadConfigFile(FindInFolder(s.StartFolder, kUserSettingsName));
+  // A game folder the player cannot write to (a disc, a system folder)
+  // keeps the player's files in a folder of their own.
+  const bool writable = location.canWrite ? location.canWrite(s.StartFolder)
+                                          : ::access(s.StartFolder.c_str(), W_OK | X_OK) == 0;
+  if (!location.userDataHome.empty() && !writable)
+    s.UserFolder = UserFolderFor(location.userDataHome, s.StartFolder);
+
+  // 4. krv.ini from the start folder (or the player's copy beside the saves).
+  const std::string iniPath = UserSettingsReadPath(s);
+  LoadedConfig iniFile = LoadConfigFile(iniPath);
   if (iniFile.status == LoadStatus::Unreadable || iniFile.status == LoadStatus::NotText) {
     struct stat st;
-    s.UserSettingsUnreadable = ::stat(UserSettingsPath(s).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    s.UserSettingsUnreadable = iniPath == UserSettingsPath(s) &&
+                               ::stat(iniPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     if (report)
       report(FileLevelMessage(kUserSettingsName, iniFile.status) +
              (s.UserSettingsUnreadable ? J("\n元のファイルは終了時に krv.ini.bak として残します。")
@@ -158,7 +182,7 @@ ConfigReadResult ReadConfiguration(const ConfigLocation& location, const ConfigR
   if (iniFile.status == LoadStatus::Ok) {
     s.UserSettingsRead = true;
     std::vector<std::string> iniProblems = iniFile.problems;
-    KeyReader ini(iniFile.file, iniProblems);
+    KeyReader ini(iniFile.file, iniProblems, &result.userSettingsKeys);
     // Without a usable BGDarkness, take what a run without krv.ini would have.
     std::optional<int> cfgDarkness = ParseDecimal(cfg.Text("BGDarkness"));
     bool darknessFallback = cfgDarkness.value_or(0) != 0;
@@ -292,11 +316,30 @@ std::string BuildUserSettingsText(const Settings& s) {
 }
 
 std::string UserSettingsPath(const Settings& s) {
+  return FindInFolder(s.UserFolder.empty() ? s.StartFolder : s.UserFolder, kUserSettingsName);
+}
+
+std::string UserSettingsReadPath(const Settings& s) {
+  const std::string own = UserSettingsPath(s);
+  struct stat st;
+  if (s.UserFolder.empty() || ::stat(own.c_str(), &st) == 0) return own;
   return FindInFolder(s.StartFolder, kUserSettingsName);
+}
+
+std::string UserFolderFor(const std::string& userDataHome, const std::string& gameFolder) {
+  std::filesystem::path game(gameFolder);
+  if (!game.has_filename()) game = game.parent_path();
+  std::string name = game.filename().string();
+  if (name.empty() || name == "." || name == "..") name = "game";
+  return (std::filesystem::path(userDataHome) / "korvana" / name).string();
 }
 
 bool WriteUserSettings(const Settings& s, const ConfigReport& report) {
   std::string path = UserSettingsPath(s);
+  if (!s.UserFolder.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(s.UserFolder, ec);
+  }
   if (s.UserSettingsUnreadable) {
     // Only the file that could not be read goes to the side, once: a second
     // write finds the readable file the first one made.

@@ -88,6 +88,10 @@ struct Settings {
   // UTF-8: the folder krv.ini was read from and is written to; the engine
   // makes it the current directory.
   std::string StartFolder;
+  // UTF-8: set when the start folder cannot be written. krv.ini is written
+  // here (and read from here once it exists), and saves are offered a place
+  // here; see UserFolderFor.
+  std::string UserFolder;
   // What "%DATA_DRIVE%" stands for (CP932): ForceDataDrivePath, or the root
   // the drive search found (ending with "/"), or empty.
   std::string DataPath;
@@ -100,6 +104,11 @@ struct ConfigLocation {
   std::string currentDir;
   // The installation folder store; null means none.
   const InstallStore* installStore = nullptr;
+  // Where per-user data lives ($XDG_DATA_HOME); empty: the player's files
+  // stay in the game folder even when it cannot be written.
+  std::string userDataHome;
+  // Whether a folder can be written; null: by its permissions.
+  std::function<bool(const std::string& folder)> canWrite;
 };
 
 struct ConfigReadResult {
@@ -107,6 +116,9 @@ struct ConfigReadResult {
   // program with exit code 0 without reading anything else.
   bool exitProgram = false;
   Settings settings;
+  // The keys asked of each file, in the order read: what the program
+  // understands, listed for authors by the script tool.
+  std::vector<std::string> gameConfigKeys, userSettingsKeys;
 };
 
 // Reading the configuration, steps 1 to 6: krv.cfg, the installation
@@ -152,9 +164,14 @@ void ResolveFontCandidates(Settings& settings, const std::vector<std::string>& i
 // can never add a line.
 std::string BuildUserSettingsText(const Settings& settings);
 
-// Where krv.ini lives: StartFolder/krv.ini (an existing "KRV.INI" or other
-// spelling of the name is reused).
+// Where krv.ini is written: StartFolder/krv.ini, or UserFolder/krv.ini when
+// that is set (an existing "KRV.INI" or other spelling of the name is reused).
 std::string UserSettingsPath(const Settings& settings);
+// Where it is read: as above, except that a UserFolder without its own copy
+// yet reads the one that came with the game.
+std::string UserSettingsReadPath(const Settings& settings);
+// The player's folder for a game: USER_DATA_HOME/korvana/<game folder's name>.
+std::string UserFolderFor(const std::string& userDataHome, const std::string& gameFolder);
 
 // "Write user settings": writes BuildUserSettingsText to UserSettingsPath
 // through a temporary file that replaces the old one, so a crash never leaves

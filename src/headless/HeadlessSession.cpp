@@ -6,13 +6,14 @@
 #include <fstream>
 
 #include "core/Cp932.h"
+#include "config/InstallStore.h"
 #include "core/FileResolver.h"
 #include "script/Startup.h"
 
 namespace korvana {
 
 const char kHeadlessUsage[] =
-    "usage: korvana --headless [options] [GAME_DIR]\n"
+    "usage: korvana --headless [options] [GAME]\n"
     "  --clicks N          end the run after N automatic clicks\n"
     "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
@@ -49,7 +50,9 @@ bool HeadlessSession::Prepare() {
     return false;
   }
   engine.SetGameFolder(prepared.settings.StartFolder);
-  engine.ApplySettings(EngineSettingsFrom(prepared.settings));
+  EngineSettings engineSettings = EngineSettingsFrom(prepared.settings);
+  engineSettings.startScript = startScript;
+  engine.ApplySettings(engineSettings);
   settings = std::move(prepared.settings);
   return true;
 }
@@ -251,12 +254,17 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   const std::string& dumpState = command.dumpState;
   const std::string& transcript = command.transcript;
 
-  const std::optional<std::string> folder = AbsoluteFolder(command.gameDir);
-  if (!folder) {
-    std::fprintf(stderr, "korvana: cannot open game folder %s\n", command.gameDir.c_str());
+  const std::optional<GameLocation> game = LocateGame(command.gameDir);
+  if (!game) {
+    std::fprintf(stderr, "korvana: %s is neither a game folder nor a script\n",
+                 command.gameDir.c_str());
     return 2;
   }
-  HeadlessSession session(command.options, {}, *folder);
+  HeadlessSession session(command.options, {}, game->folder);
+  session.startScript = game->startScript;
+  // An installed game (read-only) keeps its player's files where the window
+  // would; the in-process sessions of the tests keep them nowhere else.
+  session.platform.userDataHome = config::DefaultUserDataHome();
   std::FILE* stream = nullptr;
   if (transcript == "-")
     stream = stdout;

@@ -43,6 +43,8 @@ class HeadlessSession {
   // The configuration read by Prepare().
   std::optional<config::Settings> settings;
   std::string gameFolder;
+  // The script the game starts with (CP932); empty for the usual choice.
+  std::string startScript;
 
   std::vector<std::string> FlagDump() const;   // UTF-8 lines "%03d = value"
   std::vector<std::string> StateDump() const;  // UTF-8
@@ -59,7 +61,8 @@ struct HeadlessCommandLine {
 bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessCommandLine& out,
                               std::string& error);
 
-// The whole command: changes into the game folder, runs, writes the outputs.
+// The whole command: finds the game (a folder, or a script in one), runs it,
+// writes the outputs.
 int RunHeadlessCommand(const HeadlessCommandLine& command);
 
 extern const char kHeadlessUsage[];

@@ -94,9 +94,10 @@ class Dialogs {
   // no "autorun.txt"; false when cancelled, else `path` holds the chosen
   // file's full path.
   virtual bool OpenScriptDialog(std::string& path) = 0;
-  // The save folder dialog of start-up ("保存場所の指定(パスしか見ません)");
-  // false when cancelled, else `file` holds the chosen file name with its
-  // folder.
+  // The save folder dialog of start-up ("保存場所の指定(パスしか見ません)"),
+  // opened on `file` (CP932, with its folder; empty: data0.hfd in the current
+  // folder); false when cancelled, else `file` holds the chosen file name
+  // with its folder.
   virtual bool SaveFolderDialog(std::string& file) { return false; }
 
   // The save/load dialog ("ファイル選択"): the 80 slots of `slots` on 20

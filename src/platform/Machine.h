@@ -1,6 +1,8 @@
 #pragma once
 // What start-up asks of the machine: the mounted volumes for the data drive
 // search and the installation folder store.
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,12 @@ class Machine {
   virtual std::vector<Volume> ListVolumes() { return {}; }
   // The file of the installation folder store; empty for none.
   virtual std::string InstallStorePath() { return {}; }
+  // UTF-8 folder for per-user data ($XDG_DATA_HOME); empty: none.
+  virtual std::string UserDataHome() { return {}; }
+  // Whether files can be made in the folder (UTF-8).
+  virtual bool CanWrite(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+  }
 };
 
 }  // namespace korvana

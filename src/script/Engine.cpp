@@ -140,7 +140,10 @@ void Engine::StartEngine() {
 
 void Engine::ChooseStartScript() {
   std::string name = "autorun.txt";
-  if (!FileExists(files_.Resolve("autorun.txt")) && !FileExists(files_.Resolve("autorun.txd"))) {
+  if (!settings_.startScript.empty()) {
+    name = settings_.startScript;
+  } else if (!FileExists(files_.Resolve("autorun.txt")) &&
+             !FileExists(files_.Resolve("autorun.txd"))) {
     std::string picked;
     if (platform_.dialogs.OpenScriptDialog(picked)) {
       namespace fs = std::filesystem;

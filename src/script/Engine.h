@@ -80,6 +80,9 @@ struct EngineSettings {
   std::string programId;
   std::string installFolder;
   std::string startFolder;
+  // The script the game starts with (CP932, in the start folder) when the
+  // player named one; empty: "autorun.txt", or the chooser without it.
+  std::string startScript;
 };
 
 // The menu states the player leaves behind, written to the settings at exit.

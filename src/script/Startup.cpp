@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "config/DataDrive.h"
@@ -21,21 +22,49 @@ config::ConfigReport BoxReport(Dialogs& dialogs) {
 }
 
 // Saves go to the save folder; say at once when they could not be written
-// there, rather than when a save fails. The setting itself is kept: the
-// folder may be a medium that is not mounted yet.
-void CheckSaveFolder(const std::string& savePath, const GameFiles& files, Dialogs& dialogs) {
-  if (savePath.empty()) return;
+// there, rather than when a save fails. A folder that is there but cannot be
+// written (the game's own, on a disc or in a system folder) is offered the
+// player's folder instead. A folder that is not there keeps the setting: it
+// may be on a medium that is not mounted yet.
+void CheckSaveFolder(config::Settings& s, Machine& machine, Dialogs& dialogs) {
   // The folder part of the prefix ("save\" or "C:\games\x\").
-  std::string folder = savePath;
+  std::string folder = s.SavePath;
   while (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder.pop_back();
-  const std::string resolved = files.Resolve(folder.empty() ? "." : folder);
-  if (::access(resolved.c_str(), W_OK | X_OK) != 0) {
-    dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + savePath, "", BoxButtons::Ok,
+  const std::string resolved = GameFiles(s.StartFolder).Resolve(folder.empty() ? "." : folder);
+  if (machine.CanWrite(resolved)) return;
+  const std::string shown = s.SavePath.empty() ? cp932::FromUtf8(resolved) : s.SavePath;
+  std::error_code ec;
+  const bool there = std::filesystem::is_directory(resolved, ec);
+  const std::string home = machine.UserDataHome();
+  const std::string own = s.UserFolder.empty() && !home.empty()
+                              ? config::UserFolderFor(home, s.StartFolder)
+                              : s.UserFolder;
+  if (!there || own.empty() || (std::filesystem::create_directories(own, ec), ec) ||
+      !machine.CanWrite(own)) {
+    dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + shown, "", BoxButtons::Ok,
                        BoxIcon::Exclamation);
+    return;
   }
+  const std::string offered = cp932::FromUtf8(own) + "/";
+  if (dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + shown +
+                             J("\nセーブデータを次のフォルダーに保存しますか？\n") + offered,
+                         "", BoxButtons::YesNo, BoxIcon::Question) == BoxAnswer::Yes)
+    s.SavePath = offered;
 }
 
 }  // namespace
+
+std::optional<GameLocation> LocateGame(const std::string& path) {
+  if (std::optional<std::string> folder = AbsoluteFolder(path)) return GameLocation{*folder, {}};
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path file = fs::absolute(path, ec).lexically_normal();
+  if (ec || !fs::is_regular_file(file, ec)) return std::nullopt;
+  std::string ext = file.extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext != ".txt" && ext != ".txd") return std::nullopt;
+  return GameLocation{file.parent_path().string(), cp932::FromUtf8(file.filename().string())};
+}
 
 GamePreparation PrepareGame(Platform platform, const std::string& gameFolder) {
   GamePreparation out;
@@ -43,7 +72,9 @@ GamePreparation PrepareGame(Platform platform, const std::string& gameFolder) {
   std::error_code ec;
   const std::string folder =
       gameFolder.empty() ? std::filesystem::current_path(ec).string() : gameFolder;
-  config::ConfigLocation location{folder, &store};
+  Machine& machine = platform.machine;
+  config::ConfigLocation location{folder, &store, machine.UserDataHome(),
+                                  [&machine](const std::string& f) { return machine.CanWrite(f); }};
   config::ConfigReadResult read = config::ReadConfiguration(location, BoxReport(platform.dialogs));
   if (read.exitProgram) {
     out.exitProgram = true;
@@ -52,13 +83,18 @@ GamePreparation PrepareGame(Platform platform, const std::string& gameFolder) {
   out.settings = std::move(read.settings);
   if (out.settings.StartFolder.empty()) out.settings.StartFolder = folder;
   if (config::NeedsSaveFolderDialog(out.settings)) {
+    // Opened where the saves can go: the player's folder when the game's
+    // cannot be written.
     std::string chosen;
+    if (!out.settings.UserFolder.empty()) {
+      std::filesystem::create_directories(out.settings.UserFolder, ec);
+      chosen = cp932::FromUtf8(out.settings.UserFolder + "/data0.hfd");
+    }
     if (platform.dialogs.SaveFolderDialog(chosen))
       out.settings.SavePath = config::SaveFolderFromChosenFile(chosen);
   }
-  Machine& machine = platform.machine;
   config::FindDataPath(out.settings, [&machine] { return machine.ListVolumes(); });
-  CheckSaveFolder(out.settings.SavePath, GameFiles(out.settings.StartFolder), platform.dialogs);
+  CheckSaveFolder(out.settings, machine, platform.dialogs);
   return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The parts of start-up and exit that every host shares: reading the
 // configuration before the window shows, and writing back at a normal end.
+#include <optional>
 #include <string>
 
 #include "config/Settings.h"
@@ -8,6 +9,15 @@
 #include "script/Engine.h"
 
 namespace korvana {
+
+// What a command line or a desktop launch names: a game folder, or a script
+// in one (".txt" or ".txd" in any case), which the game then starts with.
+struct GameLocation {
+  std::string folder;       // UTF-8, absolute
+  std::string startScript;  // CP932 file name in `folder`; empty: the usual choice
+};
+// Null when `path` (UTF-8) is neither a folder nor such a script.
+std::optional<GameLocation> LocateGame(const std::string& path);
 
 struct GamePreparation {
   // krv.cfg is missing: its message was shown; end with exit code 0.

@@ -270,7 +270,8 @@ int MessageText::InlineCommandGroup(std::string_view line, int p) {
     p += static_cast<int>(ch.size());
     if (ch.size() != 1) continue;
     if (ch[0] == '>') return p;
-    if (ch[0] >= 'A' && ch[0] <= 'Z') ApplyInlineLetter(ch[0], line, p);
+    // Other characters, capitals included, are skipped.
+    if (kInlineLetters.find(ch[0]) != std::string_view::npos) ApplyInlineLetter(ch[0], line, p);
   }
   return p;
 }
@@ -412,7 +413,7 @@ void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) 
       InlinePicture(ReadToken(line, p, '"'));  // the loader expands the data drive
       break;
     default:
-      break;  // other capitals are skipped like any character
+      break;
   }
 }
 

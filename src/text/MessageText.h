@@ -25,6 +25,10 @@
 
 namespace korvana {
 
+// The letters of "<…>" groups in message text that do something; any other
+// character inside a group is skipped.
+inline constexpr std::string_view kInlineLetters = "SFXYMNLHJKTWQIRUCBDPEVOA";
+
 class ErrorSink;
 class Evaluator;
 class GameFiles;

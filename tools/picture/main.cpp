@@ -30,12 +30,15 @@ namespace {
 
 using namespace korvana;
 
+const char kUsage[] =
+    "usage: korvana-picture convert IN OUT.png\n"
+    "       korvana-picture info FILE...\n"
+    "       korvana-picture --version | --help\n"
+    "Decodes BMP, JPEG (.jpg), PNG, MAG/HIM (MAKI02 and KRVIF1) and FRL pictures\n"
+    "exactly as the Korvana engine does.\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: korvana-picture convert IN OUT.png\n"
-               "       korvana-picture info FILE...\n"
-               "Decodes BMP, JPEG (.jpg), PNG, MAG/HIM (MAKI02 and KRVIF1) and FRL pictures\n"
-               "exactly as the Korvana engine does.\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -220,6 +223,8 @@ int Info(const std::string& path) {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   const std::string command = argv[1];
+  if (command == "--help" || command == "-h") return std::fputs(kUsage, stdout) < 0;
+  if (command == "--version") return std::printf("korvana-picture %s\n", KORVANA_VERSION) < 0;
   if (command == "convert" && argc == 4) return Convert(argv[2], argv[3]);
   if (command == "info" && argc >= 3) {
     int status = 0;

@@ -1,12 +1,18 @@
 // korvana-script: scrambles and unscrambles scripts and checks a game's
 // scripts for the faults a run would report.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "config/Settings.h"
 #include "core/FileResolver.h"
+#include "script/CommandTable.h"
 #include "script/ScriptCheck.h"
 #include "script/ScriptFile.h"
+#include "text/MessageText.h"
 
 namespace {
 
@@ -19,6 +25,10 @@ const char kUsage[] =
     "       korvana-script check DIR [--werror]         list faults as file:line: message\n"
     "                                                   and warnings as file:line:column:\n"
     "                                                   warning: message (failing with --werror)\n"
+    "       korvana-script list commands|letters|keys   the command names, the inline letters\n"
+    "                                                   of message text, or the settings keys\n"
+    "                                                   (krv.cfg KEY / krv.ini KEY) the engine knows\n"
+    "       korvana-script --version | --help\n"
     "The key comes from \"decode.key\" in the script's folder (for check: in DIR),\n"
     "else in the current folder, else the built-in default.\n";
 
@@ -69,9 +79,55 @@ int Convert(const fs::path& in, const std::string& newExtension, bool force) {
   return 0;
 }
 
+// What the engine understands, for editors' word lists and for checking
+// that documentation names it all.
+int List(const std::string& what) {
+  if (what == "commands") {
+    for (const CommandSpec& command : AllCommands())
+      std::printf("%.*s\n", static_cast<int>(command.name.size()), command.name.data());
+    return 0;
+  }
+  if (what == "letters") {
+    for (char letter : kInlineLetters) std::printf("%c\n", letter);
+    return 0;
+  }
+  if (what != "keys") {
+    std::fprintf(stderr, "korvana-script: list takes commands, letters or keys\n");
+    return 2;
+  }
+  // The keys the configuration reader asks for, read from an empty game
+  // once with a krv.ini and once without (some keys are read only then).
+  std::error_code ec;
+  const fs::path folder = fs::temp_directory_path(ec) / ("korvana-keys-" + std::to_string(getpid()));
+  fs::create_directories(folder, ec);
+  std::vector<std::pair<std::string, std::string>> keys;
+  auto add = [&keys](const char* file, const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+      if (std::find(keys.begin(), keys.end(), std::pair<std::string, std::string>(file, name)) ==
+          keys.end())
+        keys.emplace_back(file, name);
+  };
+  for (bool withSettings : {true, false}) {
+    WriteFileAtomically((folder / "krv.cfg").string(), "");
+    if (withSettings) WriteFileAtomically((folder / "krv.ini").string(), "Version=1.42\r\n");
+    const config::ConfigReadResult read =
+        config::ReadConfiguration(config::ConfigLocation{folder.string()}, nullptr);
+    add("krv.cfg", read.gameConfigKeys);
+    add("krv.ini", read.userSettingsKeys);
+    fs::remove(folder / "krv.ini", ec);
+  }
+  fs::remove_all(folder, ec);
+  for (const auto& [file, name] : keys) std::printf("%s %s\n", file.c_str(), name.c_str());
+  return keys.empty() ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h"))
+    return std::fputs(kUsage, stdout) < 0;
+  if (argc >= 2 && std::string(argv[1]) == "--version")
+    return std::printf("korvana-script %s\n", KORVANA_VERSION) < 0;
   if (argc < 3) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -79,6 +135,7 @@ int main(int argc, char** argv) {
   const std::string verb = argv[1];
   const fs::path target = argv[2];
   const bool force = argc > 3 && std::string(argv[3]) == "--force";
+  if (verb == "list") return List(argv[2]);
   if (verb == "encode") return Convert(target, ".txd", force);
   if (verb == "decode") return Convert(target, ".txt", force);
   if (verb == "check") {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <filesystem>
 
 #include "core/Cp932.h"
 #include "core/Errors.h"
@@ -246,6 +247,17 @@ void HeadlessPlatform::VersionDialog(const VersionInfo& info) {
 void HeadlessPlatform::ShowDebugWindow(DebugSource& source) {
   Record({"dialog", "debug"});
   debugWindow = &source;
+}
+
+bool HeadlessPlatform::CanWrite(const std::string& folder) {
+  const std::string path = std::filesystem::path(folder).lexically_normal().string();
+  for (const std::string& readOnly : readOnlyFolders) {
+    const std::string top = std::filesystem::path(readOnly).lexically_normal().string();
+    if (path.rfind(top, 0) == 0 && (path.size() == top.size() || path[top.size()] == '/' ||
+                                    top.back() == '/'))
+      return false;
+  }
+  return Machine::CanWrite(folder);
 }
 
 bool HeadlessPlatform::SaveFolderDialog(std::string&) {

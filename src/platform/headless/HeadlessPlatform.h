@@ -117,6 +117,14 @@ class HeadlessPlatform : public AllDoors {
 
   // Machine
   std::vector<Volume> ListVolumes() override { return volumes; }
+  std::string UserDataHome() override { return userDataHome; }
+  // Where a game folder that cannot be written keeps its player's files;
+  // empty (the default for tests): nowhere else.
+  std::string userDataHome;
+  bool CanWrite(const std::string& folder) override;
+  // Folders (and what lies below them) that count as unwritable, as a disc
+  // would be.
+  std::vector<std::string> readOnlyFolders;
   // The mounted volumes the data drive search sees.
   std::vector<Volume> volumes;
 
