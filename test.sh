@@ -13,3 +13,11 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$BUILD" --output-on-failure -j2
+
+# The Debian package, from a Release build without the tests, checked as the
+# people who install it meet it.
+RELEASE=${KORVANA_PACKAGE_BUILD:-build/release}
+cmake -S . -B "$RELEASE" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANA_BUILD_TESTS=OFF
+cmake --build "$RELEASE" --target package -j2
+VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$RELEASE/CMakeCache.txt")
+scripts/check-package "$RELEASE/korvana_${VERSION}_$(dpkg --print-architecture).deb"

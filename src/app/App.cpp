@@ -60,6 +60,9 @@ int RunDesktop(const std::string& named) {
   char* argv[] = {name, nullptr};
   Application app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Korvana"));
+  // The desktop entry's name: Wayland shells match the window to the menu
+  // entry and its icon by it (X11 ones by WM_CLASS "Korvana").
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.korvana.Korvana"));
   QApplication::setQuitOnLastWindowClosed(false);
 
   SingleInstance guard;
