@@ -35,7 +35,8 @@ if ! command -v "$KORVANA" >/dev/null 2>&1; then
   exit 2
 fi
 work=$(mktemp -d) || exit 2
-trap 'rm -rf "$work"' EXIT INT TERM
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 rm -rf "$results"
 mkdir -p "$results" "$approved" || exit 2
 passed=0
@@ -46,11 +47,12 @@ nl='
 # what an exit status of korvana --headless means
 meaning() {
   case $1 in
-    0) echo "ran to its end" ;;
+    0) echo "ok" ;;
     1) echo "a script error report was answered yes" ;;
     2) echo "bad options" ;;
     3) echo "no start script could be run" ;;
     4) echo "script errors were reported (--strict)" ;;
+    126 | 127) echo "the program could not be started" ;;
     *) echo "ended abnormally (a crash or a signal)" ;;
   esac
 }
@@ -60,7 +62,7 @@ while read -r name options; do
   out=$results/$name
   mkdir -p "$out"
   # A fresh copy, as a first-time player has it: no settings, no saves.
-  rm -rf "$work/game" "$work/home"
+  rm -rf "${work:?}/game" "${work:?}/home"
   mkdir -p "$work/game" "$work/home"
   cp -R "$game/." "$work/game/"
   rm -f "$work/game/krv.ini" "$work/game/krv.ini.bak" "$work/game/textid.dat" \
