@@ -34,7 +34,6 @@ done
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=offscreen
 
 # game NAME: a fresh copy of the demo whose start script is standard input
 # (UTF-8, written as Shift-JIS).
@@ -47,8 +46,8 @@ game() {
 }
 
 # shot NAME OUT.png [OPTION...]: runs the game and writes the screen at the
-# end of the run. A run that another option ends early (--max-ms) is fine;
-# a script error is not.
+# end of the run. A run that an option ends early (--max-ms, --clicks,
+# --choose) is fine; a script error is not.
 shot() {
   local name="$1" out="$2"
   shift 2
@@ -60,7 +59,8 @@ shot() {
   fi
 }
 
-# small IN OUT [GEOMETRY]: a palette PNG, cut to GEOMETRY (WxH+X+Y) when given.
+# small IN OUT [GEOMETRY]: a palette PNG, cut to GEOMETRY (WxH+X+Y) first
+# when it is given.
 small() {
   local in="$1" out="$2" crop="${3:-}"
   if [ -n "$crop" ]; then
@@ -74,27 +74,28 @@ small() {
 
 game text-sizes <<'EOF'
 _textwait 0
-_bgload bgroom.png
+_bgload bgnight.png
 _refresh
-<S1>S1 小さな文字（12ドット）|
-<S2>S2 ふつうの文字（24ドット）|
-<S3>S3 大きな文字（36ドット）|
-<S4>S4 特大（48ドット）|
+<S1>Ｓ１：小さな文字（１２ドット）|
+<S2>Ｓ２：ふつうの文字（２４ドット）|
+<S3>Ｓ３：大きな文字（３６ドット）|
+<S4>Ｓ４：特大（４８ドット）|
 <S2>行の途中で<S3>大きく<S2>しても、下の端がそろいます。|
+ａｂｃとabc：半角の文字も１マスを使います。|
 EOF
 shot text-sizes "$work/text-sizes.png"
 small "$work/text-sizes.png" "$here/text-sizes.png" 640x300+0+0
 
 game text-styles <<'EOF'
 _textwait 0
-_bgload bghill.png
+_bgload bgsky.png
 _refresh
-ふつう（白、黒い影）|
-<C#FFE080>C#FFE080 で文字の色<C#FFFFFF>|
-<B#C00000>B#C00000 で影の色<B#000000>|
-<D0>D0 で影なし<D1>|
-<E1B#204080>E1 で縁取り（B で縁の色）<E0B#000000>|
-<E1C#202020B#FFFFFF>黒い文字に白い縁<E0C#FFFFFFB#000000>|
+ふつうの文字：白に黒い影|
+<C#FFE080>文字の色を変える（Ｃ）<C#FFFFFF>|
+<B#C00000>影の色を変える（Ｂ）<B#000000>|
+<D0>影をなくす（Ｄ０）<D1>|
+<E1B#204080>縁取り（Ｅ１）<E0B#000000>|
+<E1C#202020B#FFFFFF>黒い文字に白い縁取り<E0C#FFFFFFB#000000>|
 EOF
 shot text-styles "$work/text-styles.png"
 small "$work/text-styles.png" "$here/text-styles.png" 640x250+0+0
@@ -106,21 +107,29 @@ _refresh
 _$flg[0]=42
 _@flg[1]=澪
 <S3>(朝靄)あさもや)の(向)む)こう|
-<S2>フラグの値：[$flg[0],]回目、[@flg[1],]、[$flg[0],-5]（右詰め5桁）|
+<S2>数：[$flg[0],]回目　文字：[@flg[1],]　右詰め：[$flg[0],-6]|
 /中央にそろえた行|
-絵も文字の中に<A"moon.png">置けます。|
+文字の中に<A"stars.png">絵を置く|
 EOF
 shot text-ruby "$work/text-ruby.png"
-small "$work/text-ruby.png" "$here/text-ruby.png" 640x330+0+0
+small "$work/text-ruby.png" "$here/text-ruby.png" 640x210+0+0
 
+# The run ends at the first click wait (--clicks 0), then after the first
+# click (--clicks 1): the marker of a line end, then that of a page end.
 game text-marker <<'EOF'
 _textwait 0
-_bgload bgroom.png
+_bgload bgnight.png
 _refresh
-クリック待ちでは、行の終わりにマーカーが出ます。
+行の終わりのクリック待ち
+ページの終わりのクリック待ち&
 EOF
-shot text-marker "$work/text-marker.png" --max-ms 250
-small "$work/text-marker.png" "$here/text-marker.png" 640x120+0+0
+shot text-marker "$work/marker-line.png" --clicks 0
+shot text-marker "$work/marker-page.png" --clicks 1
+convert "$work/marker-line.png" -crop 640x80+0+0 +repage "$work/marker-line.png"
+convert "$work/marker-page.png" -crop 640x80+0+0 +repage "$work/marker-page.png"
+montage "$work/marker-line.png" "$work/marker-page.png" -tile 1x2 -geometry +0+2 \
+  -background white "$work/text-marker.png"
+small "$work/text-marker.png" "$here/text-marker.png"
 
 # ---------------------------------------------------------------- §7 pictures
 
@@ -129,7 +138,7 @@ _bgload bgtown.png
 _objput 0,chara.png,#NONE,20,#BOTTOM
 _objput 1,chara.png,#00FF00,240,#BOTTOM
 _objput 2,moon.png,moonmask.png,480,40
-_sprload gift.png,200,40,#TOP_LEFT
+_sprload gift.png,200,40,"#TOP_LEFT"
 _sprset 0,1,1
 _sprput 0,420,400
 _refresh
@@ -143,33 +152,36 @@ small "$work/transparency.png" "$here/transparency.png"
 # A choice stays on the screen when the run is told to take an entry it
 # does not have: the run ends there.
 game choice-menu <<'EOF'
-_bgload bgroom.png
+_textwait 0
+_bgload bgnight.png
 _refresh
 どこへ行こう？|
-_selmenu 32,100,#FFE080,#C0C0C0,28
+_selmenu 32,60,#FFE080,#C0C0C0,28
 丘の上へ行く,,_$flg[20]=1
 町へ行く,,_$flg[20]=2
 家にいる,$flg[9]==1
 _endsel
 EOF
 shot choice-menu "$work/choice-menu.png" --choose 9
+convert "$work/choice-menu.png" -crop 320x200+0+0 +repage "$work/choice-menu.png"
 
 game choice-buttons <<'EOF'
 _bgload bgroom.png
 _refresh
-_selbutton 220,180,gift.png,200,40,#FF00FF
+_selbutton 60,40,gift.png,200,40,#FF00FF
 0
 1
 2
 _endsel
 EOF
 shot choice-buttons "$work/choice-buttons.png" --choose 9
+convert "$work/choice-buttons.png" -crop 320x200+0+0 +repage "$work/choice-buttons.png"
 
 game choice-grid <<'EOF'
 _$flg[20]=1
 _bgload bgalbum.png
 _refresh
-_selcgmode 140,120,gallery.png,120,90,3,#FF00FF
+_selcgmode 20,20,gallery.png,120,90,3,#FF00FF
 1
 2
 3,$flg[20]==1
@@ -179,23 +191,26 @@ _selcgmode 140,120,gallery.png,120,90,3,#FF00FF
 _endsel
 EOF
 shot choice-grid "$work/choice-grid.png" --choose 9
+convert "$work/choice-grid.png" -crop 400x250+0+0 +repage -resize 320x200 "$work/choice-grid.png"
 
 montage "$work/choice-menu.png" "$work/choice-buttons.png" "$work/choice-grid.png" \
-  -geometry 320x240+4+0 -tile 3x1 -background white "$work/choices.png"
+  -geometry +4+0 -tile 3x1 -background white "$work/choices.png"
 small "$work/choices.png" "$here/choices.png"
 
 # ---------------------------------------------------------------- §8 transitions
 
-# name steps wait(ms) kind: "screen" frames are the whole screen at a quarter
-# of its size; "detail" frames, for the patterns that change single pixels
-# (which a smaller picture would blur into an even fade), are a 40 x 30 part
-# of the screen shown four times as large.
+# name steps wait(ms) kind. The frames are taken before the transition, at a
+# quarter, a half and three quarters of steps x wait (LINE0 counts only its
+# 120 steps that draw), and after it. "screen" frames are the whole screen at
+# a quarter of its size; "detail" frames, for the patterns that change single
+# pixels (which a smaller picture would blur into an even fade), are a
+# 40 x 30 part of the screen shown four times as large.
 transitions=(
   "TILE0 8 5 detail" "TILE1 8 5 detail" "TILE2 8 5 detail" "TILE3 8 5 detail"
   "TILEH0 8 0 detail" "TILEH1 8 0 detail" "TILEH2 8 0 detail" "TILEH3 8 0 detail"
   "PAT0 8 3 detail" "PAT1 16 1 detail" "PAT2 16 1 detail" "PAT3 8 4 screen" "PAT4 8 1 screen"
   "WIPE0 36 10 screen" "WIPE1 36 10 screen" "WIPE2 32 10 screen" "WIPE3 32 10 screen"
-  "LINE0 240 4 screen" "LINE1 110 2 screen" "BLEND0 17 2 screen"
+  "LINE0 120 4 screen" "LINE1 110 2 screen" "BLEND0 17 2 screen"
   "SCROLL0 44 1 screen" "SCROLL1 44 1 screen" "SCROLL2 42 5 screen" "SCROLL3 42 5 screen"
   "TSCROLL0 44 1 screen" "TSCROLL1 44 1 screen" "TSCROLL2 42 5 screen" "TSCROLL3 42 5 screen"
   "SLIDE0 34 10 screen" "SLIDE1 34 10 screen" "SLIDE2 42 10 screen" "SLIDE3 42 10 screen"
@@ -213,7 +228,7 @@ for entry in "${transitions[@]}"; do
 _textwait 0
 _bgload bgroom.png
 _refresh
-<S4X40Y360>$name|
+<S4X40Y300>$name%
 _bgload bgnight.png
 _delay $start
 _fade #$run
