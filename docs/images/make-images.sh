@@ -251,7 +251,7 @@ EOF
     fi
     frames+=("$frame")
   done
-  lower="$(echo "$name" | tr 'A-Z' 'a-z')"
+  lower="${name,,}"
   montage "${frames[@]}" -geometry +2+0 -tile 5x1 -background white "$work/strip.png"
   small "$work/strip.png" "$here/fade-$lower.png"
 done
