@@ -79,6 +79,10 @@ file(GLOB KORVANA_DOC_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/images
   ${PROJECT_SOURCE_DIR}/docs/images/*.gif)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${KORVANA_DOCS} DESTINATION ${KORVANA_DOC_DIR})
 install(FILES ${KORVANA_DOC_IMAGES} DESTINATION ${KORVANA_DOC_DIR}/images)
+# The author's regression-test script the manual describes, ready to copy.
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/docs/examples/test-game.sh
+  DESTINATION ${KORVANA_DOC_DIR}/examples)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/demo.routes DESTINATION ${KORVANA_DOC_DIR}/examples)
 
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE KORVANA_LICENSE)
 string(STRIP "${KORVANA_LICENSE}" KORVANA_LICENSE)
