@@ -32,6 +32,8 @@ struct ClickState {
   // Where the pointer last moved on the picture (`$sys[0]`, `$sys[1]`, the
   // highlight of a choice).
   int PointerX = 0, PointerY = 0;
+  // Where the last click was made.
+  int ClickX = 0, ClickY = 0;
 
   void ClearClicks() { ClickFlag = MouseDownFlag = MouseUpFlag = false; }
   // Skipping read text passes over the waits of lines that have an id.

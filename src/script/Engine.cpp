@@ -482,8 +482,10 @@ void Engine::OnMouseUp(int x, int y, MouseButton button) {
   if (click.TextActive) click.FinishTextFlag = true;
 }
 
-void Engine::OnClick(int, int) {
+void Engine::OnClick(int x, int y) {
   if (logScreen.IsOpen()) return;  // the log screen's buttons act on release
+  click.ClickX = x;
+  click.ClickY = y;
   if (flags_.clickFlag >= 0 && flags_.clickFlag < FlagStore::kCount) {
     flags_.Set(flags_.clickFlag, "1");
     UpdateFlagRow(flags_.clickFlag);

@@ -86,10 +86,14 @@ void Selection::RedrawMenuHighlight(int32_t x, int32_t y, const SelectionItems& 
 // --- waiting ----------------------------------------------------------------------
 
 bool Selection::Look() {
-  env_.pump.WaitMessage(Pump::kNoTimeout);
+  if (!carriedClick_) env_.pump.WaitMessage(Pump::kNoTimeout);
   if (env_.click.PointerX == seenX_ && env_.click.PointerY == seenY_) return false;
   seenX_ = env_.click.PointerX;
   seenY_ = env_.click.PointerY;
+  if (carriedClick_) {
+    carriedClick_ = false;
+    env_.click.ClickFlag = true;
+  }
   return true;
 }
 
@@ -109,8 +113,15 @@ void Selection::WaitForPointer(const ChoiceView& view, bool horizontal, int64_t 
   env_.observer.ChoiceStarted(view);
   const int startX = env_.click.PointerX, startY = env_.click.PointerY;
   arrowSeen_ = false;
+  env_.click.ClickFlag = false;
   do env_.pump.WaitMessage(Pump::kNoTimeout);
   while (env_.click.PointerX == startX && env_.click.PointerY == startY && !arrowSeen_);
+  // A window system hands over everything queued at once, so a tap or a
+  // quick click can arrive together with the move that led to it. A click
+  // made away from where the pointer stood came after the move: it counts,
+  // as it would have one message later. A click made before moving does not.
+  carriedClick_ = env_.click.ClickFlag &&
+                  (env_.click.ClickX != startX || env_.click.ClickY != startY);
   // The first look of the main loop sees wherever the pointer is now.
   seenX_ = std::numeric_limits<int64_t>::min();
 }

@@ -124,7 +124,8 @@ class Selection {
   // the first entry's centre lies.
   void WaitForPointer(const ChoiceView& view, bool horizontal, int64_t firstX);
   // Pumps once; true when the pointer stands somewhere new since the last
-  // look (which it then remembers).
+  // look (which it then remembers). The first look after a click carried
+  // over from WaitForPointer does not pump, and makes the click.
   bool Look();
   void Finish();
   // A choice waits: the engine sends it the arrows, the text gets no wheel.
@@ -141,6 +142,8 @@ class Selection {
   bool arrowSeen_ = false;
   bool arrowsHorizontal_ = false;
   int64_t firstX_ = 0;
+  // A click that came with the pointer's first move, waiting for the first look.
+  bool carriedClick_ = false;
   // The pointer position last looked at; none before the first look.
   int64_t seenX_ = std::numeric_limits<int64_t>::min(), seenY_ = 0;
 };

@@ -432,3 +432,51 @@ TEST(Selection, HandCursorOverEntriesThenTheScriptsCursorAndTheMouseCommand) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// A window system delivers what is queued in one go: a tap or a quick click
+// can come in the same message as the move that led to it. The click counts
+// when it was made where the pointer moved to; a click made before the move,
+// where the pointer stood, does not.
+TEST(Selection, ClickArrivingWithItsMoveChooses) {
+  struct Case {
+    std::string command;
+    std::vector<std::string> items;
+    int x, y;            // where the pointer moves and the click is made
+    bool clickFirst;     // the click was made before the move, where the pointer stood
+    int result;
+  } cases[] = {
+      {"_selmenu 100,100", {"abcd", "efgh", "ijkl"}, 130, 150, false, 1},
+      {"_selmenu 100,100", {"abcd", "efgh", "ijkl"}, 130, 150, true, 0},
+      {"_selbutton 200,100,buttons.png,40,20,#NONE", {"0", "1", "2"}, 220, 150, false, 2},
+      {"_selcgmode 200,100,buttons.png,40,20,2,#NONE", {"1", "1", "1"}, 220, 130, false, 2},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> lines = {c.command};
+    lines.insert(lines.end(), c.items.begin(), c.items.end());
+    lines.push_back("_endsel");
+    ChoiceGame game(lines);
+    game.platform().onChoice = [&](const ChoiceView& view) {
+      Engine& sink = game.engine();
+      const int startX = sink.click.PointerX, startY = sink.click.PointerY;
+      game.platform().QueueAction([&sink, &c, startX, startY] {
+        const int clickX = c.clickFirst ? startX : c.x, clickY = c.clickFirst ? startY : c.y;
+        if (!c.clickFirst) sink.OnMouseMove(c.x, c.y);
+        sink.OnMouseDown(clickX, clickY, MouseButton::Left);
+        sink.OnClick(clickX, clickY);
+        sink.OnMouseUp(clickX, clickY, MouseButton::Left);
+        if (c.clickFirst) sink.OnMouseMove(c.x, c.y);
+      });
+      // Only a click that did not count leaves the choice to this one.
+      game.platform().QueueMove(view.entries[0].x, view.entries[0].y);
+      game.platform().QueueClick(view.entries[0].x, view.entries[0].y);
+    };
+    EXPECT_EQ(game.run.Run(), 0) << c.command;
+    EXPECT_EQ(game.engine().prog.ProgSelResult, c.result) << c.command << " " << c.clickFirst;
+  }
+}
+
+}  // namespace
+}  // namespace korvana
