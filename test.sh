@@ -15,9 +15,24 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$BUILD" --output-on-failure -j2
 
 # The Debian package, from a Release build without the tests, checked as the
-# people who install it meet it.
+# people who install it meet it. The benchmarks are built beside it so that
+# they keep building.
 RELEASE=${KORVANA_PACKAGE_BUILD:-build/release}
-cmake -S . -B "$RELEASE" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANA_BUILD_TESTS=OFF
+cmake -S . -B "$RELEASE" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANA_BUILD_TESTS=OFF \
+  -DKORVANA_BUILD_BENCH=ON
+cmake --build "$RELEASE" -j2
 cmake --build "$RELEASE" --target package -j2
 VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$RELEASE/CMakeCache.txt")
 scripts/check-package "$RELEASE/korvana_${VERSION}_$(dpkg --print-architecture).deb"
+
+# The fuzz targets build with clang and get through their seed corpora once.
+FUZZ=${KORVANA_FUZZ_BUILD:-build/fuzz}
+cmake -S . -B "$FUZZ" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DKORVANA_BUILD_FUZZ=ON -DKORVANA_BUILD_TESTS=OFF \
+  -DKORVANA_BUILD_GUI=OFF
+cmake --build "$FUZZ" -j2
+for corpus in fuzz/corpus/*/; do
+  target=$(basename "$corpus")
+  "$FUZZ/fuzz/fuzz_$target" -runs=0 "$corpus" 2>"$FUZZ/fuzz_$target.log" ||
+    { cat "$FUZZ/fuzz_$target.log"; exit 1; }
+done
