@@ -44,13 +44,16 @@ void CheckSaveFolder(config::Settings& s, Machine& machine, Dialogs& dialogs) {
   const std::string own = s.UserFolder.empty() && !home.empty()
                               ? config::UserFolderFor(home, s.StartFolder)
                               : s.UserFolder;
-  if (!there || own.empty() || (std::filesystem::create_directories(own, ec), ec) ||
+  // Save file names are Shift-JIS: a folder whose name it cannot spell
+  // (an accented letter in the home folder) cannot hold the saves.
+  bool spelled = true;
+  const std::string offered = cp932::FromUtf8(own, &spelled) + "/";
+  if (!there || own.empty() || !spelled || (std::filesystem::create_directories(own, ec), ec) ||
       !machine.CanWrite(own)) {
     dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + shown, "", BoxButtons::Ok,
                        BoxIcon::Exclamation);
     return;
   }
-  const std::string offered = cp932::FromUtf8(own) + "/";
   if (dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + shown +
                              J("\nセーブデータを次のフォルダーに保存しますか？\n") + offered,
                          "", BoxButtons::YesNo, BoxIcon::Question) == BoxAnswer::Yes)

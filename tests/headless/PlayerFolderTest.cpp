@@ -105,5 +105,28 @@ TEST(ReadOnlyGame, PlayerFilesGoToTheirOwnFolder) {
   EXPECT_FALSE(fs::exists(fs::path(game.str()) / "data0.hfd"));
 }
 
+// Save file names are Shift-JIS: a player's folder it cannot spell is not
+// offered for the saves (they would go nowhere); krv.ini, named in the
+// system's own spelling, still goes there.
+TEST(ReadOnlyGame, FolderShiftJisCannotSpellIsNotOffered) {
+  test::TempDir game, home;
+  game.Write("krv.cfg", "SavePath=.\\\r\n");
+  game.Write("autorun.txt", test::ScriptText({"_winexit"}));
+  const std::string dataHome = home.str() + "/andr\u00e9";
+  HeadlessSession session({}, {}, game.str());
+  session.platform.userDataHome = dataHome;
+  session.platform.readOnlyFolders = {game.str()};
+  ASSERT_TRUE(session.Prepare());
+  EXPECT_EQ(session.Run(), 0);
+  std::vector<std::string> boxes;
+  for (const std::string& line : session.platform.Transcript())
+    if (line.find("セーブフォルダーに書き込めません") != std::string::npos) boxes.push_back(line);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].find("保存しますか"), std::string::npos) << boxes[0];
+  EXPECT_EQ(session.settings->SavePath, ".\\");
+  EXPECT_TRUE(fs::exists(fs::path(dataHome) / "korvana" / fs::path(game.str()).filename() /
+                         "krv.ini"));
+}
+
 }  // namespace
 }  // namespace korvana
