@@ -1,7 +1,6 @@
 #include "config/Settings.h"
 
 #include <sys/stat.h>
-
 #include <unistd.h>
 
 #include <algorithm>
