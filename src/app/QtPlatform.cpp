@@ -336,39 +336,6 @@ void QtPlatform::RequestClose() {
   if (window_) QMetaObject::invokeMethod(window_, "close", Qt::QueuedConnection);
 }
 
-bool QtPlatform::Open(AudioChannel channel, const std::string& path) {
-  return audio_.Open(channel, path);
-}
-
-bool QtPlatform::OpenCd(const std::vector<std::string>& trackFolders) {
-  return audio_.OpenCd(trackFolders);
-}
-
-bool QtPlatform::Close(AudioChannel channel) {
-  return audio_.Close(channel);
-}
-
-bool QtPlatform::Play(AudioChannel channel, const std::string& path, int64_t startMs,
-                      int64_t lengthMs) {
-  return audio_.Play(channel, path, startMs, lengthMs);
-}
-
-int QtPlatform::Stop(AudioChannel channel) {
-  return audio_.Stop(channel);
-}
-
-bool QtPlatform::PlayShort(const std::string& path) {
-  return audio_.PlayShort(path);
-}
-
-void QtPlatform::StopShort() {
-  audio_.StopShort();
-}
-
-bool QtPlatform::CdTrack(int track, int64_t& startMs, int64_t& lengthMs) {
-  return audio_.CdTrack(track, startMs, lengthMs);
-}
-
 std::vector<Volume> QtPlatform::ListVolumes() {
   return config::ReadMountedVolumes();
 }

@@ -26,13 +26,23 @@ class TFfont;
 class TFmain;
 class TFver;
 
-class QtPlatform : public QObject, public AllDoors {
+class QtPlatform : public QObject,
+                   public Pump,
+                   public Window,
+                   public Dialogs,
+                   public Movie,
+                   public Observer,
+                   public Machine {
   Q_OBJECT
 
  public:
   QtPlatform();
   ~QtPlatform() override;
   void Attach(TFmain* window);
+  // The doors the engine gets: this object, and for audio the SDL_mixer
+  // player itself (ends posted to this thread; without a device every open
+  // fails and the story goes on in silence).
+  Platform Doors() { return Platform{*this, *this, *this, audio_, *this, *this, *this}; }
 
   // Pump
   uint32_t TickCount() override;
@@ -73,18 +83,6 @@ class QtPlatform : public QObject, public AllDoors {
   int ColorDepth() override;
   void RequestClose() override;
   bool MovePointer(int x, int y) override;
-
-  // Audio: SDL_mixer, with ends posted to this thread; without a device
-  // every open fails and the story goes on in silence.
-  bool Open(AudioChannel channel, const std::string& path) override;
-  bool OpenCd(const std::vector<std::string>& trackFolders) override;
-  bool Close(AudioChannel channel) override;
-  bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
-            int64_t lengthMs) override;
-  int Stop(AudioChannel channel) override;
-  bool PlayShort(const std::string& path) override;
-  void StopShort() override;
-  bool CdTrack(int track, int64_t& startMs, int64_t& lengthMs) override;
 
   // Movie
   bool Play(const std::string& path, int x, int y, int w, int h) override {
