@@ -332,8 +332,14 @@ void HeadlessPlatform::EndDuePlays() {
   }
 }
 
-bool HeadlessPlatform::Open(AudioChannel, const std::string& path) {
-  return MediaLengthMs(path) >= 0;
+int64_t HeadlessPlatform::LengthOf(AudioChannel channel, const std::string& path) {
+  Opened& opened = opened_[static_cast<int>(channel)];
+  if (opened.path != path) opened = {path, MediaLengthMs(path)};
+  return opened.lengthMs;
+}
+
+bool HeadlessPlatform::Open(AudioChannel channel, const std::string& path) {
+  return LengthOf(channel, path) >= 0;
 }
 
 bool HeadlessPlatform::OpenCd(const std::vector<std::string>& trackFolders) {
@@ -349,7 +355,7 @@ bool HeadlessPlatform::Close(AudioChannel channel) {
 bool HeadlessPlatform::Play(AudioChannel channel, const std::string& path, int64_t,
                             int64_t lengthMs) {
   if (channel == AudioChannel::Cd) return StartPlaying(static_cast<int>(channel), lengthMs);
-  return StartPlaying(static_cast<int>(channel), lengthMs > 0 ? lengthMs : MediaLengthMs(path));
+  return StartPlaying(static_cast<int>(channel), lengthMs > 0 ? lengthMs : LengthOf(channel, path));
 }
 
 int HeadlessPlatform::Stop(AudioChannel channel) {
@@ -358,7 +364,7 @@ int HeadlessPlatform::Stop(AudioChannel channel) {
 }
 
 bool HeadlessPlatform::PlayShort(const std::string& path) {
-  return StartPlaying(static_cast<int>(AudioChannel::Short), MediaLengthMs(path));
+  return StartPlaying(static_cast<int>(AudioChannel::Short), LengthOf(AudioChannel::Short, path));
 }
 
 void HeadlessPlatform::StopShort() {

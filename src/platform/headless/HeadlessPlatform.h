@@ -207,6 +207,14 @@ class HeadlessPlatform : public AllDoors {
   // Reports the ends that are due, in time order.
   void EndDuePlays();
   std::map<int, std::string> cdTracks_;
+  // The file each channel last opened and its decoded length: a play of the
+  // opened file does not decode it a second time.
+  struct Opened {
+    std::string path;
+    int64_t lengthMs = -1;
+  };
+  Opened opened_[kMovieSlot];
+  int64_t LengthOf(AudioChannel channel, const std::string& path);
   // Wakes that only a play's end brought: endless music behind a wait that
   // nothing else can end would otherwise loop for ever.
   int64_t soundOnlyWakes_ = 0;
