@@ -64,6 +64,14 @@ std::string Read(const fs::path& path) {
   return out.str();
 }
 
+// The save folder boxes a run showed.
+std::vector<std::string> SaveFolderBoxes(const HeadlessSession& session) {
+  std::vector<std::string> boxes;
+  for (const std::string& line : session.platform.Transcript())
+    if (line.find("セーブフォルダーに書き込めません") != std::string::npos) boxes.push_back(line);
+  return boxes;
+}
+
 // A game on a disc: its folder counts as unwritable. The player is offered
 // their own folder for the saves; krv.ini goes there too; the next start
 // finds both there and asks nothing.
@@ -82,9 +90,7 @@ TEST(ReadOnlyGame, PlayerFilesGoToTheirOwnFolder) {
     session.platform.readOnlyFolders = {game.str()};
     ASSERT_TRUE(session.Prepare());
     EXPECT_EQ(session.Run(), 0);
-    std::vector<std::string> offers;
-    for (const std::string& line : session.platform.Transcript())
-      if (line.find("セーブフォルダーに書き込めません") != std::string::npos) offers.push_back(line);
+    const std::vector<std::string> offers = SaveFolderBoxes(session);
     if (run == 1) {
       ASSERT_EQ(offers.size(), 1u);
       EXPECT_NE(offers[0].find(cp932::ToUtf8(offered)), std::string::npos) << offers[0];
@@ -118,9 +124,7 @@ TEST(ReadOnlyGame, FolderShiftJisCannotSpellIsNotOffered) {
   session.platform.readOnlyFolders = {game.str()};
   ASSERT_TRUE(session.Prepare());
   EXPECT_EQ(session.Run(), 0);
-  std::vector<std::string> boxes;
-  for (const std::string& line : session.platform.Transcript())
-    if (line.find("セーブフォルダーに書き込めません") != std::string::npos) boxes.push_back(line);
+  const std::vector<std::string> boxes = SaveFolderBoxes(session);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].find("保存しますか"), std::string::npos) << boxes[0];
   EXPECT_EQ(session.settings->SavePath, ".\\");
