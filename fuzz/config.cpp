@@ -14,6 +14,7 @@
 #include "config/InstallStore.h"
 #include "config/Settings.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 #include "script/Startup.h"
 
 using namespace korvana;

@@ -17,6 +17,7 @@
 #include "BlockCache.h"
 #include "FuzzFolder.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 #include "graphics/Picture.h"
 #include "headless/HeadlessSession.h"
 #include "script/CommandTable.h"
@@ -249,7 +250,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HeadlessOptions options = Options(in);
   std::string script;
   for (const std::string& line : Script(in)) script += line + "\r\n";
-  Check(WriteWholeFile(folder + "/autorun.txt", script, false));
+  Check(WriteFileAtomically(folder + "/autorun.txt", script, {.sync = false}));
   for (const auto& entry : std::filesystem::directory_iterator(folder + "/save"))
     std::filesystem::remove(entry.path());
 

@@ -11,6 +11,7 @@
 #include "FuzzFolder.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 #include "core/Tokens.h"
 #include "script/CommandTable.h"
 #include "script/ScriptCheck.h"

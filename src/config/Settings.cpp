@@ -10,6 +10,7 @@
 #include "config/InstallStore.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 
 namespace korvana::config {
 

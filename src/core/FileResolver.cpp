@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -137,45 +139,53 @@ bool FileExists(const std::string& resolvedPath) {
   return ::stat(resolvedPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& resolvedPath) {
-  if (!FileExists(resolvedPath)) return std::nullopt;
-  FILE* f = std::fopen(resolvedPath.c_str(), "rb");
-  if (!f) return std::nullopt;
+namespace {
+
+// At most `maxBytes` of a regular file; a longer one is refused unless only
+// its start is wanted.
+std::optional<std::string> ReadRegularFile(const std::string& resolvedPath, size_t maxBytes,
+                                           bool startOnly) {
+  // Opened without blocking and checked on the open file: a name that was a
+  // file at a look beforehand may be a FIFO by now.
+  const int fd = ::open(resolvedPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      (!startOnly && static_cast<uint64_t>(st.st_size) > maxBytes)) {
+    ::close(fd);
+    return std::nullopt;
+  }
   std::string data;
+  data.reserve(std::min<size_t>(static_cast<size_t>(st.st_size), maxBytes));
   char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-  bool ok = !std::ferror(f);
-  std::fclose(f);
+  bool ok = true;
+  for (;;) {
+    const size_t want = startOnly ? std::min(sizeof buf, maxBytes - data.size()) : sizeof buf;
+    if (want == 0) break;
+    const ssize_t n = ::read(fd, buf, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    data.append(buf, static_cast<size_t>(n));
+    // A file that grows while it is read is held to the same limit.
+    if (data.size() > maxBytes) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(fd);
   if (!ok) return std::nullopt;
   return data;
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes, bool sync) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = true;
-  for (size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (w <= 0)
-      ok = false;
-    else
-      done += static_cast<size_t>(w);
-  }
-  if (sync) ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok) ::unlink(path.c_str());
-  return ok;
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& resolvedPath, size_t maxBytes) {
+  return ReadRegularFile(resolvedPath, maxBytes, false);
 }
 
-bool WriteFileAtomically(const std::string& resolvedPath, std::string_view bytes) {
-  const std::string temp = resolvedPath + ".tmp";
-  if (!WriteWholeFile(temp, bytes)) return false;
-  if (::rename(temp.c_str(), resolvedPath.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+std::optional<std::string> ReadPrefix(const std::string& resolvedPath, size_t bytes) {
+  return ReadRegularFile(resolvedPath, bytes, true);
 }
 
 }  // namespace korvana

@@ -2,6 +2,7 @@
 // Every file name that a script or configuration gives passes through here:
 // games written on Windows name files with backslashes, CP932 bytes and any
 // letter case, and must run unchanged on a case-sensitive file system.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,15 +73,11 @@ std::optional<std::string> AbsoluteFolder(const std::string& dir);
 // Whether the resolved name is an existing regular file.
 bool FileExists(const std::string& resolvedPath);
 
-// The whole file, or nothing when it cannot be opened or read.
-std::optional<std::string> ReadWholeFile(const std::string& resolvedPath);
-
-// Writes `bytes` to the file (created or emptied), synced to the disk unless
-// `sync` is false; a file that could not be written whole is removed.
-bool WriteWholeFile(const std::string& path, std::string_view bytes, bool sync = true);
-
-// Writes through a temporary file in the same folder and renames it over the
-// target, so a crash mid-write leaves the previous file intact.
-bool WriteFileAtomically(const std::string& resolvedPath, std::string_view bytes);
+// The whole file, or nothing when it is not a regular file (a FIFO would
+// block the program), cannot be read, or holds more than `maxBytes`.
+std::optional<std::string> ReadWholeFile(const std::string& resolvedPath,
+                                         size_t maxBytes = SIZE_MAX);
+// The first `bytes` bytes of a regular file (all of a shorter one).
+std::optional<std::string> ReadPrefix(const std::string& resolvedPath, size_t bytes);
 
 }  // namespace korvana

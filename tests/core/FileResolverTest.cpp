@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "TempDir.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 
 namespace korvana {
 namespace {
@@ -61,6 +63,51 @@ TEST(WriteFileAtomically, ReplacesWholeOrLeavesThePreviousFile) {
   EXPECT_FALSE(WriteFileAtomically(dir.str() + "/missing/x.dat", "data"));
   EXPECT_EQ(ReadWholeFile(path).value_or(""), "second");
   EXPECT_FALSE(ReadWholeFile(dir.str()).has_value());  // a folder is not a file
+}
+
+TEST(WriteFileAtomically, TakesAwayWhatACrashLeftAndNothingElse) {
+  test::TempDir dir;
+  const std::string path = dir.str() + "/krv.ini";
+  struct Entry {
+    const char* name;
+    bool removed;
+  } entries[] = {
+      {"krv.ini.tmp", true},                   // the name earlier versions used
+      {"krv.ini.0123456789abcdef.tmp", true},  // the name a crash leaves now
+      {"krv.ini.0123456789ABCDEF.tmp", false},
+      {"krv.ini.old.tmp", false},
+      {"krv.ini.tmp.bak", false},
+      {"other.ini.tmp", false},
+  };
+  for (const Entry& e : entries) dir.Write(e.name, "x");
+  std::filesystem::create_directory(dir.path() / "krv.ini.fedcba9876543210.tmp");
+  ASSERT_TRUE(WriteFileAtomically(path, "new"));
+  for (const Entry& e : entries)
+    EXPECT_EQ(std::filesystem::exists(dir.path() / e.name), !e.removed) << e.name;
+  EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "krv.ini.fedcba9876543210.tmp"));
+}
+
+TEST(ReadWholeFile, OnlyARegularFileWithinItsLimit) {
+  test::TempDir dir;
+  const std::string file = dir.Write("a.dat", "0123456789");
+  ASSERT_EQ(::mkfifo((dir.str() + "/fifo").c_str(), 0644), 0);
+  std::filesystem::create_symlink("a.dat", dir.path() / "link");
+  struct Case {
+    std::string path;
+    size_t limit;
+    std::optional<std::string> whole;
+  } cases[] = {
+      {file, SIZE_MAX, "0123456789"},
+      {file, 10, "0123456789"},
+      {file, 9, std::nullopt},
+      {dir.str() + "/link", 10, "0123456789"},
+      {dir.str() + "/fifo", SIZE_MAX, std::nullopt},  // would wait for a writer for ever
+      {dir.str(), SIZE_MAX, std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadWholeFile(c.path, c.limit), c.whole) << c.path;
+  EXPECT_EQ(ReadPrefix(file, 4), "0123");
+  EXPECT_EQ(ReadPrefix(file, 40), "0123456789");
+  EXPECT_EQ(ReadPrefix(dir.str() + "/fifo", 4), std::nullopt);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "config/Settings.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 #include "script/CommandTable.h"
 #include "script/ScriptCheck.h"
 #include "script/ScriptFile.h"
