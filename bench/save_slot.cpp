@@ -55,7 +55,8 @@ void BM_WriteSlot(benchmark::State& state) {
   const SaveFolder folder(e.Files(), "");
   for (auto _ : state) {
     FileBatch batch;
-    batch.sync = state.range(0) != 0;
+    batch.write.sync = state.range(0) != 0;
+    batch.record = folder.RecordPath(1);
     batch.Add(folder.SlotPath(1, ".hfd"), FlagFileBytes(point.flags));
     batch.Add(folder.SlotPath(1, ".hsd"), StatusFileBytes(point));
     batch.Add(folder.SlotPath(1, ".hld"), LogFileBytes(e.log.SavedPages()));

@@ -6,7 +6,9 @@
 #include <charconv>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 
+#include "core/Ascii.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 
@@ -267,25 +269,120 @@ std::string SaveFolder::SlotPath(int number, std::string_view extension) const {
   return Path("data" + std::to_string(number) + std::string(extension));
 }
 
+std::string SaveFolder::Shown() const {
+  std::string folder = Path("data0.hfd");
+  folder.erase(folder.rfind('/') == std::string::npos ? 0 : folder.rfind('/'));
+  std::error_code ec;
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal();
+  return cp932::FromUtf8(ec ? folder : absolute.string());
+}
+
+namespace {
+
+constexpr std::string_view kRecordHeader = "korvana slot commit 1";
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
+}
+
+}  // namespace
+
 bool FileBatch::Commit() {
   int step = 0;
   auto go = [&] { return !failAt || failAt(step++); };
-  std::vector<std::string> temps(items.size());
+  failed = -1;
+  std::vector<std::string> temps;
+  auto fail = [&](size_t item) {
+    failed = static_cast<int>(item);
+    for (const std::string& t : temps) ::unlink(t.c_str());
+    return false;
+  };
   for (size_t i = 0; i < items.size(); ++i) {
     if (!go()) return false;
-    temps[i] = items[i].path + ".tmp";
-    items[i].written = WriteWholeFile(temps[i], items[i].bytes, sync);
+    // A folder standing where a file belongs would stop the renames half
+    // way; it is found before anything changes.
+    struct stat st;
+    if (::lstat(items[i].path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return fail(i);
+    std::optional<std::string> temp = WriteTempBeside(items[i].path, items[i].bytes, write);
+    if (!temp) return fail(i);
+    temps.push_back(std::move(*temp));
   }
-  // Only now does any old file go: the renames are each whole.
+  if (!go()) return false;
+  std::string text = std::string(kRecordHeader) + "\n";
+  for (size_t i = 0; i < items.size(); ++i)
+    text += BaseName(temps[i]) + "\t" + BaseName(items[i].path) + "\n";
+  text += "end\n";
+  const std::optional<std::string> recordTemp = WriteTempBeside(record, text, write);
+  if (!recordTemp || !ReplaceWithTemp(*recordTemp, record)) return fail(0);
+  // From here on the save is decided: what a crash interrupts, the next
+  // start completes from the record.
   for (size_t i = 0; i < items.size(); ++i) {
-    if (!items[i].written) continue;
     if (!go()) return false;
     if (::rename(temps[i].c_str(), items[i].path.c_str()) != 0) {
-      ::unlink(temps[i].c_str());
-      items[i].written = false;
+      failed = static_cast<int>(i);
+      return false;
     }
   }
+  SyncFolderOf(record);
+  if (!go()) return false;
+  ::unlink(record.c_str());
   return true;
+}
+
+void RecoverSlotFiles(const SaveFolder& folder, int number) {
+  const std::string record = folder.RecordPath(number);
+  struct stat st;
+  if (::lstat(record.c_str(), &st) != 0) return;
+  const std::optional<std::string> bytes =
+      S_ISREG(st.st_mode) ? ReadWholeFile(record, 4096) : std::nullopt;
+  const std::vector<std::string_view> lines = bytes ? Lines(*bytes) : std::vector<std::string_view>{};
+  // Only the three files of this slot, each from a temporary name of its
+  // own, in the record's folder: a record shipped with a game cannot move
+  // anything else.
+  std::vector<std::pair<std::string, std::string>> renames;
+  bool ours = lines.size() >= 2 && lines.front() == kRecordHeader && lines.back() == "end";
+  for (size_t i = 1; ours && i + 1 < lines.size(); ++i) {
+    const size_t tab = lines[i].find('\t');
+    if (tab == std::string_view::npos) {
+      ours = false;
+      break;
+    }
+    const std::string_view temp = lines[i].substr(0, tab), target = lines[i].substr(tab + 1);
+    bool slotFile = false;
+    for (const char* ext : {".hfd", ".hsd", ".hld"})
+      slotFile = slotFile || EqualsIgnoringAsciiCase(target, "data" + std::to_string(number) + ext);
+    ours = slotFile && IsTempName(temp, target);
+    if (ours) renames.emplace_back(temp, target);
+  }
+  const std::string dir = FolderOf(record);
+  if (ours) {
+    for (const auto& [temp, target] : renames) {
+      const std::string from = dir + "/" + temp;
+      // A temporary file that is gone was renamed before the crash.
+      if (::lstat(from.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ::rename(from.c_str(), (dir + "/" + target).c_str());
+    }
+    SyncFolderOf(record);
+  }
+  ::unlink(record.c_str());
+}
+
+void RecoverInterruptedSaves(const SaveFolder& folder) {
+  // Looked up by the name this program writes, without the case-blind
+  // search: a start must not read the save folder 80 times.
+  const std::string dir = FolderOf(folder.Path("data0.hfd"));
+  for (int n = 1; n <= kSlotCount; ++n) {
+    struct stat st;
+    if (::lstat((dir + "/data" + std::to_string(n) + ".commit").c_str(), &st) == 0)
+      RecoverSlotFiles(folder, n);
+  }
 }
 
 std::vector<SlotEntry> SlotLabels(const SaveFolder& folder) {

@@ -5,9 +5,8 @@
 // ("textid.dat"). Text files are CP932, one value a line, CR LF. Readers take
 // whole lines, so a long flag text reads back unchanged.
 //
-// Writes never leave a file half-written: every file goes to a temporary
-// file in the same folder, is synced, and is renamed over the old one only
-// when all files of the save are written.
+// Writes never leave a file half-written, and a slot's three files are
+// replaced together or not at all (FileBatch).
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -16,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileWriting.h"
 #include "platform/Dialogs.h"
 #include "save/SavePoint.h"
 
@@ -53,6 +53,10 @@ class SaveFolder {
   // The resolved path of "data" + n + extension, "data0.hfd", "textid.dat".
   std::string Path(std::string_view fileName) const;
   std::string SlotPath(int number, std::string_view extension) const;
+  // The commit record of a slot's save in progress ("data1.commit").
+  std::string RecordPath(int number) const { return SlotPath(number, ".commit"); }
+  // The folder as a player would look for it: absolute, CP932.
+  std::string Shown() const;
   const std::string& Prefix() const { return prefix_; }
 
  private:
@@ -60,30 +64,49 @@ class SaveFolder {
   std::string prefix_;
 };
 
-// Files written together: each to a temporary file first, renamed over the
-// old ones only when all are written. Tests put `failAt` in to stop the
-// writing after any step, as a crash would.
+// The largest save files a game can make: no line of them holds more than
+// the longest flag text, the status file has its fixed lines, and the log
+// carries at most 15 pages of at most one line per pixel row of the screen,
+// each at most one character per pixel column (under 10 MB even then).
+// Anything larger is damage and is refused before it is read.
+inline constexpr size_t kMaxFlagFileBytes = FlagStore::kGameCount * (FlagStore::kMaxTextBytes + 2);
+inline constexpr size_t kMaxStatusFileBytes = kStatusLines * (FlagStore::kMaxTextBytes + 2);
+inline constexpr size_t kMaxLogFileBytes = 16 * 1024 * 1024;
+
+// The files of one slot, written as one unit. Every file goes to a new
+// temporary file and is synced; only when all of them are does a commit
+// record naming them go in place, then the renames follow and the record
+// goes. A crash before the record leaves the old slot whole (the temporary
+// files go at the slot's next save); a crash after it is completed by
+// RecoverSlotFiles, so a slot is never half one save and half another.
 struct FileBatch {
   struct Item {
     std::string path;
     std::string bytes;
-    bool written = false;
   };
   std::vector<Item> items;
-  // Called before each step (0, 1, …: the writes, then the renames); false
-  // stops there.
+  // The commit record's path (SaveFolder::RecordPath).
+  std::string record;
+  // Called before each step (0 … n−1 the writes, n the record, n+1 … 2n the
+  // renames, 2n+1 the record's removal); false stops there, as a crash would.
   std::function<bool(int step)> failAt;
-  // Syncing to the disk is what makes a save survive a power cut; only the
-  // benchmark that measures the rest turns it off.
-  bool sync = true;
+  WriteOptions write;
+  // The first item that could not be written, or -1; nothing was renamed then.
+  int failed = -1;
 
   void Add(std::string path, std::string bytes) {
     items.push_back({std::move(path), std::move(bytes)});
   }
-  // Writes every item; `written` says which could be written and were put in
-  // place. False when the batch stopped early.
+  // True when every file is in place.
   bool Commit();
 };
+
+// Finishes the renames of a save of slot `number` that a crash interrupted
+// (its commit record is there); otherwise does nothing. A record that is not
+// one this program wrote for that slot is removed unread.
+void RecoverSlotFiles(const SaveFolder& folder, int number);
+// RecoverSlotFiles for every slot that has a commit record, at start.
+void RecoverInterruptedSaves(const SaveFolder& folder);
 
 // The 80 labels of the slot dialog: the number padded to three places, then
 // the title cut or padded to 64 bytes and "(yyyy/mm/dd hh:mm)" of the

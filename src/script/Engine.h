@@ -225,7 +225,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   // Flags 256-511 from "data0.hfd" and the read-text record from
   // "textid.dat", at start; written back at a normal end.
   void LoadGlobalData();
-  void SaveGlobalData() const;
+  // `report`: false after a failed slot save has already named the folder.
+  void SaveGlobalData(bool report = true) const;
   // The slot dialog's 80 labels.
   std::vector<SlotEntry> SlotTable() const;
   // The pop-up menu's items by name ("Msave", "Mtitle" …), for hosts that
@@ -248,6 +249,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   const GameFiles& Files() const { return files_; }
   // Tests stop a save after any step, as a crash would (see FileBatch).
   std::function<bool(int step)> saveFault;
+  // How save files are written; tests put a failing sync in.
+  WriteOptions saveWrite;
   // The glyph cache, for the pixel tests and the benchmarks.
   FontLibrary& Fonts() { return fonts_; }
 

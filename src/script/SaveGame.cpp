@@ -1,9 +1,11 @@
 // Saving a game to a slot, loading one, returning to the title, and the
 // global data of the installation. The files themselves are save/.
 #include <algorithm>
+#include <filesystem>
 
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 #include "graphics/Transitions.h"
 #include "script/Engine.h"
 
@@ -22,6 +24,18 @@ bool InsideTheGame(const std::string& name) {
     if (name.compare(start, end - start, "..") == 0) return false;
     start = end + 1;
   }
+  return true;
+}
+
+// The interpreter's position must lie in the script the same save names:
+// the line being run inside it, and every jump and return address in use at
+// most one past its end (where the loop ends the story as a script would).
+bool PositionFitsScript(const ProgState& prog, int32_t lineCount) {
+  auto atMostEnd = [&](int32_t line) { return line >= 0 && line <= lineCount; };
+  if (prog.ProgExecLine < 0 || prog.ProgExecLine >= lineCount) return false;
+  if (prog.ProgNextLine != -1 && !atMostEnd(prog.ProgNextLine)) return false;
+  for (int32_t i = 0; i <= prog.ProgRetStack; ++i)
+    if (!atMostEnd(prog.ReturnAddresses[i])) return false;
   return true;
 }
 
@@ -70,57 +84,69 @@ bool Engine::WriteSlot(int number) {
     return false;
   }
   const SaveFolder folder = Saves();
+  RecoverSlotFiles(folder, number);
   FileBatch batch;
   batch.Add(folder.SlotPath(number, ".hfd"), FlagFileBytes(savePoint_.flags));
   batch.Add(folder.SlotPath(number, ".hsd"), StatusFileBytes(savePoint_));
   batch.Add(folder.SlotPath(number, ".hld"), LogFileBytes(log.SavedPages()));
+  batch.record = folder.RecordPath(number);
   batch.failAt = saveFault;
-  batch.Commit();
+  batch.write = saveWrite;
+  // What an earlier crash left of this slot goes before the new files come.
+  std::vector<std::string> targets;
+  for (const FileBatch::Item& item : batch.items) targets.push_back(item.path);
+  targets.push_back(batch.record);
+  RemoveLeftoverTemps(targets);
+  const bool ok = batch.Commit();
   static const char* const kFailures[] = {"フラグデータ保存できず．．．",
                                           "ステータスデータ保存できず．．．",
                                           "回想データ保存できず．．．"};
-  bool ok = true;
-  for (size_t i = 0; i < batch.items.size(); ++i) {
-    if (batch.items[i].written) continue;
-    ok = false;
-    dialogs.MessageBox(J(kFailures[i]), "", BoxButtons::Ok, BoxIcon::Exclamation);
-  }
-  SaveGlobalData();
+  // One report for one failed save: the file that stopped it and the folder
+  // the player has to look at. The global data goes to the same folder, so
+  // its own failure would only say the same again.
+  if (batch.failed >= 0)
+    dialogs.MessageBox(J(kFailures[batch.failed]) + "\n" + folder.Shown(), "", BoxButtons::Ok,
+                       BoxIcon::Exclamation);
+  SaveGlobalData(batch.failed < 0);
   return ok;
 }
 
 void Engine::LoadGlobalData() {
   const SaveFolder folder = Saves();
+  // A save that a crash interrupted is completed before anything reads it.
+  RecoverInterruptedSaves(folder);
   if (settings_.globalFlagSave) {
     FlagStore::Half global;
-    if (auto bytes = ReadWholeFile(folder.Path("data0.hfd"));
+    if (auto bytes = ReadWholeFile(folder.Path("data0.hfd"), kMaxFlagFileBytes);
         bytes && ParseFlagFile(*bytes, global))
       flags_.SetHalf(FlagStore::kGameCount, global);
     RebuildFlagRows();
   }
   if (messageText.record.Exists()) {
-    if (auto bytes = ReadWholeFile(folder.Path("textid.dat"))) {
-      std::vector<uint8_t>& bits = messageText.record.Bytes();
-      std::copy_n(bytes->begin(), std::min(bytes->size(), bits.size()), bits.begin());
-    }
+    std::vector<uint8_t>& bits = messageText.record.Bytes();
+    // A longer file gives only the record's length, as a shorter one fills
+    // only its own.
+    if (auto bytes = ReadPrefix(folder.Path("textid.dat"), bits.size()))
+      std::copy(bytes->begin(), bytes->end(), bits.begin());
   }
 }
 
-void Engine::SaveGlobalData() const {
+void Engine::SaveGlobalData(bool report) const {
   const SaveFolder folder = Saves();
-  FileBatch batch;
-  if (settings_.globalFlagSave) {
-    batch.Add(folder.Path("data0.hfd"), FlagFileBytes(flags_.CopyHalf(FlagStore::kGameCount)));
-  }
+  std::string failures;
+  if (settings_.globalFlagSave &&
+      !WriteFileAtomically(folder.Path("data0.hfd"),
+                           FlagFileBytes(flags_.CopyHalf(FlagStore::kGameCount)), saveWrite))
+    failures += J("フラグデータ保存できず．．．") + "\n";
   if (messageText.record.Exists()) {
     const std::vector<uint8_t>& bits = messageText.record.Bytes();
-    batch.Add(folder.Path("textid.dat"), std::string(bits.begin(), bits.end()));
+    if (!WriteFileAtomically(folder.Path("textid.dat"), std::string(bits.begin(), bits.end()),
+                             saveWrite))
+      failures += J("既読データ保存できず．．．") + "\n";
   }
-  batch.Commit();
-  for (const FileBatch::Item& item : batch.items)
-    if (!item.written)
-      platform_.dialogs.MessageBox(J("フラグデータ保存できず．．．"), "", BoxButtons::Ok,
-                                   BoxIcon::Exclamation);
+  if (!failures.empty() && report)
+    platform_.dialogs.MessageBox(failures + folder.Shown(), "", BoxButtons::Ok,
+                                 BoxIcon::Exclamation);
 }
 
 void Engine::ResetStage() {
@@ -137,14 +163,22 @@ void Engine::LoadGame(int number) {
   auto refuse = [&] {
     platform_.dialogs.MessageBox(unreadable, "", BoxButtons::Ok, BoxIcon::Exclamation);
   };
+  RecoverSlotFiles(folder, number);
   SavePoint point = savePoint_;
-  if (auto bytes = ReadWholeFile(folder.SlotPath(number, ".hfd")))
-    ParseFlagFile(*bytes, point.flags);
-  const std::optional<std::string> status = ReadWholeFile(folder.SlotPath(number, ".hsd"));
-  const std::optional<std::string> logBytes = ReadWholeFile(folder.SlotPath(number, ".hld"));
+  // A missing flag file is passed over, as the flags stay as they were; one
+  // that is there but cannot be read whole is damage.
+  const std::string flagPath = folder.SlotPath(number, ".hfd");
+  const std::optional<std::string> flagBytes = ReadWholeFile(flagPath, kMaxFlagFileBytes);
+  const bool flagsDamaged = !flagBytes && std::filesystem::symlink_status(flagPath).type() !=
+                                              std::filesystem::file_type::not_found;
+  if (flagBytes) ParseFlagFile(*flagBytes, point.flags);
+  const std::optional<std::string> status =
+      ReadWholeFile(folder.SlotPath(number, ".hsd"), kMaxStatusFileBytes);
+  const std::optional<std::string> logBytes =
+      ReadWholeFile(folder.SlotPath(number, ".hld"), kMaxLogFileBytes);
   std::optional<std::vector<std::vector<std::string>>> pages;
   if (logBytes) pages = ParseLogFile(*logBytes);
-  if (!status || !ParseStatusFile(*status, point) || !pages ||
+  if (flagsDamaged || !status || !ParseStatusFile(*status, point) || !pages ||
       !InsideTheGame(point.prog.ProgFileName)) {
     refuse();
     return;
@@ -159,6 +193,10 @@ void Engine::LoadGame(int number) {
     lines = ScriptFile::OpenScriptFile(point.prog.ProgFileName, files_, ScriptKey);
   } catch (const ScriptException& e) {
     platform_.dialogs.MessageBox(e.what(), "", BoxButtons::Ok, BoxIcon::Exclamation);
+    refuse();
+    return;
+  }
+  if (!PositionFitsScript(point.prog, static_cast<int32_t>(lines.size()))) {
     refuse();
     return;
   }

@@ -3,6 +3,9 @@
 // dialog, between two lines.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "FieldFiller.h"
@@ -132,33 +135,6 @@ TEST(SaveFiles, FlagAndLogFilesByteForByte) {
   EXPECT_EQ(ParseLogFile("0\r\n")->size(), 0u);
 }
 
-TEST(SaveFiles, ABatchStoppedAtAnyStepLeavesEveryFileWholeOldOrNew) {
-  test::TempDir dir;
-  const std::vector<std::string> names = {"data1.hfd", "data1.hsd", "data1.hld"};
-  for (int stop = 0; stop <= 6; ++stop) {
-    for (const std::string& n : names) dir.Write(n, "old " + n);
-    FileBatch batch;
-    for (const std::string& n : names)
-      batch.Add(dir.str() + "/" + n, "new " + n + " " + std::string(5000, 'x'));
-    batch.failAt = [stop](int step) { return step != stop; };
-    EXPECT_EQ(batch.Commit(), stop == 6) << stop;
-    int renamed = 0;
-    for (const std::string& n : names) {
-      const std::string now = dir.Read(n);
-      const bool isNew = now == "new " + n + " " + std::string(5000, 'x');
-      EXPECT_TRUE(isNew || now == "old " + n) << stop << " " << n;
-      renamed += isNew;
-    }
-    // Nothing is replaced before all three are written.
-    EXPECT_EQ(renamed, std::max(0, stop - 3)) << stop;
-  }
-  // A folder that cannot be written keeps nothing half-done and says so.
-  FileBatch missing;
-  missing.Add(dir.str() + "/no/such/folder/data2.hfd", "x");
-  EXPECT_TRUE(missing.Commit());
-  EXPECT_FALSE(missing.items[0].written);
-}
-
 // A game that saves and loads through the menu and the slot dialog.
 std::vector<std::string> SaveGame() {
   return {
@@ -217,6 +193,33 @@ TEST(SaveAndLoad, RefusedWithoutASavePointAndWhileSavingIsOff) {
   }
 }
 
+// Damage done to a saved slot between the save and the load.
+std::function<void(const test::TempDir&)> StatusLine(size_t number, std::string value) {
+  return [number, value](const test::TempDir& d) {
+    std::vector<std::string> lines = FileLines(d.Read("data1.hsd"));
+    lines.at(number - 1) = value;
+    std::string out;
+    for (const std::string& l : lines) out += l + "\r\n";
+    d.Write("data1.hsd", out);
+  };
+}
+
+std::function<void(const test::TempDir&)> Sparse(std::string name, off_t size) {
+  return [name, size](const test::TempDir& d) {
+    ASSERT_EQ(::truncate((d.path() / name).c_str(), size), 0);
+  };
+}
+
+std::function<void(const test::TempDir&)> Replace(std::string name, std::string by) {
+  return [name, by](const test::TempDir& d) {
+    const std::string path = (d.path() / name).string();
+    std::filesystem::remove(path);
+    if (by == "fifo") ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    if (by == "folder") std::filesystem::create_directory(path);
+    if (by == "link") std::filesystem::create_symlink("gone.hsd", path);
+  };
+}
+
 TEST(SaveAndLoad, ADamagedSlotChangesNothing) {
   struct Case {
     const char* what;
@@ -239,6 +242,25 @@ TEST(SaveAndLoad, ADamagedSlotChangesNothing) {
          s.replace(s.rfind("autorun.txt"), 11, "nothere.txt");
          d.Write("data1.hsd", s);
        }},
+      // The interpreter's position must lie inside the script the save
+      // names: the largest number would overflow the step to the next line.
+      {"the line being run far past the end", StatusLine(287, "2147483647")},
+      {"the line being run just past the end", StatusLine(287, "8")},
+      {"a negative line", StatusLine(287, "-2")},
+      {"a jump past the end", StatusLine(288, "10")},
+      {"a return address in use past the end",
+       [](const test::TempDir& d) {
+         StatusLine(249, "4000")(d);
+         StatusLine(290, "0")(d);
+       }},
+      // Files no game could have written are refused before they are read.
+      {"a log file of 2.5 GB", Sparse("data1.hld", 2'500'000'000)},
+      {"a status file of 40 MB", Sparse("data1.hsd", 40'000'000)},
+      {"a flag file of 20 MB", Sparse("data1.hfd", 20'000'000)},
+      {"a status file that is a FIFO", Replace("data1.hsd", "fifo")},
+      {"a status file that is a folder", Replace("data1.hsd", "folder")},
+      {"a status file that is a dangling link", Replace("data1.hsd", "link")},
+      {"a flag file that is a FIFO", Replace("data1.hfd", "fifo")},
   };
   for (const Case& c : cases) {
     GameRun run({.slotChoices = {"1", "1"}, .menu = {{2, "Msave"}, {3, "Mload"}}});
@@ -349,26 +371,6 @@ TEST(TitleReturn, ResetsTheGameKeepsTheInstallationAndStartsAtTheFirstLine) {
     EXPECT_EQ(run.Flag(2), "1") << answer;
     EXPECT_EQ(run.Events("box")[0], std::string("確認\tタイトルに戻りますか？\t") + answer);
   }
-}
-
-}  // namespace
-}  // namespace korvana
-
-namespace korvana {
-namespace {
-
-TEST(SaveAndLoad, AFolderThatCannotBeWrittenIsReportedAndKeepsTheOldSave) {
-  EngineSettings settings;
-  settings.savePath = "missing\\";
-  GameRun run({.slotChoices = {"1"}}, settings);
-  run.Script({"_textwait 0", "a page&", "_winsave", "_$flg[1]=1"});
-  EXPECT_EQ(run.Run(), 0);
-  EXPECT_EQ(
-      run.ErrorMessages(),
-      (std::vector<std::string>{"フラグデータ保存できず．．．", "ステータスデータ保存できず．．．",
-                                "回想データ保存できず．．．", "フラグデータ保存できず．．．"}));
-  EXPECT_EQ(run.Flag(1), "1");
-  EXPECT_FALSE(std::filesystem::exists(run.dir().path() / "missing"));
 }
 
 }  // namespace
