@@ -48,16 +48,32 @@ void CheckSaveFolder(config::Settings& s, Machine& machine, Dialogs& dialogs) {
   // (an accented letter in the home folder) cannot hold the saves.
   bool spelled = true;
   const std::string offered = cp932::FromUtf8(own, &spelled) + "/";
-  if (!there || own.empty() || !spelled || (std::filesystem::create_directories(own, ec), ec) ||
-      !machine.CanWrite(own)) {
+  // Nothing is made before the player says yes: the folder that could be
+  // made is judged by the nearest folder above it that is there.
+  std::filesystem::path existing = own;
+  while (!existing.empty() && !std::filesystem::exists(existing, ec) &&
+         existing != existing.parent_path())
+    existing = existing.parent_path();
+  const bool canMake = !own.empty() && spelled && !existing.empty() &&
+                       std::filesystem::is_directory(existing, ec) &&
+                       machine.CanWrite(existing.string());
+  auto warn = [&] {
     dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + shown, "", BoxButtons::Ok,
                        BoxIcon::Exclamation);
+  };
+  if (!there || !canMake) {
+    warn();
     return;
   }
   if (dialogs.MessageBox(J("セーブフォルダーに書き込めません：") + shown +
                              J("\nセーブデータを次のフォルダーに保存しますか？\n") + offered,
-                         "", BoxButtons::YesNo, BoxIcon::Question) == BoxAnswer::Yes)
-    s.SavePath = offered;
+                         "", BoxButtons::YesNo, BoxIcon::Question) != BoxAnswer::Yes)
+    return;
+  if ((std::filesystem::create_directories(own, ec), ec) || !machine.CanWrite(own)) {
+    warn();
+    return;
+  }
+  s.SavePath = offered;
 }
 
 }  // namespace

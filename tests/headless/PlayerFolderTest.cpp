@@ -132,5 +132,27 @@ TEST(ReadOnlyGame, FolderShiftJisCannotSpellIsNotOffered) {
                          "krv.ini"));
 }
 
+// A save folder of a writable game that cannot be written: the player's
+// folder is offered, and made only when the player takes it.
+TEST(ReadOnlyGame, ThePlayersFolderIsMadeOnlyWhenTaken) {
+  for (const char* answer : {"no", "yes"}) {
+    test::TempDir game, home;
+    game.Write("krv.cfg", "SavePath=save\\\r\n");
+    game.Write("save/keep", "");
+    game.Write("autorun.txt", test::ScriptText({"_$flg[1]=1"}));
+    const fs::path own = fs::path(home.str()) / "korvana" / fs::path(game.str()).filename();
+    HeadlessSession session({.answers = {answer}}, {}, game.str());
+    session.platform.userDataHome = home.str();
+    session.platform.readOnlyFolders = {game.str() + "/save"};
+    ASSERT_TRUE(session.Prepare()) << answer;
+    const bool taken = std::string(answer) == "yes";
+    EXPECT_EQ(SaveFolderBoxes(session).size(), 1u) << answer;
+    EXPECT_EQ(fs::is_directory(own), taken) << answer;
+    EXPECT_EQ(session.settings->SavePath,
+              taken ? cp932::FromUtf8(own.string()) + "/" : std::string("save\\"))
+        << answer;
+  }
+}
+
 }  // namespace
 }  // namespace korvana
