@@ -480,3 +480,33 @@ TEST(Selection, ClickArrivingWithItsMoveChooses) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// A picture button owns its left and top edges: a click at the centre of a
+// cell of any size, down to one pixel, chooses it.
+TEST(Selection, ClickAtTheCentreOfACellOfAnySizeChoosesIt) {
+  struct Case {
+    int w, h;
+  } sizes[] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {1, 3}, {3, 1}, {40, 20}};
+  const char* const commands[] = {"_selcgmode 100,50,cells.png,%d,%d,2,#NONE",
+                                  "_selbutton 100,50,cells.png,%d,%d,#NONE"};
+  for (const char* command : commands) {
+    for (const Case& c : sizes) {
+      for (int64_t chosen : {0, 1}) {
+        char line[80];
+        std::snprintf(line, sizeof line, command, c.w, c.h);
+        ChoiceGame game({line, "1", "1", "_endsel"}, {.choices = {chosen}});
+        Picture sheet(c.w * 2, c.h * 2, 0x808080);
+        ASSERT_TRUE(WritePng(sheet, game.run.dir().str() + "/cells.png"));
+        EXPECT_EQ(game.run.Run(), 0) << line << " entry " << chosen;
+        EXPECT_EQ(game.run.session().endReason, "end") << line << " entry " << chosen;
+        EXPECT_EQ(game.engine().prog.ProgSelResult, chosen) << line;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvana
