@@ -341,17 +341,18 @@ TEST(Selection, HeadlessChoicesAndTheirTranscript) {
     std::vector<int64_t> choose;
     std::string transcript;
     std::string endReason;
+    int status;
   };
   const Case cases[] = {
-      {{}, "grid\t3\t0\t1\t0\t2", "end"},
-      {{2}, "grid\t3\t2\t1\t0\t2", "end"},
-      {{1}, "grid\t3\t1\t1\t0\t2", "choice 1 cannot be chosen"},
-      {{3}, "grid\t3\t3\t1\t0\t2", "choice 3 cannot be chosen"},
+      {{}, "grid\t3\t0\t1\t0\t2", "end", 0},
+      {{2}, "grid\t3\t2\t1\t0\t2", "end", 0},
+      {{1}, "grid\t3\t1\t1\t0\t2", "choice 1 cannot be chosen", HeadlessSession::kStopped},
+      {{3}, "grid\t3\t3\t1\t0\t2", "choice 3 cannot be chosen", HeadlessSession::kStopped},
   };
   for (const Case& c : cases) {
     ChoiceGame game({"_selcgmode 10,10,buttons.png,40,20,2,#NONE", "1", "0", "2", "_endsel"},
                     {.choices = c.choose});
-    EXPECT_EQ(game.run.Run(), 0);
+    EXPECT_EQ(game.run.Run(), c.status);
     EXPECT_EQ(game.Choices(), std::vector<std::string>{c.transcript});
     EXPECT_EQ(game.run.session().endReason, c.endReason);
   }
