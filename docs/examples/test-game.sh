@@ -16,7 +16,10 @@
 # screenshot go to ./test-results/ROUTE/ and are compared with
 # APPROVED_DIR/ROUTE/ (default ./approved). A route without an approved copy
 # is reported as new; --approve makes the results of this run the approved
-# copies (a route that did not end with status 0 is never approved). Exit status: 0 when every route passed, 1 otherwise, 2 for usage.
+# copies (a route that did not end with status 0 or 5 is never approved; 5, a
+# choice or slot the route names that cannot be taken, is compared like the
+# rest, so "it must stop here" is a route too). Exit status: 0 when every
+# route passed, 1 otherwise, 2 for usage.
 # Set KORVANA to the program if it is not on PATH.
 
 KORVANA=${KORVANA:-korvana}
@@ -52,6 +55,7 @@ meaning() {
     2) echo "bad options" ;;
     3) echo "no start script could be run" ;;
     4) echo "script errors were reported (--strict)" ;;
+    5) echo "stopped at a choice or slot that cannot be taken" ;;
     126 | 127) echo "the program could not be started" ;;
     *) echo "ended abnormally (a crash or a signal)" ;;
   esac
@@ -80,9 +84,10 @@ while read -r name options; do
   grep -v '^カレントDIR:' "$work/state.txt" >"$out/state.txt" 2>/dev/null
 
   problems=""
-  if [ "$status" -ne 0 ]; then
-    problems="exit status $status: $(meaning "$status")"
-  fi
+  case $status in
+    0 | 5) ;;
+    *) problems="exit status $status: $(meaning "$status")" ;;
+  esac
   if [ "$approve" = yes ] && [ -z "$problems" ]; then
     rm -rf "${approved:?}/$name"
     mkdir -p "$approved/$name"

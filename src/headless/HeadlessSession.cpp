@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "core/Cp932.h"
 #include "config/InstallStore.h"
 #include "core/FileResolver.h"
+#include "save/SaveFiles.h"
 #include "script/Startup.h"
+#include "select/SelectionItems.h"
 
 namespace korvana {
 
@@ -17,7 +20,7 @@ const char kHeadlessUsage[] =
     "  --clicks N          end the run after N automatic clicks\n"
     "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
-    "  --choose LIST       entry index for successive choices (default 0)\n"
+    "  --choose LIST       entry index (0-31) for successive choices (default 0)\n"
     "  --slot LIST         slot (1-80) or cancel for successive save/load dialogs\n"
     "  --font LIST         ok or cancel for successive font dialogs (default cancel)\n"
     "  --menu LIST         pop-up menu items (Msave, Mload, Mtitle, …) chosen during\n"
@@ -32,8 +35,12 @@ const char kHeadlessUsage[] =
     "  --transcript FILE   write one line per event, as it happens (boxes, dialogs,\n"
     "                      menu items, choices, sounds, text)\n"
     "  --strict            any script error report fails the run (exit status 4)\n"
+    "A run that ends before the story does writes \"stop<TAB>REASON\" to the\n"
+    "transcript: a limit, a wait nothing can end, or an answer of --choose or\n"
+    "--slot the story cannot take (also written to stderr as \"stop: REASON\").\n"
     "exit status: 0, 1 after the error report was answered yes, 2 for bad options,\n"
-    "3 when no start script could be run, 4 for script errors with --strict\n";
+    "3 when no start script could be run, 4 for script errors with --strict,\n"
+    "5 when --choose or --slot named an entry or slot that cannot be taken\n";
 
 HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings settings,
                                  std::string folder)
@@ -47,6 +54,8 @@ bool HeadlessSession::Prepare() {
   GamePreparation prepared = PrepareGame(platform.Doors(), gameFolder);
   if (prepared.exitProgram) {
     endReason = "no game configuration";
+    failed = true;
+    platform.RecordStop(endReason);
     return false;
   }
   engine.SetGameFolder(prepared.settings.StartFolder);
@@ -59,19 +68,29 @@ bool HeadlessSession::Prepare() {
 
 int HeadlessSession::Run() {
   int status = 0;
+  bool stopped = false;
   try {
     engine.Initialize();
     engine.StartEngine();
     endReason = engine.ScriptStarted() ? "end" : "no start script";
-    if (!engine.ScriptStarted()) status = kNoStartScript;
+    if (!engine.ScriptStarted()) {
+      status = kNoStartScript;
+      stopped = failed = true;
+    }
   } catch (const HeadlessStop& stop) {
     endReason = stop.reason;
+    stopped = true;
+    if (stop.failed) {
+      status = kStopped;
+      failed = true;
+    }
   } catch (const EngineExit& exit) {
     status = exit.code;
     endReason = exit.code == 0 ? "exit" : "terminated";
     if (exit.save && settings) SaveAtExit(engine, *settings, platform);
   }
   platform.FlushText();
+  if (stopped) platform.RecordStop(endReason);
   if (status == 0 && platform.options().strict && platform.ErrorReports() > 0)
     status = kScriptErrors;
   return status;
@@ -95,11 +114,18 @@ std::vector<std::string> HeadlessSession::StateDump() const {
 
 namespace {
 
-bool ParseCount(const std::string& text, int64_t& out) {
+// A whole number written in decimal digits alone, from `low` to `high`; a
+// number too large for any counter is refused, not read as the largest.
+bool ParseCount(const std::string& text, int64_t& out, int64_t low = 0,
+                int64_t high = std::numeric_limits<int64_t>::max()) {
   if (text.empty()) return false;
-  char* end = nullptr;
-  long long v = std::strtoll(text.c_str(), &end, 10);
-  if (*end != '\0' || v < 0) return false;
+  int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    if (v > (std::numeric_limits<int64_t>::max() - (c - '0')) / 10) return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v < low || v > high) return false;
   out = v;
   return true;
 }
@@ -192,8 +218,9 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(v)) return false;
       for (const std::string& item : SplitList(v)) {
         int64_t n;
-        if (!ParseCount(item, n)) {
-          error = "--choose takes entry indices (0, 1, …), not \"" + item + "\"";
+        if (!ParseCount(item, n, 0, SelectionItems::kMaxItems - 1)) {
+          error = "--choose takes entry indices 0 to " +
+                  std::to_string(SelectionItems::kMaxItems - 1) + ", not \"" + item + "\"";
           return false;
         }
         out.options.choices.push_back(n);
@@ -202,8 +229,9 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(v)) return false;
       for (const std::string& item : SplitList(v)) {
         int64_t n;
-        if (item != "cancel" && (!ParseCount(item, n) || n < 1 || n > 80)) {
-          error = "--slot takes slots 1 to 80 or cancel, not \"" + item + "\"";
+        if (item != "cancel" && !ParseCount(item, n, 1, kSlotCount)) {
+          error = "--slot takes slots 1 to " + std::to_string(kSlotCount) +
+                  " or cancel, not \"" + item + "\"";
           return false;
         }
         out.options.slotChoices.push_back(item);
@@ -222,7 +250,7 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
         HeadlessOptions::MenuChoice choice;
         choice.item = item;
         if (const size_t colon = item.find(':'); colon != std::string::npos) {
-          if (!ParseCount(item.substr(0, colon), choice.wait) || choice.wait < 1) {
+          if (!ParseCount(item.substr(0, colon), choice.wait, 1)) {
             error = "--menu takes N:item with N from 1, not \"" + item + "\"";
             return false;
           }
@@ -273,7 +301,8 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   if (!transcript.empty() && !stream)
     std::fprintf(stderr, "korvana: cannot write %s\n", transcript.c_str());
   session.platform.StreamTranscript(stream);
-  const int status = session.Prepare() ? session.Run() : 0;
+  const int status = session.Prepare() ? session.Run() : HeadlessSession::kNoStartScript;
+  if (session.failed) std::fprintf(stderr, "korvana: stop: %s\n", session.endReason.c_str());
 
   bool ok = true;
   if (stream && stream != stdout) ok &= std::fclose(stream) == 0;

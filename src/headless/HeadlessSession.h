@@ -21,6 +21,9 @@ class HeadlessSession {
   // (bad options).
   static constexpr int kNoStartScript = 3;
   static constexpr int kScriptErrors = 4;
+  // The options asked for an answer the story could not take: an entry of
+  // a choice that is not there or is locked, a slot with nothing to load.
+  static constexpr int kStopped = 5;
 
   explicit HeadlessSession(HeadlessOptions options = {}, EngineSettings settings = {},
                            std::string gameFolder = {});
@@ -32,7 +35,9 @@ class HeadlessSession {
   bool Prepare();
 
   // Initializes the engine and runs the story until it ends; returns the exit
-  // status (0, or 1 after the error report was answered "terminate").
+  // status (0, 1 after the error report was answered "terminate", or one of
+  // the statuses above). A run that ends before the story does gets a
+  // "stop" line in the transcript.
   int Run();
 
   HeadlessPlatform platform;
@@ -40,6 +45,8 @@ class HeadlessSession {
   Engine engine;
   // Why the run ended: "end", "exit", "terminated" or a limit's name.
   std::string endReason;
+  // The run ended for a reason that is neither the story's end nor a limit.
+  bool failed = false;
   // The configuration read by Prepare().
   std::optional<config::Settings> settings;
   std::string gameFolder;

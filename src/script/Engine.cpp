@@ -379,8 +379,13 @@ void Engine::ReportScriptError(const std::string& message) {
       BoxIcon::Question);
   if (answer == BoxAnswer::Yes) throw EngineExit{1, false};
   if (!settings_.debugMode) return;
+  // A story that errs on every pass of a loop keeps only its latest errors;
+  // when the oldest goes, every line moves up and the whole list changes.
+  const bool full = ErrList.size() >= kMostErrorLines;
+  if (full) ErrList.erase(ErrList.begin());
   ErrList.push_back(detail);
-  platform_.dialogs.DebugListChanged(DebugList::Errors, static_cast<int>(ErrList.size()) - 1);
+  platform_.dialogs.DebugListChanged(DebugList::Errors,
+                                     full ? -1 : static_cast<int>(ErrList.size()) - 1);
 }
 
 int32_t Engine::SystemValue(int index) {

@@ -287,7 +287,9 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   SelectionItems selection;
   // The choice on the screen.
   Selection selector;
-  // The debug window's lists: errors answered "continue" and flag values.
+  // The debug window's lists: errors answered "continue" (the latest
+  // kMostErrorLines) and flag values.
+  static constexpr size_t kMostErrorLines = 1000;
   std::vector<std::string> ErrList;
   std::vector<std::string> ValList;
   // Lines executed so far (for tools and benchmarks).

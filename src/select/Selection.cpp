@@ -268,8 +268,10 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
   }
   ActiveGuard active(*this);
   WaitForPointer(view, false, area.left + area.stepX / 2);
+  // A cell owns its left and top edges, as it is drawn from there: with
+  // both edges open a cell one pixel wide could never be chosen.
   auto inside = [&](int64_t mx, int64_t my) {
-    return x < mx && mx < int64_t{x} + w && y < my && my < int64_t{y} + int64_t{n} * h;
+    return x <= mx && mx < int64_t{x} + w && y <= my && my < int64_t{y} + int64_t{n} * h;
   };
   int r = 0;
   for (;;) {
@@ -315,8 +317,9 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
   }
   ActiveGuard active(*this);
   WaitForPointer(view, true, area.left + area.stepX / 2);
+  // Half-open like the cells themselves (see SelectionButtons).
   auto inside = [&](int64_t mx, int64_t my) {
-    return x < mx && mx < int64_t{x} + width && y < my && my < int64_t{y} + height;
+    return x <= mx && mx < int64_t{x} + width && y <= my && my < int64_t{y} + height;
   };
   // Entries below state 1 (a locked gallery picture) and the empty places of
   // the last row cannot be chosen.

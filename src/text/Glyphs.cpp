@@ -75,6 +75,8 @@ struct FontLibrary::Impl {
     }
   };
   std::unordered_map<Key, Glyph, KeyHash> glyphs;
+  // What the kept glyphs take, their bitmaps and their places in the map.
+  size_t glyphBytes = 0;
   Glyph empty;
 };
 
@@ -161,6 +163,9 @@ FontLibrary::Face* FontLibrary::FindFace(const std::string& name) {
     }
     if (slot->face) found = slot.get();
   }
+  // Names come from scripts, which can make a new one on every pass; the
+  // faces themselves stay in facesByFile.
+  if (impl_->facesByName.size() >= kMostFaceNames) impl_->facesByName.clear();
   impl_->facesByName[name] = found;
   return found;
 }
@@ -229,7 +234,20 @@ const Glyph& FontLibrary::GetGlyph(const FontSpec& font, std::string_view bytes,
   Impl::Key key{face, height, font.bold, symbol, code};
   auto it = impl_->glyphs.find(key);
   if (it != impl_->glyphs.end()) return it->second;
-  return impl_->glyphs.emplace(key, Render(*face, height, font.bold, code, symbol)).first->second;
+  Glyph glyph = Render(*face, height, font.bold, code, symbol);
+  const size_t kept = glyph.bits.size() + sizeof(Impl::Key) + sizeof(Glyph) + 2 * sizeof(void*);
+  // Past the bound the cache starts again. Every caller draws from the
+  // glyph it gets before it asks for the next, so none is left dangling.
+  if (impl_->glyphBytes + kept > kMostGlyphBytes) {
+    impl_->glyphs.clear();
+    impl_->glyphBytes = 0;
+  }
+  impl_->glyphBytes += kept;
+  return impl_->glyphs.emplace(key, std::move(glyph)).first->second;
+}
+
+size_t FontLibrary::CachedGlyphBytes() const {
+  return impl_->glyphBytes;
 }
 
 int FontLibrary::TextWidth(const FontSpec& font, std::string_view text) {

@@ -2,6 +2,7 @@
 // Message glyphs: faces found through fontconfig, rendered 1-bit by FreeType
 // (the AND/OR masks of the message layer have no room for grey edges), and
 // kept once rendered.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -54,6 +55,14 @@ class FontLibrary {
 
   // The file fontconfig chose for a face name (UTF-8), empty when none.
   std::string FaceFile(const std::string& name);
+
+  // Rendered glyphs are kept up to this many bytes: a story that writes
+  // every character at many sizes (up to 4096 pixels high) would otherwise
+  // keep them all for good.
+  static constexpr size_t kMostGlyphBytes = size_t{32} << 20;
+  // Face names remembered with what they found.
+  static constexpr size_t kMostFaceNames = 256;
+  size_t CachedGlyphBytes() const;
 
  private:
   struct Face;

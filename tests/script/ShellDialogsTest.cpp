@@ -488,3 +488,24 @@ TEST(ShellDialogs, ALibraryErrorInsideACommandIsShownThenReported) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// A story that errs again and again keeps only the latest errors for the
+// debug window.
+TEST(ShellDialogs, TheErrorListKeepsItsLatestLines) {
+  GameRun run({}, Debugging());
+  std::vector<std::string> lines;
+  for (int i = 1; i <= 1200; ++i) lines.push_back("_bad" + std::to_string(i));
+  run.Script(lines);
+  run.Run();
+  const Engine& e = run.session().engine;
+  EXPECT_EQ(run.ErrorMessages().size(), 1200u);
+  ASSERT_EQ(e.ErrList.size(), Engine::kMostErrorLines);
+  EXPECT_EQ(e.ErrList.front(), "File:autorun.txt Line:201/" + Sjis("コマンドが変です_bad201"));
+  EXPECT_EQ(e.ErrList.back(), "File:autorun.txt Line:1200/" + Sjis("コマンドが変です_bad1200"));
+}
+
+}  // namespace
+}  // namespace korvana

@@ -10,6 +10,7 @@
 
 #include "TempDir.h"
 #include "core/Cp932.h"
+#include "headless/HeadlessSession.h"
 #include "script/ScriptFile.h"
 
 namespace korvana {
@@ -67,7 +68,8 @@ TEST(HeadlessCommand, TourDumps) {
                 "caption\tKorvana", "caption\tツアー", "text\t既読の行", "text\t\\nそのまま\\n",
                 "box\t\tコマンドが変です_unknown\tok",
                 "box\tFile:autorun.txt Line:32/コマンドが変です_unknown\tエラー発生！！強制終了"
-                "しますか？(設定ファイルを保存しません)\tno"}));
+                "しますか？(設定ファイルを保存しません)\tno",
+                "stop\twaiting for input that never comes"}));
   std::ifstream png(shot, std::ios::binary);
   char magic[4] = {};
   png.read(magic, 4);
@@ -92,15 +94,17 @@ TEST(HeadlessCommand, ExitStatusAndOptions) {
       1);
   EXPECT_EQ(Lines(flags).size(), 512u);
 
-  // Without krv.cfg the program says so and ends with status 0 before any line.
+  // Without krv.cfg the program says so and fails before any line, as
+  // without a start script.
   test::TempDir bare;
   bare.Write("autorun.txt", "_$flg[1]=1\r\n");
   const std::string transcript = bare.str() + "/t.txt";
   EXPECT_EQ(RunCommand(kKorvana + " --headless --transcript " + transcript + " --dump-flags " +
-                       flags + " " + bare.str()),
-            0);
+                       flags + " " + bare.str() + " 2>/dev/null"),
+            HeadlessSession::kNoStartScript);
   EXPECT_EQ(Lines(transcript),
-            (std::vector<std::string>{"box\t\t設定ファイルkrv.cfgが見つかりません\tok"}));
+            (std::vector<std::string>{"box\t\t設定ファイルkrv.cfgが見つかりません\tok",
+                                      "stop\tno game configuration"}));
   EXPECT_EQ(Lines(flags)[1], "001 = 0");
 }
 

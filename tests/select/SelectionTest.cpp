@@ -341,17 +341,18 @@ TEST(Selection, HeadlessChoicesAndTheirTranscript) {
     std::vector<int64_t> choose;
     std::string transcript;
     std::string endReason;
+    int status;
   };
   const Case cases[] = {
-      {{}, "grid\t3\t0\t1\t0\t2", "end"},
-      {{2}, "grid\t3\t2\t1\t0\t2", "end"},
-      {{1}, "grid\t3\t1\t1\t0\t2", "choice 1 cannot be chosen"},
-      {{3}, "grid\t3\t3\t1\t0\t2", "choice 3 cannot be chosen"},
+      {{}, "grid\t3\t0\t1\t0\t2", "end", 0},
+      {{2}, "grid\t3\t2\t1\t0\t2", "end", 0},
+      {{1}, "grid\t3\t1\t1\t0\t2", "choice 1 cannot be chosen", HeadlessSession::kStopped},
+      {{3}, "grid\t3\t3\t1\t0\t2", "choice 3 cannot be chosen", HeadlessSession::kStopped},
   };
   for (const Case& c : cases) {
     ChoiceGame game({"_selcgmode 10,10,buttons.png,40,20,2,#NONE", "1", "0", "2", "_endsel"},
                     {.choices = c.choose});
-    EXPECT_EQ(game.run.Run(), 0);
+    EXPECT_EQ(game.run.Run(), c.status);
     EXPECT_EQ(game.Choices(), std::vector<std::string>{c.transcript});
     EXPECT_EQ(game.run.session().endReason, c.endReason);
   }
@@ -475,6 +476,36 @@ TEST(Selection, ClickArrivingWithItsMoveChooses) {
     };
     EXPECT_EQ(game.run.Run(), 0) << c.command;
     EXPECT_EQ(game.engine().prog.ProgSelResult, c.result) << c.command << " " << c.clickFirst;
+  }
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// A picture button owns its left and top edges: a click at the centre of a
+// cell of any size, down to one pixel, chooses it.
+TEST(Selection, ClickAtTheCentreOfACellOfAnySizeChoosesIt) {
+  struct Case {
+    int w, h;
+  } sizes[] = {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {1, 3}, {3, 1}, {40, 20}};
+  const char* const commands[] = {"_selcgmode 100,50,cells.png,%d,%d,2,#NONE",
+                                  "_selbutton 100,50,cells.png,%d,%d,#NONE"};
+  for (const char* command : commands) {
+    for (const Case& c : sizes) {
+      for (int64_t chosen : {0, 1}) {
+        char line[80];
+        std::snprintf(line, sizeof line, command, c.w, c.h);
+        ChoiceGame game({line, "1", "1", "_endsel"}, {.choices = {chosen}});
+        Picture sheet(c.w * 2, c.h * 2, 0x808080);
+        ASSERT_TRUE(WritePng(sheet, game.run.dir().str() + "/cells.png"));
+        EXPECT_EQ(game.run.Run(), 0) << line << " entry " << chosen;
+        EXPECT_EQ(game.run.session().endReason, "end") << line << " entry " << chosen;
+        EXPECT_EQ(game.engine().prog.ProgSelResult, chosen) << line;
+      }
+    }
   }
 }
 

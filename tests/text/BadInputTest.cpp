@@ -133,3 +133,32 @@ TEST(Fonts, GlyphsAreOneBitAndCached) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// Glyphs at sizes up to the largest a script may ask for, every kana and
+// more: what the cache keeps never passes its bound, and a glyph it gives
+// back is still right after the cache started again.
+TEST(Fonts, TheGlyphCacheStaysWithinItsBound) {
+  FontLibrary fonts;
+  const std::string name = test::Sjis("ＭＳ ゴシック");
+  size_t most = 0;
+  bool startedAgain = false;
+  for (int height : {400, 800, 1600, 3200}) {
+    for (uint8_t trail = 0x9F; trail <= 0xF1; ++trail) {  // ぁ to ん
+      const std::string kana{'\x82', static_cast<char>(trail)};
+      const size_t before = fonts.CachedGlyphBytes();
+      const Glyph& g = fonts.GetGlyph({name, height, false}, kana);
+      EXPECT_GT(g.width, height / 8) << height;
+      startedAgain |= fonts.CachedGlyphBytes() < before;
+      most = std::max(most, fonts.CachedGlyphBytes());
+    }
+  }
+  EXPECT_TRUE(startedAgain);
+  EXPECT_LE(most, FontLibrary::kMostGlyphBytes);
+  EXPECT_GT(most, FontLibrary::kMostGlyphBytes / 2);
+}
+
+}  // namespace
+}  // namespace korvana

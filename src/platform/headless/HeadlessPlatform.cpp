@@ -64,7 +64,7 @@ void HeadlessPlatform::Record(const std::vector<std::string>& fields) {
     std::fputc('\n', stream_);
     std::fflush(stream_);
   }
-  transcript_.push_back(std::move(line));
+  if (keepTranscript_) transcript_.push_back(std::move(line));
 }
 
 bool HeadlessPlatform::DeliverOne() {
@@ -79,8 +79,10 @@ bool HeadlessPlatform::DeliverOne() {
 void HeadlessPlatform::CheckLoopLimits() {
   if (options_.maxPumps >= 0 && ++pumps_ > options_.maxPumps) throw HeadlessStop{"max-pumps"};
   if (options_.maxWallMs < 0) return;
-  const auto spent = std::chrono::steady_clock::now() - started_;
-  if (spent > std::chrono::milliseconds(options_.maxWallMs)) throw HeadlessStop{"max-wall-ms"};
+  // Compared in milliseconds: the largest limit in nanoseconds would overflow.
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started_);
+  if (spent.count() > options_.maxWallMs) throw HeadlessStop{"max-wall-ms"};
 }
 
 void HeadlessPlatform::ProcessMessages() {
@@ -210,9 +212,12 @@ bool HeadlessPlatform::SlotDialog(SlotMode mode, const std::vector<SlotEntry>& s
   if (wanted == "cancel") return false;
   const int index = std::atoi(wanted.c_str()) - 1;
   if (index < 0 || index >= static_cast<int>(slots.size()))
-    throw HeadlessStop{"slot " + wanted + " does not exist"};
+    throw HeadlessStop{"slot " + wanted + " does not exist", true};
   const bool used = index >= 0 && index < static_cast<int>(slots.size()) && slots[index].used;
-  if (mode == SlotMode::Load && !used) throw HeadlessStop{"slot " + wanted + " is empty"};
+  // The window offers no button for a slot without a readable status file:
+  // a missing one, a link that leads nowhere, a folder or a pipe.
+  if (mode == SlotMode::Load && !used)
+    throw HeadlessStop{"slot " + wanted + " has no saved game to load", true};
   if (mode == SlotMode::Save && used &&
       MessageBox(J("上書きしていいですか？"), J("確認"), BoxButtons::OkCancel, BoxIcon::Question) !=
           BoxAnswer::Ok)
@@ -418,7 +423,7 @@ void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
   for (const ChoiceView::Entry& e : choice.entries) fields.push_back(Field(e.label));
   Record(fields);
   if (index < 0 || index >= n || !choice.entries[static_cast<size_t>(index)].choosable)
-    throw HeadlessStop{"choice " + std::to_string(index) + " cannot be chosen"};
+    throw HeadlessStop{"choice " + std::to_string(index) + " cannot be chosen", true};
   const ChoiceView::Entry& entry = choice.entries[static_cast<size_t>(index)];
   QueueMove(entry.x, entry.y);
   QueueClick(entry.x, entry.y);

@@ -22,6 +22,10 @@ namespace korvana {
 // std::exception, so the engine's exception path never catches it.
 struct HeadlessStop {
   std::string reason;
+  // A limit of the options, or a wait that nothing can end, stops the run
+  // as planned; an answer the options give that the story cannot take
+  // (an entry that is not there, an empty slot) fails it.
+  bool failed = false;
 };
 
 struct HeadlessOptions {
@@ -165,11 +169,19 @@ class HeadlessPlatform : public AllDoors {
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
+  // Writes the "stop" line of a run that ended before the story did.
+  void RecordStop(const std::string& reason) { Record({"stop", reason}); }
 
+  // Every line so far, unless the lines are streamed.
   const std::vector<std::string>& Transcript() const { return transcript_; }
   // Writes every transcript line to `out` as it happens, flushed, so a run
-  // stopped from outside still shows how far it got.
-  void StreamTranscript(std::FILE* out) { stream_ = out; }
+  // stopped from outside still shows how far it got; null: nowhere. The
+  // lines are then not kept in memory as well, where a long run would grow
+  // by every one of them.
+  void StreamTranscript(std::FILE* out) {
+    stream_ = out;
+    keepTranscript_ = false;
+  }
   // How many script errors were reported (the terminate question was put).
   int ErrorReports() const { return errorReports_; }
   // What the window would show; a black screen before an engine exists.
@@ -245,6 +257,7 @@ class HeadlessPlatform : public AllDoors {
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;
   std::FILE* stream_ = nullptr;
+  bool keepTranscript_ = true;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   int errorReports_ = 0;
   std::vector<std::string> transcript_;
