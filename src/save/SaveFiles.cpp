@@ -319,8 +319,10 @@ bool FileBatch::Commit() {
   for (size_t i = 0; i < items.size(); ++i)
     text += BaseName(temps[i]) + "\t" + BaseName(items[i].path) + "\n";
   text += "end\n";
-  const std::optional<std::string> recordTemp = WriteTempBeside(record, text, write);
-  if (!recordTemp || !ReplaceWithTemp(*recordTemp, record)) return fail(0);
+  if (!record.empty()) {
+    const std::optional<std::string> recordTemp = WriteTempBeside(record, text, write);
+    if (!recordTemp || !ReplaceWithTemp(*recordTemp, record)) return fail(0);
+  }
   // From here on the save is decided: what a crash interrupts, the next
   // start completes from the record.
   for (size_t i = 0; i < items.size(); ++i) {
@@ -330,9 +332,9 @@ bool FileBatch::Commit() {
       return false;
     }
   }
-  SyncFolderOf(record);
+  SyncFolderOf(items.empty() ? record : items[0].path);
   if (!go()) return false;
-  ::unlink(record.c_str());
+  if (!record.empty()) ::unlink(record.c_str());
   return true;
 }
 
@@ -394,13 +396,7 @@ std::vector<SlotEntry> SlotLabels(const SaveFolder& folder) {
     const std::string path = folder.SlotPath(n, ".hsd");
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      std::string title;
-      if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buf[511];
-        const size_t got = std::fread(buf, 1, sizeof buf - 1, f);
-        std::fclose(f);
-        title = StatusTitle(std::string_view(buf, got));
-      }
+      std::string title = StatusTitle(ReadPrefix(path, 510).value_or(""));
       while (!title.empty() && static_cast<unsigned char>(title.back()) <= 0x20) title.pop_back();
       title += std::string(69, ' ');
       // 64 bytes, the width of 64 half-width places, so the dates line up;
