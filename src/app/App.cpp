@@ -54,6 +54,11 @@ std::optional<GameLocation> GameToPlay(const std::string& game) {
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> AlreadyRunningBox() {
+  return std::make_unique<QMessageBox>(QMessageBox::NoIcon, QStringLiteral("Korvana"),
+                                       QStringLiteral("既に起動中です。"), QMessageBox::Ok);
+}
+
 int RunDesktop(const std::string& named) {
   int argc = 1;
   char name[] = "korvana";
@@ -67,8 +72,7 @@ int RunDesktop(const std::string& named) {
 
   SingleInstance guard;
   if (!guard.Acquire()) {
-    QMessageBox::information(nullptr, QStringLiteral("Korvana"),
-                             QStringLiteral("既に起動中です。"));
+    AlreadyRunningBox()->exec();
     return 0;
   }
   const std::optional<GameLocation> location = GameToPlay(named);

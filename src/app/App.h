@@ -1,6 +1,7 @@
 #pragma once
 // One game in the desktop program: platform, flags, engine, settings and the
 // window, brought up in the order of start-up.
+#include <QMessageBox>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,9 @@ class App {
   std::string gameFolder_;
   std::string startScript_;
 };
+
+// The box a second copy shows before it ends: "既に起動中です。", plain.
+std::unique_ptr<QMessageBox> AlreadyRunningBox();
 
 // The whole desktop program after argument parsing: single instance, game
 // (`game`: a folder or a script in one, UTF-8; empty: the game in the current

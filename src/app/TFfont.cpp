@@ -105,11 +105,11 @@ void TFfont::SetFaces(const std::vector<std::string>& installed) {
   faces_.setStringList(names);
 }
 
-void TFfont::Select(int row, const std::string& face) {
+void TFfont::Select(int row, const std::string& face, const std::string& listed) {
   QComboBox* box = ComboBoxes[row];
   // A face that is not installed shows no selection; its name still gives
   // the preview, through the system's font matching.
-  box->setCurrentIndex(box->findText(Q(face), Qt::MatchExactly));
+  box->setCurrentIndex(listed.empty() ? -1 : box->findText(Q(listed), Qt::MatchExactly));
   CommentPanels[row]->setFont(PixelFont(Q(face), kCommentPixels[row]));
 }
 
@@ -117,7 +117,7 @@ void TFfont::Prepare(const FontChoice& choice) {
   SetFaces(choice.installed);
   for (int row = 0; row < kRows; ++row) {
     CommentPanels[row]->setText(Q(choice.comments[row]));
-    Select(row, choice.faces[row]);
+    Select(row, choice.faces[row], choice.Listed(choice.faces[row]));
   }
   Button1->setFocus(Qt::OtherFocusReason);
 }

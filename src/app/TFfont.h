@@ -45,7 +45,9 @@ class TFfont : public QDialog {
  private:
   void MakeRows();
   void SetFaces(const std::vector<std::string>& installed);
-  void Select(int row, const std::string& face);
+  // Shows `face` in the row: `listed` chosen in the list (none when empty),
+  // the comment previewed in `face`.
+  void Select(int row, const std::string& face, const std::string& listed);
 
   // One list for the four boxes: thousands of faces are converted once.
   QStringListModel faces_;

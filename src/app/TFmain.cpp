@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -254,11 +255,21 @@ void TFmain::ToggleFullScreen() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     showFullScreen();
-    if (!isFullScreen() && !QGuiApplication::platformName().contains("offscreen")) {
+    if (!CoversScreen()) {
+      // Without a window manager nobody acts on the request; a window without
+      // a frame placed over the whole screen is the same to the player.
+      setWindowFlag(Qt::FramelessWindowHint, true);
+      if (const QScreen* s = screen()) setGeometry(s->geometry());
+      show();
+    }
+    if (!CoversScreen()) {
       platform_.MessageBox(J("画面解像度を変更出来ませんでした。"), "", BoxButtons::Ok,
                            BoxIcon::Exclamation);
       full->setChecked(false);
+      showNormal();
+      setWindowFlag(Qt::FramelessWindowHint, !frame->isChecked());
       PlaceWindow();
+      show();
       return;
     }
     frame->setEnabled(false);
@@ -270,6 +281,19 @@ void TFmain::ToggleFullScreen() {
     PlaceWindow();
     show();
   }
+}
+
+bool TFmain::CoversScreen() {
+  // Window systems apply a change of state or place when they get to it: give
+  // them a moment before judging.
+  const QScreen* s = screen();
+  if (!s) return false;
+  QDeadlineTimer deadline(1000);
+  QTimer wake;  // its ticks end each wait for events
+  wake.start(20);
+  while (geometry() != s->geometry() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return geometry() == s->geometry();
 }
 
 QRect TFmain::PictureRect() const {
@@ -378,7 +402,9 @@ void TFmain::mousePressEvent(QMouseEvent* event) {
                                                                    : MouseButton::Left;
   if (InputSink* sink = platform_.sink()) sink->OnMouseDown(p.x(), p.y(), button);
   if (button == MouseButton::Right && platform_.PopupEnabled()) {
-    popup_->popup(event->globalPosition().toPoint());
+    // The menu hangs centred below the pointer.
+    const QPoint at = event->globalPosition().toPoint();
+    popup_->popup(at - QPoint(popup_->sizeHint().width() / 2, 0));
   }
 }
 
@@ -404,6 +430,19 @@ void TFmain::mouseMoveEvent(QMouseEvent* event) {
 void TFmain::wheelEvent(QWheelEvent* event) {
   const QPoint p = ToPicture(event->position().toPoint());
   if (InputSink* sink = platform_.sink()) sink->OnWheel(p.x(), p.y(), event->angleDelta().y());
+}
+
+bool TFmain::event(QEvent* event) {
+  // A key pressed with Ctrl reaches a shortcut and never this window's key
+  // handler; the engine still hears of it, so that Ctrl held for a shortcut
+  // does not skip text.
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    InputSink* sink = platform_.sink();
+    if (sink && key->key() != Qt::Key_Control && (key->modifiers() & Qt::ControlModifier))
+      sink->OnKey(Key::Other);
+  }
+  return QWidget::event(event);
 }
 
 void TFmain::keyReleaseEvent(QKeyEvent* event) {
@@ -448,6 +487,7 @@ void TFmain::keyPressEvent(QKeyEvent* event) {
       sink->OnKey(Key::Right);
       break;
     default:
+      sink->OnKey(Key::Other);
       QWidget::keyPressEvent(event);
       break;
   }

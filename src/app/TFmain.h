@@ -74,6 +74,7 @@ class TFmain : public QWidget {
   void HideMovie();
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -90,6 +91,9 @@ class TFmain : public QWidget {
   void BuildMenu();
   void ToggleFrame();
   void ToggleFullScreen();
+  // Whether the window now covers its screen, after the window system has had
+  // a moment to act.
+  bool CoversScreen();
   void PlaceWindow();
   void AfterMenuAction();
   void StartPendingStory();

@@ -21,8 +21,16 @@ struct ClickState {
   bool HighSpeedMode = false;
   bool PageUnitMode = false;
   bool SkipReadMode = false;
-  // Ctrl held: text runs on as if every click wait were clicked.
-  bool CtrlSkip = false;
+  // Ctrl held alone runs text on as if every click wait were clicked, but
+  // only once it has been held a moment: Ctrl+letter is a shortcut of the
+  // pop-up menu, and its item must act where the player pressed it, not
+  // pages later.
+  static constexpr uint32_t kCtrlSkipDelayMs = 250;
+  bool CtrlHeld = false;
+  // Another key came while Ctrl was down: a shortcut, not a skip, until Ctrl
+  // is let go.
+  bool CtrlChord = false;
+  uint32_t CtrlDownTick = 0;
   // Choices and dialogs open above the story; while one is, the wheel and
   // Ctrl do not reach the text.
   int ModalDepth = 0;
@@ -38,8 +46,12 @@ struct ClickState {
   void ClearClicks() { ClickFlag = MouseDownFlag = MouseUpFlag = false; }
   // Skipping read text passes over the waits of lines that have an id.
   bool SkippingRead() const { return SkipReadMode && CurrentTextId >= 0; }
-  // Ctrl answers text waits, but not while a choice or dialog is open.
-  bool CtrlSkipping() const { return CtrlSkip && ModalDepth == 0; }
+  // Ctrl answers text waits, but not while a choice or dialog is open. `now`
+  // is the tick count; the difference is taken unsigned so that the tick
+  // wrap does not matter.
+  bool CtrlSkipping(uint32_t now) const {
+    return CtrlHeld && !CtrlChord && ModalDepth == 0 && now - CtrlDownTick >= kCtrlSkipDelayMs;
+  }
   // The one test of a pending load or title request: it ends click waits
   // and the text line being shown.
   bool RequestPending() const { return PendingRequest != Request::None; }

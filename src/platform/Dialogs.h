@@ -1,7 +1,9 @@
 #pragma once
 // Boxes and dialogs. Texts are CP932 bytes, as the engine keeps them;
 // implementations convert at their edge.
+#include <algorithm>
 #include <array>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,9 +30,21 @@ struct FontChoice {
   std::array<std::string, 4> faces;
   // `CommentFont0`-`CommentFont3`.
   std::array<std::string, 4> comments;
-  // Every installed face in fontconfig's order; the dialog leaves out the
+  // The installed faces as the lists show them: each once, by a name CP932
+  // can spell, in fontconfig's order; the dialog leaves out the
   // vertical-writing "@" names.
   std::vector<std::string> installed;
+  // The other names of listed faces, with the name each is listed by.
+  std::map<std::string, std::string> aliases;
+
+  // The entry of the lists that shows `face`: the name itself, or the name
+  // its face is listed by; empty when no list shows it.
+  std::string Listed(const std::string& face) const {
+    if (face.empty() || face[0] == '@') return {};
+    if (std::find(installed.begin(), installed.end(), face) != installed.end()) return face;
+    const auto alias = aliases.find(face);
+    return alias == aliases.end() ? std::string() : alias->second;
+  }
 };
 
 // What the version dialog ("バージョン情報") shows; its lines are ready to show.

@@ -504,6 +504,8 @@ void Engine::OnMouseMove(int x, int y) {
 }
 
 void Engine::OnKey(Key key) {
+  // Ctrl with another key is a shortcut: it never skips text.
+  if (click.CtrlHeld) click.CtrlChord = true;
   switch (key) {
     case Key::Escape:
       platform_.window.RequestClose();
@@ -545,7 +547,9 @@ void Engine::OnWheel(int, int, int delta) {
 }
 
 void Engine::OnCtrl(bool down) {
-  click.CtrlSkip = down && click.ModalDepth == 0 && !logScreen.IsOpen();
+  click.CtrlHeld = down && click.ModalDepth == 0 && !logScreen.IsOpen();
+  click.CtrlChord = false;
+  click.CtrlDownTick = platform_.pump.TickCount();
 }
 
 void Engine::ToggleHighSpeed() {

@@ -37,7 +37,7 @@ void Engine::ChooseFonts() {
   FontChoice choice;
   std::copy_n(table.begin(), choice.faces.size(), choice.faces.begin());
   choice.comments = settings_.commentFont;
-  choice.installed = fonts_.InstalledFaces();
+  choice.installed = fonts_.ListedFaces(&choice.aliases);
   // Text already drawn keeps its face; the next character takes the new one.
   if (platform_.dialogs.FontDialog(choice)) {
     std::copy(choice.faces.begin(), choice.faces.end(), table.begin());

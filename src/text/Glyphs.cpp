@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <utility>
 #include <unordered_set>
 
 #include "core/Coords.h"
@@ -91,24 +93,77 @@ FontLibrary::~FontLibrary() {
   if (impl_->config) FcConfigDestroy(impl_->config);
 }
 
-std::vector<std::string> FontLibrary::InstalledFaces() const {
-  std::vector<std::string> names;
-  FcConfig* config = impl_->Config();
-  if (!config) return names;
+namespace {
+
+// The family names of every installed face with their languages, a face at a
+// time, in fontconfig's order.
+std::vector<std::vector<FamilyName>> FamiliesOf(FcConfig* config) {
+  std::vector<std::vector<FamilyName>> faces;
+  if (!config) return faces;
   FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, nullptr);
   FcFontSet* set = FcFontList(config, pattern, objects);
   if (set) {
     for (int i = 0; i < set->nfont; ++i) {
+      std::vector<FamilyName> names;
       FcChar8* family = nullptr;
       for (int n = 0; FcPatternGetString(set->fonts[i], FC_FAMILY, n, &family) == FcResultMatch;
-           ++n)
-        names.push_back(cp932::FromUtf8(reinterpret_cast<const char*>(family)));
+           ++n) {
+        FcChar8* lang = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FAMILYLANG, n, &lang) != FcResultMatch)
+          lang = nullptr;
+        names.push_back({reinterpret_cast<const char*>(family),
+                         lang ? reinterpret_cast<const char*>(lang) : ""});
+      }
+      faces.push_back(std::move(names));
     }
     FcFontSetDestroy(set);
   }
   FcObjectSetDestroy(objects);
   FcPatternDestroy(pattern);
+  return faces;
+}
+
+// The name in CP932, or empty when CP932 cannot spell all of it.
+std::string SpeltInCp932(const std::string& utf8) {
+  bool complete = true;
+  std::string sjis = cp932::FromUtf8(utf8, &complete);
+  return complete ? sjis : std::string();
+}
+
+// The proportional Japanese faces of Windows, when they are not installed,
+// fall to the proportional IPA faces: by language alone they would fall to
+// the fixed-pitch ones, whose wider cells overrun the buttons and boxes
+// drawn for them.
+const char* ProportionalStandIn(std::string_view utf8) {
+  static constexpr std::pair<std::string_view, const char*> kStandIns[] = {
+      {"ＭＳ Ｐゴシック", "IPAPGothic"},
+      {"MS PGothic", "IPAPGothic"},
+      {"ＭＳ Ｐ明朝", "IPAPMincho"},
+      {"MS PMincho", "IPAPMincho"},
+  };
+  for (const auto& [name, standIn] : kStandIns)
+    if (utf8 == name) return standIn;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string ListedFamilyName(const std::vector<FamilyName>& names) {
+  std::string first;
+  for (const FamilyName& n : names) {
+    const std::string sjis = SpeltInCp932(n.name);
+    if (sjis.empty()) continue;
+    if (n.lang == "ja" || n.lang.rfind("ja-", 0) == 0) return sjis;
+    if (first.empty()) first = sjis;
+  }
+  return first;
+}
+
+std::vector<std::string> FontLibrary::InstalledFaces() const {
+  std::vector<std::string> names;
+  for (const auto& face : FamiliesOf(impl_->Config()))
+    for (const FamilyName& n : face) names.push_back(cp932::FromUtf8(n.name));
   // fontconfig's order, as the font dialog lists them; a family of several
   // faces once, where it first appears.
   std::unordered_set<std::string> seen;
@@ -116,6 +171,23 @@ std::vector<std::string> FontLibrary::InstalledFaces() const {
                              [&seen](const std::string& n) { return !seen.insert(n).second; }),
               names.end());
   return names;
+}
+
+std::vector<std::string> FontLibrary::ListedFaces(
+    std::map<std::string, std::string>* aliases) const {
+  std::vector<std::string> listed;
+  std::unordered_set<std::string> seen;
+  for (const auto& face : FamiliesOf(impl_->Config())) {
+    const std::string name = ListedFamilyName(face);
+    if (name.empty()) continue;
+    if (seen.insert(name).second) listed.push_back(name);
+    if (!aliases) continue;
+    for (const FamilyName& n : face) {
+      const std::string other = SpeltInCp932(n.name);
+      if (!other.empty() && other != name) aliases->emplace(other, name);
+    }
+  }
+  return listed;
 }
 
 std::string FontLibrary::FaceFile(const std::string& name) {
@@ -126,6 +198,8 @@ std::string FontLibrary::FaceFile(const std::string& name) {
   FcPattern* pattern = FcPatternCreate();
   const std::string utf8 = cp932::ToUtf8(name);
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8.c_str()));
+  if (const char* standIn = ProportionalStandIn(utf8))
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(standIn));
   FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
   FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);

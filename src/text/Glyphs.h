@@ -4,6 +4,7 @@
 // kept once rendered.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,6 +35,19 @@ struct FontSpec {
   bool bold = false;
 };
 
+// One family name of an installed face as fontconfig gives it: UTF-8, with
+// the language it is written for ("en", "ja" …; empty when not known).
+struct FamilyName {
+  std::string name;
+  std::string lang;
+};
+
+// The one name the font dialog lists a face by (CP932): its Japanese name
+// where it has one that CP932 can spell, else the first of its names that
+// CP932 can spell; empty when there is none, since the settings keep face
+// names in CP932 and a name spelt with "?" names no face.
+std::string ListedFamilyName(const std::vector<FamilyName>& names);
+
 class FontLibrary {
  public:
   FontLibrary();
@@ -44,6 +58,11 @@ class FontLibrary {
   // Family names of every installed face (CP932), each name a face goes by,
   // in fontconfig's order.
   std::vector<std::string> InstalledFaces() const;
+  // The faces as the font dialog lists them: each once, by its
+  // ListedFamilyName, in fontconfig's order. `aliases` (when given) gets each
+  // other name of a listed face that CP932 can spell, with the name it is
+  // listed by.
+  std::vector<std::string> ListedFaces(std::map<std::string, std::string>* aliases) const;
 
   // The glyph of one character: `bytes` is one CP932 character, or with
   // `symbol` one byte of a symbol font. A face that cannot be found or a

@@ -105,10 +105,9 @@ void LogScreen::PaintScreen() {
   backImage_.Blit(0, 0, kScreenWidth, kScreenHeight, LogCanvas, 0, ScrollBar1.Position);
   if (ScrollBar1.Visible) {
     backImage_.FillRect(kScrollLeft, 0, kScrollWidth, kScrollHeight, 0xE0E0E0);
-    const int thumb =
-        std::max(16, kScrollHeight * kScreenHeight / (kScreenHeight + ScrollBar1.Max));
+    const int thumb = std::max(16, kScrollTrack * kScreenHeight / (kScreenHeight + ScrollBar1.Max));
     const int top =
-        ScrollBar1.Max > 0 ? (kScrollHeight - thumb) * ScrollBar1.Position / ScrollBar1.Max : 0;
+        ScrollBar1.Max > 0 ? (kScrollTrack - thumb) * ScrollBar1.Position / ScrollBar1.Max : 0;
     backImage_.FillRect(kScrollLeft + 2, top, kScrollWidth - 4, thumb, 0x808080);
   }
   for (ImageButton* b : {&TkBtn1, &TkBtn2, &TkBtn3})
@@ -186,7 +185,7 @@ void LogScreen::MouseDown(int x, int y, MouseButton button) {
     }
   }
   if (ScrollBar1.Visible && x >= kScrollLeft && x < kScrollLeft + kScrollWidth && y < kScrollHeight)
-    SetScrollPosition(static_cast<int>(int64_t{y} * ScrollBar1.Max / (kScrollHeight - 1)));
+    SetScrollPosition(static_cast<int>(int64_t{y} * ScrollBar1.Max / (kScrollTrack - 1)));
 }
 
 void LogScreen::MouseUp(int x, int y, MouseButton button) {

@@ -26,8 +26,11 @@ class LogScreen {
   static constexpr int kRowHeight = 32;
   // A log line longer than this is shown in pieces.
   static constexpr int kCutBytes = 52;
-  // The scroll bar's place on the right edge, above the buttons.
-  static constexpr int kScrollLeft = 624, kScrollWidth = 16, kScrollHeight = 440;
+  // The scroll bar's place: the right edge, from the top to one row past the
+  // bottom (the part below the screen is never seen).
+  static constexpr int kScrollLeft = 627, kScrollWidth = 13, kScrollHeight = 481;
+  // The rows of the bar on the screen, over which the thumb moves.
+  static constexpr int kScrollTrack = kScrollHeight < 480 ? kScrollHeight : 480;
   // The buttons' caption colours (0x00RRGGBB).
   static constexpr uint32_t kAqua = 0x00FFFF, kYellow = 0xFFFF00;
 

@@ -423,8 +423,9 @@ void MessageText::InlinePause(int32_t n) {
   click.ClickFlag = false;
   const uint32_t start = env_.pump.TickCount();
   const int64_t length = std::llabs(static_cast<int64_t>(n));
-  if (!click.CtrlSkip)
-    env_.waits.WaitUntil(start, length, [&] { return click.ClickFlag || click.CtrlSkip; });
+  auto skipping = [&] { return click.CtrlSkipping(env_.pump.TickCount()); };
+  if (!skipping())
+    env_.waits.WaitUntil(start, length, [&] { return click.ClickFlag || skipping(); });
   click.ClickEnabled = true;
   click.ClearClicks();
   if (click.TextActive) click.FinishTextFlag = false;
@@ -514,7 +515,7 @@ void MessageText::PerCharacterStep() {
   else
     click.SkipReadMode = false;
   record.MarkRead(id);
-  if (click.CtrlSkip) alreadyRead = true;
+  if (click.CtrlSkipping(env_.pump.TickCount())) alreadyRead = true;
   if (!click.FinishTextFlag && !click.HighSpeedMode && !alreadyRead && text.CharWait > 0)
     env_.waits.TimedWait(text.CharWait);
   if (text.CharWait < 0) env_.waits.TimedWait(text.CharWait);
@@ -534,7 +535,8 @@ void MessageText::WaitClickToContinue(ClickWaitKind kind) {
   ClickState& click = env_.click;
   if (click.SkippingRead()) return;
   if (click.PageUnitMode && kind == ClickWaitKind::LineEnd) return;
-  if (click.CtrlSkipping()) {
+  auto ctrlSkipping = [&] { return click.CtrlSkipping(env_.pump.TickCount()); };
+  if (ctrlSkipping()) {
     // Ctrl answers the wait itself; the window still gets its turn, which is
     // where the release of Ctrl arrives.
     env_.pump.ProcessMessages();
@@ -551,7 +553,9 @@ void MessageText::WaitClickToContinue(ClickWaitKind kind) {
   SetWaitMenuItems(true);
   click.MouseDownFlag = click.MouseUpFlag = false;
   env_.observer.ClickWaitStarted();
-  auto alsoEnds = [&] { return click.SkippingRead() || click.CtrlSkipping(); };
+  // Ctrl held through the wait ends it once held long enough; the marker's
+  // timer wakes the pump often enough to notice.
+  auto alsoEnds = [&] { return click.SkippingRead() || ctrlSkipping(); };
   env_.waits.PressThenRelease(true, alsoEnds, alsoEnds);
   inClickWait_ = false;
   click.FinishTextFlag = false;

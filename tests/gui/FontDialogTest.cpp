@@ -120,6 +120,19 @@ class FontDialogTest : public QObject {
     QCOMPARE(form.ComboBoxes[0]->currentText(), QStringLiteral("Alpha"));
   }
 
+  void aFaceNamedByItsOtherNameIsSelectedByItsListedName() {
+    TFfont form;
+    FontChoice choice = Choice({"IPAGothic", "NoSuchFace", "@IPAGothic", cp932::FromUtf8("IPA明朝")},
+                               {cp932::FromUtf8("IPAゴシック"), cp932::FromUtf8("IPA明朝")});
+    choice.aliases = {{"IPAGothic", cp932::FromUtf8("IPAゴシック")},
+                      {"IPAMincho", cp932::FromUtf8("IPA明朝")}};
+    form.Prepare(choice);
+    QStringList shown;
+    for (QComboBox* box : form.ComboBoxes) shown << box->currentText();
+    QCOMPARE(shown, (QStringList{"IPAゴシック", "", "", "IPA明朝"}));
+    QCOMPARE(form.ChosenFaces()[0], cp932::FromUtf8("IPAゴシック"));
+  }
+
   void choosingAFacePreviewsTheCommentInIt() {
     TFfont form;
     form.Prepare(
@@ -184,14 +197,15 @@ class FontDialogTest : public QObject {
       Engine& e = g.app->engine;
       e.click.ClickFlag = e.click.MouseDownFlag = e.click.MouseUpFlag = true;
       WhenShown(g.app->platform, [ok](TFfont& form) {
-        form.ComboBoxes[0]->setCurrentIndex(form.ComboBoxes[0]->findText("IPAMincho"));
-        form.ComboBoxes[3]->setCurrentIndex(form.ComboBoxes[3]->findText("IPAMincho"));
+        form.ComboBoxes[0]->setCurrentIndex(form.ComboBoxes[0]->findText("IPA明朝"));
+        form.ComboBoxes[3]->setCurrentIndex(form.ComboBoxes[3]->findText("IPA明朝"));
         QTest::mouseClick(ok ? form.Button1 : form.Button2, Qt::LeftButton);
       });
       g.app->window->Item("Kfont")->trigger();
-      const std::string face = ok ? "IPAMincho" : "IPAGothic";
+      // The faces come back by the names the lists show them by.
+      const std::string face = ok ? cp932::FromUtf8("IPA明朝") : "IPAGothic";
       QCOMPARE(e.messageText.FontTable[0], face);
-      QCOMPARE(e.messageText.FontTable[1], std::string("IPAGothic"));
+      QCOMPARE(e.messageText.FontTable[1], ok ? cp932::FromUtf8("IPAゴシック") : "IPAGothic");
       QCOMPARE(e.messageText.FontTable[3], face);
       QCOMPARE(e.messageText.text.FontName, face);
       QCOMPARE(e.messageText.text.RubyFontName, face);

@@ -2,6 +2,7 @@
 // instance, the pop-up menu, the close question and the settings it writes,
 // and where the slot dialog opens.
 #include <QAction>
+#include <QMenu>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
@@ -83,6 +84,14 @@ class GuiTest : public QObject {
     QVERIFY(second.Acquire());
   }
 
+  void secondInstanceBoxIsPlain() {
+    const std::unique_ptr<QMessageBox> box = AlreadyRunningBox();
+    QCOMPARE(box->text(), QStringLiteral("既に起動中です。"));
+    QCOMPARE(box->windowTitle(), QStringLiteral("Korvana"));
+    QCOMPARE(box->icon(), QMessageBox::NoIcon);
+    QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+  }
+
   void menuItemsStartAsSpecified() {
     Game g("SavePath=.\\\r\nTextMaxIndex=1000\r\n", "");
     QVERIFY(g.app->Open());
@@ -147,6 +156,58 @@ class GuiTest : public QObject {
     QVERIFY(!g.app->engine.click.ClickFlag);  // the choosing click never continues the story
     QTest::keyClick(w, Qt::Key_H, Qt::ControlModifier);
     QVERIFY(g.app->engine.click.HighSpeedMode);
+  }
+
+  void popupMenuHangsCentredBelowThePointer() {
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    TFmain* w = g.app->window.get();
+    QMenu* menu = w->PopupMenu1();
+    for (const QPoint picture : {QPoint(320, 100), QPoint(200, 240)}) {
+      const QPoint at = w->FromPicture(picture);
+      QTest::mouseClick(w, Qt::RightButton, {}, at);
+      QTRY_VERIFY(menu->isVisible());
+      const QPoint pointer = w->mapToGlobal(at);
+      const QRect shown = menu->geometry();
+      QVERIFY2(std::abs(shown.left() + shown.width() / 2 - pointer.x()) <= 1,
+               qPrintable(QString("menu %1..%2, pointer %3")
+                              .arg(shown.left())
+                              .arg(shown.right())
+                              .arg(pointer.x())));
+      QCOMPARE(shown.top(), pointer.y());
+      menu->hide();
+    }
+  }
+
+  void ctrlLetterActsAtTheWaitAndCtrlAloneSkipsAfterAMoment() {
+    Game g("SavePath=.\\\r\n", "_textwait 0\r\nあ\r\n_$flg[9]=1\r\nい\r\n_$flg[9]=2\r\n");
+    QVERIFY(g.app->Open());
+    TFmain* w = g.app->window.get();
+    Engine& e = g.app->engine;
+    bool active = false, stillAtTheFirst = false, dark = false;
+    // Each step from its own timer: the story's wait tests its end between
+    // them, as between keys that come from the keyboard one by one.
+    test::DuringTheStory(g, {
+                                [w] { w->activateWindow(); },
+                                [&] {
+                                  active = QApplication::activeWindow() == w &&
+                                           e.messageText.InClickWait();
+                                  QTest::keyPress(w, Qt::Key_Control);
+                                },
+                                [w] { QTest::keyClick(w, Qt::Key_D, Qt::ControlModifier); },
+                                [&] {
+                                  QTest::keyRelease(w, Qt::Key_Control);
+                                  stillAtTheFirst = e.messageText.InClickWait() && g.Flag(9) == "0";
+                                  dark = e.layers.settings.DarknessEnabled;
+                                },
+                                // Held alone, Ctrl runs through both waits.
+                                [w] { QTest::keyPress(w, Qt::Key_Control); },
+                            });
+    QTRY_COMPARE(g.Flag(9), std::string("2"));
+    QTest::keyRelease(w, Qt::Key_Control);
+    QVERIFY(active);
+    QVERIFY(stillAtTheFirst);
+    QVERIFY(dark);
   }
 
   void storySwitchesMenuItemsAndGetsWheelAndCtrl() {

@@ -119,7 +119,7 @@ TEST(ShellDialogs, FontDialogOkMakesTheChoiceTheTableAndTheNextFaces) {
     EXPECT_EQ(offered.faces[1], "IPAMincho");
     EXPECT_EQ(offered.faces[0], Sjis("ＭＳ ゴシック"));
     EXPECT_EQ(offered.comments, settings.commentFont);
-    EXPECT_NE(std::find(offered.installed.begin(), offered.installed.end(), "IPAMincho"),
+    EXPECT_NE(std::find(offered.installed.begin(), offered.installed.end(), Sjis("IPA明朝")),
               offered.installed.end());
     const auto& table = e.messageText.FontTable;
     const std::array<std::string, 4> now = {table[0], table[1], table[2], table[3]};
@@ -141,11 +141,47 @@ TEST(ShellDialogs, OkStoresAnEmptyNameForAFaceThatIsNotInstalled) {
   run.Script({"あ"});
   run.Run();
   const auto& table = run.session().engine.messageText.FontTable;
-  EXPECT_EQ(table[0], "IPAGothic");
+  // A face the table names by another of its names comes back by the name
+  // the list shows it by.
+  EXPECT_EQ(table[0], Sjis("IPAゴシック"));
   EXPECT_EQ(table[1], "");
   EXPECT_EQ(table[2], "");
-  EXPECT_EQ(table[3], "IPAMincho");
-  EXPECT_EQ(run.session().engine.messageText.text.FontName, "IPAGothic");
+  EXPECT_EQ(table[3], Sjis("IPA明朝"));
+  EXPECT_EQ(run.session().engine.messageText.text.FontName, Sjis("IPAゴシック"));
+}
+
+TEST(ShellDialogs, FontListsNameEachInstalledFaceOnceByANameCp932CanSpell) {
+  GameRun run({.menu = {{1, "Kfont"}}});
+  FontChoice offered;
+  run.session().platform.onFontDialog = [&](FontChoice& choice) {
+    offered = choice;
+    return false;
+  };
+  run.Script({"あ"});
+  run.Run();
+  auto listed = [&](const std::string& name) {
+    return std::count(offered.installed.begin(), offered.installed.end(), name);
+  };
+  // The IPA faces once each, by their Japanese names; the English ones lead
+  // there.
+  const struct {
+    const char* japanese;
+    const char* english;
+  } ipa[] = {{"IPAゴシック", "IPAGothic"}, {"IPA明朝", "IPAMincho"}};
+  for (const auto& face : ipa) {
+    SCOPED_TRACE(face.english);
+    EXPECT_EQ(listed(Sjis(face.japanese)), 1);
+    EXPECT_EQ(listed(face.english), 0);
+    EXPECT_EQ(offered.Listed(face.english), Sjis(face.japanese));
+  }
+  // Every name once, and each spelt in full.
+  for (const std::string& name : offered.installed) {
+    bool complete = true;
+    EXPECT_EQ(cp932::FromUtf8(cp932::ToUtf8(name), &complete), name);
+    EXPECT_TRUE(complete) << cp932::ToUtf8(name);
+    EXPECT_EQ(name.find('?'), std::string::npos) << cp932::ToUtf8(name);
+    EXPECT_EQ(listed(name), 1) << cp932::ToUtf8(name);
+  }
 }
 
 TEST(ShellDialogs, TheSettingsKeepTheFacesTheGameRanWith) {

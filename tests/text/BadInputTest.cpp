@@ -103,6 +103,27 @@ TEST(Fonts, JapaneseNamesFallToInstalledJapaneseFaces) {
   EXPECT_NE(std::find(faces.begin(), faces.end(), "IPAGothic"), faces.end());
 }
 
+TEST(Fonts, AFaceIsListedByItsJapaneseNameOrItsFirstThatCp932CanSpell) {
+  const struct {
+    std::vector<FamilyName> names;
+    const char* listed;  // UTF-8; empty: not listed
+  } cases[] = {
+      {{{"IPAGothic", "en"}, {"IPAゴシック", "ja"}}, "IPAゴシック"},
+      {{{"DejaVu Sans", "en"}, {"DejaVu Sans Light", "en"}}, "DejaVu Sans"},
+      {{{"NanumGothic", "en"}, {"나눔고딕", "ko"}}, "NanumGothic"},
+      {{{"나눔고딕", "ko"}, {"NanumGothic", "en"}}, "NanumGothic"},
+      {{{"나눔고딕", "ko"}}, ""},
+      {{{"ไทย", "th"}, {"ΑΒΓ", "el"}}, "ΑΒΓ"},  // CP932 has plain Greek capitals
+      {{{"Han Sans", "en"}, {"본 고딕", "ja"}}, "Han Sans"},
+      {{{"Face", ""}, {"書体", "ja-JP"}}, "書体"},
+      {{}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.listed);
+    EXPECT_EQ(ListedFamilyName(c.names), test::Sjis(c.listed));
+  }
+}
+
 TEST(Fonts, CandidateListsPickTheFirstInstalledFace) {
   EngineSettings settings;
   settings.defaultFont[1] = "NoSuchFace, IPAMincho, IPAGothic";

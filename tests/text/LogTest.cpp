@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TextSupport.h"
+#include "core/ScreenSize.h"
 #include "text/LogScreen.h"
 #include "text/MessageLog.h"
 
@@ -230,6 +231,72 @@ TEST(Log, ScreenButtonsStandWhereTheFormPutsThemInTheirColours) {
   EXPECT_EQ(e.logScreen.TkBtn1.Caption, test::Sjis("１ページ戻る"));
   EXPECT_EQ(e.logScreen.TkBtn2.Caption, test::Sjis("１ページ進む"));
   EXPECT_EQ(e.logScreen.TkBtn3.Caption, "EXIT");
+}
+
+TEST(Log, CaptionsFitInsideTheirButtons) {
+  GameRun run;
+  Engine& e = run.session().engine;
+  FontLibrary fonts;
+  for (const ImageButton* b : {&e.logScreen.TkBtn1, &e.logScreen.TkBtn2, &e.logScreen.TkBtn3}) {
+    SCOPED_TRACE(b->Left);
+    // Measured: the caption is no wider than the face inside the bevels.
+    const int face = b->Width - 2 * b->BevelWidth;
+    EXPECT_LE(fonts.TextWidth(b->Font, b->Caption), face);
+    // Painted: every pixel of the caption lies on the face.
+    Picture shown(kScreenWidth, kScreenHeight, 0);
+    b->Paint(shown, fonts);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < kScreenHeight; ++y)
+      for (int x = 0; x < kScreenWidth; ++x) {
+        if (shown.Pixel(x, y) != b->FontColor) continue;
+        const bool onFace = x >= b->Left + b->BevelWidth && x < b->Left + b->Width - b->BevelWidth &&
+                            y >= b->Top && y < b->Top + b->Height;
+        (onFace ? inside : outside) += 1;
+      }
+    EXPECT_GT(inside, 20);
+    EXPECT_EQ(outside, 0);
+  }
+}
+
+TEST(Log, ScrollBarStandsOnTheRightEdgeFromTopToBottom) {
+  GameRun run;
+  HeadlessPlatform& p = run.session().platform;
+  Engine& e = run.session().engine;
+  Write(e.log, std::string(60 * 12, 'x'));  // a page that scrolls
+  Picture shown;
+  p.QueueAction([&] { shown = e.screen.BackImage; });
+  // Where a press moves the thumb to the end: on the bar, not beside it.
+  const struct {
+    int x, y;
+    bool scrolls;
+  } presses[] = {{626, 470, false}, {627, 470, true}, {639, 479, true}};
+  std::vector<bool> scrolled;
+  for (const auto& press : presses) {
+    p.QueueClick(press.x, press.y);
+    p.QueueAction([&] {
+      scrolled.push_back(e.logScreen.ScrollBar1.Position > 0);
+      e.logScreen.ScrollBar1.Position = 0;
+    });
+  }
+  p.QueueClick(e.logScreen.TkBtn3.Left + 5, e.logScreen.TkBtn3.Top + 5);
+  e.ShowLogScreen();
+  std::vector<bool> expected;
+  for (const auto& press : presses) expected.push_back(press.scrolls);
+  EXPECT_EQ(scrolled, expected);
+  ASSERT_FALSE(shown.Empty());
+  // The bar's columns are the track's grey or the thumb's from the top row
+  // to the bottom one; the column beside it is the page's.
+  auto isBar = [&](int x, int y) {
+    const uint32_t c = shown.Pixel(x, y);
+    return c == 0xE0E0E0 || c == 0x808080;
+  };
+  int barPixels = 0, beside = 0;
+  for (int y = 0; y < kScreenHeight; ++y) {
+    beside += isBar(626, y);
+    for (int x = 627; x < kScreenWidth; ++x) barPixels += isBar(x, y);
+  }
+  EXPECT_EQ(barPixels, 13 * kScreenHeight);
+  EXPECT_EQ(beside, 0);
 }
 
 TEST(Log, WithNothingShownTheMenuEntryDoesNothing) {

@@ -2,6 +2,8 @@
 // markers, the reading modes, the read-text record, Ctrl and the wheel.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "TextSupport.h"
 
 namespace korvana {
@@ -122,14 +124,55 @@ TEST(Waits, ClickWaitEnablesTheMenuItemsOnlyWhileItLasts) {
   for (MenuItem m : items) EXPECT_FALSE(done.session().platform.MenuItemEnabled(m));
 }
 
-TEST(Waits, CtrlHeldAnswersEveryClickWait) {
+TEST(Waits, CtrlHeldAloneAMomentAnswersEveryClickWait) {
   GameRun run;
-  RunWith(run, {"_textwait 10", "あ.い", "う", "え&お"},
+  RunWith(run, {"_textwait 100", "あいう.え", "お&か"},
           [](Engine&, HeadlessPlatform& p) { p.QueueCtrl(true); });
-  // The first character's wait delivers Ctrl; from then on nothing waits.
+  // Ctrl arrives in the first character's wait; the next two characters
+  // still wait, and from 250 ms on nothing does.
   EXPECT_EQ(run.session().platform.ClicksGiven(), 0);
-  EXPECT_EQ(run.session().platform.ElapsedMs(), 10u);
-  EXPECT_EQ(run.Events("text"), (std::vector<std::string>{"あ\\nい\\nう\\nえ\\fお\\n"}));
+  EXPECT_EQ(run.session().platform.ElapsedMs(), 300u);
+  EXPECT_EQ(run.Events("text"), (std::vector<std::string>{"あいう\\nえ\\nお\\fか\\n"}));
+}
+
+TEST(Waits, CtrlLetterRunsItsItemAtTheWaitAndNeverAdvances) {
+  const struct {
+    const char* item;
+    std::vector<std::string> atTheWait;  // what the item shows there
+    uint64_t ms;  // the character waits ("&" has one too, after its page-end wait)
+    std::function<bool(const Engine&)> done;
+  } cases[] = {
+      // Darkness is on at start; the shortcut switches it off.
+      {"Mdarkness", {}, 70, [](const Engine& e) { return !e.layers.settings.DarknessEnabled; }},
+      {"Msave", {"dialog\tsave\tcancel"}, 70, nullptr},
+      {"Mload", {"dialog\tload\tcancel"}, 70, nullptr},
+      {"Ktxtwait", {}, 30, [](const Engine& e) { return e.click.HighSpeedMode; }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.item);
+    GameRun run;
+    int waits = 0;
+    RunWith(run, {"_textclear", "_textwait 10", "一頁目&", "二頁目"},
+            [&](Engine&, HeadlessPlatform& p) {
+              p.onClickWait = [&p, &waits, &c] {
+                if (++waits == 1) p.QueueShortcut(c.item);
+              };
+            });
+    std::vector<std::string> seen;
+    for (const std::string& line : run.Transcript())
+      for (const char* kind : {"text\t", "menu\t", "dialog\t"})
+        if (line.rfind(kind, 0) == 0) seen.push_back(line);
+    std::vector<std::string> expected = {"text\t\\f一頁目", std::string("menu\t") + c.item};
+    expected.insert(expected.end(), c.atTheWait.begin(), c.atTheWait.end());
+    for (const char* line : {"text\t\\f二頁目", "text\t\\n"}) expected.push_back(line);
+    EXPECT_EQ(seen, expected);
+    // The first wait still took its own click, and the second page its time.
+    EXPECT_EQ(run.session().platform.ClicksGiven(), 2);
+    EXPECT_EQ(run.session().platform.ElapsedMs(), c.ms);
+    if (c.done) {
+      EXPECT_TRUE(c.done(run.session().engine));
+    }
+  }
 }
 
 TEST(Waits, CtrlReleasedWaitsAgain) {

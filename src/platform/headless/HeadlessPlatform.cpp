@@ -191,17 +191,21 @@ void HeadlessPlatform::ChooseMenuItems() {
     const HeadlessOptions::MenuChoice& m = options_.menu[i];
     if (menuDone_[i] || (m.wait != 0 && m.wait != inputWaits_)) continue;
     menuDone_[i] = true;
-    // Items the story switches go by their state; the rest are always on.
-    bool enabled = true;
-    for (int k = 0; k < static_cast<int>(MenuItem::Count); ++k)
-      if (m.item == MenuItemName(static_cast<MenuItem>(k))) enabled = menu_[k];
-    if (!enabled) {
-      Record({"menu", m.item, "disabled"});
-      continue;
-    }
-    Record({"menu", m.item});
-    if (runMenuItem) runMenuItem(m.item);
+    ChooseMenuItem(m.item);
   }
+}
+
+void HeadlessPlatform::ChooseMenuItem(const std::string& item) {
+  // Items the story switches go by their state; the rest are always on.
+  bool enabled = true;
+  for (int k = 0; k < static_cast<int>(MenuItem::Count); ++k)
+    if (item == MenuItemName(static_cast<MenuItem>(k))) enabled = menu_[k];
+  if (!enabled) {
+    Record({"menu", item, "disabled"});
+    return;
+  }
+  Record({"menu", item});
+  if (runMenuItem) runMenuItem(item);
 }
 
 bool HeadlessPlatform::SlotDialog(SlotMode mode, const std::vector<SlotEntry>& slots, int& slot) {
@@ -233,12 +237,7 @@ bool HeadlessPlatform::FontDialog(FontChoice& choice) {
   } else {
     ok = nextFontAnswer_ < options_.fontAnswers.size() &&
          options_.fontAnswers[nextFontAnswer_++] == "ok";
-    for (std::string& face : choice.faces) {
-      const bool listed = !face.empty() && face[0] != '@' &&
-                          std::find(choice.installed.begin(), choice.installed.end(), face) !=
-                              choice.installed.end();
-      if (!listed) face.clear();
-    }
+    for (std::string& face : choice.faces) face = choice.Listed(face);
   }
   Record({"dialog", "font", ok ? "ok" : "cancel"});
   return ok;
@@ -473,6 +472,23 @@ void HeadlessPlatform::QueueCtrl(bool down) {
   events_.emplace_back([this, down] {
     if (sink_) sink_->OnCtrl(down);
   });
+}
+
+void HeadlessPlatform::QueueShortcut(const std::string& item) {
+  QueueCtrl(true);
+  // The letter is a key of its own before the shortcut acts, as the window
+  // system hands it over.
+  events_.emplace_back([this, item] {
+    if (sink_) sink_->OnKey(Key::Other);
+    // Input queued after the shortcut comes after its item has acted, as a
+    // player's later keys and clicks do; the item's own pumps must not take
+    // the click meant for the wait and lose it when the item clears clicks.
+    std::deque<std::function<void()>> later;
+    later.swap(events_);
+    ChooseMenuItem(item);
+    for (auto& event : later) events_.push_back(std::move(event));
+  });
+  QueueCtrl(false);
 }
 
 }  // namespace korvana

@@ -148,6 +148,13 @@ class HeadlessPlatform : public AllDoors {
   void QueueMove(int x, int y);
   void QueueWheel(int delta);
   void QueueCtrl(bool down);
+  // A Ctrl+letter shortcut, as the window delivers one: Ctrl goes down, the
+  // letter comes with it and runs its pop-up menu item `item` ("Msave",
+  // "Mdarkness" …) as `--menu` would (a disabled item ignores its shortcut),
+  // then Ctrl comes up. Input queued after it waits until the item is done,
+  // so items that wait for input of their own (the log screen, the views)
+  // cannot be given it this way.
+  void QueueShortcut(const std::string& item);
   // Runs `action` when the queue reaches it (tests look inside waits).
   void QueueAction(std::function<void()> action) { events_.push_back(std::move(action)); }
   // Called at the start of every click wait, before its automatic click is
@@ -204,6 +211,8 @@ class HeadlessPlatform : public AllDoors {
   void CheckLoopLimits();
   // The menu items due at this wait for input, before its answer.
   void ChooseMenuItems();
+  // Runs one pop-up menu item when the story has it enabled; recorded either way.
+  void ChooseMenuItem(const std::string& item);
   bool DeliverOne();
   // Plays that end in virtual time: the four audio channels, then the movie.
   static constexpr int kMovieSlot = 4;
