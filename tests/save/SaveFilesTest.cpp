@@ -316,7 +316,7 @@ TEST(SaveAndLoad, TheDemoRemembersTheWayAcrossASave) {
   std::filesystem::copy(std::string(KORVANA_SOURCE_DIR) + "/games/demo", dir.path(),
                         std::filesystem::copy_options::recursive);
   HeadlessSession saving(
-      {.maxClicks = 300, .choices = {1, 1, 3}, .slotChoices = {"3"}, .menu = {{24, "Msave"}}}, {},
+      {.maxClicks = 300, .choices = {1, 1, 3}, .slotChoices = {"3"}, .menu = {{25, "Msave"}}}, {},
       dir.str());
   ASSERT_TRUE(saving.Prepare());
   EXPECT_EQ(saving.Run(), 0);
