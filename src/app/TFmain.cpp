@@ -231,13 +231,21 @@ void TFmain::SetStoryCursor(Cursor cursor) {
   setCursor(CursorPicture(cursor));
 }
 
-void TFmain::PlaceWindow() {
-  setFixedSize(kScreenWidth * scale_, kScreenHeight * scale_);
+void TFmain::CentreFrame() {
   if (const QScreen* s = screen()) {
     QRect r = frameGeometry();
     r.moveCenter(s->availableGeometry().center());
     move(r.topLeft());
   }
+}
+
+void TFmain::PlaceWindow() {
+  setFixedSize(kScreenWidth * scale_, kScreenHeight * scale_);
+  CentreFrame();
+  // Before the window manager has framed the window its frame is unknown,
+  // and centring the inside alone leaves the framed window half a title bar
+  // low: centred again once the frame is known.
+  centreWhenFramed_ = frameGeometry() == geometry() && !windowFlags().testFlag(Qt::FramelessWindowHint);
 }
 
 void TFmain::ToggleFrame() {
@@ -433,6 +441,11 @@ void TFmain::wheelEvent(QWheelEvent* event) {
 }
 
 bool TFmain::event(QEvent* event) {
+  if (event->type() == QEvent::Move && centreWhenFramed_ && frameGeometry() != geometry() &&
+      !isFullScreen()) {
+    centreWhenFramed_ = false;
+    CentreFrame();
+  }
   // A key pressed with Ctrl reaches a shortcut and never this window's key
   // handler; the engine still hears of it, so that Ctrl held for a shortcut
   // does not skip text.

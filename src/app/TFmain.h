@@ -95,6 +95,8 @@ class TFmain : public QWidget {
   // a moment to act.
   bool CoversScreen();
   void PlaceWindow();
+  // Centres the window with its frame, as far as the frame is known.
+  void CentreFrame();
   void AfterMenuAction();
   void StartPendingStory();
   void RunNestedWait(const std::function<void()>& view);
@@ -107,6 +109,8 @@ class TFmain : public QWidget {
   QMenu* popup_ = nullptr;
   std::map<QString, QAction*> items_;
   int scale_ = 1;
+  // Placed before the window manager framed it (PlaceWindow).
+  bool centreWhenFramed_ = false;
   bool storyRunning_ = false;
   bool closing_ = false;
   bool firstFrameShown_ = false;
