@@ -5,8 +5,10 @@
 
 #include <climits>
 #include <csignal>
+#include <filesystem>
 
 #include "AudioFixture.h"
+#include "FifoWatch.h"
 
 namespace korvana {
 namespace {
@@ -158,6 +160,25 @@ TEST_F(DeviceTest, RefusesWhatCannotBeDecoded) {
   EXPECT_FALSE(audio->Open(AudioChannel::Music, dir.str() + "/absent.wav"));
   EXPECT_FALSE(audio->Play(AudioChannel::SoundEffect, dir.str(), 0, 0));
   EXPECT_FALSE(audio->PlayShort(dir.str() + "/absent.wav"));
+}
+
+// A FIFO is refused without being opened, on every channel, by its name or
+// through a link: an open would wait for a writer that never comes.
+TEST_F(DeviceTest, RefusesAFifoWithoutOpeningIt) {
+  test::FifoWatch fifo(dir.str() + "/fifo.wav");
+  std::filesystem::create_directories(dir.str() + "/cdda");
+  std::filesystem::create_symlink("../fifo.wav", dir.str() + "/cdda/track01.wav");
+  std::filesystem::create_symlink("fifo.wav", dir.str() + "/link.mid");
+  for (const std::string& path : {fifo.path(), dir.str() + "/link.mid"}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(audio->Open(AudioChannel::Music, path));
+    EXPECT_FALSE(audio->Play(AudioChannel::Music, path, 0, 0));
+    EXPECT_FALSE(audio->Open(AudioChannel::SoundEffect, path));
+    EXPECT_FALSE(audio->Play(AudioChannel::SoundEffect, path, 0, 0));
+    EXPECT_FALSE(audio->PlayShort(path));
+  }
+  EXPECT_FALSE(audio->OpenCd({dir.str() + "/cdda"}));
+  EXPECT_EQ(fifo.Opens(), 0);
 }
 
 // MIDI files that lie about themselves, and a sound font that is not there:

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/RegularFile.h"
 #include "platform/RippedTracks.h"
 
 namespace korvana {
@@ -40,12 +41,24 @@ size_t ChannelIndex(AudioChannel channel) {
   return static_cast<size_t>(channel);
 }
 
-// The file for a decoder, or null. No sound fits in fewer bytes than the
-// twelve the decoders read to tell the formats apart, and this SDL_mixer
-// loses the file handle of one that is shorter.
+// The file for a decoder, or null. Only a regular file: a FIFO would hold
+// the pump in its open. No sound fits in fewer bytes than the twelve the
+// decoders read to tell the formats apart, and this SDL_mixer loses the file
+// handle of one that is shorter.
 SDL_RWops* OpenSoundFile(const std::string& path) {
-  SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-  if (file && SDL_RWsize(file) < 12) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = ::fdopen(fd, "rb");
+  if (!stream) {
+    ::close(fd);
+    return nullptr;
+  }
+  SDL_RWops* file = SDL_RWFromFP(stream, SDL_TRUE);
+  if (!file) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  if (SDL_RWsize(file) < 12) {
     SDL_RWclose(file);
     return nullptr;
   }

@@ -13,6 +13,8 @@ extern "C" {
 #include <deque>
 #include <mutex>
 
+#include "platform/ffmpeg/module/FfmpegInput.h"
+
 namespace korvana {
 namespace {
 
@@ -30,9 +32,6 @@ constexpr int kMaxSoundRate = 384000;
 // Frames of a movie that does not give its rate, the usual rate of the era.
 constexpr int64_t kDefaultFrameMs = 1000 / 15;
 
-struct FormatClose {
-  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
 struct CodecFree {
   void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
 };
@@ -135,7 +134,7 @@ bool Resampler::Make(const AVFrame* frame) {
 
 // A movie file open in FFmpeg, behind MovieDecoder.
 struct FfmpegMovie final : ffmpeg::Movie {
-  std::unique_ptr<AVFormatContext, FormatClose> format;
+  InputPtr format;
   Track video;
   Track sound;
   PacketPtr packet{av_packet_alloc()};
@@ -261,15 +260,8 @@ std::unique_ptr<ffmpeg::Movie> OpenMovie(const std::string& utf8Path) {
   QuietLogs();
   auto s = std::make_unique<FfmpegMovie>();
   if (!s->packet || !s->picture || !s->soundFrame) return nullptr;
-  // Only local files: a name in a script must never reach the network or
-  // another protocol, and "file:" keeps a colon in the name a plain letter.
-  AVDictionary* options = nullptr;
-  av_dict_set(&options, "protocol_whitelist", "file", 0);
-  AVFormatContext* opened = nullptr;
-  const int status = avformat_open_input(&opened, ("file:" + utf8Path).c_str(), nullptr, &options);
-  av_dict_free(&options);
-  if (status < 0) return nullptr;
-  s->format.reset(opened);
+  s->format = OpenInput(utf8Path);
+  if (!s->format) return nullptr;
   AVFormatContext* f = s->format.get();
   if (avformat_find_stream_info(f, nullptr) < 0) return nullptr;
 
