@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/RegularFile.h"
+#include "platform/MediaLength.h"
 #include "platform/RippedTracks.h"
 
 namespace korvana {
@@ -24,6 +25,14 @@ constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // A hundred hours: positions beyond it are nonsense from the caller, and
 // clamping them keeps the frame arithmetic far from overflow.
 constexpr int64_t kLongestMs = 100LL * 3600 * 1000;
+
+// A MIDI song shorter than this plays once at a time: its passes would come
+// faster than the pump takes their ends.
+constexpr int64_t kShortestLoopMs = 250;
+// What a halt moves a channel's generation on by: more than the ends a play
+// can have posted and not yet delivered, so that none of them ever matches a
+// later play.
+constexpr uint32_t kStaleStep = 1u << 16;
 
 // The mixer calls its hooks without a pointer of ours; the one open SdlAudio
 // is kept here while they are installed.
@@ -145,6 +154,12 @@ std::atomic<uint32_t>& SdlAudio::Generation(AudioChannel channel) {
 void SdlAudio::OnMusicFinished() {
   SdlAudio* audio = gActive;
   if (!audio) return;
+  {
+    // A looped play's passes are counted; its last one was reported at its
+    // length, before the synthesiser's tail ran out.
+    std::lock_guard guard(audio->loopLock_);
+    if (audio->loop_.active) return;
+  }
   audio->musicFramesLeft_ = -1;
   audio->Report(AudioChannel::Music, audio->Generation(AudioChannel::Music));
 }
@@ -171,6 +186,7 @@ void SdlAudio::OnChannelFinished(int mixerChannel) {
 
 void SdlAudio::OnPostMix(void* self, uint8_t*, int len) {
   auto& audio = *static_cast<SdlAudio*>(self);
+  audio.CountPasses(len / kBytesPerFrame);
   int64_t left = audio.musicFramesLeft_;
   if (left < 0) return;
   int64_t now = left - len / kBytesPerFrame;
@@ -180,6 +196,24 @@ void SdlAudio::OnPostMix(void* self, uint8_t*, int len) {
   if (!audio.musicFramesLeft_.compare_exchange_strong(left, now) || now > 0) return;
   // Halting from inside the mix is not allowed; the pump's thread halts it.
   audio.Report(AudioChannel::Music, audio.Generation(AudioChannel::Music), true);
+}
+
+void SdlAudio::CountPasses(int64_t frames) {
+  uint32_t first = 0, ends = 0;
+  {
+    std::lock_guard guard(loopLock_);
+    Loop& loop = loop_;
+    if (!loop.active || loop.passesLeft == 0) return;
+    loop.mixed += frames;
+    first = loop.firstGeneration + loop.reported;
+    while (loop.mixed >= loop.passFrames && loop.passesLeft != 0) {
+      loop.mixed -= loop.passFrames;
+      if (loop.passesLeft > 0) --loop.passesLeft;
+      ++loop.reported;
+      ++ends;
+    }
+  }
+  for (uint32_t i = 0; i < ends; ++i) Report(AudioChannel::Music, first + i);
 }
 
 void SdlAudio::Report(AudioChannel channel, uint32_t generation, bool haltMusic) {
@@ -202,6 +236,11 @@ void SdlAudio::Halt(AudioChannel channel) {
     switch (channel) {
       case AudioChannel::Music:
         musicFramesLeft_ = -1;
+        // Never held over a call into the mixer: the mix takes it too.
+        {
+          std::lock_guard guard(loopLock_);
+          loop_ = Loop{};
+        }
         Mix_HaltMusic();
         break;
       case AudioChannel::Cd:
@@ -215,8 +254,9 @@ void SdlAudio::Halt(AudioChannel channel) {
         break;
     }
   }
-  // After the halt: the end it reported itself is stale from here on.
-  ++Generation(channel);
+  // After the halt: the end it reported itself, and any its play posted
+  // before, are stale from here on.
+  Generation(channel) += kStaleStep;
 }
 
 SdlAudio::ChunkPlayer* SdlAudio::PlayerOf(AudioChannel channel) {
@@ -314,6 +354,22 @@ bool SdlAudio::PlayMusic(const std::string& path, int64_t startMs, int64_t lengt
   // it run over by one mix but never cut it short.
   if (started && lengthMs > 0) musicFramesLeft_ = MsToFrames(lengthMs);
   return started;
+}
+
+bool SdlAudio::PlayLooped(AudioChannel channel, const std::string& path, int32_t plays) {
+  if (channel != AudioChannel::Music || !OpenMixer()) return false;
+  if ((path != musicPath_ || !music_) && !LoadMusic(path)) return false;
+  if (Mix_GetMusicType(music_) != MUS_MID) return false;
+  // The song's length from its tempo map: where the synthesiser's loop
+  // turns, not where its release dies away.
+  const int64_t passMs = MediaLengthMs(path);
+  if (passMs < kShortestLoopMs) return false;
+  Halt(AudioChannel::Music);
+  if (Mix_PlayMusic(music_, plays > 0 ? plays : -1) != 0) return false;
+  std::lock_guard guard(loopLock_);
+  loop_ = Loop{true, MsToFrames(passMs), 0, plays > 0 ? plays : -1,
+               Generation(AudioChannel::Music).load(), 0};
+  return true;
 }
 
 // --- Chunks -----------------------------------------------------------------

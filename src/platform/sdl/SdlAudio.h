@@ -63,6 +63,9 @@ class SdlAudio : public Audio {
   bool Close(AudioChannel channel) override;
   bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
             int64_t lengthMs) override;
+  // MIDI music: the synthesiser loops it, and the passes are counted by its
+  // length in the mix.
+  bool PlayLooped(AudioChannel channel, const std::string& path, int32_t plays) override;
   int Stop(AudioChannel channel) override;
   bool PlayShort(const std::string& path) override;
   void StopShort() override;
@@ -96,6 +99,8 @@ class SdlAudio : public Audio {
   // Posts the end of the play of `generation`; `haltMusic` when the music
   // reached the length it was asked to play for and is still sounding.
   void Report(AudioChannel channel, uint32_t generation, bool haltMusic = false);
+  // Counts `frames` more of a looped play and reports the passes they end.
+  void CountPasses(int64_t frames);
   // Silences a channel so that no end of what played is delivered.
   void Halt(AudioChannel channel);
   ChunkPlayer* PlayerOf(AudioChannel channel);
@@ -123,6 +128,18 @@ class SdlAudio : public Audio {
   // plays to its end. Set on the pump's thread, counted down after each mix
   // on the mixer's.
   std::atomic<int64_t> musicFramesLeft_{-1};
+  // The passes of a looped play, counted after each mix on the mixer's
+  // thread; the k-th end reports `firstGeneration` + k.
+  struct Loop {
+    bool active = false;
+    int64_t passFrames = 0;
+    int64_t mixed = 0;
+    int32_t passesLeft = 0;  // -1: endless
+    uint32_t firstGeneration = 0;
+    uint32_t reported = 0;
+  };
+  std::mutex loopLock_;
+  Loop loop_;
 
   ChunkPlayer effect_{kEffectChannel, AudioChannel::SoundEffect};
   ChunkPlayer short_{kShortChannel, AudioChannel::Short};
