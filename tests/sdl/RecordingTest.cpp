@@ -42,6 +42,10 @@ TEST_F(RecordingTest, PlaysTheAskedPartOfEachSoundAtItsLevel) {
       {"music for a length", AudioChannel::Music, 1000, 0, 150, 150, 200},
       {"ripped track", AudioChannel::Cd, 200, 0, 0, 200, 2},
       {"ripped track part", AudioChannel::Cd, 300, 50, 150, 150, 2},
+      // Over ten seconds: decoded as they play, from the start.
+      {"long effect tail", AudioChannel::SoundEffect, 10500, 10300, 0, 200, 2},
+      {"long effect part", AudioChannel::SoundEffect, 10500, 5000, 150, 150, 2},
+      {"long ripped track tail", AudioChannel::Cd, 10500, 10250, 0, 250, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

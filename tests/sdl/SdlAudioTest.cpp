@@ -89,6 +89,23 @@ TEST_F(DeviceTest, ANewPlayTakesOverTheEndOfTheOldOne) {
   }
 }
 
+// Sounds over ten seconds are decoded as they play; their ends are reported
+// as a chunk's are: once at the end of a play, never after a stop.
+TEST_F(DeviceTest, LongSoundsReportTheirEndsAsShortOnesDo) {
+  const std::string sound = Wav("long.wav", 10500);
+  for (AudioChannel channel : {AudioChannel::SoundEffect, AudioChannel::Short, AudioChannel::Cd}) {
+    SCOPED_TRACE(static_cast<int>(channel));
+    log.ends.clear();
+    ASSERT_TRUE(PlayOn(channel, sound, 10400));  // the last tenth of a second
+    ASSERT_TRUE(WaitForEnd(channel));
+    ASSERT_TRUE(PlayOn(channel, sound));
+    EXPECT_EQ(audio->Stop(channel), 0);
+    Flush(channel);
+    EXPECT_EQ(log.Count(channel), 1);
+    EXPECT_FALSE(PlayOn(channel, sound, 10500));  // nothing is left to play
+  }
+}
+
 TEST_F(DeviceTest, OpeningOrClosingOverAPlayReportsNoEnd) {
   for (AudioChannel channel : {AudioChannel::Music, AudioChannel::SoundEffect}) {
     SCOPED_TRACE(static_cast<int>(channel));

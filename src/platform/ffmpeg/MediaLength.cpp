@@ -1,4 +1,5 @@
 #include "platform/MediaLength.h"
+#include "platform/SoundDecoder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -157,6 +158,11 @@ int64_t MediaLengthMs(const std::string& path) {
 
 int64_t MovieLengthMs(const std::string& path) {
   return ffmpeg::LengthMs(path, true);
+}
+
+std::unique_ptr<SoundDecoder> OpenSoundDecoder(const std::string& path) {
+  const ffmpeg::Door* door = ffmpeg::OpenDoor();
+  return door ? door->openSound(path) : nullptr;
 }
 
 }  // namespace korvana

@@ -132,8 +132,9 @@ bool Resampler::Make(const AVFrame* frame) {
 
 }  // namespace
 
-// A movie file open in FFmpeg, behind MovieDecoder.
-struct FfmpegMovie final : ffmpeg::Movie {
+// A movie file open in FFmpeg, behind MovieDecoder; or a sound file, with
+// no picture track, behind the mixer's long sounds.
+struct FfmpegMovie final : ffmpeg::Movie, SoundDecoder {
   InputPtr format;
   Track video;
   Track sound;
@@ -288,6 +289,24 @@ std::unique_ptr<ffmpeg::Movie> OpenMovie(const std::string& utf8Path) {
   return s;
 }
 
+std::unique_ptr<SoundDecoder> OpenSound(const std::string& utf8Path) {
+  QuietLogs();
+  auto s = std::make_unique<FfmpegMovie>();
+  if (!s->packet || !s->soundFrame) return nullptr;
+  s->format = OpenInput(utf8Path);
+  if (!s->format) return nullptr;
+  AVFormatContext* f = s->format.get();
+  if (avformat_find_stream_info(f, nullptr) < 0) return nullptr;
+  const int a = av_find_best_stream(f, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  if (a < 0) return nullptr;
+  s->sound.codec = OpenCodec(f->streams[a]);
+  if (!s->sound.codec) return nullptr;
+  s->sound.index = a;
+  for (unsigned i = 0; i < f->nb_streams; ++i)
+    if (static_cast<int>(i) != a) f->streams[i]->discard = AVDISCARD_ALL;
+  return s;
+}
+
 int FfmpegMovie::Width() const {
   return VideoStream()->codecpar->width;
 }
@@ -306,7 +325,7 @@ int64_t FfmpegMovie::DurationMs() const {
   const AVFormatContext* f = format.get();
   if (f->duration != AV_NOPTS_VALUE && f->duration > 0)
     return av_rescale(f->duration, 1000, AV_TIME_BASE);
-  const AVStream* vs = VideoStream();
+  const AVStream* vs = f->streams[video.index >= 0 ? video.index : sound.index];
   if (vs->duration != AV_NOPTS_VALUE && vs->duration > 0)
     return av_rescale_q(vs->duration, vs->time_base, AVRational{1, 1000});
   return -1;
