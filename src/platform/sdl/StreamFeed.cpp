@@ -6,6 +6,7 @@ namespace korvana {
 namespace {
 
 constexpr size_t kStereo = 2;
+constexpr int64_t kShortestPlayMs = 20;
 
 }  // namespace
 
@@ -26,6 +27,7 @@ void StreamFeed::Feed(const Source& source, size_t leadFrames,
     ended();
     return;
   }
+  const auto started = std::chrono::steady_clock::now();
   size_t at = 0;  // frames of `pending` already pushed
   for (;;) {
     const size_t frames = pending.size() / kStereo;
@@ -43,6 +45,13 @@ void StreamFeed::Feed(const Source& source, size_t leadFrames,
   // The end is when the mixer has taken the last frame, not when it is read.
   while (const size_t queued = stream_.Queued())
     if (!Rest(1 + static_cast<int64_t>(queued) * 1000 / MixerStream::kRate)) return;
+  // A play lasts a mix at least, as a chunk's does: an endless repeat of a
+  // file that decodes to nothing must not come back at once, again and again.
+  const auto shortest = started + std::chrono::milliseconds(kShortestPlayMs);
+  const auto now = std::chrono::steady_clock::now();
+  if (now < shortest &&
+      !Rest(std::chrono::duration_cast<std::chrono::milliseconds>(shortest - now).count() + 1))
+    return;
   if (!stop_) ended();
 }
 
