@@ -526,3 +526,24 @@ TEST(SoundChannels, NoPlayIsShorterThanAMix) {
 
 }  // namespace
 }  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// A saved game whose music is a FIFO loads with the music failed, as with a
+// missing file, instead of holding the load in the FIFO's open.
+TEST(SoundAfterLoad, AFifoAsTheSavedMusicFails) {
+  Channels ch;
+  test::FifoWatch fifo(ch.dir.str() + "/fifo.mid");
+  for (int32_t mode : {-1, 0}) {
+    ch.sound.BgmMode = mode;
+    ch.sound.ResumeAfterLoad({Saved("fifo.mid", 0, true), Saved("fifo.mid", 0, true), {}});
+  }
+  EXPECT_EQ(ch.Sounds(), (std::vector<std::string>{"music fail fifo.mid 0", "se fail fifo.mid 0",
+                                                   "music fail fifo.mid 0",
+                                                   "se fail fifo.mid 0"}));
+  EXPECT_EQ(fifo.Opens(), 0);
+}
+
+}  // namespace
+}  // namespace korvana

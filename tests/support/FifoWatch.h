@@ -19,17 +19,15 @@ class FifoWatch {
   FifoWatch& operator=(const FifoWatch&) = delete;
 
   const std::string& path() const { return path_; }
-  // Opens by others so far.
-  int Opens();
+  // Opens by others so far, each counted once its writer is done with it.
+  int Opens() const;
 
  private:
-  // Opens the FIFO as a reader of our own and waits for the writer's byte.
-  void Probe();
-
   std::string path_;
   std::atomic<bool> ending_ = false;
   std::atomic<int> opens_ = 0;
-  std::atomic<bool> probing_ = false;
+  // The writer's thread id, for what it waits in.
+  std::atomic<int> writerTask_ = 0;
   std::thread writer_;
 };
 
