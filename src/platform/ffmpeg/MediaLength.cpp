@@ -1,5 +1,4 @@
 #include "platform/MediaLength.h"
-#include "platform/SoundDecoder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,6 +6,7 @@
 #include <vector>
 
 #include "core/RegularFile.h"
+#include "platform/SoundDecoder.h"
 #include "platform/ffmpeg/FfmpegDoor.h"
 
 namespace korvana {

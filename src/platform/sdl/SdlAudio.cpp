@@ -10,8 +10,8 @@
 
 #include "core/RegularFile.h"
 #include "platform/MediaLength.h"
-#include "platform/SoundDecoder.h"
 #include "platform/RippedTracks.h"
+#include "platform/SoundDecoder.h"
 
 namespace korvana {
 namespace {
