@@ -31,7 +31,9 @@ namespace {
 constexpr size_t kMaxScriptLines = 48;
 
 // The files every run's script can name: pictures (one keyed, one damaged),
-// two frames of numbered pictures, a second script and the save folder.
+// two frames of numbered pictures, a second script, the save folder, and
+// FIFOs, links and empty files under the names of pictures, sounds, movies,
+// scripts and a CD track.
 const std::string& Game() {
   const std::string& f = FuzzFolder();
   static const bool made = [&f] {
@@ -44,6 +46,7 @@ const std::string& Game() {
     Check(WriteFileAtomically(f + "/sub.txt", ":s\r\n_$flg[2]=2\r\n_return\r\n"));
     Check(WriteFileAtomically(f + "/junk.png", "\x89PNG\r\n\x1a\nnot a picture"));
     std::filesystem::create_directory(f + "/save");
+    korvana::fuzz::AddHostileFiles(f);
     return true;
   }();
   (void)made;
@@ -82,7 +85,21 @@ const char* const kTexts[] = {"pic.png",
                               "\"quoted, text\"",
                               "%DATA_DRIVE%pic.png",
                               "\x82\xa0\x82\xa2\x82\xa4",
-                              "$flg[1]"};
+                              "$flg[1]",
+                              "fifo.png",
+                              "fifo.wav",
+                              "fifo.mid",
+                              "fifo.avi",
+                              "fifo.txt",
+                              "link.png",
+                              "link.wav",
+                              "nowhere.wav",
+                              "loop.png",
+                              "empty.png",
+                              "empty.wav",
+                              "empty.mid",
+                              "empty.avi",
+                              "empty.txt"};
 const char* const kColours[] = {"#FFFFFF", "#000000", "#FF8000", "#12345G", "", "x"};
 const char* const kReals[] = {"1.0", "1.42", "9.99", "x", ""};
 const char* const kTextPieces[] = {"\x82\xa0",
@@ -114,6 +131,8 @@ const char* const kTextPieces[] = {"\x82\xa0",
                                    "<F5>",
                                    "<A\"pic.png\">",
                                    "<V\"s.wav\">",
+                                   "<V\"fifo.wav\">",
+                                   "<V\"empty.wav\">",
                                    "<L-1>",
                                    "<M2147483647>"};
 const char* const kMenuItems[] = {"Msave",     "Mload",      "Mtitle",    "Mback",

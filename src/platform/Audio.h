@@ -28,6 +28,16 @@ class Audio {
   // start.
   virtual bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
                     int64_t lengthMs) = 0;
+  // Plays `path` on the music channel `plays` times back to back (0: until
+  // stopped), the end of each pass reported as a play's end, where the
+  // device joins the passes more closely than a Play after each end would:
+  // a synthesiser keeps sounding its release for seconds after a song's last
+  // note, and only its own loop goes on at once. False when the device does
+  // not loop this file; the channel logic then plays it once at a time.
+  virtual bool PlayLooped(AudioChannel channel, const std::string& path, int32_t plays) {
+    (void)channel, (void)path, (void)plays;
+    return false;
+  }
   // Stops the channel without an end report; the device's error code, 0
   // when the stop went well.
   virtual int Stop(AudioChannel channel) = 0;

@@ -142,7 +142,10 @@ void SoundSystem::PlayOnChannel(Channel c, const std::string& file, int32_t repe
   }
   r.timesPlayed = 1;
   r.repeatCount = repeat;
-  if (platform_.audio.Play(static_cast<AudioChannel>(c), path, 0, 0)) {
+  // A count below zero is one play, as the end test below has it.
+  deviceLoops_[int(c)] = platform_.audio.PlayLooped(static_cast<AudioChannel>(c), path,
+                                                     repeat < 0 ? 1 : repeat);
+  if (deviceLoops_[int(c)] || platform_.audio.Play(static_cast<AudioChannel>(c), path, 0, 0)) {
     r.playing = 1;
     Tell(c, "play");
   } else {
@@ -236,7 +239,8 @@ void SoundSystem::PlayerNotify(Channel c) {
   const bool again =
       c == Channel::Cd
           ? platform_.audio.Play(AudioChannel::Cd, r.fileName, r.trackStart, r.trackLength)
-          : platform_.audio.Play(static_cast<AudioChannel>(c), devicePath_[int(c)], 0, 0);
+          : deviceLoops_[int(c)] ||
+                platform_.audio.Play(static_cast<AudioChannel>(c), devicePath_[int(c)], 0, 0);
   if (!again) {
     r.playing = 0;
     Tell(c, "fail");

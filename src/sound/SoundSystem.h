@@ -87,6 +87,8 @@ class SoundSystem {
   bool mp3Open_ = false;
   // What each channel's device was given: the resolved file.
   std::string devicePath_[3];
+  // The device repeats the channel's file itself, and only reports the passes.
+  bool deviceLoops_[3] = {};
   bool shortPlaying_ = false;
   std::string shortName_;
 };

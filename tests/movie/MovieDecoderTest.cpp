@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
 
+#include "FifoWatch.h"
 #include "MovieSamples.h"
 #include "TempDir.h"
 #include "platform/ffmpeg/MovieDecoder.h"
@@ -208,6 +210,15 @@ TEST(MovieDecoder, RefusesWhatCannotBePlayed) {
         r.bytes ? dir.Write(std::string(r.name) + ".avi", r.bytes()) : dir.str() + "/none.avi";
     EXPECT_FALSE(MovieDecoder::Open(path));
   }
+}
+
+TEST(MovieDecoder, RefusesAFifoWithoutOpeningIt) {
+  test::TempDir dir;
+  test::FifoWatch fifo(dir.str() + "/fifo.avi");
+  std::filesystem::create_symlink("fifo.avi", dir.str() + "/link.avi");
+  EXPECT_FALSE(MovieDecoder::Open(fifo.path()));
+  EXPECT_FALSE(MovieDecoder::Open(dir.str() + "/link.avi"));
+  EXPECT_EQ(fifo.Opens(), 0);
 }
 
 TEST(MovieDecoder, TruncatedMovieEndsEarly) {

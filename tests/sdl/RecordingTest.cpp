@@ -5,6 +5,8 @@
 
 #include "AudioFixture.h"
 #include "platform/cdio/CdioDisc.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "sound/SoundSystem.h"
 
 namespace korvana {
 namespace {
@@ -40,6 +42,10 @@ TEST_F(RecordingTest, PlaysTheAskedPartOfEachSoundAtItsLevel) {
       {"music for a length", AudioChannel::Music, 1000, 0, 150, 150, 200},
       {"ripped track", AudioChannel::Cd, 200, 0, 0, 200, 2},
       {"ripped track part", AudioChannel::Cd, 300, 50, 150, 150, 2},
+      // Over ten seconds: decoded as they play, from the start.
+      {"long effect tail", AudioChannel::SoundEffect, 10500, 10300, 0, 200, 2},
+      {"long effect part", AudioChannel::SoundEffect, 10500, 5000, 150, 150, 2},
+      {"long ripped track tail", AudioChannel::Cd, 10500, 10250, 0, 250, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -86,6 +92,73 @@ TEST_F(RecordingTest, MidiSoundsThroughTheSoundFont) {
   const Heard heard = Measure(Recorded());
   EXPECT_GE(heard.Ms(), 150);
   EXPECT_GT(heard.rms, 500);
+}
+
+// The longest run of near silence between the first and the last sound of
+// a recording, in milliseconds.
+int64_t LongestQuietMs(const std::vector<int16_t>& frames, int threshold) {
+  const auto loud = [&](size_t frame) {
+    return std::abs(frames[2 * frame]) > threshold || std::abs(frames[2 * frame + 1]) > threshold;
+  };
+  const size_t count = frames.size() / 2;
+  size_t first = 0;
+  while (first < count && !loud(first)) ++first;
+  // Only a silence that sound follows counts: the one after the last
+  // sound is no gap between repeats.
+  int64_t longest = 0, quiet = 0;
+  for (size_t f = first; f < count; ++f) {
+    if (!loud(f)) {
+      ++quiet;
+      continue;
+    }
+    longest = std::max(longest, quiet);
+    quiet = 0;
+  }
+  return longest * 1000 / test::kRate;
+}
+
+// Repeats of one song follow one another as the channel logic counts them,
+// without a gap: not the synthesiser's seconds of release after a MIDI
+// song's last note, nor a wait for the pump between two plays.
+TEST_F(RecordingTest, RepeatsOfASongFollowWithoutAGap) {
+  const struct {
+    const char* file;
+    std::string bytes;
+  } songs[] = {
+      {"song.mid", test::MidiNote(600)},
+      {"song.wav", test::WavBytes(test::Tone(600, 440, kAmplitude))},
+  };
+  for (const auto& song : songs) {
+    SCOPED_TRACE(song.file);
+    Start("disk");
+    dir.Write(song.file, song.bytes);
+    // The channel logic of the story on this device; the other doors are
+    // the headless ones, whose transcript tells what the channel reported.
+    HeadlessPlatform others;
+    ClickState click;
+    GameFiles files(dir.str());
+    SoundSystem sound(Platform{others, others, others, *audio, others, others, others}, click,
+                      files);
+    struct : test::QuietSink {
+      SoundSystem* sound = nullptr;
+      void OnAudioEnded(AudioChannel channel) override { sound->OnAudioEnded(channel); }
+    } ends;
+    ends.sound = &sound;
+    audio->SetSink(&ends);
+    sound.PlayMusic(song.file, 3);
+    const ChannelRecord& music = sound.channels[int(Channel::Music)];
+    ASSERT_TRUE(queue.RunUntil([&] { return !music.playing; }));
+    EXPECT_EQ(music.timesPlayed, 3);
+    const std::string name = std::string("\t") + song.file + "\t3";
+    EXPECT_EQ(others.Transcript(),
+              (std::vector<std::string>{"sound\tmusic\tplay" + name, "sound\tmusic\trepeat" + name,
+                                        "sound\tmusic\trepeat" + name,
+                                        "sound\tmusic\tend" + name}));
+    const std::vector<int16_t> frames = Recorded();
+    EXPECT_LT(LongestQuietMs(frames, 8), 50);
+    // All three passes were heard, and not much more.
+    EXPECT_GE(Measure(frames, 8).Ms(), 1750);
+  }
 }
 
 TEST_F(RecordingTest, ADiscPlaysThroughTheMixer) {

@@ -5,8 +5,10 @@
 
 #include <climits>
 #include <csignal>
+#include <filesystem>
 
 #include "AudioFixture.h"
+#include "FifoWatch.h"
 
 namespace korvana {
 namespace {
@@ -87,6 +89,23 @@ TEST_F(DeviceTest, ANewPlayTakesOverTheEndOfTheOldOne) {
   }
 }
 
+// Sounds over ten seconds are decoded as they play; their ends are reported
+// as a chunk's are: once at the end of a play, never after a stop.
+TEST_F(DeviceTest, LongSoundsReportTheirEndsAsShortOnesDo) {
+  const std::string sound = Wav("long.wav", 10500);
+  for (AudioChannel channel : {AudioChannel::SoundEffect, AudioChannel::Short, AudioChannel::Cd}) {
+    SCOPED_TRACE(static_cast<int>(channel));
+    log.ends.clear();
+    ASSERT_TRUE(PlayOn(channel, sound, 10400));  // the last tenth of a second
+    ASSERT_TRUE(WaitForEnd(channel));
+    ASSERT_TRUE(PlayOn(channel, sound));
+    EXPECT_EQ(audio->Stop(channel), 0);
+    Flush(channel);
+    EXPECT_EQ(log.Count(channel), 1);
+    EXPECT_FALSE(PlayOn(channel, sound, 10500));  // nothing is left to play
+  }
+}
+
 TEST_F(DeviceTest, OpeningOrClosingOverAPlayReportsNoEnd) {
   for (AudioChannel channel : {AudioChannel::Music, AudioChannel::SoundEffect}) {
     SCOPED_TRACE(static_cast<int>(channel));
@@ -158,6 +177,25 @@ TEST_F(DeviceTest, RefusesWhatCannotBeDecoded) {
   EXPECT_FALSE(audio->Open(AudioChannel::Music, dir.str() + "/absent.wav"));
   EXPECT_FALSE(audio->Play(AudioChannel::SoundEffect, dir.str(), 0, 0));
   EXPECT_FALSE(audio->PlayShort(dir.str() + "/absent.wav"));
+}
+
+// A FIFO is refused without being opened, on every channel, by its name or
+// through a link: an open would wait for a writer that never comes.
+TEST_F(DeviceTest, RefusesAFifoWithoutOpeningIt) {
+  test::FifoWatch fifo(dir.str() + "/fifo.wav");
+  std::filesystem::create_directories(dir.str() + "/cdda");
+  std::filesystem::create_symlink("../fifo.wav", dir.str() + "/cdda/track01.wav");
+  std::filesystem::create_symlink("fifo.wav", dir.str() + "/link.mid");
+  for (const std::string& path : {fifo.path(), dir.str() + "/link.mid"}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(audio->Open(AudioChannel::Music, path));
+    EXPECT_FALSE(audio->Play(AudioChannel::Music, path, 0, 0));
+    EXPECT_FALSE(audio->Open(AudioChannel::SoundEffect, path));
+    EXPECT_FALSE(audio->Play(AudioChannel::SoundEffect, path, 0, 0));
+    EXPECT_FALSE(audio->PlayShort(path));
+  }
+  EXPECT_FALSE(audio->OpenCd({dir.str() + "/cdda"}));
+  EXPECT_EQ(fifo.Opens(), 0);
 }
 
 // MIDI files that lie about themselves, and a sound font that is not there:

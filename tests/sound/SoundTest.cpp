@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 
+#include "FifoWatch.h"
 #include "GameRun.h"
 #include "QuietSink.h"
 #include "platform/MediaLength.h"
@@ -16,9 +20,9 @@ namespace {
 
 using test::GameRun;
 
-// A silent PCM WAV file of `ms` milliseconds (8 kHz, mono, 16-bit).
-std::string Wav(int ms) {
-  const uint32_t data = static_cast<uint32_t>(ms) * 16;
+// A silent PCM WAV file of `samples` samples (8 kHz, mono, 16-bit).
+std::string WavOfSamples(uint32_t samples) {
+  const uint32_t data = samples * 2;
   std::string out = "RIFF";
   auto u32 = [&](uint32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
   auto u16 = [&](uint16_t v) { out.append(reinterpret_cast<const char*>(&v), 2); };
@@ -28,6 +32,17 @@ std::string Wav(int ms) {
   out += "data";
   u32(data);
   out.append(data, '\0');
+  return out;
+}
+
+// The same, `ms` milliseconds long.
+std::string Wav(int ms) { return WavOfSamples(static_cast<uint32_t>(ms) * 8); }
+
+// Bytes no decoder makes sense of.
+std::string Noise(size_t n) {
+  std::string out(n, '\0');
+  uint32_t seed = 2024;
+  for (char& c : out) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 24);
   return out;
 }
 
@@ -81,6 +96,11 @@ TEST(MediaLength, ReadsWhatTheDecoderReads) {
       {"c.mid", Midi(2000, true), 3000},  // the second second runs at half speed
       {"empty.wav", "", -1},
       {"noise.wav", std::string(4096, '\x5a'), -1},
+      // Named as a format FFmpeg then reads them as, without one frame in it.
+      {"empty.flac", "", -1},
+      {"noise.flac", Noise(8192), -1},
+      {"noise.mp3", Noise(8192), -1},
+      {"one sample.wav", WavOfSamples(1), 0},
       {"short.mid", "MThd", -1},
       // A header that promises 65535 tracks and holds none.
       {"absurd.mid", std::string("MThd\0\0\0\x06\0\x01\xff\xff\x01\xe0", 14), -1},
@@ -166,6 +186,79 @@ TEST(SoundChannels, PlayRepeatEndAndFailAsTheScriptAsks) {
     EXPECT_EQ(run.Run(), 0) << c.name;
     EXPECT_EQ(Sounds(run), c.sounds) << c.name;
     EXPECT_TRUE(run.ErrorMessages().empty()) << c.name;
+  }
+}
+
+// A FIFO under a sound's or a movie's name (or behind a link) fails as a
+// missing file does, and the run goes on: nothing opens it and waits for a
+// writer that never comes.
+TEST(SoundChannels, AFifoIsNoSoundAndNoMovie) {
+  const ScriptCase cases[] = {
+      {"music", {"_midiplay fifo.wav,1"}, {"music fail fifo.wav 1"}},
+      {"music named as MIDI", {"_midiplay fifo.mid,0"}, {"music fail fifo.mid 0"}},
+      {"BGM mode 0", {"_bgmmode 0", "_bgmplay fifo,1"}, {"music fail fifo.mid 1"}},
+      {"an effect", {"_pcmplay fifo.wav,0"}, {"se fail fifo.wav 0"}},
+      {"an effect through a link", {"_pcmplay link.wav,1"}, {"se fail link.wav 1"}},
+      {"a voice of the text", {"_textwait 0", "a<V\"fifo.wav\">b"}, {"short fail fifo.wav 1"}},
+      {"a movie", {"_aviplay fifo.avi"}, {"movie fail fifo.avi 1"}},
+  };
+  for (const ScriptCase& c : cases) {
+    GameRun run;
+    const std::string folder = run.dir().str();
+    test::FifoWatch wav(folder + "/fifo.wav"), mid(folder + "/fifo.mid"), avi(folder + "/fifo.avi");
+    std::filesystem::create_symlink("fifo.wav", folder + "/link.wav");
+    std::vector<std::string> script = c.script;
+    script.push_back("_$flg[1]=1");
+    run.Script(script);
+    EXPECT_EQ(run.Run(), 0) << c.name;
+    EXPECT_EQ(Sounds(run), c.sounds) << c.name;
+    EXPECT_EQ(run.Flag(1), "1") << c.name;
+    EXPECT_EQ(wav.Opens() + mid.Opens() + avi.Opens(), 0) << c.name;
+  }
+}
+
+// Files that decode to nothing are failed plays on every channel, as the
+// window's player has them.
+TEST(SoundChannels, FilesThatDecodeToNothingFail) {
+  const ScriptCase cases[] = {
+      {"an empty track", {"_bgmmode 4", "_bgmplay 02,1"}, {"cd fail 2 1"}},
+      {"noise named as a track", {"_cdplay 4,1"}, {"cd fail 4 1"}},
+      {"noise as an effect", {"_pcmplay noise.flac,1"}, {"se fail noise.flac 1"}},
+      {"an empty song", {"_midiplay empty.ogg,1"}, {"music fail empty.ogg 1"}},
+  };
+  for (const ScriptCase& c : cases) {
+    GameRun run;
+    run.File("cdda/track02.flac", "");
+    run.File("cdda/track04.flac", Noise(20000));
+    run.File("noise.flac", Noise(20000));
+    run.File("empty.ogg", "");
+    run.Script(c.script);
+    EXPECT_EQ(run.Run(), 0) << c.name;
+    EXPECT_EQ(Sounds(run), c.sounds) << c.name;
+  }
+}
+
+// An endless sound of one sample behind a long wait: the run's limits end it.
+TEST(SoundChannels, AnEndlessTinySoundEndsAtTheRunsLimits) {
+  const struct {
+    HeadlessOptions options;
+    const char* endReason;
+    std::optional<size_t> repeats;  // none: as many as the wall clock allowed
+  } ways[] = {
+      {{.maxMs = 1000}, "max-ms", 50},
+      {{.maxWallMs = 200}, "max-wall-ms", std::nullopt},
+  };
+  for (const auto& way : ways) {
+    for (const char* play : {"_pcmplay tiny.wav,0", "_midiplay tiny.wav,0"}) {
+      GameRun run(way.options);
+      run.File("tiny.wav", WavOfSamples(1));
+      run.Script({play, "_waitset", "_wait 2147483647", "_$flg[1]=1"});
+      EXPECT_EQ(run.Run(), 0) << play;
+      EXPECT_EQ(run.session().endReason, way.endReason) << play;
+      EXPECT_EQ(run.Flag(1), "0") << play;
+      const size_t repeats = Sounds(run).size() - 1;
+      if (way.repeats) EXPECT_EQ(repeats, *way.repeats) << play;
+    }
   }
 }
 
@@ -402,6 +495,54 @@ TEST(SoundChannels, TitleReturnAndWindowSwitches) {
     EXPECT_EQ(r.playing, 0);
     EXPECT_EQ(r.deviceAvailable, 0);
   }
+}
+
+// Every play lasts at least a mix of the window's mixer in virtual time, so an
+// endless play of next to nothing repeats as time passes, never all at once.
+TEST(SoundChannels, NoPlayIsShorterThanAMix) {
+  const struct {
+    const char* name;
+    std::function<void(SoundSystem&)> play;
+    Channel channel;
+  } cases[] = {
+      {"an effect of one sample", [](SoundSystem& s) { s.PlaySoundEffect("tiny.wav", 1000); },
+       Channel::SoundEffect},
+      {"a song without a note's length", [](SoundSystem& s) { s.PlayMusic("empty.mid", 1000); },
+       Channel::Music},
+      {"a track of one sample", [](SoundSystem& s) { s.PlayCdTrack(2, 1000); }, Channel::Cd},
+  };
+  for (const auto& c : cases) {
+    Channels ch;
+    ch.dir.Write("tiny.wav", WavOfSamples(1));
+    ch.dir.Write("empty.mid", Midi(0));
+    ch.dir.Write("cdda/track02.wav", WavOfSamples(1));
+    c.play(ch.sound);
+    while (ch.platform.ElapsedMs() < 100) ch.platform.WaitMessage(100 - ch.platform.ElapsedMs());
+    // Plays began at 0, 20, 40, 60, 80 and 100 ms.
+    EXPECT_EQ(ch.sound.channels[int(c.channel)].timesPlayed, 6) << c.name;
+    EXPECT_EQ(ch.Sounds().size(), 6u) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// A saved game whose music is a FIFO loads with the music failed, as with a
+// missing file, instead of holding the load in the FIFO's open.
+TEST(SoundAfterLoad, AFifoAsTheSavedMusicFails) {
+  Channels ch;
+  test::FifoWatch fifo(ch.dir.str() + "/fifo.mid");
+  for (int32_t mode : {-1, 0}) {
+    ch.sound.BgmMode = mode;
+    ch.sound.ResumeAfterLoad({Saved("fifo.mid", 0, true), Saved("fifo.mid", 0, true), {}});
+  }
+  EXPECT_EQ(ch.Sounds(), (std::vector<std::string>{"music fail fifo.mid 0", "se fail fifo.mid 0",
+                                                   "music fail fifo.mid 0",
+                                                   "se fail fifo.mid 0"}));
+  EXPECT_EQ(fifo.Opens(), 0);
 }
 
 }  // namespace

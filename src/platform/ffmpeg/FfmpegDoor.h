@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/SoundDecoder.h"
 #include "platform/ffmpeg/MovieDecoder.h"
 
 namespace korvana::ffmpeg {
@@ -33,6 +34,8 @@ struct Door {
   int64_t (*lengthMs)(const std::string& path, bool needVideo);
   // Null when the file cannot be played (the cases of MovieDecoder::Open).
   std::unique_ptr<Movie> (*openMovie)(const std::string& utf8Path);
+  // Null when no sound in the file can be decoded.
+  std::unique_ptr<SoundDecoder> (*openSound)(const std::string& utf8Path);
 };
 
 // The module's door, loaded at the first call; null when the module cannot

@@ -1,10 +1,12 @@
 #include "platform/MediaLength.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
 #include <map>
 #include <vector>
 
+#include "core/RegularFile.h"
+#include "platform/SoundDecoder.h"
 #include "platform/ffmpeg/FfmpegDoor.h"
 
 namespace korvana {
@@ -125,11 +127,18 @@ class MidiTimer {
 };
 
 bool ReadHead(const std::string& path, std::vector<unsigned char>& out, size_t limit) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return false;
   out.resize(limit);
-  out.resize(std::fread(out.data(), 1, limit, f));
-  std::fclose(f);
+  size_t got = 0;
+  while (got < limit) {
+    const ssize_t n = ::read(fd, out.data() + got, limit - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  out.resize(got);
   return true;
 }
 
@@ -149,6 +158,11 @@ int64_t MediaLengthMs(const std::string& path) {
 
 int64_t MovieLengthMs(const std::string& path) {
   return ffmpeg::LengthMs(path, true);
+}
+
+std::unique_ptr<SoundDecoder> OpenSoundDecoder(const std::string& path) {
+  const ffmpeg::Door* door = ffmpeg::OpenDoor();
+  return door ? door->openSound(path) : nullptr;
 }
 
 }  // namespace korvana

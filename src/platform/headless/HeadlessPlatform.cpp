@@ -78,6 +78,10 @@ bool HeadlessPlatform::DeliverOne() {
 
 void HeadlessPlatform::CheckLoopLimits() {
   if (options_.maxPumps >= 0 && ++pumps_ > options_.maxPumps) throw HeadlessStop{"max-pumps"};
+  CheckWallClock();
+}
+
+void HeadlessPlatform::CheckWallClock() {
   if (options_.maxWallMs < 0) return;
   // Compared in milliseconds: the largest limit in nanoseconds would overflow.
   const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -111,8 +115,10 @@ void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
   if (timer1_ && timer1Next_ < target) target = timer1Next_;
   const uint64_t soundEnd = NextEnd();
   if (soundEnd < target) {
+    // Only a wait that nothing else will ever end counts: a timed one ends
+    // however many repeats of a short sound come before it.
     constexpr int64_t kMostSoundOnlyWakes = 10000;
-    if (++soundOnlyWakes_ > kMostSoundOnlyWakes)
+    if (target == UINT64_MAX && ++soundOnlyWakes_ > kMostSoundOnlyWakes)
       throw HeadlessStop{"waiting for input that never comes"};
     target = soundEnd;
   } else {
@@ -302,12 +308,17 @@ void HeadlessPlatform::ClickWaitStarted() {
 
 void HeadlessPlatform::ScriptLineStarting() {
   if (options_.maxLines >= 0 && linesRun_ >= options_.maxLines) throw HeadlessStop{"max-lines"};
+  CheckWallClock();
   soundOnlyWakes_ = 0;
   ++linesRun_;
 }
 
 bool HeadlessPlatform::StartPlaying(int slot, int64_t lengthMs) {
   if (lengthMs < 0) return false;
+  // No play ends sooner than the window's mixer can end one: an endless
+  // play of a file one sample long repeats as time goes by, not without end
+  // at one instant.
+  lengthMs = std::max(lengthMs, kShortestPlayMs);
   playing_[slot] = Playing{true, clock_ + static_cast<uint64_t>(lengthMs)};
   return true;
 }
@@ -327,6 +338,7 @@ void HeadlessPlatform::EndDuePlays() {
           (due < 0 || playing_[i].end < playing_[due].end))
         due = i;
     if (due < 0) return;
+    CheckWallClock();
     playing_[due].active = false;
     if (!sink_) continue;
     if (due == kMovieSlot)

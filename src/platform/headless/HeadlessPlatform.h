@@ -209,6 +209,8 @@ class HeadlessPlatform : public AllDoors {
   void Advance(uint64_t to);
   // Ends the run at the limits of loops that take no virtual time.
   void CheckLoopLimits();
+  // The real-time limit alone; checked wherever a loop might run.
+  void CheckWallClock();
   // The menu items due at this wait for input, before its answer.
   void ChooseMenuItems();
   // Runs one pop-up menu item when the story has it enabled; recorded either way.
@@ -216,6 +218,9 @@ class HeadlessPlatform : public AllDoors {
   bool DeliverOne();
   // Plays that end in virtual time: the four audio channels, then the movie.
   static constexpr int kMovieSlot = 4;
+  // The shortest play in virtual time: about one mix of the window's mixer,
+  // which takes that long to end even a sound of one sample.
+  static constexpr int64_t kShortestPlayMs = 20;
   struct Playing {
     bool active = false;
     uint64_t end = 0;

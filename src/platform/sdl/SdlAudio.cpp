@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "core/RegularFile.h"
+#include "platform/MediaLength.h"
 #include "platform/RippedTracks.h"
+#include "platform/SoundDecoder.h"
 
 namespace korvana {
 namespace {
@@ -23,6 +25,22 @@ constexpr const char* kDefaultSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 // A hundred hours: positions beyond it are nonsense from the caller, and
 // clamping them keeps the frame arithmetic far from overflow.
 constexpr int64_t kLongestMs = 100LL * 3600 * 1000;
+
+// Files up to this size are decoded whole without a look at their length;
+// few seconds of compressed sound fit in it.
+constexpr int64_t kSmallSoundBytes = 128 << 10;
+// Sounds longer than this are decoded as they play; whole, this is 1.7 MB.
+constexpr int64_t kLongestChunkMs = 10 * 1000;
+// What a streamed sound decodes before its channel starts.
+constexpr size_t kLeadFrames = MixerStream::kRate / 5;
+
+// A MIDI song shorter than this plays once at a time: its passes would come
+// faster than the pump takes their ends.
+constexpr int64_t kShortestLoopMs = 250;
+// What a halt moves a channel's generation on by: more than the ends a play
+// can have posted and not yet delivered, so that none of them ever matches a
+// later play.
+constexpr uint32_t kStaleStep = 1u << 16;
 
 // The mixer calls its hooks without a pointer of ours; the one open SdlAudio
 // is kept here while they are installed.
@@ -40,12 +58,24 @@ size_t ChannelIndex(AudioChannel channel) {
   return static_cast<size_t>(channel);
 }
 
-// The file for a decoder, or null. No sound fits in fewer bytes than the
-// twelve the decoders read to tell the formats apart, and this SDL_mixer
-// loses the file handle of one that is shorter.
+// The file for a decoder, or null. Only a regular file: a FIFO would hold
+// the pump in its open. No sound fits in fewer bytes than the twelve the
+// decoders read to tell the formats apart, and this SDL_mixer loses the file
+// handle of one that is shorter.
 SDL_RWops* OpenSoundFile(const std::string& path) {
-  SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-  if (file && SDL_RWsize(file) < 12) {
+  const int fd = OpenRegularFile(path);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = ::fdopen(fd, "rb");
+  if (!stream) {
+    ::close(fd);
+    return nullptr;
+  }
+  SDL_RWops* file = SDL_RWFromFP(stream, SDL_TRUE);
+  if (!file) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  if (SDL_RWsize(file) < 12) {
     SDL_RWclose(file);
     return nullptr;
   }
@@ -65,14 +95,13 @@ SdlAudio::SdlAudio(Post post, DiscOpener openDisc)
     : post_(std::move(post)), openDisc_(std::move(openDisc)) {}
 
 SdlAudio::~SdlAudio() {
-  StopDisc();
+  StopFeeds();
   if (device_ != Device::Open) return;
   // Each setter waits for a hook that is running to return.
   Mix_HookMusicFinished(nullptr);
   Mix_ChannelFinished(nullptr);
   Mix_SetPostMix(nullptr, nullptr);
   gActive = nullptr;
-  discStream_.Stop();
   Mix_HaltChannel(-1);
   Mix_HaltMusic();
   for (ChunkPlayer* player : {&effect_, &short_, &track_}) FreeChunk(*player);
@@ -132,6 +161,12 @@ std::atomic<uint32_t>& SdlAudio::Generation(AudioChannel channel) {
 void SdlAudio::OnMusicFinished() {
   SdlAudio* audio = gActive;
   if (!audio) return;
+  {
+    // A looped play's passes are counted; its last one was reported at its
+    // length, before the synthesiser's tail ran out.
+    std::lock_guard guard(audio->loopLock_);
+    if (audio->loop_.active) return;
+  }
   audio->musicFramesLeft_ = -1;
   audio->Report(AudioChannel::Music, audio->Generation(AudioChannel::Music));
 }
@@ -158,6 +193,7 @@ void SdlAudio::OnChannelFinished(int mixerChannel) {
 
 void SdlAudio::OnPostMix(void* self, uint8_t*, int len) {
   auto& audio = *static_cast<SdlAudio*>(self);
+  audio.CountPasses(len / kBytesPerFrame);
   int64_t left = audio.musicFramesLeft_;
   if (left < 0) return;
   int64_t now = left - len / kBytesPerFrame;
@@ -167,6 +203,24 @@ void SdlAudio::OnPostMix(void* self, uint8_t*, int len) {
   if (!audio.musicFramesLeft_.compare_exchange_strong(left, now) || now > 0) return;
   // Halting from inside the mix is not allowed; the pump's thread halts it.
   audio.Report(AudioChannel::Music, audio.Generation(AudioChannel::Music), true);
+}
+
+void SdlAudio::CountPasses(int64_t frames) {
+  uint32_t first = 0, ends = 0;
+  {
+    std::lock_guard guard(loopLock_);
+    Loop& loop = loop_;
+    if (!loop.active || loop.passesLeft == 0) return;
+    loop.mixed += frames;
+    first = loop.firstGeneration + loop.reported;
+    while (loop.mixed >= loop.passFrames && loop.passesLeft != 0) {
+      loop.mixed -= loop.passFrames;
+      if (loop.passesLeft > 0) --loop.passesLeft;
+      ++loop.reported;
+      ++ends;
+    }
+  }
+  for (uint32_t i = 0; i < ends; ++i) Report(AudioChannel::Music, first + i);
 }
 
 void SdlAudio::Report(AudioChannel channel, uint32_t generation, bool haltMusic) {
@@ -189,21 +243,28 @@ void SdlAudio::Halt(AudioChannel channel) {
     switch (channel) {
       case AudioChannel::Music:
         musicFramesLeft_ = -1;
+        // Never held over a call into the mixer: the mix takes it too.
+        {
+          std::lock_guard guard(loopLock_);
+          loop_ = Loop{};
+        }
         Mix_HaltMusic();
         break;
       case AudioChannel::Cd:
-        StopDisc();
-        discStream_.Stop();
-        Mix_HaltChannel(track_.mixerChannel);
-        break;
+        discFeed_.Stop();
+        [[fallthrough]];
       case AudioChannel::SoundEffect:
-      case AudioChannel::Short:
-        Mix_HaltChannel(PlayerOf(channel)->mixerChannel);
+      case AudioChannel::Short: {
+        ChunkPlayer& player = *PlayerOf(channel);
+        if (player.feed) player.feed->Stop();
+        Mix_HaltChannel(player.mixerChannel);
         break;
+      }
     }
   }
-  // After the halt: the end it reported itself is stale from here on.
-  ++Generation(channel);
+  // After the halt: the end it reported itself, and any its play posted
+  // before, are stale from here on.
+  Generation(channel) += kStaleStep;
 }
 
 SdlAudio::ChunkPlayer* SdlAudio::PlayerOf(AudioChannel channel) {
@@ -303,12 +364,41 @@ bool SdlAudio::PlayMusic(const std::string& path, int64_t startMs, int64_t lengt
   return started;
 }
 
+bool SdlAudio::PlayLooped(AudioChannel channel, const std::string& path, int32_t plays) {
+  if (channel != AudioChannel::Music || !OpenMixer()) return false;
+  if ((path != musicPath_ || !music_) && !LoadMusic(path)) return false;
+  if (Mix_GetMusicType(music_) != MUS_MID) return false;
+  // The song's length from its tempo map: where the synthesiser's loop
+  // turns, not where its release dies away.
+  const int64_t passMs = MediaLengthMs(path);
+  if (passMs < kShortestLoopMs) return false;
+  Halt(AudioChannel::Music);
+  if (Mix_PlayMusic(music_, plays > 0 ? plays : -1) != 0) return false;
+  std::lock_guard guard(loopLock_);
+  loop_ = Loop{true, MsToFrames(passMs), 0, plays > 0 ? plays : -1,
+               Generation(AudioChannel::Music).load(), 0};
+  return true;
+}
+
 // --- Chunks -----------------------------------------------------------------
 
 bool SdlAudio::LoadChunk(ChunkPlayer& player, const std::string& path) {
   FreeChunk(player);
   SDL_RWops* file = OpenSoundFile(path);
   if (!file) return false;
+  // A long sound is decoded as it plays: whole, two hours of it took more
+  // than a gigabyte. A small file is never long enough to matter, and needs
+  // no look by FFmpeg; a MIDI file FFmpeg cannot decode stays a chunk.
+  if (SDL_RWsize(file) > kSmallSoundBytes) {
+    const std::unique_ptr<SoundDecoder> decoder = OpenSoundDecoder(path);
+    const int64_t ms = decoder ? decoder->DurationMs() : 0;
+    if (ms < 0 || ms > kLongestChunkMs) {
+      SDL_RWclose(file);
+      player.streamed = true;
+      player.path = path;
+      return true;
+    }
+  }
   // Decoded whole: the file is ours to close.
   player.chunk = Mix_LoadWAV_RW(file, 0);
   SDL_RWclose(file);
@@ -323,12 +413,15 @@ void SdlAudio::FreeChunk(ChunkPlayer& player) {
   if (player.part) Mix_FreeChunk(player.part);
   if (player.chunk) Mix_FreeChunk(player.chunk);
   player.part = player.chunk = nullptr;
+  player.streamed = false;
   player.path.clear();
 }
 
 bool SdlAudio::PlayChunk(ChunkPlayer& player, const std::string& path, int64_t startMs,
                          int64_t lengthMs) {
-  if ((path != player.path || !player.chunk) && !LoadChunk(player, path)) return false;
+  if ((path != player.path || (!player.chunk && !player.streamed)) && !LoadChunk(player, path))
+    return false;
+  if (player.streamed) return PlayStreamed(player, startMs, lengthMs);
   Halt(player.channel);
   if (player.part) Mix_FreeChunk(player.part);
   player.part = nullptr;
@@ -346,6 +439,45 @@ bool SdlAudio::PlayChunk(ChunkPlayer& player, const std::string& path, int64_t s
     play = player.part;
   }
   return Mix_PlayChannel(player.mixerChannel, play, 0) == player.mixerChannel;
+}
+
+bool SdlAudio::PlayStreamed(ChunkPlayer& player, int64_t startMs, int64_t lengthMs) {
+  Halt(player.channel);
+  // From the start at every play: a decoder cannot be wound back.
+  std::shared_ptr<SoundDecoder> decoder = OpenSoundDecoder(player.path);
+  if (!decoder) return false;
+  const int64_t duration = decoder->DurationMs();
+  if (duration >= 0 && SaneMs(startMs) >= duration) return false;
+  // Decoded and dropped up to the start: exact to the frame, as a chunk's
+  // part is, and the engine starts its plays at 0.
+  int64_t skip = MsToFrames(startMs);
+  int64_t take = lengthMs > 0 ? std::max<int64_t>(1, MsToFrames(lengthMs)) : -1;
+  auto source = [decoder, skip, take](std::vector<int16_t>& out) mutable {
+    const size_t at = out.size();
+    const bool more = decoder->NextSound(out);
+    int64_t frames = static_cast<int64_t>(out.size() - at) / kStereo;
+    const int64_t dropped = std::min(skip, frames);
+    out.erase(out.begin() + static_cast<ptrdiff_t>(at),
+              out.begin() + static_cast<ptrdiff_t>(at + dropped * kStereo));
+    skip -= dropped;
+    frames -= dropped;
+    if (take < 0) return more;
+    frames = std::min(frames, take);
+    out.resize(at + static_cast<size_t>(frames) * kStereo);
+    take -= frames;
+    return more && take > 0;
+  };
+  if (!player.feed) player.feed = std::make_unique<StreamFeed>(player.mixerChannel);
+  const uint32_t generation = Generation(player.channel);
+  player.feed->Start(std::move(source), kLeadFrames,
+                     [this, channel = player.channel, generation] { Report(channel, generation); });
+  return true;
+}
+
+void SdlAudio::StopFeeds() {
+  discFeed_.Stop();
+  for (ChunkPlayer* player : {&effect_, &short_, &track_})
+    if (player->feed) player->feed->Stop();
 }
 
 // --- CD ---------------------------------------------------------------------
@@ -414,63 +546,28 @@ bool SdlAudio::PlayDisc(int track, int64_t startMs, int64_t lengthMs) {
   const int64_t last =
       lengthMs > 0 ? std::min(first + AudioDisc::MsToSectors(SaneMs(lengthMs)), discEnd) : trackEnd;
   if (last <= first) return false;
-  readerStop_ = false;
-  discReader_ = std::thread(&SdlAudio::ReadDisc, this, first, last - first,
-                            Generation(AudioChannel::Cd).load());
-  return true;
-}
-
-void SdlAudio::ReadDisc(int64_t firstSector, int64_t sectors, uint32_t generation) {
-  constexpr int kSectorSamples = AudioDisc::kFramesPerSector * kStereo;
-  // A lead read before the channel starts: a drive slow to spin up is heard
-  // as a later start rather than as a stutter.
-  constexpr int64_t kLeadSectors = 32;
-  const int64_t lead = std::min(sectors, kLeadSectors);
-  std::vector<int16_t> samples(static_cast<size_t>(lead * kSectorSamples));
   // A sector that cannot be read ends the track there, as a skipping player
   // would rather than stall.
-  bool readable = disc_->Seek(firstSector);
-  int64_t done = 0;
-  while (readable && done < lead && !readerStop_) {
-    readable = disc_->ReadSector(samples.data() + done * kSectorSamples);
-    if (readable) ++done;
-  }
-  if (readerStop_) return;
-  if (!discStream_.Start()) {
-    Report(AudioChannel::Cd, generation);
-    return;
-  }
-  discStream_.Push(samples.data(), static_cast<size_t>(done) * AudioDisc::kFramesPerSector);
-  while (readable && done < sectors) {
-    if (discStream_.Space() < AudioDisc::kFramesPerSector) {
-      // A tenth of the queue: refilled long before the mixer runs dry.
-      if (!WaitForReader(100)) return;
-      continue;
+  constexpr int kSectorSamples = AudioDisc::kFramesPerSector * kStereo;
+  auto source = [this, first, sectors = last - first, done = int64_t{0},
+                 sought = false](std::vector<int16_t>& out) mutable {
+    if (!sought && !disc_->Seek(first)) return false;
+    sought = true;
+    const size_t at = out.size();
+    out.resize(at + kSectorSamples);
+    if (!disc_->ReadSector(out.data() + at)) {
+      out.resize(at);
+      return false;
     }
-    readable = disc_->ReadSector(samples.data());
-    if (readable) discStream_.Push(samples.data(), AudioDisc::kFramesPerSector);
-    ++done;
-  }
-  // The end is when the mixer has taken the last frame, not when it is read.
-  while (const size_t queued = discStream_.Queued())
-    if (!WaitForReader(1 + static_cast<int64_t>(queued) * 1000 / MixerStream::kRate)) return;
-  Report(AudioChannel::Cd, generation);
-}
-
-bool SdlAudio::WaitForReader(int64_t ms) {
-  std::unique_lock lock(readerLock_);
-  return !readerWake_.wait_for(lock, std::chrono::milliseconds(ms),
-                               [this] { return readerStop_.load(); });
-}
-
-void SdlAudio::StopDisc() {
-  if (!discReader_.joinable()) return;
-  {
-    std::lock_guard lock(readerLock_);
-    readerStop_ = true;
-  }
-  readerWake_.notify_all();
-  discReader_.join();
+    return ++done < sectors;
+  };
+  // A lead read before the channel starts: a drive slow to spin up is heard
+  // as a later start rather than as a stutter.
+  constexpr size_t kLeadSectors = 32;
+  const uint32_t generation = Generation(AudioChannel::Cd);
+  discFeed_.Start(std::move(source), kLeadSectors * AudioDisc::kFramesPerSector,
+                  [this, generation] { Report(AudioChannel::Cd, generation); });
+  return true;
 }
 
 }  // namespace korvana

@@ -2,24 +2,24 @@
 // The sound devices on SDL_mixer. Music is a Mix_Music (MIDI through
 // FluidSynth and a General MIDI sound font, MP3, WAV, Ogg, Opus, FLAC); sound
 // effects, short sounds and ripped CD tracks are chunks, each on a mixer
-// channel of its own; an audio disc plays through a MixerStream fed by a
-// reader thread. The mixer opens on first use, so a story without sound
+// channel of its own, when they are short, and streams decoded as they play
+// when they are long; an audio disc plays through a stream fed by a reader
+// thread. The mixer opens on first use, so a story without sound
 // never touches the audio device.
 //
 // The mixer is one per process: one SdlAudio at a time.
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "platform/Audio.h"
 #include "platform/AudioDisc.h"
 #include "platform/sdl/MixerStream.h"
+#include "platform/sdl/StreamFeed.h"
 
 struct Mix_Chunk;
 typedef struct _Mix_Music Mix_Music;
@@ -63,13 +63,17 @@ class SdlAudio : public Audio {
   bool Close(AudioChannel channel) override;
   bool Play(AudioChannel channel, const std::string& path, int64_t startMs,
             int64_t lengthMs) override;
+  // MIDI music: the synthesiser loops it, and the passes are counted by its
+  // length in the mix.
+  bool PlayLooped(AudioChannel channel, const std::string& path, int32_t plays) override;
   int Stop(AudioChannel channel) override;
   bool PlayShort(const std::string& path) override;
   void StopShort() override;
   bool CdTrack(int track, int64_t& startMs, int64_t& lengthMs) override;
 
  private:
-  // A decoded file on its mixer channel, and the part of it that plays.
+  // A decoded file on its mixer channel, and the part of it that plays; or
+  // a long file, decoded from its start at each play.
   struct ChunkPlayer {
     int mixerChannel = 0;
     AudioChannel channel = AudioChannel::SoundEffect;
@@ -77,6 +81,8 @@ class SdlAudio : public Audio {
     Mix_Chunk* chunk = nullptr;
     // Over the samples of `chunk` when a play starts later or stops early.
     Mix_Chunk* part = nullptr;
+    bool streamed = false;
+    std::unique_ptr<StreamFeed> feed;
   };
   // What posted ends check against: a play's generation, moved on by every
   // stop, start and delivered end, so that an end found for a play that is
@@ -96,6 +102,8 @@ class SdlAudio : public Audio {
   // Posts the end of the play of `generation`; `haltMusic` when the music
   // reached the length it was asked to play for and is still sounding.
   void Report(AudioChannel channel, uint32_t generation, bool haltMusic = false);
+  // Counts `frames` more of a looped play and reports the passes they end.
+  void CountPasses(int64_t frames);
   // Silences a channel so that no end of what played is delivered.
   void Halt(AudioChannel channel);
   ChunkPlayer* PlayerOf(AudioChannel channel);
@@ -104,13 +112,12 @@ class SdlAudio : public Audio {
   bool PlayMusic(const std::string& path, int64_t startMs, int64_t lengthMs);
   bool LoadChunk(ChunkPlayer& player, const std::string& path);
   bool PlayChunk(ChunkPlayer& player, const std::string& path, int64_t startMs, int64_t lengthMs);
+  bool PlayStreamed(ChunkPlayer& player, int64_t startMs, int64_t lengthMs);
   void FreeChunk(ChunkPlayer& player);
   bool PlayCd(const std::string& track, int64_t startMs, int64_t lengthMs);
   bool PlayDisc(int track, int64_t startMs, int64_t lengthMs);
-  void ReadDisc(int64_t firstSector, int64_t sectors, uint32_t generation);
-  // Sleeps up to `ms`; false when the reader was told to stop meanwhile.
-  bool WaitForReader(int64_t ms);
-  void StopDisc();
+  // Stops every feed's thread.
+  void StopFeeds();
 
   Post post_;
   DiscOpener openDisc_;
@@ -123,6 +130,18 @@ class SdlAudio : public Audio {
   // plays to its end. Set on the pump's thread, counted down after each mix
   // on the mixer's.
   std::atomic<int64_t> musicFramesLeft_{-1};
+  // The passes of a looped play, counted after each mix on the mixer's
+  // thread; the k-th end reports `firstGeneration` + k.
+  struct Loop {
+    bool active = false;
+    int64_t passFrames = 0;
+    int64_t mixed = 0;
+    int32_t passesLeft = 0;  // -1: endless
+    uint32_t firstGeneration = 0;
+    uint32_t reported = 0;
+  };
+  std::mutex loopLock_;
+  Loop loop_;
 
   ChunkPlayer effect_{kEffectChannel, AudioChannel::SoundEffect};
   ChunkPlayer short_{kShortChannel, AudioChannel::Short};
@@ -132,11 +151,7 @@ class SdlAudio : public Audio {
   std::map<int, std::string> trackFiles_;
   std::map<int, int64_t> trackLengthMs_;
   std::unique_ptr<AudioDisc> disc_;
-  MixerStream discStream_{kDiscChannel};
-  std::thread discReader_;
-  std::mutex readerLock_;
-  std::condition_variable readerWake_;
-  std::atomic<bool> readerStop_ = false;
+  StreamFeed discFeed_{kDiscChannel};
 };
 
 }  // namespace korvana

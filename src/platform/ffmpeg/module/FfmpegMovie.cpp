@@ -13,6 +13,8 @@ extern "C" {
 #include <deque>
 #include <mutex>
 
+#include "platform/ffmpeg/module/FfmpegInput.h"
+
 namespace korvana {
 namespace {
 
@@ -30,9 +32,6 @@ constexpr int kMaxSoundRate = 384000;
 // Frames of a movie that does not give its rate, the usual rate of the era.
 constexpr int64_t kDefaultFrameMs = 1000 / 15;
 
-struct FormatClose {
-  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
 struct CodecFree {
   void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
 };
@@ -133,9 +132,10 @@ bool Resampler::Make(const AVFrame* frame) {
 
 }  // namespace
 
-// A movie file open in FFmpeg, behind MovieDecoder.
-struct FfmpegMovie final : ffmpeg::Movie {
-  std::unique_ptr<AVFormatContext, FormatClose> format;
+// A movie file open in FFmpeg, behind MovieDecoder; or a sound file, with
+// no picture track, behind the mixer's long sounds.
+struct FfmpegMovie final : ffmpeg::Movie, SoundDecoder {
+  InputPtr format;
   Track video;
   Track sound;
   PacketPtr packet{av_packet_alloc()};
@@ -261,15 +261,8 @@ std::unique_ptr<ffmpeg::Movie> OpenMovie(const std::string& utf8Path) {
   QuietLogs();
   auto s = std::make_unique<FfmpegMovie>();
   if (!s->packet || !s->picture || !s->soundFrame) return nullptr;
-  // Only local files: a name in a script must never reach the network or
-  // another protocol, and "file:" keeps a colon in the name a plain letter.
-  AVDictionary* options = nullptr;
-  av_dict_set(&options, "protocol_whitelist", "file", 0);
-  AVFormatContext* opened = nullptr;
-  const int status = avformat_open_input(&opened, ("file:" + utf8Path).c_str(), nullptr, &options);
-  av_dict_free(&options);
-  if (status < 0) return nullptr;
-  s->format.reset(opened);
+  s->format = OpenInput(utf8Path);
+  if (!s->format) return nullptr;
   AVFormatContext* f = s->format.get();
   if (avformat_find_stream_info(f, nullptr) < 0) return nullptr;
 
@@ -296,6 +289,24 @@ std::unique_ptr<ffmpeg::Movie> OpenMovie(const std::string& utf8Path) {
   return s;
 }
 
+std::unique_ptr<SoundDecoder> OpenSound(const std::string& utf8Path) {
+  QuietLogs();
+  auto s = std::make_unique<FfmpegMovie>();
+  if (!s->packet || !s->soundFrame) return nullptr;
+  s->format = OpenInput(utf8Path);
+  if (!s->format) return nullptr;
+  AVFormatContext* f = s->format.get();
+  if (avformat_find_stream_info(f, nullptr) < 0) return nullptr;
+  const int a = av_find_best_stream(f, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  if (a < 0) return nullptr;
+  s->sound.codec = OpenCodec(f->streams[a]);
+  if (!s->sound.codec) return nullptr;
+  s->sound.index = a;
+  for (unsigned i = 0; i < f->nb_streams; ++i)
+    if (static_cast<int>(i) != a) f->streams[i]->discard = AVDISCARD_ALL;
+  return s;
+}
+
 int FfmpegMovie::Width() const {
   return VideoStream()->codecpar->width;
 }
@@ -314,7 +325,7 @@ int64_t FfmpegMovie::DurationMs() const {
   const AVFormatContext* f = format.get();
   if (f->duration != AV_NOPTS_VALUE && f->duration > 0)
     return av_rescale(f->duration, 1000, AV_TIME_BASE);
-  const AVStream* vs = VideoStream();
+  const AVStream* vs = f->streams[video.index >= 0 ? video.index : sound.index];
   if (vs->duration != AV_NOPTS_VALUE && vs->duration > 0)
     return av_rescale_q(vs->duration, vs->time_base, AVRational{1, 1000});
   return -1;
