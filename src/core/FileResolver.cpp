@@ -13,6 +13,7 @@
 
 #include "core/Ascii.h"
 #include "core/Cp932.h"
+#include "core/RegularFile.h"
 
 namespace korvana {
 namespace {
@@ -145,13 +146,10 @@ namespace {
 // its start is wanted.
 std::optional<std::string> ReadRegularFile(const std::string& resolvedPath, size_t maxBytes,
                                            bool startOnly) {
-  // Opened without blocking and checked on the open file: a name that was a
-  // file at a look beforehand may be a FIFO by now.
-  const int fd = ::open(resolvedPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = OpenRegularFile(resolvedPath);
   if (fd < 0) return std::nullopt;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-      (!startOnly && static_cast<uint64_t>(st.st_size) > maxBytes)) {
+  if (::fstat(fd, &st) != 0 || (!startOnly && static_cast<uint64_t>(st.st_size) > maxBytes)) {
     ::close(fd);
     return std::nullopt;
   }

@@ -5,6 +5,7 @@
 #include "core/Ascii.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
+#include "core/RegularFile.h"
 #include "core/Tokens.h"
 
 namespace korvana {
@@ -30,8 +31,13 @@ int32_t DeriveScriptKey(int32_t number) {
 int32_t LoadDecodeKey(const GameFiles& files) {
   // The exact name, as the engine has always opened it.
   const std::string path = files.Root().empty() ? "decode.key" : files.Root() + "/decode.key";
-  FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) return kDefaultScriptKey;
+  // A FIFO planted under the name would hold the start for ever.
+  const int fd = OpenRegularFile(path);
+  FILE* f = fd < 0 ? nullptr : ::fdopen(fd, "r");
+  if (!f) {
+    if (fd >= 0) ::close(fd);
+    return kDefaultScriptKey;
+  }
   int number = 0;
   int read = std::fscanf(f, "%d", &number);
   std::fclose(f);

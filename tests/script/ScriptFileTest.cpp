@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -58,6 +59,10 @@ TEST(LoadDecodeKey, ReadsTheNumberOrUsesTheDefault) {
   EXPECT_NE(DeriveScriptKey(4711), DeriveScriptKey(4712));
   dir.Write("decode.key", "garbage");
   EXPECT_EQ(LoadDecodeKey(game), DeriveScriptKey(0));
+  // A FIFO under the name is no key file (opening it would wait for ever).
+  std::filesystem::remove(dir.path() / "decode.key");
+  ASSERT_EQ(::mkfifo((dir.path() / "decode.key").c_str(), 0644), 0);
+  EXPECT_EQ(LoadDecodeKey(game), kDefaultScriptKey);
 }
 
 TEST(OpenScriptFile, ExtensionRules) {
