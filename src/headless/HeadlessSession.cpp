@@ -70,6 +70,7 @@ int HeadlessSession::Run() {
   int status = 0;
   bool stopped = false;
   try {
+    platform.ArmLimits();
     engine.Initialize();
     engine.StartEngine();
     endReason = engine.ScriptStarted() ? "end" : "no start script";

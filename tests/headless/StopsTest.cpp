@@ -123,6 +123,10 @@ TEST(HeadlessStops, EveryEndButTheStorysIsWrittenAndAFailedAnswerFailsTheRun) {
       {"a limit", {"あ", "い"}, {"--clicks", "1"}, StatusFile::Missing, 0, "clicks", false},
       {"a wait nothing ends", {"_stop"}, {}, StatusFile::Missing, 0,
        "waiting for input that never comes", false},
+      // Spent before the story starts (a slow start-up): the limit stops
+      // the run as soon as it can, never from inside the set-up.
+      {"a wall-clock limit spent at once", {"あ"}, {"--max-wall-ms", "0"}, StatusFile::Missing, 0,
+       "max-wall-ms", false},
       {"an entry past the end",
        {"_selmenu 100,100", "はい", "いいえ", "_endsel"},
        {"--choose", "7"},

@@ -77,12 +77,13 @@ bool HeadlessPlatform::DeliverOne() {
 }
 
 void HeadlessPlatform::CheckLoopLimits() {
+  if (!limitsArmed_) return;
   if (options_.maxPumps >= 0 && ++pumps_ > options_.maxPumps) throw HeadlessStop{"max-pumps"};
   CheckWallClock();
 }
 
 void HeadlessPlatform::CheckWallClock() {
-  if (options_.maxWallMs < 0) return;
+  if (!limitsArmed_ || options_.maxWallMs < 0) return;
   // Compared in milliseconds: the largest limit in nanoseconds would overflow.
   const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started_);

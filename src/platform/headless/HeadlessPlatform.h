@@ -176,6 +176,9 @@ class HeadlessPlatform : public AllDoors {
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
+  // The run's limits stop it only from here on: the engine pumps while it is
+  // being set up, outside the session's handling of a stop.
+  void ArmLimits() { limitsArmed_ = true; }
   // Writes the "stop" line of a run that ended before the story did.
   void RecordStop(const std::string& reason) { Record({"stop", reason}); }
 
@@ -272,6 +275,7 @@ class HeadlessPlatform : public AllDoors {
   std::string pendingText_;
   std::FILE* stream_ = nullptr;
   bool keepTranscript_ = true;
+  bool limitsArmed_ = false;
   std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
   int errorReports_ = 0;
   std::vector<std::string> transcript_;
