@@ -11,13 +11,14 @@
 #include <cstdio>
 
 namespace korvana {
-namespace {
 
 std::pair<std::string, std::string> SplitFolder(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return {".", path};
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
+
+namespace {
 
 // Eight random bytes as hex: a name nobody could have planted in advance.
 std::string RandomSuffix() {

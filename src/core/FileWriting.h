@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace korvana {
@@ -46,6 +47,9 @@ void RemoveLeftoverTemps(const std::vector<std::string>& targets);
 
 // Whether `entry` is a name WriteTempBeside gives a file named `target`.
 bool IsTempName(std::string_view entry, std::string_view target);
+
+// A path's folder ("." for a bare name) and its last component.
+std::pair<std::string, std::string> SplitFolder(const std::string& path);
 
 // Syncs the folder's entries, so that a rename in it survives a power cut.
 bool SyncFolderOf(const std::string& path);

@@ -270,27 +270,15 @@ std::string SaveFolder::SlotPath(int number, std::string_view extension) const {
 }
 
 std::string SaveFolder::Shown() const {
-  std::string folder = Path("data0.hfd");
-  folder.erase(folder.rfind('/') == std::string::npos ? 0 : folder.rfind('/'));
+  const std::string folder = SplitFolder(Path("data0.hfd")).first;
   std::error_code ec;
-  const std::filesystem::path absolute =
-      std::filesystem::absolute(folder.empty() ? "." : folder, ec).lexically_normal();
+  const std::filesystem::path absolute = std::filesystem::absolute(folder, ec).lexically_normal();
   return cp932::FromUtf8(ec ? folder : absolute.string());
 }
 
 namespace {
 
 constexpr std::string_view kRecordHeader = "korvana slot commit 1";
-
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, std::max<size_t>(slash, 1));
-}
 
 }  // namespace
 
@@ -317,7 +305,7 @@ bool FileBatch::Commit() {
   if (!go()) return false;
   std::string text = std::string(kRecordHeader) + "\n";
   for (size_t i = 0; i < items.size(); ++i)
-    text += BaseName(temps[i]) + "\t" + BaseName(items[i].path) + "\n";
+    text += SplitFolder(temps[i]).second + "\t" + SplitFolder(items[i].path).second + "\n";
   text += "end\n";
   if (!record.empty()) {
     const std::optional<std::string> recordTemp = WriteTempBeside(record, text, write);
@@ -338,8 +326,16 @@ bool FileBatch::Commit() {
   return true;
 }
 
-void RecoverSlotFiles(const SaveFolder& folder, int number) {
-  const std::string record = folder.RecordPath(number);
+bool FileBatch::CommitSlot(int number) {
+  RecoverSlotFiles(record, number);
+  std::vector<std::string> targets;
+  for (const Item& item : items) targets.push_back(item.path);
+  targets.push_back(record);
+  RemoveLeftoverTemps(targets);
+  return Commit();
+}
+
+void RecoverSlotFiles(const std::string& record, int number) {
   struct stat st;
   if (::lstat(record.c_str(), &st) != 0) return;
   const std::optional<std::string> bytes =
@@ -363,7 +359,7 @@ void RecoverSlotFiles(const SaveFolder& folder, int number) {
     ours = slotFile && IsTempName(temp, target);
     if (ours) renames.emplace_back(temp, target);
   }
-  const std::string dir = FolderOf(record);
+  const std::string dir = SplitFolder(record).first;
   if (ours) {
     for (const auto& [temp, target] : renames) {
       const std::string from = dir + "/" + temp;
@@ -379,11 +375,11 @@ void RecoverSlotFiles(const SaveFolder& folder, int number) {
 void RecoverInterruptedSaves(const SaveFolder& folder) {
   // Looked up by the name this program writes, without the case-blind
   // search: a start must not read the save folder 80 times.
-  const std::string dir = FolderOf(folder.Path("data0.hfd"));
+  const std::string dir = SplitFolder(folder.Path("data0.hfd")).first;
   for (int n = 1; n <= kSlotCount; ++n) {
+    const std::string record = dir + "/data" + std::to_string(n) + ".commit";
     struct stat st;
-    if (::lstat((dir + "/data" + std::to_string(n) + ".commit").c_str(), &st) == 0)
-      RecoverSlotFiles(folder, n);
+    if (::lstat(record.c_str(), &st) == 0) RecoverSlotFiles(record, n);
   }
 }
 

@@ -100,12 +100,15 @@ struct FileBatch {
   }
   // True when every file is in place.
   bool Commit();
+  // The next save of slot `number`: an earlier save that a crash
+  // interrupted is finished and what it left is removed, then Commit.
+  bool CommitSlot(int number);
 };
 
 // Finishes the renames of a save of slot `number` that a crash interrupted
 // (its commit record is there); otherwise does nothing. A record that is not
 // one this program wrote for that slot is removed unread.
-void RecoverSlotFiles(const SaveFolder& folder, int number);
+void RecoverSlotFiles(const std::string& record, int number);
 // RecoverSlotFiles for every slot that has a commit record, at start.
 void RecoverInterruptedSaves(const SaveFolder& folder);
 

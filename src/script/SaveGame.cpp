@@ -84,7 +84,6 @@ bool Engine::WriteSlot(int number) {
     return false;
   }
   const SaveFolder folder = Saves();
-  RecoverSlotFiles(folder, number);
   FileBatch batch;
   batch.Add(folder.SlotPath(number, ".hfd"), FlagFileBytes(savePoint_.flags));
   batch.Add(folder.SlotPath(number, ".hsd"), StatusFileBytes(savePoint_));
@@ -92,12 +91,7 @@ bool Engine::WriteSlot(int number) {
   batch.record = folder.RecordPath(number);
   batch.failAt = saveFault;
   batch.write = saveWrite;
-  // What an earlier crash left of this slot goes before the new files come.
-  std::vector<std::string> targets;
-  for (const FileBatch::Item& item : batch.items) targets.push_back(item.path);
-  targets.push_back(batch.record);
-  RemoveLeftoverTemps(targets);
-  const bool ok = batch.Commit();
+  const bool ok = batch.CommitSlot(number);
   static const char* const kFailures[] = {"フラグデータ保存できず．．．",
                                           "ステータスデータ保存できず．．．",
                                           "回想データ保存できず．．．"};
@@ -163,7 +157,7 @@ void Engine::LoadGame(int number) {
   auto refuse = [&] {
     platform_.dialogs.MessageBox(unreadable, "", BoxButtons::Ok, BoxIcon::Exclamation);
   };
-  RecoverSlotFiles(folder, number);
+  RecoverSlotFiles(folder.RecordPath(number), number);
   SavePoint point = savePoint_;
   // A missing flag file is passed over, as the flags stay as they were; one
   // that is there but cannot be read whole is damage.

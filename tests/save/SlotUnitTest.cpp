@@ -63,18 +63,6 @@ std::vector<std::string> Leftovers(const std::string& dir) {
   return out;
 }
 
-// The next save of the slot, as the engine makes it: an interrupted save
-// finished, what a crash left removed, then the files.
-bool NextSave(const std::string& dir, FileBatch batch) {
-  const GameFiles files(dir);
-  RecoverSlotFiles(SaveFolder(files, ""), 1);
-  std::vector<std::string> targets;
-  for (const FileBatch::Item& item : batch.items) targets.push_back(item.path);
-  targets.push_back(batch.record);
-  RemoveLeftoverTemps(targets);
-  return batch.Commit();
-}
-
 TEST(SlotUnit, ACrashAtAnyStepLeavesOneSaveAfterTheNextStart) {
   // Steps: three writes, the record, three renames, the record's removal.
   for (int stop = 0; stop <= 8; ++stop) {
@@ -83,11 +71,10 @@ TEST(SlotUnit, ACrashAtAnyStepLeavesOneSaveAfterTheNextStart) {
     FileBatch second = SlotSave(dir.str(), 2);
     second.failAt = [stop](int step) { return step != stop; };
     EXPECT_EQ(second.Commit(), stop == 8) << stop;
-    const GameFiles files(dir.str());
-    RecoverSlotFiles(SaveFolder(files, ""), 1);
+    RecoverSlotFiles(dir.str() + "/data1.commit", 1);
     // Decided once the record is in place, which is after step 3.
     EXPECT_EQ(SlotGeneration(dir.str()), stop <= 3 ? 1 : 2) << stop;
-    EXPECT_TRUE(NextSave(dir.str(), SlotSave(dir.str(), 3))) << stop;
+    EXPECT_TRUE(SlotSave(dir.str(), 3).CommitSlot(1)) << stop;
     EXPECT_EQ(SlotGeneration(dir.str()), 3) << stop;
     EXPECT_EQ(Leftovers(dir.str()), std::vector<std::string>{}) << stop;
   }
@@ -119,14 +106,13 @@ TEST(SlotUnit, KilledAtRandomMomentsEverySlotIsOneSave) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      for (int g = kill * 1000;; ++g) NextSave(dir.str(), SlotSave(dir.str(), g));
+      for (int g = kill * 1000;; ++g) SlotSave(dir.str(), g).CommitSlot(1);
     }
     ::usleep(std::uniform_int_distribution<useconds_t>(500, 12000)(random));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     midRenames += fs::exists(dir.path() / "data1.commit");
-    const GameFiles files(dir.str());
-    RecoverSlotFiles(SaveFolder(files, ""), 1);
+    RecoverSlotFiles(dir.str() + "/data1.commit", 1);
     ASSERT_GT(SlotGeneration(dir.str()), 0) << "after kill " << kill;
   }
   std::cout << kKills << " kills, " << midRenames << " during the renames\n";
@@ -162,14 +148,10 @@ TEST(SlotUnit, AFullDiskAtEveryFreeSizeLeavesOneSave) {
       FILE* f = std::fopen((d + "/filler").c_str(), "wb");
       std::fwrite(filler.data(), 1, filler.size(), f);
       std::fclose(f);
-      const bool ok = NextSave(d, SlotSave(d, 2));
+      const bool ok = SlotSave(d, 2).CommitSlot(1);
       const int now = SlotGeneration(d);
       if (now != (ok ? 2 : 1)) ++faults;
-      for (const auto& e : fs::directory_iterator(d)) {
-        const std::string name = e.path().filename().string();
-        if (name.find(".tmp") != std::string::npos || name.find(".commit") != std::string::npos)
-          ++faults;
-      }
+      faults += static_cast<int>(Leftovers(d).size());
       ++(ok ? saved : refused);
     }
     std::fprintf(stderr, "%d saved, %d refused, %d faults\n", saved, refused, faults);
