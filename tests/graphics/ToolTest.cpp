@@ -10,6 +10,7 @@
 #include "TempDir.h"
 #include "graphics/ImageDecoders.h"
 #include "graphics/Picture.h"
+#include "TestPaths.h"
 
 namespace korvana {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "GameRun.h"
 #include "graphics/ImageDecoders.h"
+#include "TestPaths.h"
 
 namespace korvana {
 namespace {

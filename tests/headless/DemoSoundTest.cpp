@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "GameRun.h"
+#include "TestPaths.h"
 
 namespace korvana {
 namespace {

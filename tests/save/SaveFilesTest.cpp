@@ -12,6 +12,7 @@
 #include "GameRun.h"
 #include "core/Cp932.h"
 #include "save/SaveFiles.h"
+#include "TestPaths.h"
 
 namespace korvana {
 namespace {

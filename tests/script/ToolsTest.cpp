@@ -12,6 +12,7 @@
 #include "core/Cp932.h"
 #include "headless/HeadlessSession.h"
 #include "script/ScriptFile.h"
+#include "TestPaths.h"
 
 namespace korvana {
 namespace {

@@ -14,6 +14,7 @@
 #include "QuietSink.h"
 #include "platform/MediaLength.h"
 #include "sound/SoundSystem.h"
+#include "TestPaths.h"
 
 namespace korvana {
 namespace {

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "TestPaths.h"
+
 namespace korvana::test {
 
 inline std::string MovieSample(const std::string& name) {
