@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "backends/headless/HeadlessPlatform.h"
 #include "core/ClickState.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
@@ -18,7 +19,6 @@
 #include "core/Waits.h"
 #include "graphics/Layers.h"
 #include "graphics/Transitions.h"
-#include "platform/headless/HeadlessPlatform.h"
 
 namespace {
 

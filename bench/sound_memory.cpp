@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/sdl/SdlAudio.h"
+#include "backends/sdl/SdlAudio.h"
 
 namespace korvana {
 namespace {

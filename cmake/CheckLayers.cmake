@@ -1,17 +1,23 @@
 # Fails when an include runs against the layer order of src/:
 #
 #   platform (the interfaces) → core → expr, config → graphics → sound → text
-#   → select → save → script → headless → app
+#   → select → save → script → backends → headless → app
 #
 # A file may include its own folder and any folder before its own; folders of
-# the same rank (expr and config) do not include each other. The platform back
-# ends (platform/<name>/) may include the interfaces, core and the picture
-# type, nothing else. Run as: cmake -DSOURCE_DIR=<src> [-DSTAMP=<file>] -P CheckLayers.cmake
-if(NOT SOURCE_DIR)
-  message(FATAL_ERROR "CheckLayers: SOURCE_DIR is not set")
+# the same rank (expr and config) do not include each other. So the engine
+# never reaches a back end, and only the hosts (headless, app) choose one.
+#
+# The programs around the engine are checked too: tools/, fuzz/ and bench/
+# stand where the headless host stands (anything but the Qt shell, so they
+# build without Qt), and bench/gui/ where the shell stands.
+#
+# Every spelling of an include counts: "a/b.h", <a/b.h>, "../a/b.h" and
+# "#  include". Run as:
+#   cmake -DROOT=<checkout> [-DSTAMP=<file>] -P CheckLayers.cmake
+if(NOT ROOT)
+  message(FATAL_ERROR "CheckLayers: ROOT is not set")
 endif()
-
-get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
+get_filename_component(ROOT "${ROOT}" ABSOLUTE)
 
 set(rank_platform 0)
 set(rank_core 1)
@@ -23,55 +29,67 @@ set(rank_text 5)
 set(rank_select 6)
 set(rank_save 7)
 set(rank_script 8)
-set(rank_headless 9)
-set(rank_app 10)
+set(rank_backends 9)
+set(rank_headless 10)
+set(rank_app 11)
 
-# The layer of a path below src/: its first folder, or "backend" for a folder
-# inside platform/.
-function(layer_of path out)
-  string(REGEX MATCH "^[^/]+" first "${path}")
-  if(first STREQUAL "platform" AND path MATCHES "^platform/[^/]+/")
-    set(${out} "backend" PARENT_SCOPE)
+# The layer a file of the checkout stands in: for src/, its first folder
+# below src/; for the programs around the engine, the host they stand beside.
+function(layer_of_file relative out)
+  if(relative MATCHES "^src/([^/]+)/")
+    set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+  elseif(relative MATCHES "^bench/gui/")
+    set(${out} "app" PARENT_SCOPE)
+  elseif(relative MATCHES "^(tools|fuzz|bench)/")
+    set(${out} "headless" PARENT_SCOPE)
   else()
-    set(${out} "${first}" PARENT_SCOPE)
+    set(${out} "" PARENT_SCOPE)
   endif()
 endfunction()
 
-file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+set(sources "")
+foreach(top src tools fuzz bench)
+  if(IS_DIRECTORY "${ROOT}/${top}")
+    file(GLOB_RECURSE found RELATIVE "${ROOT}" "${ROOT}/${top}/*.h" "${ROOT}/${top}/*.cpp")
+    list(APPEND sources ${found})
+  endif()
+endforeach()
 if(NOT sources)
-  message(FATAL_ERROR "CheckLayers: no sources under ${SOURCE_DIR}")
+  message(FATAL_ERROR "CheckLayers: no sources under ${ROOT}")
 endif()
+
+set(include_line "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"]")
 set(faults "")
 foreach(source IN LISTS sources)
-  layer_of("${source}" from)
-  file(STRINGS "${SOURCE_DIR}/${source}" includes REGEX "^#include \"[^\"]+/[^\"]+\"")
+  layer_of_file("${source}" from)
+  if(from STREQUAL "")
+    continue()
+  endif()
+  string(REGEX REPLACE "^src/([^/]+)/.*" "\\1" who "${source}")
+  string(REGEX REPLACE "^(tools|fuzz|bench)/.*" "\\1" who "${who}")
+  get_filename_component(folder "${ROOT}/${source}" DIRECTORY)
+  file(STRINGS "${ROOT}/${source}" includes REGEX "${include_line}")
   foreach(line IN LISTS includes)
-    string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" target "${line}")
-    layer_of("${target}" to)
-    if(NOT DEFINED rank_${to} AND NOT to STREQUAL "backend")
-      continue()  # not one of ours (a library header)
+    string(REGEX MATCH "${include_line}" line "${line}")
+    set(written "${CMAKE_MATCH_1}")
+    # Where the include leads: a path relative to the including file when it
+    # is spelled so or such a file exists, else a path below src/ (the one
+    # include folder of ours).
+    if(written MATCHES "^\\.\\.?/" OR EXISTS "${folder}/${written}")
+      cmake_path(SET target NORMALIZE "${folder}/${written}")
+    else()
+      set(target "${ROOT}/src/${written}")
     endif()
-    set(ok FALSE)
-    if(from STREQUAL "backend")
-      if(to STREQUAL "platform" OR to STREQUAL "core" OR target STREQUAL "graphics/Picture.h")
-        set(ok TRUE)
-      endif()
-      string(REGEX MATCH "^platform/[^/]+/" own "${source}")
-      if(target MATCHES "^${own}")
-        set(ok TRUE)
-      endif()
-    elseif(to STREQUAL "backend")
-      # Only the hosts choose a back end.
-      if(from STREQUAL "headless" OR from STREQUAL "app")
-        set(ok TRUE)
-      endif()
-    elseif(from STREQUAL to)
-      set(ok TRUE)
-    elseif(DEFINED rank_${from} AND rank_${to} LESS rank_${from})
-      set(ok TRUE)
+    file(RELATIVE_PATH target "${ROOT}/src" "${target}")
+    if(NOT target MATCHES "^([^./][^/]*)/")
+      continue()  # outside src/: a file of the program's own, or a library
     endif()
-    if(NOT ok)
-      string(APPEND faults "  src/${source}: ${from} must not include ${target}\n")
+    set(to "${CMAKE_MATCH_1}")
+    if(NOT DEFINED rank_${to})
+      continue()  # a library header such as <QtCore/QString>
+    endif()
+    if(NOT from STREQUAL to AND NOT rank_${to} LESS rank_${from})
+      string(APPEND faults "  ${source}: ${who} must not include ${target}\n")
     endif()
   endforeach()
 endforeach()

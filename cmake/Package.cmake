@@ -132,7 +132,7 @@ set(KORVANA_DEPENDS_BY_HAND
   # Gothic and Mincho faces games name are drawn with these through fontconfig
   fonts-ipafont-gothic fonts-ipafont-mincho
   # the General MIDI sound font FluidSynth plays MIDI music with, inside
-  # SDL_mixer (platform/sdl/SdlAudio.cpp names its file)
+  # SDL_mixer (backends/sdl/SdlAudio.cpp names its file)
   timgm6mb-soundfont
   # Qt's own buttons and dialogs in Japanese (qtbase_ja.qm)
   qt6-translations-l10n)

@@ -1,7 +1,7 @@
 #include "MovieSound.h"
 
-#include "platform/sdl/MixerStream.h"
-#include "platform/sdl/SdlAudio.h"
+#include "backends/sdl/MixerStream.h"
+#include "backends/sdl/SdlAudio.h"
 
 namespace korvana {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "MovieSound.h"
-#include "platform/ffmpeg/MovieDecoder.h"
+#include "backends/ffmpeg/MovieDecoder.h"
 
 namespace korvana {
 

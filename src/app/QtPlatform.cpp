@@ -16,12 +16,11 @@
 #include "TFfont.h"
 #include "TFmain.h"
 #include "TFver.h"
+#include "backends/cdio/CdioDisc.h"
 #include "config/InstallStore.h"
-#include "config/LinuxVolumes.h"
 #include "core/Cp932.h"
 #include "core/Errors.h"
 #include "core/ScreenSize.h"
-#include "platform/cdio/CdioDisc.h"
 
 namespace korvana {
 
@@ -334,18 +333,6 @@ bool QtPlatform::MovePointer(int x, int y) {
 
 void QtPlatform::RequestClose() {
   if (window_) QMetaObject::invokeMethod(window_, "close", Qt::QueuedConnection);
-}
-
-std::vector<Volume> QtPlatform::ListVolumes() {
-  return config::ReadMountedVolumes();
-}
-
-std::string QtPlatform::InstallStorePath() {
-  return config::DefaultInstallStorePath();
-}
-
-std::string QtPlatform::UserDataHome() {
-  return config::DefaultUserDataHome();
 }
 
 }  // namespace korvana

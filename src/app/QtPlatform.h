@@ -10,9 +10,10 @@
 #include <optional>
 
 #include "QtMovie.h"
+#include "backends/linux/LinuxMachine.h"
+#include "backends/sdl/SdlAudio.h"
 #include "core/Errors.h"
 #include "platform/Platform.h"
-#include "platform/sdl/SdlAudio.h"
 
 namespace korvana {
 
@@ -32,7 +33,7 @@ class QtPlatform : public QObject,
                    public Dialogs,
                    public Movie,
                    public Observer,
-                   public Machine {
+                   public LinuxMachine {
   Q_OBJECT
 
  public:
@@ -90,10 +91,6 @@ class QtPlatform : public QObject,
   }
   void Stop() override { movie_.Stop(); }
 
-  // Machine
-  std::vector<Volume> ListVolumes() override;
-  std::string InstallStorePath() override;
-  std::string UserDataHome() override;
 
   InputSink* sink() const { return sink_; }
   const Picture* screen() const { return screen_; }

@@ -4,7 +4,7 @@
 // file-system label, and whether it is an optical drive.
 //
 // The search takes the volume list as data, so tests supply their own; the
-// platform layer gets the real one from ReadMountedVolumes (LinuxVolumes.h).
+// desktop gets the real one from LinuxMachine (backends/linux/LinuxMachine.h).
 #include <functional>
 #include <string>
 #include <string_view>

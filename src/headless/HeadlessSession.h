@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "backends/headless/HeadlessPlatform.h"
 #include "config/Settings.h"
 #include "expr/FlagStore.h"
-#include "platform/headless/HeadlessPlatform.h"
 #include "script/Engine.h"
 
 namespace korvana {

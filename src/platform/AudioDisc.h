@@ -1,7 +1,7 @@
 #pragma once
 // An audio disc as the CD channel plays it: its table of contents and its
-// sectors. The disc reader (platform/cdio) implements it, the mixer back end
-// (platform/sdl) plays from it, and the host hands one to the other, since
+// sectors. The disc reader (backends/cdio) implements it, the mixer back end
+// (backends/sdl) plays from it, and the host hands one to the other, since
 // back ends do not know each other.
 #include <cstdint>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 // The engine's doors to the outside world, one narrow interface each. The
-// Qt shell implements them for the real window; platform/headless implements
+// Qt shell implements them for the real window; backends/headless implements
 // them with a virtual clock and scripted input for tests and
 // `korvana --headless`. Subsystems take only the doors they use, so a test
 // can replace one without faking the rest.

@@ -2,7 +2,7 @@
 
 #include "SoundFiles.h"
 #include "TempDir.h"
-#include "platform/cdio/CdioDisc.h"
+#include "backends/cdio/CdioDisc.h"
 
 namespace korvana {
 namespace {

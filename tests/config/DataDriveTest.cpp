@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "TempDir.h"
+#include "backends/linux/LinuxVolumes.h"
 #include "config/DataDrive.h"
-#include "config/LinuxVolumes.h"
 #include "config/Settings.h"
 #include "core/Cp932.h"
 #include "core/FileResolver.h"

@@ -13,7 +13,7 @@
 #include "FifoWatch.h"
 #include "MovieSamples.h"
 #include "TempDir.h"
-#include "platform/ffmpeg/MovieDecoder.h"
+#include "backends/ffmpeg/MovieDecoder.h"
 
 namespace korvana {
 namespace {

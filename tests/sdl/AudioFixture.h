@@ -19,7 +19,7 @@
 #include "QuietSink.h"
 #include "SoundFiles.h"
 #include "TempDir.h"
-#include "platform/sdl/SdlAudio.h"
+#include "backends/sdl/SdlAudio.h"
 
 namespace korvana::test {
 

@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "AudioFixture.h"
-#include "platform/cdio/CdioDisc.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "backends/cdio/CdioDisc.h"
+#include "backends/headless/HeadlessPlatform.h"
 #include "sound/SoundSystem.h"
 
 namespace korvana {

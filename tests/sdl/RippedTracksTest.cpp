@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "platform/RippedTracks.h"
+#include "backends/RippedTracks.h"
 
 namespace korvana {
 namespace {

@@ -1,0 +1,507 @@
+#include "backends/headless/HeadlessPlatform.h"
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+
+#include "backends/RippedTracks.h"
+#include "core/Cp932.h"
+#include "core/Errors.h"
+#include "platform/MediaLength.h"
+
+namespace korvana {
+namespace {
+
+// Transcript fields are UTF-8 with line feeds and tabs written as \n and \t;
+// a page clear in drawn text is written \f.
+std::string Field(const std::string& sjis) {
+  std::string out;
+  for (char c : cp932::ToUtf8(sjis)) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '\f')
+      out += "\\f";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
+  }
+  return out;
+}
+
+const char* AnswerName(BoxAnswer a) {
+  switch (a) {
+    case BoxAnswer::Ok:
+      return "ok";
+    case BoxAnswer::Cancel:
+      return "cancel";
+    case BoxAnswer::Yes:
+      return "yes";
+    case BoxAnswer::No:
+      return "no";
+  }
+  return "ok";
+}
+
+}  // namespace
+
+HeadlessPlatform::HeadlessPlatform(HeadlessOptions options) : options_(std::move(options)) {}
+
+void HeadlessPlatform::Record(std::initializer_list<std::string> fields) {
+  Record(std::vector<std::string>(fields));
+}
+
+void HeadlessPlatform::Record(const std::vector<std::string>& fields) {
+  std::string line;
+  for (const std::string& f : fields) {
+    if (!line.empty()) line += '\t';
+    line += f;
+  }
+  if (stream_) {
+    std::fputs(line.c_str(), stream_);
+    std::fputc('\n', stream_);
+    std::fflush(stream_);
+  }
+  if (keepTranscript_) transcript_.push_back(std::move(line));
+}
+
+bool HeadlessPlatform::DeliverOne() {
+  if (events_.empty()) return false;
+  auto event = std::move(events_.front());
+  events_.pop_front();
+  event();
+  if (closeAccepted_) throw EngineExit{0, true};
+  return true;
+}
+
+void HeadlessPlatform::CheckLoopLimits() {
+  if (!limitsArmed_) return;
+  if (options_.maxPumps >= 0 && ++pumps_ > options_.maxPumps) throw HeadlessStop{"max-pumps"};
+  CheckWallClock();
+}
+
+void HeadlessPlatform::CheckWallClock() {
+  if (!limitsArmed_ || options_.maxWallMs < 0) return;
+  // Compared in milliseconds: the largest limit in nanoseconds would overflow.
+  const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - started_);
+  if (spent.count() > options_.maxWallMs) throw HeadlessStop{"max-wall-ms"};
+}
+
+void HeadlessPlatform::ProcessMessages() {
+  CheckLoopLimits();
+  EndDuePlays();
+  while (DeliverOne()) {
+  }
+}
+
+void HeadlessPlatform::Advance(uint64_t to) {
+  if (options_.maxMs >= 0 && to - kStartTick > static_cast<uint64_t>(options_.maxMs)) {
+    clock_ = kStartTick + static_cast<uint64_t>(options_.maxMs);
+    throw HeadlessStop{"max-ms"};
+  }
+  if (to > clock_) clock_ = to;
+}
+
+void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
+  CheckLoopLimits();
+  if (DeliverOne()) {
+    soundOnlyWakes_ = 0;
+    return;
+  }
+  uint64_t target = UINT64_MAX;
+  if (timeoutMs >= 0) target = clock_ + static_cast<uint64_t>(timeoutMs);
+  if (timer1_ && timer1Next_ < target) target = timer1Next_;
+  const uint64_t soundEnd = NextEnd();
+  if (soundEnd < target) {
+    // Only a wait that nothing else will ever end counts: a timed one ends
+    // however many repeats of a short sound come before it.
+    constexpr int64_t kMostSoundOnlyWakes = 10000;
+    if (target == UINT64_MAX && ++soundOnlyWakes_ > kMostSoundOnlyWakes)
+      throw HeadlessStop{"waiting for input that never comes"};
+    target = soundEnd;
+  } else {
+    soundOnlyWakes_ = 0;
+  }
+  if (target == UINT64_MAX) throw HeadlessStop{"waiting for input that never comes"};
+  Advance(target);
+  EndDuePlays();
+  if (timer1_ && clock_ >= timer1Next_) {
+    timer1Next_ += 100;
+    if (sink_) sink_->OnTimer1();
+  }
+}
+
+void HeadlessPlatform::SetTimer1(bool enabled) {
+  if (enabled && !timer1_) timer1Next_ = clock_ + 100;
+  timer1_ = enabled;
+}
+
+LocalTime HeadlessPlatform::Now() {
+  // A fixed calendar start (2000-01-01 00:00:00) moved by virtual time keeps
+  // runs reproducible.
+  std::time_t t = 946684800 + static_cast<std::time_t>(ElapsedMs() / 1000);
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  return LocalTime{tm.tm_sec,     tm.tm_min,  tm.tm_hour, tm.tm_mday,
+                   tm.tm_mon + 1, tm.tm_year, tm.tm_wday, tm.tm_yday};
+}
+
+BoxAnswer HeadlessPlatform::MessageBox(const std::string& text, const std::string& caption,
+                                       BoxButtons buttons, BoxIcon) {
+  BoxAnswer answer = BoxAnswer::Ok;
+  if (buttons != BoxButtons::Ok) {
+    static const std::string kErrorReport =
+        J("エラー発生！！強制終了しますか？(設定ファイルを保存しません)");
+    const bool errorReport = text == kErrorReport;
+    if (errorReport) ++errorReports_;
+    const bool yesNo = buttons == BoxButtons::YesNo;
+    std::string wanted;
+    if (nextAnswer_ < options_.answers.size())
+      wanted = options_.answers[nextAnswer_++];
+    else
+      wanted = errorReport ? "no" : "ok";
+    const bool positive = wanted == "yes" || wanted == "ok";
+    answer = yesNo ? (positive ? BoxAnswer::Yes : BoxAnswer::No)
+                   : (positive ? BoxAnswer::Ok : BoxAnswer::Cancel);
+  }
+  Record({"box", Field(caption), Field(text), AnswerName(answer)});
+  return answer;
+}
+
+void HeadlessPlatform::ShowException(const std::string& message) {
+  Record({"box", "Korvana", Field(message), "ok"});
+}
+
+bool HeadlessPlatform::InputBox(const std::string& caption, const std::string& prompt,
+                                std::string& text) {
+  if (nextInput_ < options_.inputs.size()) {
+    text = cp932::FromUtf8(options_.inputs[nextInput_++]);
+    Record({"input", Field(caption), Field(prompt), Field(text)});
+    return true;
+  }
+  Record({"input", Field(caption), Field(prompt), "cancel"});
+  return false;
+}
+
+bool HeadlessPlatform::OpenScriptDialog(std::string&) {
+  Record({"dialog", "open", "cancel"});
+  return false;
+}
+
+void HeadlessPlatform::ChooseMenuItems() {
+  ++inputWaits_;
+  menuDone_.resize(options_.menu.size());
+  for (size_t i = 0; i < options_.menu.size(); ++i) {
+    const HeadlessOptions::MenuChoice& m = options_.menu[i];
+    if (menuDone_[i] || (m.wait != 0 && m.wait != inputWaits_)) continue;
+    menuDone_[i] = true;
+    ChooseMenuItem(m.item);
+  }
+}
+
+void HeadlessPlatform::ChooseMenuItem(const std::string& item) {
+  // Items the story switches go by their state; the rest are always on.
+  bool enabled = true;
+  for (int k = 0; k < static_cast<int>(MenuItem::Count); ++k)
+    if (item == MenuItemName(static_cast<MenuItem>(k))) enabled = menu_[k];
+  if (!enabled) {
+    Record({"menu", item, "disabled"});
+    return;
+  }
+  Record({"menu", item});
+  if (runMenuItem) runMenuItem(item);
+}
+
+bool HeadlessPlatform::SlotDialog(SlotMode mode, const std::vector<SlotEntry>& slots, int& slot) {
+  const char* kind = mode == SlotMode::Save ? "save" : "load";
+  const std::string wanted =
+      nextSlot_ < options_.slotChoices.size() ? options_.slotChoices[nextSlot_++] : "cancel";
+  Record({"dialog", kind, wanted});
+  if (wanted == "cancel") return false;
+  const int index = std::atoi(wanted.c_str()) - 1;
+  if (index < 0 || index >= static_cast<int>(slots.size()))
+    throw HeadlessStop{"slot " + wanted + " does not exist", true};
+  const bool used = index >= 0 && index < static_cast<int>(slots.size()) && slots[index].used;
+  // The window offers no button for a slot without a readable status file:
+  // a missing one, a link that leads nowhere, a folder or a pipe.
+  if (mode == SlotMode::Load && !used)
+    throw HeadlessStop{"slot " + wanted + " has no saved game to load", true};
+  if (mode == SlotMode::Save && used &&
+      MessageBox(J("上書きしていいですか？"), J("確認"), BoxButtons::OkCancel, BoxIcon::Question) !=
+          BoxAnswer::Ok)
+    return false;
+  slot = index;
+  return true;
+}
+
+bool HeadlessPlatform::FontDialog(FontChoice& choice) {
+  bool ok = false;
+  if (onFontDialog) {
+    ok = onFontDialog(choice);
+  } else {
+    ok = nextFontAnswer_ < options_.fontAnswers.size() &&
+         options_.fontAnswers[nextFontAnswer_++] == "ok";
+    for (std::string& face : choice.faces) face = choice.Listed(face);
+  }
+  Record({"dialog", "font", ok ? "ok" : "cancel"});
+  return ok;
+}
+
+void HeadlessPlatform::VersionDialog(const VersionInfo& info) {
+  Record({"dialog", "version"});
+  if (onVersionDialog) onVersionDialog(info);
+}
+
+void HeadlessPlatform::ShowDebugWindow(DebugSource& source) {
+  Record({"dialog", "debug"});
+  debugWindow = &source;
+}
+
+bool HeadlessPlatform::CanWrite(const std::string& folder) {
+  const std::string path = std::filesystem::path(folder).lexically_normal().string();
+  for (const std::string& readOnly : readOnlyFolders) {
+    const std::string top = std::filesystem::path(readOnly).lexically_normal().string();
+    if (path.rfind(top, 0) == 0 && (path.size() == top.size() || path[top.size()] == '/' ||
+                                    top.back() == '/'))
+      return false;
+  }
+  return Machine::CanWrite(folder);
+}
+
+bool HeadlessPlatform::SaveFolderDialog(std::string&) {
+  Record({"dialog", "savefolder", "cancel"});
+  return false;
+}
+
+const Picture& HeadlessPlatform::Screen() const {
+  // One black screen for every platform: sessions are made by the hundred in
+  // tests and fuzzing, and most never look at it.
+  static const Picture blank(kScreenWidth, kScreenHeight);
+  return screen_ ? *screen_ : blank;
+}
+
+void HeadlessPlatform::SetCaption(const std::string& caption) {
+  Record({"caption", Field(caption)});
+}
+
+void HeadlessPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
+  menu_[static_cast<int>(item)] = enabled;
+}
+
+void HeadlessPlatform::FlushText() {
+  if (pendingText_.empty()) return;
+  Record({"text", Field(pendingText_)});
+  pendingText_.clear();
+}
+
+void HeadlessPlatform::ClickWaitStarted() {
+  FlushText();
+  if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks) throw HeadlessStop{"clicks"};
+  ++clicksGiven_;
+  soundOnlyWakes_ = 0;
+  ChooseMenuItems();
+  if (onClickWait) onClickWait();
+  QueueClick(pointerX_, pointerY_);
+}
+
+void HeadlessPlatform::ScriptLineStarting() {
+  if (options_.maxLines >= 0 && linesRun_ >= options_.maxLines) throw HeadlessStop{"max-lines"};
+  CheckWallClock();
+  soundOnlyWakes_ = 0;
+  ++linesRun_;
+}
+
+bool HeadlessPlatform::StartPlaying(int slot, int64_t lengthMs) {
+  if (lengthMs < 0) return false;
+  // No play ends sooner than the window's mixer can end one: an endless
+  // play of a file one sample long repeats as time goes by, not without end
+  // at one instant.
+  lengthMs = std::max(lengthMs, kShortestPlayMs);
+  playing_[slot] = Playing{true, clock_ + static_cast<uint64_t>(lengthMs)};
+  return true;
+}
+
+uint64_t HeadlessPlatform::NextEnd() const {
+  uint64_t next = UINT64_MAX;
+  for (const Playing& p : playing_)
+    if (p.active) next = std::min(next, p.end);
+  return next;
+}
+
+void HeadlessPlatform::EndDuePlays() {
+  for (;;) {
+    int due = -1;
+    for (int i = 0; i <= kMovieSlot; ++i)
+      if (playing_[i].active && playing_[i].end <= clock_ &&
+          (due < 0 || playing_[i].end < playing_[due].end))
+        due = i;
+    if (due < 0) return;
+    CheckWallClock();
+    playing_[due].active = false;
+    if (!sink_) continue;
+    if (due == kMovieSlot)
+      sink_->OnMovieEnded();
+    else
+      sink_->OnAudioEnded(static_cast<AudioChannel>(due));
+  }
+}
+
+int64_t HeadlessPlatform::LengthOf(AudioChannel channel, const std::string& path) {
+  Opened& opened = opened_[static_cast<int>(channel)];
+  if (opened.path != path) opened = {path, MediaLengthMs(path)};
+  return opened.lengthMs;
+}
+
+bool HeadlessPlatform::Open(AudioChannel channel, const std::string& path) {
+  return LengthOf(channel, path) >= 0;
+}
+
+bool HeadlessPlatform::OpenCd(const std::vector<std::string>& trackFolders) {
+  cdTracks_ = FindRippedTracks(trackFolders);
+  return !cdTracks_.empty();
+}
+
+bool HeadlessPlatform::Close(AudioChannel channel) {
+  playing_[static_cast<int>(channel)].active = false;
+  return true;
+}
+
+bool HeadlessPlatform::Play(AudioChannel channel, const std::string& path, int64_t,
+                            int64_t lengthMs) {
+  if (channel == AudioChannel::Cd) return StartPlaying(static_cast<int>(channel), lengthMs);
+  return StartPlaying(static_cast<int>(channel), lengthMs > 0 ? lengthMs : LengthOf(channel, path));
+}
+
+int HeadlessPlatform::Stop(AudioChannel channel) {
+  playing_[static_cast<int>(channel)].active = false;
+  return 0;
+}
+
+bool HeadlessPlatform::PlayShort(const std::string& path) {
+  return StartPlaying(static_cast<int>(AudioChannel::Short), LengthOf(AudioChannel::Short, path));
+}
+
+void HeadlessPlatform::StopShort() {
+  playing_[static_cast<int>(AudioChannel::Short)].active = false;
+}
+
+bool HeadlessPlatform::CdTrack(int track, int64_t& startMs, int64_t& lengthMs) {
+  startMs = lengthMs = 0;
+  const auto file = cdTracks_.find(track);
+  if (file == cdTracks_.end()) return false;
+  lengthMs = MediaLengthMs(file->second);
+  return lengthMs >= 0;
+}
+
+bool HeadlessPlatform::Play(const std::string& path, int, int, int, int) {
+  if (!StartPlaying(kMovieSlot, MovieLengthMs(path))) return false;
+  if (onMovie) onMovie();
+  return true;
+}
+
+void HeadlessPlatform::Stop() {
+  playing_[kMovieSlot].active = false;
+}
+
+void HeadlessPlatform::SoundEvent(const char* channel, const char* event, const std::string& file,
+                                  int repeat) {
+  Record({"sound", channel, event, Field(file), std::to_string(repeat)});
+}
+
+bool HeadlessPlatform::MovePointer(int x, int y) {
+  pointerX_ = x;
+  pointerY_ = y;
+  events_.emplace_front([this, x, y] {
+    if (sink_) sink_->OnMouseMove(x, y);
+  });
+  return true;
+}
+
+void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
+  // The prompt drawn before a choice belongs before it in the transcript.
+  FlushText();
+  ChooseMenuItems();
+  if (onChoice) {
+    onChoice(choice);
+    return;
+  }
+  const int64_t index = nextChoice_ < options_.choices.size() ? options_.choices[nextChoice_++] : 0;
+  const auto n = static_cast<int64_t>(choice.entries.size());
+  std::vector<std::string> fields = {"choice", choice.kind, std::to_string(n),
+                                     std::to_string(index)};
+  for (const ChoiceView::Entry& e : choice.entries) fields.push_back(Field(e.label));
+  Record(fields);
+  if (index < 0 || index >= n || !choice.entries[static_cast<size_t>(index)].choosable)
+    throw HeadlessStop{"choice " + std::to_string(index) + " cannot be chosen", true};
+  const ChoiceView::Entry& entry = choice.entries[static_cast<size_t>(index)];
+  QueueMove(entry.x, entry.y);
+  QueueClick(entry.x, entry.y);
+}
+
+void HeadlessPlatform::QueueClick(int x, int y) {
+  events_.emplace_back([this, x, y] {
+    if (sink_) sink_->OnMouseDown(x, y, MouseButton::Left);
+  });
+  // The release is one message that also makes the click, and the click is
+  // handled first, as a window system delivers them; so a wait that ends on
+  // the release never leaves the click behind for a later wait.
+  events_.emplace_back([this, x, y] {
+    if (!sink_) return;
+    sink_->OnClick(x, y);
+    sink_->OnMouseUp(x, y, MouseButton::Left);
+  });
+}
+
+void HeadlessPlatform::RequestClose() {
+  events_.emplace_back([this] {
+    if (sink_ && sink_->OnCloseRequest()) closeAccepted_ = true;
+  });
+}
+
+void HeadlessPlatform::QueueKey(Key key) {
+  events_.emplace_back([this, key] {
+    if (sink_) sink_->OnKey(key);
+  });
+}
+
+void HeadlessPlatform::QueueMove(int x, int y) {
+  events_.emplace_back([this, x, y] {
+    pointerX_ = x;
+    pointerY_ = y;
+    if (sink_) sink_->OnMouseMove(x, y);
+  });
+}
+
+void HeadlessPlatform::QueueWheel(int delta) {
+  events_.emplace_back([this, delta] {
+    if (sink_) sink_->OnWheel(pointerX_, pointerY_, delta);
+  });
+}
+
+void HeadlessPlatform::QueueCtrl(bool down) {
+  events_.emplace_back([this, down] {
+    if (sink_) sink_->OnCtrl(down);
+  });
+}
+
+void HeadlessPlatform::QueueShortcut(const std::string& item) {
+  QueueCtrl(true);
+  // The letter is a key of its own before the shortcut acts, as the window
+  // system hands it over.
+  events_.emplace_back([this, item] {
+    if (sink_) sink_->OnKey(Key::Other);
+    // Input queued after the shortcut comes after its item has acted, as a
+    // player's later keys and clicks do; the item's own pumps must not take
+    // the click meant for the wait and lose it when the item clears clicks.
+    std::deque<std::function<void()>> later;
+    later.swap(events_);
+    ChooseMenuItem(item);
+    for (auto& event : later) events_.push_back(std::move(event));
+  });
+  QueueCtrl(false);
+}
+
+}  // namespace korvana

@@ -1,0 +1,19 @@
+#pragma once
+// The machine a desktop session runs on: the mounted volumes, the
+// installation folder store and the per-user data folder, as Linux and the
+// XDG rules give them.
+#include <string>
+#include <vector>
+
+#include "platform/Machine.h"
+
+namespace korvana {
+
+class LinuxMachine : public Machine {
+ public:
+  std::vector<Volume> ListVolumes() override;
+  std::string InstallStorePath() override;
+  std::string UserDataHome() override;
+};
+
+}  // namespace korvana

@@ -1,7 +1,0 @@
-#include "platform/ffmpeg/module/FfmpegModule.h"
-
-extern "C" const korvana::ffmpeg::Door* korvana_ffmpeg_door() {
-  static const korvana::ffmpeg::Door door{korvana::FfmpegLengthMs, korvana::OpenMovie,
-                                              korvana::OpenSound};
-  return &door;
-}

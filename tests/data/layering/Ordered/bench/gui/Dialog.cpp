@@ -1,0 +1,1 @@
+#include "app/MainWindow.h"

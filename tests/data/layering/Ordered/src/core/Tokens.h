@@ -1,0 +1,3 @@
+#pragma once
+// Core may use nothing above it.
+#include "core/Base.h"

@@ -1,0 +1,2 @@
+#include "script/Engine.h"
+#include "Local.h"

@@ -1,0 +1,2 @@
+// A layer that reaches up to the interpreter.
+#include "script/Engine.h"
