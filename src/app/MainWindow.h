@@ -18,12 +18,12 @@ namespace korvana {
 class Engine;
 class QtPlatform;
 
-class TFmain : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings);
-  ~TFmain() override;
+  MainWindow(Engine& engine, QtPlatform& platform, config::Settings& settings);
+  ~MainWindow() override;
 
   // Runs the story from the first idle moment; returns when it ends (the
   // window stays open) or the program is to end.
