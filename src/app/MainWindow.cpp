@@ -17,6 +17,7 @@
 #include "Application.h"
 #include "Cursors.h"
 #include "Forms.h"
+#include "PopupMenu.h"
 #include "QtPlatform.h"
 #include "core/Cp932.h"
 #include "core/ScreenSize.h"
@@ -66,113 +67,34 @@ MainWindow::~MainWindow() {
   platform_.Attach(nullptr);
 }
 
-QAction* MainWindow::AddItem(QMenu* menu, const char* name, const char* caption,
-                             const char* shortcut, bool enabled, int checked) {
-  auto* action = new QAction(QString::fromUtf8(caption), this);
-  action->setObjectName(name);
-  if (shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
-  // Shortcuts work with the menu closed; a disabled item ignores its own.
-  action->setShortcutContext(Qt::WindowShortcut);
-  addAction(action);
-  action->setEnabled(enabled);
-  if (checked >= 0) {
-    action->setCheckable(true);
-    action->setChecked(checked != 0);
-  }
-  menu->addAction(action);
-  items_[name] = action;
-  return action;
+void MainWindow::BuildMenu() {
+  PopupMenu built = BuildPopupMenu(this, MenuTable(), settings_,
+                                   [this](const MenuRow& row) { RunItem(row); });
+  popup_ = built.menu;
+  items_ = std::move(built.items);
 }
 
-void MainWindow::BuildMenu() {
-  popup_ = new QMenu(this);
-  popup_->setObjectName("PopupMenu1");
-  QMenu* display = popup_->addMenu(QStringLiteral("画面表示"));
-  display->setObjectName("Mdisplay");
-  QAction* hideImage = AddItem(display, "Khideimage", "背景を消す", "Ctrl+T", false);
-  QAction* hideText = AddItem(display, "Khidetext", "文字を消す", "Ctrl+B", false);
-  QAction* frame = AddItem(display, "Kwinmode", "画面の枠の表示", "Ctrl+W", true, 1);
-  QAction* full = AddItem(display, "Kfullscr", "フルスクリーン表示", "Ctrl+G", true, 0);
-  QAction* dark = AddItem(display, "Mdarkness", "背景を暗くする", "Ctrl+D", false,
-                          settings_.BGDarkness ? 1 : 0);
-  QMenu* option = popup_->addMenu(QStringLiteral("設定変更"));
-  option->setObjectName("Moption");
-  QAction* music = AddItem(option, "Kmusic", "音楽再生", "Ctrl+M", true, settings_.EnableMusic);
-  QAction* sound = AddItem(option, "Ksound", "効果音再生", "Ctrl+V", true, settings_.EnableSound);
-  QAction* fast =
-      AddItem(option, "Ktxtwait", "高速文字表示", "Ctrl+H", true, settings_.HighSpeedText);
-  QAction* page = AddItem(option, "Ktxtskip", "ページ単位表示", "Ctrl+P", true, settings_.SkipText);
-  QAction* font = AddItem(option, "Kfont", "フォント設定", nullptr, true);
-  QAction* save = AddItem(popup_, "Msave", "データ保存", "Ctrl+S", false);
-  QAction* load = AddItem(popup_, "Mload", "データ読み込み", "Ctrl+L", false);
-  QAction* back = AddItem(popup_, "Mback", "前の文章を読む", nullptr, true);
-  QAction* title = AddItem(popup_, "Mtitle", "タイトルへ戻る", "Ctrl+R", false);
-  QAction* version = AddItem(popup_, "Mversion", "バージョン情報", nullptr, true);
-  QAction* exit = AddItem(popup_, "Mexit", "終了する", "Ctrl+Q", true);
-  QAction* debug = AddItem(popup_, "Mdebug", settings_.DebugMode ? "デバッグモード" : "キャンセル",
-                           nullptr, true);
-  QAction* skip = AddItem(popup_, "Mskipout", "読んだ文章を飛ばす", "Ctrl+F",
-                          settings_.TextMaxIndex.has_value());
-
-  connect(frame, &QAction::triggered, this, [this] {
-    ToggleFrame();
-    engine_.sound.RestartMusic();
-    AfterMenuAction();
-  });
-  connect(full, &QAction::triggered, this, [this] {
-    ToggleFullScreen();
-    engine_.sound.RestartMusic();
-    AfterMenuAction();
-  });
-  connect(dark, &QAction::triggered, this, [this] {
-    engine_.ToggleDarkness();
-    AfterMenuAction();
-  });
-  connect(hideImage, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowMessageOnlyView(); }); });
-  connect(hideText, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowPictureOnlyView(); }); });
-  connect(music, &QAction::triggered, this, [this] {
-    engine_.sound.ToggleMusic();
-    AfterMenuAction();
-  });
-  connect(sound, &QAction::triggered, this, [this] {
-    engine_.sound.ToggleSound();
-    AfterMenuAction();
-  });
-  connect(fast, &QAction::triggered, this, [this] {
-    engine_.ToggleHighSpeed();
-    AfterMenuAction();
-  });
-  connect(page, &QAction::triggered, this, [this] {
-    engine_.TogglePageUnit();
-    AfterMenuAction();
-  });
-  connect(skip, &QAction::triggered, this, [this] {
-    engine_.StartSkipRead();
-    AfterMenuAction();
-  });
-  connect(back, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowLogScreen(); }); });
-  connect(title, &QAction::triggered, this, [this] {
-    engine_.AskTitleReturn();
-    AfterMenuAction();
-  });
-  // Saving writes files and may report; loading only files its request.
-  connect(save, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.SaveFromDialog(); }); });
-  connect(load, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.LoadFromDialog(); }); });
-  connect(exit, &QAction::triggered, this, [this] { platform_.RequestClose(); });
-  // The two modal dialogs may report (a version picture that cannot be read).
-  connect(font, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ChooseFonts(); }); });
-  connect(version, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowVersion(); }); });
-  connect(debug, &QAction::triggered, this, [this] {
-    engine_.ShowDebugWindow();
-    AfterMenuAction();
-  });
+void MainWindow::RunItem(const MenuRow& row) {
+  switch (row.host) {
+    case MenuHost::Frame:
+      ToggleFrame();
+      break;
+    case MenuHost::FullScreen:
+      ToggleFullScreen();
+      break;
+    case MenuHost::Close:
+      // The close question decides what happens to the story.
+      platform_.RequestClose();
+      return;
+    case MenuHost::None:
+      break;
+  }
+  if (row.ownWait)
+    RunNestedWait([this, &row] {
+      if (row.action) row.action(engine_);
+    });
+  else
+    RunMenuAction(engine_, row);
 }
 
 QAction* MainWindow::Item(const QString& name) const {
@@ -183,8 +105,9 @@ QAction* MainWindow::Item(const QString& name) const {
 
 void MainWindow::RunNestedWait(const std::function<void()>& view) {
   // The log screen and the two views run their own wait inside this menu
-  // handler, and dialogs may ask the error report; an exit raised there is
-  // handled here rather than thrown through the window system.
+  // handler, and dialogs may ask the error report (saving writes files, a
+  // version picture may not be readable); an exit raised there is handled
+  // here rather than thrown through the window system.
   try {
     view();
   } catch (const EngineExit& exit) {
@@ -220,12 +143,17 @@ void MainWindow::AfterMenuAction() {
   engine_.ClearClicks();
 }
 
+QAction* MainWindow::Item(MenuItem item) const {
+  const MenuRow* row = FindMenuItem(MenuTable(), item);
+  return row ? Item(row->name) : nullptr;
+}
+
 void MainWindow::SetItemEnabled(MenuItem item, bool enabled) {
-  if (QAction* a = Item(MenuItemName(item))) a->setEnabled(enabled);
+  if (QAction* a = Item(item)) a->setEnabled(enabled);
 }
 
 void MainWindow::SetItemChecked(MenuItem item, bool checked) {
-  if (QAction* a = Item(MenuItemName(item)); a && a->isCheckable()) a->setChecked(checked);
+  if (QAction* a = Item(item); a && a->isCheckable()) a->setChecked(checked);
 }
 
 void MainWindow::SetStoryCursor(Cursor cursor) {

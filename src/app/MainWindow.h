@@ -12,6 +12,7 @@
 #include "config/Settings.h"
 #include "core/Errors.h"
 #include "platform/Platform.h"
+#include "script/MenuTable.h"
 
 namespace korvana {
 
@@ -40,8 +41,9 @@ class MainWindow : public QWidget {
   void SetStoryCursor(Cursor cursor);
   void SetItemEnabled(MenuItem item, bool enabled);
   void SetItemChecked(MenuItem item, bool checked);
-  // The menu item by its name ("Msave", "Kfullscr" …).
+  // The menu item by its name ("Msave", "Kfullscr" …) or by its id.
   QAction* Item(const QString& name) const;
+  QAction* Item(MenuItem item) const;
   QMenu* PopupMenu1() const { return popup_; }
   int Scale() const { return scale_; }
   // Where a window point falls on the 640 × 480 picture.
@@ -86,9 +88,9 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
-                   bool enabled, int checked = -1);
   void BuildMenu();
+  // A menu item chosen: the window's part of it, then the engine's.
+  void RunItem(const MenuRow& row);
   void ToggleFrame();
   void ToggleFullScreen();
   // Whether the window now covers its screen, after the window system has had

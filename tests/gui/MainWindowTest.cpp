@@ -121,6 +121,20 @@ class MainWindowTest : public QObject {
         {"Mdebug", "キャンセル", "", true, -1},
         {"Mskipout", "読んだ文章を飛ばす", "Ctrl+F", true, -1},
     };
+    // The menu's order: two submenus, then the items of the top.
+    std::function<QStringList(const QMenu*)> order = [&](const QMenu* menu) {
+      QStringList names;
+      for (const QAction* a : menu->actions())
+        names << (a->menu() ? a->menu()->objectName() + "(" + order(a->menu()).join(' ') + ")"
+                            : a->objectName());
+      return names;
+    };
+    QCOMPARE(order(g.app->window->PopupMenu1()).join(' '),
+             QStringLiteral("Mdisplay(Khideimage Khidetext Kwinmode Kfullscr Mdarkness) "
+                            "Moption(Kmusic Ksound Ktxtwait Ktxtskip Kfont) "
+                            "Msave Mload Mback Mtitle Mversion Mexit Mdebug Mskipout"));
+    QCOMPARE(g.app->window->PopupMenu1()->actions()[0]->text(), QStringLiteral("画面表示"));
+    QCOMPARE(g.app->window->PopupMenu1()->actions()[1]->text(), QStringLiteral("設定変更"));
     for (const Row& r : rows) {
       QAction* a = g.app->window->Item(r.name);
       QVERIFY2(a, r.name);
