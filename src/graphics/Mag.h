@@ -1,9 +1,9 @@
 #pragma once
 // MAG pictures ("MAKI02  ") and the engine's own variant ("KRVIF1  ").
-// The converter `TM2BC` (MagToBmp here) turns a MAG file into the bytes of a Windows
-// bitmap file (4 or 8 bits per pixel with palette) that the BMP reader then
-// reads, exactly as the format has it; it works on bytes in memory so that
-// the loader, the picture tool, the benchmarks and the fuzzers share it.
+// The converter `TM2BC` (MagToBmp here) turns a MAG file into the bytes of a
+// Windows bitmap file (4 or 8 bits per pixel with palette) that the BMP reader
+// then reads, exactly as the format has it; it works on bytes in memory so
+// that the loader, the picture tool, the benchmarks and the fuzzers share it.
 //
 // Invalid input never reads or writes outside a buffer: flag B or pixel data
 // that runs past the end of the file, and copy nibbles that point above the
