@@ -31,9 +31,9 @@ const std::string& MagFile(bool colors256) {
 // The converter alone: MAG bytes to BMP bytes.
 void BM_MagConvert(benchmark::State& state) {
   const std::string& file = MagFile(state.range(0) == 256);
-  std::vector<uint8_t> bmp(TM2BC::ProbeSize(Bytes(file)));
+  std::vector<uint8_t> bmp(MagToBmp::ProbeSize(Bytes(file)));
   for (auto _ : state) {
-    int r = TM2BC::Convert(Bytes(file), bmp);
+    int r = MagToBmp::Convert(Bytes(file), bmp);
     benchmark::DoNotOptimize(r);
     benchmark::DoNotOptimize(bmp.data());
   }
@@ -46,7 +46,7 @@ void BM_MagDecodeToPicture(benchmark::State& state) {
   const std::string& file = MagFile(state.range(0) == 256);
   for (auto _ : state) {
     std::vector<uint8_t> bmp;
-    TM2BC::ConvertToBmp(Bytes(file), bmp);
+    MagToBmp::ConvertToBmp(Bytes(file), bmp);
     Picture p;
     std::string error;
     DecodeBmp(bmp, p, error);

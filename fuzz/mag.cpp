@@ -1,4 +1,4 @@
-// The MAG converter (TM2BC) on arbitrary bytes, then the BMP reader on what it
+// The MAG converter (MagToBmp) on arbitrary bytes, then the BMP reader on what it
 // writes. Checks: no read or write outside a buffer (ASan), the probe and the
 // header check agree, a successful conversion is a BMP of exactly the probed
 // size that the BMP reader accepts, with pixels whose top byte is 0.
@@ -18,11 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::span<const uint8_t> file(data, size);
   korvana::MagInfo info;
   const int check = MagCheckHeader(file, &info);
-  const size_t probe = TM2BC::ProbeSize(file);
+  const size_t probe = MagToBmp::ProbeSize(file);
   if (check == kMagGood && probe != info.BmpSize()) std::abort();
   std::vector<uint8_t> bmp;
   bool probed = false;
-  if (!TM2BC::ConvertToBmp(file, bmp, &probed)) return 0;
+  if (!MagToBmp::ConvertToBmp(file, bmp, &probed)) return 0;
   if (!probed || check != kMagGood || bmp.size() != probe) std::abort();
   Picture picture;
   std::string error;

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QPixmap>
 
-#include "TFfile.h"
+#include "SlotDialog.h"
 #include "core/Cp932.h"
 
 namespace korvana {
@@ -24,7 +24,7 @@ std::vector<SlotEntry> UsedSlots() {
 
 void BM_OpenSlotDialogWith80UsedSlots(benchmark::State& state) {
   const std::vector<SlotEntry> entries = UsedSlots();
-  TFfile dialog;
+  SlotDialog dialog;
   for (auto _ : state) {
     dialog.Prepare(SlotMode::Load, entries);
     dialog.show();

@@ -31,7 +31,7 @@ bool App::Open() {
   EngineSettings engineSettings = EngineSettingsFrom(settings);
   engineSettings.startScript = startScript_;
   engine.ApplySettings(engineSettings);
-  window = std::make_unique<TFmain>(engine, platform, settings);
+  window = std::make_unique<MainWindow>(engine, platform, settings);
   window->show();
   window->StartStoryWhenShown();
   return true;

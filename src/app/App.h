@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "MainWindow.h"
 #include "QtPlatform.h"
-#include "TFmain.h"
 #include "config/Settings.h"
 #include "expr/FlagStore.h"
 #include "script/Engine.h"
@@ -31,7 +31,7 @@ class App {
   FlagStore flags;
   Engine engine;
   config::Settings settings;
-  std::unique_ptr<TFmain> window;
+  std::unique_ptr<MainWindow> window;
 
  private:
   std::string gameFolder_;

@@ -3,7 +3,7 @@
 #include <QImage>
 #include <algorithm>
 
-#include "TFmain.h"
+#include "MainWindow.h"
 #include "core/ScreenSize.h"
 
 namespace korvana {
@@ -40,7 +40,7 @@ QtMovie::~QtMovie() {
   if (sound_) sound_->Stop();
 }
 
-void QtMovie::Attach(TFmain* window) {
+void QtMovie::Attach(MainWindow* window) {
   if (!window) {
     // The window is going: the movie goes with it, without touching it.
     window_ = nullptr;

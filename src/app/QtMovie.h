@@ -17,7 +17,7 @@
 
 namespace korvana {
 
-class TFmain;
+class MainWindow;
 
 class QtMovie : public QObject {
   Q_OBJECT
@@ -25,7 +25,7 @@ class QtMovie : public QObject {
  public:
   QtMovie();
   ~QtMovie() override;
-  void Attach(TFmain* window);
+  void Attach(MainWindow* window);
 
   // Movie::Play and Movie::Stop of the window's platform.
   bool Play(const std::string& path, int x, int y, int w, int h);
@@ -52,7 +52,7 @@ class QtMovie : public QObject {
   bool Finished(int64_t now) const;
   QSize DecodeSize() const;
 
-  TFmain* window_ = nullptr;
+  MainWindow* window_ = nullptr;
   QTimer timer_;
   QElapsedTimer elapsed_;
   std::unique_ptr<MovieDecoder> decoder_;

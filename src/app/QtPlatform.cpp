@@ -10,12 +10,12 @@
 #include <QScreen>
 #include <ctime>
 
+#include "DebugWindow.h"
+#include "FontDialog.h"
 #include "Forms.h"
-#include "TFdebug.h"
-#include "TFfile.h"
-#include "TFfont.h"
-#include "TFmain.h"
-#include "TFver.h"
+#include "MainWindow.h"
+#include "SlotDialog.h"
+#include "VersionDialog.h"
 #include "backends/cdio/CdioDisc.h"
 #include "config/InstallStore.h"
 #include "core/Cp932.h"
@@ -64,7 +64,7 @@ Form* QtPlatform::OwnedForm(QPointer<Form>& form) {
   return form;
 }
 
-void QtPlatform::Attach(TFmain* window) {
+void QtPlatform::Attach(MainWindow* window) {
   window_ = window;
   movie_.Attach(window);
   if (window_) window_->setWindowTitle(Q(caption_));
@@ -218,8 +218,8 @@ bool QtPlatform::SaveFolderDialog(std::string& file) {
   return true;
 }
 
-TFfile* QtPlatform::SlotForm() {
-  TFfile* form = OwnedForm(slotForm_);
+SlotDialog* QtPlatform::SlotForm() {
+  korvana::SlotDialog* form = OwnedForm(slotForm_);
   if (!form->question) {
     form->question = [this](const QString& text, const QString& caption) {
       return MessageBox(Sjis(text), Sjis(caption), BoxButtons::OkCancel, BoxIcon::Question) ==
@@ -229,16 +229,16 @@ TFfile* QtPlatform::SlotForm() {
   return form;
 }
 
-TFfont* QtPlatform::FontForm() {
+FontDialog* QtPlatform::FontForm() {
   return OwnedForm(fontForm_);
 }
 
-TFver* QtPlatform::VersionForm() {
+VersionDialog* QtPlatform::VersionForm() {
   return OwnedForm(versionForm_);
 }
 
-TFdebug* QtPlatform::DebugForm() {
-  TFdebug* form = OwnedForm(debugForm_);
+DebugWindow* QtPlatform::DebugForm() {
+  DebugWindow* form = OwnedForm(debugForm_);
   if (!form->endProgram) {
     form->endProgram = [this] {
       if (window_) window_->EndProgramNow();
@@ -259,7 +259,7 @@ void QtPlatform::VersionDialog(const VersionInfo& info) {
 }
 
 void QtPlatform::ShowDebugWindow(DebugSource& source) {
-  TFdebug* form = DebugForm();
+  DebugWindow* form = DebugForm();
   form->Attach(&source);
   if (!form->isVisible()) CentreOnScreen(form);
   form->show();

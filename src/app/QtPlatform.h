@@ -1,6 +1,6 @@
 #pragma once
 // The platform in a real window: Qt's event loop is the message pump, Qt's
-// dialogs are the boxes, TFmain shows BackImage.
+// dialogs are the boxes, MainWindow shows BackImage.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -21,11 +21,11 @@ namespace korvana {
 // the chosen file, or empty when cancelled.
 QString ChooseScriptFile(QWidget* parent, const QString& folder);
 
-class TFdebug;
-class TFfile;
-class TFfont;
-class TFmain;
-class TFver;
+class DebugWindow;
+class SlotDialog;
+class FontDialog;
+class MainWindow;
+class VersionDialog;
 
 class QtPlatform : public QObject,
                    public Pump,
@@ -39,7 +39,7 @@ class QtPlatform : public QObject,
  public:
   QtPlatform();
   ~QtPlatform() override;
-  void Attach(TFmain* window);
+  void Attach(MainWindow* window);
   // The doors the engine gets: this object, and for audio the SDL_mixer
   // player itself (ends posted to this thread; without a device every open
   // fails and the story goes on in silence).
@@ -107,12 +107,12 @@ class QtPlatform : public QObject,
 
   // The one save/load dialog, made on first use over the main window; it
   // keeps the page last shown for the whole run. Tests drive it from here.
-  TFfile* SlotForm();
+  korvana::SlotDialog* SlotForm();
   // The other forms of the shell, made on first use over the main window in
   // the same way. The debug window, once shown, stays current while hidden.
-  TFfont* FontForm();
-  TFver* VersionForm();
-  TFdebug* DebugForm();
+  korvana::FontDialog* FontForm();
+  korvana::VersionDialog* VersionForm();
+  DebugWindow* DebugForm();
 
   // Tests answer boxes here instead of showing them.
   std::function<BoxAnswer(const std::string& text, const std::string& caption, BoxButtons, BoxIcon)>
@@ -122,15 +122,15 @@ class QtPlatform : public QObject,
   void CheckQuit();
   QWidget* Parent() const;
 
-  TFmain* window_ = nullptr;
+  MainWindow* window_ = nullptr;
   // The form in `form`, made over the main window when missing, and moved
   // over it when the window changed.
   template <typename Form>
   Form* OwnedForm(QPointer<Form>& form);
-  QPointer<TFfile> slotForm_;
-  QPointer<TFfont> fontForm_;
-  QPointer<TFver> versionForm_;
-  QPointer<TFdebug> debugForm_;
+  QPointer<korvana::SlotDialog> slotForm_;
+  QPointer<korvana::FontDialog> fontForm_;
+  QPointer<korvana::VersionDialog> versionForm_;
+  QPointer<DebugWindow> debugForm_;
   InputSink* sink_ = nullptr;
   const Picture* screen_ = nullptr;
   QTimer timer1_;

@@ -84,7 +84,7 @@ int MagCheckHeader(std::span<const uint8_t> bytes, MagInfo* out) {
   return kMagGood;
 }
 
-size_t TM2BC::ProbeSize(std::span<const uint8_t> file) {
+size_t MagToBmp::ProbeSize(std::span<const uint8_t> file) {
   const size_t h = HeaderOffset(file);
   if (h == 0) return 0;
   // The probe reads the first (offset of the 0x1A byte + 33) bytes.
@@ -95,7 +95,7 @@ size_t TM2BC::ProbeSize(std::span<const uint8_t> file) {
   return info.BmpSize();
 }
 
-int TM2BC::Convert(std::span<const uint8_t> file, std::span<uint8_t> out) {
+int MagToBmp::Convert(std::span<const uint8_t> file, std::span<uint8_t> out) {
   MagInfo info;
   if (MagCheckHeader(file, &info) != kMagGood) return -1;
   const size_t h = info.headerOffset;
@@ -182,7 +182,8 @@ int TM2BC::Convert(std::span<const uint8_t> file, std::span<uint8_t> out) {
   return 0;
 }
 
-bool TM2BC::ConvertToBmp(std::span<const uint8_t> file, std::vector<uint8_t>& bmp, bool* probed) {
+bool MagToBmp::ConvertToBmp(std::span<const uint8_t> file, std::vector<uint8_t>& bmp,
+                            bool* probed) {
   const size_t size = ProbeSize(file);
   if (probed) *probed = size != 0;
   if (size == 0) return false;

@@ -1,9 +1,9 @@
 #pragma once
 // MAG pictures ("MAKI02  ") and the engine's own variant ("KRVIF1  ").
-// The converter `TM2BC` turns a MAG file into the bytes of a Windows
-// bitmap file (4 or 8 bits per pixel with palette) that the BMP reader then
-// reads, exactly as the format has it; it works on bytes in memory so that
-// the loader, the picture tool, the benchmarks and the fuzzers share it.
+// The converter `TM2BC` (MagToBmp here) turns a MAG file into the bytes of a
+// Windows bitmap file (4 or 8 bits per pixel with palette) that the BMP reader
+// then reads, exactly as the format has it; it works on bytes in memory so
+// that the loader, the picture tool, the benchmarks and the fuzzers share it.
 //
 // Invalid input never reads or writes outside a buffer: flag B or pixel data
 // that runs past the end of the file, and copy nibbles that point above the
@@ -51,7 +51,7 @@ struct MagInfo {
 int MagCheckHeader(std::span<const uint8_t> bytes, MagInfo* info = nullptr);
 
 // The MAG converter.
-class TM2BC {
+class MagToBmp {
  public:
   // Size probe on the file's bytes: runs the check on the first (offset of the
   // first 0x1A + 33) bytes; the BMP size when it gives 0 or 1, else 0.

@@ -76,7 +76,7 @@ bool DecodePicture(PictureFormat format, std::span<const uint8_t> bytes, Picture
     case PictureFormat::Mag: {
       std::vector<uint8_t> bmp;
       bool probed = false;
-      if (!TM2BC::ConvertToBmp(bytes, bmp, &probed)) {
+      if (!MagToBmp::ConvertToBmp(bytes, bmp, &probed)) {
         const int check = MagCheckHeader(bytes);
         error = probed && check == kMagGood
                     ? "MAG: the data is invalid (Failed by MMAG_MagtoBmp)"
@@ -131,7 +131,7 @@ void LoadPicture(std::string_view fileName, Picture& picture, const GameFiles& f
       if (const std::optional<std::string> bytes = ReadWholeFile(path)) {
         std::vector<uint8_t> bmp;
         bool probed = false;
-        if (TM2BC::ConvertToBmp(AsBytes(*bytes), bmp, &probed)) {
+        if (MagToBmp::ConvertToBmp(AsBytes(*bytes), bmp, &probed)) {
           std::string error;
           Picture out;
           if (DecodeBmp(bmp, out, error)) {

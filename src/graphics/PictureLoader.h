@@ -7,7 +7,7 @@
 //     found through GameFiles::Resolve, then:
 //       .bmp          SDL2's BMP reader
 //       .jpg          libjpeg-turbo            .png   libpng
-//       .mag / .him   TM2BC (Mag.h), the BMP it writes read by the BMP reader
+//       .mag / .him   MagToBmp (Mag.h), the BMP it writes read by the BMP reader
 //       .frl          DecodeFrl (Frl.h)
 //       anything else (".jpeg" too): nothing; the picture keeps its content.
 //     Errors, exactly as the engine reports them:

@@ -42,12 +42,36 @@ const char kHeadlessUsage[] =
     "3 when no start script could be run, 4 for script errors with --strict,\n"
     "5 when --choose or --slot named an entry or slot that cannot be taken\n";
 
+namespace {
+
+// The headless window's menu as the desktop window's opens without a krv.ini;
+// the engine sets what the game's settings change as it starts.
+std::vector<HeadlessMenuItem> HeadlessMenu(std::span<const MenuRow> rows) {
+  const config::Settings fresh;
+  std::vector<HeadlessMenuItem> menu;
+  for (const MenuRow& row : rows)
+    if (!row.submenu)
+      menu.push_back({row.name, row.item, MenuStartsEnabled(row, fresh),
+                      MenuStartsChecked(row, fresh) == 1});
+  return menu;
+}
+
+}  // namespace
+
 HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings settings,
-                                 std::string folder)
-    : platform(std::move(options)),
+                                 std::string folder, std::span<const MenuRow> menu)
+    : platform(std::move(options), HeadlessMenu(menu)),
       engine(platform.Doors(), flags, std::move(settings), folder),
       gameFolder(std::move(folder)) {
-  platform.runMenuItem = [this](const std::string& item) { return engine.RunMenuItem(item); };
+  platform.runMenuItem = [this, menu](const std::string& name) {
+    const MenuRow* row = FindMenuItem(menu, name);
+    if (!row) return false;
+    // Of the window's own parts only the close request exists here: there is
+    // no frame to toggle and no screen to fill.
+    if (row->host == MenuHost::Close) platform.RequestClose();
+    RunMenuAction(engine, *row);
+    return true;
+  };
 }
 
 bool HeadlessSession::Prepare() {
@@ -174,7 +198,7 @@ bool WriteLines(const std::string& path, const std::vector<std::string>& lines) 
 }  // namespace
 
 bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessCommandLine& out,
-                              std::string& error) {
+                              std::string& error, std::span<const MenuRow> menu) {
   bool haveDir = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -243,10 +267,6 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!OnlyWords(out.options.fontAnswers, {"ok", "cancel"}, a, error)) return false;
     } else if (a == "--menu") {
       if (!value(v)) return false;
-      static const char* const kItems[] = {
-          "Msave",    "Mload",    "Mtitle",    "Mback",      "Kmusic",    "Ksound",
-          "Ktxtwait", "Ktxtskip", "Mdarkness", "Khideimage", "Khidetext", "Kfont",
-          "Mversion", "Mdebug",   "Mskipout",  "Kwinmode",   "Kfullscr",  "Mexit"};
       for (const std::string& item : SplitList(v)) {
         HeadlessOptions::MenuChoice choice;
         choice.item = item;
@@ -257,7 +277,7 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
           }
           choice.item = item.substr(colon + 1);
         }
-        if (std::find(std::begin(kItems), std::end(kItems), choice.item) == std::end(kItems)) {
+        if (!FindMenuItem(menu, choice.item)) {
           error = "--menu does not know the item \"" + choice.item + "\"";
           return false;
         }

@@ -2,6 +2,7 @@
 // `korvana --headless`: runs a game folder without a window and writes the
 // requested dumps on every way the run ends.
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "config/Settings.h"
 #include "expr/FlagStore.h"
 #include "script/Engine.h"
+#include "script/MenuTable.h"
 
 namespace korvana {
 
@@ -25,8 +27,11 @@ class HeadlessSession {
   // a choice that is not there or is locked, a slot with nothing to load.
   static constexpr int kStopped = 5;
 
+  // The window's pop-up menu is made from `menu` (a table of rows that
+  // outlives the session).
   explicit HeadlessSession(HeadlessOptions options = {}, EngineSettings settings = {},
-                           std::string gameFolder = {});
+                           std::string gameFolder = {},
+                           std::span<const MenuRow> menu = MenuTable());
 
   // Reads the game's configuration as the program does at start (krv.cfg,
   // krv.ini, start folder, data drive); false when the program would end
@@ -64,9 +69,9 @@ struct HeadlessCommandLine {
 };
 
 // Parses the options after "--headless"; false with `error` set when they
-// are malformed.
+// are malformed. `--menu` takes the items of `menu`.
 bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessCommandLine& out,
-                              std::string& error);
+                              std::string& error, std::span<const MenuRow> menu = MenuTable());
 
 // The whole command: finds the game (a folder, or a script in one), runs it,
 // writes the outputs.

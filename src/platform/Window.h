@@ -1,9 +1,7 @@
 #pragma once
 // The one window: the picture it shows, its caption, cursor and pop-up menu,
 // and where its input goes.
-#include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <string>
 
 namespace korvana {
@@ -11,7 +9,9 @@ namespace korvana {
 class InputSink;
 class Picture;
 
-// Items of the pop-up menu whose state the story changes while it runs.
+// Items of the pop-up menu whose state the story changes while it runs. The
+// menu itself (captions, shortcuts, names) is the engine's table
+// (script/MenuTable.h); the window knows its items by these ids.
 enum class MenuItem {
   Load,
   TitleReturn,
@@ -32,18 +32,6 @@ enum class MenuItem {
   Sound,
   Count
 };
-
-// The pop-up menu's name of an item ("Mload", "Kfont" …), which the window
-// and the headless `--menu` option both go by.
-inline const char* MenuItemName(MenuItem item) {
-  static constexpr const char* kNames[] = {"Mload",      "Mtitle",    "Msave",     "Mback",
-                                           "Khideimage", "Khidetext", "Mdarkness", "Ktxtwait",
-                                           "Ktxtskip",   "Mskipout",  "Kfont",     "Kmusic",
-                                           "Ksound"};
-  static_assert(std::size(kNames) == static_cast<size_t>(MenuItem::Count));
-  const auto i = static_cast<size_t>(item);
-  return i < std::size(kNames) ? kNames[i] : nullptr;
-}
 
 // The cursors the window can show; the numbers are the script's kinds.
 enum class Cursor { Default = 0, Pen = 1, Hand = 2, Wait = 3, Arrow = 4, Blank = 5 };

@@ -229,9 +229,6 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   void SaveGlobalData(bool report = true) const;
   // The slot dialog's 80 labels.
   std::vector<SlotEntry> SlotTable() const;
-  // The pop-up menu's items by name ("Msave", "Mtitle" …), for hosts that
-  // have no menu of their own; false for a name the engine does not serve.
-  bool RunMenuItem(std::string_view name);
 
   // --- the save point ---------------------------------------------------------
   // Taken at every message-window clear while saving is allowed.

@@ -231,45 +231,4 @@ void Engine::ReturnToTitle() {
   prog.JumpTo(0);
 }
 
-bool Engine::RunMenuItem(std::string_view name) {
-  if (name == "Msave")
-    SaveFromDialog();
-  else if (name == "Mload")
-    LoadFromDialog();
-  else if (name == "Mtitle")
-    AskTitleReturn();
-  else if (name == "Mback")
-    ShowLogScreen();
-  else if (name == "Ktxtwait")
-    ToggleHighSpeed();
-  else if (name == "Ktxtskip")
-    TogglePageUnit();
-  else if (name == "Mdarkness")
-    ToggleDarkness();
-  else if (name == "Khideimage")
-    ShowMessageOnlyView();
-  else if (name == "Khidetext")
-    ShowPictureOnlyView();
-  else if (name == "Mskipout")
-    StartSkipRead();
-  else if (name == "Kmusic")
-    sound.ToggleMusic();
-  else if (name == "Ksound")
-    sound.ToggleSound();
-  else if (name == "Kwinmode" || name == "Kfullscr")
-    sound.RestartMusic();  // the window itself is the shell's
-  else if (name == "Mexit")
-    platform_.window.RequestClose();
-  else if (name == "Kfont")
-    ChooseFonts();
-  else if (name == "Mversion")
-    ShowVersion();
-  else if (name == "Mdebug")
-    ShowDebugWindow();
-  else
-    return false;
-  click.ClearClicks();
-  return true;
-}
-
 }  // namespace korvana

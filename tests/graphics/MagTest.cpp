@@ -1,4 +1,4 @@
-// MAG and the engine's own variant, through TM2BC and the BMP
+// MAG and the engine's own variant, through MagToBmp and the BMP
 // reader as LoadPicture uses them.
 #include "graphics/Mag.h"
 
@@ -24,7 +24,7 @@ std::span<const uint8_t> Bytes(const std::string& s) {
 Picture Decode(const std::string& file) {
   std::vector<uint8_t> bmp;
   bool probed = false;
-  EXPECT_TRUE(TM2BC::ConvertToBmp(Bytes(file), bmp, &probed));
+  EXPECT_TRUE(MagToBmp::ConvertToBmp(Bytes(file), bmp, &probed));
   EXPECT_TRUE(probed);
   Picture p;
   std::string error;
@@ -83,7 +83,7 @@ TEST(Mag, PaletteIsGreenRedBlueInTheFileAndBecomesTheBmpPalette) {
   for (int i = 0; i < 4; ++i) img.bytes[i] = static_cast<uint8_t>(((2 * i) << 4) | (2 * i + 1));
   const std::string file = EncodeMag(img).bytes;
   std::vector<uint8_t> bmp;
-  ASSERT_TRUE(TM2BC::ConvertToBmp(Bytes(file), bmp));
+  ASSERT_TRUE(MagToBmp::ConvertToBmp(Bytes(file), bmp));
   // BMP file and information headers.
   ASSERT_EQ(bmp.size(), 54u + 64 + 4);
   EXPECT_EQ(bmp[0], 'B');
@@ -113,8 +113,8 @@ TEST(Mag, OwnSignatureDecodesLikeMaki02) {
   ASSERT_EQ(b.substr(0, 8), "KRVIF1  ");
   ASSERT_EQ(a.substr(8), b.substr(8));
   std::vector<uint8_t> bmpA, bmpB;
-  ASSERT_TRUE(TM2BC::ConvertToBmp(Bytes(a), bmpA));
-  ASSERT_TRUE(TM2BC::ConvertToBmp(Bytes(b), bmpB));
+  ASSERT_TRUE(MagToBmp::ConvertToBmp(Bytes(a), bmpA));
+  ASSERT_TRUE(MagToBmp::ConvertToBmp(Bytes(b), bmpB));
   EXPECT_EQ(bmpA, bmpB);
 }
 
@@ -192,21 +192,21 @@ TEST(Mag, ProbeAcceptsDataPastTheEndButConversionFails) {
   MagImage img = MakeMagImage(true, 16, 4, 9);
   const std::string s = EncodeMag(img).bytes;
   const std::string cut = s.substr(0, s.size() - 3);
-  EXPECT_EQ(TM2BC::ProbeSize(Bytes(cut)), 54u + 1024 + 16 * 4);
-  std::vector<uint8_t> out(TM2BC::ProbeSize(Bytes(cut)));
-  EXPECT_EQ(TM2BC::Convert(Bytes(cut), out), -1);
+  EXPECT_EQ(MagToBmp::ProbeSize(Bytes(cut)), 54u + 1024 + 16 * 4);
+  std::vector<uint8_t> out(MagToBmp::ProbeSize(Bytes(cut)));
+  EXPECT_EQ(MagToBmp::Convert(Bytes(cut), out), -1);
   bool probed = false;
   std::vector<uint8_t> bmp;
-  EXPECT_FALSE(TM2BC::ConvertToBmp(Bytes(cut), bmp, &probed));
+  EXPECT_FALSE(MagToBmp::ConvertToBmp(Bytes(cut), bmp, &probed));
   EXPECT_TRUE(probed);
   // Bad signature: the probe says 0.
   std::string bad = s;
   bad[0] = 'X';
-  EXPECT_EQ(TM2BC::ProbeSize(Bytes(bad)), 0u);
-  EXPECT_EQ(TM2BC::ProbeSize(Bytes(s.substr(0, 20))), 0u);
+  EXPECT_EQ(MagToBmp::ProbeSize(Bytes(bad)), 0u);
+  EXPECT_EQ(MagToBmp::ProbeSize(Bytes(s.substr(0, 20))), 0u);
   // The output buffer must hold the BMP.
-  std::vector<uint8_t> small(TM2BC::ProbeSize(Bytes(s)) - 1);
-  EXPECT_EQ(TM2BC::Convert(Bytes(s), small), -1);
+  std::vector<uint8_t> small(MagToBmp::ProbeSize(Bytes(s)) - 1);
+  EXPECT_EQ(MagToBmp::Convert(Bytes(s), small), -1);
 }
 
 TEST(Mag, PaletteOutsideTheFileFails) {
@@ -219,7 +219,7 @@ TEST(Mag, PaletteOutsideTheFileFails) {
   EXPECT_EQ(MagCheckHeader(Bytes(s)), kMagGood);
   std::vector<uint8_t> bmp;
   bool probed = false;
-  EXPECT_FALSE(TM2BC::ConvertToBmp(Bytes(s), bmp, &probed));
+  EXPECT_FALSE(MagToBmp::ConvertToBmp(Bytes(s), bmp, &probed));
   EXPECT_TRUE(probed);
 }
 
@@ -264,22 +264,27 @@ TEST(Mag, FlagZeroAfterXorTakesFourNewBytes) {
 
 TEST(Mag, CopiesFromOutsideThePictureAreRejected) {
   // Flag 0x10 on the first unit of a row: dx = 1 left of the row start.
-  EXPECT_EQ(TM2BC::ProbeSize(Bytes(HandMag(1, std::string("\x80", 1), "\x10", std::string(6, 'x')))),
-            54u + 1024 + 8);
+  EXPECT_EQ(
+      MagToBmp::ProbeSize(Bytes(HandMag(1, std::string("\x80", 1), "\x10", std::string(6, 'x')))),
+      54u + 1024 + 8);
   std::vector<uint8_t> bmp;
-  EXPECT_FALSE(TM2BC::ConvertToBmp(Bytes(HandMag(1, std::string("\x80", 1), "\x10", std::string(6, 'x'))), bmp));
+  EXPECT_FALSE(MagToBmp::ConvertToBmp(
+      Bytes(HandMag(1, std::string("\x80", 1), "\x10", std::string(6, 'x'))), bmp));
   // Flag 0x04 in row 0: dy = 1 above the first row.
-  EXPECT_FALSE(TM2BC::ConvertToBmp(Bytes(HandMag(1, std::string("\x80", 1), "\x04", std::string(6, 'x'))), bmp));
+  EXPECT_FALSE(MagToBmp::ConvertToBmp(
+      Bytes(HandMag(1, std::string("\x80", 1), "\x04", std::string(6, 'x'))), bmp));
   // Flag 0xF0 in row 15 (dy = 16) is outside; in row 16 it is inside.
-  EXPECT_TRUE(TM2BC::ConvertToBmp(Bytes(HandMag(16, std::string(16, '\0'), "", std::string(16 * 8, 'y'))), bmp));
+  EXPECT_TRUE(MagToBmp::ConvertToBmp(
+      Bytes(HandMag(16, std::string(16, '\0'), "", std::string(16 * 8, 'y'))), bmp));
   std::string a16(16, '\0');
   a16[3] = static_cast<char>(0x02);  // row 15, flag byte 0: bit 30
-  EXPECT_FALSE(TM2BC::ConvertToBmp(Bytes(HandMag(16, a16, "\xF0", std::string(16 * 8, 'y'))), bmp));
+  EXPECT_FALSE(
+      MagToBmp::ConvertToBmp(Bytes(HandMag(16, a16, "\xF0", std::string(16 * 8, 'y'))), bmp));
   std::string a17(17, '\0');
   a17[4] = static_cast<char>(0x80);  // row 16, flag byte 0: bit 32
   std::string px(17 * 8 - 2, 'z');
   px[0] = 'q';
-  EXPECT_TRUE(TM2BC::ConvertToBmp(Bytes(HandMag(17, a17, "\xF0", px)), bmp));
+  EXPECT_TRUE(MagToBmp::ConvertToBmp(Bytes(HandMag(17, a17, "\xF0", px)), bmp));
   Picture p;
   std::string error;
   ASSERT_TRUE(DecodeBmp(bmp, p, error));
@@ -291,12 +296,12 @@ TEST(Mag, FlagBAndPixelDataRunningPastTheFileFail) {
   std::vector<uint8_t> bmp;
   // Flag A says flag B bytes follow, but the file ends.
   std::string s = HandMag(1, std::string("\xC0", 1), "", "");
-  EXPECT_FALSE(TM2BC::ConvertToBmp(Bytes(s), bmp));
+  EXPECT_FALSE(MagToBmp::ConvertToBmp(Bytes(s), bmp));
   // Pixel data short by one byte (size field matches what is there).
   s = HandMag(1, std::string("\x00", 1), "", std::string(7, 'p'));
-  EXPECT_FALSE(TM2BC::ConvertToBmp(Bytes(s), bmp));
+  EXPECT_FALSE(MagToBmp::ConvertToBmp(Bytes(s), bmp));
   s = HandMag(1, std::string("\x00", 1), "", std::string(8, 'p'));
-  EXPECT_TRUE(TM2BC::ConvertToBmp(Bytes(s), bmp));
+  EXPECT_TRUE(MagToBmp::ConvertToBmp(Bytes(s), bmp));
 }
 
 TEST(Mag, OversizedAndEmptyHeadersAreRefusedBeforeAllocating) {
@@ -309,7 +314,7 @@ TEST(Mag, OversizedAndEmptyHeadersAreRefusedBeforeAllocating) {
   s[f.h + 10] = static_cast<char>(59999 & 0xFF);
   s[f.h + 11] = static_cast<char>(59999 >> 8);
   EXPECT_EQ(MagCheckHeader(Bytes(s)), kMagBadHeader);
-  EXPECT_EQ(TM2BC::ProbeSize(Bytes(s)), 0u);
+  EXPECT_EQ(MagToBmp::ProbeSize(Bytes(s)), 0u);
   // y1 = y0 - 1: height 0.
   s = f.bytes;
   s[f.h + 6] = 5;
@@ -325,12 +330,12 @@ TEST(Mag, RandomAndTruncatedInputNeverCrash) {
   MagImage img = MakeMagImage(false, 32, 24, 12);
   const std::string s = EncodeMag(img).bytes;
   std::vector<uint8_t> bmp;
-  for (size_t n = 0; n <= s.size(); ++n) TM2BC::ConvertToBmp(Bytes(s.substr(0, n)), bmp);
+  for (size_t n = 0; n <= s.size(); ++n) MagToBmp::ConvertToBmp(Bytes(s.substr(0, n)), bmp);
   std::mt19937 rng(42);
   for (int i = 0; i < 2000; ++i) {
     std::string m = s;
     for (int k = 0; k < 4; ++k) m[rng() % m.size()] = static_cast<char>(rng());
-    if (TM2BC::ConvertToBmp(Bytes(m), bmp)) {
+    if (MagToBmp::ConvertToBmp(Bytes(m), bmp)) {
       Picture p;
       std::string error;
       EXPECT_TRUE(DecodeBmp(bmp, p, error)) << error;

@@ -68,7 +68,7 @@ class ApplicationTest : public QObject {
       Game g("SavePath=.\\\r\n", "_$flg[1]=1\r\n_mouseclick\r\n_$flg[2]=1\r\n_$flg[9]=1\r\n");
       g.answers = {BoxAnswer::Ok, terminate ? BoxAnswer::Yes : BoxAnswer::No};
       QVERIFY(g.app->Open());
-      TFmain* w = g.app->window.get();
+      MainWindow* w = g.app->window.get();
       test::DuringTheStory(
           g, {
                  // A library error in a window handler while the story waits.

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "DebugWindow.h"
 #include "GuiGame.h"
 #include "GuiTests.h"
-#include "TFdebug.h"
 #include "graphics/Picture.h"
 #include "headless/HeadlessSession.h"
 
@@ -43,15 +43,15 @@ struct DebugGame : Game {
     if (!app->Open()) return;
     QTRY_COMPARE(Flag(flag), std::string("1"));
   }
-  TFdebug* Open() {
+  DebugWindow* Open() {
     app->window->Item("Mdebug")->trigger();
-    return app->window->findChild<TFdebug*>();
+    return app->window->findChild<DebugWindow*>();
   }
 };
 
 // A click on the picture: the story's wait for one ends.
 void ClickTheStory(Game& g) {
-  TFmain* w = g.app->window.get();
+  MainWindow* w = g.app->window.get();
   QTest::mouseClick(w, Qt::LeftButton, {}, w->FromPicture(QPoint(320, 240)));
 }
 
@@ -64,7 +64,7 @@ class DebugWindowTest : public QObject {
   void init() { test::ClearQuit(); }
 
   void formAndCaptions() {
-    TFdebug form;
+    DebugWindow form;
     form.show();
     QCOMPARE(form.windowTitle(), QStringLiteral("デバッグモード"));
     QCOMPARE(form.size(), QSize(459, 315));
@@ -112,7 +112,7 @@ class DebugWindowTest : public QObject {
     QTRY_COMPARE(g.Flag(1), std::string("1"));
     g.app->engine.click.ClickFlag = true;
     g.app->window->Item("Mdebug")->trigger();
-    QVERIFY(!g.app->window->findChild<TFdebug*>());
+    QVERIFY(!g.app->window->findChild<DebugWindow*>());
     QVERIFY(g.app->engine.ValList.empty());
     QVERIFY(!g.app->engine.click.ClickFlag);
   }
@@ -121,7 +121,7 @@ class DebugWindowTest : public QObject {
     Game g("SavePath=.\\\r\n", "_$flg[1]=5\r\n_mouseclick\r\n_$flg[2]=$flg[1]+1\r\n_$flg[9]=1\r\n");
     g.dir.Write("krv.ini", kDebugging);
     QVERIFY(g.app->Open());
-    TFdebug* form = nullptr;
+    DebugWindow* form = nullptr;
     bool modeless = false;
     QStringList shown, afterSet;
     QString selected, edited;
@@ -129,7 +129,7 @@ class DebugWindowTest : public QObject {
     test::DuringTheStory(g, {
                                 [&] {
                                   g.app->window->Item("Mdebug")->trigger();
-                                  form = g.app->window->findChild<TFdebug*>();
+                                  form = g.app->window->findChild<DebugWindow*>();
                                   modeless = form && form->isVisible() &&
                                              !QApplication::activeModalWidget();
                                   if (form) shown = Lines(form->ValList);
@@ -163,7 +163,7 @@ class DebugWindowTest : public QObject {
 
   void setRefusesNoSelectionAndWhatCp932CannotHold() {
     DebugGame g("_$flg[9]=1\r\n", 9);
-    TFdebug* form = g.Open();
+    DebugWindow* form = g.Open();
     form->ValList->setCurrentRow(-1);
     form->ValEdit1->setText(QStringLiteral("x"));
     QTest::mouseClick(form->Button3, Qt::LeftButton);
@@ -193,14 +193,14 @@ class DebugWindowTest : public QObject {
     QVERIFY(g.app->Open());
     QTRY_COMPARE(g.Flag(9), std::string("1"));
     g.app->window->Item("Mdebug")->trigger();
-    TFdebug* form = g.app->window->findChild<TFdebug*>();
+    DebugWindow* form = g.app->window->findChild<DebugWindow*>();
     QCOMPARE(Lines(form->ErrList), QStringList{"File:autorun.txt Line:1/コマンドが変です_nosuch"});
   }
 
   void theDumpIsWhatDumpStateWrites() {
     const std::string script = "!第二章\r\n_$flg[1]=7\r\n_$flg[9]=1\r\n";
     DebugGame g(script, 9);
-    TFdebug* form = g.Open();
+    DebugWindow* form = g.Open();
     // On showing: where the story is and the folder it runs in.
     const QStringList dump = Utf8(g.app->engine.StateDump());
     QCOMPARE(dump.size(), 16);
@@ -231,7 +231,7 @@ class DebugWindowTest : public QObject {
     QVERIFY(g.app->Open());
     QTRY_COMPARE(g.Flag(9), std::string("1"));
     g.app->window->Item("Mdebug")->trigger();
-    TFdebug* form = g.app->window->findChild<TFdebug*>();
+    DebugWindow* form = g.app->window->findChild<DebugWindow*>();
     form->PageControl1->setCurrentIndex(3);
     const struct {
       int index;
@@ -267,12 +267,12 @@ class DebugWindowTest : public QObject {
            ":again\r\n_$flg[6]=1\r\n_$flg[9]=1\r\n");
     g.dir.Write("krv.ini", kDebugging);
     QVERIFY(g.app->Open());
-    TFdebug* form = nullptr;
+    DebugWindow* form = nullptr;
     QString before;
     test::DuringTheStory(g, {
                                 [&] {
                                   g.app->window->Item("Mdebug")->trigger();
-                                  form = g.app->window->findChild<TFdebug*>();
+                                  form = g.app->window->findChild<DebugWindow*>();
                                   before = form->ValList->item(5)->text();
                                   form->ValList->setCurrentRow(5);
                                   g.app->engine.RequestTitleReturn();
@@ -290,7 +290,7 @@ class DebugWindowTest : public QObject {
 
   void closeHidesAndTheMenuShowsItAgain() {
     DebugGame g("_$flg[9]=1\r\n", 9);
-    TFdebug* form = g.Open();
+    DebugWindow* form = g.Open();
     QTest::mouseClick(form->Button1, Qt::LeftButton);
     QVERIFY(!form->isVisible());
     QCOMPARE(g.Open(), form);
@@ -305,7 +305,7 @@ class DebugWindowTest : public QObject {
       QVERIFY(g.app->Open());
       test::DuringTheStory(g, {[&] {
                              g.app->window->Item("Mdebug")->trigger();
-                             QTest::mouseClick(g.app->window->findChild<TFdebug*>()->Button4,
+                             QTest::mouseClick(g.app->window->findChild<DebugWindow*>()->Button4,
                                                Qt::LeftButton);
                            }});
       QTRY_VERIFY(!g.app->window->isVisible());

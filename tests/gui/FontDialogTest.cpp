@@ -4,9 +4,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "FontDialog.h"
 #include "GuiGame.h"
 #include "GuiTests.h"
-#include "TFfont.h"
 
 using namespace korvana;
 using test::Game;
@@ -29,9 +29,9 @@ QStringList Items(const QComboBox* box) {
 }
 
 // Runs `act` on the modal font dialog once it shows.
-void WhenShown(QtPlatform& platform, std::function<void(TFfont&)> act) {
+void WhenShown(QtPlatform& platform, std::function<void(FontDialog&)> act) {
   QTimer::singleShot(0, [&platform, act] {
-    TFfont* form = platform.FontForm();
+    FontDialog* form = platform.FontForm();
     QVERIFY(QApplication::activeModalWidget() == form);
     act(*form);
   });
@@ -46,7 +46,7 @@ class FontDialogTest : public QObject {
   void init() { test::ClearQuit(); }
 
   void layoutIsTheForms() {
-    TFfont form;
+    FontDialog form;
     form.Prepare(Choice({"IPAGothic", "IPAGothic", "IPAGothic", "IPAGothic"}, {"IPAGothic"}));
     form.show();
     QCOMPARE(form.windowTitle(), QStringLiteral("フォント設定"));
@@ -81,7 +81,7 @@ class FontDialogTest : public QObject {
       else
         QCOMPARE(qobject_cast<QPushButton*>(w)->text(), QString::fromUtf8(r.text));
     }
-    for (int row = 0; row < TFfont::kRows; ++row) {
+    for (int row = 0; row < FontDialog::kRows; ++row) {
       QComboBox* box = form.ComboBoxes[row];
       QCOMPARE(box->parentWidget(), form.ListPanels[row]);
       QCOMPARE(box->pos(), QPoint(16, 13));
@@ -98,14 +98,14 @@ class FontDialogTest : public QObject {
   }
 
   void listsHoldTheInstalledFacesInFontconfigsOrderWithoutVerticalOnes() {
-    TFfont form;
+    FontDialog form;
     form.Prepare(Choice({}, {"Zeta", "@IPAGothic", "IPAGothic", "Alpha", "@Zeta"}));
     for (QComboBox* box : form.ComboBoxes)
       QCOMPARE(Items(box), (QStringList{"Zeta", "IPAGothic", "Alpha"}));
   }
 
   void openingSelectsTheTableAndNothingForAFaceNotInstalled() {
-    TFfont form;
+    FontDialog form;
     form.Prepare(
         Choice({"IPAGothic", "NoSuchFace", "Alpha", "IPAGothic"}, {"Zeta", "IPAGothic", "Alpha"}));
     QList<int> indices;
@@ -121,7 +121,7 @@ class FontDialogTest : public QObject {
   }
 
   void aFaceNamedByItsOtherNameIsSelectedByItsListedName() {
-    TFfont form;
+    FontDialog form;
     FontChoice choice = Choice({"IPAGothic", "NoSuchFace", "@IPAGothic", cp932::FromUtf8("IPA明朝")},
                                {cp932::FromUtf8("IPAゴシック"), cp932::FromUtf8("IPA明朝")});
     choice.aliases = {{"IPAGothic", cp932::FromUtf8("IPAゴシック")},
@@ -134,7 +134,7 @@ class FontDialogTest : public QObject {
   }
 
   void choosingAFacePreviewsTheCommentInIt() {
-    TFfont form;
+    FontDialog form;
     form.Prepare(
         Choice({"IPAGothic", "IPAGothic", "IPAGothic", "IPAGothic"}, {"IPAGothic", "IPAMincho"}));
     form.show();
@@ -149,16 +149,16 @@ class FontDialogTest : public QObject {
   void okGivesTheListsAndCancelEscAndCloseGiveNothing() {
     const struct {
       const char* name;
-      std::function<void(TFfont&)> close;
+      std::function<void(FontDialog&)> close;
       bool ok;
     } rows[] = {
-        {"OK", [](TFfont& f) { QTest::mouseClick(f.Button1, Qt::LeftButton); }, true},
-        {"キャンセル", [](TFfont& f) { QTest::mouseClick(f.Button2, Qt::LeftButton); }, false},
-        {"Esc", [](TFfont& f) { QTest::keyClick(&f, Qt::Key_Escape); }, false},
-        {"close box", [](TFfont& f) { f.close(); }, false},
+        {"OK", [](FontDialog& f) { QTest::mouseClick(f.Button1, Qt::LeftButton); }, true},
+        {"キャンセル", [](FontDialog& f) { QTest::mouseClick(f.Button2, Qt::LeftButton); }, false},
+        {"Esc", [](FontDialog& f) { QTest::keyClick(&f, Qt::Key_Escape); }, false},
+        {"close box", [](FontDialog& f) { f.close(); }, false},
     };
     for (const auto& r : rows) {
-      TFfont form;
+      FontDialog form;
       FontChoice choice =
           Choice({"IPAGothic", "NoSuchFace", "IPAGothic", "IPAGothic"}, {"IPAGothic", "IPAMincho"});
       QTimer::singleShot(0, &form, [&] {
@@ -177,7 +177,7 @@ class FontDialogTest : public QObject {
     std::vector<std::string> faces;
     for (int i = 0; i < 5000; ++i) faces.push_back("Face " + std::to_string(i));
     faces.push_back("@Face 1");
-    TFfont form;
+    FontDialog form;
     form.Prepare(Choice({"Face 4999", "Face 0", "Face 2500", "Nothing"}, faces));
     for (QComboBox* box : form.ComboBoxes) QCOMPARE(box->count(), 5000);
     QCOMPARE(form.ChosenFaces(),
@@ -196,7 +196,7 @@ class FontDialogTest : public QObject {
       QTRY_COMPARE(g.Flag(1), std::string("1"));
       Engine& e = g.app->engine;
       e.click.ClickFlag = e.click.MouseDownFlag = e.click.MouseUpFlag = true;
-      WhenShown(g.app->platform, [ok](TFfont& form) {
+      WhenShown(g.app->platform, [ok](FontDialog& form) {
         form.ComboBoxes[0]->setCurrentIndex(form.ComboBoxes[0]->findText("IPA明朝"));
         form.ComboBoxes[3]->setCurrentIndex(form.ComboBoxes[3]->findText("IPA明朝"));
         QTest::mouseClick(ok ? form.Button1 : form.Button2, Qt::LeftButton);

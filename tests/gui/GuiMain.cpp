@@ -1,6 +1,8 @@
 // The main of the GUI test program: QTEST_MAIN allows one class per
-// program, and the shell has several. Test functions named on the command
-// line ("name", "name:tag" or "Class::name") go to the class that has them.
+// program, and the shell has several. A class named on the command line
+// ("SlotDialogTest") runs whole, so that ctest runs each class as a test of
+// its own; test functions named ("name", "name:tag" or "Class::name") go to
+// the class that has them.
 #include <QApplication>
 #include <QMetaMethod>
 #include <QTimer>
@@ -55,6 +57,10 @@ std::vector<char*> ArgumentsFor(const QMetaObject* meta, int argc, char** argv) 
       continue;
     }
     named = true;
+    if (arg == meta->className()) {
+      mine = true;
+      continue;
+    }
     QByteArray name = arg;
     const QByteArray prefix = QByteArray(meta->className()) + "::";
     if (name.startsWith(prefix)) name = name.mid(prefix.size());
@@ -91,7 +97,7 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   const bool list = std::any_of(argv + 1, argv + argc,
                                 [](const char* a) { return QByteArray(a) == "-functions"; });
-  int failed = 0;
+  int failed = 0, ran = 0;
   for (const auto& make : Registry()) {
     std::unique_ptr<QObject> tests = make();
     const QMetaObject* meta = tests->metaObject();
@@ -104,7 +110,13 @@ int main(int argc, char** argv) {
     std::vector<char*> args = ArgumentsFor(meta, argc, argv);
     if (args.empty()) continue;
     ClearQuit();
+    ++ran;
     failed += QTest::qExec(tests.get(), int(args.size()), args.data());
+  }
+  // A class or function named that nothing has must not pass unnoticed.
+  if (!list && ran == 0) {
+    std::fprintf(stderr, "test_gui: no test class runs what the command line names\n");
+    return 1;
   }
   return failed == 0 ? 0 : 1;
 }

@@ -65,7 +65,7 @@ struct Stage {
     };
     return true;
   }
-  TFmain* Window() const { return app->window.get(); }
+  MainWindow* Window() const { return app->window.get(); }
   QtMovie& Movie() const { return app->platform.movie(); }
   // The colour the window shows at a picture pixel.
   uint32_t At(int x, int y) const {

@@ -7,7 +7,7 @@
 
 #include "GuiTests.h"
 #include "QtPlatform.h"
-#include "TFfile.h"
+#include "SlotDialog.h"
 #include "core/Cp932.h"
 
 using namespace korvana;
@@ -28,7 +28,7 @@ std::string Label(int number, const std::string& titleUtf8 = {}) {
 // 80 entries; the keys of `used` are slot numbers (1-based) with their titles.
 std::vector<SlotEntry> Slots(const std::map<int, std::string>& used = {}) {
   std::vector<SlotEntry> entries;
-  for (int n = 1; n <= TFfile::kSlots; ++n) {
+  for (int n = 1; n <= SlotDialog::kSlots; ++n) {
     auto it = used.find(n);
     entries.push_back(it == used.end() ? SlotEntry{Label(n), false}
                                        : SlotEntry{Label(n, it->second), true});
@@ -40,22 +40,22 @@ QString Utf8(const std::string& cp932Text) {
   return QString::fromStdString(cp932::ToUtf8(cp932Text));
 }
 
-QStringList Captions(const TFfile& form) {
+QStringList Captions(const SlotDialog& form) {
   QStringList captions;
-  for (TTkBtn* b : form.SlotButtons()) captions << b->Caption();
+  for (PictureButton* b : form.SlotButtons()) captions << b->Caption();
   return captions;
 }
 
-QList<bool> Enabled(const TFfile& form) {
+QList<bool> Enabled(const SlotDialog& form) {
   QList<bool> enabled;
-  for (TTkBtn* b : form.SlotButtons()) enabled << b->isEnabled();
+  for (PictureButton* b : form.SlotButtons()) enabled << b->isEnabled();
   return enabled;
 }
 
 // A form shown without a modal loop, its overwrite question answered from
 // a list and recorded.
 struct Shown {
-  TFfile form;
+  SlotDialog form;
   QStringList asked;
   QList<bool> answers;
 
@@ -158,7 +158,7 @@ class SlotDialogTest : public QObject {
     QCOMPARE(s.form.focusWidget(), s.form.TrackBar1);  // the slider has the focus on show
     const struct {
       int key;
-      TTkBtn* focus;
+      PictureButton* focus;
     } rows[] = {{Qt::Key_Down, s.form.TkBtn6}, {Qt::Key_Down, s.form.TkBtn8},
                 {Qt::Key_Down, s.form.TkBtn9}, {Qt::Key_Down, s.form.TkBtn9},
                 {Qt::Key_Up, s.form.TkBtn8},   {Qt::Key_Up, s.form.TkBtn6}};
@@ -221,7 +221,7 @@ class SlotDialogTest : public QObject {
     } rows[] = {{SlotMode::Load, 0xD0D0A0, true, false},
                 {SlotMode::Save, 0xA0D0D0, false, true},
                 {SlotMode::Load, 0xD0D0A0, true, false}};
-    TFfile form;  // one form through all modes, as the program keeps it
+    SlotDialog form;  // one form through all modes, as the program keeps it
     for (const auto& r : rows) {
       form.Prepare(r.mode, Slots({{1, "x"}}));
       form.show();
@@ -243,7 +243,8 @@ class SlotDialogTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&s.form));
     const QPoint at = s.form.TkBtn3->geometry().center();
     QTest::mouseClick(s.form.windowHandle(), Qt::LeftButton, {}, at);
-    QCOMPARE(s.form.TkBtn3->BevelOuter(), TTkBtn::Bevel::Lowered);  // still sunken, not pressed
+    QCOMPARE(s.form.TkBtn3->BevelOuter(),
+             PictureButton::Bevel::Lowered);  // still sunken, not pressed
     QVERIFY(s.form.isVisible());
     QTest::mouseClick(s.form.windowHandle(), Qt::LeftButton, {},
                       s.form.TkBtn6->geometry().center());
@@ -260,7 +261,7 @@ class SlotDialogTest : public QObject {
       return answers.takeFirst();
     };
     const std::vector<SlotEntry> entries = Slots({{18, "十八"}});
-    TFfile* form = platform.SlotForm();
+    SlotDialog* form = platform.SlotForm();
 
     // Load: turn to page 5 and take its second slot.
     QTimer::singleShot(0, form, [form] {
@@ -298,7 +299,7 @@ class SlotDialogTest : public QObject {
   void labelsLineUpAndFit() {
     // Japanese and Latin titles of the same width in columns end at the
     // same place, and the longest label fits inside its button.
-    TFfile form;
+    SlotDialog form;
     const QFontMetrics metrics(form.TkBtn6->font());
     const QString latin = Utf8(Label(80, std::string(64, 'W')));
     std::string fullWidth;

@@ -6,7 +6,7 @@
 
 #include "GuiGame.h"
 #include "GuiTests.h"
-#include "TFver.h"
+#include "VersionDialog.h"
 #include "graphics/Picture.h"
 
 using namespace korvana;
@@ -25,7 +25,7 @@ struct Seen {
 Seen OpenFromTheMenu(Game& g) {
   Seen seen;
   QTimer::singleShot(0, [&] {
-    TFver* form = g.app->platform.VersionForm();
+    VersionDialog* form = g.app->platform.VersionForm();
     seen.modal = QApplication::activeModalWidget() == form;
     seen.label2 = form->Label2->text();
     seen.programLine = form->StaticText1->text();
@@ -46,7 +46,7 @@ class VersionDialogTest : public QObject {
   void init() { test::ClearQuit(); }
 
   void layoutIsTheForms() {
-    TFver form;
+    VersionDialog form;
     Picture picture(100, 50, 0x2040C0);
     form.Prepare(VersionInfo{"Ver 1.42", &picture, "ProgramID=X", "CurrentDir=/games/x"});
     form.show();

@@ -47,7 +47,8 @@ const char* AnswerName(BoxAnswer a) {
 
 }  // namespace
 
-HeadlessPlatform::HeadlessPlatform(HeadlessOptions options) : options_(std::move(options)) {}
+HeadlessPlatform::HeadlessPlatform(HeadlessOptions options, std::vector<HeadlessMenuItem> menu)
+    : options_(std::move(options)), menu_(std::move(menu)) {}
 
 void HeadlessPlatform::Record(std::initializer_list<std::string> fields) {
   Record(std::vector<std::string>(fields));
@@ -203,11 +204,9 @@ void HeadlessPlatform::ChooseMenuItems() {
 }
 
 void HeadlessPlatform::ChooseMenuItem(const std::string& item) {
-  // Items the story switches go by their state; the rest are always on.
-  bool enabled = true;
-  for (int k = 0; k < static_cast<int>(MenuItem::Count); ++k)
-    if (item == MenuItemName(static_cast<MenuItem>(k))) enabled = menu_[k];
-  if (!enabled) {
+  const auto entry = std::find_if(menu_.begin(), menu_.end(),
+                                  [&](const HeadlessMenuItem& m) { return m.name == item; });
+  if (entry != menu_.end() && !entry->enabled) {
     Record({"menu", item, "disabled"});
     return;
   }
@@ -287,8 +286,34 @@ void HeadlessPlatform::SetCaption(const std::string& caption) {
   Record({"caption", Field(caption)});
 }
 
+const HeadlessMenuItem* HeadlessPlatform::Find(MenuItem item) const {
+  for (const HeadlessMenuItem& m : menu_)
+    if (m.item == item) return &m;
+  return nullptr;
+}
+
+HeadlessMenuItem& HeadlessPlatform::Entry(MenuItem item) {
+  for (HeadlessMenuItem& m : menu_)
+    if (m.item == item) return m;
+  return menu_.emplace_back(HeadlessMenuItem{.item = item, .enabled = false});
+}
+
 void HeadlessPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
-  menu_[static_cast<int>(item)] = enabled;
+  Entry(item).enabled = enabled;
+}
+
+void HeadlessPlatform::SetMenuItemChecked(MenuItem item, bool checked) {
+  Entry(item).checked = checked;
+}
+
+bool HeadlessPlatform::MenuItemEnabled(MenuItem item) const {
+  const HeadlessMenuItem* m = Find(item);
+  return m && m->enabled;
+}
+
+bool HeadlessPlatform::MenuItemChecked(MenuItem item) const {
+  const HeadlessMenuItem* m = Find(item);
+  return m && m->checked;
 }
 
 void HeadlessPlatform::FlushText() {

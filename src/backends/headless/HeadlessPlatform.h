@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,11 +54,20 @@ struct HeadlessOptions {
   bool strict = false;
 };
 
+// One item of the headless window's pop-up menu as it opens; the session
+// makes them from the engine's menu table.
+struct HeadlessMenuItem {
+  std::string name;  // "Msave"
+  std::optional<MenuItem> item;  // when the story switches it
+  bool enabled = true;
+  bool checked = false;
+};
+
 class HeadlessPlatform : public AllDoors {
  public:
   static constexpr uint64_t kStartTick = 100000;
 
-  explicit HeadlessPlatform(HeadlessOptions options = {});
+  explicit HeadlessPlatform(HeadlessOptions options = {}, std::vector<HeadlessMenuItem> menu = {});
 
   // Pump
   uint32_t TickCount() override { return static_cast<uint32_t>(clock_); }
@@ -93,9 +103,7 @@ class HeadlessPlatform : public AllDoors {
   void SetPopupEnabled(bool enabled) override { popupEnabled_ = enabled; }
   bool PopupEnabled() override { return popupEnabled_; }
   void SetMenuItemEnabled(MenuItem item, bool enabled) override;
-  void SetMenuItemChecked(MenuItem item, bool checked) override {
-    checked_[static_cast<int>(item)] = checked;
-  }
+  void SetMenuItemChecked(MenuItem item, bool checked) override;
   void InvalidateScreen() override {}
   int ColorDepth() override { return 32; }
 
@@ -199,8 +207,9 @@ class HeadlessPlatform : public AllDoors {
   Cursor ShownCursor() const { return cursor_; }
   int PointerX() const { return pointerX_; }
   int PointerY() const { return pointerY_; }
-  bool MenuItemEnabled(MenuItem item) const { return menu_[static_cast<int>(item)]; }
-  bool MenuItemChecked(MenuItem item) const { return checked_[static_cast<int>(item)]; }
+  // False for an item the menu does not have.
+  bool MenuItemEnabled(MenuItem item) const;
+  bool MenuItemChecked(MenuItem item) const;
   int64_t ClicksGiven() const { return clicksGiven_; }
   int64_t LinesRun() const { return linesRun_; }
   uint64_t ElapsedMs() const { return clock_ - kStartTick; }
@@ -267,10 +276,10 @@ class HeadlessPlatform : public AllDoors {
   Cursor cursor_ = Cursor::Pen;
   bool popupEnabled_ = true;
   bool closeAccepted_ = false;
-  // As the window starts: the log, the reading modes and the fonts on.
-  bool menu_[static_cast<int>(MenuItem::Count)] = {false, false, false, true, false, false, false,
-                                                   true,  true,  false, true, true,  true};
-  bool checked_[static_cast<int>(MenuItem::Count)] = {};
+  std::vector<HeadlessMenuItem> menu_;
+  // The entry of an item the story switches, added when the menu lacks it.
+  HeadlessMenuItem& Entry(MenuItem item);
+  const HeadlessMenuItem* Find(MenuItem item) const;
   int pointerX_ = 0, pointerY_ = 0;
   std::string pendingText_;
   std::FILE* stream_ = nullptr;

@@ -11,13 +11,13 @@
 
 namespace korvana {
 
-class TTkBtn : public QWidget {
+class PictureButton : public QWidget {
   Q_OBJECT
 
  public:
   enum class Bevel { None, Raised, Lowered };
 
-  explicit TTkBtn(QWidget* parent = nullptr);
+  explicit PictureButton(QWidget* parent = nullptr);
 
   // `PictureImg` keeps a copy; a null picture paints a plain panel.
   void Set_Picture(const QImage& picture);

@@ -1,4 +1,4 @@
-#include "TFdebug.h"
+#include "DebugWindow.h"
 
 #include <QBoxLayout>
 #include <QMessageBox>
@@ -38,12 +38,12 @@ QListWidget* MakeList(QWidget* parent, const char* name) {
 
 }  // namespace
 
-const char* const TFdebug::kBufferNames[DebugSource::kBufferCount] = {
+const char* const DebugWindow::kBufferNames[DebugSource::kBufferCount] = {
     "仮想ＶＲＡＭ", "背景",       "効果",       "テキスト",   "背景Ｍ(未使用)", "効果Ｍ",
     "テキストＭ",   "ＴＥＭＰ１", "ＴＥＭＰ２", "人物０",     "人物０Ｍ",       "人物１",
     "人物１Ｍ",     "人物２",     "人物２Ｍ",   "スプライト", "スプライトＭ"};
 
-TFdebug::TFdebug(QWidget* parent) : QDialog(parent) {
+DebugWindow::DebugWindow(QWidget* parent) : QDialog(parent) {
   setObjectName("TFdebug");
   setWindowTitle(QStringLiteral("デバッグモード"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -70,7 +70,7 @@ TFdebug::TFdebug(QWidget* parent) : QDialog(parent) {
   connect(Button1, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-QWidget* TFdebug::MakeErrorTab() {
+QWidget* DebugWindow::MakeErrorTab() {
   auto* page = new QWidget;
   ErrList = MakeList(page, "ErrList");
   auto* layout = new QVBoxLayout(page);
@@ -79,11 +79,11 @@ QWidget* TFdebug::MakeErrorTab() {
   return page;
 }
 
-QWidget* TFdebug::MakeValueTab() {
+QWidget* DebugWindow::MakeValueTab() {
   auto* page = new QWidget;
   ValList = MakeList(page, "ValList");
   ValList->setFixedWidth(250);
-  connect(ValList, &QListWidget::currentRowChanged, this, &TFdebug::ValueSelected);
+  connect(ValList, &QListWidget::currentRowChanged, this, &DebugWindow::ValueSelected);
   connect(ValList, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { ValueSelected(ValList->row(item)); });
 
@@ -92,8 +92,8 @@ QWidget* TFdebug::MakeValueTab() {
   ValEdit1 = new QLineEdit(page);
   ValEdit1->setObjectName("ValEdit1");
   Button3 = MakeButton(page, "Button3", QStringLiteral("SET"));
-  connect(Button3, &QPushButton::clicked, this, &TFdebug::SetSelectedFlag);
-  connect(ValEdit1, &QLineEdit::returnPressed, this, &TFdebug::SetSelectedFlag);
+  connect(Button3, &QPushButton::clicked, this, &DebugWindow::SetSelectedFlag);
+  connect(ValEdit1, &QLineEdit::returnPressed, this, &DebugWindow::SetSelectedFlag);
   Button5 = MakeButton(page, "Button5", QStringLiteral("強制更新"));
   connect(Button5, &QPushButton::clicked, this, [this] {
     if (source_) source_->RewriteValueLines();
@@ -119,7 +119,7 @@ QWidget* TFdebug::MakeValueTab() {
   return page;
 }
 
-QWidget* TFdebug::MakeStatusTab() {
+QWidget* DebugWindow::MakeStatusTab() {
   auto* page = new QWidget;
   ListBox1 = MakeList(page, "ListBox1");
   Button2 = MakeButton(page, "Button2", QStringLiteral("更新"));
@@ -135,7 +135,7 @@ QWidget* TFdebug::MakeStatusTab() {
   return page;
 }
 
-QWidget* TFdebug::MakeBufferTab() {
+QWidget* DebugWindow::MakeBufferTab() {
   auto* page = new QWidget;
   Image1 = MakeLabel(page, "Image1");
   Image1->setFixedSize(kImageWidth, kImageHeight);
@@ -149,7 +149,7 @@ QWidget* TFdebug::MakeBufferTab() {
   for (const char* name : kBufferNames) ComboBox1->addItem(QString::fromUtf8(name));
   ComboBox1->setCurrentIndex(-1);
   // Choosing the same entry again shows the picture as it is now.
-  connect(ComboBox1, &QComboBox::activated, this, &TFdebug::ShowBuffer);
+  connect(ComboBox1, &QComboBox::activated, this, &DebugWindow::ShowBuffer);
   FileLabel = MakeLabel(page, "FileLabel");
   FileLabel->setWordWrap(true);
   SizeXLabel = MakeLabel(page, "SizeXLabel");
@@ -170,17 +170,17 @@ QWidget* TFdebug::MakeBufferTab() {
   return page;
 }
 
-void TFdebug::Attach(DebugSource* source) {
+void DebugWindow::Attach(DebugSource* source) {
   source_ = source;
   Refresh();
 }
 
-void TFdebug::Refresh() {
+void DebugWindow::Refresh() {
   ListChanged(DebugList::Errors, -1);
   ListChanged(DebugList::Values, -1);
 }
 
-void TFdebug::FillList(QListWidget* list, const std::vector<std::string>& lines, int line) {
+void DebugWindow::FillList(QListWidget* list, const std::vector<std::string>& lines, int line) {
   const int count = static_cast<int>(lines.size());
   if (line >= 0 && line < count && list->count() == count) {
     list->item(line)->setText(Q(lines[line]));
@@ -203,7 +203,7 @@ void TFdebug::FillList(QListWidget* list, const std::vector<std::string>& lines,
   if (row < count) list->setCurrentRow(row);
 }
 
-void TFdebug::ListChanged(DebugList which, int line) {
+void DebugWindow::ListChanged(DebugList which, int line) {
   if (!source_) return;
   if (which == DebugList::Errors)
     FillList(ErrList, source_->ErrorLines(), line);
@@ -211,14 +211,14 @@ void TFdebug::ListChanged(DebugList which, int line) {
     FillList(ValList, source_->ValueLines(), line);
 }
 
-void TFdebug::ValueSelected(int row) {
+void DebugWindow::ValueSelected(int row) {
   if (!source_ || row < 0 || row >= static_cast<int>(source_->ValueLines().size())) return;
   SelectedIndex->setText(QString::number(row));
   const std::string& line = source_->ValueLines()[row];
   ValEdit1->setText(Q(line.size() > kValueHead ? line.substr(kValueHead) : std::string()));
 }
 
-void TFdebug::SetSelectedFlag() {
+void DebugWindow::SetSelectedFlag() {
   const int row = ValList->currentRow();
   if (!source_ || row < 0) return;
   bool complete = true;
@@ -235,7 +235,7 @@ void TFdebug::SetSelectedFlag() {
   source_->SetFlagFromDebug(row, text);
 }
 
-void TFdebug::ShowBuffer(int index) {
+void DebugWindow::ShowBuffer(int index) {
   if (!source_ || index < 0 || index >= DebugSource::kBufferCount) return;
   const Picture& p = source_->BufferPicture(index);
   if (p.Empty()) {
@@ -251,7 +251,7 @@ void TFdebug::ShowBuffer(int index) {
   SizeYLabel->setText(QStringLiteral("SizeY:%1").arg(p.Height()));
 }
 
-void TFdebug::showEvent(QShowEvent* event) {
+void DebugWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   Refresh();
   // The dump starts with where the story is and where it runs; "更新" adds

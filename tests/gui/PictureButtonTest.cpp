@@ -3,45 +3,49 @@
 #include <QtTest>
 
 #include "GuiTests.h"
-#include "TTkBtn.h"
+#include "PictureButton.h"
 
 using namespace korvana;
 
-class ImageButtonTest : public QObject {
+class PictureButtonTest : public QObject {
   Q_OBJECT
 
  private slots:
   void leftButtonLowersTheBevelWhileHeld() {
     const struct {
-      TTkBtn::Bevel start;
+      PictureButton::Bevel start;
       Qt::MouseButton button;
-      TTkBtn::Bevel held, after;
+      PictureButton::Bevel held, after;
       int clicks;
     } rows[] = {
-        {TTkBtn::Bevel::Raised, Qt::LeftButton, TTkBtn::Bevel::Lowered, TTkBtn::Bevel::Raised, 1},
-        {TTkBtn::Bevel::None, Qt::LeftButton, TTkBtn::Bevel::Lowered, TTkBtn::Bevel::Raised, 1},
-        {TTkBtn::Bevel::Raised, Qt::RightButton, TTkBtn::Bevel::Raised, TTkBtn::Bevel::Raised, 0},
-        {TTkBtn::Bevel::None, Qt::RightButton, TTkBtn::Bevel::None, TTkBtn::Bevel::None, 0},
+        {PictureButton::Bevel::Raised, Qt::LeftButton, PictureButton::Bevel::Lowered,
+         PictureButton::Bevel::Raised, 1},
+        {PictureButton::Bevel::None, Qt::LeftButton, PictureButton::Bevel::Lowered,
+         PictureButton::Bevel::Raised, 1},
+        {PictureButton::Bevel::Raised, Qt::RightButton, PictureButton::Bevel::Raised,
+         PictureButton::Bevel::Raised, 0},
+        {PictureButton::Bevel::None, Qt::RightButton, PictureButton::Bevel::None,
+         PictureButton::Bevel::None, 0},
     };
     for (const auto& r : rows) {
-      TTkBtn button;
+      PictureButton button;
       QImage red(8, 8, QImage::Format_RGB32);
       red.fill(Qt::red);
       button.Set_Picture(red);
       button.SetBevelWidth(2);
       button.SetBevelOuter(r.start);
       int clicks = 0;
-      connect(&button, &TTkBtn::clicked, [&] { ++clicks; });
+      connect(&button, &PictureButton::clicked, [&] { ++clicks; });
       button.show();
       const QRgb light = button.palette().color(QPalette::Light).rgb() & 0xFFFFFF;
       const QRgb dark = button.palette().color(QPalette::Dark).rgb() & 0xFFFFFF;
-      auto corners = [&](TTkBtn::Bevel b) {
-        const QRgb topLeft = b == TTkBtn::Bevel::Raised    ? light
-                             : b == TTkBtn::Bevel::Lowered ? dark
-                                                           : 0xFF0000;
-        const QRgb bottomRight = b == TTkBtn::Bevel::Raised    ? dark
-                                 : b == TTkBtn::Bevel::Lowered ? light
-                                                               : 0xFF0000;
+      auto corners = [&](PictureButton::Bevel b) {
+        const QRgb topLeft = b == PictureButton::Bevel::Raised    ? light
+                             : b == PictureButton::Bevel::Lowered ? dark
+                                                                  : 0xFF0000;
+        const QRgb bottomRight = b == PictureButton::Bevel::Raised    ? dark
+                                 : b == PictureButton::Bevel::Lowered ? light
+                                                                      : 0xFF0000;
         const QImage shot = button.grab().toImage();
         return (shot.pixel(1, 1) & 0xFFFFFF) == topLeft &&
                (shot.pixel(shot.width() - 2, shot.height() - 2) & 0xFFFFFF) == bottomRight;
@@ -55,23 +59,23 @@ class ImageButtonTest : public QObject {
   }
 
   void releaseOutsideIsNoClick() {
-    TTkBtn button;
+    PictureButton button;
     int clicks = 0;
-    connect(&button, &TTkBtn::clicked, [&] { ++clicks; });
+    connect(&button, &PictureButton::clicked, [&] { ++clicks; });
     button.show();
     QTest::mousePress(&button, Qt::LeftButton);
     QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(200, 10));
     QCOMPARE(clicks, 0);
-    QCOMPARE(button.BevelOuter(), TTkBtn::Bevel::Raised);
+    QCOMPARE(button.BevelOuter(), PictureButton::Bevel::Raised);
   }
 
   void disabledButtonIsGreyAndDeaf() {
-    TTkBtn button;
+    PictureButton button;
     button.resize(120, 30);
     button.SetCaption(QStringLiteral("■■■■"));
     button.SetColor(Qt::white);
     int clicks = 0;
-    connect(&button, &TTkBtn::clicked, [&] { ++clicks; });
+    connect(&button, &PictureButton::clicked, [&] { ++clicks; });
     button.show();
     QVERIFY(test::CountPixels(button.grab().toImage(), 0x000000) > 40);  // black caption
     button.setEnabled(false);
@@ -80,14 +84,14 @@ class ImageButtonTest : public QObject {
     QCOMPARE(test::CountPixels(grey, 0x000000), 0);
     QVERIFY(test::CountPixels(grey, dark) > 40);
     QTest::mousePress(&button, Qt::LeftButton);
-    QCOMPARE(button.BevelOuter(), TTkBtn::Bevel::Raised);
+    QCOMPARE(button.BevelOuter(), PictureButton::Bevel::Raised);
     QTest::mouseRelease(&button, Qt::LeftButton);
     QTest::keyClick(&button, Qt::Key_Return);
     QCOMPARE(clicks, 0);
   }
 
   void withoutPictureItIsAPlainPanel() {
-    TTkBtn button;
+    PictureButton button;
     QCOMPARE(button.size(), QSize(75, 25));
     button.SetColor(QColor(0x12, 0x34, 0x56));
     button.SetBorderWidth(2);
@@ -103,5 +107,5 @@ class ImageButtonTest : public QObject {
   }
 };
 
-KORVANA_GUI_TEST(ImageButtonTest);
-#include "ImageButtonTest.moc"
+KORVANA_GUI_TEST(PictureButtonTest);
+#include "PictureButtonTest.moc"

@@ -1,4 +1,4 @@
-#include "TTkBtn.h"
+#include "PictureButton.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -20,58 +20,59 @@ void DrawFrame(QPainter& p, QRect& r, int width, const QColor& topLeft, const QC
 
 }  // namespace
 
-TTkBtn::TTkBtn(QWidget* parent) : QWidget(parent), color_(palette().color(QPalette::Button)) {
+PictureButton::PictureButton(QWidget* parent)
+    : QWidget(parent), color_(palette().color(QPalette::Button)) {
   resize(sizeHint());
   setFocusPolicy(Qt::StrongFocus);
 }
 
-void TTkBtn::Set_Picture(const QImage& picture) {
+void PictureButton::Set_Picture(const QImage& picture) {
   pictureImg_ = picture;
   update();
 }
 
-void TTkBtn::SetCaption(const QString& caption) {
+void PictureButton::SetCaption(const QString& caption) {
   if (caption == caption_) return;
   caption_ = caption;
   update();
 }
 
-void TTkBtn::SetAlignment(Qt::Alignment alignment) {
+void PictureButton::SetAlignment(Qt::Alignment alignment) {
   alignment_ = alignment & Qt::AlignHorizontal_Mask;
   update();
 }
 
-void TTkBtn::SetBevelOuter(Bevel bevel) {
+void PictureButton::SetBevelOuter(Bevel bevel) {
   bevelOuter_ = bevel;
   update();
 }
 
-void TTkBtn::SetBevelInner(Bevel bevel) {
+void PictureButton::SetBevelInner(Bevel bevel) {
   bevelInner_ = bevel;
   update();
 }
 
-void TTkBtn::SetBevelWidth(int width) {
+void PictureButton::SetBevelWidth(int width) {
   bevelWidth_ = std::max(0, width);
   update();
 }
 
-void TTkBtn::SetBorderWidth(int width) {
+void PictureButton::SetBorderWidth(int width) {
   borderWidth_ = std::max(0, width);
   update();
 }
 
-void TTkBtn::SetColor(const QColor& color) {
+void PictureButton::SetColor(const QColor& color) {
   color_ = color;
   update();
 }
 
-void TTkBtn::SetFontColor(const QColor& color) {
+void PictureButton::SetFontColor(const QColor& color) {
   fontColor_ = color;
   update();
 }
 
-void TTkBtn::paintEvent(QPaintEvent*) {
+void PictureButton::paintEvent(QPaintEvent*) {
   QPainter p(this);
   QRect r = rect();
   if (pictureImg_.isNull()) {
@@ -115,19 +116,19 @@ void TTkBtn::paintEvent(QPaintEvent*) {
   }
 }
 
-void TTkBtn::mousePressEvent(QMouseEvent* event) {
+void PictureButton::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   SetBevelOuter(Bevel::Lowered);
 }
 
-void TTkBtn::mouseReleaseEvent(QMouseEvent* event) {
+void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   // Raised afterwards, even on a button that started flat.
   SetBevelOuter(Bevel::Raised);
   if (rect().contains(event->position().toPoint())) emit clicked();
 }
 
-void TTkBtn::keyPressEvent(QKeyEvent* event) {
+void PictureButton::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -139,12 +140,12 @@ void TTkBtn::keyPressEvent(QKeyEvent* event) {
   }
 }
 
-void TTkBtn::focusInEvent(QFocusEvent* event) {
+void PictureButton::focusInEvent(QFocusEvent* event) {
   update();
   QWidget::focusInEvent(event);
 }
 
-void TTkBtn::focusOutEvent(QFocusEvent* event) {
+void PictureButton::focusOutEvent(QFocusEvent* event) {
   update();
   QWidget::focusOutEvent(event);
 }

@@ -1,4 +1,4 @@
-#include "TFmain.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +17,7 @@
 #include "Application.h"
 #include "Cursors.h"
 #include "Forms.h"
+#include "PopupMenu.h"
 #include "QtPlatform.h"
 #include "core/Cp932.h"
 #include "core/ScreenSize.h"
@@ -38,8 +39,9 @@ int ScaleFor(const QScreen* screen) {
 
 }  // namespace
 
-TFmain::TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings)
+MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& settings)
     : engine_(engine), platform_(platform), settings_(settings) {
+  setObjectName("TFmain");
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
@@ -57,7 +59,7 @@ TFmain::TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings)
   }
 }
 
-TFmain::~TFmain() {
+MainWindow::~MainWindow() {
   if (Application* app = Application::Instance()) {
     app->onError = nullptr;
     app->onExit = nullptr;
@@ -65,125 +67,47 @@ TFmain::~TFmain() {
   platform_.Attach(nullptr);
 }
 
-QAction* TFmain::AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
-                         bool enabled, int checked) {
-  auto* action = new QAction(QString::fromUtf8(caption), this);
-  action->setObjectName(name);
-  if (shortcut) action->setShortcut(QKeySequence(QString::fromUtf8(shortcut)));
-  // Shortcuts work with the menu closed; a disabled item ignores its own.
-  action->setShortcutContext(Qt::WindowShortcut);
-  addAction(action);
-  action->setEnabled(enabled);
-  if (checked >= 0) {
-    action->setCheckable(true);
-    action->setChecked(checked != 0);
+void MainWindow::BuildMenu() {
+  PopupMenu built = BuildPopupMenu(this, MenuTable(), settings_,
+                                   [this](const MenuRow& row) { RunItem(row); });
+  popup_ = built.menu;
+  items_ = std::move(built.items);
+}
+
+void MainWindow::RunItem(const MenuRow& row) {
+  switch (row.host) {
+    case MenuHost::Frame:
+      ToggleFrame();
+      break;
+    case MenuHost::FullScreen:
+      ToggleFullScreen();
+      break;
+    case MenuHost::Close:
+      // The close question decides what happens to the story.
+      platform_.RequestClose();
+      return;
+    case MenuHost::None:
+      break;
   }
-  menu->addAction(action);
-  items_[name] = action;
-  return action;
+  if (row.ownWait)
+    RunNestedWait([this, &row] {
+      if (row.action) row.action(engine_);
+    });
+  else
+    RunMenuAction(engine_, row);
 }
 
-void TFmain::BuildMenu() {
-  popup_ = new QMenu(this);
-  popup_->setObjectName("PopupMenu1");
-  QMenu* display = popup_->addMenu(QStringLiteral("画面表示"));
-  display->setObjectName("Mdisplay");
-  QAction* hideImage = AddItem(display, "Khideimage", "背景を消す", "Ctrl+T", false);
-  QAction* hideText = AddItem(display, "Khidetext", "文字を消す", "Ctrl+B", false);
-  QAction* frame = AddItem(display, "Kwinmode", "画面の枠の表示", "Ctrl+W", true, 1);
-  QAction* full = AddItem(display, "Kfullscr", "フルスクリーン表示", "Ctrl+G", true, 0);
-  QAction* dark = AddItem(display, "Mdarkness", "背景を暗くする", "Ctrl+D", false,
-                          settings_.BGDarkness ? 1 : 0);
-  QMenu* option = popup_->addMenu(QStringLiteral("設定変更"));
-  option->setObjectName("Moption");
-  QAction* music = AddItem(option, "Kmusic", "音楽再生", "Ctrl+M", true, settings_.EnableMusic);
-  QAction* sound = AddItem(option, "Ksound", "効果音再生", "Ctrl+V", true, settings_.EnableSound);
-  QAction* fast =
-      AddItem(option, "Ktxtwait", "高速文字表示", "Ctrl+H", true, settings_.HighSpeedText);
-  QAction* page = AddItem(option, "Ktxtskip", "ページ単位表示", "Ctrl+P", true, settings_.SkipText);
-  QAction* font = AddItem(option, "Kfont", "フォント設定", nullptr, true);
-  QAction* save = AddItem(popup_, "Msave", "データ保存", "Ctrl+S", false);
-  QAction* load = AddItem(popup_, "Mload", "データ読み込み", "Ctrl+L", false);
-  QAction* back = AddItem(popup_, "Mback", "前の文章を読む", nullptr, true);
-  QAction* title = AddItem(popup_, "Mtitle", "タイトルへ戻る", "Ctrl+R", false);
-  QAction* version = AddItem(popup_, "Mversion", "バージョン情報", nullptr, true);
-  QAction* exit = AddItem(popup_, "Mexit", "終了する", "Ctrl+Q", true);
-  QAction* debug = AddItem(popup_, "Mdebug", settings_.DebugMode ? "デバッグモード" : "キャンセル",
-                           nullptr, true);
-  QAction* skip = AddItem(popup_, "Mskipout", "読んだ文章を飛ばす", "Ctrl+F",
-                          settings_.TextMaxIndex.has_value());
-
-  connect(frame, &QAction::triggered, this, [this] {
-    ToggleFrame();
-    engine_.sound.RestartMusic();
-    AfterMenuAction();
-  });
-  connect(full, &QAction::triggered, this, [this] {
-    ToggleFullScreen();
-    engine_.sound.RestartMusic();
-    AfterMenuAction();
-  });
-  connect(dark, &QAction::triggered, this, [this] {
-    engine_.ToggleDarkness();
-    AfterMenuAction();
-  });
-  connect(hideImage, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowMessageOnlyView(); }); });
-  connect(hideText, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowPictureOnlyView(); }); });
-  connect(music, &QAction::triggered, this, [this] {
-    engine_.sound.ToggleMusic();
-    AfterMenuAction();
-  });
-  connect(sound, &QAction::triggered, this, [this] {
-    engine_.sound.ToggleSound();
-    AfterMenuAction();
-  });
-  connect(fast, &QAction::triggered, this, [this] {
-    engine_.ToggleHighSpeed();
-    AfterMenuAction();
-  });
-  connect(page, &QAction::triggered, this, [this] {
-    engine_.TogglePageUnit();
-    AfterMenuAction();
-  });
-  connect(skip, &QAction::triggered, this, [this] {
-    engine_.StartSkipRead();
-    AfterMenuAction();
-  });
-  connect(back, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowLogScreen(); }); });
-  connect(title, &QAction::triggered, this, [this] {
-    engine_.AskTitleReturn();
-    AfterMenuAction();
-  });
-  // Saving writes files and may report; loading only files its request.
-  connect(save, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.SaveFromDialog(); }); });
-  connect(load, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.LoadFromDialog(); }); });
-  connect(exit, &QAction::triggered, this, [this] { platform_.RequestClose(); });
-  // The two modal dialogs may report (a version picture that cannot be read).
-  connect(font, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ChooseFonts(); }); });
-  connect(version, &QAction::triggered, this,
-          [this] { RunNestedWait([this] { engine_.ShowVersion(); }); });
-  connect(debug, &QAction::triggered, this, [this] {
-    engine_.ShowDebugWindow();
-    AfterMenuAction();
-  });
-}
-
-QAction* TFmain::Item(const QString& name) const {
+QAction* MainWindow::Item(const QString& name) const {
   if (name.isEmpty()) return nullptr;
   auto it = items_.find(name);
   return it == items_.end() ? nullptr : it->second;
 }
 
-void TFmain::RunNestedWait(const std::function<void()>& view) {
+void MainWindow::RunNestedWait(const std::function<void()>& view) {
   // The log screen and the two views run their own wait inside this menu
-  // handler, and dialogs may ask the error report; an exit raised there is
-  // handled here rather than thrown through the window system.
+  // handler, and dialogs may ask the error report (saving writes files, a
+  // version picture may not be readable); an exit raised there is handled
+  // here rather than thrown through the window system.
   try {
     view();
   } catch (const EngineExit& exit) {
@@ -192,7 +116,7 @@ void TFmain::RunNestedWait(const std::function<void()>& view) {
   AfterMenuAction();
 }
 
-void TFmain::HandleExit(const EngineExit& exit) {
+void MainWindow::HandleExit(const EngineExit& exit) {
   if (storyRunning_) {
     platform_.DeferExit(exit);
     return;
@@ -203,7 +127,7 @@ void TFmain::HandleExit(const EngineExit& exit) {
   QCoreApplication::exit(exit.code);
 }
 
-void TFmain::ReportError(const std::exception& error) {
+void MainWindow::ReportError(const std::exception& error) {
   try {
     engine_.ReportEscapedError(error);
   } catch (const EngineExit& exit) {
@@ -214,24 +138,29 @@ void TFmain::ReportError(const std::exception& error) {
   }
 }
 
-void TFmain::AfterMenuAction() {
+void MainWindow::AfterMenuAction() {
   // The click that chose an entry must never continue the story.
   engine_.ClearClicks();
 }
 
-void TFmain::SetItemEnabled(MenuItem item, bool enabled) {
-  if (QAction* a = Item(MenuItemName(item))) a->setEnabled(enabled);
+QAction* MainWindow::Item(MenuItem item) const {
+  const MenuRow* row = FindMenuItem(MenuTable(), item);
+  return row ? Item(row->name) : nullptr;
 }
 
-void TFmain::SetItemChecked(MenuItem item, bool checked) {
-  if (QAction* a = Item(MenuItemName(item)); a && a->isCheckable()) a->setChecked(checked);
+void MainWindow::SetItemEnabled(MenuItem item, bool enabled) {
+  if (QAction* a = Item(item)) a->setEnabled(enabled);
 }
 
-void TFmain::SetStoryCursor(Cursor cursor) {
+void MainWindow::SetItemChecked(MenuItem item, bool checked) {
+  if (QAction* a = Item(item); a && a->isCheckable()) a->setChecked(checked);
+}
+
+void MainWindow::SetStoryCursor(Cursor cursor) {
   setCursor(CursorPicture(cursor));
 }
 
-void TFmain::CentreFrame() {
+void MainWindow::CentreFrame() {
   if (const QScreen* s = screen()) {
     QRect r = frameGeometry();
     r.moveCenter(s->availableGeometry().center());
@@ -239,16 +168,17 @@ void TFmain::CentreFrame() {
   }
 }
 
-void TFmain::PlaceWindow() {
+void MainWindow::PlaceWindow() {
   setFixedSize(kScreenWidth * scale_, kScreenHeight * scale_);
   CentreFrame();
   // Before the window manager has framed the window its frame is unknown,
   // and centring the inside alone leaves the framed window half a title bar
   // low: centred again once the frame is known.
-  centreWhenFramed_ = frameGeometry() == geometry() && !windowFlags().testFlag(Qt::FramelessWindowHint);
+  centreWhenFramed_ =
+      frameGeometry() == geometry() && !windowFlags().testFlag(Qt::FramelessWindowHint);
 }
 
-void TFmain::ToggleFrame() {
+void MainWindow::ToggleFrame() {
   QAction* frame = Item("Kwinmode");
   const bool framed = frame->isChecked();  // already flipped by the trigger
   setWindowFlag(Qt::FramelessWindowHint, !framed);
@@ -256,7 +186,7 @@ void TFmain::ToggleFrame() {
   show();
 }
 
-void TFmain::ToggleFullScreen() {
+void MainWindow::ToggleFullScreen() {
   QAction* full = Item("Kfullscr");
   QAction* frame = Item("Kwinmode");
   if (full->isChecked()) {
@@ -291,7 +221,7 @@ void TFmain::ToggleFullScreen() {
   }
 }
 
-bool TFmain::CoversScreen() {
+bool MainWindow::CoversScreen() {
   // Window systems apply a change of state or place when they get to it: give
   // them a moment before judging.
   const QScreen* s = screen();
@@ -304,38 +234,38 @@ bool TFmain::CoversScreen() {
   return geometry() == s->geometry();
 }
 
-QRect TFmain::PictureRect() const {
+QRect MainWindow::PictureRect() const {
   // Whole-number scale that fits, centred on black (full screen keeps 4:3).
   const int k = std::max(1, std::min(width() / kScreenWidth, height() / kScreenHeight));
   const int w = kScreenWidth * k, h = kScreenHeight * k;
   return QRect((width() - w) / 2, (height() - h) / 2, w, h);
 }
 
-int TFmain::PictureScale() const {
+int MainWindow::PictureScale() const {
   return PictureRect().width() / kScreenWidth;
 }
 
-QRect TFmain::ToWindow(const QRect& pictureRect) const {
+QRect MainWindow::ToWindow(const QRect& pictureRect) const {
   const QRect target = PictureRect();
   const int k = PictureScale();
   return QRect(target.left() + pictureRect.left() * k, target.top() + pictureRect.top() * k,
                pictureRect.width() * k, pictureRect.height() * k);
 }
 
-QPoint TFmain::ToPicture(QPoint p) const {
+QPoint MainWindow::ToPicture(QPoint p) const {
   const QRect r = PictureRect();
   const int k = PictureScale();
   return QPoint(std::clamp((p.x() - r.x()) / k, 0, kScreenWidth - 1),
                 std::clamp((p.y() - r.y()) / k, 0, kScreenHeight - 1));
 }
 
-QPoint TFmain::FromPicture(QPoint p) const {
+QPoint MainWindow::FromPicture(QPoint p) const {
   const QRect r = PictureRect();
   const int k = PictureScale();
   return QPoint(r.x() + p.x() * k + k / 2, r.y() + p.y() * k + k / 2);
 }
 
-void TFmain::paintEvent(QPaintEvent* event) {
+void MainWindow::paintEvent(QPaintEvent* event) {
   if (!firstFrameShown_) {
     firstFrameShown_ = true;
     // For the start-up probe (bench/startup_probe.sh): when the first frame
@@ -371,11 +301,11 @@ void TFmain::paintEvent(QPaintEvent* event) {
   painter.drawImage(ToWindow(source), image, source);
 }
 
-void TFmain::UpdatePicture(const QRect& pictureRect) {
+void MainWindow::UpdatePicture(const QRect& pictureRect) {
   update(ToWindow(pictureRect));
 }
 
-void TFmain::PaintMovie(QPainter& painter, const QRect& exposed) {
+void MainWindow::PaintMovie(QPainter& painter, const QRect& exposed) {
   if (movieFrame_.isNull() || movieRect_.isEmpty()) return;
   painter.setClipRect(exposed & PictureRect());
   // Frames come at the rectangle's size in the window and are drawn one to
@@ -385,7 +315,7 @@ void TFmain::PaintMovie(QPainter& painter, const QRect& exposed) {
   painter.drawImage(ToWindow(movieRect_), movieFrame_);
 }
 
-void TFmain::ShowMovie(const QImage& frame, const QRect& pictureRect) {
+void MainWindow::ShowMovie(const QImage& frame, const QRect& pictureRect) {
   const bool sameCover = movieShown_ && pictureRect == movieRect_;
   movieShown_ = true;
   movieFrame_ = frame;
@@ -396,14 +326,14 @@ void TFmain::ShowMovie(const QImage& frame, const QRect& pictureRect) {
     update();
 }
 
-void TFmain::HideMovie() {
+void MainWindow::HideMovie() {
   if (!movieShown_) return;
   movieShown_ = false;
   movieFrame_ = QImage();
   update();
 }
 
-void TFmain::mousePressEvent(QMouseEvent* event) {
+void MainWindow::mousePressEvent(QMouseEvent* event) {
   const QPoint p = ToPicture(event->position().toPoint());
   const MouseButton button = event->button() == Qt::RightButton    ? MouseButton::Right
                              : event->button() == Qt::MiddleButton ? MouseButton::Middle
@@ -416,7 +346,7 @@ void TFmain::mousePressEvent(QMouseEvent* event) {
   }
 }
 
-void TFmain::mouseReleaseEvent(QMouseEvent* event) {
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint p = ToPicture(event->position().toPoint());
   InputSink* sink = platform_.sink();
   if (!sink) return;
@@ -430,17 +360,17 @@ void TFmain::mouseReleaseEvent(QMouseEvent* event) {
   sink->OnMouseUp(p.x(), p.y(), button);
 }
 
-void TFmain::mouseMoveEvent(QMouseEvent* event) {
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = ToPicture(event->position().toPoint());
   if (InputSink* sink = platform_.sink()) sink->OnMouseMove(p.x(), p.y());
 }
 
-void TFmain::wheelEvent(QWheelEvent* event) {
+void MainWindow::wheelEvent(QWheelEvent* event) {
   const QPoint p = ToPicture(event->position().toPoint());
   if (InputSink* sink = platform_.sink()) sink->OnWheel(p.x(), p.y(), event->angleDelta().y());
 }
 
-bool TFmain::event(QEvent* event) {
+bool MainWindow::event(QEvent* event) {
   if (event->type() == QEvent::Move && centreWhenFramed_ && frameGeometry() != geometry() &&
       !isFullScreen()) {
     centreWhenFramed_ = false;
@@ -458,19 +388,19 @@ bool TFmain::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-void TFmain::keyReleaseEvent(QKeyEvent* event) {
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
   InputSink* sink = platform_.sink();
   if (sink && event->key() == Qt::Key_Control && !event->isAutoRepeat()) sink->OnCtrl(false);
   QWidget::keyReleaseEvent(event);
 }
 
-void TFmain::focusOutEvent(QFocusEvent* event) {
+void MainWindow::focusOutEvent(QFocusEvent* event) {
   // A Ctrl released in another window must not leave the story skipping.
   if (InputSink* sink = platform_.sink()) sink->OnCtrl(false);
   QWidget::focusOutEvent(event);
 }
 
-void TFmain::keyPressEvent(QKeyEvent* event) {
+void MainWindow::keyPressEvent(QKeyEvent* event) {
   InputSink* sink = platform_.sink();
   if (!sink) return;
   switch (event->key()) {
@@ -506,7 +436,7 @@ void TFmain::keyPressEvent(QKeyEvent* event) {
   }
 }
 
-void TFmain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (closing_) {
     event->accept();
     return;
@@ -528,18 +458,18 @@ void TFmain::closeEvent(QCloseEvent* event) {
   QCoreApplication::exit(0);
 }
 
-void TFmain::StartStoryWhenShown() {
+void MainWindow::StartStoryWhenShown() {
   storyPending_ = true;
   QTimer::singleShot(kUnshownStartMs, this, [this] { StartPendingStory(); });
 }
 
-void TFmain::StartPendingStory() {
+void MainWindow::StartPendingStory() {
   if (!storyPending_) return;
   storyPending_ = false;
   StartStory();
 }
 
-void TFmain::StartStory() {
+void MainWindow::StartStory() {
   storyRunning_ = true;
   try {
     engine_.StartEngine();

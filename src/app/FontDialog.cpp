@@ -1,4 +1,4 @@
-#include "TFfont.h"
+#include "FontDialog.h"
 
 #include "Forms.h"
 
@@ -8,9 +8,9 @@ namespace {
 constexpr int kClientWidth = 618;
 constexpr int kClientHeight = 273;
 // The rows' tops, for text fonts 1-3 and the ruby font.
-constexpr int kRowTops[TFfont::kRows] = {40, 88, 136, 184};
+constexpr int kRowTops[FontDialog::kRows] = {40, 88, 136, 184};
 // The comment panels' face sizes: three text fonts, then the smaller ruby.
-constexpr int kCommentPixels[TFfont::kRows] = {27, 27, 27, 13};
+constexpr int kCommentPixels[FontDialog::kRows] = {27, 27, 27, 13};
 
 QFont PixelFont(const QString& family, int pixels) {
   QFont font(family);
@@ -36,7 +36,7 @@ QLabel* MakePanel(QWidget* parent, const char* name, const QRect& geometry,
 
 }  // namespace
 
-TFfont::TFfont(QWidget* parent) : QDialog(parent) {
+FontDialog::FontDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("TFfont");
   setWindowTitle(QStringLiteral("フォント設定"));
   setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -66,7 +66,7 @@ TFfont::TFfont(QWidget* parent) : QDialog(parent) {
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TFfont::MakeRows() {
+void FontDialog::MakeRows() {
   static const char* const kCommentNames[kRows] = {"Panel7", "Panel8", "Panel9", "Panel10"};
   static const char* const kListNames[kRows] = {"Panel1", "Panel2", "Panel3", "Panel4"};
   static const char* const kBoxNames[kRows] = {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4"};
@@ -95,7 +95,7 @@ void TFfont::MakeRows() {
   }
 }
 
-void TFfont::SetFaces(const std::vector<std::string>& installed) {
+void FontDialog::SetFaces(const std::vector<std::string>& installed) {
   if (installed == installed_ && !installed_.empty()) return;
   installed_ = installed;
   QStringList names;
@@ -105,7 +105,7 @@ void TFfont::SetFaces(const std::vector<std::string>& installed) {
   faces_.setStringList(names);
 }
 
-void TFfont::Select(int row, const std::string& face, const std::string& listed) {
+void FontDialog::Select(int row, const std::string& face, const std::string& listed) {
   QComboBox* box = ComboBoxes[row];
   // A face that is not installed shows no selection; its name still gives
   // the preview, through the system's font matching.
@@ -113,7 +113,7 @@ void TFfont::Select(int row, const std::string& face, const std::string& listed)
   CommentPanels[row]->setFont(PixelFont(Q(face), kCommentPixels[row]));
 }
 
-void TFfont::Prepare(const FontChoice& choice) {
+void FontDialog::Prepare(const FontChoice& choice) {
   SetFaces(choice.installed);
   for (int row = 0; row < kRows; ++row) {
     CommentPanels[row]->setText(Q(choice.comments[row]));
@@ -122,13 +122,13 @@ void TFfont::Prepare(const FontChoice& choice) {
   Button1->setFocus(Qt::OtherFocusReason);
 }
 
-std::array<std::string, TFfont::kRows> TFfont::ChosenFaces() const {
+std::array<std::string, FontDialog::kRows> FontDialog::ChosenFaces() const {
   std::array<std::string, kRows> faces;
   for (int row = 0; row < kRows; ++row) faces[row] = Sjis(ComboBoxes[row]->currentText());
   return faces;
 }
 
-bool TFfont::Choose(FontChoice& choice) {
+bool FontDialog::Choose(FontChoice& choice) {
   Prepare(choice);
   CentreOnScreen(this);
   if (exec() != QDialog::Accepted) return false;

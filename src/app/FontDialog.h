@@ -1,5 +1,5 @@
 #pragma once
-// `TFfont`, the font dialog: four rows of the game's comment for a text
+// `FontDialog`, the font dialog: four rows of the game's comment for a text
 // font (or the ruby font) previewed in the face chosen beside it from the
 // installed faces.
 #include <QComboBox>
@@ -15,13 +15,13 @@
 
 namespace korvana {
 
-class TFfont : public QDialog {
+class FontDialog : public QDialog {
   Q_OBJECT
 
  public:
   static constexpr int kRows = 4;
 
-  explicit TFfont(QWidget* parent = nullptr);
+  explicit FontDialog(QWidget* parent = nullptr);
 
   // Shows the dialog modally, centred on the screen, with `choice`; true for
   // OK, with `choice.faces` then holding the four lists' texts.

@@ -1,5 +1,5 @@
 #pragma once
-// `TFfile`, the save/load dialog: 80 slots on 20 pages of 4. The engine
+// `SlotDialog`, the save/load dialog: 80 slots on 20 pages of 4. The engine
 // hands it the slot labels ready made; the dialog shows them, tells the
 // mode by colour and picture, and returns the slot the player chose.
 #include <QDialog>
@@ -9,12 +9,12 @@
 #include <functional>
 #include <vector>
 
-#include "TTkBtn.h"
+#include "PictureButton.h"
 #include "platform/Dialogs.h"
 
 namespace korvana {
 
-class TFfile : public QDialog {
+class SlotDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -22,7 +22,7 @@ class TFfile : public QDialog {
   static constexpr int kSlotsPerPage = 4;
   static constexpr int kSlots = kPages * kSlotsPerPage;
 
-  explicit TFfile(QWidget* parent = nullptr);
+  explicit SlotDialog(QWidget* parent = nullptr);
 
   // Shows the dialog modally over its parent (or the screen) and returns
   // the chosen slot index, or -1 when cancelled.
@@ -44,18 +44,18 @@ class TFfile : public QDialog {
   std::function<bool(const QString& text, const QString& caption)> question;
 
   QLabel* Label1;
-  TTkBtn* TkBtn1;  // previous page
-  TTkBtn* TkBtn2;  // next page
-  TTkBtn* TkBtn3;  // load mode picture
-  TTkBtn* TkBtn4;  // save mode picture
-  TTkBtn* TkBtn5;  // cancel
-  TTkBtn* TkBtn6;  // the four slots of the page, top to bottom
-  TTkBtn* TkBtn7;
-  TTkBtn* TkBtn8;
-  TTkBtn* TkBtn9;
+  PictureButton* TkBtn1;  // previous page
+  PictureButton* TkBtn2;  // next page
+  PictureButton* TkBtn3;  // load mode picture
+  PictureButton* TkBtn4;  // save mode picture
+  PictureButton* TkBtn5;  // cancel
+  PictureButton* TkBtn6;  // the four slots of the page, top to bottom
+  PictureButton* TkBtn7;
+  PictureButton* TkBtn8;
+  PictureButton* TkBtn9;
   QSlider* TrackBar1;
   // TkBtn6 to TkBtn9.
-  std::array<TTkBtn*, kSlotsPerPage> SlotButtons() const {
+  std::array<PictureButton*, kSlotsPerPage> SlotButtons() const {
     return {TkBtn6, TkBtn7, TkBtn8, TkBtn9};
   }
 

@@ -1,4 +1,4 @@
-#include "TFfile.h"
+#include "SlotDialog.h"
 
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -93,7 +93,7 @@ void DrawDisk(QPainter& p) {
 QImage ModePicture(SlotMode mode, QSize size) {
   QImage picture(size, QImage::Format_RGB32);
   QPainter p(&picture);
-  const QColor tint = TFfile::ModeColor(mode);
+  const QColor tint = SlotDialog::ModeColor(mode);
   QLinearGradient g(0, 0, 0, size.height());
   g.setColorAt(0, tint.darker(108));
   g.setColorAt(1, tint.darker(125));
@@ -107,8 +107,8 @@ QImage ModePicture(SlotMode mode, QSize size) {
   return picture;
 }
 
-TTkBtn* MakeButton(QWidget* parent, const char* name, const QRect& geometry) {
-  auto* button = new TTkBtn(parent);
+PictureButton* MakeButton(QWidget* parent, const char* name, const QRect& geometry) {
+  auto* button = new PictureButton(parent);
   button->setObjectName(name);
   button->setGeometry(geometry);
   return button;
@@ -116,11 +116,11 @@ TTkBtn* MakeButton(QWidget* parent, const char* name, const QRect& geometry) {
 
 }  // namespace
 
-QColor TFfile::ModeColor(SlotMode mode) {
+QColor SlotDialog::ModeColor(SlotMode mode) {
   return FromBgr(mode == SlotMode::Load ? 0xA0D0D0 : 0xD0D0A0);
 }
 
-TFfile::TFfile(QWidget* parent) : QDialog(parent) {
+SlotDialog::SlotDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("TFfile");
   setWindowTitle(QStringLiteral("ファイル選択"));
   setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -141,7 +141,7 @@ TFfile::TFfile(QWidget* parent) : QDialog(parent) {
   Prepare(SlotMode::Load, {});
 }
 
-void TFfile::MakeModePictures() {
+void SlotDialog::MakeModePictures() {
   // They only mark the mode: sunken, deaf to the mouse.
   const QRect modeRect(8, 8, 152, 40);
   TkBtn3 = MakeButton(this, "TkBtn3", modeRect);
@@ -150,15 +150,15 @@ void TFfile::MakeModePictures() {
   TkBtn4 = MakeButton(this, "TkBtn4", modeRect);
   TkBtn4->SetCaption(QStringLiteral("データ保存"));
   TkBtn4->Set_Picture(ModePicture(SlotMode::Save, modeRect.size()));
-  for (TTkBtn* b : {TkBtn3, TkBtn4}) {
+  for (PictureButton* b : {TkBtn3, TkBtn4}) {
     b->SetAlignment(Qt::AlignRight);
-    b->SetBevelOuter(TTkBtn::Bevel::Lowered);
+    b->SetBevelOuter(PictureButton::Bevel::Lowered);
     b->setFocusPolicy(Qt::NoFocus);
     b->setAttribute(Qt::WA_TransparentForMouseEvents);
   }
 }
 
-void TFfile::MakePageControls() {
+void SlotDialog::MakePageControls() {
   TrackBar1 = new QSlider(Qt::Horizontal, this);
   TrackBar1->setObjectName("TrackBar1");
   TrackBar1->setGeometry(168, 8, 204, 40);
@@ -169,7 +169,7 @@ void TFfile::MakePageControls() {
   TrackBar1->setTickInterval(1);
   TrackBar1->setAutoFillBackground(true);
   TrackBar1->installEventFilter(this);
-  connect(TrackBar1, &QSlider::valueChanged, this, &TFfile::ShowPage);
+  connect(TrackBar1, &QSlider::valueChanged, this, &SlotDialog::ShowPage);
 
   Label1 = new QLabel(this);
   Label1->setObjectName("Label1");
@@ -183,33 +183,33 @@ void TFfile::MakePageControls() {
   TkBtn1 = MakeButton(this, "TkBtn1", QRect(434, 12, 40, 32));
   TkBtn1->SetCaption(QStringLiteral("◀"));
   TkBtn1->setToolTip(QStringLiteral("前のページ"));
-  connect(TkBtn1, &TTkBtn::clicked, this, [this] { ShowPage(page_ - 1); });
+  connect(TkBtn1, &PictureButton::clicked, this, [this] { ShowPage(page_ - 1); });
   TkBtn2 = MakeButton(this, "TkBtn2", QRect(478, 12, 40, 32));
   TkBtn2->SetCaption(QStringLiteral("▶"));
   TkBtn2->setToolTip(QStringLiteral("次のページ"));
-  connect(TkBtn2, &TTkBtn::clicked, this, [this] { ShowPage(page_ + 1); });
-  for (TTkBtn* b : {TkBtn1, TkBtn2}) b->setFocusPolicy(Qt::NoFocus);
+  connect(TkBtn2, &PictureButton::clicked, this, [this] { ShowPage(page_ + 1); });
+  for (PictureButton* b : {TkBtn1, TkBtn2}) b->setFocusPolicy(Qt::NoFocus);
 
   TkBtn5 = MakeButton(this, "TkBtn5", QRect(526, 12, 90, 32));
   TkBtn5->SetCaption(QStringLiteral("キャンセル"));
   TkBtn5->installEventFilter(this);
-  connect(TkBtn5, &TTkBtn::clicked, this, &TFfile::reject);
+  connect(TkBtn5, &PictureButton::clicked, this, &SlotDialog::reject);
 }
 
-void TFfile::MakeSlotButtons() {
+void SlotDialog::MakeSlotButtons() {
   const char* names[] = {"TkBtn6", "TkBtn7", "TkBtn8", "TkBtn9"};
-  TTkBtn** buttons[] = {&TkBtn6, &TkBtn7, &TkBtn8, &TkBtn9};
+  PictureButton** buttons[] = {&TkBtn6, &TkBtn7, &TkBtn8, &TkBtn9};
   for (int k = 0; k < kSlotsPerPage; ++k) {
-    TTkBtn* b = MakeButton(this, names[k], QRect(8, 58 + 48 * k, 608, 44));
+    PictureButton* b = MakeButton(this, names[k], QRect(8, 58 + 48 * k, 608, 44));
     b->SetAlignment(Qt::AlignLeft);
     b->SetBevelWidth(2);
     b->installEventFilter(this);
-    connect(b, &TTkBtn::clicked, this, [this, k] { SlotClicked(k); });
+    connect(b, &PictureButton::clicked, this, [this, k] { SlotClicked(k); });
     *buttons[k] = b;
   }
 }
 
-void TFfile::Prepare(SlotMode mode, const std::vector<SlotEntry>& entries) {
+void SlotDialog::Prepare(SlotMode mode, const std::vector<SlotEntry>& entries) {
   mode_ = mode;
   slots_ = entries;
   slots_.resize(kSlots);
@@ -224,14 +224,14 @@ void TFfile::Prepare(SlotMode mode, const std::vector<SlotEntry>& entries) {
   }
   TkBtn3->setVisible(mode == SlotMode::Load);
   TkBtn4->setVisible(mode == SlotMode::Save);
-  for (TTkBtn* b : {TkBtn1, TkBtn2, TkBtn5, TkBtn6, TkBtn7, TkBtn8, TkBtn9}) {
+  for (PictureButton* b : {TkBtn1, TkBtn2, TkBtn5, TkBtn6, TkBtn7, TkBtn8, TkBtn9}) {
     b->SetColor(tint);
     b->Set_Picture(ButtonFace(tint, b->size()));
   }
   ShowPage(page_);
 }
 
-void TFfile::ShowPage(int page) {
+void SlotDialog::ShowPage(int page) {
   page_ = std::clamp(page, 0, kPages - 1);
   TrackBar1->setValue(page_);
   TkBtn1->setVisible(page_ > 0);
@@ -245,13 +245,13 @@ void TFfile::ShowPage(int page) {
   }
 }
 
-int TFfile::Choose(SlotMode mode, const std::vector<SlotEntry>& entries) {
+int SlotDialog::Choose(SlotMode mode, const std::vector<SlotEntry>& entries) {
   Prepare(mode, entries);
   CentreOverOwner();
   return exec() == QDialog::Accepted ? chosen_ : -1;
 }
 
-void TFfile::CentreOverOwner() {
+void SlotDialog::CentreOverOwner() {
   // Over the game's window while the player sees it, else mid-screen.
   const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
   QRect area;
@@ -265,7 +265,7 @@ void TFfile::CentreOverOwner() {
   move(frame.topLeft());
 }
 
-void TFfile::SlotClicked(int k) {
+void SlotDialog::SlotClicked(int k) {
   const int slot = page_ * kSlotsPerPage + k;
   const bool used = slots_[slot].used;
   if (mode_ == SlotMode::Load && !used) return;
@@ -276,19 +276,19 @@ void TFfile::SlotClicked(int k) {
   accept();
 }
 
-bool TFfile::Ask(const QString& text, const QString& caption) {
+bool SlotDialog::Ask(const QString& text, const QString& caption) {
   if (question) return question(text, caption);
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
                   this);
   return box.exec() == QMessageBox::Ok;
 }
 
-void TFfile::showEvent(QShowEvent* event) {
+void SlotDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   TrackBar1->setFocus(Qt::OtherFocusReason);
 }
 
-bool TFfile::HandleKey(int key) {
+bool SlotDialog::HandleKey(int key) {
   switch (key) {
     case Qt::Key_Left:
     case Qt::Key_PageUp:
@@ -309,7 +309,7 @@ bool TFfile::HandleKey(int key) {
   }
 }
 
-void TFfile::MoveSlotFocus(int step) {
+void SlotDialog::MoveSlotFocus(int step) {
   // From outside the slots, Down enters at the top and Up at the bottom;
   // slots that cannot be chosen are stepped over.
   const auto buttons = SlotButtons();
@@ -324,14 +324,14 @@ void TFfile::MoveSlotFocus(int step) {
   }
 }
 
-void TFfile::keyPressEvent(QKeyEvent* event) {
+void SlotDialog::keyPressEvent(QKeyEvent* event) {
   if (HandleKey(event->key()))
     event->accept();
   else
     QDialog::keyPressEvent(event);
 }
 
-bool TFfile::eventFilter(QObject* watched, QEvent* event) {
+bool SlotDialog::eventFilter(QObject* watched, QEvent* event) {
   // The slider would take the arrows for itself; the dialog gives them one
   // meaning wherever the focus is.
   if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event)->key()))

@@ -12,18 +12,19 @@
 #include "config/Settings.h"
 #include "core/Errors.h"
 #include "platform/Platform.h"
+#include "script/MenuTable.h"
 
 namespace korvana {
 
 class Engine;
 class QtPlatform;
 
-class TFmain : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  TFmain(Engine& engine, QtPlatform& platform, config::Settings& settings);
-  ~TFmain() override;
+  MainWindow(Engine& engine, QtPlatform& platform, config::Settings& settings);
+  ~MainWindow() override;
 
   // Runs the story from the first idle moment; returns when it ends (the
   // window stays open) or the program is to end.
@@ -40,8 +41,9 @@ class TFmain : public QWidget {
   void SetStoryCursor(Cursor cursor);
   void SetItemEnabled(MenuItem item, bool enabled);
   void SetItemChecked(MenuItem item, bool checked);
-  // The menu item by its name ("Msave", "Kfullscr" …).
+  // The menu item by its name ("Msave", "Kfullscr" …) or by its id.
   QAction* Item(const QString& name) const;
+  QAction* Item(MenuItem item) const;
   QMenu* PopupMenu1() const { return popup_; }
   int Scale() const { return scale_; }
   // Where a window point falls on the 640 × 480 picture.
@@ -86,9 +88,9 @@ class TFmain : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QAction* AddItem(QMenu* menu, const char* name, const char* caption, const char* shortcut,
-                   bool enabled, int checked = -1);
   void BuildMenu();
+  // A menu item chosen: the window's part of it, then the engine's.
+  void RunItem(const MenuRow& row);
   void ToggleFrame();
   void ToggleFullScreen();
   // Whether the window now covers its screen, after the window system has had

@@ -13,7 +13,7 @@
 #include "GuiTests.h"
 #include "QuietSink.h"
 #include "SingleInstance.h"
-#include "TFfile.h"
+#include "SlotDialog.h"
 #include "TempDir.h"
 #include "core/Cp932.h"
 
@@ -21,7 +21,7 @@ using namespace korvana;
 
 using test::Game;
 
-class GuiTest : public QObject {
+class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -121,6 +121,20 @@ class GuiTest : public QObject {
         {"Mdebug", "キャンセル", "", true, -1},
         {"Mskipout", "読んだ文章を飛ばす", "Ctrl+F", true, -1},
     };
+    // The menu's order: two submenus, then the items of the top.
+    std::function<QStringList(const QMenu*)> order = [&](const QMenu* menu) {
+      QStringList names;
+      for (const QAction* a : menu->actions())
+        names << (a->menu() ? a->menu()->objectName() + "(" + order(a->menu()).join(' ') + ")"
+                            : a->objectName());
+      return names;
+    };
+    QCOMPARE(order(g.app->window->PopupMenu1()).join(' '),
+             QStringLiteral("Mdisplay(Khideimage Khidetext Kwinmode Kfullscr Mdarkness) "
+                            "Moption(Kmusic Ksound Ktxtwait Ktxtskip Kfont) "
+                            "Msave Mload Mback Mtitle Mversion Mexit Mdebug Mskipout"));
+    QCOMPARE(g.app->window->PopupMenu1()->actions()[0]->text(), QStringLiteral("画面表示"));
+    QCOMPARE(g.app->window->PopupMenu1()->actions()[1]->text(), QStringLiteral("設定変更"));
     for (const Row& r : rows) {
       QAction* a = g.app->window->Item(r.name);
       QVERIFY2(a, r.name);
@@ -142,7 +156,7 @@ class GuiTest : public QObject {
   void shortcutsActOnlyWhenTheirItemIsEnabled() {
     Game g("SavePath=.\\\r\n", "");
     QVERIFY(g.app->Open());
-    TFmain* w = g.app->window.get();
+    MainWindow* w = g.app->window.get();
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w));
     QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
@@ -161,7 +175,7 @@ class GuiTest : public QObject {
   void popupMenuHangsCentredBelowThePointer() {
     Game g("SavePath=.\\\r\n", "");
     QVERIFY(g.app->Open());
-    TFmain* w = g.app->window.get();
+    MainWindow* w = g.app->window.get();
     QMenu* menu = w->PopupMenu1();
     for (const QPoint picture : {QPoint(320, 100), QPoint(200, 240)}) {
       const QPoint at = w->FromPicture(picture);
@@ -182,7 +196,7 @@ class GuiTest : public QObject {
   void ctrlLetterActsAtTheWaitAndCtrlAloneSkipsAfterAMoment() {
     Game g("SavePath=.\\\r\n", "_textwait 0\r\nあ\r\n_$flg[9]=1\r\nい\r\n_$flg[9]=2\r\n");
     QVERIFY(g.app->Open());
-    TFmain* w = g.app->window.get();
+    MainWindow* w = g.app->window.get();
     Engine& e = g.app->engine;
     bool active = false, stillAtTheFirst = false, dark = false;
     // Each step from its own timer: the story's wait tests its end between
@@ -221,7 +235,7 @@ class GuiTest : public QObject {
     } sink;
     Game g("SavePath=.\\\r\n", "");
     QVERIFY(g.app->Open());
-    TFmain* w = g.app->window.get();
+    MainWindow* w = g.app->window.get();
     const struct {
       MenuItem item;
       const char* name;
@@ -255,7 +269,7 @@ class GuiTest : public QObject {
     Game g("SavePath=save\\\r\n", "");
     g.dir.Write("save/keep", "");
     QVERIFY(g.app->Open());
-    TFmain* w = g.app->window.get();
+    MainWindow* w = g.app->window.get();
     QTRY_VERIFY(g.app->engine.executedLines == 0 && !g.app->engine.script.Lines().size());
     g.answers = {BoxAnswer::Cancel};
     g.app->engine.click.MouseDownFlag = true;
@@ -317,7 +331,7 @@ class GuiTest : public QObject {
   void screenShowsBackImageAtAWholeScale() {
     Game g("SavePath=.\\\r\n", "");
     QVERIFY(g.app->Open());
-    TFmain* w = g.app->window.get();
+    MainWindow* w = g.app->window.get();
     const int k = w->Scale();
     QCOMPARE(w->size(), QSize(640 * k, 480 * k));
     g.app->engine.screen.BackImage.SetPixel(10, 20, 0xFF0000);
@@ -334,7 +348,7 @@ class GuiTest : public QObject {
   void slotDialogOpensOverTheWindow() {
     Game g("SavePath=.\\\r\n", "");
     QVERIFY(g.app->Open());
-    TFfile* form = g.app->platform.SlotForm();
+    SlotDialog* form = g.app->platform.SlotForm();
     QPoint centre;
     bool modal = false;
     QTimer::singleShot(0, form, [&] {
@@ -353,7 +367,7 @@ class GuiTest : public QObject {
   void fullScreenDisablesTheFrameSwitch() {
     Game g("SavePath=.\\\r\n", "");
     QVERIFY(g.app->Open());
-    TFmain* w = g.app->window.get();
+    MainWindow* w = g.app->window.get();
     w->Item("Kfullscr")->trigger();
     QVERIFY(!w->Item("Kwinmode")->isEnabled());
     w->Item("Kfullscr")->trigger();
@@ -363,5 +377,5 @@ class GuiTest : public QObject {
   }
 };
 
-KORVANA_GUI_TEST(GuiTest);
-#include "GuiTest.moc"
+KORVANA_GUI_TEST(MainWindowTest);
+#include "MainWindowTest.moc"

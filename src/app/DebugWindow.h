@@ -1,5 +1,5 @@
 #pragma once
-// `TFdebug`, the debug window: the errors the author chose not to stop for,
+// `DebugWindow`, the debug window: the errors the author chose not to stop for,
 // the 512 flags (shown and edited), the interpreter's state and the engine's
 // working pictures. Modeless: the story runs on behind it.
 #include <QComboBox>
@@ -15,14 +15,14 @@
 
 namespace korvana {
 
-class TFdebug : public QDialog {
+class DebugWindow : public QDialog {
   Q_OBJECT
 
  public:
   // The captions of the 17 pictures of "画像バッファ", in the engine's order.
   static const char* const kBufferNames[DebugSource::kBufferCount];
 
-  explicit TFdebug(QWidget* parent = nullptr);
+  explicit DebugWindow(QWidget* parent = nullptr);
 
   // The engine whose lists and pictures the window shows; the lists are
   // read again at once.

@@ -1,4 +1,4 @@
-#include "TFver.h"
+#include "VersionDialog.h"
 
 #include "Forms.h"
 
@@ -30,7 +30,7 @@ QLabel* MakeStaticText(QWidget* parent, const char* name, int top) {
 
 }  // namespace
 
-TFver::TFver(QWidget* parent) : QDialog(parent) {
+VersionDialog::VersionDialog(QWidget* parent) : QDialog(parent) {
   setObjectName("TFver");
   setWindowTitle(QStringLiteral("バージョン情報"));
   // A tool window without border icons: "閉じる" and Esc close it.
@@ -59,7 +59,7 @@ TFver::TFver(QWidget* parent) : QDialog(parent) {
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TFver::Prepare(const VersionInfo& info) {
+void VersionDialog::Prepare(const VersionInfo& info) {
   Label2->setText(Q(info.versionLine));
   // The area shows the picture's corner unscaled, as the engine cut it.
   if (info.picture && !info.picture->Empty()) {
@@ -72,7 +72,7 @@ void TFver::Prepare(const VersionInfo& info) {
   Button1->setFocus(Qt::OtherFocusReason);
 }
 
-void TFver::ShowInfo(const VersionInfo& info) {
+void VersionDialog::ShowInfo(const VersionInfo& info) {
   Prepare(info);
   CentreOnScreen(this);
   exec();

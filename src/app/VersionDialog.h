@@ -1,5 +1,5 @@
 #pragma once
-// `TFver`, the version dialog: the interpreter's version, the game's version
+// `VersionDialog`, the version dialog: the interpreter's version, the game's version
 // picture and what the engine knows of the game's identity and place.
 #include <QDialog>
 #include <QLabel>
@@ -9,11 +9,11 @@
 
 namespace korvana {
 
-class TFver : public QDialog {
+class VersionDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TFver(QWidget* parent = nullptr);
+  explicit VersionDialog(QWidget* parent = nullptr);
 
   // Fills the dialog from `info` and shows it modally, centred on the
   // screen, until "閉じる" or Esc.
