@@ -115,12 +115,12 @@ void TFmain::BuildMenu() {
 
   connect(frame, &QAction::triggered, this, [this] {
     ToggleFrame();
-    engine_.sound.RestartMusic();
+    engine_.RestartMusic();
     AfterMenuAction();
   });
   connect(full, &QAction::triggered, this, [this] {
     ToggleFullScreen();
-    engine_.sound.RestartMusic();
+    engine_.RestartMusic();
     AfterMenuAction();
   });
   connect(dark, &QAction::triggered, this, [this] {
@@ -132,11 +132,11 @@ void TFmain::BuildMenu() {
   connect(hideText, &QAction::triggered, this,
           [this] { RunNestedWait([this] { engine_.ShowPictureOnlyView(); }); });
   connect(music, &QAction::triggered, this, [this] {
-    engine_.sound.ToggleMusic();
+    engine_.ToggleMusic();
     AfterMenuAction();
   });
   connect(sound, &QAction::triggered, this, [this] {
-    engine_.sound.ToggleSound();
+    engine_.ToggleSound();
     AfterMenuAction();
   });
   connect(fast, &QAction::triggered, this, [this] {

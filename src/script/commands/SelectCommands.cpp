@@ -22,32 +22,32 @@ uint32_t MenuColour(const std::string& text, uint32_t fallback) {
 
 void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose) {
   Window& window = platform_.window;
-  const bool canSave = !switches.SaveDisabled && messageText.hooks.savePointCaptured &&
-                       messageText.hooks.savePointCaptured();
+  const bool canSave = !switches_.SaveDisabled && messageText_.hooks.savePointCaptured &&
+                       messageText_.hooks.savePointCaptured();
   window.SetMenuItemEnabled(MenuItem::Save, canSave);
   window.SetMenuItemEnabled(MenuItem::Font, false);
-  const bool dirty = layers.LayersDirty;
-  if (textMenu) layers.LayersDirty = true;
+  const bool dirty = layers_.LayersDirty;
+  if (textMenu) layers_.LayersDirty = true;
 
-  const int32_t commandLine = prog.ProgExecLine;
-  ++prog.ProgExecLine;
-  if (!ReadItemLines(script.Lines(), prog.ProgExecLine, keepPlaces, eval_, *this, selection)) {
+  const int32_t commandLine = prog_.ProgExecLine;
+  ++prog_.ProgExecLine;
+  if (!ReadItemLines(script_.Lines(), prog_.ProgExecLine, keepPlaces, eval_, *this, selection_)) {
     // Reported on the command's line; the choice goes on with what was read
     // and the script ends after it.
-    const int32_t end = prog.ProgExecLine;
-    prog.ProgExecLine = commandLine;
+    const int32_t end = prog_.ProgExecLine;
+    prog_.ProgExecLine = commandLine;
     ScriptError(J("_endselが見つかりません"));
-    prog.ProgExecLine = end;
+    prog_.ProgExecLine = end;
   }
   const int r = choose();
-  const int n = selection.ItemCount;
-  if (n > 0 && r >= 0 && r < n && !selection.ItemCommands[r].empty()) {
-    prog.ProgMultiStateFlag = MultiState::Conditional;
-    const std::string command = selection.ItemCommands[r];
+  const int n = selection_.ItemCount;
+  if (n > 0 && r >= 0 && r < n && !selection_.ItemCommands[r].empty()) {
+    prog_.ProgMultiStateFlag = MultiState::Conditional;
+    const std::string command = selection_.ItemCommands[r];
     ExecuteCommand(command);
   }
-  prog.ProgSelResult = r;
-  layers.LayersDirty = dirty;
+  prog_.ProgSelResult = r;
+  layers_.LayersDirty = dirty;
   // The picture choices give "フォント設定" back too: nothing else would.
   window.SetMenuItemEnabled(MenuItem::Font, true);
   window.SetMenuItemEnabled(MenuItem::Save, false);
@@ -62,7 +62,7 @@ std::span<const CommandSpec> CommandBindings::SelectTable() {
   static const CommandSpec table[] = {
       {"_selmenu", "iicci",
        [](Engine& e, A a) {
-         const TextState& text = e.messageText.text;
+         const TextState& text = e.messageText_.text;
          const int32_t x = at(e, a[0], text.CursorX), y = at(e, a[1], text.CursorY);
          MenuStyle style;
          style.highlight = MenuColour(a[2], 0xFFFFFF);
@@ -73,25 +73,25 @@ std::span<const CommandSpec> CommandBindings::SelectTable() {
          style.shadowColor = text.ShadowColor;
          style.outline = text.OutlineMode;
          e.RunSelection(true, false,
-                        [&] { return e.selector.SelectionMenu(x, y, e.selection, style); });
+                        [&] { return e.selector_.SelectionMenu(x, y, e.selection_, style); });
        }},
       {"_selbutton", "iitiit",
        [](Engine& e, A a) {
-         const TextState& text = e.messageText.text;
+         const TextState& text = e.messageText_.text;
          const int32_t x = at(e, a[0], text.CursorX), y = at(e, a[1], text.CursorY);
          const int32_t w = e.eval_.EvalInt(a[3]), h = e.eval_.EvalInt(a[4]);
          e.RunSelection(false, false, [&] {
-           return e.selector.SelectionButtons(x, y, e.selection, a[2], w, h, a[5], e.eval_);
+           return e.selector_.SelectionButtons(x, y, e.selection_, a[2], w, h, a[5], e.eval_);
          });
        }},
       {"_selcgmode", "iitiiit",
        [](Engine& e, A a) {
-         const TextState& text = e.messageText.text;
+         const TextState& text = e.messageText_.text;
          const int32_t x = at(e, a[0], text.CursorX), y = at(e, a[1], text.CursorY);
          const int32_t w = e.eval_.EvalInt(a[3]), h = e.eval_.EvalInt(a[4]);
          const int32_t columns = e.eval_.EvalInt(a[5]);
          e.RunSelection(false, true, [&] {
-           return e.selector.SelectionGrid(x, y, e.selection, a[2], w, h, columns, a[6], e.eval_);
+           return e.selector_.SelectionGrid(x, y, e.selection_, a[2], w, h, columns, a[6], e.eval_);
          });
        }},
       {"_mouseloc", "ii",
