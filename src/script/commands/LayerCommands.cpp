@@ -2,7 +2,6 @@
 // done by Layers, the transitions and the effects.
 #include "graphics/Effects.h"
 #include "graphics/Layers.h"
-#include "graphics/Transitions.h"
 #include "script/Engine.h"
 #include "script/commands/CommandBindings.h"
 
@@ -36,14 +35,6 @@ MovingWindowArgs MovingWindowFrom(Evaluator& eval, const CommandArgs& a,
 }
 
 }  // namespace
-
-void Engine::BindLayerEffects() {
-  layers_.runTransition = [this](std::string_view name) { RunTransition(layers_, name); };
-  SetScrollDisplay([this](const std::vector<std::string>& lines, int32_t interval, uint32_t colour,
-                          int32_t step, int32_t skip, int32_t mode) {
-    ScrollRoll(layers_, lines, interval, colour, step, skip, mode);
-  });
-}
 
 std::span<const CommandSpec> CommandBindings::LayerTable() {
   using A = const CommandArgs&;
