@@ -8,6 +8,7 @@
 #include "core/Cp932.h"
 #include "graphics/Picture.h"
 #include "headless/HeadlessSession.h"
+#include "save/SaveFiles.h"
 #include "script/EngineProbe.h"
 
 namespace korvana {

@@ -33,7 +33,7 @@ BENCHMARK(BM_MenuHighlightMove)->Unit(benchmark::kMicrosecond);
 void BM_GridHighlightMove(benchmark::State& state) {
   HeadlessSession session;
   Engine& e = session.engine;
-  Layers& layers = EngineProbe(e).Layers();
+  Layers& layers = EngineProbe(e).PokeLayers();
   // 32 buttons of 80 × 60 in 8 columns; two looks per state row.
   layers.SpriteSheet = Picture(160, 60, 0x405060);
   SpriteSheetState& sheet = layers.state.sheet;

@@ -29,7 +29,7 @@ TEST(TwoGames, RunAtOnceEachWithItsOwnFiles) {
   for (Game& g : games) {
     EXPECT_EQ(g.run.Flag(1), g.name);
     EXPECT_EQ(g.run.Flag(2), "1");
-    EXPECT_EQ(EngineProbe(g.run.session().engine).BackImage().Pixel(320, 240), g.colour) << g.name;
+    EXPECT_EQ(g.run.probe().BackImage().Pixel(320, 240), g.colour) << g.name;
     EXPECT_TRUE(g.run.ErrorMessages().empty()) << g.name;
   }
 }

@@ -58,7 +58,7 @@ TEST(LayerCommands, DarknessFollowsTheSwitchAndSysdark) {
     WritePicture(run, "bg.png", Picture(640, 480, 0x808080));
     run.Script({sysdark, "_bgload bg.png", "_refresh"});
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_EQ(EngineProbe(run.session().engine).WorkScreen().Pixel(0, 0),
+    EXPECT_EQ(run.probe().WorkScreen().Pixel(0, 0),
               std::string(sysdark) == "_sysdark 1" ? 0x808080u : 0x707070u);
   }
 }
@@ -67,10 +67,10 @@ TEST(LayerCommands, FadeRefreshesWhileSkippingReadText) {
   GameRun run({}, NoDarkness());
   WritePicture(run, "bg.png", Picture(640, 480, 0x303030));
   run.Script({"_bgload bg.png", "_$flg[1]=$sys[31]", "_fade #WIPE0", "_$flg[2]=$sys[31]-$flg[1]"});
-  EngineProbe(run.session().engine).PokeClicks().SkipReadMode = true;
+  run.probe().PokeClicks().SkipReadMode = true;
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(2), "0");
-  EXPECT_EQ(EngineProbe(run.session().engine).BackImage().Pixel(0, 0), 0x303030u);
+  EXPECT_EQ(run.probe().BackImage().Pixel(0, 0), 0x303030u);
 }
 
 TEST(LayerCommands, ObjectAndEffectArgumentDefaults) {
@@ -89,7 +89,7 @@ TEST(LayerCommands, ObjectAndEffectArgumentDefaults) {
       "_efset 1",
   });
   EXPECT_EQ(run.Run(), 0);
-  const Layers& l = EngineProbe(run.session().engine).Layers();
+  const Layers& l = run.probe().Layers();
   EXPECT_EQ(l.state.objectRecords[2].x, 270);
   EXPECT_EQ(l.state.objectRecords[2].y, 420);
   EXPECT_EQ(l.state.objectRecords[4].x, 15);
@@ -192,7 +192,7 @@ TEST(LayerCommands, ScrollWithoutEndIsReportedAndRollsNothing) {
   run.Run();
   ASSERT_FALSE(run.Events("box").empty());
   EXPECT_EQ(run.Events("box")[0], "\t_endscrollが見つかりません\tok");
-  EXPECT_EQ(EngineProbe(run.session().engine).BackImage().Pixel(0, 479), 0u);
+  EXPECT_EQ(run.probe().BackImage().Pixel(0, 479), 0u);
   EXPECT_EQ(run.session().platform.ElapsedMs(), 0u);
 }
 

@@ -275,7 +275,7 @@ TEST(SaveAndLoad, ADamagedSlotChangesNothing) {
     ASSERT_FALSE(messages.empty()) << c.what;
     EXPECT_EQ(messages.back(), "ステータスデータが読めません．．．") << c.what;
     EXPECT_EQ(run.Flag(2), "after save") << c.what;  // the story went on where it was
-    EXPECT_EQ(EngineProbe(run.session().engine).Prog().ProgExecLine, 8) << c.what;
+    EXPECT_EQ(run.probe().Prog().ProgExecLine, 8) << c.what;
   }
 }
 
@@ -437,7 +437,7 @@ TEST(SaveAndLoad, ALoadRebuildsTheSceneWithItsMasks) {
   });
   Picture saved;
   run.session().platform.onClickWait = [&] {
-    if (saved.Empty()) saved = EngineProbe(run.session().engine).WorkScreen();
+    if (saved.Empty()) saved = run.probe().WorkScreen();
   };
   EXPECT_EQ(run.Run(), 0);
   Engine& e = run.session().engine;

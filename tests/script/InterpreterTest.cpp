@@ -36,16 +36,16 @@ TEST(Interpreter, LineKinds) {
   EXPECT_EQ(run.Events("text"),
             (std::vector<std::string>{"plain <text>\\n本文です", "\\n既読", "\\n"}));
   EXPECT_TRUE(run.ErrorMessages().empty());
-  EXPECT_EQ(EngineProbe(run.session().engine).Clicks().CurrentTextId, -1);
-  EXPECT_EQ(EngineProbe(run.session().engine).ExecutedLines(), 10u);
+  EXPECT_EQ(run.probe().Clicks().CurrentTextId, -1);
+  EXPECT_EQ(run.probe().ExecutedLines(), 10u);
 }
 
 TEST(Interpreter, TextIdPrefix) {
   GameRun run({.maxClicks = 0});
   run.Script({"~0000002Aこんにちは"});
   run.Run();
-  EXPECT_EQ(EngineProbe(run.session().engine).Clicks().CurrentTextId, 42);
-  EXPECT_EQ(EngineProbe(run.session().engine).Prog().ProgMultiStateFlag, MultiState::InText);
+  EXPECT_EQ(run.probe().Clicks().CurrentTextId, 42);
+  EXPECT_EQ(run.probe().Prog().ProgMultiStateFlag, MultiState::InText);
 
   GameRun bad;
   bad.Script({"~00zz002Aこんにちは", "_$flg[2]=1"});
@@ -61,7 +61,7 @@ TEST(Interpreter, EmptyAndBinaryScripts) {
   GameRun empty;
   empty.File("autorun.txt", "");
   EXPECT_EQ(empty.Run(), 0);
-  EXPECT_EQ(EngineProbe(empty.session().engine).ExecutedLines(), 0u);
+  EXPECT_EQ(empty.probe().ExecutedLines(), 0u);
 
   GameRun binary({.maxLines = 1000});
   std::string bytes;
@@ -90,7 +90,7 @@ TEST(Interpreter, ScrambledStartScript) {
   run.File("autorun.txd", lines[0] + "\r\n" + lines[1] + "\r\n");
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(7), "7");
-  EXPECT_EQ(EngineProbe(run.session().engine).Prog().ProgFileName, "autorun.txt");
+  EXPECT_EQ(run.probe().Prog().ProgFileName, "autorun.txt");
 }
 
 TEST(Interpreter, ErrorReportAnswers) {

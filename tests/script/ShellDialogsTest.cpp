@@ -142,14 +142,14 @@ TEST(ShellDialogs, OkStoresAnEmptyNameForAFaceThatIsNotInstalled) {
   GameRun run({.fontAnswers = {"ok"}, .menu = {{1, "Kfont"}}}, settings);
   run.Script({"あ"});
   run.Run();
-  const auto& table = EngineProbe(run.session().engine).Message().FontTable;
+  const auto& table = run.probe().Message().FontTable;
   // A face the table names by another of its names comes back by the name
   // the list shows it by.
   EXPECT_EQ(table[0], Sjis("IPAゴシック"));
   EXPECT_EQ(table[1], "");
   EXPECT_EQ(table[2], "");
   EXPECT_EQ(table[3], Sjis("IPA明朝"));
-  EXPECT_EQ(EngineProbe(run.session().engine).Message().text.FontName, Sjis("IPAゴシック"));
+  EXPECT_EQ(run.probe().Message().text.FontName, Sjis("IPAゴシック"));
 }
 
 TEST(ShellDialogs, FontListsNameEachInstalledFaceOnceByANameCp932CanSpell) {

@@ -269,7 +269,7 @@ TEST(SoundChannels, BgmMode4NamesTheMusicChannelAfterTheTrack) {
   AddMedia(run);
   run.Script({"_bgmmode 4", "_bgmplay bgm\\03abc,0"});
   EXPECT_EQ(run.Run(), 0);
-  const ChannelRecords& ch = EngineProbe(run.session().engine).Sound().channels;
+  const ChannelRecords& ch = run.probe().Sound().channels;
   EXPECT_EQ(ch[int(Channel::Music)].fileName, "bgm\\03abc.cda");
   EXPECT_EQ(ch[int(Channel::Cd)].fileName, "3");
   EXPECT_EQ(ch[int(Channel::Cd)].trackLength, 1000);
@@ -348,8 +348,7 @@ TEST(SoundSwitches, OffSilencesShortSoundsAndIsKeptInTheSettings) {
   EXPECT_FALSE(run.session().engine.Choices().enableSound);
   EXPECT_FALSE(run.session().engine.Choices().enableMusic);
   EXPECT_FALSE(run.session().platform.MenuItemChecked(MenuItem::Sound));
-  EXPECT_EQ(
-      EngineProbe(run.session().engine).Sound().channels[int(Channel::Music)].requestedWhileOff, 1);
+  EXPECT_EQ(run.probe().Sound().channels[int(Channel::Music)].requestedWhileOff, 1);
 }
 
 TEST(Movies, PlayForTheirLengthOrUntilAClick) {

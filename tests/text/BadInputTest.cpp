@@ -86,8 +86,7 @@ TEST(BadText, AFaceThatDoesNotExistStillDraws) {
   GameRun run({}, settings);
   test::RunText(run, {"あ%"});
   int inked = 0;
-  for (uint32_t px : EngineProbe(run.session().engine).Message().MessageMask.Pixels())
-    inked += px == 0;
+  for (uint32_t px : run.probe().Message().MessageMask.Pixels()) inked += px == 0;
   EXPECT_GT(inked, 20);
 }
 

@@ -92,8 +92,8 @@ TEST(Layout, SizesAndLimitsAsSystemValues) {
   test::RunText(defaults, {"_textwait 9", "_textwait", "_$flg[1]=$sys[14]", "_textoffset 5,5",
                            "_textoffset", "あ%"});
   EXPECT_EQ(defaults.Flag(1), "1");
-  EXPECT_EQ(EngineProbe(defaults.session().engine).Message().text.OffsetX, 0);
-  EXPECT_EQ(EngineProbe(defaults.session().engine).Message().text.OffsetY, 0);
+  EXPECT_EQ(defaults.probe().Message().text.OffsetX, 0);
+  EXPECT_EQ(defaults.probe().Message().text.OffsetY, 0);
 }
 
 TEST(Layout, ElevenLinesFillAPageAndTheLastWaitsOnce) {

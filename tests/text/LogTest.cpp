@@ -21,7 +21,7 @@ void Write(MessageLog& log, std::string_view text) {
 TEST(Log, PagesAndLinesFromDrawnText) {
   GameRun run;
   test::RunText(run, {"あい", "う&え", "_lognext", "_lognext", "お|", "_textclear"});
-  const MessageLog& log = EngineProbe(run.session().engine).Log();
+  const MessageLog& log = run.probe().Log();
   EXPECT_EQ(log.book.LogTotalPage, 4);
   EXPECT_EQ(log.book.LogCurrentPage, 3);
   EXPECT_EQ(log.PageAtOffset(3), (Page{test::Sjis("あい"), test::Sjis("う")}));
@@ -44,7 +44,7 @@ TEST(Log, LineFeedsOnAnEmptyPageAreIgnoredAndSymbolsAreBlanks) {
 TEST(Log, DisabledRecordsNothingAndStartsNoPage) {
   GameRun run;
   test::RunText(run, {"_syslog 1", "あ&い", "_syslog 0", "う%"});
-  const MessageLog& log = EngineProbe(run.session().engine).Log();
+  const MessageLog& log = run.probe().Log();
   EXPECT_EQ(log.book.LogTotalPage, 1);
   EXPECT_EQ(log.PageAtOffset(0), (Page{test::Sjis("う")}));
 }
@@ -309,7 +309,7 @@ TEST(Log, ScrollBarStandsOnTheRightEdgeFromTopToBottom) {
 TEST(Log, WithNothingShownTheMenuEntryDoesNothing) {
   GameRun run;
   run.session().engine.ShowLogScreen();  // would wait forever if it opened
-  EXPECT_FALSE(EngineProbe(run.session().engine).LogView().IsOpen());
+  EXPECT_FALSE(run.probe().LogView().IsOpen());
 }
 
 TEST(Log, ButtonPaintsStretchedPictureBevelsAndCaption) {
@@ -376,7 +376,7 @@ TEST(Log, PageClearsCaptureTheSavePointExceptInsidePlainText) {
     SCOPED_TRACE(plain);
     test::GameRun run;
     test::RunText(run, {(plain ? "\\" : "") + page + (plain ? "" : "%")});
-    const MessageLog& log = EngineProbe(run.session().engine).Log();
+    const MessageLog& log = run.probe().Log();
     EXPECT_EQ(log.book.LogTotalPage, 2);
     EXPECT_EQ(log.book.LogChanged, plain);
     EXPECT_EQ(log.book.SaveLogTotalPage, plain ? 0 : 1);

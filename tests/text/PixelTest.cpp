@@ -193,7 +193,7 @@ TEST(Pixels, ClickMarkerFrameAtTheCursorAndTheCorner) {
     ASSERT_TRUE(WritePng(icon, (run.dir().path() / "icon.png").string()));
     PaintScene(run.session().engine);
     test::RunText(run, {c.line});
-    const Picture& screen = EngineProbe(run.session().engine).BackImage();
+    const Picture& screen = run.probe().BackImage();
     EXPECT_EQ(screen.Pixel(c.x + 8, c.y + 8), 0xFF0000u);
     EXPECT_EQ(screen.Pixel(c.x + 15, c.y + 15), 0xFF0000u);
     EXPECT_EQ(screen.Pixel(c.x + 16, c.y + 16), kScene);

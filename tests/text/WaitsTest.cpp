@@ -98,7 +98,7 @@ TEST(Waits, SkipModeEndsOnLinesWithoutIdOrOutsideTheRecord) {
     }());
     RunWith(run, {line},
             [](Engine& e, HeadlessPlatform&) { EngineProbe(e).PokeClicks().SkipReadMode = true; });
-    EXPECT_FALSE(EngineProbe(run.session().engine).Clicks().SkipReadMode);
+    EXPECT_FALSE(run.probe().Clicks().SkipReadMode);
     EXPECT_EQ(run.session().platform.ClicksGiven(), 1);
   }
 }
@@ -106,7 +106,7 @@ TEST(Waits, SkipModeEndsOnLinesWithoutIdOrOutsideTheRecord) {
 TEST(Waits, WithoutARecordNothingIsMarkedAndSkippingIsOffered) {
   GameRun run;
   RunWith(run, {"~00000001あ"}, [](Engine&, HeadlessPlatform&) {});
-  EXPECT_FALSE(EngineProbe(run.session().engine).Message().record.Exists());
+  EXPECT_FALSE(run.probe().Message().record.Exists());
   EXPECT_FALSE(run.session().platform.MenuItemEnabled(MenuItem::SkipRead));
 }
 
@@ -208,7 +208,7 @@ TEST(Waits, WheelUpInAClickWaitOpensTheLogAndDoesNotAdvance) {
   });
   EXPECT_TRUE(open);
   EXPECT_EQ(page, 0);
-  EXPECT_FALSE(EngineProbe(run.session().engine).LogView().IsOpen());
+  EXPECT_FALSE(run.probe().LogView().IsOpen());
   // Both waits still took their own click: the wheel advanced nothing.
   EXPECT_EQ(run.session().platform.ClicksGiven(), 2);
   EXPECT_EQ(run.Events("text"), (std::vector<std::string>{"一頁目", "\\f二頁目", "\\n"}));
@@ -220,7 +220,7 @@ TEST(Waits, WheelOutsideAClickWaitOrDownwardsDoesNothing) {
     p.QueueWheel(120);  // during a character wait
     p.QueueWheel(-120);
   });
-  EXPECT_FALSE(EngineProbe(run.session().engine).LogView().IsOpen());
+  EXPECT_FALSE(run.probe().LogView().IsOpen());
   EXPECT_EQ(run.session().platform.ClicksGiven(), 1);
 }
 
@@ -228,7 +228,7 @@ TEST(Waits, EnterDuringATimedWaitDoesNotClick) {
   GameRun run;
   RunWith(run, {"_delay 50", "_$flg[1]=1"},
           [](Engine&, HeadlessPlatform& p) { p.QueueKey(Key::Enter); });
-  EXPECT_FALSE(EngineProbe(run.session().engine).Clicks().ClickFlag);
+  EXPECT_FALSE(run.probe().Clicks().ClickFlag);
   EXPECT_EQ(run.session().platform.ElapsedMs(), 50u);
 }
 
