@@ -281,7 +281,7 @@ void Engine::ExecuteCommand(std::string_view line) {
   } guard(commandDepth_);
 
   // The handler gets its own copy: a nested command (a conditional line, a
-  // selection item) replaces ProgArgs but never what the outer one reads.
+  // selection item) replaces progArgs_ but never what the outer one reads.
   // One buffer per nesting depth keeps the strings' storage from line to line
   // (a deque: growing it never moves the buffers that outer commands hold).
   while (argBuffers_.size() < static_cast<size_t>(commandDepth_)) argBuffers_.emplace_back();
