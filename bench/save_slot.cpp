@@ -8,6 +8,8 @@
 #include "core/Cp932.h"
 #include "graphics/Picture.h"
 #include "headless/HeadlessSession.h"
+#include "save/SaveFiles.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -59,7 +61,7 @@ void BM_WriteSlot(benchmark::State& state) {
     batch.record = folder.RecordPath(1);
     batch.Add(folder.SlotPath(1, ".hfd"), FlagFileBytes(point.flags));
     batch.Add(folder.SlotPath(1, ".hsd"), StatusFileBytes(point));
-    batch.Add(folder.SlotPath(1, ".hld"), LogFileBytes(e.log.SavedPages()));
+    batch.Add(folder.SlotPath(1, ".hld"), LogFileBytes(EngineProbe(e).Log().SavedPages()));
     benchmark::DoNotOptimize(batch.Commit());
   }
 }

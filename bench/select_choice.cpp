@@ -4,6 +4,7 @@
 
 #include "core/Cp932.h"
 #include "headless/HeadlessSession.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -11,17 +12,18 @@ namespace {
 void BM_MenuHighlightMove(benchmark::State& state) {
   HeadlessSession session;
   Engine& e = session.engine;
+  EngineProbe probe(e);
   e.Initialize();
   SelectionItems items;
   for (int i = 0; i < 8; ++i)
     items.ItemLabels[items.ItemCount++] = J("選択肢その") + std::to_string(i);
   MenuStyle style;
-  style.fontName = e.messageText.FontTable[0];
+  style.fontName = probe.Message().FontTable[0];
   int from = 0;
-  e.selector.RedrawMenuHighlight(40, 40, items, style, 7, 0);  // every glyph cached
+  probe.PokeSelector().RedrawMenuHighlight(40, 40, items, style, 7, 0);  // every glyph cached
   for (auto _ : state) {
     const int to = (from + 3) % 8;
-    e.selector.RedrawMenuHighlight(40, 40, items, style, from, to);
+    probe.PokeSelector().RedrawMenuHighlight(40, 40, items, style, from, to);
     from = to;
   }
   state.SetItemsProcessed(state.iterations());
@@ -31,7 +33,7 @@ BENCHMARK(BM_MenuHighlightMove)->Unit(benchmark::kMicrosecond);
 void BM_GridHighlightMove(benchmark::State& state) {
   HeadlessSession session;
   Engine& e = session.engine;
-  Layers& layers = e.layers;
+  Layers& layers = EngineProbe(e).PokeLayers();
   // 32 buttons of 80 × 60 in 8 columns; two looks per state row.
   layers.SpriteSheet = Picture(160, 60, 0x405060);
   SpriteSheetState& sheet = layers.state.sheet;

@@ -329,7 +329,7 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   if (stream && stream != stdout) ok &= std::fclose(stream) == 0;
   if (!dumpFlags.empty()) ok &= WriteLines(dumpFlags, session.FlagDump());
   if (!dumpState.empty()) ok &= WriteLines(dumpState, session.StateDump());
-  if (!screenshot.empty()) ok &= WritePng(session.engine.screen.BackImage, screenshot);
+  if (!screenshot.empty()) ok &= WritePng(session.engine.ScreenPicture(), screenshot);
   if (!ok) std::fprintf(stderr, "korvana: could not write every output file\n");
   return status;
 }

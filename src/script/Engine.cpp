@@ -45,38 +45,38 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
       files_(std::move(gameFolder), settings_.dataPath),
       cursor_(platform.window),
       eval_(flags, *this, *this),
-      waits_(platform.pump, platform.observer, click),
-      script(*this),
-      log(switches),
-      messageText(TextEnvironment{platform.pump, platform.window, platform.observer, click, waits_,
-                                  eval_, *this, screen, files_, switches},
-                  log, fonts_),
-      layers(LayerEnvironment{platform.pump, platform.window, platform.dialogs, *this, waits_,
-                              click, files_, screen, messageText, cursor_, switches,
-                              [this](const std::string& e) { return eval_.EvalInt(e); }}),
-      logScreen(platform.pump, platform.window, click, log, messageText, fonts_, screen.BackImage,
-                *this, files_),
-      sound(platform, click, files_),
-      selector(SelectionEnvironment{platform.pump, platform.window, platform.observer,
-                                    platform.dialogs, sound, click, *this, screen, layers, fonts_,
-                                    cursor_, files_}) {
-  prog.ProgChapter = "Korvana";
-  messageText.hooks.markLayersDirty = [this] { layers.LayersDirty = true; };
-  messageText.hooks.refreshScreen = [this] { layers.RefreshScreen(); };
-  messageText.hooks.lineProgress = [this](int32_t column) {
-    prog.ProgResumeColumn = column;
-    prog.ProgMultiStateFlag = MultiState::InText;
+      waits_(platform.pump, platform.observer, click_),
+      script_(*this),
+      log_(switches_),
+      messageText_(TextEnvironment{platform.pump, platform.window, platform.observer, click_,
+                                   waits_, eval_, *this, screen_, files_, switches_},
+                   log_, fonts_),
+      layers_(LayerEnvironment{platform.pump, platform.window, platform.dialogs, *this, waits_,
+                               click_, files_, screen_, messageText_, cursor_, switches_,
+                               [this](const std::string& e) { return eval_.EvalInt(e); }}),
+      logScreen_(platform.pump, platform.window, click_, log_, messageText_, fonts_,
+                 screen_.BackImage, *this, files_),
+      sound_(platform, click_, files_),
+      selector_(SelectionEnvironment{platform.pump, platform.window, platform.observer,
+                                     platform.dialogs, sound_, click_, *this, screen_, layers_,
+                                     fonts_, cursor_, files_}) {
+  prog_.ProgChapter = "Korvana";
+  messageText_.hooks.markLayersDirty = [this] { layers_.LayersDirty = true; };
+  messageText_.hooks.refreshScreen = [this] { layers_.RefreshScreen(); };
+  messageText_.hooks.lineProgress = [this](int32_t column) {
+    prog_.ProgResumeColumn = column;
+    prog_.ProgMultiStateFlag = MultiState::InText;
   };
-  messageText.hooks.captureSavePoint = [this] { savePoint_ = CaptureSavePoint(); };
-  messageText.hooks.savePointCaptured = [this] { return !savePoint_.Empty(); };
-  messageText.hooks.playShortSound = [this](const std::string& file, bool wait) {
-    sound.PlayShort(file, wait);
+  messageText_.hooks.captureSavePoint = [this] { savePoint_ = CaptureSavePoint(); };
+  messageText_.hooks.savePointCaptured = [this] { return !savePoint_.Empty(); };
+  messageText_.hooks.playShortSound = [this](const std::string& file, bool wait) {
+    sound_.PlayShort(file, wait);
   };
-  messageText.hooks.soundEffectsOn = [this] { return sound.EnableSound; };
-  sound.evalTrack = [this](const std::string& e) { return eval_.EvalInt(e); };
+  messageText_.hooks.soundEffectsOn = [this] { return sound_.EnableSound; };
+  sound_.evalTrack = [this](const std::string& e) { return eval_.EvalInt(e); };
   ApplySettings(settings_);
   platform_.window.SetInputSink(this);
-  platform_.window.SetScreen(&screen.BackImage);
+  platform_.window.SetScreen(&screen_.BackImage);
   BindLayerEffects();
 }
 
@@ -88,21 +88,21 @@ Engine::~Engine() {
 void Engine::ApplySettings(EngineSettings newSettings) {
   settings_ = std::move(newSettings);
   files_.DataPath = settings_.dataPath;
-  layers.settings =
+  layers_.settings =
       LayerSettings{settings_.backgroundDarkness, settings_.darknessRate, settings_.textHideMode};
-  messageText.FontTable = settings_.fontTable;
-  messageText.ResetAllTextFields();
-  log.ClearLog();
-  messageText.ResetTextState();
-  logScreen.Tile = settings_.tile;
-  selector.MenuClickSound = settings_.menuClickSound;
-  sound.EnableMusic = settings_.enableMusic;
-  sound.EnableSound = settings_.enableSound;
-  sound.ApplyMp3Timing(settings_.mp3Timing);
-  platform_.window.SetMenuItemChecked(MenuItem::Music, sound.EnableMusic);
-  platform_.window.SetMenuItemChecked(MenuItem::Sound, sound.EnableSound);
-  click.HighSpeedMode = settings_.highSpeedText;
-  click.PageUnitMode = settings_.pageUnitText;
+  messageText_.FontTable = settings_.fontTable;
+  messageText_.ResetAllTextFields();
+  log_.ClearLog();
+  messageText_.ResetTextState();
+  logScreen_.Tile = settings_.tile;
+  selector_.MenuClickSound = settings_.menuClickSound;
+  sound_.EnableMusic = settings_.enableMusic;
+  sound_.EnableSound = settings_.enableSound;
+  sound_.ApplyMp3Timing(settings_.mp3Timing);
+  platform_.window.SetMenuItemChecked(MenuItem::Music, sound_.EnableMusic);
+  platform_.window.SetMenuItemChecked(MenuItem::Sound, sound_.EnableSound);
+  click_.HighSpeedMode = settings_.highSpeedText;
+  click_.PageUnitMode = settings_.pageUnitText;
 }
 
 void Engine::SetGameFolder(std::string folder) {
@@ -111,7 +111,7 @@ void Engine::SetGameFolder(std::string folder) {
 
 void Engine::Initialize() {
   random_.seed(platform_.pump.RandomSeed());
-  ScriptKey = LoadDecodeKey(files_);
+  scriptKey_ = LoadDecodeKey(files_);
   flags_.Clear(2, "0");
 }
 
@@ -120,12 +120,12 @@ void Engine::StartEngine() {
     platform_.dialogs.MessageBox(J("16Bit HighColor 以上でないと色が正しく表示されません"), "",
                                  BoxButtons::Ok, BoxIcon::Exclamation);
   }
-  if (settings_.debugMode && ValList.empty()) RebuildFlagRows();
+  if (settings_.debugMode && valueLines_.empty()) RebuildFlagRows();
   StartText();
   try {
     // The configured background is the first picture on screen; a file
     // that cannot be read takes the exception path like any other.
-    if (!settings_.background.empty()) layers.LoadBackground(settings_.background);
+    if (!settings_.background.empty()) layers_.LoadBackground(settings_.background);
     ChooseStartScript();
     scriptStarted_ = true;
     LoadGlobalData();
@@ -160,40 +160,40 @@ void Engine::ChooseStartScript() {
       name = picked;
     }
   }
-  prog.ProgFileName = name;
-  prog.ProgIfResult = 0;
+  prog_.ProgFileName = name;
+  prog_.ProgIfResult = 0;
   LoadScript(name);
-  prog.ProgChapter = "Korvana";
-  platform_.window.SetCaption(prog.ProgChapter);
+  prog_.ProgChapter = "Korvana";
+  platform_.window.SetCaption(prog_.ProgChapter);
   flags_.ResetGameFlags();
   RebuildFlagRows();
 }
 
 void Engine::LoadScript(const std::string& name) {
-  script.SetLines(ScriptFile::OpenScriptFile(name, files_, ScriptKey));
+  script_.SetLines(ScriptFile::OpenScriptFile(name, files_, scriptKey_));
   missingMarkers_.clear();
-  prog.ProgExecLine = 0;
-  prog.ProgNextLine = -1;
-  prog.ProgResumeColumn = 0;
-  prog.ProgRetStack = -1;
-  prog.ProgMultiStateFlag = MultiState::Command;
+  prog_.ProgExecLine = 0;
+  prog_.ProgNextLine = -1;
+  prog_.ProgResumeColumn = 0;
+  prog_.ProgRetStack = -1;
+  prog_.ProgMultiStateFlag = MultiState::Command;
 }
 
 void Engine::RunScript() {
   std::string line;
   for (;;) {
-    if (prog.ProgExecLine < 0 || prog.ProgExecLine >= script.LineCount()) return;
+    if (prog_.ProgExecLine < 0 || prog_.ProgExecLine >= script_.LineCount()) return;
     platform_.observer.ScriptLineStarting();
-    ++executedLines;
+    ++executedLines_;
     // A copy: the command may load another script over this one.
-    line = script.Lines()[prog.ProgExecLine];
+    line = script_.Lines()[prog_.ProgExecLine];
     RunLine(line);
-    if (click.RequestPending()) ServeRequest();
-    if (prog.ProgNextLine == -1) {
-      ++prog.ProgExecLine;
+    if (click_.RequestPending()) ServeRequest();
+    if (prog_.ProgNextLine == -1) {
+      ++prog_.ProgExecLine;
     } else {
-      prog.ProgExecLine = prog.ProgNextLine;
-      prog.ProgNextLine = -1;
+      prog_.ProgExecLine = prog_.ProgNextLine;
+      prog_.ProgNextLine = -1;
     }
   }
 }
@@ -201,44 +201,44 @@ void Engine::RunScript() {
 void Engine::RunLine(std::string_view raw) {
   std::string_view line = TrimBlanks(raw);
   if (!line.empty() && line[0] == '~') {
-    click.CurrentTextId = ParseTextId(line.substr(1, 8));
+    click_.CurrentTextId = ParseTextId(line.substr(1, 8));
     line = WithoutTextId(line);
   } else {
-    click.CurrentTextId = -1;
+    click_.CurrentTextId = -1;
   }
   if (line.empty()) return;
   const std::string_view rest = line.substr(1);
   switch (line[0]) {
     case '_':
-      prog.ProgMultiStateFlag = MultiState::Command;
+      prog_.ProgMultiStateFlag = MultiState::Command;
       ExecuteCommand(line);
       break;
     case '!':
-      prog.ProgChapter = std::string(rest);
-      platform_.window.SetCaption(prog.ProgChapter);
+      prog_.ProgChapter = std::string(rest);
+      platform_.window.SetCaption(prog_.ProgChapter);
       break;
     case ':':
     case ';':
     case '#':
       break;
     case '\\':
-      messageText.ShowPlainText(std::string(rest) + "\n");
+      messageText_.ShowPlainText(std::string(rest) + "\n");
       break;
     default:
-      messageText.ShowTextLine(line, 1);
+      messageText_.ShowTextLine(line, 1);
       break;
   }
 }
 
 void Engine::RequestLoad(const SavePoint& slot) {
   pendingLoad_ = slot;
-  click.PendingRequest = Request::Load;
+  click_.PendingRequest = Request::Load;
 }
 
 void Engine::ServeRequest() {
   // Taken first: serving it shows text, which a pending request would end.
-  const Request request = click.PendingRequest;
-  click.PendingRequest = Request::None;
+  const Request request = click_.PendingRequest;
+  click_.PendingRequest = Request::None;
   if (request == Request::Load) {
     if (pendingSlot_) {
       const int slot = *pendingSlot_;
@@ -259,14 +259,14 @@ void Engine::ServeRequest() {
 void Engine::ResumeSavedLine() {
   // A game saved inside a text line shows that line again from where it was,
   // on a cleared page.
-  click.CurrentTextId = -1;
-  if (prog.ProgMultiStateFlag != MultiState::InText || prog.ProgExecLine < 0 ||
-      prog.ProgExecLine >= script.LineCount())
+  click_.CurrentTextId = -1;
+  if (prog_.ProgMultiStateFlag != MultiState::InText || prog_.ProgExecLine < 0 ||
+      prog_.ProgExecLine >= script_.LineCount())
     return;
-  const std::string line(WithoutTextId(TrimBlanks(script.Lines()[prog.ProgExecLine])));
-  messageText.ClearPage();
-  if (prog.ProgResumeColumn < static_cast<int32_t>(line.size()))
-    messageText.ShowTextLine(line, prog.ProgResumeColumn);
+  const std::string line(WithoutTextId(TrimBlanks(script_.Lines()[prog_.ProgExecLine])));
+  messageText_.ClearPage();
+  if (prog_.ProgResumeColumn < static_cast<int32_t>(line.size()))
+    messageText_.ShowTextLine(line, prog_.ProgResumeColumn);
 }
 
 void Engine::ExecuteCommand(std::string_view line) {
@@ -281,17 +281,17 @@ void Engine::ExecuteCommand(std::string_view line) {
   } guard(commandDepth_);
 
   // The handler gets its own copy: a nested command (a conditional line, a
-  // selection item) replaces ProgArgs but never what the outer one reads.
+  // selection item) replaces progArgs_ but never what the outer one reads.
   // One buffer per nesting depth keeps the strings' storage from line to line
   // (a deque: growing it never moves the buffers that outer commands hold).
   while (argBuffers_.size() < static_cast<size_t>(commandDepth_)) argBuffers_.emplace_back();
   CommandArgs& args = argBuffers_[commandDepth_ - 1];
   const std::string name = SplitCommandLine(line, args);
-  ProgArgs = args;
+  progArgs_ = args;
   if (name.compare(0, 2, "_(") == 0) {
     int pos = 2;
     if (eval_.EvalAt(name, pos) != 0) {
-      prog.ProgMultiStateFlag = MultiState::Conditional;
+      prog_.ProgMultiStateFlag = MultiState::Conditional;
       ExecuteCommand(args[0]);
     }
     return;
@@ -330,10 +330,10 @@ void Engine::ReportLongFlag() {
 }
 
 void Engine::WriteFlagRow(int index) {
-  if (ValList.size() != FlagStore::kCount) ValList.resize(FlagStore::kCount);
+  if (valueLines_.size() != FlagStore::kCount) valueLines_.resize(FlagStore::kCount);
   char head[16];
   std::snprintf(head, sizeof head, "%03d = ", index);
-  ValList[index] = head + flags_.Get(index);
+  valueLines_[index] = head + flags_.Get(index);
 }
 
 void Engine::UpdateFlagRow(int index) {
@@ -349,21 +349,21 @@ void Engine::RebuildFlagRows() {
 }
 
 int32_t Engine::FindEndMarker(std::string_view marker, int32_t start) {
-  const auto& lines = script.Lines();
-  for (int32_t i = start < 0 ? 0 : start; i < script.LineCount(); ++i)
+  const auto& lines = script_.Lines();
+  for (int32_t i = start < 0 ? 0 : start; i < script_.LineCount(); ++i)
     if (TrimBlanks(lines[i]) == marker) return i;
   const std::string message = std::string(marker) + J("が見つかりません");
   // After the report the story goes on at line index 1, which usually leads
   // back to the same block: the second time the run ends instead of asking
   // the same question for ever.
-  if (!missingMarkers_.insert({prog.ProgExecLine, std::string(marker)}).second)
+  if (!missingMarkers_.insert({prog_.ProgExecLine, std::string(marker)}).second)
     throw ScriptException(message);
   ScriptError(message);
   return 0;
 }
 
 std::string Engine::MessageDetail(const std::string& message) const {
-  return "File:" + prog.ProgFileName + " Line:" + std::to_string(prog.ProgExecLine + 1) + "/" +
+  return "File:" + prog_.ProgFileName + " Line:" + std::to_string(prog_.ProgExecLine + 1) + "/" +
          message;
 }
 
@@ -381,27 +381,27 @@ void Engine::ReportScriptError(const std::string& message) {
   if (!settings_.debugMode) return;
   // A story that errs on every pass of a loop keeps only its latest errors;
   // when the oldest goes, every line moves up and the whole list changes.
-  const bool full = ErrList.size() >= kMostErrorLines;
-  if (full) ErrList.erase(ErrList.begin());
-  ErrList.push_back(detail);
+  const bool full = errorLines_.size() >= kMostErrorLines;
+  if (full) errorLines_.erase(errorLines_.begin());
+  errorLines_.push_back(detail);
   platform_.dialogs.DebugListChanged(DebugList::Errors,
-                                     full ? -1 : static_cast<int>(ErrList.size()) - 1);
+                                     full ? -1 : static_cast<int>(errorLines_.size()) - 1);
 }
 
 int32_t Engine::SystemValue(int index) {
   auto draw = [&] { return static_cast<int32_t>(random_() >> 1); };
   // In 64 bits: the operands are any two values a script or a saved game set.
   auto divide = [](int64_t a, int64_t b) { return b == 0 ? 0 : WrapInt32(a / b); };
-  const TextState& t = messageText.text;
+  const TextState& t = messageText_.text;
   switch (index) {
     case 0:
-      return click.PointerX;
+      return click_.PointerX;
     case 1:
-      return click.PointerY;
+      return click_.PointerY;
     case 2:
       return settings_.debugMode ? 1 : 0;
     case 3:
-      return layers.settings.DarknessEnabled ? 1 : 0;
+      return layers_.settings.DarknessEnabled ? 1 : 0;
     case 4:
       return t.CharWidth;
     case 5:
@@ -470,58 +470,58 @@ int32_t Engine::SystemValue(int index) {
 }
 
 void Engine::OnMouseDown(int x, int y, MouseButton button) {
-  if (logScreen.IsOpen()) {
-    logScreen.MouseDown(x, y, button);
+  if (logScreen_.IsOpen()) {
+    logScreen_.MouseDown(x, y, button);
     return;
   }
-  click.MouseDownFlag = true;
-  click.SkipReadMode = false;
+  click_.MouseDownFlag = true;
+  click_.SkipReadMode = false;
 }
 
 void Engine::OnMouseUp(int x, int y, MouseButton button) {
-  if (logScreen.IsOpen()) {
-    logScreen.MouseUp(x, y, button);
+  if (logScreen_.IsOpen()) {
+    logScreen_.MouseUp(x, y, button);
     return;
   }
-  click.MouseUpFlag = true;
-  if (click.TextActive) click.FinishTextFlag = true;
+  click_.MouseUpFlag = true;
+  if (click_.TextActive) click_.FinishTextFlag = true;
 }
 
 void Engine::OnClick(int x, int y) {
-  if (logScreen.IsOpen()) return;  // the log screen's buttons act on release
-  click.ClickX = x;
-  click.ClickY = y;
+  if (logScreen_.IsOpen()) return;  // the log screen's buttons act on release
+  click_.ClickX = x;
+  click_.ClickY = y;
   if (flags_.clickFlag >= 0 && flags_.clickFlag < FlagStore::kCount) {
     flags_.Set(flags_.clickFlag, "1");
     UpdateFlagRow(flags_.clickFlag);
   }
-  if (click.ClickEnabled) click.ClickFlag = true;
+  if (click_.ClickEnabled) click_.ClickFlag = true;
 }
 
 void Engine::OnMouseMove(int x, int y) {
-  click.PointerX = x;
-  click.PointerY = y;
+  click_.PointerX = x;
+  click_.PointerY = y;
 }
 
 void Engine::OnKey(Key key) {
   // Ctrl with another key is a shortcut: it never skips text.
-  if (click.CtrlHeld) click.CtrlChord = true;
+  if (click_.CtrlHeld) click_.CtrlChord = true;
   switch (key) {
     case Key::Escape:
       platform_.window.RequestClose();
       break;
     case Key::Space:
-      if (click.PageUnitMode) TogglePageUnit();
+      if (click_.PageUnitMode) TogglePageUnit();
       break;
     case Key::Enter:
-      if (click.TextActive) click.FinishTextFlag = true;
-      if (click.ClickEnabled) click.ClickFlag = true;
+      if (click_.TextActive) click_.FinishTextFlag = true;
+      if (click_.ClickEnabled) click_.ClickFlag = true;
       break;
     case Key::Up:
     case Key::Down:
     case Key::Left:
     case Key::Right:
-      if (selector.Active()) selector.OnArrow(key);
+      if (selector_.Active()) selector_.OnArrow(key);
       break;
     default:
       break;
@@ -529,53 +529,53 @@ void Engine::OnKey(Key key) {
 }
 
 void Engine::OnTimer1() {
-  messageText.OnTimer1();
+  messageText_.OnTimer1();
 }
 
 void Engine::OnWheel(int, int, int delta) {
   // Turning the wheel up in a click wait reads back; it never advances text.
-  if (logScreen.IsOpen()) {
-    logScreen.Wheel(delta);
+  if (logScreen_.IsOpen()) {
+    logScreen_.Wheel(delta);
     return;
   }
   // During a choice the wheel moves the highlight, as the arrow keys do.
-  if (selector.Active()) {
-    if (delta != 0) selector.OnWheel(delta);
+  if (selector_.Active()) {
+    if (delta != 0) selector_.OnWheel(delta);
     return;
   }
-  if (delta > 0 && messageText.InClickWait() && click.ModalDepth == 0) ShowLogScreen();
+  if (delta > 0 && messageText_.InClickWait() && click_.ModalDepth == 0) ShowLogScreen();
 }
 
 void Engine::OnCtrl(bool down) {
-  click.CtrlHeld = down && click.ModalDepth == 0 && !logScreen.IsOpen();
-  click.CtrlChord = false;
-  click.CtrlDownTick = platform_.pump.TickCount();
+  click_.CtrlHeld = down && click_.ModalDepth == 0 && !logScreen_.IsOpen();
+  click_.CtrlChord = false;
+  click_.CtrlDownTick = platform_.pump.TickCount();
 }
 
 void Engine::ToggleHighSpeed() {
-  click.HighSpeedMode = !click.HighSpeedMode;
-  platform_.window.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
-  click.ClearClicks();
+  click_.HighSpeedMode = !click_.HighSpeedMode;
+  platform_.window.SetMenuItemChecked(MenuItem::HighSpeed, click_.HighSpeedMode);
+  click_.ClearClicks();
 }
 
 void Engine::TogglePageUnit() {
-  click.PageUnitMode = !click.PageUnitMode;
-  platform_.window.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
-  click.ClearClicks();
+  click_.PageUnitMode = !click_.PageUnitMode;
+  platform_.window.SetMenuItemChecked(MenuItem::PageUnit, click_.PageUnitMode);
+  click_.ClearClicks();
 }
 
 void Engine::StartSkipRead() {
-  click.SkipReadMode = true;
-  click.ClearClicks();
+  click_.SkipReadMode = true;
+  click_.ClearClicks();
 }
 
 PlayerChoices Engine::Choices() const {
-  const auto& table = messageText.FontTable;
-  return PlayerChoices{layers.settings.DarknessEnabled,
-                       click.HighSpeedMode,
-                       click.PageUnitMode,
-                       sound.EnableMusic,
-                       sound.EnableSound,
+  const auto& table = messageText_.FontTable;
+  return PlayerChoices{layers_.settings.DarknessEnabled,
+                       click_.HighSpeedMode,
+                       click_.PageUnitMode,
+                       sound_.EnableMusic,
+                       sound_.EnableSound,
                        {table[0], table[1], table[2], table[3]}};
 }
 
@@ -589,15 +589,15 @@ void Engine::StartText() {
   const auto& lists = faces.DefaultFont;
   if (std::any_of(lists.begin(), lists.end(), [](const std::string& l) { return !l.empty(); }))
     config::ResolveFontCandidates(faces, fonts_.InstalledFaces());
-  messageText.FontTable = faces.FontTable;
+  messageText_.FontTable = faces.FontTable;
   for (int i = 0; i < 4; ++i)
-    if (messageText.FontTable[i].empty()) messageText.FontTable[i] = config::DefaultMessageFont();
+    if (messageText_.FontTable[i].empty()) messageText_.FontTable[i] = config::DefaultMessageFont();
   UseFontTable();
-  messageText.LoadClickIcon(settings_.icon);
-  messageText.record.Create(settings_.textMaxIndex.value_or(0));
+  messageText_.LoadClickIcon(settings_.icon);
+  messageText_.record.Create(settings_.textMaxIndex.value_or(0));
   platform_.window.SetMenuItemEnabled(MenuItem::SkipRead, settings_.textMaxIndex.has_value());
-  platform_.window.SetMenuItemChecked(MenuItem::HighSpeed, click.HighSpeedMode);
-  platform_.window.SetMenuItemChecked(MenuItem::PageUnit, click.PageUnitMode);
+  platform_.window.SetMenuItemChecked(MenuItem::HighSpeed, click_.HighSpeedMode);
+  platform_.window.SetMenuItemChecked(MenuItem::PageUnit, click_.PageUnitMode);
 }
 
 bool Engine::OnCloseRequest() {
@@ -605,7 +605,7 @@ bool Engine::OnCloseRequest() {
                                    BoxIcon::Question) == BoxAnswer::Ok)
     return true;
   // The click that cancelled must not continue the story.
-  click.ClearClicks();
+  click_.ClearClicks();
   return false;
 }
 
@@ -616,14 +616,14 @@ void Engine::ExitWithSaving() {
 SavePoint Engine::CaptureSavePoint() const {
   SavePoint point;
   point.flags = flags_.CopyHalf(0);
-  point.prog = prog;
-  point.ProgArgs = ProgArgs;
-  point.text = messageText.text;
-  point.layers = layers.state;
-  point.log = log.book;
-  point.channels = sound.channels;
-  point.selection = selection;
-  point.switches = switches;
+  point.prog = prog_;
+  point.ProgArgs = progArgs_;
+  point.text = messageText_.text;
+  point.layers = layers_.state;
+  point.log = log_.book;
+  point.channels = sound_.channels;
+  point.selection = selection_;
+  point.switches = switches_;
   point.CursorKind = cursor_.Kind();
   point.ClickFlag = flags_.clickFlag;
   return point;
@@ -633,46 +633,46 @@ void Engine::RestoreSavePoint(const SavePoint& point) {
   savePoint_ = point;
   flags_.SetHalf(0, point.flags);
   RebuildFlagRows();
-  prog = point.prog;
-  ProgArgs = point.ProgArgs;
+  prog_ = point.prog;
+  progArgs_ = point.ProgArgs;
   // The faces come from the table again: the player may have changed it.
-  messageText.text = point.text;
+  messageText_.text = point.text;
   UseFontTable();
-  layers.state = point.layers;
+  layers_.state = point.layers;
   // A channel's place in its track and its flags stay live: the restart of
   // the sound after a load reads them from the save point instead.
-  ChannelRecords& channels = sound.channels;
+  ChannelRecords& channels = sound_.channels;
   for (size_t i = 0; i < channels.size(); ++i) {
     channels[i].fileName = point.channels[i].fileName;
     channels[i].timesPlayed = point.channels[i].timesPlayed;
     channels[i].repeatCount = point.channels[i].repeatCount;
   }
-  selection = point.selection;
-  switches = point.switches;
+  selection_ = point.selection;
+  switches_ = point.switches;
   cursor_.Choose(point.CursorKind);
   flags_.clickFlag = point.ClickFlag;
-  platform_.window.SetCaption(prog.ProgChapter);
+  platform_.window.SetCaption(prog_.ProgChapter);
 }
 
 std::vector<std::string> Engine::StateDump() const {
   std::vector<std::string> out;
-  out.push_back("LogTotalPage:" + std::to_string(log.book.LogTotalPage));
-  out.push_back("LogCurrentPage:" + std::to_string(log.book.LogCurrentPage));
-  out.push_back("LogCurrentLine:" + std::to_string(log.book.LogCurrentLine));
-  out.push_back("SaveLogStartPage:" + std::to_string(log.book.SaveLogStartPage));
-  out.push_back("SaveLogTotalPage:" + std::to_string(log.book.SaveLogTotalPage));
-  out.push_back("ProgFileName:" + prog.ProgFileName);
-  out.push_back("ProgChapter:" + prog.ProgChapter);
-  out.push_back("ProgExecLine:" + std::to_string(prog.ProgExecLine));
-  out.push_back("ProgNextLine:" + std::to_string(prog.ProgNextLine));
-  out.push_back("ProgRetStack:" + std::to_string(prog.ProgRetStack));
-  out.push_back("Prog[_if]Result:" + std::to_string(prog.ProgIfResult));
-  out.push_back("Prog[_sel]Result:" + std::to_string(prog.ProgSelResult));
+  out.push_back("LogTotalPage:" + std::to_string(log_.book.LogTotalPage));
+  out.push_back("LogCurrentPage:" + std::to_string(log_.book.LogCurrentPage));
+  out.push_back("LogCurrentLine:" + std::to_string(log_.book.LogCurrentLine));
+  out.push_back("SaveLogStartPage:" + std::to_string(log_.book.SaveLogStartPage));
+  out.push_back("SaveLogTotalPage:" + std::to_string(log_.book.SaveLogTotalPage));
+  out.push_back("ProgFileName:" + prog_.ProgFileName);
+  out.push_back("ProgChapter:" + prog_.ProgChapter);
+  out.push_back("ProgExecLine:" + std::to_string(prog_.ProgExecLine));
+  out.push_back("ProgNextLine:" + std::to_string(prog_.ProgNextLine));
+  out.push_back("ProgRetStack:" + std::to_string(prog_.ProgRetStack));
+  out.push_back("Prog[_if]Result:" + std::to_string(prog_.ProgIfResult));
+  out.push_back("Prog[_sel]Result:" + std::to_string(prog_.ProgSelResult));
   out.push_back("ProgMultiStateFlag:" +
-                std::to_string(static_cast<int32_t>(prog.ProgMultiStateFlag)));
+                std::to_string(static_cast<int32_t>(prog_.ProgMultiStateFlag)));
   out.push_back("ProgRunningScript:");
-  if (prog.ProgExecLine > 0 && prog.ProgExecLine < script.LineCount())
-    out.push_back("\"" + std::string(TrimBlanks(script.Lines()[prog.ProgExecLine])) + "\"");
+  if (prog_.ProgExecLine > 0 && prog_.ProgExecLine < script_.LineCount())
+    out.push_back("\"" + std::string(TrimBlanks(script_.Lines()[prog_.ProgExecLine])) + "\"");
   else
     out.push_back(J("**実行が終了しているか、スクリプトが走っていません**"));
   std::error_code ec;

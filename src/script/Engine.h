@@ -18,17 +18,16 @@
 #include "core/ClickState.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
+#include "core/FileWriting.h"
 #include "core/ProgState.h"
 #include "core/StoryCursor.h"
 #include "core/SystemSwitches.h"
 #include "core/Tokens.h"
 #include "core/Waits.h"
 #include "expr/Evaluator.h"
-#include "expr/FlagStore.h"
 #include "graphics/Layers.h"
 #include "graphics/Screen.h"
 #include "platform/Platform.h"
-#include "save/SaveFiles.h"
 #include "save/SavePoint.h"
 #include "script/ScriptFile.h"
 #include "select/Selection.h"
@@ -40,6 +39,9 @@
 #include "text/MessageText.h"
 
 namespace korvana {
+
+class FlagStore;
+class SaveFolder;
 
 // What the engine takes from the settings.
 struct EngineSettings {
@@ -140,8 +142,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   int32_t SystemValue(int index) override;
   // InputSink
   void OnMouseDown(int x, int y, MouseButton button) override;
-  void OnAudioEnded(AudioChannel channel) override { sound.OnAudioEnded(channel); }
-  void OnMovieEnded() override { sound.OnMovieEnded(); }
+  void OnAudioEnded(AudioChannel channel) override { sound_.OnAudioEnded(channel); }
+  void OnMovieEnded() override { sound_.OnMovieEnded(); }
   void OnMouseUp(int x, int y, MouseButton button) override;
   void OnClick(int x, int y) override;
   void OnMouseMove(int x, int y) override;
@@ -176,9 +178,11 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   void ReportEscapedError(const std::string& message);
   void ReportEscapedError(const std::exception& error);
 
-  // DebugSource
-  const std::vector<std::string>& ErrorLines() const override { return ErrList; }
-  const std::vector<std::string>& ValueLines() const override { return ValList; }
+  // DebugSource: the errors answered "continue" (the latest kMostErrorLines)
+  // and one line per flag.
+  static constexpr size_t kMostErrorLines = 1000;
+  const std::vector<std::string>& ErrorLines() const override { return errorLines_; }
+  const std::vector<std::string>& ValueLines() const override { return valueLines_; }
   void SetFlagFromDebug(int index, const std::string& text) override;
   void RewriteValueLines() override;
   const Picture& BufferPicture(int index) const override;
@@ -187,22 +191,27 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   // --- the pop-up menu --------------------------------------------------------
   // "背景を暗くする" and the two views: the picture without the message
   // window, and the message window alone.
-  void ToggleDarkness() { layers.ToggleDarkness(); }
-  void ShowPictureOnlyView() { layers.ShowPictureOnlyView(); }
-  void ShowMessageOnlyView() { layers.ShowMessageOnlyView(messageText.text.TextColor); }
+  void ToggleDarkness() { layers_.ToggleDarkness(); }
+  void ShowPictureOnlyView() { layers_.ShowPictureOnlyView(); }
+  void ShowMessageOnlyView() { layers_.ShowMessageOnlyView(messageText_.text.TextColor); }
   // "前の文章を読む".
-  void ShowLogScreen() { logScreen.ShowLogScreen(); }
+  void ShowLogScreen() { logScreen_.ShowLogScreen(); }
+  // "音楽再生" and "効果音再生"; and the music started again after the window
+  // changed its frame or went to full screen.
+  void ToggleMusic() { sound_.ToggleMusic(); }
+  void ToggleSound() { sound_.ToggleSound(); }
+  void RestartMusic() { sound_.RestartMusic(); }
   // "高速文字表示", "ページ単位表示" and "読んだ文章を飛ばす".
   void ToggleHighSpeed();
   void TogglePageUnit();
   void StartSkipRead();
   // "タイトルへ戻る" answered OK: served between two lines.
-  void RequestTitleReturn() { click.PendingRequest = Request::Title; }
+  void RequestTitleReturn() { click_.PendingRequest = Request::Title; }
   // A game to load: its save point is restored between two lines, and a
   // text line it was saved in is shown again from where it was.
   void RequestLoad(const SavePoint& slot);
   // The click that chose a menu entry must never continue the story.
-  void ClearClicks() { click.ClearClicks(); }
+  void ClearClicks() { click_.ClearClicks(); }
   PlayerChoices Choices() const;
 
   // --- saving and loading -----------------------------------------------------
@@ -244,56 +253,57 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   void SetScrollDisplay(ScrollDisplay display) { scrollDisplay_ = std::move(display); }
 
   const GameFiles& Files() const { return files_; }
-  // Tests stop a save after any step, as a crash would (see FileBatch).
-  std::function<bool(int step)> saveFault;
-  // How save files are written; tests put a failing sync in.
-  WriteOptions saveWrite;
   // The glyph cache, for the pixel tests and the benchmarks.
   FontLibrary& Fonts() { return fonts_; }
+  // The picture on the screen, for the hosts' screenshots.
+  const Picture& ScreenPicture() const { return screen_.BackImage; }
+
+ private:
+  // The commands reach the subsystems they drive; tests, benchmarks, fuzz
+  // targets and tools read the state through the probe (script/EngineProbe.h).
+  friend struct CommandBindings;
+  friend class EngineProbe;
 
   // --- state, one object per subsystem, in the order they are built ----------
- private:
+  // Data members: a member of a plain struct that the state dump or the save
+  // files mirror keeps that name (ProgState::ProgExecLine); any other is
+  // camelCase, and a private one ends in `_`.
   Platform platform_;
   FlagStore& flags_;
   EngineSettings settings_;
   GameFiles files_;
+  // Tests stop a save after any step, as a crash would (see FileBatch).
+  std::function<bool(int step)> saveFault_;
+  // How save files are written; tests put a failing sync in.
+  WriteOptions saveWrite_;
 
- public:
-  ProgState prog;
+  ProgState prog_;
   // The arguments of the command being executed; a saved game carries them.
-  CommandArgs ProgArgs;
-  ClickState click;
-  SystemSwitches switches;
-  Screen screen;
-
- private:
+  CommandArgs progArgs_;
+  ClickState click_;
+  SystemSwitches switches_;
+  Screen screen_;
   StoryCursor cursor_;
   Evaluator eval_;
   Waits waits_;
   FontLibrary fonts_;
-
- public:
-  ScriptFile script;
-  MessageLog log;
-  MessageText messageText;
-  Layers layers;
-  LogScreen logScreen;
+  ScriptFile script_;
+  MessageLog log_;
+  MessageText messageText_;
+  Layers layers_;
+  LogScreen logScreen_;
   // Music, sound effects, CD tracks, short sounds and movies.
-  SoundSystem sound;
+  SoundSystem sound_;
   // The selection items a saved game carries.
-  SelectionItems selection;
+  SelectionItems selection_;
   // The choice on the screen.
-  Selection selector;
+  Selection selector_;
   // The debug window's lists: errors answered "continue" (the latest
   // kMostErrorLines) and flag values.
-  static constexpr size_t kMostErrorLines = 1000;
-  std::vector<std::string> ErrList;
-  std::vector<std::string> ValList;
+  std::vector<std::string> errorLines_;
+  std::vector<std::string> valueLines_;
   // Lines executed so far (for tools and benchmarks).
-  uint64_t executedLines = 0;
-
- private:
-  friend struct CommandBindings;
+  uint64_t executedLines_ = 0;
 
   // The font step of the start: faces resolved, click marker, read-text
   // record, reading-mode menu items.
@@ -311,12 +321,12 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   // Music, sound effects and CD tracks that were playing endlessly.
   // The layer state of a new scene, the message window empty.
   void ResetStage();
-  SaveFolder Saves() const { return SaveFolder(files_, settings_.savePath); }
+  SaveFolder Saves() const;
   void AssignFlag(const std::string& name, const std::string& value);
   void UpdateFlagRow(int index);
   // The text faces from `FontTable`: entry `FontIndex` and the ruby entry.
   void UseFontTable();
-  // Line `index` of `ValList` from the flag, without telling the window.
+  // Line `index` of the value lines from the flag, without telling the window.
   void WriteFlagRow(int index);
   // A flag text was cut to FlagStore::kMaxTextBytes.
   void ReportLongFlag();
@@ -327,7 +337,7 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   SavePoint savePoint_;
   std::optional<SavePoint> pendingLoad_;
   std::optional<int> pendingSlot_;
-  int32_t ScriptKey = kDefaultScriptKey;
+  int32_t scriptKey_ = kDefaultScriptKey;
   // Tick count of the last `_waitset`; 0 before the first.
   uint32_t waitReference_ = 0;
   // Missing end markers already reported in this script: (line, marker).

@@ -7,6 +7,7 @@
 #include "core/FileResolver.h"
 #include "core/FileWriting.h"
 #include "graphics/Transitions.h"
+#include "save/SaveFiles.h"
 #include "script/Engine.h"
 
 namespace korvana {
@@ -41,6 +42,10 @@ bool PositionFitsScript(const ProgState& prog, int32_t lineCount) {
 
 }  // namespace
 
+SaveFolder Engine::Saves() const {
+  return SaveFolder(files_, settings_.savePath);
+}
+
 std::vector<SlotEntry> Engine::SlotTable() const {
   return SlotLabels(Saves());
 }
@@ -58,11 +63,11 @@ void Engine::LoadFromDialog() {
   if (platform_.dialogs.SlotDialog(SlotMode::Load, SlotTable(), slot) && slot >= 0 &&
       slot < kSlotCount)
     RequestLoadSlot(slot + 1);
-  click.ClearClicks();
+  click_.ClearClicks();
 }
 
 void Engine::AskTitleReturn() {
-  click.ClearClicks();
+  click_.ClearClicks();
   if (platform_.dialogs.MessageBox(J("タイトルに戻りますか？"), J("確認"), BoxButtons::OkCancel,
                                    BoxIcon::Question) != BoxAnswer::Cancel)
     RequestTitleReturn();
@@ -70,7 +75,7 @@ void Engine::AskTitleReturn() {
 
 void Engine::RequestLoadSlot(int number) {
   pendingSlot_ = number;
-  click.PendingRequest = Request::Load;
+  click_.PendingRequest = Request::Load;
 }
 
 bool Engine::WriteSlot(int number) {
@@ -87,10 +92,10 @@ bool Engine::WriteSlot(int number) {
   FileBatch batch;
   batch.Add(folder.SlotPath(number, ".hfd"), FlagFileBytes(savePoint_.flags));
   batch.Add(folder.SlotPath(number, ".hsd"), StatusFileBytes(savePoint_));
-  batch.Add(folder.SlotPath(number, ".hld"), LogFileBytes(log.SavedPages()));
+  batch.Add(folder.SlotPath(number, ".hld"), LogFileBytes(log_.SavedPages()));
   batch.record = folder.RecordPath(number);
-  batch.failAt = saveFault;
-  batch.write = saveWrite;
+  batch.failAt = saveFault_;
+  batch.write = saveWrite_;
   const bool ok = batch.CommitSlot(number);
   static const char* const kFailures[] = {"フラグデータ保存できず．．．",
                                           "ステータスデータ保存できず．．．",
@@ -116,8 +121,8 @@ void Engine::LoadGlobalData() {
       flags_.SetHalf(FlagStore::kGameCount, global);
     RebuildFlagRows();
   }
-  if (messageText.record.Exists()) {
-    std::vector<uint8_t>& bits = messageText.record.Bytes();
+  if (messageText_.record.Exists()) {
+    std::vector<uint8_t>& bits = messageText_.record.Bytes();
     // A longer file gives only the record's length, as a shorter one fills
     // only its own.
     if (auto bytes = ReadPrefix(folder.Path("textid.dat"), bits.size()))
@@ -130,12 +135,12 @@ void Engine::SaveGlobalData(bool report) const {
   std::string failures;
   if (settings_.globalFlagSave &&
       !WriteFileAtomically(folder.Path("data0.hfd"),
-                           FlagFileBytes(flags_.CopyHalf(FlagStore::kGameCount)), saveWrite))
+                           FlagFileBytes(flags_.CopyHalf(FlagStore::kGameCount)), saveWrite_))
     failures += J("フラグデータ保存できず．．．") + "\n";
-  if (messageText.record.Exists()) {
-    const std::vector<uint8_t>& bits = messageText.record.Bytes();
+  if (messageText_.record.Exists()) {
+    const std::vector<uint8_t>& bits = messageText_.record.Bytes();
     if (!WriteFileAtomically(folder.Path("textid.dat"), std::string(bits.begin(), bits.end()),
-                             saveWrite))
+                             saveWrite_))
       failures += J("既読データ保存できず．．．") + "\n";
   }
   if (!failures.empty() && report)
@@ -144,9 +149,9 @@ void Engine::SaveGlobalData(bool report) const {
 }
 
 void Engine::ResetStage() {
-  layers.ResetLayers();
-  messageText.MessageImage.Resize(kScreenWidth, kScreenHeight, 0x000000);
-  messageText.MessageMask.Resize(kScreenWidth, kScreenHeight, 0xFFFFFF);
+  layers_.ResetLayers();
+  messageText_.MessageImage.Resize(kScreenWidth, kScreenHeight, 0x000000);
+  messageText_.MessageMask.Resize(kScreenWidth, kScreenHeight, 0xFFFFFF);
 }
 
 void Engine::LoadGame(int number) {
@@ -184,7 +189,7 @@ void Engine::LoadGame(int number) {
   if (state < 0 || state > 2) point.prog.ProgMultiStateFlag = MultiState::Command;
   std::vector<std::string> lines;
   try {
-    lines = ScriptFile::OpenScriptFile(point.prog.ProgFileName, files_, ScriptKey);
+    lines = ScriptFile::OpenScriptFile(point.prog.ProgFileName, files_, scriptKey_);
   } catch (const ScriptException& e) {
     platform_.dialogs.MessageBox(e.what(), "", BoxButtons::Ok, BoxIcon::Exclamation);
     refuse();
@@ -195,40 +200,40 @@ void Engine::LoadGame(int number) {
     return;
   }
 
-  sound.StopAll();
+  sound_.StopAll();
   ResetStage();
-  log.RestorePages(*pages);
-  script.SetLines(std::move(lines));
+  log_.RestorePages(*pages);
+  script_.SetLines(std::move(lines));
   missingMarkers_.clear();
   RestoreSavePoint(point);
-  sound.ResumeAfterLoad(point.channels);
-  platform_.window.SetCaption(prog.ProgChapter);
-  layers.RestorePictures();
+  sound_.ResumeAfterLoad(point.channels);
+  platform_.window.SetCaption(prog_.ProgChapter);
+  layers_.RestorePictures();
   cursor_.ShowChosen();
-  RunTransition(layers, "#WIPE2");
-  layers.RefreshScreen();
+  RunTransition(layers_, "#WIPE2");
+  layers_.RefreshScreen();
   ResumeSavedLine();
 }
 
 void Engine::ReturnToTitle() {
-  sound.StopAll();
+  sound_.StopAll();
   ResetStage();
-  messageText.ResetAllTextFields();
+  messageText_.ResetAllTextFields();
   cursor_.Choose(1);
-  if (!settings_.background.empty()) layers.LoadBackground(settings_.background);
-  switches = SystemSwitches{};
-  layers.state.AutoRefreshMode.clear();
+  if (!settings_.background.empty()) layers_.LoadBackground(settings_.background);
+  switches_ = SystemSwitches{};
+  layers_.state.AutoRefreshMode.clear();
   flags_.clickFlag = -1;
-  log.ClearLog();
+  log_.ClearLog();
   {
     // The message window is reset on a screen without the darkness.
-    const bool darkness = layers.settings.DarknessEnabled;
-    layers.settings.DarknessEnabled = false;
-    messageText.ResetTextState();
-    layers.settings.DarknessEnabled = darkness;
+    const bool darkness = layers_.settings.DarknessEnabled;
+    layers_.settings.DarknessEnabled = false;
+    messageText_.ResetTextState();
+    layers_.settings.DarknessEnabled = darkness;
   }
   ChooseStartScript();
-  prog.JumpTo(0);
+  prog_.JumpTo(0);
 }
 
 }  // namespace korvana

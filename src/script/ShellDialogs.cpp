@@ -27,13 +27,13 @@ std::string VersionLine() {
 }  // namespace
 
 void Engine::UseFontTable() {
-  TextState& text = messageText.text;
-  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
-  text.RubyFontName = messageText.FontTable[3];
+  TextState& text = messageText_.text;
+  text.FontName = messageText_.FontTable[std::clamp(text.FontIndex, 0, 6)];
+  text.RubyFontName = messageText_.FontTable[3];
 }
 
 void Engine::ChooseFonts() {
-  auto& table = messageText.FontTable;
+  auto& table = messageText_.FontTable;
   FontChoice choice;
   std::copy_n(table.begin(), choice.faces.size(), choice.faces.begin());
   choice.comments = settings_.commentFont;
@@ -43,7 +43,7 @@ void Engine::ChooseFonts() {
     std::copy(choice.faces.begin(), choice.faces.end(), table.begin());
     UseFontTable();
   }
-  click.ClearClicks();
+  click_.ClearClicks();
 }
 
 VersionInfo Engine::VersionContents(Picture& area) {
@@ -85,7 +85,7 @@ void Engine::ShowVersion() {
   Picture area;
   const VersionInfo info = VersionContents(area);
   platform_.dialogs.VersionDialog(info);
-  click.ClearClicks();
+  click_.ClearClicks();
 }
 
 void Engine::ShowDebugWindow() {
@@ -111,7 +111,7 @@ void Engine::SetFlagFromDebug(int index, const std::string& text) {
 }
 
 void Engine::RewriteValueLines() {
-  if (!ValList.empty()) RebuildFlagRows();
+  if (!valueLines_.empty()) RebuildFlagRows();
 }
 
 const Picture& Engine::BufferPicture(int index) const {
@@ -119,37 +119,37 @@ const Picture& Engine::BufferPicture(int index) const {
   static const Picture kNeverFilled;
   if (index >= 9 && index <= 14) {
     const int object = (index - 9) / 2;
-    return (index - 9) % 2 == 0 ? layers.objectPictures[object] : layers.objectMasks[object];
+    return (index - 9) % 2 == 0 ? layers_.objectPictures[object] : layers_.objectMasks[object];
   }
   switch (index) {
     case 0:
-      return screen.WorkScreen;
+      return screen_.WorkScreen;
     case 1:
-      return layers.BackgroundLayer;
+      return layers_.BackgroundLayer;
     case 2:
-      return layers.EffectLayer;
+      return layers_.EffectLayer;
     case 3:
-      return messageText.MessageImage;
+      return messageText_.MessageImage;
     case 5:
-      return layers.EffectMask;
+      return layers_.EffectMask;
     case 6:
-      return messageText.MessageMask;
+      return messageText_.MessageMask;
     case 7:
-      return layers.TransitionBuffer;
+      return layers_.TransitionBuffer;
     case 8:
-      return layers.ScratchPicture;
+      return layers_.ScratchPicture;
     case 15:
-      return layers.SpriteSheet;
+      return layers_.SpriteSheet;
     case 16:
-      return layers.SpriteMask;
+      return layers_.SpriteMask;
     default:
       return kNeverFilled;
   }
 }
 
 std::string Engine::BufferFileName(int index) const {
-  if (index == 15) return layers.state.sheet.fileName;
-  if (index == 16) return layers.state.sheet.maskSpec;
+  if (index == 15) return layers_.state.sheet.fileName;
+  if (index == 16) return layers_.state.sheet.maskSpec;
   return {};
 }
 

@@ -12,6 +12,7 @@
 #include "GuiTests.h"
 #include "graphics/Picture.h"
 #include "headless/HeadlessSession.h"
+#include "script/EngineProbe.h"
 
 using namespace korvana;
 using test::Game;
@@ -110,11 +111,11 @@ class DebugWindowTest : public QObject {
     Game g("SavePath=.\\\r\n", "_$flg[1]=1\r\n");
     QVERIFY(g.app->Open());
     QTRY_COMPARE(g.Flag(1), std::string("1"));
-    g.app->engine.click.ClickFlag = true;
+    EngineProbe(g.app->engine).PokeClicks().ClickFlag = true;
     g.app->window->Item("Mdebug")->trigger();
     QVERIFY(!g.app->window->findChild<DebugWindow*>());
-    QVERIFY(g.app->engine.ValList.empty());
-    QVERIFY(!g.app->engine.click.ClickFlag);
+    QVERIFY(g.app->engine.ValueLines().empty());
+    QVERIFY(!EngineProbe(g.app->engine).Clicks().ClickFlag);
   }
 
   void theStoryRunsBehindAndSeesWhatSetChanged() {
@@ -168,7 +169,7 @@ class DebugWindowTest : public QObject {
     form->ValEdit1->setText(QStringLiteral("x"));
     QTest::mouseClick(form->Button3, Qt::LeftButton);
     QVERIFY(g.boxes.empty());
-    QCOMPARE(Utf8(g.app->engine.ValList), Lines(form->ValList));  // nothing changed
+    QCOMPARE(Utf8(g.app->engine.ValueLines()), Lines(form->ValList));  // nothing changed
 
     form->ValList->setCurrentRow(3);
     form->ValEdit1->setText(QStringLiteral("绿😀"));
@@ -285,7 +286,7 @@ class DebugWindowTest : public QObject {
     QCOMPARE(form->ValList->item(5)->text(), QStringLiteral("005 = 0"));
     QCOMPARE(form->ValList->item(6)->text(), QStringLiteral("006 = 1"));
     QCOMPARE(form->ValList->currentRow(), 5);  // the author's place is kept
-    QCOMPARE(Lines(form->ValList), Utf8(g.app->engine.ValList));
+    QCOMPARE(Lines(form->ValList), Utf8(g.app->engine.ValueLines()));
   }
 
   void closeHidesAndTheMenuShowsItAgain() {

@@ -7,6 +7,7 @@
 #include "FontDialog.h"
 #include "GuiGame.h"
 #include "GuiTests.h"
+#include "script/EngineProbe.h"
 
 using namespace korvana;
 using test::Game;
@@ -195,7 +196,9 @@ class FontDialogTest : public QObject {
       QVERIFY(g.app->Open());
       QTRY_COMPARE(g.Flag(1), std::string("1"));
       Engine& e = g.app->engine;
-      e.click.ClickFlag = e.click.MouseDownFlag = e.click.MouseUpFlag = true;
+      EngineProbe probe(e);
+      probe.PokeClicks().ClickFlag = probe.PokeClicks().MouseDownFlag =
+          probe.PokeClicks().MouseUpFlag = true;
       WhenShown(g.app->platform, [ok](FontDialog& form) {
         form.ComboBoxes[0]->setCurrentIndex(form.ComboBoxes[0]->findText("IPA明朝"));
         form.ComboBoxes[3]->setCurrentIndex(form.ComboBoxes[3]->findText("IPA明朝"));
@@ -204,12 +207,13 @@ class FontDialogTest : public QObject {
       g.app->window->Item("Kfont")->trigger();
       // The faces come back by the names the lists show them by.
       const std::string face = ok ? cp932::FromUtf8("IPA明朝") : "IPAGothic";
-      QCOMPARE(e.messageText.FontTable[0], face);
-      QCOMPARE(e.messageText.FontTable[1], ok ? cp932::FromUtf8("IPAゴシック") : "IPAGothic");
-      QCOMPARE(e.messageText.FontTable[3], face);
-      QCOMPARE(e.messageText.text.FontName, face);
-      QCOMPARE(e.messageText.text.RubyFontName, face);
-      QVERIFY(!e.click.ClickFlag && !e.click.MouseDownFlag && !e.click.MouseUpFlag);
+      QCOMPARE(probe.Message().FontTable[0], face);
+      QCOMPARE(probe.Message().FontTable[1], ok ? cp932::FromUtf8("IPAゴシック") : "IPAGothic");
+      QCOMPARE(probe.Message().FontTable[3], face);
+      QCOMPARE(probe.Message().text.FontName, face);
+      QCOMPARE(probe.Message().text.RubyFontName, face);
+      QVERIFY(!probe.Clicks().ClickFlag && !probe.Clicks().MouseDownFlag &&
+              !probe.Clicks().MouseUpFlag);
     }
   }
 };

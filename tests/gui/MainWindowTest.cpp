@@ -16,6 +16,7 @@
 #include "SlotDialog.h"
 #include "TempDir.h"
 #include "core/Cp932.h"
+#include "script/EngineProbe.h"
 
 using namespace korvana;
 
@@ -150,7 +151,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!h.app->window->Item("Mskipout")->isEnabled());
     QCOMPARE(h.app->window->Item("Mdebug")->text(), QStringLiteral("デバッグモード"));
     QVERIFY(h.app->window->Item("Ktxtwait")->isChecked());
-    QTRY_VERIFY(h.app->engine.click.HighSpeedMode);  // set when the story starts
+    QTRY_VERIFY(EngineProbe(h.app->engine).Clicks().HighSpeedMode);  // set when the story starts
   }
 
   void shortcutsActOnlyWhenTheirItemIsEnabled() {
@@ -161,15 +162,17 @@ class MainWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(w));
     QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
     QVERIFY(g.boxes.empty());
-    QVERIFY(g.app->engine.click.PendingRequest == Request::None);
+    QVERIFY(EngineProbe(g.app->engine).Clicks().PendingRequest == Request::None);
     w->SetItemEnabled(MenuItem::TitleReturn, true);
-    g.app->engine.click.ClickFlag = true;
+    EngineProbe(g.app->engine).PokeClicks().ClickFlag = true;
     QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
     QCOMPARE(g.boxes, std::vector<std::string>{"確認|タイトルに戻りますか？"});
-    QVERIFY(g.app->engine.click.PendingRequest == Request::Title);
-    QVERIFY(!g.app->engine.click.ClickFlag);  // the choosing click never continues the story
+    QVERIFY(EngineProbe(g.app->engine).Clicks().PendingRequest == Request::Title);
+    QVERIFY(!EngineProbe(g.app->engine)
+                 .Clicks()
+                 .ClickFlag);  // the choosing click never continues the story
     QTest::keyClick(w, Qt::Key_H, Qt::ControlModifier);
-    QVERIFY(g.app->engine.click.HighSpeedMode);
+    QVERIFY(EngineProbe(g.app->engine).Clicks().HighSpeedMode);
   }
 
   void popupMenuHangsCentredBelowThePointer() {
@@ -198,25 +201,26 @@ class MainWindowTest : public QObject {
     QVERIFY(g.app->Open());
     MainWindow* w = g.app->window.get();
     Engine& e = g.app->engine;
+    EngineProbe probe(e);
     bool active = false, stillAtTheFirst = false, dark = false;
     // Each step from its own timer: the story's wait tests its end between
     // them, as between keys that come from the keyboard one by one.
-    test::DuringTheStory(g, {
-                                [w] { w->activateWindow(); },
-                                [&] {
-                                  active = QApplication::activeWindow() == w &&
-                                           e.messageText.InClickWait();
-                                  QTest::keyPress(w, Qt::Key_Control);
-                                },
-                                [w] { QTest::keyClick(w, Qt::Key_D, Qt::ControlModifier); },
-                                [&] {
-                                  QTest::keyRelease(w, Qt::Key_Control);
-                                  stillAtTheFirst = e.messageText.InClickWait() && g.Flag(9) == "0";
-                                  dark = e.layers.settings.DarknessEnabled;
-                                },
-                                // Held alone, Ctrl runs through both waits.
-                                [w] { QTest::keyPress(w, Qt::Key_Control); },
-                            });
+    test::DuringTheStory(
+        g, {
+               [w] { w->activateWindow(); },
+               [&] {
+                 active = QApplication::activeWindow() == w && probe.Message().InClickWait();
+                 QTest::keyPress(w, Qt::Key_Control);
+               },
+               [w] { QTest::keyClick(w, Qt::Key_D, Qt::ControlModifier); },
+               [&] {
+                 QTest::keyRelease(w, Qt::Key_Control);
+                 stillAtTheFirst = probe.Message().InClickWait() && g.Flag(9) == "0";
+                 dark = probe.Layers().settings.DarknessEnabled;
+               },
+               // Held alone, Ctrl runs through both waits.
+               [w] { QTest::keyPress(w, Qt::Key_Control); },
+           });
     QTRY_COMPARE(g.Flag(9), std::string("2"));
     QTest::keyRelease(w, Qt::Key_Control);
     QVERIFY(active);
@@ -270,12 +274,13 @@ class MainWindowTest : public QObject {
     g.dir.Write("save/keep", "");
     QVERIFY(g.app->Open());
     MainWindow* w = g.app->window.get();
-    QTRY_VERIFY(g.app->engine.executedLines == 0 && !g.app->engine.script.Lines().size());
+    QTRY_VERIFY(EngineProbe(g.app->engine).ExecutedLines() == 0 &&
+                !EngineProbe(g.app->engine).Script().Lines().size());
     g.answers = {BoxAnswer::Cancel};
-    g.app->engine.click.MouseDownFlag = true;
+    EngineProbe(g.app->engine).PokeClicks().MouseDownFlag = true;
     w->close();
     QVERIFY(w->isVisible());
-    QVERIFY(!g.app->engine.click.MouseDownFlag);
+    QVERIFY(!EngineProbe(g.app->engine).Clicks().MouseDownFlag);
     QVERIFY(!std::filesystem::exists(g.dir.path() / "krv.ini"));
     QTest::keyClick(w, Qt::Key_Escape);  // Esc asks the same question
     QTRY_VERIFY(!w->isVisible());
@@ -334,8 +339,8 @@ class MainWindowTest : public QObject {
     MainWindow* w = g.app->window.get();
     const int k = w->Scale();
     QCOMPARE(w->size(), QSize(640 * k, 480 * k));
-    g.app->engine.screen.BackImage.SetPixel(10, 20, 0xFF0000);
-    g.app->engine.screen.BackImage.SetPixel(639, 479, 0x00FF00);
+    EngineProbe(g.app->engine).PokeScreen().BackImage.SetPixel(10, 20, 0xFF0000);
+    EngineProbe(g.app->engine).PokeScreen().BackImage.SetPixel(639, 479, 0x00FF00);
     const QImage shot = w->grab().toImage();
     QCOMPARE(shot.pixel(10 * k, 20 * k) & 0xFFFFFF, 0xFF0000u);
     QCOMPARE(shot.pixel(10 * k + k - 1, 20 * k + k - 1) & 0xFFFFFF, 0xFF0000u);  // sharp

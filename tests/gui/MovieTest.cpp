@@ -6,9 +6,10 @@
 
 #include "App.h"
 #include "GuiTests.h"
-#include "QuietSink.h"
 #include "MovieSamples.h"
+#include "QuietSink.h"
 #include "TempDir.h"
+#include "script/EngineProbe.h"
 
 using namespace korvana;
 using test::MovieSample;
@@ -57,7 +58,7 @@ struct Stage {
   bool Open() {
     if (!app->Open()) return false;
     app->platform.SetInputSink(&sink);
-    app->engine.screen.BackImage.Fill(kPictureColour);
+    EngineProbe(app->engine).PokeScreen().BackImage.Fill(kPictureColour);
     QtMovie& movie = Movie();
     movie.wallClock = [this] { return wallMs; };
     movie.makeSound = [this] {

@@ -8,6 +8,7 @@
 #include "GuiTests.h"
 #include "VersionDialog.h"
 #include "graphics/Picture.h"
+#include "script/EngineProbe.h"
 
 using namespace korvana;
 using test::Game;
@@ -98,7 +99,7 @@ class VersionDialogTest : public QObject {
       if (r.writePicture) QVERIFY(WritePng(Picture(600, 200, 0x2040C0), g.dir.str() + "/ver.png"));
       QVERIFY(g.app->Open());
       QTRY_COMPARE(g.Flag(1), std::string("1"));
-      g.app->engine.click.ClickFlag = true;
+      EngineProbe(g.app->engine).PokeClicks().ClickFlag = true;
       const Seen seen = OpenFromTheMenu(g);
       QVERIFY2(seen.modal, r.name);
       QCOMPARE(seen.label2, QStringLiteral("Ver 1.42"));
@@ -115,7 +116,7 @@ class VersionDialogTest : public QObject {
         QVERIFY(test::CountPixels(area.copy(32, 32, 300, 16), 0x000000) > 100);
         QCOMPARE(test::CountPixels(area.copy(0, 0, 512, 30), 0x000000), 0);
       }
-      QVERIFY(!g.app->engine.click.ClickFlag);  // cleared after the dialog
+      QVERIFY(!EngineProbe(g.app->engine).Clicks().ClickFlag);  // cleared after the dialog
       QVERIFY(g.boxes.empty());
     }
   }

@@ -6,6 +6,7 @@
 
 #include "GameRun.h"
 #include "graphics/Picture.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -28,7 +29,7 @@ TEST(TwoGames, RunAtOnceEachWithItsOwnFiles) {
   for (Game& g : games) {
     EXPECT_EQ(g.run.Flag(1), g.name);
     EXPECT_EQ(g.run.Flag(2), "1");
-    EXPECT_EQ(g.run.session().engine.screen.BackImage.Pixel(320, 240), g.colour) << g.name;
+    EXPECT_EQ(g.run.probe().BackImage().Pixel(320, 240), g.colour) << g.name;
     EXPECT_TRUE(g.run.ErrorMessages().empty()) << g.name;
   }
 }

@@ -6,6 +6,7 @@
 #include "GameRun.h"
 #include "graphics/Layers.h"
 #include "graphics/Picture.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -57,7 +58,7 @@ TEST(LayerCommands, DarknessFollowsTheSwitchAndSysdark) {
     WritePicture(run, "bg.png", Picture(640, 480, 0x808080));
     run.Script({sysdark, "_bgload bg.png", "_refresh"});
     EXPECT_EQ(run.Run(), 0);
-    EXPECT_EQ(run.session().engine.screen.WorkScreen.Pixel(0, 0),
+    EXPECT_EQ(run.probe().WorkScreen().Pixel(0, 0),
               std::string(sysdark) == "_sysdark 1" ? 0x808080u : 0x707070u);
   }
 }
@@ -66,10 +67,10 @@ TEST(LayerCommands, FadeRefreshesWhileSkippingReadText) {
   GameRun run({}, NoDarkness());
   WritePicture(run, "bg.png", Picture(640, 480, 0x303030));
   run.Script({"_bgload bg.png", "_$flg[1]=$sys[31]", "_fade #WIPE0", "_$flg[2]=$sys[31]-$flg[1]"});
-  run.session().engine.click.SkipReadMode = true;
+  run.probe().PokeClicks().SkipReadMode = true;
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(2), "0");
-  EXPECT_EQ(run.session().engine.screen.BackImage.Pixel(0, 0), 0x303030u);
+  EXPECT_EQ(run.probe().BackImage().Pixel(0, 0), 0x303030u);
 }
 
 TEST(LayerCommands, ObjectAndEffectArgumentDefaults) {
@@ -88,7 +89,7 @@ TEST(LayerCommands, ObjectAndEffectArgumentDefaults) {
       "_efset 1",
   });
   EXPECT_EQ(run.Run(), 0);
-  const Layers& l = run.session().engine.layers;
+  const Layers& l = run.probe().Layers();
   EXPECT_EQ(l.state.objectRecords[2].x, 270);
   EXPECT_EQ(l.state.objectRecords[2].y, 420);
   EXPECT_EQ(l.state.objectRecords[4].x, 15);
@@ -138,12 +139,13 @@ TEST(LayerCommands, SpritesMovieAndEffectsFromAScript) {
   EXPECT_EQ(run.Flag(4), "719");  // five shakes and the rest, 100 ms each
   EXPECT_EQ(run.Flag(5), "819");
   EXPECT_EQ(run.Flag(6), "919");
-  const Engine& e = run.session().engine;
-  EXPECT_EQ(e.layers.state.sprites[3].column, 1);
-  EXPECT_TRUE(e.layers.LayersDirty);
+  Engine& e = run.session().engine;
+  EngineProbe probe(e);
+  EXPECT_EQ(probe.Layers().state.sprites[3].column, 1);
+  EXPECT_TRUE(probe.Layers().LayersDirty);
   // The last window frame stays; the roll left red bands at the bottom.
-  EXPECT_EQ(e.screen.BackImage.Pixel(15, 15), 0x123456u);
-  EXPECT_EQ(e.screen.BackImage.Pixel(300, 475), 0xFF0000u);
+  EXPECT_EQ(probe.BackImage().Pixel(15, 15), 0x123456u);
+  EXPECT_EQ(probe.BackImage().Pixel(300, 475), 0xFF0000u);
 }
 
 TEST(LayerCommands, BadInputIsReportedOrIgnoredAndTheScriptGoesOn) {
@@ -190,7 +192,7 @@ TEST(LayerCommands, ScrollWithoutEndIsReportedAndRollsNothing) {
   run.Run();
   ASSERT_FALSE(run.Events("box").empty());
   EXPECT_EQ(run.Events("box")[0], "\t_endscrollが見つかりません\tok");
-  EXPECT_EQ(run.session().engine.screen.BackImage.Pixel(0, 479), 0u);
+  EXPECT_EQ(run.probe().BackImage().Pixel(0, 479), 0u);
   EXPECT_EQ(run.session().platform.ElapsedMs(), 0u);
 }
 
@@ -200,15 +202,16 @@ TEST(LayerCommands, MenuViewsAndDarknessSwitch) {
   run.Script({"_bgload bg.png", "_refresh"});
   EXPECT_EQ(run.Run(), 0);
   Engine& e = run.session().engine;
+  EngineProbe probe(e);
   e.ToggleDarkness();
-  EXPECT_EQ(e.screen.BackImage.Pixel(0, 0), 0x707070u);
+  EXPECT_EQ(probe.BackImage().Pixel(0, 0), 0x707070u);
   EXPECT_TRUE(e.Choices().backgroundDarkness);
   EXPECT_EQ(e.SystemValue(3), 1);
   const size_t clicks = run.session().platform.ClicksGiven();
   e.ShowPictureOnlyView();
   e.ShowMessageOnlyView();
   EXPECT_EQ(run.session().platform.ClicksGiven(), clicks + 2);
-  EXPECT_EQ(e.screen.BackImage.Pixel(0, 0), 0x707070u);
+  EXPECT_EQ(probe.BackImage().Pixel(0, 0), 0x707070u);
 }
 
 }  // namespace

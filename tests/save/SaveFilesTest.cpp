@@ -2,7 +2,6 @@
 // saving and loading as a reader does it: from the menu, through the slot
 // dialog, between two lines.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,9 +9,10 @@
 
 #include "FieldFiller.h"
 #include "GameRun.h"
+#include "TestPaths.h"
 #include "core/Cp932.h"
 #include "save/SaveFiles.h"
-#include "TestPaths.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -275,7 +275,7 @@ TEST(SaveAndLoad, ADamagedSlotChangesNothing) {
     ASSERT_FALSE(messages.empty()) << c.what;
     EXPECT_EQ(messages.back(), "ステータスデータが読めません．．．") << c.what;
     EXPECT_EQ(run.Flag(2), "after save") << c.what;  // the story went on where it was
-    EXPECT_EQ(run.session().engine.prog.ProgExecLine, 8) << c.what;
+    EXPECT_EQ(run.probe().Prog().ProgExecLine, 8) << c.what;
   }
 }
 
@@ -437,19 +437,20 @@ TEST(SaveAndLoad, ALoadRebuildsTheSceneWithItsMasks) {
   });
   Picture saved;
   run.session().platform.onClickWait = [&] {
-    if (saved.Empty()) saved = run.session().engine.screen.WorkScreen;
+    if (saved.Empty()) saved = run.probe().WorkScreen();
   };
   EXPECT_EQ(run.Run(), 0);
-  const Engine& e = run.session().engine;
+  Engine& e = run.session().engine;
+  EngineProbe probe(e);
   EXPECT_EQ(run.Flag(1), "1");
-  EXPECT_EQ(e.screen.WorkScreen.Pixel(110, 52), 0x336699u);  // through the key
-  EXPECT_EQ(e.screen.WorkScreen.Pixel(110, 70), 0xCC8844u);
-  EXPECT_EQ(e.screen.WorkScreen.Pixels(), saved.Pixels());
+  EXPECT_EQ(probe.WorkScreen().Pixel(110, 52), 0x336699u);  // through the key
+  EXPECT_EQ(probe.WorkScreen().Pixel(110, 70), 0xCC8844u);
+  EXPECT_EQ(probe.WorkScreen().Pixels(), saved.Pixels());
   // The sprite sheet is loaded again and the sprite stands where it stood.
-  EXPECT_EQ(e.layers.SpriteSheet.Width(), 32);
-  EXPECT_EQ(e.layers.SpriteSheet.Pixel(5, 5), 0xFF00FFu);
-  EXPECT_TRUE(e.layers.state.sprites[3].visible);
-  EXPECT_EQ(e.layers.state.sprites[3].x, 300);
+  EXPECT_EQ(probe.Layers().SpriteSheet.Width(), 32);
+  EXPECT_EQ(probe.Layers().SpriteSheet.Pixel(5, 5), 0xFF00FFu);
+  EXPECT_TRUE(probe.Layers().state.sprites[3].visible);
+  EXPECT_EQ(probe.Layers().state.sprites[3].x, 300);
   EXPECT_EQ(run.ErrorMessages(), std::vector<std::string>{});
 }
 

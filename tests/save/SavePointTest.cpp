@@ -7,6 +7,7 @@
 #include "FieldFiller.h"
 #include "GameRun.h"
 #include "save/SavePoint.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -27,10 +28,10 @@ TEST(SavePoint, RestoreThenCaptureGivesEveryFieldBack) {
   SavePoint expected = point;
   // The faces come from the font table, the log bookkeeping from the live
   // log (its file is read on its own).
-  const auto& table = engine.messageText.FontTable;
+  const auto& table = EngineProbe(engine).Message().FontTable;
   expected.text.FontName = table[std::clamp(point.text.FontIndex, 0, 6)];
   expected.text.RubyFontName = table[3];
-  expected.log = engine.log.book;
+  expected.log = EngineProbe(engine).Log().book;
   for (size_t i = 0; i < expected.channels.size(); ++i) {
     ChannelRecord& c = expected.channels[i];
     const ChannelRecord live;

@@ -3,6 +3,7 @@
 
 #include "GameRun.h"
 #include "graphics/Picture.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -25,7 +26,7 @@ TEST(Flow, GotoLabelsAndFiles) {
   EXPECT_EQ(run.Flag(6), "0");
   EXPECT_EQ(run.Flag(7), "1");
   EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"ラベルが見つかりません:nowhere"}));
-  EXPECT_EQ(run.session().engine.prog.ProgFileName, "again.txt");
+  EXPECT_EQ(run.probe().Prog().ProgFileName, "again.txt");
 }
 
 TEST(Flow, SixteenNestedCallsReturnInOrderAndTheSeventeenthOverflows) {
@@ -48,7 +49,7 @@ TEST(Flow, SixteenNestedCallsReturnInOrderAndTheSeventeenthOverflows) {
   // returns in order and the stack ends empty.
   EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"GOSUBのスタックが溢れました"}));
   EXPECT_EQ(run.Flag(2), "16");
-  EXPECT_EQ(run.session().engine.prog.ProgRetStack, -1);
+  EXPECT_EQ(run.probe().Prog().ProgRetStack, -1);
 }
 
 TEST(Flow, ReturnRules) {
@@ -71,7 +72,7 @@ TEST(Flow, ReturnRules) {
   EXPECT_EQ(run.Flag(2), "0");
   EXPECT_EQ(run.ErrorMessages(), (std::vector<std::string>{"GOSUB無しでRETURNが実行されました",
                                                            "GOSUB無しでRETURNが実行されました"}));
-  EXPECT_EQ(run.session().engine.prog.ProgRetStack, -1);
+  EXPECT_EQ(run.probe().Prog().ProgRetStack, -1);
 }
 
 TEST(Flow, IfThenElseAndBranch) {
@@ -163,7 +164,7 @@ TEST(Flow, StopWaitsUntilARequestAndLimitsEndHeadlessRuns) {
   EXPECT_EQ(run.Flag(1), "0");
   EXPECT_EQ(run.session().endReason, "waiting for input that never comes");
   EXPECT_EQ(run.Events("caption").back(), "一時停止");
-  EXPECT_EQ(run.session().engine.prog.ProgChapter, "Korvana");
+  EXPECT_EQ(run.probe().Prog().ProgChapter, "Korvana");
   EXPECT_TRUE(run.session().platform.MenuItemEnabled(MenuItem::Load));
 
   GameRun clicks({.maxClicks = 2});
@@ -243,8 +244,8 @@ TEST(Flow, ReturnToTitleBringsBackTheConfiguredBackground) {
   EXPECT_EQ(run.RunPrepared(), 0);
   EXPECT_EQ(run.Flag(1), "0");
   EXPECT_EQ(run.Flag(2), "1");
-  EXPECT_EQ(session.engine.screen.BackImage.Pixel(5, 5), 0x336699u);
-  EXPECT_EQ(session.engine.click.PendingRequest, Request::None);
+  EXPECT_EQ(EngineProbe(session.engine).BackImage().Pixel(5, 5), 0x336699u);
+  EXPECT_EQ(EngineProbe(session.engine).Clicks().PendingRequest, Request::None);
 }
 
 TEST(FlagCommands, ClearClickAndInput) {

@@ -7,6 +7,7 @@
 #include "GameRun.h"
 #include "core/Cp932.h"
 #include "script/CommandTable.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -35,16 +36,16 @@ TEST(Interpreter, LineKinds) {
   EXPECT_EQ(run.Events("text"),
             (std::vector<std::string>{"plain <text>\\n本文です", "\\n既読", "\\n"}));
   EXPECT_TRUE(run.ErrorMessages().empty());
-  EXPECT_EQ(run.session().engine.click.CurrentTextId, -1);
-  EXPECT_EQ(run.session().engine.executedLines, 10u);
+  EXPECT_EQ(run.probe().Clicks().CurrentTextId, -1);
+  EXPECT_EQ(run.probe().ExecutedLines(), 10u);
 }
 
 TEST(Interpreter, TextIdPrefix) {
   GameRun run({.maxClicks = 0});
   run.Script({"~0000002Aこんにちは"});
   run.Run();
-  EXPECT_EQ(run.session().engine.click.CurrentTextId, 42);
-  EXPECT_EQ(run.session().engine.prog.ProgMultiStateFlag, MultiState::InText);
+  EXPECT_EQ(run.probe().Clicks().CurrentTextId, 42);
+  EXPECT_EQ(run.probe().Prog().ProgMultiStateFlag, MultiState::InText);
 
   GameRun bad;
   bad.Script({"~00zz002Aこんにちは", "_$flg[2]=1"});
@@ -60,7 +61,7 @@ TEST(Interpreter, EmptyAndBinaryScripts) {
   GameRun empty;
   empty.File("autorun.txt", "");
   EXPECT_EQ(empty.Run(), 0);
-  EXPECT_EQ(empty.session().engine.executedLines, 0u);
+  EXPECT_EQ(empty.probe().ExecutedLines(), 0u);
 
   GameRun binary({.maxLines = 1000});
   std::string bytes;
@@ -89,7 +90,7 @@ TEST(Interpreter, ScrambledStartScript) {
   run.File("autorun.txd", lines[0] + "\r\n" + lines[1] + "\r\n");
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(7), "7");
-  EXPECT_EQ(run.session().engine.prog.ProgFileName, "autorun.txt");
+  EXPECT_EQ(run.probe().Prog().ProgFileName, "autorun.txt");
 }
 
 TEST(Interpreter, ErrorReportAnswers) {
@@ -102,7 +103,7 @@ TEST(Interpreter, ErrorReportAnswers) {
             (std::vector<std::string>{"\tコマンドが変です_TEXTCLEAR\tok",
                                       "File:autorun.txt Line:1/コマンドが変です_TEXTCLEAR\t" +
                                           std::string(kReport) + "\tno"}));
-  EXPECT_EQ(no.session().engine.ErrList.size(), 1u);
+  EXPECT_EQ(no.session().engine.ErrorLines().size(), 1u);
 
   // Yes: the process ends with status 1 and nothing after runs.
   GameRun yes({.answers = {"yes"}});

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "GameRun.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -40,12 +41,12 @@ TEST(Requests, ATitleRequestEndsTheLineWithoutDrawingOrLoggingTheRest) {
   // Nothing of "after" reached the screen, the line after it never ran, and
   // the story started again from its first line with an empty log.
   EXPECT_EQ(TextEvents(run), (std::vector<std::string>{"before"}));
-  const MessageLog& log = session.engine.log;
+  const MessageLog& log = EngineProbe(session.engine).Log();
   EXPECT_TRUE(log.PageAtOffset(0).empty());
   EXPECT_EQ(log.book.LogTotalPage, 0);
   EXPECT_EQ(run.Flag(1), "0");
   EXPECT_EQ(run.Flag(300), "1");
-  EXPECT_EQ(session.engine.click.PendingRequest, Request::None);
+  EXPECT_EQ(EngineProbe(session.engine).Clicks().PendingRequest, Request::None);
   EXPECT_EQ(run.Events("caption").size(), 2u);  // once per start of the script
 }
 

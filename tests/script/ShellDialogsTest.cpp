@@ -8,6 +8,7 @@
 
 #include "GameRun.h"
 #include "core/Cp932.h"
+#include "script/EngineProbe.h"
 #include "script/Startup.h"
 
 namespace korvana {
@@ -113,7 +114,8 @@ TEST(ShellDialogs, FontDialogOkMakesTheChoiceTheTableAndTheNextFaces) {
     };
     run.Script({"<F1>あ"});
     run.Run();
-    const Engine& e = run.session().engine;
+    Engine& e = run.session().engine;
+    EngineProbe probe(e);
     // The dialog opened on the table, with the game's comments and the
     // installed faces.
     EXPECT_EQ(offered.faces[1], "IPAMincho");
@@ -121,12 +123,12 @@ TEST(ShellDialogs, FontDialogOkMakesTheChoiceTheTableAndTheNextFaces) {
     EXPECT_EQ(offered.comments, settings.commentFont);
     EXPECT_NE(std::find(offered.installed.begin(), offered.installed.end(), Sjis("IPA明朝")),
               offered.installed.end());
-    const auto& table = e.messageText.FontTable;
+    const auto& table = probe.Message().FontTable;
     const std::array<std::string, 4> now = {table[0], table[1], table[2], table[3]};
     EXPECT_EQ(now, ok ? chosen : offered.faces);
     // Font slot 1 is current ("<F1>"); the ruby face is entry 3.
-    EXPECT_EQ(e.messageText.text.FontName, ok ? "IPAGothic" : "IPAMincho");
-    EXPECT_EQ(e.messageText.text.RubyFontName, ok ? "IPAGothic" : Sjis("ＭＳ ゴシック"));
+    EXPECT_EQ(probe.Message().text.FontName, ok ? "IPAGothic" : "IPAMincho");
+    EXPECT_EQ(probe.Message().text.RubyFontName, ok ? "IPAGothic" : Sjis("ＭＳ ゴシック"));
     EXPECT_EQ(table[4], "Marlett");  // the symbol fonts are not the dialog's
   }
 }
@@ -140,14 +142,14 @@ TEST(ShellDialogs, OkStoresAnEmptyNameForAFaceThatIsNotInstalled) {
   GameRun run({.fontAnswers = {"ok"}, .menu = {{1, "Kfont"}}}, settings);
   run.Script({"あ"});
   run.Run();
-  const auto& table = run.session().engine.messageText.FontTable;
+  const auto& table = run.probe().Message().FontTable;
   // A face the table names by another of its names comes back by the name
   // the list shows it by.
   EXPECT_EQ(table[0], Sjis("IPAゴシック"));
   EXPECT_EQ(table[1], "");
   EXPECT_EQ(table[2], "");
   EXPECT_EQ(table[3], Sjis("IPA明朝"));
-  EXPECT_EQ(run.session().engine.messageText.text.FontName, Sjis("IPAゴシック"));
+  EXPECT_EQ(run.probe().Message().text.FontName, Sjis("IPAゴシック"));
 }
 
 TEST(ShellDialogs, FontListsNameEachInstalledFaceOnceByANameCp932CanSpell) {
@@ -325,11 +327,11 @@ TEST(ShellDialogs, AVersionPictureLargerThanAnyDecoderTakesIsReported) {
 
 // Every line of `ValList` is the flag it shows.
 void ExpectCurrentLines(const Engine& e, const FlagStore& flags) {
-  ASSERT_EQ(e.ValList.size(), static_cast<size_t>(FlagStore::kCount));
+  ASSERT_EQ(e.ValueLines().size(), static_cast<size_t>(FlagStore::kCount));
   for (int i = 0; i < FlagStore::kCount; ++i) {
     char head[16];
     std::snprintf(head, sizeof head, "%03d = ", i);
-    ASSERT_EQ(e.ValList[i], head + flags.Get(i)) << i;
+    ASSERT_EQ(e.ValueLines()[i], head + flags.Get(i)) << i;
   }
 }
 
@@ -348,7 +350,7 @@ TEST(ShellDialogs, ValueLinesFollowAssignmentsClicksClearingAndTheTitleReturn) {
   std::vector<std::vector<std::string>> seen;
   session.platform.onClickWait = [&] {
     ExpectCurrentLines(session.engine, session.flags);
-    seen.push_back(session.engine.ValList);
+    seen.push_back(session.engine.ValueLines());
     if (seen.size() == 2) session.engine.RequestTitleReturn();
   };
   run.Run();
@@ -378,7 +380,7 @@ TEST(ShellDialogs, ValueLinesFollowALoadedGame) {
   };
   run.Run();
   EXPECT_EQ(run.Flag(8), "0");
-  EXPECT_EQ(session.engine.ValList[8], "008 = 0");
+  EXPECT_EQ(session.engine.ValueLines()[8], "008 = 0");
   ExpectCurrentLines(session.engine, session.flags);
 }
 
@@ -394,7 +396,7 @@ TEST(ShellDialogs, SetFromTheDebugWindowIsSeenByTheScriptAtOnce) {
   };
   EXPECT_EQ(run.Run(), 0);
   EXPECT_EQ(run.Flag(2), "42");
-  EXPECT_EQ(e.ValList[1], "001 = 41");
+  EXPECT_EQ(e.ValueLines()[1], "001 = 41");
   EXPECT_TRUE(run.ErrorMessages().empty());
 }
 
@@ -410,7 +412,7 @@ TEST(ShellDialogs, SetWithATextTooLongForAFlagIsReportedAndCut) {
   run.Run();
   EXPECT_EQ(run.session().flags.Get(3), tenThousand);
   EXPECT_EQ(run.session().flags.Get(4).size(), FlagStore::kMaxTextBytes);
-  EXPECT_EQ(e.ValList[4].size(), FlagStore::kMaxTextBytes + 6);
+  EXPECT_EQ(e.ValueLines()[4].size(), FlagStore::kMaxTextBytes + 6);
   EXPECT_EQ(run.ErrorMessages(),
             std::vector<std::string>{"フラグの値が長すぎます。最大バイト数：65536"});
 }
@@ -428,12 +430,12 @@ TEST(ShellDialogs, RewritingTheLinesFollowsTheFlagsAndNeedsDebugging) {
     e.RewriteValueLines();
     if (debugging) {
       ExpectCurrentLines(e, run.session().flags);
-      EXPECT_EQ(e.ErrList, std::vector<std::string>{"File:autorun.txt Line:1/" +
-                                                    Sjis("コマンドが変です_nosuchcommand")});
+      EXPECT_EQ(e.ErrorLines(), std::vector<std::string>{"File:autorun.txt Line:1/" +
+                                                         Sjis("コマンドが変です_nosuchcommand")});
       EXPECT_EQ(run.session().platform.debugWindow, &e);
     } else {
-      EXPECT_TRUE(e.ValList.empty());
-      EXPECT_TRUE(e.ErrList.empty());
+      EXPECT_TRUE(e.ValueLines().empty());
+      EXPECT_TRUE(e.ErrorLines().empty());
       EXPECT_EQ(run.session().platform.debugWindow, nullptr);
     }
   }
@@ -462,24 +464,25 @@ TEST(ShellDialogs, TheSeventeenBufferPicturesInTheWindowsOrder) {
   ASSERT_TRUE(WritePng(Picture(64, 32, 0xFFFFFF), run.dir().str() + "/sheetm.png"));
   run.Script({"_sprload sheet.png,16,16,sheetm.png"});
   run.Run();
-  const Engine& e = run.session().engine;
-  const Picture* expected[DebugSource::kBufferCount] = {&e.screen.WorkScreen,
-                                                        &e.layers.BackgroundLayer,
-                                                        &e.layers.EffectLayer,
-                                                        &e.messageText.MessageImage,
+  Engine& e = run.session().engine;
+  EngineProbe probe(e);
+  const Picture* expected[DebugSource::kBufferCount] = {&probe.WorkScreen(),
+                                                        &probe.Layers().BackgroundLayer,
+                                                        &probe.Layers().EffectLayer,
+                                                        &probe.Message().MessageImage,
                                                         nullptr,
-                                                        &e.layers.EffectMask,
-                                                        &e.messageText.MessageMask,
-                                                        &e.layers.TransitionBuffer,
-                                                        &e.layers.ScratchPicture,
-                                                        &e.layers.objectPictures[0],
-                                                        &e.layers.objectMasks[0],
-                                                        &e.layers.objectPictures[1],
-                                                        &e.layers.objectMasks[1],
-                                                        &e.layers.objectPictures[2],
-                                                        &e.layers.objectMasks[2],
-                                                        &e.layers.SpriteSheet,
-                                                        &e.layers.SpriteMask};
+                                                        &probe.Layers().EffectMask,
+                                                        &probe.Message().MessageMask,
+                                                        &probe.Layers().TransitionBuffer,
+                                                        &probe.Layers().ScratchPicture,
+                                                        &probe.Layers().objectPictures[0],
+                                                        &probe.Layers().objectMasks[0],
+                                                        &probe.Layers().objectPictures[1],
+                                                        &probe.Layers().objectMasks[1],
+                                                        &probe.Layers().objectPictures[2],
+                                                        &probe.Layers().objectMasks[2],
+                                                        &probe.Layers().SpriteSheet,
+                                                        &probe.Layers().SpriteMask};
   for (int i = 0; i < DebugSource::kBufferCount; ++i) {
     SCOPED_TRACE(i);
     const Picture& shown = e.BufferPicture(i);
@@ -518,7 +521,7 @@ TEST(ShellDialogs, ALibraryErrorInsideACommandIsShownThenReported) {
                   std::string(terminate ? "yes" : "no"));
     // The run ends either way; the flag after the wait is never set.
     EXPECT_EQ(run.Flag(2), "0");
-    EXPECT_EQ(run.session().engine.ErrList.size(), terminate ? 0u : 1u);
+    EXPECT_EQ(run.session().engine.ErrorLines().size(), terminate ? 0u : 1u);
   }
 }
 
@@ -538,9 +541,10 @@ TEST(ShellDialogs, TheErrorListKeepsItsLatestLines) {
   run.Run();
   const Engine& e = run.session().engine;
   EXPECT_EQ(run.ErrorMessages().size(), 1200u);
-  ASSERT_EQ(e.ErrList.size(), Engine::kMostErrorLines);
-  EXPECT_EQ(e.ErrList.front(), "File:autorun.txt Line:201/" + Sjis("コマンドが変です_bad201"));
-  EXPECT_EQ(e.ErrList.back(), "File:autorun.txt Line:1200/" + Sjis("コマンドが変です_bad1200"));
+  ASSERT_EQ(e.ErrorLines().size(), Engine::kMostErrorLines);
+  EXPECT_EQ(e.ErrorLines().front(), "File:autorun.txt Line:201/" + Sjis("コマンドが変です_bad201"));
+  EXPECT_EQ(e.ErrorLines().back(),
+            "File:autorun.txt Line:1200/" + Sjis("コマンドが変です_bad1200"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "GameRun.h"
 #include "core/Cp932.h"
 #include "graphics/Picture.h"
+#include "script/EngineProbe.h"
 #include "select/Selection.h"
 
 namespace korvana {
@@ -94,7 +95,8 @@ TEST(Selection, MenuHitTestingUsesStrictEdges) {
       game.platform().QueueClick(150, 180);
     };
     EXPECT_EQ(game.run.Run(), 0);
-    EXPECT_EQ(game.engine().prog.ProgSelResult, c.chosen < 0 ? 2 : c.chosen) << c.x << "," << c.y;
+    EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, c.chosen < 0 ? 2 : c.chosen)
+        << c.x << "," << c.y;
   }
 }
 
@@ -140,11 +142,12 @@ TEST(Selection, MenuDrawsFrameLabelsAndHighlightAndPutsTheScreenBack) {
     EXPECT_EQ(count(highlighted, 100, 0xFF0000u), 0);
     EXPECT_GT(count(highlighted, 132, 0xFF0000u), 20);
     // Afterwards the screen is as before the choice.
-    const Engine& e = game.engine();
-    EXPECT_EQ(e.prog.ProgSelResult, 1);
-    Picture scene = e.screen.WorkScreen;
-    e.messageText.OverlayMessage(scene);
-    EXPECT_EQ(e.screen.BackImage.Pixels(), scene.Pixels());
+    Engine& e = game.engine();
+    EngineProbe probe(e);
+    EXPECT_EQ(probe.Prog().ProgSelResult, 1);
+    Picture scene = probe.WorkScreen();
+    probe.PokeMessage().OverlayMessage(scene);
+    EXPECT_EQ(probe.BackImage().Pixels(), scene.Pixels());
   }
 }
 
@@ -173,7 +176,7 @@ TEST(Selection, ItemLinesConditionsCommandsAndBranches) {
     EXPECT_EQ(game.run.Run(), 0) << c.command;
     EXPECT_EQ(game.run.Flag(1), c.flag1 == "jumped" ? "0" : c.flag1) << c.command;
     EXPECT_EQ(game.run.Flag(2), c.flag2) << c.command;
-    EXPECT_EQ(game.engine().prog.ProgSelResult, c.choose[0]) << c.command;
+    EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, c.choose[0]) << c.command;
   }
 }
 
@@ -228,8 +231,8 @@ TEST(Selection, GridRowsLockedEntriesAndColumns) {
       }
     };
     EXPECT_EQ(game.run.Run(), 0) << c.command;
-    EXPECT_EQ(game.engine().prog.ProgSelResult, c.result) << c.command;
-    EXPECT_EQ(game.engine().selector.area.height, c.height) << c.command;
+    EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, c.result) << c.command;
+    EXPECT_EQ(EngineProbe(game.engine()).PokeSelector().area.height, c.height) << c.command;
     for (size_t i = 0; i < choosable.size(); ++i)
       EXPECT_EQ(choosable[i], c.states[i] != "0") << c.command << " entry " << i;
   }
@@ -253,11 +256,12 @@ TEST(Selection, ButtonsShowTheirRowsHighlightAndLeaveNoSprite) {
   }
   EXPECT_EQ(highlighted.Pixel(210, 125), ChoiceGame::ButtonColour(1, 2));
   EXPECT_EQ(highlighted.Pixel(210, 105), ChoiceGame::ButtonColour(0, 0));
-  const Engine& e = game.engine();
-  EXPECT_EQ(e.prog.ProgSelResult, 1);
-  for (const Sprite& s : e.layers.state.sprites) EXPECT_FALSE(s.visible);
-  EXPECT_EQ(e.layers.state.sheet.fileName, "buttons.png");
-  EXPECT_EQ(e.screen.BackImage.Pixel(210, 125), 0x335577u);
+  Engine& e = game.engine();
+  EngineProbe probe(e);
+  EXPECT_EQ(probe.Prog().ProgSelResult, 1);
+  for (const Sprite& s : probe.Layers().state.sprites) EXPECT_FALSE(s.visible);
+  EXPECT_EQ(probe.Layers().state.sheet.fileName, "buttons.png");
+  EXPECT_EQ(probe.BackImage().Pixel(210, 125), 0x335577u);
 }
 
 TEST(Selection, UnusableButtonPicturesChooseTheFirstEntry) {
@@ -307,7 +311,8 @@ TEST(Selection, ArrowKeysAndTheWheelMoveThePointerFromEntryToEntry) {
     EXPECT_EQ(game.run.Run(), 0) << c.command;
     EXPECT_EQ(std::pair(game.platform().PointerX(), game.platform().PointerY()), c.pointer)
         << c.command << " " << c.keys.size();
-    EXPECT_EQ(game.engine().prog.ProgSelResult, c.result) << c.command << " " << c.keys.size();
+    EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, c.result)
+        << c.command << " " << c.keys.size();
   }
   // The wheel steps like Up and Down.
   ChoiceGame wheel({"_selmenu 100,100", "a", "b", "c", "_endsel"});
@@ -316,7 +321,7 @@ TEST(Selection, ArrowKeysAndTheWheelMoveThePointerFromEntryToEntry) {
     wheel.platform().QueueKey(Key::Enter);
   };
   EXPECT_EQ(wheel.run.Run(), 0);
-  EXPECT_EQ(wheel.engine().prog.ProgSelResult, 1);
+  EXPECT_EQ(EngineProbe(wheel.engine()).Prog().ProgSelResult, 1);
 }
 
 TEST(Selection, MenuItemsDuringAndAfterAChoice) {
@@ -333,7 +338,7 @@ TEST(Selection, MenuItemsDuringAndAfterAChoice) {
   EXPECT_FALSE(saveDuring);  // no save point can be written yet
   EXPECT_TRUE(game.platform().MenuItemEnabled(MenuItem::Font));
   EXPECT_FALSE(game.platform().MenuItemEnabled(MenuItem::Save));
-  EXPECT_FALSE(game.engine().layers.LayersDirty);  // the mark is put back
+  EXPECT_FALSE(EngineProbe(game.engine()).Layers().LayersDirty);  // the mark is put back
 }
 
 TEST(Selection, HeadlessChoicesAndTheirTranscript) {
@@ -393,7 +398,7 @@ TEST(Selection, BadInputIsReportedAndNeverStopsTheStory) {
   EXPECT_EQ(odd.run.Run(), 0);
   EXPECT_EQ(odd.run.Flag(1), "1");
   EXPECT_EQ(odd.run.Flag(2), "1");
-  EXPECT_EQ(odd.engine().screen.BackImage.Pixel(639, 479), 0x335577u);
+  EXPECT_EQ(EngineProbe(odd.engine()).BackImage().Pixel(639, 479), 0x335577u);
 
   // Far off the screen nothing can be clicked: a headless run ends as any
   // wait that nothing can end does, without a fault.
@@ -428,7 +433,7 @@ TEST(Selection, HandCursorOverEntriesThenTheScriptsCursorAndTheMouseCommand) {
   EXPECT_EQ(overEntry, Cursor::Hand);
   EXPECT_EQ(outside, Cursor::Arrow);  // the script's kind 4
   EXPECT_EQ(game.platform().ShownCursor(), Cursor::Arrow);
-  EXPECT_EQ(game.engine().prog.ProgSelResult, 1);
+  EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, 1);
 }
 
 }  // namespace
@@ -461,7 +466,8 @@ TEST(Selection, ClickArrivingWithItsMoveChooses) {
     ChoiceGame game(lines);
     game.platform().onChoice = [&](const ChoiceView& view) {
       Engine& sink = game.engine();
-      const int startX = sink.click.PointerX, startY = sink.click.PointerY;
+      const ClickState& clicks = EngineProbe(sink).Clicks();
+      const int startX = clicks.PointerX, startY = clicks.PointerY;
       game.platform().QueueAction([&sink, &c, startX, startY] {
         const int clickX = c.clickFirst ? startX : c.x, clickY = c.clickFirst ? startY : c.y;
         if (!c.clickFirst) sink.OnMouseMove(c.x, c.y);
@@ -475,7 +481,8 @@ TEST(Selection, ClickArrivingWithItsMoveChooses) {
       game.platform().QueueClick(view.entries[0].x, view.entries[0].y);
     };
     EXPECT_EQ(game.run.Run(), 0) << c.command;
-    EXPECT_EQ(game.engine().prog.ProgSelResult, c.result) << c.command << " " << c.clickFirst;
+    EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, c.result)
+        << c.command << " " << c.clickFirst;
   }
 }
 
@@ -503,7 +510,7 @@ TEST(Selection, ClickAtTheCentreOfACellOfAnySizeChoosesIt) {
         ASSERT_TRUE(WritePng(sheet, game.run.dir().str() + "/cells.png"));
         EXPECT_EQ(game.run.Run(), 0) << line << " entry " << chosen;
         EXPECT_EQ(game.run.session().endReason, "end") << line << " entry " << chosen;
-        EXPECT_EQ(game.engine().prog.ProgSelResult, chosen) << line;
+        EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, chosen) << line;
       }
     }
   }

@@ -12,9 +12,10 @@
 #include "FifoWatch.h"
 #include "GameRun.h"
 #include "QuietSink.h"
-#include "platform/MediaLength.h"
-#include "sound/SoundSystem.h"
 #include "TestPaths.h"
+#include "platform/MediaLength.h"
+#include "script/EngineProbe.h"
+#include "sound/SoundSystem.h"
 
 namespace korvana {
 namespace {
@@ -268,7 +269,7 @@ TEST(SoundChannels, BgmMode4NamesTheMusicChannelAfterTheTrack) {
   AddMedia(run);
   run.Script({"_bgmmode 4", "_bgmplay bgm\\03abc,0"});
   EXPECT_EQ(run.Run(), 0);
-  const ChannelRecords& ch = run.session().engine.sound.channels;
+  const ChannelRecords& ch = run.probe().Sound().channels;
   EXPECT_EQ(ch[int(Channel::Music)].fileName, "bgm\\03abc.cda");
   EXPECT_EQ(ch[int(Channel::Cd)].fileName, "3");
   EXPECT_EQ(ch[int(Channel::Cd)].trackLength, 1000);
@@ -347,7 +348,7 @@ TEST(SoundSwitches, OffSilencesShortSoundsAndIsKeptInTheSettings) {
   EXPECT_FALSE(run.session().engine.Choices().enableSound);
   EXPECT_FALSE(run.session().engine.Choices().enableMusic);
   EXPECT_FALSE(run.session().platform.MenuItemChecked(MenuItem::Sound));
-  EXPECT_EQ(run.session().engine.sound.channels[int(Channel::Music)].requestedWhileOff, 1);
+  EXPECT_EQ(run.probe().Sound().channels[int(Channel::Music)].requestedWhileOff, 1);
 }
 
 TEST(Movies, PlayForTheirLengthOrUntilAClick) {

@@ -7,6 +7,7 @@
 
 #include "TempDir.h"
 #include "headless/HeadlessSession.h"
+#include "script/EngineProbe.h"
 
 namespace korvana::test {
 
@@ -47,6 +48,8 @@ class GameRun {
   // error, the one without a caption.
   std::vector<std::string> ErrorMessages() const;
   HeadlessSession& session() { return *session_; }
+  // The engine's state, as the tests read it.
+  EngineProbe probe() { return EngineProbe(session_->engine); }
   const TempDir& dir() const { return dir_; }
 
  private:

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "TextSupport.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -85,7 +86,7 @@ TEST(BadText, AFaceThatDoesNotExistStillDraws) {
   GameRun run({}, settings);
   test::RunText(run, {"あ%"});
   int inked = 0;
-  for (uint32_t px : run.session().engine.messageText.MessageMask.Pixels()) inked += px == 0;
+  for (uint32_t px : run.probe().Message().MessageMask.Pixels()) inked += px == 0;
   EXPECT_GT(inked, 20);
 }
 
@@ -130,10 +131,11 @@ TEST(Fonts, CandidateListsPickTheFirstInstalledFace) {
   settings.defaultFont[3] = "NoSuchFace";
   GameRun run({}, settings);
   test::RunText(run, {"<F1>あ%"});
-  const Engine& e = run.session().engine;
-  EXPECT_EQ(e.messageText.FontTable[1], "IPAMincho");
-  EXPECT_EQ(e.messageText.FontTable[3], test::Sjis("ＭＳ ゴシック"));
-  EXPECT_EQ(e.messageText.text.FontName, "IPAMincho");
+  Engine& e = run.session().engine;
+  EngineProbe probe(e);
+  EXPECT_EQ(probe.Message().FontTable[1], "IPAMincho");
+  EXPECT_EQ(probe.Message().FontTable[3], test::Sjis("ＭＳ ゴシック"));
+  EXPECT_EQ(probe.Message().text.FontName, "IPAMincho");
 }
 
 TEST(Fonts, GlyphsAreOneBitAndCached) {

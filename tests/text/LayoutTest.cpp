@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TextSupport.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -91,8 +92,8 @@ TEST(Layout, SizesAndLimitsAsSystemValues) {
   test::RunText(defaults, {"_textwait 9", "_textwait", "_$flg[1]=$sys[14]", "_textoffset 5,5",
                            "_textoffset", "あ%"});
   EXPECT_EQ(defaults.Flag(1), "1");
-  EXPECT_EQ(defaults.session().engine.messageText.text.OffsetX, 0);
-  EXPECT_EQ(defaults.session().engine.messageText.text.OffsetY, 0);
+  EXPECT_EQ(defaults.probe().Message().text.OffsetX, 0);
+  EXPECT_EQ(defaults.probe().Message().text.OffsetY, 0);
 }
 
 TEST(Layout, ElevenLinesFillAPageAndTheLastWaitsOnce) {

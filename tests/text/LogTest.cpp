@@ -4,6 +4,7 @@
 
 #include "TextSupport.h"
 #include "core/ScreenSize.h"
+#include "script/EngineProbe.h"
 #include "text/LogScreen.h"
 #include "text/MessageLog.h"
 
@@ -20,7 +21,7 @@ void Write(MessageLog& log, std::string_view text) {
 TEST(Log, PagesAndLinesFromDrawnText) {
   GameRun run;
   test::RunText(run, {"あい", "う&え", "_lognext", "_lognext", "お|", "_textclear"});
-  const MessageLog& log = run.session().engine.log;
+  const MessageLog& log = run.probe().Log();
   EXPECT_EQ(log.book.LogTotalPage, 4);
   EXPECT_EQ(log.book.LogCurrentPage, 3);
   EXPECT_EQ(log.PageAtOffset(3), (Page{test::Sjis("あい"), test::Sjis("う")}));
@@ -43,7 +44,7 @@ TEST(Log, LineFeedsOnAnEmptyPageAreIgnoredAndSymbolsAreBlanks) {
 TEST(Log, DisabledRecordsNothingAndStartsNoPage) {
   GameRun run;
   test::RunText(run, {"_syslog 1", "あ&い", "_syslog 0", "う%"});
-  const MessageLog& log = run.session().engine.log;
+  const MessageLog& log = run.probe().Log();
   EXPECT_EQ(log.book.LogTotalPage, 1);
   EXPECT_EQ(log.PageAtOffset(0), (Page{test::Sjis("う")}));
 }
@@ -123,6 +124,7 @@ TEST(Log, CutRowsNeverSplitADoubleByteCharacter) {
 TEST(Log, PageHeightCountsCutRowsAndTheirBlankRows) {
   GameRun run;
   Engine& e = run.session().engine;
+  EngineProbe probe(e);
   const std::string longLine(60, 'x');
   struct Case {
     Page page;
@@ -135,10 +137,10 @@ TEST(Log, PageHeightCountsCutRowsAndTheirBlankRows) {
       {{longLine, "a", ""}, (2 + 3 + 1 + 1) * 32 + 48},
   };
   for (const Case& c : cases) {
-    e.log.ClearLog();
-    e.log.LogPages[0] = c.page;
-    e.log.book.LogTotalPage = 1;
-    EXPECT_EQ(e.logScreen.RenderLogPage(false), c.height);
+    probe.PokeLog().ClearLog();
+    probe.PokeLog().LogPages[0] = c.page;
+    probe.PokeLog().book.LogTotalPage = 1;
+    EXPECT_EQ(probe.PokeLogView().RenderLogPage(false), c.height);
   }
 }
 
@@ -146,25 +148,26 @@ TEST(Log, ScreenButtonsPageBackAndForthAndExitRestoresTheScreen) {
   GameRun run;
   HeadlessPlatform& p = run.session().platform;
   Engine& e = run.session().engine;
-  e.screen.BackImage.Fill(0x123456);
+  EngineProbe probe(e);
+  probe.PokeScreen().BackImage.Fill(0x123456);
   for (int i = 0; i < 3; ++i) {
-    Write(e.log, "page" + std::to_string(i));
-    e.log.NewLogPage();
+    Write(probe.PokeLog(), "page" + std::to_string(i));
+    probe.PokeLog().NewLogPage();
   }
-  Write(e.log, std::string(60 * 12, 'x'));  // the newest page scrolls
+  Write(probe.PokeLog(), std::string(60 * 12, 'x'));  // the newest page scrolls
   auto press = [&](const ImageButton& b) { p.QueueClick(b.Left + 5, b.Top + 5); };
   std::vector<int> offsets;
   std::vector<bool> scroll;
   auto note = [&] {
     p.QueueAction([&] {
-      offsets.push_back(e.logScreen.LogViewOffset);
-      scroll.push_back(e.logScreen.ScrollBar1.Visible);
+      offsets.push_back(probe.LogView().LogViewOffset);
+      scroll.push_back(probe.LogView().ScrollBar1.Visible);
     });
   };
   note();
   std::vector<int> positions;
   auto position = [&] {
-    p.QueueAction([&] { positions.push_back(e.logScreen.ScrollBar1.Position); });
+    p.QueueAction([&] { positions.push_back(probe.LogView().ScrollBar1.Position); });
   };
   p.QueueWheel(-120);  // three rows down
   position();
@@ -172,30 +175,31 @@ TEST(Log, ScreenButtonsPageBackAndForthAndExitRestoresTheScreen) {
   position();
   p.QueueClick(LogScreen::kScrollLeft + 4, LogScreen::kScrollHeight - 1);  // the track's end
   position();
-  for (int i = 0; i < 5; ++i) press(e.logScreen.TkBtn1);  // stops at the oldest
+  for (int i = 0; i < 5; ++i) press(probe.PokeLogView().TkBtn1);  // stops at the oldest
   note();
-  press(e.logScreen.TkBtn2);
+  press(probe.PokeLogView().TkBtn2);
   note();
-  press(e.logScreen.TkBtn3);
+  press(probe.PokeLogView().TkBtn3);
   e.ShowLogScreen();
   EXPECT_EQ(offsets, (std::vector<int>{0, 3, 2}));
   EXPECT_EQ(scroll, (std::vector<bool>{true, false, false}));
   // One line of 720 bytes: 14 pieces and a blank row after the title rows,
   // 17 × 32 + 48 = 592 pixels.
   EXPECT_EQ(positions, (std::vector<int>{96, 0, 592 - 480}));
-  EXPECT_FALSE(e.logScreen.IsOpen());
-  EXPECT_EQ(e.screen.BackImage.Pixel(320, 240), 0x123456u);
-  EXPECT_EQ(e.logScreen.TkBtn3.BevelOuter, ImageButton::Bevel::Raised);
+  EXPECT_FALSE(probe.LogView().IsOpen());
+  EXPECT_EQ(probe.BackImage().Pixel(320, 240), 0x123456u);
+  EXPECT_EQ(probe.LogView().TkBtn3.BevelOuter, ImageButton::Bevel::Raised);
 }
 
 TEST(Log, ScreenButtonsStandWhereTheFormPutsThemInTheirColours) {
   GameRun run;
   HeadlessPlatform& p = run.session().platform;
   Engine& e = run.session().engine;
-  Write(e.log, "page");
+  EngineProbe probe(e);
+  Write(probe.PokeLog(), "page");
   Picture shown;
-  p.QueueAction([&] { shown = e.screen.BackImage; });
-  p.QueueClick(e.logScreen.TkBtn3.Left + 5, e.logScreen.TkBtn3.Top + 5);
+  p.QueueAction([&] { shown = probe.BackImage(); });
+  p.QueueClick(probe.LogView().TkBtn3.Left + 5, probe.LogView().TkBtn3.Top + 5);
   e.ShowLogScreen();
   ASSERT_FALSE(shown.Empty());
   // How many pixels inside a button's face are exactly `colour`.
@@ -210,9 +214,9 @@ TEST(Log, ScreenButtonsStandWhereTheFormPutsThemInTheirColours) {
     int left, top, width, height, fontHeight;
     uint32_t caption;
   } rows[] = {
-      {e.logScreen.TkBtn1, 256, 8, 112, 32, 19, 0x00FFFF},
-      {e.logScreen.TkBtn2, 264, 440, 112, 32, 19, 0x00FFFF},
-      {e.logScreen.TkBtn3, 448, 440, 64, 32, 16, 0xFFFF00},
+      {probe.LogView().TkBtn1, 256, 8, 112, 32, 19, 0x00FFFF},
+      {probe.LogView().TkBtn2, 264, 440, 112, 32, 19, 0x00FFFF},
+      {probe.LogView().TkBtn3, 448, 440, 64, 32, 16, 0xFFFF00},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.left);
@@ -228,16 +232,18 @@ TEST(Log, ScreenButtonsStandWhereTheFormPutsThemInTheirColours) {
     EXPECT_GT(count(r.button, 0x000000), r.width * r.height / 2);
     EXPECT_EQ(count(r.button, 0xFFFFFF), 0);
   }
-  EXPECT_EQ(e.logScreen.TkBtn1.Caption, test::Sjis("１ページ戻る"));
-  EXPECT_EQ(e.logScreen.TkBtn2.Caption, test::Sjis("１ページ進む"));
-  EXPECT_EQ(e.logScreen.TkBtn3.Caption, "EXIT");
+  EXPECT_EQ(probe.LogView().TkBtn1.Caption, test::Sjis("１ページ戻る"));
+  EXPECT_EQ(probe.LogView().TkBtn2.Caption, test::Sjis("１ページ進む"));
+  EXPECT_EQ(probe.LogView().TkBtn3.Caption, "EXIT");
 }
 
 TEST(Log, CaptionsFitInsideTheirButtons) {
   GameRun run;
   Engine& e = run.session().engine;
+  EngineProbe probe(e);
   FontLibrary fonts;
-  for (const ImageButton* b : {&e.logScreen.TkBtn1, &e.logScreen.TkBtn2, &e.logScreen.TkBtn3}) {
+  for (const ImageButton* b :
+       {&probe.LogView().TkBtn1, &probe.LogView().TkBtn2, &probe.LogView().TkBtn3}) {
     SCOPED_TRACE(b->Left);
     // Measured: the caption is no wider than the face inside the bevels.
     const int face = b->Width - 2 * b->BevelWidth;
@@ -262,9 +268,10 @@ TEST(Log, ScrollBarStandsOnTheRightEdgeFromTopToBottom) {
   GameRun run;
   HeadlessPlatform& p = run.session().platform;
   Engine& e = run.session().engine;
-  Write(e.log, std::string(60 * 12, 'x'));  // a page that scrolls
+  EngineProbe probe(e);
+  Write(probe.PokeLog(), std::string(60 * 12, 'x'));  // a page that scrolls
   Picture shown;
-  p.QueueAction([&] { shown = e.screen.BackImage; });
+  p.QueueAction([&] { shown = probe.BackImage(); });
   // Where a press moves the thumb to the end: on the bar, not beside it.
   const struct {
     int x, y;
@@ -274,11 +281,11 @@ TEST(Log, ScrollBarStandsOnTheRightEdgeFromTopToBottom) {
   for (const auto& press : presses) {
     p.QueueClick(press.x, press.y);
     p.QueueAction([&] {
-      scrolled.push_back(e.logScreen.ScrollBar1.Position > 0);
-      e.logScreen.ScrollBar1.Position = 0;
+      scrolled.push_back(probe.LogView().ScrollBar1.Position > 0);
+      probe.PokeLogView().ScrollBar1.Position = 0;
     });
   }
-  p.QueueClick(e.logScreen.TkBtn3.Left + 5, e.logScreen.TkBtn3.Top + 5);
+  p.QueueClick(probe.LogView().TkBtn3.Left + 5, probe.LogView().TkBtn3.Top + 5);
   e.ShowLogScreen();
   std::vector<bool> expected;
   for (const auto& press : presses) expected.push_back(press.scrolls);
@@ -302,7 +309,7 @@ TEST(Log, ScrollBarStandsOnTheRightEdgeFromTopToBottom) {
 TEST(Log, WithNothingShownTheMenuEntryDoesNothing) {
   GameRun run;
   run.session().engine.ShowLogScreen();  // would wait forever if it opened
-  EXPECT_FALSE(run.session().engine.logScreen.IsOpen());
+  EXPECT_FALSE(run.probe().LogView().IsOpen());
 }
 
 TEST(Log, ButtonPaintsStretchedPictureBevelsAndCaption) {
@@ -369,7 +376,7 @@ TEST(Log, PageClearsCaptureTheSavePointExceptInsidePlainText) {
     SCOPED_TRACE(plain);
     test::GameRun run;
     test::RunText(run, {(plain ? "\\" : "") + page + (plain ? "" : "%")});
-    const MessageLog& log = run.session().engine.log;
+    const MessageLog& log = run.probe().Log();
     EXPECT_EQ(log.book.LogTotalPage, 2);
     EXPECT_EQ(log.book.LogChanged, plain);
     EXPECT_EQ(log.book.SaveLogTotalPage, plain ? 0 : 1);

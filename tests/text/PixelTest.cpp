@@ -7,6 +7,7 @@
 
 #include "TextSupport.h"
 #include "graphics/Picture.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -17,8 +18,8 @@ constexpr uint32_t kScene = 0x336699;
 
 // The scene under the text: a colour no glyph uses.
 void PaintScene(Engine& e) {
-  e.screen.WorkScreen.Fill(kScene);
-  e.screen.BackImage.Fill(kScene);
+  EngineProbe(e).PokeScreen().WorkScreen.Fill(kScene);
+  EngineProbe(e).PokeScreen().BackImage.Fill(kScene);
 }
 
 // Whether the glyph, drawn with its cell corner at (x0, y0), inks (x, y).
@@ -28,7 +29,7 @@ bool Inks(const Glyph& g, int x0, int y0, int x, int y) {
 }
 
 const Glyph& GlyphOf(Engine& e, const std::string& utf8) {
-  return e.Fonts().GetGlyph({e.messageText.text.FontName, 24, false}, test::Sjis(utf8));
+  return e.Fonts().GetGlyph({EngineProbe(e).Message().text.FontName, 24, false}, test::Sjis(utf8));
 }
 
 // Compares every pixel of the three pictures with what the ink and shade
@@ -44,14 +45,14 @@ void ExpectLayer(Engine& e, const std::function<bool(int, int)>& ink,
       const uint32_t image = i ? inkColor : s ? shadeColor : 0;
       const uint32_t mask = (i || s) ? 0 : 0xFFFFFF;
       const uint32_t screen = visible ? (i || s ? image : kScene) : kScene;
-      if (e.messageText.MessageImage.Pixel(x, y) != image ||
-          e.messageText.MessageMask.Pixel(x, y) != mask ||
-          e.screen.BackImage.Pixel(x, y) != screen) {
+      if (EngineProbe(e).Message().MessageImage.Pixel(x, y) != image ||
+          EngineProbe(e).Message().MessageMask.Pixel(x, y) != mask ||
+          EngineProbe(e).BackImage().Pixel(x, y) != screen) {
         if (++mismatches <= 3)
           ADD_FAILURE() << "pixel " << x << "," << y << " image " << std::hex
-                        << e.messageText.MessageImage.Pixel(x, y) << " mask "
-                        << e.messageText.MessageMask.Pixel(x, y) << " screen "
-                        << e.screen.BackImage.Pixel(x, y);
+                        << EngineProbe(e).Message().MessageImage.Pixel(x, y) << " mask "
+                        << EngineProbe(e).Message().MessageMask.Pixel(x, y) << " screen "
+                        << EngineProbe(e).BackImage().Pixel(x, y);
       }
     }
   }
@@ -106,18 +107,19 @@ TEST(Pixels, TextRectErasesTheLayerButNotTheScreen) {
   PaintScene(run.session().engine);
   test::RunText(run, {"あい%", "_textrect 24,0,639,479"});
   Engine& e = run.session().engine;
+  EngineProbe probe(e);
   const Glyph& a = GlyphOf(e, "あ");
   const Glyph& i = GlyphOf(e, "い");
   for (int y = 0; y < 480; ++y) {
     for (int x = 0; x < 640; ++x) {
       const bool keep = x < 24 && (Inks(a, 0, 16, x, y) || Inks(a, 2, 18, x, y));
-      ASSERT_EQ(e.messageText.MessageMask.Pixel(x, y), keep ? 0u : 0xFFFFFFu) << x << "," << y;
+      ASSERT_EQ(probe.Message().MessageMask.Pixel(x, y), keep ? 0u : 0xFFFFFFu) << x << "," << y;
       if (x >= 24) {
-        ASSERT_EQ(e.messageText.MessageImage.Pixel(x, y), 0u);
+        ASSERT_EQ(probe.Message().MessageImage.Pixel(x, y), 0u);
       }
       // The screen still shows the second glyph.
       if (Inks(i, 24, 16, x, y)) {
-        ASSERT_EQ(e.screen.BackImage.Pixel(x, y), 0xFFFFFFu);
+        ASSERT_EQ(probe.BackImage().Pixel(x, y), 0xFFFFFFu);
       }
     }
   }
@@ -138,16 +140,17 @@ TEST(Pixels, InlinePictureIsKeyedByItsTopLeftAndMovesTheCursor) {
   PaintScene(run.session().engine);
   test::RunText(run, {"<X10Y20A\"pic.png\">%"});
   Engine& e = run.session().engine;
+  EngineProbe probe(e);
   EXPECT_EQ(run.Flag(500), "14");
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 4; ++x) {
       const bool keyed = (x == 0 && y == 0) || (x == 2 && y == 1);
-      EXPECT_EQ(e.messageText.MessageImage.Pixel(10 + x, 20 + y), keyed ? 0u : 0x008080u);
-      EXPECT_EQ(e.messageText.MessageMask.Pixel(10 + x, 20 + y), keyed ? 0xFFFFFFu : 0u);
-      EXPECT_EQ(e.screen.BackImage.Pixel(10 + x, 20 + y), keyed ? kScene : 0x008080u);
+      EXPECT_EQ(probe.Message().MessageImage.Pixel(10 + x, 20 + y), keyed ? 0u : 0x008080u);
+      EXPECT_EQ(probe.Message().MessageMask.Pixel(10 + x, 20 + y), keyed ? 0xFFFFFFu : 0u);
+      EXPECT_EQ(probe.BackImage().Pixel(10 + x, 20 + y), keyed ? kScene : 0x008080u);
     }
   }
-  EXPECT_EQ(e.screen.BackImage.Pixel(14, 20), kScene);
+  EXPECT_EQ(probe.BackImage().Pixel(14, 20), kScene);
 }
 
 TEST(Pixels, TextImageWithoutTransparencyIsOpaqueAndKeepsTheCursor) {
@@ -156,15 +159,16 @@ TEST(Pixels, TextImageWithoutTransparencyIsOpaqueAndKeepsTheCursor) {
   PaintScene(run.session().engine);
   test::RunText(run, {"_textimage 100,50,pic.png", "_textimage ,,pic.png,#FF00FF"});
   Engine& e = run.session().engine;
+  EngineProbe probe(e);
   EXPECT_EQ(run.Flag(500), "0");
-  EXPECT_EQ(e.messageText.MessageImage.Pixel(100, 50), 0xFF00FFu);
-  EXPECT_EQ(e.messageText.MessageMask.Pixel(100, 50), 0u);
-  EXPECT_EQ(e.screen.BackImage.Pixel(102, 51), 0xFF00FFu);
+  EXPECT_EQ(probe.Message().MessageImage.Pixel(100, 50), 0xFF00FFu);
+  EXPECT_EQ(probe.Message().MessageMask.Pixel(100, 50), 0u);
+  EXPECT_EQ(probe.BackImage().Pixel(102, 51), 0xFF00FFu);
   // At the cursor, with the key given.
-  EXPECT_EQ(e.messageText.MessageMask.Pixel(0, 0), 0xFFFFFFu);
-  EXPECT_EQ(e.messageText.MessageMask.Pixel(1, 0), 0u);
-  EXPECT_EQ(e.screen.BackImage.Pixel(0, 0), kScene);
-  EXPECT_EQ(e.screen.BackImage.Pixel(1, 0), 0x008080u);
+  EXPECT_EQ(probe.Message().MessageMask.Pixel(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(probe.Message().MessageMask.Pixel(1, 0), 0u);
+  EXPECT_EQ(probe.BackImage().Pixel(0, 0), kScene);
+  EXPECT_EQ(probe.BackImage().Pixel(1, 0), 0x008080u);
 }
 
 TEST(Pixels, ClickMarkerFrameAtTheCursorAndTheCorner) {
@@ -189,7 +193,7 @@ TEST(Pixels, ClickMarkerFrameAtTheCursorAndTheCorner) {
     ASSERT_TRUE(WritePng(icon, (run.dir().path() / "icon.png").string()));
     PaintScene(run.session().engine);
     test::RunText(run, {c.line});
-    const Picture& screen = run.session().engine.screen.BackImage;
+    const Picture& screen = run.probe().BackImage();
     EXPECT_EQ(screen.Pixel(c.x + 8, c.y + 8), 0xFF0000u);
     EXPECT_EQ(screen.Pixel(c.x + 15, c.y + 15), 0xFF0000u);
     EXPECT_EQ(screen.Pixel(c.x + 16, c.y + 16), kScene);
@@ -205,13 +209,14 @@ TEST(Pixels, RubyLiesInTheGapBandCentredOverItsBase) {
   PaintScene(run.session().engine);
   test::RunText(run, {"<D0>(漢字)かな)%"});
   Engine& e = run.session().engine;
-  const FontSpec ruby{e.messageText.text.RubyFontName, 12, true};
+  EngineProbe probe(e);
+  const FontSpec ruby{probe.Message().text.RubyFontName, 12, true};
   const int w = e.Fonts().TextWidth(ruby, test::Sjis("かな"));
   const int left = (2 * 24 - w) / 2;
   int inked = 0;
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 640; ++x) {
-      if (e.messageText.MessageMask.Pixel(x, y) != 0) continue;
+      if (probe.Message().MessageMask.Pixel(x, y) != 0) continue;
       ++inked;
       EXPECT_GE(x, left);
       EXPECT_LT(x, left + w + 1);

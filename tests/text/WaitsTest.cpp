@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "TextSupport.h"
+#include "script/EngineProbe.h"
 
 namespace korvana {
 namespace {
@@ -40,8 +41,9 @@ TEST(Waits, CharacterWaitsInVirtualTime) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     GameRun run;
-    RunWith(run, c.lines,
-            [&](Engine& e, HeadlessPlatform&) { e.click.HighSpeedMode = c.highSpeed; });
+    RunWith(run, c.lines, [&](Engine& e, HeadlessPlatform&) {
+      EngineProbe(e).PokeClicks().HighSpeedMode = c.highSpeed;
+    });
     EXPECT_EQ(run.session().platform.ElapsedMs(), c.ms);
   }
 }
@@ -59,7 +61,7 @@ TEST(Waits, AReleaseDuringSlowTextShowsTheRestAtOnce) {
 TEST(Waits, PageUnitModeWaitsOnlyAtPageEnds) {
   GameRun run;
   RunWith(run, {"_textwait 0", "あ.い", "う", "<U80>え"},
-          [](Engine& e, HeadlessPlatform&) { e.click.PageUnitMode = true; });
+          [](Engine& e, HeadlessPlatform&) { EngineProbe(e).PokeClicks().PageUnitMode = true; });
   EXPECT_EQ(run.session().platform.ClicksGiven(), 1);
   EXPECT_EQ(run.Events("text"), (std::vector<std::string>{"あ\\nい\\nう\\nえ", "\\f"}));
 }
@@ -71,18 +73,19 @@ TEST(Waits, SkipModeRunsThroughReadLinesAndStopsAtTheFirstUnread) {
     return s;
   }());
   RunWith(run, {"~00000001あい", "~00000002うえ", "~00000001お"}, [](Engine& e, HeadlessPlatform&) {
-    e.messageText.record.Create(4);
-    e.messageText.record.MarkRead(1);
-    e.click.SkipReadMode = true;
+    EngineProbe(e).PokeMessage().record.Create(4);
+    EngineProbe(e).PokeMessage().record.MarkRead(1);
+    EngineProbe(e).PokeClicks().SkipReadMode = true;
   });
-  const Engine& e = run.session().engine;
+  Engine& e = run.session().engine;
+  EngineProbe probe(e);
   // Line 1 without waits; line 2 at 1 ms a character and a click; line 3 too.
   EXPECT_EQ(run.session().platform.ElapsedMs(), 3u);
   EXPECT_EQ(run.session().platform.ClicksGiven(), 2);
-  EXPECT_FALSE(e.click.SkipReadMode);
-  EXPECT_TRUE(e.messageText.record.IsRead(2));
-  EXPECT_FALSE(e.messageText.record.IsRead(3));
-  EXPECT_EQ(e.messageText.record.Bytes()[0], 0x06);
+  EXPECT_FALSE(probe.Clicks().SkipReadMode);
+  EXPECT_TRUE(probe.Message().record.IsRead(2));
+  EXPECT_FALSE(probe.Message().record.IsRead(3));
+  EXPECT_EQ(probe.Message().record.Bytes()[0], 0x06);
 }
 
 TEST(Waits, SkipModeEndsOnLinesWithoutIdOrOutsideTheRecord) {
@@ -93,8 +96,9 @@ TEST(Waits, SkipModeEndsOnLinesWithoutIdOrOutsideTheRecord) {
       s.textMaxIndex = 4;
       return s;
     }());
-    RunWith(run, {line}, [](Engine& e, HeadlessPlatform&) { e.click.SkipReadMode = true; });
-    EXPECT_FALSE(run.session().engine.click.SkipReadMode);
+    RunWith(run, {line},
+            [](Engine& e, HeadlessPlatform&) { EngineProbe(e).PokeClicks().SkipReadMode = true; });
+    EXPECT_FALSE(run.probe().Clicks().SkipReadMode);
     EXPECT_EQ(run.session().platform.ClicksGiven(), 1);
   }
 }
@@ -102,7 +106,7 @@ TEST(Waits, SkipModeEndsOnLinesWithoutIdOrOutsideTheRecord) {
 TEST(Waits, WithoutARecordNothingIsMarkedAndSkippingIsOffered) {
   GameRun run;
   RunWith(run, {"~00000001あ"}, [](Engine&, HeadlessPlatform&) {});
-  EXPECT_FALSE(run.session().engine.messageText.record.Exists());
+  EXPECT_FALSE(run.probe().Message().record.Exists());
   EXPECT_FALSE(run.session().platform.MenuItemEnabled(MenuItem::SkipRead));
 }
 
@@ -140,13 +144,16 @@ TEST(Waits, CtrlLetterRunsItsItemAtTheWaitAndNeverAdvances) {
     const char* item;
     std::vector<std::string> atTheWait;  // what the item shows there
     uint64_t ms;  // the character waits ("&" has one too, after its page-end wait)
-    std::function<bool(const Engine&)> done;
+    std::function<bool(Engine&)> done;
   } cases[] = {
       // Darkness is on at start; the shortcut switches it off.
-      {"Mdarkness", {}, 70, [](const Engine& e) { return !e.layers.settings.DarknessEnabled; }},
+      {"Mdarkness",
+       {},
+       70,
+       [](Engine& e) { return !EngineProbe(e).Layers().settings.DarknessEnabled; }},
       {"Msave", {"dialog\tsave\tcancel"}, 70, nullptr},
       {"Mload", {"dialog\tload\tcancel"}, 70, nullptr},
-      {"Ktxtwait", {}, 30, [](const Engine& e) { return e.click.HighSpeedMode; }},
+      {"Ktxtwait", {}, 30, [](Engine& e) { return EngineProbe(e).Clicks().HighSpeedMode; }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.item);
@@ -192,16 +199,16 @@ TEST(Waits, WheelUpInAClickWaitOpensTheLogAndDoesNotAdvance) {
     p.QueueAction([] {});  // taken by the first wait's marker start
     p.QueueWheel(120);
     p.QueueAction([&] {
-      open = e.logScreen.IsOpen();
-      page = e.logScreen.LogViewOffset;
+      open = EngineProbe(e).LogView().IsOpen();
+      page = EngineProbe(e).LogView().LogViewOffset;
     });
     // EXIT, at the centre of its button.
-    const ImageButton& exit = e.logScreen.TkBtn3;
+    const ImageButton& exit = EngineProbe(e).LogView().TkBtn3;
     p.QueueClick(exit.Left + exit.Width / 2, exit.Top + exit.Height / 2);
   });
   EXPECT_TRUE(open);
   EXPECT_EQ(page, 0);
-  EXPECT_FALSE(run.session().engine.logScreen.IsOpen());
+  EXPECT_FALSE(run.probe().LogView().IsOpen());
   // Both waits still took their own click: the wheel advanced nothing.
   EXPECT_EQ(run.session().platform.ClicksGiven(), 2);
   EXPECT_EQ(run.Events("text"), (std::vector<std::string>{"一頁目", "\\f二頁目", "\\n"}));
@@ -213,7 +220,7 @@ TEST(Waits, WheelOutsideAClickWaitOrDownwardsDoesNothing) {
     p.QueueWheel(120);  // during a character wait
     p.QueueWheel(-120);
   });
-  EXPECT_FALSE(run.session().engine.logScreen.IsOpen());
+  EXPECT_FALSE(run.probe().LogView().IsOpen());
   EXPECT_EQ(run.session().platform.ClicksGiven(), 1);
 }
 
@@ -221,7 +228,7 @@ TEST(Waits, EnterDuringATimedWaitDoesNotClick) {
   GameRun run;
   RunWith(run, {"_delay 50", "_$flg[1]=1"},
           [](Engine&, HeadlessPlatform& p) { p.QueueKey(Key::Enter); });
-  EXPECT_FALSE(run.session().engine.click.ClickFlag);
+  EXPECT_FALSE(run.probe().Clicks().ClickFlag);
   EXPECT_EQ(run.session().platform.ElapsedMs(), 50u);
 }
 
@@ -234,23 +241,24 @@ namespace {
 TEST(Waits, SpaceOnlySwitchesPageUnitModeOffAndTogglesKeepTheirMarks) {
   test::GameRun run;
   RunWith(run, {"_textwait 5", "あい"}, [](Engine& e, HeadlessPlatform& p) {
-    e.click.PageUnitMode = true;
+    EngineProbe(e).PokeClicks().PageUnitMode = true;
     p.QueueKey(Key::Space);
     p.QueueKey(Key::Space);  // does not switch it back on
   });
   Engine& e = run.session().engine;
+  EngineProbe probe(e);
   HeadlessPlatform& p = run.session().platform;
-  EXPECT_FALSE(e.click.PageUnitMode);
+  EXPECT_FALSE(probe.Clicks().PageUnitMode);
   EXPECT_FALSE(p.MenuItemChecked(MenuItem::PageUnit));
   e.ToggleHighSpeed();
-  EXPECT_TRUE(e.click.HighSpeedMode);
+  EXPECT_TRUE(probe.Clicks().HighSpeedMode);
   EXPECT_TRUE(p.MenuItemChecked(MenuItem::HighSpeed));
   e.TogglePageUnit();
   EXPECT_TRUE(p.MenuItemChecked(MenuItem::PageUnit));
-  e.click.ClickFlag = true;
+  probe.PokeClicks().ClickFlag = true;
   e.StartSkipRead();
-  EXPECT_TRUE(e.click.SkipReadMode);
-  EXPECT_FALSE(e.click.ClickFlag);
+  EXPECT_TRUE(probe.Clicks().SkipReadMode);
+  EXPECT_FALSE(probe.Clicks().ClickFlag);
 }
 
 }  // namespace

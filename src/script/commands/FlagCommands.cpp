@@ -53,16 +53,17 @@ std::span<const CommandSpec> CommandBindings::FlagTable() {
          if (!e.flags_.Set(target, text)) e.ReportLongFlag();
        }},
       {"_sysdark", "i",
-       [](Engine& e, A a) { e.switches.DarknessSuppressed = e.eval_.EvalInt(a[0]) != 0; }},
+       [](Engine& e, A a) { e.switches_.DarknessSuppressed = e.eval_.EvalInt(a[0]) != 0; }},
       {"_syspopup", "i",
        [](Engine& e, A a) {
          const int32_t n = e.eval_.EvalInt(a[0]);
-         e.switches.PopupDisabled = n != 0;
+         e.switches_.PopupDisabled = n != 0;
          e.platform_.window.SetPopupEnabled(n != 1);
        }},
       {"_syssave", "i",
-       [](Engine& e, A a) { e.switches.SaveDisabled = e.eval_.EvalInt(a[0]) != 0; }},
-      {"_syslog", "i", [](Engine& e, A a) { e.switches.LogDisabled = e.eval_.EvalInt(a[0]) != 0; }},
+       [](Engine& e, A a) { e.switches_.SaveDisabled = e.eval_.EvalInt(a[0]) != 0; }},
+      {"_syslog", "i",
+       [](Engine& e, A a) { e.switches_.LogDisabled = e.eval_.EvalInt(a[0]) != 0; }},
       {"_mousepat", "i", [](Engine& e, A a) { e.cursor_.Choose(e.eval_.EvalInt(a[0])); }},
   };
   return table;

@@ -29,23 +29,23 @@ std::span<const CommandSpec> CommandBindings::FlowTable() {
   static const CommandSpec table[] = {
       {"_goto", "tt",
        [](Engine& e, A a) {
-         ProgState& prog = e.prog;
+         ProgState& prog = e.prog_;
          if (!a[1].empty()) {
            e.LoadScript(a[1]);
            prog.ProgFileName = a[1];
          }
-         prog.JumpTo(a[0].empty() ? 0 : e.script.FindLabel(a[0], prog.ProgExecLine + 1) + 1);
+         prog.JumpTo(a[0].empty() ? 0 : e.script_.FindLabel(a[0], prog.ProgExecLine + 1) + 1);
        }},
       {"_gosub", "t",
        [](Engine& e, A a) {
-         ProgState& prog = e.prog;
+         ProgState& prog = e.prog_;
          if (a[0].empty()) {
            prog.ProgResumeColumn = 0;
            prog.ProgMultiStateFlag = MultiState::Command;
            prog.ProgRetStack = -1;
            return;
          }
-         prog.JumpTo(e.script.FindLabel(a[0], prog.ProgExecLine + 1) + 1);
+         prog.JumpTo(e.script_.FindLabel(a[0], prog.ProgExecLine + 1) + 1);
          if (prog.ProgRetStack >= ProgState::kReturnDepth - 1) {
            e.ScriptError(J("GOSUBのスタックが溢れました"));
            return;
@@ -54,44 +54,44 @@ std::span<const CommandSpec> CommandBindings::FlowTable() {
        }},
       {"_return", "t",
        [](Engine& e, A a) {
-         ProgState& prog = e.prog;
+         ProgState& prog = e.prog_;
          if (prog.ProgRetStack < 0) {
            e.ScriptError(J("GOSUB無しでRETURNが実行されました"));
            return;
          }
          prog.JumpTo(a[0].empty() ? prog.ReturnAddresses[prog.ProgRetStack]
-                                  : e.script.FindLabel(a[0], prog.ProgExecLine + 1) + 1);
+                                  : e.script_.FindLabel(a[0], prog.ProgExecLine + 1) + 1);
          --prog.ProgRetStack;
        }},
       {"_if", "i",
        [](Engine& e, A a) {
-         if (!a[0].empty()) e.prog.ProgIfResult = e.eval_.EvalInt(a[0]);
+         if (!a[0].empty()) e.prog_.ProgIfResult = e.eval_.EvalInt(a[0]);
        }},
       {"_then", "",
        [](Engine& e, A) {
-         ProgState& prog = e.prog;
+         ProgState& prog = e.prog_;
          if (prog.ProgIfResult == 0)
            prog.JumpTo(e.FindEndMarker("_endthen", prog.ProgExecLine + 1) + 1);
        }},
       {"_else", "",
        [](Engine& e, A) {
-         ProgState& prog = e.prog;
+         ProgState& prog = e.prog_;
          if (prog.ProgIfResult != 0)
            prog.JumpTo(e.FindEndMarker("_endelse", prog.ProgExecLine + 1) + 1);
        }},
       {"_branch", "i",
        [](Engine& e, A a) {
-         ProgState& prog = e.prog;
+         ProgState& prog = e.prog_;
          if (e.eval_.EvalInt(a[0]) != prog.ProgSelResult)
            prog.JumpTo(e.FindEndMarker("_endbranch", prog.ProgExecLine + 1) + 1);
        }},
       {"_scroll", "iciii",
        [](Engine& e, A a) {
-         ProgState& prog = e.prog;
+         ProgState& prog = e.prog_;
          const int32_t end = e.FindEndMarker("_endscroll", prog.ProgExecLine + 1);
          std::vector<std::string> lines;
          for (int32_t i = prog.ProgExecLine + 1; i < end; ++i)
-           lines.emplace_back(TrimLeftBlanks(e.script.Lines()[i]));
+           lines.emplace_back(TrimLeftBlanks(e.script_.Lines()[i]));
          const int32_t first = e.eval_.EvalInt(a[0]);
          const uint32_t colour = ParseColorArgument(a[1], e);
          const int32_t third = e.eval_.EvalInt(a[2]);

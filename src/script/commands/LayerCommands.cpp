@@ -2,7 +2,6 @@
 // done by Layers, the transitions and the effects.
 #include "graphics/Effects.h"
 #include "graphics/Layers.h"
-#include "graphics/Transitions.h"
 #include "script/Engine.h"
 #include "script/commands/CommandBindings.h"
 
@@ -37,93 +36,85 @@ MovingWindowArgs MovingWindowFrom(Evaluator& eval, const CommandArgs& a,
 
 }  // namespace
 
-void Engine::BindLayerEffects() {
-  layers.runTransition = [this](std::string_view name) { RunTransition(layers, name); };
-  SetScrollDisplay([this](const std::vector<std::string>& lines, int32_t interval, uint32_t colour,
-                          int32_t step, int32_t skip, int32_t mode) {
-    ScrollRoll(layers, lines, interval, colour, step, skip, mode);
-  });
-}
-
 std::span<const CommandSpec> CommandBindings::LayerTable() {
   using A = const CommandArgs&;
   static const CommandSpec table[] = {
-      {"_refresh", "", [](Engine& e, A) { e.layers.RefreshScreen(); }},
-      {"_fade", "t", [](Engine& e, A a) { e.layers.Fade(a[0]); }},
-      {"_autorefresh", "t", [](Engine& e, A a) { e.layers.state.AutoRefreshMode = a[0]; }},
-      {"_smartrefresh", "ttt", [](Engine& e, A a) { e.layers.SmartRefresh(a[0], a[1], a[2]); }},
-      {"_bgload", "t", [](Engine& e, A a) { e.layers.LoadBackground(a[0]); }},
+      {"_refresh", "", [](Engine& e, A) { e.layers_.RefreshScreen(); }},
+      {"_fade", "t", [](Engine& e, A a) { e.layers_.Fade(a[0]); }},
+      {"_autorefresh", "t", [](Engine& e, A a) { e.layers_.state.AutoRefreshMode = a[0]; }},
+      {"_smartrefresh", "ttt", [](Engine& e, A a) { e.layers_.SmartRefresh(a[0], a[1], a[2]); }},
+      {"_bgload", "t", [](Engine& e, A a) { e.layers_.LoadBackground(a[0]); }},
       {"_objload", "itt",
-       [](Engine& e, A a) { e.layers.LoadObject(e.eval_.EvalInt(a[0]), a[1], a[2]); }},
+       [](Engine& e, A a) { e.layers_.LoadObject(e.eval_.EvalInt(a[0]), a[1], a[2]); }},
       {"_objput", "itttt",
-       [](Engine& e, A a) { e.layers.PutObject(e.eval_.EvalInt(a[0]), a[1], a[2], a[3], a[4]); }},
+       [](Engine& e, A a) { e.layers_.PutObject(e.eval_.EvalInt(a[0]), a[1], a[2], a[3], a[4]); }},
       {"_objset", "iitt",
        [](Engine& e, A a) {
          const int32_t slot = e.eval_.EvalInt(a[0]);
          if (slot < 0 || slot >= kObjectCount) {
-           e.layers.AutoRefresh();
+           e.layers_.AutoRefresh();
            return;
          }
-         const LayerRecord& r = e.layers.state.objectRecords[2 * slot];
+         const LayerRecord& r = e.layers_.state.objectRecords[2 * slot];
          const int32_t show = IntOr(e.eval_, a[1], r.shown);
          const std::string x = a[2].empty() ? std::to_string(r.x) : a[2];
          const std::string y = a[3].empty() ? std::to_string(r.y) : a[3];
-         e.layers.SetObject(slot, show, x, y);
-         e.layers.AutoRefresh();
+         e.layers_.SetObject(slot, show, x, y);
+         e.layers_.AutoRefresh();
        }},
-      {"_objclear", "i", [](Engine& e, A a) { e.layers.ClearObjects(IntOr(e.eval_, a[0], -1)); }},
+      {"_objclear", "i", [](Engine& e, A a) { e.layers_.ClearObjects(IntOr(e.eval_, a[0], -1)); }},
       {"_efload", "tti",
-       [](Engine& e, A a) { e.layers.LoadEffect(a[0], a[1], e.eval_.EvalInt(a[2])); }},
+       [](Engine& e, A a) { e.layers_.LoadEffect(a[0], a[1], e.eval_.EvalInt(a[2])); }},
       {"_efset", "itiii",
        [](Engine& e, A a) {
-         const LayerRecord& r = e.layers.state.baseRecords[kEffectRecord];
+         const LayerRecord& r = e.layers_.state.baseRecords[kEffectRecord];
          const int32_t show = e.eval_.EvalInt(a[0]);
          const int32_t x = IntOr(e.eval_, a[2], r.x), y = IntOr(e.eval_, a[3], r.y);
          const int32_t position = IntOr(e.eval_, a[4], r.position);
-         e.layers.SetEffect(show, a[1].empty() ? "#COPY" : a[1], x, y, position);
+         e.layers_.SetEffect(show, a[1].empty() ? "#COPY" : a[1], x, y, position);
        }},
       {"_sprload", "tiit",
        [](Engine& e, A a) {
-         e.layers.LoadSpriteSheet(a[0], e.eval_.EvalInt(a[1]), e.eval_.EvalInt(a[2]), a[3]);
+         e.layers_.LoadSpriteSheet(a[0], e.eval_.EvalInt(a[1]), e.eval_.EvalInt(a[2]), a[3]);
        }},
       {"_sprset", "iii",
        [](Engine& e, A a) {
-         e.layers.SetSpriteFrame(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]),
-                                 e.eval_.EvalInt(a[2]));
+         e.layers_.SetSpriteFrame(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]),
+                                  e.eval_.EvalInt(a[2]));
        }},
       {"_sprput", "iii",
        [](Engine& e, A a) {
-         e.layers.PutSprite(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]), e.eval_.EvalInt(a[2]));
+         e.layers_.PutSprite(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]), e.eval_.EvalInt(a[2]));
        }},
-      {"_sprhide", "i", [](Engine& e, A a) { e.layers.HideSprite(e.eval_.EvalInt(a[0])); }},
-      {"_sprclear", "", [](Engine& e, A) { e.layers.ClearSprites(); }},
-      {"_sprrefresh", "", [](Engine& e, A) { e.layers.DrawSprites(); }},
+      {"_sprhide", "i", [](Engine& e, A a) { e.layers_.HideSprite(e.eval_.EvalInt(a[0])); }},
+      {"_sprclear", "", [](Engine& e, A) { e.layers_.ClearSprites(); }},
+      {"_sprrefresh", "", [](Engine& e, A) { e.layers_.DrawSprites(); }},
       {"_spranime", "ii",
        [](Engine& e, A a) {
-         e.layers.SetSpriteAnimation(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]));
+         e.layers_.SetSpriteAnimation(e.eval_.EvalInt(a[0]), e.eval_.EvalInt(a[1]));
        }},
       {"_movplay", "tiiii",
        [](Engine& e, A a) {
-         e.layers.PlayNumberedPictures(a[0], e.eval_.EvalInt(a[1]), e.eval_.EvalInt(a[2]),
-                                       IntOr(e.eval_, a[3], 33), IntOr(e.eval_, a[4], 0));
+         e.layers_.PlayNumberedPictures(a[0], e.eval_.EvalInt(a[1]), e.eval_.EvalInt(a[2]),
+                                        IntOr(e.eval_, a[3], 33), IntOr(e.eval_, a[4], 0));
        }},
       {"_shake", "iii",
        [](Engine& e, A a) {
-         ShakeScreen(e.layers, IntOr(e.eval_, a[0], 16), IntOr(e.eval_, a[1], 5),
+         ShakeScreen(e.layers_, IntOr(e.eval_, a[0], 16), IntOr(e.eval_, a[1], 5),
                      IntOr(e.eval_, a[2], 100), e.random_);
        }},
       {"_bhole", "tiiiiiiiiii",
        [](Engine& e, A a) {
-         MovingWindow(e.layers, MovingWindowFrom(e.eval_, a, MovingWindowArgs::Kind::Plain));
+         MovingWindow(e.layers_, MovingWindowFrom(e.eval_, a, MovingWindowArgs::Kind::Plain));
        }},
       {"_bholeop", "tiiiiiiiiiiiiit",
        [](Engine& e, A a) {
-         MovingWindow(e.layers,
+         MovingWindow(e.layers_,
                       MovingWindowFrom(e.eval_, a, MovingWindowArgs::Kind::RasterOverlay));
        }},
       {"_bholeover", "tiiiiiiiiiiiitt",
        [](Engine& e, A a) {
-         MovingWindow(e.layers,
+         MovingWindow(e.layers_,
                       MovingWindowFrom(e.eval_, a, MovingWindowArgs::Kind::MaskedOverlay));
        }},
   };

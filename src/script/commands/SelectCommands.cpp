@@ -1,10 +1,10 @@
-// The selection commands and the pointer: argument defaults, the flow every
-// choice shares; the choices themselves are select/.
+// The selection commands and the pointer: argument defaults; the flow every
+// choice shares is the engine's (script/EngineSelect.cpp), the choices
+// themselves are select/.
 #include "core/Coords.h"
 #include "core/Cp932.h"
 #include "script/Engine.h"
 #include "script/commands/CommandBindings.h"
-#include "select/ItemLines.h"
 
 namespace korvana {
 namespace {
@@ -20,39 +20,6 @@ uint32_t MenuColour(const std::string& text, uint32_t fallback) {
 
 }  // namespace
 
-void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose) {
-  Window& window = platform_.window;
-  const bool canSave = !switches.SaveDisabled && messageText.hooks.savePointCaptured &&
-                       messageText.hooks.savePointCaptured();
-  window.SetMenuItemEnabled(MenuItem::Save, canSave);
-  window.SetMenuItemEnabled(MenuItem::Font, false);
-  const bool dirty = layers.LayersDirty;
-  if (textMenu) layers.LayersDirty = true;
-
-  const int32_t commandLine = prog.ProgExecLine;
-  ++prog.ProgExecLine;
-  if (!ReadItemLines(script.Lines(), prog.ProgExecLine, keepPlaces, eval_, *this, selection)) {
-    // Reported on the command's line; the choice goes on with what was read
-    // and the script ends after it.
-    const int32_t end = prog.ProgExecLine;
-    prog.ProgExecLine = commandLine;
-    ScriptError(J("_endselが見つかりません"));
-    prog.ProgExecLine = end;
-  }
-  const int r = choose();
-  const int n = selection.ItemCount;
-  if (n > 0 && r >= 0 && r < n && !selection.ItemCommands[r].empty()) {
-    prog.ProgMultiStateFlag = MultiState::Conditional;
-    const std::string command = selection.ItemCommands[r];
-    ExecuteCommand(command);
-  }
-  prog.ProgSelResult = r;
-  layers.LayersDirty = dirty;
-  // The picture choices give "フォント設定" back too: nothing else would.
-  window.SetMenuItemEnabled(MenuItem::Font, true);
-  window.SetMenuItemEnabled(MenuItem::Save, false);
-}
-
 std::span<const CommandSpec> CommandBindings::SelectTable() {
   using A = const CommandArgs&;
   // A missing position is the text cursor, without the offsets.
@@ -62,7 +29,7 @@ std::span<const CommandSpec> CommandBindings::SelectTable() {
   static const CommandSpec table[] = {
       {"_selmenu", "iicci",
        [](Engine& e, A a) {
-         const TextState& text = e.messageText.text;
+         const TextState& text = e.messageText_.text;
          const int32_t x = at(e, a[0], text.CursorX), y = at(e, a[1], text.CursorY);
          MenuStyle style;
          style.highlight = MenuColour(a[2], 0xFFFFFF);
@@ -73,25 +40,25 @@ std::span<const CommandSpec> CommandBindings::SelectTable() {
          style.shadowColor = text.ShadowColor;
          style.outline = text.OutlineMode;
          e.RunSelection(true, false,
-                        [&] { return e.selector.SelectionMenu(x, y, e.selection, style); });
+                        [&] { return e.selector_.SelectionMenu(x, y, e.selection_, style); });
        }},
       {"_selbutton", "iitiit",
        [](Engine& e, A a) {
-         const TextState& text = e.messageText.text;
+         const TextState& text = e.messageText_.text;
          const int32_t x = at(e, a[0], text.CursorX), y = at(e, a[1], text.CursorY);
          const int32_t w = e.eval_.EvalInt(a[3]), h = e.eval_.EvalInt(a[4]);
          e.RunSelection(false, false, [&] {
-           return e.selector.SelectionButtons(x, y, e.selection, a[2], w, h, a[5], e.eval_);
+           return e.selector_.SelectionButtons(x, y, e.selection_, a[2], w, h, a[5], e.eval_);
          });
        }},
       {"_selcgmode", "iitiiit",
        [](Engine& e, A a) {
-         const TextState& text = e.messageText.text;
+         const TextState& text = e.messageText_.text;
          const int32_t x = at(e, a[0], text.CursorX), y = at(e, a[1], text.CursorY);
          const int32_t w = e.eval_.EvalInt(a[3]), h = e.eval_.EvalInt(a[4]);
          const int32_t columns = e.eval_.EvalInt(a[5]);
          e.RunSelection(false, true, [&] {
-           return e.selector.SelectionGrid(x, y, e.selection, a[2], w, h, columns, a[6], e.eval_);
+           return e.selector_.SelectionGrid(x, y, e.selection_, a[2], w, h, columns, a[6], e.eval_);
          });
        }},
       {"_mouseloc", "ii",

@@ -1,0 +1,42 @@
+// The flow every selection command shares; the commands bind their
+// arguments in commands/SelectCommands.cpp and the choices are select/.
+#include "core/Cp932.h"
+#include "script/Engine.h"
+#include "select/ItemLines.h"
+
+namespace korvana {
+
+void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose) {
+  Window& window = platform_.window;
+  const bool canSave = !switches_.SaveDisabled && messageText_.hooks.savePointCaptured &&
+                       messageText_.hooks.savePointCaptured();
+  window.SetMenuItemEnabled(MenuItem::Save, canSave);
+  window.SetMenuItemEnabled(MenuItem::Font, false);
+  const bool dirty = layers_.LayersDirty;
+  if (textMenu) layers_.LayersDirty = true;
+
+  const int32_t commandLine = prog_.ProgExecLine;
+  ++prog_.ProgExecLine;
+  if (!ReadItemLines(script_.Lines(), prog_.ProgExecLine, keepPlaces, eval_, *this, selection_)) {
+    // Reported on the command's line; the choice goes on with what was read
+    // and the script ends after it.
+    const int32_t end = prog_.ProgExecLine;
+    prog_.ProgExecLine = commandLine;
+    ScriptError(J("_endselが見つかりません"));
+    prog_.ProgExecLine = end;
+  }
+  const int r = choose();
+  const int n = selection_.ItemCount;
+  if (n > 0 && r >= 0 && r < n && !selection_.ItemCommands[r].empty()) {
+    prog_.ProgMultiStateFlag = MultiState::Conditional;
+    const std::string command = selection_.ItemCommands[r];
+    ExecuteCommand(command);
+  }
+  prog_.ProgSelResult = r;
+  layers_.LayersDirty = dirty;
+  // The picture choices give "フォント設定" back too: nothing else would.
+  window.SetMenuItemEnabled(MenuItem::Font, true);
+  window.SetMenuItemEnabled(MenuItem::Save, false);
+}
+
+}  // namespace korvana
