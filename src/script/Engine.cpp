@@ -9,6 +9,7 @@
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "script/CommandTable.h"
+#include "text/HideViews.h"
 
 namespace korvana {
 namespace {
@@ -48,36 +49,36 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
       waits_(platform.pump, platform.observer, click),
       script(*this),
       log(switches),
+      // The layers and the sound system are built after the message text,
+      // which only keeps references to them until the constructor's body.
       messageText(TextEnvironment{platform.pump, platform.window, platform.observer, click, waits_,
-                                  eval_, *this, screen, files_, switches},
+                                  eval_, *this, screen, files_, switches, layers, sound, *this},
                   log, fonts_),
       layers(LayerEnvironment{platform.pump, platform.window, platform.dialogs, *this, waits_,
-                              click, files_, screen, messageText, cursor_, switches,
-                              [this](const std::string& e) { return eval_.EvalInt(e); }}),
+                              click, files_, screen, messageText, switches, eval_}),
       logScreen(platform.pump, platform.window, click, log, messageText, fonts_, screen.BackImage,
                 *this, files_),
-      sound(platform, click, files_),
+      sound(platform, click, files_, eval_),
       selector(SelectionEnvironment{platform.pump, platform.window, platform.observer,
                                     platform.dialogs, sound, click, *this, screen, layers, fonts_,
                                     cursor_, files_}) {
   prog.ProgChapter = "Korvana";
-  messageText.hooks.markLayersDirty = [this] { layers.LayersDirty = true; };
-  messageText.hooks.refreshScreen = [this] { layers.RefreshScreen(); };
-  messageText.hooks.lineProgress = [this](int32_t column) {
-    prog.ProgResumeColumn = column;
-    prog.ProgMultiStateFlag = MultiState::InText;
-  };
-  messageText.hooks.captureSavePoint = [this] { savePoint_ = CaptureSavePoint(); };
-  messageText.hooks.savePointCaptured = [this] { return !savePoint_.Empty(); };
-  messageText.hooks.playShortSound = [this](const std::string& file, bool wait) {
-    sound.PlayShort(file, wait);
-  };
-  messageText.hooks.soundEffectsOn = [this] { return sound.EnableSound; };
-  sound.evalTrack = [this](const std::string& e) { return eval_.EvalInt(e); };
   ApplySettings(settings_);
   platform_.window.SetInputSink(this);
   platform_.window.SetScreen(&screen.BackImage);
-  BindLayerEffects();
+}
+
+void Engine::ShowPictureOnlyView() {
+  korvana::ShowPictureOnlyView(layers, cursor_);
+}
+
+void Engine::ShowMessageOnlyView() {
+  korvana::ShowMessageOnlyView(layers, cursor_, messageText.text.TextColor);
+}
+
+void Engine::LineReached(int32_t column) {
+  prog.ProgResumeColumn = column;
+  prog.ProgMultiStateFlag = MultiState::InText;
 }
 
 Engine::~Engine() {

@@ -2,6 +2,8 @@
 // numbered pictures and the special views.
 #include "LayerFixture.h"
 #include "core/Cp932.h"
+#include "graphics/Transitions.h"
+#include "text/HideViews.h"
 
 namespace korvana {
 namespace {
@@ -152,9 +154,15 @@ TEST(Refresh, LaysTheMessageWindowOverTheSceneWhileTextIsVisible) {
 }
 
 TEST(Refresh, AutomaticRefreshModes) {
+  // What the named transition does on its own: its steps and its time.
+  Stage alone;
+  alone.SetBackground(Picture(640, 480, 0x112233));
+  RunTransition(alone.layers, "#WIPE2");
+  const int steps = alone.platform.invalidations;
+  const uint64_t time = alone.Elapsed();
+  ASSERT_GT(steps, 1);
+
   Stage s;
-  std::vector<std::string> transitions;
-  s.layers.runTransition = [&](std::string_view n) { transitions.emplace_back(n); };
   const std::string bg = s.Save("bg.png", Picture(640, 480, 0x445566));
   s.layers.LoadBackground(bg);
   EXPECT_EQ(s.back.Pixel(0, 0), 0u);  // mode "0": nothing on the screen yet
@@ -162,9 +170,16 @@ TEST(Refresh, AutomaticRefreshModes) {
   s.layers.LoadBackground(bg);
   EXPECT_EQ(s.back.Pixel(0, 0), 0x445566u);
   s.layers.state.AutoRefreshMode = "#WIPE2";
-  s.layers.SetEffect(0, "#COPY", 0, 0, 0);
-  s.layers.ClearObjects(0);
-  EXPECT_EQ(transitions, (std::vector<std::string>{"#WIPE2", "#WIPE2"}));
+  for (auto command : {+[](Layers& l) { l.SetEffect(0, "#COPY", 0, 0, 0); },
+                       +[](Layers& l) { l.ClearObjects(0); }}) {
+    s.SetBackground(Picture(640, 480, s.back.Pixel(0, 0) == 0x112233 ? 0x445566 : 0x112233));
+    const int before = s.platform.invalidations;
+    const uint64_t start = s.Elapsed();
+    command(s.layers);
+    EXPECT_EQ(s.platform.invalidations - before, steps);
+    EXPECT_EQ(s.Elapsed() - start, time);
+    EXPECT_EQ(FirstDifference(s.back, s.layers.BackgroundLayer), "");
+  }
 }
 
 TEST(Objects, PositionKeywordsAndExpressions) {
@@ -449,7 +464,7 @@ TEST(Views, PictureOnlyViewLeavesOutHiddenLayersAndDarkness) {
   const Picture before = s.back;
   s.platform.SetTimer1(true);
 
-  s.layers.ShowPictureOnlyView();
+  ShowPictureOnlyView(s.layers, s.cursor);
   ASSERT_EQ(s.platform.clickWaitScreens.size(), 1u);
   const Picture& shown = s.platform.clickWaitScreens[0];
   EXPECT_EQ(shown.Pixel(5, 5), Scene1(5, 5));          // object 0 left out
@@ -460,7 +475,6 @@ TEST(Views, PictureOnlyViewLeavesOutHiddenLayersAndDarkness) {
   EXPECT_EQ(s.work.Pixel(25, 5), 0x00DF00u);  // the darkened scene again
   EXPECT_TRUE(s.platform.Timer1Enabled());
   EXPECT_TRUE(s.platform.PopupEnabled());
-  EXPECT_EQ(s.layers.SavedScreen.Width(), 8);
 }
 
 TEST(Views, MessageOnlyViewFillsByTextColour) {
@@ -474,7 +488,7 @@ TEST(Views, MessageOnlyViewFillsByTextColour) {
     s.WriteMessage();
     s.textVisible = true;
     s.back.Fill(0x555555);
-    s.layers.ShowMessageOnlyView(c.textColor);
+    ShowMessageOnlyView(s.layers, s.cursor, c.textColor);
     ASSERT_EQ(s.platform.clickWaitScreens.size(), 1u);
     EXPECT_EQ(
         FirstDifference(s.platform.clickWaitScreens[0], s.WithMessage(Picture(640, 480, c.fill))),
@@ -482,7 +496,7 @@ TEST(Views, MessageOnlyViewFillsByTextColour) {
     EXPECT_EQ(s.back.Pixel(0, 0), 0x555555u);
   }
   Stage hidden;
-  hidden.layers.ShowMessageOnlyView(0);
+  ShowMessageOnlyView(hidden.layers, hidden.cursor, 0);
   EXPECT_TRUE(hidden.platform.clickWaitScreens.empty());
 }
 

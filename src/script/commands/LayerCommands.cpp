@@ -37,14 +37,6 @@ MovingWindowArgs MovingWindowFrom(Evaluator& eval, const CommandArgs& a,
 
 }  // namespace
 
-void Engine::BindLayerEffects() {
-  layers.runTransition = [this](std::string_view name) { RunTransition(layers, name); };
-  SetScrollDisplay([this](const std::vector<std::string>& lines, int32_t interval, uint32_t colour,
-                          int32_t step, int32_t skip, int32_t mode) {
-    ScrollRoll(layers, lines, interval, colour, step, skip, mode);
-  });
-}
-
 std::span<const CommandSpec> CommandBindings::LayerTable() {
   using A = const CommandArgs&;
   static const CommandSpec table[] = {

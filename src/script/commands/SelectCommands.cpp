@@ -22,8 +22,7 @@ uint32_t MenuColour(const std::string& text, uint32_t fallback) {
 
 void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose) {
   Window& window = platform_.window;
-  const bool canSave = !switches.SaveDisabled && messageText.hooks.savePointCaptured &&
-                       messageText.hooks.savePointCaptured();
+  const bool canSave = !switches.SaveDisabled && HasSavePoint();
   window.SetMenuItemEnabled(MenuItem::Save, canSave);
   window.SetMenuItemEnabled(MenuItem::Font, false);
   const bool dirty = layers.LayersDirty;
