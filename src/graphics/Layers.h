@@ -9,7 +9,6 @@
 // two-stage refresh.
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
