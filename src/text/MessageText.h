@@ -82,6 +82,9 @@ class TextStory {
 class MessageText : public MessageWindow {
  public:
   MessageText(TextEnvironment env, MessageLog& log, FontLibrary& fonts);
+  // The click wait keeps references into this object.
+  MessageText(const MessageText&) = delete;
+  MessageText& operator=(const MessageText&) = delete;
 
   // Shows a text line from 1-based byte position `fromColumn`, waiting for
   // clicks as the text demands. A pending request ends it at once.
