@@ -14,9 +14,10 @@
 #include "core/ClickState.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
-#include "core/StoryCursor.h"
 #include "core/SystemSwitches.h"
 #include "core/Waits.h"
+#include "expr/Evaluator.h"
+#include "expr/FlagStore.h"
 #include "graphics/Layers.h"
 #include "graphics/Transitions.h"
 
@@ -28,6 +29,12 @@ class NoErrors : public ErrorSink {
  public:
   void ScriptError(const std::string&) override {}
   void ReportScriptError(const std::string&) override {}
+};
+
+// Object positions are only ever numbers here.
+class NoSystemValues : public SystemValues {
+ public:
+  int32_t SystemValue(int) override { return 0; }
 };
 
 // The headless platform with a real millisecond clock: waits sleep until
@@ -122,10 +129,12 @@ struct Scene {
   Message message;
   Picture& messageImage = message.image;
   Picture& messageMask = message.mask;
-  StoryCursor cursor{platform};
   SystemSwitches switches;
+  FlagStore flags;
+  NoSystemValues system;
+  Evaluator eval{flags, system, errors};
   Layers layers{LayerEnvironment{platform, platform, platform, errors, waits, click, files, screen,
-                                 message, cursor, switches, [](const std::string&) { return 0; }}};
+                                 message, switches, eval}};
 };
 
 void BM_ComposeScene(benchmark::State& state) {

@@ -6,11 +6,12 @@
 #include "core/ClickState.h"
 #include "core/Cp932.h"
 #include "core/Errors.h"
-#include "core/StoryCursor.h"
 #include "core/SystemSwitches.h"
 #include "core/Waits.h"
+#include "expr/Evaluator.h"
 #include "graphics/Blend.h"
 #include "graphics/Mask.h"
+#include "graphics/Transitions.h"
 #include "platform/Platform.h"
 
 namespace korvana {
@@ -20,8 +21,8 @@ namespace {
 // "#CENTER", "#BOTTOM". Another "#" text gives 0; anything else is an
 // expression.
 int32_t PlaceCoordinate(const std::string& text, int screen, int size, bool horizontal,
-                        const std::function<int32_t(const std::string&)>& eval) {
-  if (text.empty() || text[0] != '#') return eval(text);
+                        Evaluator& eval) {
+  if (text.empty() || text[0] != '#') return eval.EvalInt(text);
   if (text == (horizontal ? "#LEFT" : "#TOP")) return 0;
   if (text == "#CENTER") return (screen - size) / 2;
   if (text == (horizontal ? "#RIGHT" : "#BOTTOM")) return screen - size;
@@ -101,6 +102,10 @@ void Layers::ComposeScene() {
   Compose(Hidden{}, true);
 }
 
+void Layers::ComposeWithout(uint32_t objects, bool effect) {
+  Compose(Hidden{objects, effect}, false);
+}
+
 bool Layers::OverlayMessage(Picture& target) const {
   return !holdMessage_ && env.message.OverlayMessage(target);
 }
@@ -136,23 +141,23 @@ void Layers::AutoRefresh() {
   if (state.AutoRefreshMode == "0") return;
   if (state.AutoRefreshMode == "1") {
     RefreshScreen();
-  } else if (runTransition) {
-    runTransition(state.AutoRefreshMode);
+  } else {
+    RunTransition(*this, state.AutoRefreshMode);
   }
 }
 
 void Layers::Fade(std::string_view name) {
-  if (env.click.SkipReadMode || !runTransition)
+  if (env.click.SkipReadMode)
     RefreshScreen();
   else
-    runTransition(name);
+    RunTransition(*this, name);
 }
 
 void Layers::SmartRefresh(const std::string& first, const std::string& second,
                           const std::string& darknessSwitch) {
   auto stage = [&](const std::string& name) {
-    if (!name.empty() && runTransition)
-      runTransition(name);
+    if (!name.empty())
+      RunTransition(*this, name);
     else
       RefreshScreen();
   };
@@ -232,8 +237,8 @@ void Layers::SetObject(int32_t slot, int32_t show, const std::string& xText,
   } else {
     r.shown = show != 0;
     const Picture& p = objectPictures[slot];
-    r.x = PlaceCoordinate(xText, kScreenWidth, p.Width(), true, env.evalInt);
-    r.y = PlaceCoordinate(yText, kScreenHeight, p.Height(), false, env.evalInt);
+    r.x = PlaceCoordinate(xText, kScreenWidth, p.Width(), true, env.eval);
+    r.y = PlaceCoordinate(yText, kScreenHeight, p.Height(), false, env.eval);
   }
   LayersDirty = true;
 }
@@ -416,54 +421,6 @@ void Layers::ToggleDarkness() {
   env.window.SetMenuItemChecked(MenuItem::Darkness, settings.DarknessEnabled);
   if (!LayersDirty) RefreshScreen();
   env.click.ClearClicks();
-}
-
-// The part both special views share: timer and pop-up menu held, the wait
-// cursor, the screen kept; undone in reverse when the view ends.
-struct Layers::ViewGuard {
-  Layers& layers;
-  bool timer;
-  explicit ViewGuard(Layers& l) : layers(l), timer(l.env.pump.Timer1Enabled()) {
-    layers.env.pump.SetTimer1(false);
-    layers.env.window.SetPopupEnabled(false);
-    layers.env.cursor.ShowTemporary(Cursor::Wait);
-    layers.SavedScreen.Resize(kScreenWidth, kScreenHeight);
-    layers.SavedScreen.Draw(0, 0, layers.env.screen.BackImage);
-  }
-  void WaitForClick() {
-    layers.env.window.InvalidateScreen();
-    layers.env.waits.WaitForClick(false);
-    layers.env.cursor.ShowChosen();
-    layers.env.screen.BackImage.Draw(0, 0, layers.SavedScreen);
-    layers.SavedScreen.Resize(8, 8);
-    layers.env.window.InvalidateScreen();
-  }
-  ~ViewGuard() {
-    layers.env.click.ClearClicks();
-    layers.env.pump.SetTimer1(timer);
-    layers.env.window.SetPopupEnabled(true);
-  }
-};
-
-void Layers::ShowPictureOnlyView() {
-  ViewGuard view(*this);
-  if (!LayersDirty)
-    Compose(
-        Hidden{static_cast<uint32_t>(settings.TextHideMode) & 7u, (settings.TextHideMode & 8) != 0},
-        false);
-  env.screen.BackImage.Draw(0, 0, env.screen.WorkScreen);
-  view.WaitForClick();
-  if (!LayersDirty) ComposeScene();
-}
-
-void Layers::ShowMessageOnlyView(uint32_t textColor) {
-  if (!env.message.MessageVisible()) return;
-  ViewGuard view(*this);
-  const bool bright = (textColor & 0xFF) > 126 || ((textColor >> 8) & 0xFF) > 126 ||
-                      ((textColor >> 16) & 0xFF) > 126;
-  env.screen.BackImage.Fill(bright ? 0x000000 : 0xFFFFFF);
-  OverlayMessage(env.screen.BackImage);
-  view.WaitForClick();
 }
 
 // -------------------------------------------------------------------- reset

@@ -9,7 +9,6 @@
 // two-stage refresh.
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,9 +21,9 @@ namespace korvana {
 
 class Dialogs;
 class ErrorSink;
+class Evaluator;
 class GameFiles;
 class Pump;
-class StoryCursor;
 class Waits;
 class Window;
 struct ClickState;
@@ -181,12 +180,10 @@ struct LayerEnvironment {
   const GameFiles& files;
   Screen& screen;
   const MessageWindow& message;
-  // The script's cursor, shown again after the special views.
-  StoryCursor& cursor;
   // `_sysdark` keeps the darkness off.
   const SystemSwitches& switches;
-  // Evaluates an object position expression.
-  std::function<int32_t(const std::string&)> evalInt;
+  // Object positions that are not keywords are expressions.
+  Evaluator& eval;
 };
 
 class Layers {
@@ -195,6 +192,9 @@ class Layers {
 
   // --- composition ----------------------------------------------------------
   void ComposeScene();
+  // The scene with the objects of bit mask `objects` and, with `effect`, the
+  // effect layer left out; never darkened (the picture-only view).
+  void ComposeWithout(uint32_t objects, bool effect);
   void RefreshScreen();
   void DrawSprites();
   // Lays the message window over `target` when it is visible (AND mask, OR
@@ -206,9 +206,6 @@ class Layers {
                     const std::string& darknessSwitch);
   // `_fade`: a transition, or a plain refresh while skipping read text.
   void Fade(std::string_view name);
-  // Runs the named transition (Transitions.h); set by the engine so that the
-  // automatic refresh reaches it.
-  std::function<void(std::string_view)> runTransition;
 
   // --- layer commands -------------------------------------------------------
   void LoadBackground(std::string_view file);
@@ -232,9 +229,6 @@ class Layers {
 
   // --- menu -----------------------------------------------------------------
   void ToggleDarkness();
-  void ShowPictureOnlyView();
-  // `textColor` is the message text colour (0x00BBGGRR).
-  void ShowMessageOnlyView(uint32_t textColor);
 
   // The reset used at start, on load and on return to the title.
   void ResetLayers();
@@ -257,7 +251,6 @@ class Layers {
   Picture EffectMask{8, 8};
   Picture TransitionBuffer{kScreenWidth, kScreenHeight};
   Picture ScratchPicture{kScreenWidth, kScreenHeight};
-  Picture SavedScreen{8, 8};
   std::array<Picture, kObjectCount> objectPictures{Picture{8, 8}, Picture{8, 8}, Picture{8, 8}};
   std::array<Picture, kObjectCount> objectMasks{Picture{8, 8}, Picture{8, 8}, Picture{8, 8}};
   Picture SpriteSheet{8, 8};
@@ -278,7 +271,6 @@ class Layers {
   // Builds a picture's mask from a transparency value; the mask spec kept.
   void BuildMask(Picture& picture, Picture& mask, int32_t colorKey, std::string_view spec,
                  int sizeMode, std::string& maskSpec);
-  struct ViewGuard;
   // The first stage of a two-stage refresh leaves the message window and the
   // darkness out.
   bool holdMessage_ = false;

@@ -9,6 +9,7 @@
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "script/CommandTable.h"
+#include "text/HideViews.h"
 
 namespace korvana {
 namespace {
@@ -48,36 +49,36 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
       waits_(platform.pump, platform.observer, click_),
       script_(*this),
       log_(switches_),
-      messageText_(TextEnvironment{platform.pump, platform.window, platform.observer, click_,
-                                   waits_, eval_, *this, screen_, files_, switches_},
-                   log_, fonts_),
+      // The layers and the sound system are built after the message text,
+      // which only keeps references to them until the constructor's body.
+      messageText_(TextEnvironment{platform.pump, platform.window, platform.observer, click_, waits_,
+                                  eval_, *this, screen_, files_, switches_, layers_, sound_, *this},
+                  log_, fonts_),
       layers_(LayerEnvironment{platform.pump, platform.window, platform.dialogs, *this, waits_,
-                               click_, files_, screen_, messageText_, cursor_, switches_,
-                               [this](const std::string& e) { return eval_.EvalInt(e); }}),
-      logScreen_(platform.pump, platform.window, click_, log_, messageText_, fonts_,
-                 screen_.BackImage, *this, files_),
-      sound_(platform, click_, files_),
+                              click_, files_, screen_, messageText_, switches_, eval_}),
+      logScreen_(platform.pump, platform.window, click_, log_, messageText_, fonts_, screen_.BackImage,
+                *this, files_),
+      sound_(platform, click_, files_, eval_),
       selector_(SelectionEnvironment{platform.pump, platform.window, platform.observer,
-                                     platform.dialogs, sound_, click_, *this, screen_, layers_,
-                                     fonts_, cursor_, files_}) {
+                                    platform.dialogs, sound_, click_, *this, screen_, layers_, fonts_,
+                                    cursor_, files_}) {
   prog_.ProgChapter = "Korvana";
-  messageText_.hooks.markLayersDirty = [this] { layers_.LayersDirty = true; };
-  messageText_.hooks.refreshScreen = [this] { layers_.RefreshScreen(); };
-  messageText_.hooks.lineProgress = [this](int32_t column) {
-    prog_.ProgResumeColumn = column;
-    prog_.ProgMultiStateFlag = MultiState::InText;
-  };
-  messageText_.hooks.captureSavePoint = [this] { savePoint_ = CaptureSavePoint(); };
-  messageText_.hooks.savePointCaptured = [this] { return !savePoint_.Empty(); };
-  messageText_.hooks.playShortSound = [this](const std::string& file, bool wait) {
-    sound_.PlayShort(file, wait);
-  };
-  messageText_.hooks.soundEffectsOn = [this] { return sound_.EnableSound; };
-  sound_.evalTrack = [this](const std::string& e) { return eval_.EvalInt(e); };
   ApplySettings(settings_);
   platform_.window.SetInputSink(this);
   platform_.window.SetScreen(&screen_.BackImage);
-  BindLayerEffects();
+}
+
+void Engine::ShowPictureOnlyView() {
+  korvana::ShowPictureOnlyView(layers_, cursor_);
+}
+
+void Engine::ShowMessageOnlyView() {
+  korvana::ShowMessageOnlyView(layers_, cursor_, messageText_.text.TextColor);
+}
+
+void Engine::LineReached(int32_t column) {
+  prog_.ProgResumeColumn = column;
+  prog_.ProgMultiStateFlag = MultiState::InText;
 }
 
 Engine::~Engine() {

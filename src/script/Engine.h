@@ -99,7 +99,11 @@ struct PlayerChoices {
   std::array<std::string, 4> fonts;
 };
 
-class Engine : public ErrorSink, public SystemValues, public InputSink, public DebugSource {
+class Engine : public ErrorSink,
+               public SystemValues,
+               public InputSink,
+               public DebugSource,
+               public TextStory {
  public:
   static constexpr double kVersion = 1.42;
   static constexpr int32_t kVersionNumber = 142;
@@ -192,8 +196,8 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   // "背景を暗くする" and the two views: the picture without the message
   // window, and the message window alone.
   void ToggleDarkness() { layers_.ToggleDarkness(); }
-  void ShowPictureOnlyView() { layers_.ShowPictureOnlyView(); }
-  void ShowMessageOnlyView() { layers_.ShowMessageOnlyView(messageText_.text.TextColor); }
+  void ShowPictureOnlyView();
+  void ShowMessageOnlyView();
   // "前の文章を読む".
   void ShowLogScreen() { logScreen_.ShowLogScreen(); }
   // "音楽再生" and "効果音再生"; and the music started again after the window
@@ -245,12 +249,10 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   // Copies a save point back over the live state (fonts come from the table).
   void RestoreSavePoint(const SavePoint& point);
   const SavePoint& CurrentSavePoint() const { return savePoint_; }
-
-  // Hook for the staff-roll display: lines, first argument, colour
-  // (0x00BBGGRR), third, fourth, style.
-  using ScrollDisplay = std::function<void(const std::vector<std::string>&, int32_t, uint32_t,
-                                           int32_t, int32_t, int32_t)>;
-  void SetScrollDisplay(ScrollDisplay display) { scrollDisplay_ = std::move(display); }
+  // TextStory
+  void LineReached(int32_t column) override;
+  void TakeSavePoint() override { savePoint_ = CaptureSavePoint(); }
+  bool HasSavePoint() const override { return !savePoint_.Empty(); }
 
   const GameFiles& Files() const { return files_; }
   // The glyph cache, for the pixel tests and the benchmarks.
@@ -308,8 +310,6 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   // The font step of the start: faces resolved, click marker, read-text
   // record, reading-mode menu items.
   void StartText();
-  // The transitions and effects that the layers and `_scroll` reach.
-  void BindLayerEffects();
   // The flow every selection command shares: menu items, the item lines, the
   // choice (`choose`), the chosen entry's command and the result.
   void RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose);
@@ -342,7 +342,6 @@ class Engine : public ErrorSink, public SystemValues, public InputSink, public D
   uint32_t waitReference_ = 0;
   // Missing end markers already reported in this script: (line, marker).
   std::set<std::pair<int32_t, std::string>> missingMarkers_;
-  ScrollDisplay scrollDisplay_;
   std::mt19937 random_;
   int commandDepth_ = 0;
   bool scriptStarted_ = false;

@@ -8,8 +8,7 @@ namespace korvana {
 
 void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose) {
   Window& window = platform_.window;
-  const bool canSave = !switches_.SaveDisabled && messageText_.hooks.savePointCaptured &&
-                       messageText_.hooks.savePointCaptured();
+  const bool canSave = !switches_.SaveDisabled && HasSavePoint();
   window.SetMenuItemEnabled(MenuItem::Save, canSave);
   window.SetMenuItemEnabled(MenuItem::Font, false);
   const bool dirty = layers_.LayersDirty;

@@ -5,6 +5,7 @@
 
 #include "core/Ascii.h"
 #include "core/Waits.h"
+#include "expr/Evaluator.h"
 
 namespace korvana {
 namespace {
@@ -35,8 +36,9 @@ int32_t ClampMs(int64_t ms) { return static_cast<int32_t>(std::clamp<int64_t>(ms
 
 }  // namespace
 
-SoundSystem::SoundSystem(const Platform& platform, ClickState& click, const GameFiles& files)
-    : platform_(platform), click_(click), files_(files), mp3_(platform.audio) {
+SoundSystem::SoundSystem(const Platform& platform, ClickState& click, const GameFiles& files,
+                         Evaluator& eval)
+    : platform_(platform), click_(click), files_(files), eval_(eval), mp3_(platform.audio) {
   mp3_.vbmp3_init();
   ApplyMp3Timing(5);
 }
@@ -289,7 +291,7 @@ void SoundSystem::BgmPlay(const std::string& base, const std::function<int32_t()
     case 4: {
       StopMusic();
       Record(Channel::Music).fileName = base + ".cda";
-      const int32_t track = evalTrack ? evalTrack(FilePart(base).substr(0, 2)) : 0;
+      const int32_t track = eval_.EvalInt(FilePart(base).substr(0, 2));
       PlayCdTrack(track, times);
       break;
     }
@@ -313,7 +315,7 @@ void SoundSystem::ResumeAfterLoad(const ChannelRecords& saved) {
       PlayMusic(music.fileName, 0);
   } else if ((wanted(music) || wanted(cd)) && !music.fileName.empty()) {
     if (BgmMode == 4) {
-      const int32_t track = evalTrack ? evalTrack(FilePart(music.fileName).substr(0, 2)) : 0;
+      const int32_t track = eval_.EvalInt(FilePart(music.fileName).substr(0, 2));
       PlayCdTrack(track, music.repeatCount);
     } else if (BgmMode >= 0 && BgmMode <= 3) {
       static const char* const kExtension[] = {".mid", ".mp3", ".mp3", ".wav"};

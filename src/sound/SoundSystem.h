@@ -15,9 +15,13 @@
 
 namespace korvana {
 
+class Evaluator;
+
 class SoundSystem {
  public:
-  SoundSystem(const Platform& platform, ClickState& click, const GameFiles& files);
+  // `eval` reads the track number written in a music name (BGM mode 4).
+  SoundSystem(const Platform& platform, ClickState& click, const GameFiles& files,
+              Evaluator& eval);
 
   ChannelRecords channels;
   // -1 until `_bgmmode`: `_bgmplay` then does nothing.
@@ -26,8 +30,6 @@ class SoundSystem {
   bool EnableMusic = true;
   bool EnableSound = true;
   bool MovieRunning = false;
-  // Evaluates a track number written in a music name (BGM mode 4).
-  std::function<int32_t(const std::string&)> evalTrack;
 
   // Hands `MP3Timing` to the MP3 library.
   void ApplyMp3Timing(int32_t timing);
@@ -83,6 +85,7 @@ class SoundSystem {
   Platform platform_;
   ClickState& click_;
   const GameFiles& files_;
+  Evaluator& eval_;
   Mp3Library mp3_;
   bool mp3Open_ = false;
   // What each channel's device was given: the resolved file.

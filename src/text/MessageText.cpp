@@ -9,9 +9,11 @@
 #include "core/FileResolver.h"
 #include "core/Tokens.h"
 #include "expr/Evaluator.h"
+#include "graphics/Layers.h"
 #include "graphics/Mask.h"
 #include "graphics/PictureLoader.h"
 #include "platform/Platform.h"
+#include "sound/SoundSystem.h"
 
 namespace korvana {
 
@@ -25,10 +27,8 @@ bool MessageText::OverlayMessage(Picture& target) const {
   return true;
 }
 
-std::string_view MessageText::CharAt(std::string_view line, int p) const {
-  if (p < 1 || p > static_cast<int>(line.size())) return {};
-  const size_t i = static_cast<size_t>(p - 1);
-  return line.substr(i, text.FontIndex > 3 ? 1 : cp932::CharLength(line, i));
+bool MessageText::SymbolFont() const {
+  return text.FontIndex > 3;
 }
 
 // --- lines ------------------------------------------------------------------
@@ -37,69 +37,63 @@ void MessageText::ShowTextLine(std::string_view line, int p) {
   ClickState& click = env_.click;
   click.FinishTextFlag = false;
   click.TextActive = true;
-  const int length = static_cast<int>(line.size());
-  if (p < 1) p = 1;
+  MarkupReader reader(line, p);
   bool noEndHandling = false;
   DrawResult r = DrawResult::Drawn;
-  while (p <= length) {
+  while (!reader.AtEnd()) {
     // A load or title request ends the line at once: nothing more is drawn
     // or logged, and the interpreter serves it before the next line.
     if (click.RequestPending()) return;
-    const std::string_view ch = CharAt(line, p);
-    if (ch.empty()) break;
-    p += static_cast<int>(ch.size());
+    const MarkupPiece piece = reader.Next(SymbolFont());
+    if (piece.kind == MarkupKind::End) break;
     noEndHandling = false;
-    std::string_view c = ch;
-    if (ch.size() == 1) {
-      switch (ch[0]) {
-        case '<':
-          p = InlineCommandGroup(line, p);
-          c = {};
-          break;
-        case '(':
-          p = RubyGroup(line, p);
-          c = {};
-          break;
-        case '[':
-          p = FlagValueGroup(line, p);
-          c = {};
-          break;
-        case '.':
-          c = "\n";
-          WaitClickToContinue(ClickWaitKind::LineEnd);
-          click.FinishTextFlag = false;
-          break;
-        case '|':
-          c = "\n";
-          noEndHandling = true;
-          break;
-        case '^':
-          c = {};
-          WaitClickToContinue(ClickWaitKind::LineEnd);
-          click.FinishTextFlag = false;
-          noEndHandling = true;
-          break;
-        case '%':
-          c = {};
-          noEndHandling = true;
-          break;
-        case '&':
-          c = "\f";
-          break;
-        case '/': {
-          // The rest of the line counts as if every character were
-          // double-byte.
-          const int64_t rest = static_cast<int64_t>(length - p) * text.CharWidth / 2;
-          text.CursorX = WrapInt32((kScreenWidth - rest) / 2);
-          c = {};
-          break;
-        }
-        default:
-          break;
+    std::string_view c;
+    switch (piece.kind) {
+      case MarkupKind::End:
+      case MarkupKind::Character:
+        c = piece.text;
+        break;
+      case MarkupKind::InlineGroup:
+        for (InlineCommand command; (command = reader.NextCommand(SymbolFont())).letter != 0;)
+          ApplyInlineCommand(command);
+        break;
+      case MarkupKind::Ruby:
+        ShowRuby(piece.text, piece.extra);
+        break;
+      case MarkupKind::FlagValue:
+        if (!piece.text.empty()) ShowPlainText(env_.eval.EmbedValue(piece.text, piece.extra));
+        break;
+      case MarkupKind::LineWait:
+        c = "\n";
+        WaitClickToContinue(ClickWaitKind::LineEnd);
+        click.FinishTextFlag = false;
+        break;
+      case MarkupKind::LineBreak:
+        c = "\n";
+        noEndHandling = true;
+        break;
+      case MarkupKind::Wait:
+        WaitClickToContinue(ClickWaitKind::LineEnd);
+        click.FinishTextFlag = false;
+        noEndHandling = true;
+        break;
+      case MarkupKind::NoEnd:
+        noEndHandling = true;
+        break;
+      case MarkupKind::PageEnd:
+        c = "\f";
+        break;
+      case MarkupKind::Centre: {
+        // The rest of the line counts as if every character were
+        // double-byte.
+        const int64_t rest =
+            static_cast<int64_t>(reader.Length() - reader.Position()) * text.CharWidth / 2;
+        text.CursorX = WrapInt32((kScreenWidth - rest) / 2);
+        break;
       }
     }
     if (click.RequestPending()) return;
-    if (hooks.lineProgress) hooks.lineProgress(p);
+    env_.story.LineReached(reader.Position());
     r = DrawChar(c);
     PerCharacterStep();
   }
@@ -125,7 +119,7 @@ void MessageText::ShowPlainText(std::string_view chars) {
   click.FinishTextFlag = false;
   click.TextActive = true;
   for (size_t i = 0; i < chars.size() && !click.RequestPending();) {
-    const std::string_view c = CharAt(chars, static_cast<int>(i + 1));
+    const std::string_view c = MarkupCharAt(chars, static_cast<int>(i + 1), SymbolFont());
     i += c.size();
     DrawChar(c);
     PerCharacterStep();
@@ -147,7 +141,7 @@ void MessageText::DrawInk(const FontSpec& font, std::string_view ink, bool symbo
   DrawString(MessageMask, fonts_, font, ink, x, y, 0, symbol);
 }
 
-void MessageText::ShowOnScreen(int x, int y, int w, int h) {
+void MessageText::ShowOnScreen(int x, int y, int w, int h) const {
   if (!text.TextVisible) return;
   env_.screen.BackImage.Blit(x, y, w, h, MessageMask, x, y, RasterOp::And);
   env_.screen.BackImage.Blit(x, y, w, h, MessageImage, x, y, RasterOp::Or);
@@ -163,7 +157,7 @@ DrawResult MessageText::DrawChar(std::string_view c) {
   const int y = PinCoordinate(int64_t{text.CursorY} + text.OffsetY + text.LineGap);
   static constexpr Offset kOutline[] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
   static constexpr Offset kShadow[] = {{2, 2}};
-  const bool symbol = text.FontIndex > 3;
+  const bool symbol = SymbolFont();
   DrawInk({text.FontName, text.FontHeight, false}, c, symbol, x, y,
           text.OutlineMode ? std::span<const Offset>(kOutline) : std::span<const Offset>(kShadow));
   const int cell = PinCoordinate(int64_t{text.CharWidth} + 3);
@@ -208,7 +202,7 @@ void MessageText::ClearPage() {
 
 void MessageText::CaptureSavePoint() {
   log_.CaptureSaveBookkeeping();
-  if (hooks.captureSavePoint) hooks.captureSavePoint();
+  env_.story.TakeSavePoint();
 }
 
 void MessageText::EraseTextRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
@@ -252,7 +246,7 @@ void MessageText::ResetTextState() {
   t.ShadowOn = fresh.ShadowOn;
   t.TextVisible = fresh.TextVisible;
   t.SizeUnits = fresh.SizeUnits;
-  if (hooks.refreshScreen) hooks.refreshScreen();
+  env_.layers.RefreshScreen();
 }
 
 void MessageText::ResetAllTextFields() {
@@ -263,47 +257,7 @@ void MessageText::ResetAllTextFields() {
 
 // --- inline command groups ----------------------------------------------------
 
-int MessageText::InlineCommandGroup(std::string_view line, int p) {
-  const int length = static_cast<int>(line.size());
-  while (p <= length) {
-    const std::string_view ch = CharAt(line, p);
-    p += static_cast<int>(ch.size());
-    if (ch.size() != 1) continue;
-    if (ch[0] == '>') return p;
-    // Other characters, capitals included, are skipped.
-    if (kInlineLetters.find(ch[0]) != std::string_view::npos) ApplyInlineLetter(ch[0], line, p);
-  }
-  return p;
-}
-
-namespace {
-
-// The number right after an inline letter: a sign, then digits. Without
-// digits (or beyond 32 bits) it is the conversion error of the language,
-// which ends the script run.
-int32_t ReadInlineNumber(std::string_view line, int& p) {
-  const int length = static_cast<int>(line.size());
-  std::string digits;
-  if (p <= length && (line[p - 1] == '-' || line[p - 1] == '+')) digits += line[p++ - 1];
-  int64_t value = 0;
-  bool any = false, tooLarge = false;
-  while (p <= length && line[p - 1] >= '0' && line[p - 1] <= '9') {
-    value = value * 10 + (line[p - 1] - '0');
-    if (value > int64_t{INT32_MAX} + 1) tooLarge = true, value = 0;
-    digits += line[p++ - 1];
-    any = true;
-  }
-  if (!any || tooLarge || (value > INT32_MAX && digits[0] != '-'))
-    throw ScriptException("'" + digits + J("' は正しい整数値ではありません"));
-  return static_cast<int32_t>(digits[0] == '-' ? -value : value);
-}
-
-}  // namespace
-
-uint32_t MessageText::ReadColor(std::string_view line, int& p) {
-  const size_t from = std::min(static_cast<size_t>(p - 1), line.size());
-  const std::string spec(line.substr(from, 7));
-  p += 7;
+uint32_t MessageText::ReadColor(const std::string& spec) {
   static const Picture kNoPicture(1, 1, 0);
   const int32_t value = ParseTransparencySpec(spec, kNoPicture, env_.errors);
   if (spec.empty() || spec[0] != '#') {
@@ -315,11 +269,11 @@ uint32_t MessageText::ReadColor(std::string_view line, int& p) {
   return static_cast<uint32_t>(value) & 0xFFFFFF;
 }
 
-void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) {
+void MessageText::ApplyInlineCommand(const InlineCommand& command) {
   TextState& t = text;
   const int32_t step = t.LineStep();
-  auto number = [&] { return ReadInlineNumber(line, p); };
-  switch (letter) {
+  auto number = [&] { return command.number; };
+  switch (command.letter) {
     case 'S': {
       const int32_t n = number();
       SetTextSize(n >= 1 && n <= 26 ? n : 2);
@@ -386,31 +340,30 @@ void MessageText::ApplyInlineLetter(char letter, std::string_view line, int& p) 
       break;
     }
     case 'C':
-      t.TextColor = ReadColor(line, p);
+      t.TextColor = ReadColor(command.text);
       break;
     case 'B':
-      t.ShadowColor = ReadColor(line, p);
+      t.ShadowColor = ReadColor(command.text);
       break;
     case 'D':
       t.ShadowOn = number() != 0;
       break;
     case 'P':
       t.TextVisible = number() != 0;
-      if (hooks.markLayersDirty) hooks.markLayersDirty();
+      env_.layers.LayersDirty = true;
       break;
     case 'E':
       t.OutlineMode = number() != 0;
       break;
     case 'V':
     case 'O': {
-      const std::string file = env_.files.Expand(ReadToken(line, p, '"'));
-      const bool soundOn = !hooks.soundEffectsOn || hooks.soundEffectsOn();
-      if (soundOn && !env_.click.SkipReadMode && hooks.playShortSound)
-        hooks.playShortSound(file, letter == 'V');
+      const std::string file = env_.files.Expand(command.text);
+      if (env_.sound.EnableSound && !env_.click.SkipReadMode)
+        env_.sound.PlayShort(file, command.letter == 'V');
       break;
     }
     case 'A':
-      InlinePicture(ReadToken(line, p, '"'));  // the loader expands the data drive
+      InlinePicture(command.text);  // the loader expands the data drive
       break;
     default:
       break;
@@ -466,10 +419,8 @@ void MessageText::ShowTextImage(std::optional<int32_t> x, std::optional<int32_t>
   PlacePicture(picture, mask, px, py);
 }
 
-int MessageText::RubyGroup(std::string_view line, int p) {
-  const std::string base = ReadToken(line, p, ')');
-  const std::string ruby = ReadToken(line, p, ')');
-  if (base.empty() || ruby.empty()) return p;
+void MessageText::ShowRuby(const std::string& base, const std::string& ruby) {
+  if (base.empty() || ruby.empty()) return;
   const FontSpec font{text.RubyFontName, text.RubyFontHeight, true};
   const int w = fonts_.TextWidth(font, ruby);
   const int64_t k = static_cast<int64_t>(base.size()) / 2;
@@ -493,15 +444,6 @@ int MessageText::RubyGroup(std::string_view line, int p) {
     } leave{rubyDepth_};
     ShowTextLine(base + "%", 1);
   }
-  return p;
-}
-
-int MessageText::FlagValueGroup(std::string_view line, int p) {
-  const std::string expression = ReadToken(line, p, ',');
-  const std::string width = ReadToken(line, p, ']');
-  if (expression.empty()) return p;
-  ShowPlainText(env_.eval.EmbedValue(expression, width));
-  return p;
 }
 
 // --- waits --------------------------------------------------------------------
@@ -519,108 +461,6 @@ void MessageText::PerCharacterStep() {
   if (!click.FinishTextFlag && !click.HighSpeedMode && !alreadyRead && text.CharWait > 0)
     env_.waits.TimedWait(text.CharWait);
   if (text.CharWait < 0) env_.waits.TimedWait(text.CharWait);
-}
-
-void MessageText::SetWaitMenuItems(bool enabled) {
-  Window& window = env_.window;
-  const bool canSave =
-      enabled && SaveAllowed() && hooks.savePointCaptured && hooks.savePointCaptured();
-  window.SetMenuItemEnabled(MenuItem::Save, canSave);
-  for (MenuItem item : {MenuItem::Load, MenuItem::TitleReturn, MenuItem::HideBackground,
-                        MenuItem::HideText, MenuItem::Darkness})
-    window.SetMenuItemEnabled(item, enabled);
-}
-
-void MessageText::WaitClickToContinue(ClickWaitKind kind) {
-  ClickState& click = env_.click;
-  if (click.SkippingRead()) return;
-  if (click.PageUnitMode && kind == ClickWaitKind::LineEnd) return;
-  auto ctrlSkipping = [&] { return click.CtrlSkipping(env_.pump.TickCount()); };
-  if (ctrlSkipping()) {
-    // Ctrl answers the wait itself; the window still gets its turn, which is
-    // where the release of Ctrl arrives.
-    env_.pump.ProcessMessages();
-    return;
-  }
-  click.ClickFlag = false;
-  inClickWait_ = true;
-  if (!timer1Running_) {
-    env_.pump.ProcessMessages();
-    markerRow_ = static_cast<int>(kind);
-    DrawMarkerFrame();
-    SetMarkerRunning(true);
-  }
-  SetWaitMenuItems(true);
-  click.MouseDownFlag = click.MouseUpFlag = false;
-  env_.observer.ClickWaitStarted();
-  // Ctrl held through the wait ends it once held long enough; the marker's
-  // timer wakes the pump often enough to notice.
-  auto alsoEnds = [&] { return click.SkippingRead() || ctrlSkipping(); };
-  env_.waits.PressThenRelease(true, alsoEnds, alsoEnds);
-  inClickWait_ = false;
-  click.FinishTextFlag = false;
-  SetMarkerRunning(false);
-  RestoreMarkerSquare();
-  SetWaitMenuItems(false);
-}
-
-void MessageText::LoadClickIcon(std::string_view file) {
-  ClickIcon = Picture();
-  ClickIconMask = Picture();
-  if (file.empty()) return;
-  try {
-    LoadPicture(file, ClickIcon, env_.files, env_.errors);
-  } catch (const ScriptException&) {
-    ClickIcon = Picture();  // no readable marker: the marker draws nothing
-  }
-  if (ClickIcon.Empty()) return;
-  BuildColorKeyMask(ClickIcon, ClickIconMask, SwapRedBlue(ClickIcon.Pixel(0, 0)));
-}
-
-void MessageText::SetMarkerRunning(bool running) {
-  if (running == timer1Running_) return;
-  timer1Running_ = running;
-  env_.pump.SetTimer1(running);
-}
-
-void MessageText::MarkerPosition(int& x, int& y) const {
-  const TextState& t = text;
-  const int64_t mx = int64_t{t.CursorX} + t.OffsetX;
-  const int64_t my = int64_t{t.CursorY} + t.LineHeight - t.FontHeight +
-                     (int64_t{t.FontHeight} - kMarkerSize) / 2 + t.OffsetY + 16;
-  if (mx >= kScreenWidth - kMarkerSize || my >= kScreenHeight - kMarkerSize) {
-    x = kScreenWidth - kMarkerSize;
-    y = kScreenHeight - kMarkerSize;
-  } else {
-    x = PinCoordinate(mx);
-    y = PinCoordinate(my);
-  }
-}
-
-void MessageText::RestoreMarkerSquare() {
-  // The scene comes back under the marker, and the text over it, so that a
-  // marker standing on text leaves no hole in it.
-  env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, env_.screen.WorkScreen,
-                             markerX_, markerY_);
-  ShowOnScreen(markerX_, markerY_, kMarkerSize, kMarkerSize);
-  env_.window.InvalidateRect(markerX_, markerY_, kMarkerSize, kMarkerSize);
-}
-
-void MessageText::DrawMarkerFrame() {
-  MarkerPosition(markerX_, markerY_);
-  RestoreMarkerSquare();
-  const int sx = markerFrame_ * kMarkerSize, sy = markerRow_ * kMarkerSize;
-  if (!ClickIcon.Empty()) {
-    env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIconMask, sx, sy,
-                               RasterOp::And);
-    env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, ClickIcon, sx, sy,
-                               RasterOp::Or);
-  }
-  markerFrame_ = (markerFrame_ + 1) % 8;
-}
-
-void MessageText::OnTimer1() {
-  if (timer1Running_) DrawMarkerFrame();
 }
 
 }  // namespace korvana

@@ -1,12 +1,11 @@
 #pragma once
 // The message layer: text drawn character by character into MessageImage and
-// MessageMask (and at once onto the screen while the text is visible), its
-// markers and inline commands, ruby, flag values, inline pictures, the click
-// waits with their animated marker and the per-character step with the
-// read-text record.
+// MessageMask (and at once onto the screen while the text is visible), as the
+// markup reader (Markup.h) hands it over: markers, inline commands, ruby,
+// flag values and inline pictures; and the per-character step with the
+// read-text record. The click waits are ClickWait's.
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,22 +17,23 @@
 #include "core/Waits.h"
 #include "graphics/Picture.h"
 #include "graphics/Screen.h"
+#include "text/ClickWait.h"
 #include "text/Glyphs.h"
+#include "text/Markup.h"
 #include "text/MessageLog.h"
 #include "text/ReadTextRecord.h"
 #include "text/TextState.h"
 
 namespace korvana {
 
-// The letters of "<…>" groups in message text that do something; any other
-// character inside a group is skipped.
-inline constexpr std::string_view kInlineLetters = "SFXYMNLHJKTWQIRUCBDPEVOA";
-
 class ErrorSink;
 class Evaluator;
 class GameFiles;
+class Layers;
 class Observer;
 class Pump;
+class SoundSystem;
+class TextStory;
 class Window;
 
 // What the message layer needs from the engine around it.
@@ -49,6 +49,11 @@ struct TextEnvironment {
   const GameFiles& files;
   // `_syssave` keeps the save point where it is.
   const SystemSwitches& switches;
+  // "P" changes what the scene shows; a reset refreshes it.
+  Layers& layers;
+  // The "V" and "O" inline sounds.
+  SoundSystem& sound;
+  TextStory& story;
 };
 
 // What a draw step did.
@@ -58,34 +63,28 @@ enum class DrawResult {
   PageEnded = 2,    // the page was full, waited for and cleared
 };
 
-// Which row of the click marker a click wait shows.
-enum class ClickWaitKind { LineEnd = 0, PageEnd = 1 };
-
-// Calls into subsystems that come later; each may stay empty.
-struct TextHooks {
-  // A page clear while the text is visible and saving is allowed: the save
-  // point is captured here (the log's part is done already).
-  std::function<void()> captureSavePoint;
-  // Whether a save point exists, which enables "データ保存" in click waits.
-  std::function<bool()> savePointCaptured;
-  // The "V" (wait = true) and "O" inline sounds; an empty name stops.
-  std::function<void(const std::string& file, bool wait)> playShortSound;
-  // Whether the sound-effects menu item is ticked.
-  std::function<bool()> soundEffectsOn;
+// What the message layer tells the story that runs it and asks of it. The
+// save point and the resume position belong to the interpreter, which comes
+// later in the layer order: the engine implements this.
+class TextStory {
+ public:
+  virtual ~TextStory() = default;
   // The text line being shown has reached 1-based byte position `column`:
-  // the interpreter keeps it so that a saved game resumes there.
-  std::function<void(int32_t column)> lineProgress;
-  // "P" changed the visibility of the text: the scene needs a refresh.
-  std::function<void()> markLayersDirty;
-  // The text state was reset: the screen is refreshed in full.
-  std::function<void()> refreshScreen;
+  // a saved game resumes there.
+  virtual void LineReached(int32_t column) = 0;
+  // A page clear while the text is visible and saving is allowed: the save
+  // point is taken here (the log's part is done already).
+  virtual void TakeSavePoint() = 0;
+  // Whether a save point exists, which enables "データ保存" in click waits.
+  virtual bool HasSavePoint() const = 0;
 };
 
 class MessageText : public MessageWindow {
  public:
-  static constexpr int kMarkerSize = 32;
-
   MessageText(TextEnvironment env, MessageLog& log, FontLibrary& fonts);
+  // The click wait keeps references into this object.
+  MessageText(const MessageText&) = delete;
+  MessageText& operator=(const MessageText&) = delete;
 
   // Shows a text line from 1-based byte position `fromColumn`, waiting for
   // clicks as the text demands. A pending request ends it at once.
@@ -114,16 +113,20 @@ class MessageText : public MessageWindow {
   void ShowTextImage(std::optional<int32_t> x, std::optional<int32_t> y, std::string_view file,
                      std::string_view spec);
 
-  void WaitClickToContinue(ClickWaitKind kind);
+  void WaitClickToContinue(ClickWaitKind kind) { clickWait_.Wait(kind); }
   void PerCharacterStep();
 
-  // The click marker: loaded once; an unreadable file leaves no marker.
-  void LoadClickIcon(std::string_view file);
-  void OnTimer1();
-  bool MarkerRunning() const { return timer1Running_; }
-  // Freezes or restarts the marker (the log screen and the hide views).
-  void SetMarkerRunning(bool running);
-  bool InClickWait() const { return inClickWait_; }
+  // The click marker (ClickWait.h).
+  void LoadClickIcon(std::string_view file) { clickWait_.LoadIcon(file); }
+  void OnTimer1() { clickWait_.OnTimer1(); }
+  bool MarkerRunning() const { return clickWait_.MarkerRunning(); }
+  void SetMarkerRunning(bool running) { clickWait_.SetMarkerRunning(running); }
+  bool InClickWait() const { return clickWait_.Waiting(); }
+
+  // Lays the message layer over the screen in a rectangle, when visible.
+  void ShowOnScreen(int x, int y, int w, int h) const;
+  // Saving is off while a "\\" line or a flag value is drawn.
+  bool SaveAllowed() const { return !env_.switches.SaveDisabled && plainTextDepth_ == 0; }
 
   // The cursor, sizes, colours, limits and modes; a saved game carries them.
   TextState text;
@@ -133,9 +136,6 @@ class MessageText : public MessageWindow {
   Picture MessageImage{kScreenWidth, kScreenHeight, 0x000000};
   Picture MessageMask{kScreenWidth, kScreenHeight, 0xFFFFFF};
   ReadTextRecord record;
-  Picture ClickIcon;
-  Picture ClickIconMask;
-  TextHooks hooks;
 
   // Where a shadow or outline copy goes, relative to the glyph.
   struct Offset {
@@ -143,41 +143,26 @@ class MessageText : public MessageWindow {
   };
 
  private:
-  // One character at 1-based position p: a byte with a symbol font, else one
-  // or two bytes.
-  std::string_view CharAt(std::string_view line, int p) const;
-  int InlineCommandGroup(std::string_view line, int p);
-  void ApplyInlineLetter(char letter, std::string_view line, int& p);
-  int RubyGroup(std::string_view line, int p);
-  int FlagValueGroup(std::string_view line, int p);
+  // Characters are single bytes with a symbol font (slots 4 to 6).
+  bool SymbolFont() const;
+  void ApplyInlineCommand(const InlineCommand& command);
+  void ShowRuby(const std::string& base, const std::string& ruby);
   void InlinePause(int32_t n);
   void InlinePicture(std::string_view file);
-  uint32_t ReadColor(std::string_view line, int& p);
+  // A malformed colour is reported and reads as white.
+  uint32_t ReadColor(const std::string& spec);
 
   // Draws `text` with its shadow or outline copies into both pictures.
   void DrawInk(const FontSpec& font, std::string_view ink, bool symbol, int x, int y,
                std::span<const Offset> shadows);
-  // Lays the message layer over the screen in a rectangle, when visible.
-  void ShowOnScreen(int x, int y, int w, int h);
   // Puts a picture and its mask into the message layer (and the screen).
   void PlacePicture(const Picture& picture, const Picture& mask, int x, int y);
   void CaptureSavePoint();
 
-  void MarkerPosition(int& x, int& y) const;
-  void DrawMarkerFrame();
-  void RestoreMarkerSquare();
-  void SetWaitMenuItems(bool enabled);
-  // Saving is off while a "\\" line or a flag value is drawn.
-  bool SaveAllowed() const { return !env_.switches.SaveDisabled && plainTextDepth_ == 0; }
-
   TextEnvironment env_;
   MessageLog& log_;
   FontLibrary& fonts_;
-  bool timer1Running_ = false;
-  bool inClickWait_ = false;
-  int markerFrame_ = 0;
-  int markerRow_ = 0;
-  int markerX_ = 0, markerY_ = 0;
+  ClickWait clickWait_{env_, *this};
   int rubyDepth_ = 0;
   int plainTextDepth_ = 0;
 };

@@ -11,6 +11,7 @@
 
 #include "TempDir.h"
 #include "backends/headless/HeadlessPlatform.h"
+#include "TestEvaluator.h"
 #include "core/ClickState.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
@@ -152,9 +153,9 @@ struct Stage {
   bool& textVisible = message.visible;
   StoryCursor cursor{platform};
   SystemSwitches switches;
-  Layers layers{LayerEnvironment{
-      platform, platform, platform, errors, waits, click, files, screen, message, cursor, switches,
-      [](const std::string& e) { return static_cast<int32_t>(std::atoi(e.c_str())); }}};
+  TestEvaluator expressions{errors};
+  Layers layers{LayerEnvironment{platform, platform, platform, errors, waits, click, files, screen,
+                                 message, switches, expressions.eval}};
 };
 
 // The first pixel where two pictures differ, as text; empty when equal.

@@ -1,7 +1,9 @@
 // Composition, refresh, darkness, objects, the effect layer, sprites,
-// numbered pictures and the special views.
+// numbered pictures and the darkness switch (the hide views are
+// tests/text/HideViewsTest.cpp).
 #include "LayerFixture.h"
 #include "core/Cp932.h"
+#include "graphics/Transitions.h"
 
 namespace korvana {
 namespace {
@@ -152,9 +154,15 @@ TEST(Refresh, LaysTheMessageWindowOverTheSceneWhileTextIsVisible) {
 }
 
 TEST(Refresh, AutomaticRefreshModes) {
+  // What the named transition does on its own: its steps and its time.
+  Stage alone;
+  alone.SetBackground(Picture(640, 480, 0x112233));
+  RunTransition(alone.layers, "#WIPE2");
+  const int steps = alone.platform.invalidations;
+  const uint64_t time = alone.Elapsed();
+  ASSERT_GT(steps, 1);
+
   Stage s;
-  std::vector<std::string> transitions;
-  s.layers.runTransition = [&](std::string_view n) { transitions.emplace_back(n); };
   const std::string bg = s.Save("bg.png", Picture(640, 480, 0x445566));
   s.layers.LoadBackground(bg);
   EXPECT_EQ(s.back.Pixel(0, 0), 0u);  // mode "0": nothing on the screen yet
@@ -162,9 +170,16 @@ TEST(Refresh, AutomaticRefreshModes) {
   s.layers.LoadBackground(bg);
   EXPECT_EQ(s.back.Pixel(0, 0), 0x445566u);
   s.layers.state.AutoRefreshMode = "#WIPE2";
-  s.layers.SetEffect(0, "#COPY", 0, 0, 0);
-  s.layers.ClearObjects(0);
-  EXPECT_EQ(transitions, (std::vector<std::string>{"#WIPE2", "#WIPE2"}));
+  for (auto command : {+[](Layers& l) { l.SetEffect(0, "#COPY", 0, 0, 0); },
+                       +[](Layers& l) { l.ClearObjects(0); }}) {
+    s.SetBackground(Picture(640, 480, s.back.Pixel(0, 0) == 0x112233 ? 0x445566 : 0x112233));
+    const int before = s.platform.invalidations;
+    const uint64_t start = s.Elapsed();
+    command(s.layers);
+    EXPECT_EQ(s.platform.invalidations - before, steps);
+    EXPECT_EQ(s.Elapsed() - start, time);
+    EXPECT_EQ(FirstDifference(s.back, s.layers.BackgroundLayer), "");
+  }
 }
 
 TEST(Objects, PositionKeywordsAndExpressions) {
@@ -430,60 +445,6 @@ TEST(NumberedPictures, ASmallFrameLeavesAScreenSizeScene) {
   EXPECT_EQ(s.work.Width(), 640);
   EXPECT_EQ(s.work.Height(), 480);
   EXPECT_EQ(s.work.Pixel(99, 49), 0x202020u);
-}
-
-TEST(Views, PictureOnlyViewLeavesOutHiddenLayersAndDarkness) {
-  Stage s;
-  s.WriteMessage();
-  s.textVisible = true;
-  s.layers.settings.DarknessEnabled = true;
-  s.layers.settings.TextHideMode = 1 | 8;
-  s.layers.LoadBackground(s.Save("bg.png", Painted(640, 480, Scene1)));
-  s.layers.LoadObject(0, s.Save("a.png", Picture(10, 10, 0x0000FF)), "#NONE");
-  s.layers.SetObject(0, 1, "0", "0");
-  s.layers.LoadObject(1, s.Save("b.png", Picture(10, 10, 0x00FF00)), "#NONE");
-  s.layers.SetObject(1, 1, "20", "0");
-  s.layers.LoadEffect(s.Save("e.png", Picture(10, 10, 0xFF0000)), "#NONE", 0);
-  s.layers.SetEffect(1, "#COPY", 40, 0, 1);
-  s.layers.RefreshScreen();
-  const Picture before = s.back;
-  s.platform.SetTimer1(true);
-
-  s.layers.ShowPictureOnlyView();
-  ASSERT_EQ(s.platform.clickWaitScreens.size(), 1u);
-  const Picture& shown = s.platform.clickWaitScreens[0];
-  EXPECT_EQ(shown.Pixel(5, 5), Scene1(5, 5));          // object 0 left out
-  EXPECT_EQ(shown.Pixel(25, 5), 0x00FF00u);            // object 1, not darkened
-  EXPECT_EQ(shown.Pixel(45, 5), Scene1(45, 5));        // effect left out
-  EXPECT_EQ(shown.Pixel(100, 400), Scene1(100, 400));  // no message window
-  EXPECT_EQ(FirstDifference(s.back, before), "");
-  EXPECT_EQ(s.work.Pixel(25, 5), 0x00DF00u);  // the darkened scene again
-  EXPECT_TRUE(s.platform.Timer1Enabled());
-  EXPECT_TRUE(s.platform.PopupEnabled());
-  EXPECT_EQ(s.layers.SavedScreen.Width(), 8);
-}
-
-TEST(Views, MessageOnlyViewFillsByTextColour) {
-  struct Case {
-    uint32_t textColor;
-    uint32_t fill;
-  };
-  const Case cases[] = {{0xFFFFFF, 0}, {0x00007F, 0}, {0x7E7E7E, 0xFFFFFF}, {0, 0xFFFFFF}};
-  for (const Case& c : cases) {
-    Stage s;
-    s.WriteMessage();
-    s.textVisible = true;
-    s.back.Fill(0x555555);
-    s.layers.ShowMessageOnlyView(c.textColor);
-    ASSERT_EQ(s.platform.clickWaitScreens.size(), 1u);
-    EXPECT_EQ(
-        FirstDifference(s.platform.clickWaitScreens[0], s.WithMessage(Picture(640, 480, c.fill))),
-        "");
-    EXPECT_EQ(s.back.Pixel(0, 0), 0x555555u);
-  }
-  Stage hidden;
-  hidden.layers.ShowMessageOnlyView(0);
-  EXPECT_TRUE(hidden.platform.clickWaitScreens.empty());
 }
 
 TEST(Views, DarknessSwitchRefreshesOnlyAnUpToDateScreen) {

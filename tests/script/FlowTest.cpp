@@ -115,19 +115,21 @@ TEST(Flow, MissingEndMarkerContinuesAtLineTwoThenEndsTheLoop) {
 
 TEST(Flow, ScrollBlockIsCollectedAndSkipped) {
   GameRun run;
-  std::vector<std::string> seen;
-  uint32_t colour = 0;
-  run.session().engine.SetScrollDisplay(
-      [&](const std::vector<std::string>& lines, int32_t, uint32_t c, int32_t, int32_t, int32_t) {
-        seen = lines;
-        colour = c;
-      });
-  run.Script({"_scroll 10,#FF8000,2", "  staff", "_$flg[1]=1", "_endscroll", "_$flg[2]=1"});
+  // Each line of the block is a picture rolled in from the bottom, two rows
+  // per step, with a band of the fill colour after it; the block's lines are
+  // never run.
+  ASSERT_TRUE(WritePng(Picture(640, 4, 0xFF0000), run.dir().str() + "/a.png"));
+  ASSERT_TRUE(WritePng(Picture(640, 4, 0x0000FF), run.dir().str() + "/b.png"));
+  run.Script({"_scroll 10,#FF8000,2", "_$flg[1]=1", "  a.png", "b.png", "_endscroll",
+              "_$flg[2]=1"});
   EXPECT_EQ(run.Run(), 0);
-  EXPECT_EQ(seen, (std::vector<std::string>{"staff", "_$flg[1]=1"}));
-  EXPECT_EQ(colour, 0x0080FFu);
   EXPECT_EQ(run.Flag(1), "0");
   EXPECT_EQ(run.Flag(2), "1");
+  const Picture& screen = run.session().platform.Screen();
+  std::vector<uint32_t> bottom;
+  for (int y = 468; y < 480; y += 2) bottom.push_back(screen.Pixel(0, y));
+  EXPECT_EQ(bottom, (std::vector<uint32_t>{0xFF0000, 0xFF0000, 0xFF8000, 0x0000FF, 0x0000FF,
+                                           0xFF8000}));
 }
 
 TEST(Flow, WaitsTakeExactlyTheirVirtualTime) {

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "AudioFixture.h"
+#include "TestEvaluator.h"
 #include "backends/cdio/CdioDisc.h"
 #include "backends/headless/HeadlessPlatform.h"
 #include "sound/SoundSystem.h"
@@ -137,8 +138,10 @@ TEST_F(RecordingTest, RepeatsOfASongFollowWithoutAGap) {
     HeadlessPlatform others;
     ClickState click;
     GameFiles files(dir.str());
+    test::QuietErrors errors;
+    test::TestEvaluator expressions{errors};
     SoundSystem sound(Platform{others, others, others, *audio, others, others, others}, click,
-                      files);
+                      files, expressions.eval);
     struct : test::QuietSink {
       SoundSystem* sound = nullptr;
       void OnAudioEnded(AudioChannel channel) override { sound->OnAudioEnded(channel); }

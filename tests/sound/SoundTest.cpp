@@ -12,6 +12,7 @@
 #include "FifoWatch.h"
 #include "GameRun.h"
 #include "QuietSink.h"
+#include "TestEvaluator.h"
 #include "TestPaths.h"
 #include "platform/MediaLength.h"
 #include "script/EngineProbe.h"
@@ -392,7 +393,9 @@ struct Channels {
   HeadlessPlatform platform;
   ClickState click;
   GameFiles files{dir.str()};
-  SoundSystem sound{platform.Doors(), click, files};
+  test::QuietErrors errors;
+  test::TestEvaluator expressions{errors};
+  SoundSystem sound{platform.Doors(), click, files, expressions.eval};
   // The devices' ends reach the channels as the engine would hand them on.
   struct Ends : test::QuietSink {
     SoundSystem* sound;
@@ -407,7 +410,6 @@ struct Channels {
     dir.Write("se.wav", Wav(1000));
     dir.Write("song.mp3", ReadBytes(DataFile("song.mp3")));
     dir.Write("cdda/track03.wav", Wav(1000));
-    sound.evalTrack = [](const std::string& e) { return std::atoi(e.c_str()); };
   }
   std::vector<std::string> Sounds() const {
     std::vector<std::string> out;

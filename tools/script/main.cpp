@@ -13,7 +13,7 @@
 #include "script/CommandTable.h"
 #include "script/ScriptCheck.h"
 #include "script/ScriptFile.h"
-#include "text/MessageText.h"
+#include "text/Markup.h"
 
 namespace {
 

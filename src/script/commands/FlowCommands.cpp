@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "core/Cp932.h"
+#include "graphics/Effects.h"
 #include "script/Engine.h"
 #include "script/commands/CommandBindings.h"
 
@@ -97,8 +98,7 @@ std::span<const CommandSpec> CommandBindings::FlowTable() {
          const int32_t third = e.eval_.EvalInt(a[2]);
          const int32_t fourth = e.eval_.EvalInt(a[3]);
          const int32_t style = e.eval_.EvalInt(a[4]);
-         if ((style == 0 || style == 1 || style == 4) && e.scrollDisplay_)
-           e.scrollDisplay_(lines, first, colour, third, fourth, style);
+         ScrollRoll(e.layers_, lines, first, colour, third, fourth, style);
          prog.JumpTo(end + 1);
        }},
       {"_waitset", "", [](Engine& e, A) { e.waitReference_ = e.platform_.pump.TickCount(); }},
