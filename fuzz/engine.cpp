@@ -21,6 +21,7 @@
 #include "graphics/Picture.h"
 #include "headless/HeadlessSession.h"
 #include "script/CommandTable.h"
+#include "script/MenuTable.h"
 
 using namespace korvana;
 using korvana::fuzz::Check;
@@ -135,14 +136,23 @@ const char* const kTextPieces[] = {"\x82\xa0",
                                    "<V\"empty.wav\">",
                                    "<L-1>",
                                    "<M2147483647>"};
-const char* const kMenuItems[] = {"Msave",     "Mload",      "Mtitle",    "Mback",
-                                  "Mdarkness", "Khideimage", "Khidetext", "Mskipout",
-                                  "Ktxtwait",  "Ktxtskip",   "Mexit"};
 const char* const kAnswers[] = {"yes", "no", "ok", "cancel"};
 
 template <size_t N>
 std::string Pick(FuzzedDataProvider& in, const char* const (&pool)[N]) {
   return pool[in.ConsumeIntegralInRange<size_t>(0, N - 1)];
+}
+
+// Any item of the pop-up menu (not a submenu), so that a new row is
+// fuzzed without an edit here.
+std::string AnyMenuItem(FuzzedDataProvider& in) {
+  static const std::vector<std::string> items = [] {
+    std::vector<std::string> names;
+    for (const MenuRow& row : MenuTable())
+      if (!row.submenu) names.push_back(row.name);
+    return names;
+  }();
+  return items[in.ConsumeIntegralInRange<size_t>(0, items.size() - 1)];
 }
 
 // Raw bytes for a line, without the line breaks that would split it.
@@ -253,7 +263,7 @@ HeadlessOptions Options(FuzzedDataProvider& in) {
   o.maxPumps = 400;
   // The slot dialogs read the files of all slots: a menu in every fourth run.
   for (int n = in.ConsumeIntegralInRange(0, 7) - 5; n > 0; --n)
-    o.menu.push_back({in.ConsumeIntegralInRange<int64_t>(0, 6), Pick(in, kMenuItems)});
+    o.menu.push_back({in.ConsumeIntegralInRange<int64_t>(0, 6), AnyMenuItem(in)});
   for (int n = in.ConsumeIntegralInRange(0, 2); n > 0; --n)
     o.slotChoices.push_back(in.ConsumeBool() ? "1" : "cancel");
   for (int n = in.ConsumeIntegralInRange(0, 2); n > 0; --n) o.answers.push_back(Pick(in, kAnswers));
