@@ -28,8 +28,8 @@ std::string VersionLine() {
 
 void Engine::UseFontTable() {
   TextState& text = messageText.text;
-  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, 6)];
-  text.RubyFontName = messageText.FontTable[3];
+  text.FontName = messageText.FontTable[std::clamp(text.FontIndex, 0, kFontSlotCount - 1)];
+  text.RubyFontName = messageText.FontTable[kRubyFontSlot];
 }
 
 void Engine::ChooseFonts() {
