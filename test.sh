@@ -45,13 +45,17 @@ cmake --build "$RELEASE" --target package -j2
 VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$RELEASE/CMakeCache.txt")
 scripts/check-package "$RELEASE/korvana_${VERSION}_$(dpkg --print-architecture).deb"
 
-# The fuzz targets build with clang and get through their seed corpora once.
+# The fuzz targets build with clang and get through their seed corpora once:
+# the checked-in ones and those the seed writer makes (valid pictures of every
+# format, damaged MAG pictures, random expressions).
 FUZZ=${KORVANA_FUZZ_BUILD:-build/fuzz}
 cmake -S . -B "$FUZZ" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DKORVANA_BUILD_FUZZ=ON -DKORVANA_BUILD_TESTS=OFF \
   -DKORVANA_BUILD_GUI=OFF "${LAUNCHER[@]}"
 cmake --build "$FUZZ" -j2
-for corpus in fuzz/corpus/*/; do
+rm -rf "$FUZZ/seeds"
+"$FUZZ/fuzz/fuzz_make_seeds" "$FUZZ/seeds" >/dev/null
+for corpus in fuzz/corpus/*/ "$FUZZ"/seeds/*/; do
   target=$(basename "$corpus")
   "$FUZZ/fuzz/fuzz_$target" -runs=0 "$corpus" 2>"$FUZZ/fuzz_$target.log" ||
     { cat "$FUZZ/fuzz_$target.log"; exit 1; }

@@ -2,11 +2,17 @@
 // variant, small so that mutations run fast, plus two demonstration MAG
 // pictures (16 and 256 colours, 320 × 200) for korvana-picture.
 //
-//   fuzz_make_seeds OUT_DIR    -> OUT_DIR/{mag,frl,load_picture}/..., OUT_DIR/demo*.mag
+// It also writes damaged inputs that CI replays through the targets (and
+// their checks) once: every truncation and 2000 four-byte mutations of one MAG
+// picture, and 20000 random texts over the expression evaluator's alphabet.
+//
+//   fuzz_make_seeds OUT_DIR    -> OUT_DIR/{mag,frl,load_picture,expression}/...,
+//                                 OUT_DIR/demo*.mag
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -76,6 +82,36 @@ MagImage Quantised(bool colors256, int w, int h) {
         byte |= static_cast<uint8_t>((x & 1) ? best : best << 4);
     }
   return img;
+}
+
+// Truncations and random mutations of a small MAG picture.
+void WriteDamagedMag(const fs::path& dir) {
+  const std::string s = EncodeMag(MakeMagImage(false, 32, 24, 12)).bytes;
+  for (size_t n = 0; n <= s.size(); ++n) Write(dir / ("truncated" + std::to_string(n)), s.substr(0, n));
+  std::mt19937 rng(42);
+  for (int i = 0; i < 2000; ++i) {
+    std::string m = s;
+    for (int k = 0; k < 4; ++k) m[rng() % m.size()] = static_cast<char>(rng());
+    Write(dir / ("mutated" + std::to_string(i)), m);
+  }
+}
+
+// Random texts over the evaluator's alphabet, a third of them inside a flag
+// reference.
+void WriteRandomExpressions(const fs::path& dir) {
+  const std::string alphabet = "0123456789+-*/%^~|&!<>=()[]{}$@:;' flgsy\t\x82\xa0";
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+  };
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int n = static_cast<int>(next() % 40);
+    for (int i = 0; i < n; ++i) text += alphabet[next() % alphabet.size()];
+    if (round % 3 == 0) text = "$flg[" + text;
+    Write(dir / ("random" + std::to_string(round)), text);
+  }
 }
 
 }  // namespace
@@ -192,6 +228,9 @@ int main(int argc, char** argv) {
       if (exts[i] == ext) index = i;
     Write(out / "load_picture" / ("seed" + std::to_string(k++)), std::string(1, char(index)) + bytes);
   }
+
+  WriteDamagedMag(out / "mag");
+  WriteRandomExpressions(out / "expression");
 
   // Demonstration pictures.
   Write(out / "demo256.mag", EncodeMag(Quantised(true, 320, 200)).bytes);

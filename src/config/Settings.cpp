@@ -22,12 +22,12 @@ std::string DefaultMessageFont() {
   return J("ＭＳ ゴシック");
 }
 
-std::array<std::string, 7> InitialFontTable() {
+FontSlots InitialFontTable() {
   std::string gothic = DefaultMessageFont();
   return {gothic, gothic, gothic, gothic, "Marlett", "Symbol", "Wingdings"};
 }
 
-std::array<std::string, 4> DefaultCommentFonts() {
+std::array<std::string, kPlayerFontSlotCount> DefaultCommentFonts() {
   return {J("テキストフォント１"), J("テキストフォント２"), J("テキストフォント３"),
           J("ルビフォント")};
 }
@@ -192,7 +192,7 @@ ConfigReadResult ReadConfiguration(const ConfigLocation& location, const ConfigR
     s.EnableSound = ini.Flag("EnableSound", true, true);
     s.HighSpeedText = ini.Flag("HighSpeedText", false, true);
     s.SkipText = ini.Flag("SkipText", false, true);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kPlayerFontSlotCount; ++i) {
       s.FontTable[i] = ini.Text("Font" + std::to_string(i));
       if (s.FontTable[i].empty()) s.FontTable[i] = DefaultMessageFont();
     }
@@ -248,7 +248,7 @@ ConfigReadResult ReadConfiguration(const ConfigLocation& location, const ConfigR
   s.BGHideMode = cfg.Int("BGHideMode", 0, false);
   s.TextHideMode = cfg.Int("TextHideMode", 0, false);
   s.GlobalFlagSave = cfg.Text("GlobalFlagSave") != "0";
-  // Step 8's value; the caller applies it to the MP3 library.
+  // Read here; the caller applies it to the MP3 library.
   s.MP3Timing = cfg.Int("MP3Timing", 5, false);
 
   ReportProblems(kGameConfigName, cfgProblems, report);
@@ -311,7 +311,7 @@ std::string BuildUserSettingsText(const Settings& s) {
   if (s.DebugMode) line("DebugMode=on");
   if (s.EnableAllDrive) line("EnableAllDrive=on");
   line("[Font]");
-  for (int i = 0; i < 4; ++i) line("Font" + std::to_string(i) + "=" + LineSafe(s.FontTable[i]));
+  for (int i = 0; i < kPlayerFontSlotCount; ++i) line("Font" + std::to_string(i) + "=" + LineSafe(s.FontTable[i]));
   return out;
 }
 

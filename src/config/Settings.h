@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config/ConfigFile.h"
+#include "core/FontSlots.h"
 
 namespace korvana::config {
 
@@ -33,9 +34,9 @@ std::string MissingGameConfigMessage();
 
 // The font table's initial names: "ＭＳ ゴシック" for slots 0 to 3, "Marlett",
 // "Symbol", "Wingdings" for slots 4 to 6 (CP932).
-std::array<std::string, 7> InitialFontTable();
+FontSlots InitialFontTable();
 // "テキストフォント１", "テキストフォント２", "テキストフォント３", "ルビフォント".
-std::array<std::string, 4> DefaultCommentFonts();
+std::array<std::string, kPlayerFontSlotCount> DefaultCommentFonts();
 // "ＭＳ ゴシック": what an empty Font0 to Font3 in krv.ini stands for.
 std::string DefaultMessageFont();
 
@@ -48,8 +49,8 @@ struct Settings {
   int DarknessRate = 32;  // 0 to 256
   // Comma-separated candidate face lists for font slots 0 to 6. Slots 0 to 3
   // are read only when krv.ini does not exist. See ResolveFontCandidates.
-  std::array<std::string, 7> DefaultFont;
-  std::array<std::string, 4> CommentFont = DefaultCommentFonts();
+  FontSlots DefaultFont;
+  std::array<std::string, kPlayerFontSlotCount> CommentFont = DefaultCommentFonts();
   std::string Icon;
   std::string BackGround;
   std::string Tile;
@@ -74,7 +75,7 @@ struct Settings {
   bool HighSpeedText = false;  // `Ktxtwait`
   bool SkipText = false;       // `Ktxtskip`
   // Face names of slots 0 to 6; krv.ini's Font0 to Font3 fill slots 0 to 3.
-  std::array<std::string, 7> FontTable = InitialFontTable();
+  FontSlots FontTable = InitialFontTable();
   bool DebugMode = false;       // DebugMode=on exactly
   bool EnableAllDrive = false;  // EnableAllDrive=on exactly
 
@@ -121,7 +122,7 @@ struct ConfigReadResult {
   std::vector<std::string> gameConfigKeys, userSettingsKeys;
 };
 
-// Reading the configuration, steps 1 to 6: krv.cfg, the installation
+// Reading the configuration: krv.cfg, the installation
 // folder, the start folder, krv.ini or the krv.cfg fallbacks, then the rest of
 // krv.cfg in its fixed order. It changes no process state: the caller makes
 // `StartFolder` the current directory. Problems are reported through `report`,
@@ -137,10 +138,11 @@ struct ConfigReadResult {
 //  - DarknessRate outside 0..256 and TextMaxIndex below 0 or above
 //    kMaxTextMaxIndex: reported and clamped (a negative TextMaxIndex: unused);
 //  - an installation folder that is not a folder: reported, not applied.
-// Step 7 (the save folder dialog) and step 8 (MP3Timing) are the caller's.
+// The save folder dialog and applying MP3Timing come after, and are the
+// caller's.
 ConfigReadResult ReadConfiguration(const ConfigLocation& location, const ConfigReport& report);
 
-// Step 7 is due: the save folder is still empty after reading.
+// The save folder dialog is due: the save folder is still empty after reading.
 inline bool NeedsSaveFolderDialog(const Settings& s) {
   return s.SavePath.empty();
 }

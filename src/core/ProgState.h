@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/SavedFields.h"
+
 namespace korvana {
 
 // What the line at ProgExecLine is doing, so that a loaded game knows how to
@@ -37,7 +39,7 @@ struct ProgState {
 
   // Every field, for the dump, the save point's tests and the save files.
   template <typename Self, typename Visit>
-  static void Fields(Self& s, Visit&& visit) {
+  static constexpr void Fields(Self& s, Visit&& visit) {
     visit("ProgFileName", s.ProgFileName);
     visit("ProgChapter", s.ProgChapter);
     visit("ProgExecLine", s.ProgExecLine);
@@ -59,5 +61,7 @@ struct ProgState {
     ProgMultiStateFlag = MultiState::Command;
   }
 };
+static_assert(saved::kListsEveryMember<ProgState>,
+              "a member of ProgState is missing from its Fields list");
 
 }  // namespace korvana

@@ -2,6 +2,8 @@
 // The four switches of the system commands (`_sysdark`, `_syspopup`,
 // `_syssave`, `_syslog`). The engine owns them; the layers, the message text
 // and the log only read them.
+#include "core/SavedFields.h"
+
 namespace korvana {
 
 struct SystemSwitches {
@@ -11,7 +13,7 @@ struct SystemSwitches {
   bool LogDisabled = false;
 
   template <typename Self, typename Visit>
-  static void Fields(Self& s, Visit&& visit) {
+  static constexpr void Fields(Self& s, Visit&& visit) {
     visit("DarknessSuppressed", s.DarknessSuppressed);
     visit("PopupDisabled", s.PopupDisabled);
     visit("SaveDisabled", s.SaveDisabled);
@@ -19,5 +21,7 @@ struct SystemSwitches {
   }
   bool operator==(const SystemSwitches&) const = default;
 };
+static_assert(saved::kListsEveryMember<SystemSwitches>,
+              "a member of SystemSwitches is missing from its Fields list");
 
 }  // namespace korvana

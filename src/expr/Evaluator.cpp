@@ -298,7 +298,7 @@ bool Evaluator::ReadFlagNumeric(std::string_view text, int& pos, int depth, int3
   const int32_t index = Eval(text, q, depth + 1);
   if (q < 0) return false;
   if (q <= len && text[q - 1] == ']') ++q;
-  if (index < 0 || index >= (system ? 64 : FlagStore::kCount)) return false;
+  if (index < 0 || index >= (system ? kSystemValueCount : FlagStore::kCount)) return false;
   if (system) {
     value = system_.SystemValue(index);
   } else if (std::optional<int32_t> n = flags_.Numeric(index)) {

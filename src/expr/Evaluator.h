@@ -21,7 +21,44 @@
 
 namespace korvana {
 
-// The 64 computed values read as $sys[i]; the engine supplies them.
+// The computed values read as $sys[i]; the engine supplies them. Indices
+// without a name read 0.
+enum class SysValue : int {
+  PointerX = 0,
+  PointerY = 1,
+  DebugMode = 2,
+  DarknessEnabled = 3,
+  CharWidth = 4,
+  LineHeight = 5,
+  LineGap = 6,
+  FontIndex = 7,
+  LeftMargin = 8,
+  RightLimit = 9,
+  BottomLimit = 10,
+  SizeUnits = 11,
+  FontHeight = 12,
+  RubyFontHeight = 13,
+  CharWait = 14,
+  CursorX = 15,
+  CursorY = 16,
+  CursorColumn = 17,
+  CursorRow = 18,
+  Version = 19,
+  Random100 = 20,
+  Random1024 = 21,
+  Second = 22,
+  Minute = 23,
+  Hour = 24,
+  Day = 25,
+  Month = 26,
+  Year = 27,
+  Weekday = 28,
+  YearDay = 29,
+  RandomLarge = 30,
+  Ticks = 31,
+};
+inline constexpr int kSystemValueCount = 64;
+
 class SystemValues {
  public:
   virtual ~SystemValues() = default;

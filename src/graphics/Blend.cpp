@@ -126,7 +126,7 @@ void Run(int x, int y, int w, int h, const Picture& source, Picture& dest, const
   const int64_t dw = dest.Width(), dh = dest.Height();
   int64_t X = x, Y = y;
   if (X + W < 0 || Y + H < 0 || X >= dw || Y >= dh) return;
-  // Clipping, step 2.
+  // Then clipped to the destination.
   int64_t sy0 = 0, rows = H;
   if (Y < 0) {
     sy0 = -Y;

@@ -31,20 +31,6 @@ int32_t PlaceCoordinate(const std::string& text, int screen, int size, bool hori
 
 }  // namespace
 
-void LayerRecord::ResetForLoad(std::string_view file) {
-  *this = LayerRecord{};
-  loaded = 1;
-  fileName = std::string(file);
-}
-
-void LayerRecord::Unload() {
-  shown = loaded = transparent = 0;
-  x = y = 0;
-  fileName.clear();
-  maskSpec.clear();
-  colorKey = kNoTransparency;
-}
-
 Layers::Layers(LayerEnvironment environment) : env(std::move(environment)) {}
 
 // ---------------------------------------------------------------- composition

@@ -106,7 +106,7 @@ bool DecodePicture(PictureFormat format, std::span<const uint8_t> bytes, Picture
 
 void LoadPicture(std::string_view fileName, Picture& picture, const GameFiles& files,
                  ErrorSink& errors, const WarningBox& warning) {
-  // Step 1: the first "%DATA_DRIVE%" only; the result names the file in
+  // The first "%DATA_DRIVE%" only; the result names the file in
   // every message. Resolve (not ResolveScript) so that a second token is
   // not expanded too.
   const std::string name = files.Expand(fileName);

@@ -29,15 +29,14 @@
 #include <string>
 #include <string_view>
 
+#include "graphics/Transparency.h"
+
 namespace korvana {
 
 class ErrorSink;
 class GameFiles;
 class Picture;
 
-// Values of ParseTransparencySpec besides colour keys.
-inline constexpr int32_t kNoTransparency = 0x1FFFFFFF;
-inline constexpr int32_t kMaskFromFile = 0x7FFFFFFF;
 
 // A warning dialog with a single OK button (the text is CP932). The engine
 // passes the platform's message box; tests record the texts.

@@ -179,8 +179,8 @@ void WalkStatus(Point& p, Walk& w) {
   w.Bool(p.switches.DarknessSuppressed);
   w.Bool(p.switches.PopupDisabled);
   w.Zero();
-  for (int i = 0; i < 10; ++i) w.Text(p.selection.ItemLabels[i]);
-  for (int i = 0; i < 10; ++i) w.Text(p.selection.ItemCommands[i]);
+  for (int i = 0; i < kStatusSelectionItems; ++i) w.Text(p.selection.ItemLabels[i]);
+  for (int i = 0; i < kStatusSelectionItems; ++i) w.Text(p.selection.ItemCommands[i]);
   for (auto& r : objects) w.Text(r.fileName);
   for (auto& r : objects) w.Text(r.maskSpec);
   for (auto& r : base) w.Text(r.fileName);
@@ -227,7 +227,7 @@ bool ParseStatusFile(std::string_view bytes, SavePoint& point) {
 }
 
 std::string StatusTitle(std::string_view bytes) {
-  const std::vector<std::string_view> lines = Lines(bytes.substr(0, 510));
+  const std::vector<std::string_view> lines = Lines(bytes.substr(0, kStatusTitleBytes));
   return lines.empty() ? std::string() : std::string(lines[0]);
 }
 
@@ -246,7 +246,7 @@ std::optional<std::vector<std::vector<std::string>>> ParseLogFile(std::string_vi
   const std::optional<int64_t> count = Number(lines[0]);
   if (!count || *count < 0) return std::nullopt;
   std::vector<std::vector<std::string>> pages;
-  const int64_t wanted = std::min<int64_t>(*count, 15);
+  const int64_t wanted = std::min<int64_t>(*count, kMaxSavedLogPages);
   if (wanted == 0) return pages;
   pages.emplace_back();
   // The second line is page 0's "\t0"; a line with a tab starts the next.
@@ -392,19 +392,18 @@ std::vector<SlotEntry> SlotLabels(const SaveFolder& folder) {
     const std::string path = folder.SlotPath(n, ".hsd");
     struct stat st;
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      std::string title = StatusTitle(ReadPrefix(path, 510).value_or(""));
+      std::string title = StatusTitle(ReadPrefix(path, kStatusTitleBytes).value_or(""));
       while (!title.empty() && static_cast<unsigned char>(title.back()) <= 0x20) title.pop_back();
-      title += std::string(69, ' ');
-      // 64 bytes, the width of 64 half-width places, so the dates line up;
-      // a double-byte character that would be cut in half gives way to a
-      // blank.
+      title += std::string(kSlotTitleBytes, ' ');
+      // As many half-width places as bytes; a double-byte character that
+      // would be cut in half gives way to a blank.
       size_t end = 0;
-      while (end < 64) {
+      while (end < kSlotTitleBytes) {
         const size_t n = cp932::CharLength(title, end);
-        if (end + n > 64) break;
+        if (end + n > kSlotTitleBytes) break;
         end += n;
       }
-      label += title.substr(0, end) + std::string(64 - end, ' ');
+      label += title.substr(0, end) + std::string(kSlotTitleBytes - end, ' ');
       std::tm tm{};
       const std::time_t t = st.st_mtime;
       localtime_r(&t, &tm);

@@ -25,6 +25,14 @@ class GameFiles;
 
 inline constexpr int kSlotCount = 80;
 inline constexpr int kStatusLines = 516;
+// The status file carries the first items of the current selection only.
+inline constexpr int kStatusSelectionItems = 10;
+static_assert(kStatusSelectionItems <= SelectionItems::kMaxItems);
+// The slot dialog finds a slot's title (the first line) within this many
+// bytes of the status file.
+inline constexpr size_t kStatusTitleBytes = 510;
+// Bytes of the title in a slot's label, so that the dates line up.
+inline constexpr size_t kSlotTitleBytes = 64;
 
 // --- bytes --------------------------------------------------------------------
 std::string FlagFileBytes(const std::array<std::string, FlagStore::kGameCount>& flags);
@@ -40,7 +48,7 @@ std::string StatusTitle(std::string_view bytes);
 
 // The pages a save carries (oldest first).
 std::string LogFileBytes(const std::vector<std::vector<std::string>>& pages);
-// At most 15 pages, or nothing when the first line is not a number.
+// At most kMaxSavedLogPages pages, or nothing when the first line is not a number.
 std::optional<std::vector<std::vector<std::string>>> ParseLogFile(std::string_view bytes);
 
 // --- the files in the save folder ----------------------------------------------
@@ -66,7 +74,7 @@ class SaveFolder {
 
 // The largest save files a game can make: no line of them holds more than
 // the longest flag text, the status file has its fixed lines, and the log
-// carries at most 15 pages of at most one line per pixel row of the screen,
+// carries at most kMaxSavedLogPages pages of at most one line per pixel row of the screen,
 // each at most one character per pixel column (under 10 MB even then).
 // Anything larger is damage and is refused before it is read.
 inline constexpr size_t kMaxFlagFileBytes = FlagStore::kGameCount * (FlagStore::kMaxTextBytes + 2);

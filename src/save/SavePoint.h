@@ -8,13 +8,14 @@
 #include <string>
 
 #include "core/ProgState.h"
+#include "core/SavedFields.h"
 #include "core/SystemSwitches.h"
 #include "core/Tokens.h"
 #include "expr/FlagStore.h"
-#include "graphics/Layers.h"
+#include "graphics/LayerState.h"
 #include "select/SelectionItems.h"
 #include "sound/ChannelRecord.h"
-#include "text/MessageLog.h"
+#include "text/LogBookkeeping.h"
 #include "text/TextState.h"
 
 namespace korvana {
@@ -37,7 +38,7 @@ struct SavePoint {
   int32_t ClickFlag = -1;
 
   template <typename Self, typename Visit>
-  static void Fields(Self& s, Visit&& visit) {
+  static constexpr void Fields(Self& s, Visit&& visit) {
     visit("flags", s.flags);
     visit("prog", s.prog);
     visit("ProgArgs", s.ProgArgs);
@@ -55,5 +56,7 @@ struct SavePoint {
   // Before the first capture nothing can be saved.
   bool Empty() const { return prog.ProgFileName.empty(); }
 };
+static_assert(saved::kListsEveryMember<SavePoint>,
+              "a member of SavePoint is missing from its Fields list");
 
 }  // namespace korvana

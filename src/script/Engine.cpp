@@ -302,7 +302,7 @@ void Engine::ExecuteCommand(std::string_view line) {
     return;
   }
   if (const CommandSpec* command = FindCommand(name)) {
-    if (command->handler) command->handler(*this, args);
+    command->handler(*this, args);
     return;
   }
   if (name.compare(0, 4, "_end") == 0) return;
@@ -391,81 +391,77 @@ void Engine::ReportScriptError(const std::string& message) {
 
 int32_t Engine::SystemValue(int index) {
   auto draw = [&] { return static_cast<int32_t>(random_() >> 1); };
-  // In 64 bits: the operands are any two values a script or a saved game set.
+  // In 64 bits: the operands are any two values a script_ or a saved game set.
   auto divide = [](int64_t a, int64_t b) { return b == 0 ? 0 : WrapInt32(a / b); };
+  auto now = [&] { return platform_.pump.Now(); };
   const TextState& t = messageText_.text;
-  switch (index) {
-    case 0:
+  switch (static_cast<SysValue>(index)) {
+    case SysValue::PointerX:
       return click_.PointerX;
-    case 1:
+    case SysValue::PointerY:
       return click_.PointerY;
-    case 2:
+    case SysValue::DebugMode:
       return settings_.debugMode ? 1 : 0;
-    case 3:
+    case SysValue::DarknessEnabled:
       return layers_.settings.DarknessEnabled ? 1 : 0;
-    case 4:
+    case SysValue::CharWidth:
       return t.CharWidth;
-    case 5:
+    case SysValue::LineHeight:
       return t.LineHeight;
-    case 6:
+    case SysValue::LineGap:
       return t.LineGap;
-    case 7:
+    case SysValue::FontIndex:
       return t.FontIndex;
-    case 8:
+    case SysValue::LeftMargin:
       return t.LeftMargin;
-    case 9:
+    case SysValue::RightLimit:
       return t.RightLimit;
-    case 10:
+    case SysValue::BottomLimit:
       return t.BottomLimit;
-    case 11:
+    case SysValue::SizeUnits:
       return t.SizeUnits;
-    case 12:
+    case SysValue::FontHeight:
       return t.FontHeight;
-    case 13:
+    case SysValue::RubyFontHeight:
       return t.RubyFontHeight;
-    case 14:
+    case SysValue::CharWait:
       return t.CharWait;
-    case 15:
+    case SysValue::CursorX:
       return t.CursorX;
-    case 16:
+    case SysValue::CursorY:
       return t.CursorY;
-    case 17:
+    case SysValue::CursorColumn:
       return divide(int64_t{t.CursorX} - t.LeftMargin, t.CharWidth);
-    case 18:
+    case SysValue::CursorRow:
       return divide(t.CursorY, t.LineStep());
-    case 19:
+    case SysValue::Version:
       return kVersionNumber;
-    case 20:
+    case SysValue::Random100:
       return draw() % 100;
-    case 21:
+    case SysValue::Random1024:
       return draw() % 1024;
-    case 30:
+    case SysValue::RandomLarge:
       return draw() % 2147483647;
-    case 31:
+    case SysValue::Ticks:
       return static_cast<int32_t>(platform_.pump.TickCount());
-    default:
-      break;
-  }
-  if (index >= 22 && index <= 29) {
-    const LocalTime now = platform_.pump.Now();
-    switch (index) {
-      case 22:
-        return now.second;
-      case 23:
-        return now.minute;
-      case 24:
-        return now.hour;
-      case 25:
-        return now.day;
-      case 26:
-        return now.month;
-      case 27:
-        return now.yearSince1900 < 71 ? 2000 + now.yearSince1900 : 1900 + now.yearSince1900;
-      case 28:
-        return now.weekday;
-      case 29:
-        return now.yearDay;
+    case SysValue::Second:
+      return now().second;
+    case SysValue::Minute:
+      return now().minute;
+    case SysValue::Hour:
+      return now().hour;
+    case SysValue::Day:
+      return now().day;
+    case SysValue::Month:
+      return now().month;
+    case SysValue::Year: {
+      const int year = now().yearSince1900;
+      return year < 71 ? 2000 + year : 1900 + year;
     }
+    case SysValue::Weekday:
+      return now().weekday;
+    case SysValue::YearDay:
+      return now().yearDay;
   }
   return 0;
 }
@@ -591,7 +587,7 @@ void Engine::StartText() {
   if (std::any_of(lists.begin(), lists.end(), [](const std::string& l) { return !l.empty(); }))
     config::ResolveFontCandidates(faces, fonts_.InstalledFaces());
   messageText_.FontTable = faces.FontTable;
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < kPlayerFontSlotCount; ++i)
     if (messageText_.FontTable[i].empty()) messageText_.FontTable[i] = config::DefaultMessageFont();
   UseFontTable();
   messageText_.LoadClickIcon(settings_.icon);

@@ -54,8 +54,8 @@ struct EngineSettings {
   // resolved against the installed faces at start, the click marker and log
   // backdrop pictures, the size in bytes of the read-text record (none when
   // not configured) and the reading modes the player left.
-  std::array<std::string, 7> fontTable = config::InitialFontTable();
-  std::array<std::string, 7> defaultFont;
+  FontSlots fontTable = config::InitialFontTable();
+  FontSlots defaultFont;
   std::string icon;
   std::string tile;
   // Picture shown as the background at start and at the return to the title.

@@ -28,8 +28,8 @@ std::string VersionLine() {
 
 void Engine::UseFontTable() {
   TextState& text = messageText_.text;
-  text.FontName = messageText_.FontTable[std::clamp(text.FontIndex, 0, 6)];
-  text.RubyFontName = messageText_.FontTable[3];
+  text.FontName = messageText_.FontTable[std::clamp(text.FontIndex, 0, kFontSlotCount - 1)];
+  text.RubyFontName = messageText_.FontTable[kRubyFontSlot];
 }
 
 void Engine::ChooseFonts() {

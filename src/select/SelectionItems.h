@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/SavedFields.h"
+
 namespace korvana {
 
 struct SelectionItems {
@@ -19,12 +21,14 @@ struct SelectionItems {
   int32_t ItemCount = 0;
 
   template <typename Self, typename Visit>
-  static void Fields(Self& s, Visit&& visit) {
+  static constexpr void Fields(Self& s, Visit&& visit) {
     visit("ItemLabels", s.ItemLabels);
     visit("ItemCommands", s.ItemCommands);
     visit("ItemCount", s.ItemCount);
   }
   bool operator==(const SelectionItems&) const = default;
 };
+static_assert(saved::kListsEveryMember<SelectionItems>,
+              "a member of SelectionItems is missing from its Fields list");
 
 }  // namespace korvana

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/SavedFields.h"
+
 namespace korvana {
 
 struct ChannelRecord {
@@ -25,7 +27,7 @@ struct ChannelRecord {
   uint8_t requestedWhileOff = 0;
 
   template <typename Self, typename Visit>
-  static void Fields(Self& s, Visit&& visit) {
+  static constexpr void Fields(Self& s, Visit&& visit) {
     visit("fileName", s.fileName);
     visit("timesPlayed", s.timesPlayed);
     visit("repeatCount", s.repeatCount);
@@ -37,6 +39,8 @@ struct ChannelRecord {
   }
   bool operator==(const ChannelRecord&) const = default;
 };
+static_assert(saved::kListsEveryMember<ChannelRecord>,
+              "a member of ChannelRecord is missing from its Fields list");
 
 enum class Channel { Music = 0, SoundEffect = 1, Cd = 2 };
 using ChannelRecords = std::array<ChannelRecord, 3>;

@@ -9,35 +9,15 @@
 #include <vector>
 
 #include "core/SystemSwitches.h"
+#include "text/LogBookkeeping.h"
 
 namespace korvana {
-
-// Where the ring stands, and which pages a saved game carries.
-struct LogBookkeeping {
-  int32_t LogTotalPage = 0;
-  int32_t LogCurrentPage = 0;
-  int32_t LogCurrentLine = 0;
-  int32_t SaveLogStartPage = -1;
-  int32_t SaveLogTotalPage = 0;
-  bool LogChanged = false;
-
-  template <typename Self, typename Visit>
-  static void Fields(Self& s, Visit&& visit) {
-    visit("LogTotalPage", s.LogTotalPage);
-    visit("LogCurrentPage", s.LogCurrentPage);
-    visit("LogCurrentLine", s.LogCurrentLine);
-    visit("SaveLogStartPage", s.SaveLogStartPage);
-    visit("SaveLogTotalPage", s.SaveLogTotalPage);
-    visit("LogChanged", s.LogChanged);
-  }
-  bool operator==(const LogBookkeeping&) const = default;
-};
 
 class MessageLog {
  public:
   static constexpr int kPages = 16;
   // A saved game carries at most this many completed pages.
-  static constexpr int kMaxSavedPages = 15;
+  static constexpr int kMaxSavedPages = kMaxSavedLogPages;
 
   // While the `_syslog` switch is set nothing is recorded.
   explicit MessageLog(const SystemSwitches& switches) : switches_(switches) {}

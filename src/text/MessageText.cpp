@@ -252,7 +252,7 @@ void MessageText::ResetTextState() {
 void MessageText::ResetAllTextFields() {
   text = TextState();
   text.FontName = FontTable[0];
-  text.RubyFontName = FontTable[3];
+  text.RubyFontName = FontTable[kRubyFontSlot];
 }
 
 // --- inline command groups ----------------------------------------------------
@@ -281,7 +281,7 @@ void MessageText::ApplyInlineCommand(const InlineCommand& command) {
     }
     case 'F': {
       int32_t n = number();
-      if (n < 0 || n > 6) n = 0;
+      if (n < 0 || n >= kFontSlotCount) n = 0;
       t.FontIndex = n;
       t.FontName = FontTable[n];
       break;

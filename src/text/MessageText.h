@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/ClickState.h"
+#include "core/FontSlots.h"
 #include "core/ScreenSize.h"
 #include "core/SystemSwitches.h"
 #include "core/Waits.h"
@@ -130,7 +131,7 @@ class MessageText : public MessageWindow {
 
   // The cursor, sizes, colours, limits and modes; a saved game carries them.
   TextState text;
-  std::array<std::string, 7> FontTable;
+  FontSlots FontTable;
   // The message layer, screen-sized: black and white where there is no
   // text.
   Picture MessageImage{kScreenWidth, kScreenHeight, 0x000000};

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Coords.h"
+#include "core/SavedFields.h"
 
 namespace korvana {
 
@@ -37,7 +38,7 @@ struct TextState {
   int32_t LineStep() const { return WrapInt32(int64_t{LineHeight} + LineGap); }
 
   template <typename Self, typename Visit>
-  static void Fields(Self& s, Visit&& visit) {
+  static constexpr void Fields(Self& s, Visit&& visit) {
     visit("CursorX", s.CursorX);
     visit("CursorY", s.CursorY);
     visit("TextColor", s.TextColor);
@@ -64,5 +65,7 @@ struct TextState {
   }
   bool operator==(const TextState&) const = default;
 };
+static_assert(saved::kListsEveryMember<TextState>,
+              "a member of TextState is missing from its Fields list");
 
 }  // namespace korvana

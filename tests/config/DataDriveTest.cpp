@@ -21,7 +21,7 @@ Volume Cd(std::string root, std::string label, bool medium = true) {
   return {std::move(root), std::move(label), true, medium};
 }
 
-TEST(DataDrive, SearchFollowsPart11) {
+TEST(DataDrive, SearchTakesTheFirstMatchingDriveInItsOrder) {
   const std::vector<Volume> mixed = {
       Hdd("/", "system"),
       Cd("/media/me/EMPTY", "EMPTY", false),

@@ -25,7 +25,7 @@ TEST(Hangs, ZeroLengthStepsLetTheCloseBoxAndTheLimitsThrough) {
   const Way ways[] = {
       // Esc is pressed as the effect starts; the close question is answered OK.
       {{}, true, "exit"},
-      {{.maxWallMs = 300}, false, "max-wall-ms"},
+      {{.maxWallMs = 100}, false, "max-wall-ms"},
       {{.maxPumps = 1000}, false, "max-pumps"},
   };
   for (const auto& effect : effects) {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "script/commands/CommandBindings.h"
 
@@ -38,13 +39,6 @@ std::span<const CommandSpec> AllCommands() {
 const CommandSpec* FindCommand(std::string_view name) {
   auto it = Index().find(name);
   return it == Index().end() ? nullptr : it->second;
-}
-
-std::vector<std::string_view> PendingCommandNames() {
-  std::vector<std::string_view> names;
-  for (const CommandSpec& c : Table())
-    if (!c.handler) names.push_back(c.name);
-  return names;
 }
 
 bool IsCommandName(std::string_view name) {
