@@ -18,7 +18,6 @@
 #include "core/ClickState.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
-#include "core/FileWriting.h"
 #include "core/ProgState.h"
 #include "core/StoryCursor.h"
 #include "core/SystemSwitches.h"
@@ -274,10 +273,6 @@ class Engine : public ErrorSink,
   FlagStore& flags_;
   EngineSettings settings_;
   GameFiles files_;
-  // Tests stop a save after any step, as a crash would (see FileBatch).
-  std::function<bool(int step)> saveFault_;
-  // How save files are written; tests put a failing sync in.
-  WriteOptions saveWrite_;
 
   ProgState prog_;
   // The arguments of the command being executed; a saved game carries them.

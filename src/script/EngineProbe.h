@@ -5,7 +5,6 @@
 // (a reading mode, a painted screen, a read-text record) are the Poke…
 // functions. Hosts use the engine's public functions instead.
 #include <cstdint>
-#include <functional>
 
 #include "script/Engine.h"
 
@@ -44,10 +43,6 @@ class EngineProbe {
   ::korvana::Layers& PokeLayers() { return e_.layers_; }
   // The choice's highlight redrawn directly.
   Selection& PokeSelector() { return e_.selector_; }
-  // A save stopped after any step, as a crash would (see FileBatch), and how
-  // its files are written (a failing sync).
-  void SetSaveFault(std::function<bool(int step)> fault) { e_.saveFault_ = std::move(fault); }
-  void SetSaveWrite(WriteOptions write) { e_.saveWrite_ = std::move(write); }
 
  private:
   Engine& e_;

@@ -94,8 +94,6 @@ bool Engine::WriteSlot(int number) {
   batch.Add(folder.SlotPath(number, ".hsd"), StatusFileBytes(savePoint_));
   batch.Add(folder.SlotPath(number, ".hld"), LogFileBytes(log_.SavedPages()));
   batch.record = folder.RecordPath(number);
-  batch.failAt = saveFault_;
-  batch.write = saveWrite_;
   const bool ok = batch.CommitSlot(number);
   static const char* const kFailures[] = {"フラグデータ保存できず．．．",
                                           "ステータスデータ保存できず．．．",
@@ -135,12 +133,11 @@ void Engine::SaveGlobalData(bool report) const {
   std::string failures;
   if (settings_.globalFlagSave &&
       !WriteFileAtomically(folder.Path("data0.hfd"),
-                           FlagFileBytes(flags_.CopyHalf(FlagStore::kGameCount)), saveWrite_))
+                           FlagFileBytes(flags_.CopyHalf(FlagStore::kGameCount))))
     failures += J("フラグデータ保存できず．．．") + "\n";
   if (messageText_.record.Exists()) {
     const std::vector<uint8_t>& bits = messageText_.record.Bytes();
-    if (!WriteFileAtomically(folder.Path("textid.dat"), std::string(bits.begin(), bits.end()),
-                             saveWrite_))
+    if (!WriteFileAtomically(folder.Path("textid.dat"), std::string(bits.begin(), bits.end())))
       failures += J("既読データ保存できず．．．") + "\n";
   }
   if (!failures.empty() && report)
