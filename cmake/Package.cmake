@@ -74,6 +74,8 @@ endforeach()
 # LICENSE; the package's change log, named changelog.gz as a package without
 # a Debian revision in its version (a native one) names it.
 file(GLOB KORVANA_DOCS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+# The notes for Korvana's own developers stay in the source tree.
+list(REMOVE_ITEM KORVANA_DOCS ${PROJECT_SOURCE_DIR}/docs/HACKING.md)
 file(GLOB KORVANA_DOC_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/images/*.png
   ${PROJECT_SOURCE_DIR}/docs/images/*.jpg ${PROJECT_SOURCE_DIR}/docs/images/*.svg
   ${PROJECT_SOURCE_DIR}/docs/images/*.gif)
