@@ -83,12 +83,13 @@ def engine_names(tool):
     commands = [l for l in listed("commands") if l]
     letters = [l for l in listed("letters") if l]
     keys = sorted({l.split(" ", 1)[1] for l in listed("keys") if " " in l})
-    return commands, letters, keys
+    menu = [l.split("\t", 1)[0] for l in listed("menu") if l]
+    return commands, letters, keys, menu
 
 
 def check_names(tool, files):
-    commands, letters, keys = engine_names(tool)
-    if not (commands and letters and keys):
+    commands, letters, keys, menu = engine_names(tool)
+    if not (commands and letters and keys and menu):
         print("the script tool listed nothing")
         return 1
     failed = 0
@@ -99,12 +100,13 @@ def check_names(tool, files):
         missing += [f"letter {x}" for x in letters
                     if not re.search(r"^\|\s*`" + re.escape(x), text, re.M)]
         missing += [f"key {k}" for k in keys if f"`{k}`" not in text and f"`{k}=" not in text]
+        missing += [f"menu item {m}" for m in menu if f"`{m}`" not in text]
         if missing:
             failed += 1
             print(f"{os.path.relpath(path)} does not describe: {', '.join(missing)}")
         else:
             print(f"{os.path.relpath(path)}: {len(commands)} commands, {len(letters)} letters, "
-                  f"{len(keys)} keys")
+                  f"{len(keys)} keys, {len(menu)} menu items")
     return 1 if failed else 0
 
 

@@ -11,6 +11,7 @@
 #include "core/FileResolver.h"
 #include "core/FileWriting.h"
 #include "script/CommandTable.h"
+#include "script/MenuTable.h"
 #include "script/ScriptCheck.h"
 #include "script/ScriptFile.h"
 #include "text/Markup.h"
@@ -26,9 +27,12 @@ const char kUsage[] =
     "       korvana-script check DIR [--werror]         list faults as file:line: message\n"
     "                                                   and warnings as file:line:column:\n"
     "                                                   warning: message (failing with --werror)\n"
-    "       korvana-script list commands|letters|keys   the command names, the inline letters\n"
-    "                                                   of message text, or the settings keys\n"
-    "                                                   (krv.cfg KEY / krv.ini KEY) the engine knows\n"
+    "       korvana-script list commands|letters|keys|menu\n"
+    "                                                   the command names, the inline letters\n"
+    "                                                   of message text, the settings keys\n"
+    "                                                   (krv.cfg KEY / krv.ini KEY) the engine knows,\n"
+    "                                                   or the pop-up menu's items (NAME, caption,\n"
+    "                                                   shortcut and submenu, tab-separated)\n"
     "       korvana-script --version | --help\n"
     "The key comes from \"decode.key\" in the script's folder (for check: in DIR),\n"
     "else in the current folder, else the built-in default.\n";
@@ -92,8 +96,22 @@ int List(const std::string& what) {
     for (char letter : kInlineLetters) std::printf("%c\n", letter);
     return 0;
   }
+  if (what == "menu") {
+    // The names `--menu` takes, in the menu's order; a submenu is named by
+    // its caption in the last column.
+    const config::Settings defaults;
+    for (const MenuRow& row : MenuTable()) {
+      if (row.submenu) continue;
+      const MenuRow* parent = nullptr;
+      for (const MenuRow& other : MenuTable())
+        if (other.submenu && other.name == row.parent) parent = &other;
+      std::printf("%s\t%s\t%s\t%s\n", row.name, MenuCaption(row, defaults),
+                  row.shortcut ? row.shortcut : "", parent ? parent->caption : "");
+    }
+    return 0;
+  }
   if (what != "keys") {
-    std::fprintf(stderr, "korvana-script: list takes commands, letters or keys\n");
+    std::fprintf(stderr, "korvana-script: list takes commands, letters, keys or menu\n");
     return 2;
   }
   // The keys the configuration reader asks for, read from an empty game
