@@ -75,7 +75,7 @@ class ApplicationTest : public QObject {
                  [] { throw std::invalid_argument("stoi: 数値に変換できません"); },
                  [w] { QTest::mouseClick(w, Qt::LeftButton, {}, w->FromPicture(QPoint(10, 10))); },
              });
-      QTRY_VERIFY(g.Flag(9) == "1" || !w->isVisible());
+      QTRY_VERIFY_WITH_TIMEOUT(g.Flag(9) == "1" || !w->isVisible(), test::kSettleMs);
       QCOMPARE(g.boxes.size(), size_t(2));
       QCOMPARE(g.boxes[0], std::string("Korvana|stoi: 数値に変換できません"));
       QCOMPARE(g.boxes[1], "File:autorun.txt Line:2/stoi: 数値に変換できません|" +
@@ -91,10 +91,10 @@ class ApplicationTest : public QObject {
   void anErrorAfterTheStoryEndedEndsTheProgramWhenAnsweredYes() {
     Game g("SavePath=.\\\r\n", "_$flg[9]=1\r\n");
     QVERIFY(g.app->Open());
-    QTRY_COMPARE(g.Flag(9), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(9), std::string("1"), test::kSettleMs);
     g.answers = {BoxAnswer::Ok, BoxAnswer::Yes};
     QTimer::singleShot(0, g.app->window.get(), [] { throw std::bad_alloc(); });
-    QTRY_VERIFY(!g.app->window->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!g.app->window->isVisible(), test::kSettleMs);
     QCOMPARE(g.boxes.size(), size_t(2));
     QVERIFY(g.boxes[0].rfind("Korvana|", 0) == 0);
     QVERIFY(!std::filesystem::exists(g.dir.path() / "krv.ini"));

@@ -42,7 +42,7 @@ struct DebugGame : Game {
       : Game(cfg, script) {
     dir.Write("krv.ini", kDebugging);
     if (!app->Open()) return;
-    QTRY_COMPARE(Flag(flag), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(Flag(flag), std::string("1"), test::kSettleMs);
   }
   DebugWindow* Open() {
     app->window->Item("Mdebug")->trigger();
@@ -110,7 +110,7 @@ class DebugWindowTest : public QObject {
   void onlyDebugModeShowsTheWindow() {
     Game g("SavePath=.\\\r\n", "_$flg[1]=1\r\n");
     QVERIFY(g.app->Open());
-    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(1), std::string("1"), test::kSettleMs);
     EngineProbe(g.app->engine).PokeClicks().ClickFlag = true;
     g.app->window->Item("Mdebug")->trigger();
     QVERIFY(!g.app->window->findChild<DebugWindow*>());
@@ -146,7 +146,7 @@ class DebugWindowTest : public QObject {
                                 },
                                 [&] { ClickTheStory(g); },
                             });
-    QTRY_COMPARE(g.Flag(9), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(9), std::string("1"), test::kSettleMs);
     QVERIFY(modeless);
     QCOMPARE(shown.size(), 512);
     QCOMPARE(shown[0], QStringLiteral("000 = 0"));
@@ -192,7 +192,7 @@ class DebugWindowTest : public QObject {
     g.dir.Write("krv.ini", kDebugging);
     g.answers = {BoxAnswer::Ok, BoxAnswer::No};
     QVERIFY(g.app->Open());
-    QTRY_COMPARE(g.Flag(9), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(9), std::string("1"), test::kSettleMs);
     g.app->window->Item("Mdebug")->trigger();
     DebugWindow* form = g.app->window->findChild<DebugWindow*>();
     QCOMPARE(Lines(form->ErrList), QStringList{"File:autorun.txt Line:1/コマンドが変です_nosuch"});
@@ -230,7 +230,7 @@ class DebugWindowTest : public QObject {
     QVERIFY(WritePng(Picture(64, 32, 0xFFFFFF), g.dir.str() + "/sheetm.png"));
     g.dir.Write("krv.ini", kDebugging);
     QVERIFY(g.app->Open());
-    QTRY_COMPARE(g.Flag(9), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(9), std::string("1"), test::kSettleMs);
     g.app->window->Item("Mdebug")->trigger();
     DebugWindow* form = g.app->window->findChild<DebugWindow*>();
     form->PageControl1->setCurrentIndex(3);
@@ -280,7 +280,7 @@ class DebugWindowTest : public QObject {
                                 },
                                 [&] { ClickTheStory(g); },
                             });
-    QTRY_COMPARE(g.Flag(9), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(9), std::string("1"), test::kSettleMs);
     QCOMPARE(before, QStringLiteral("005 = 9"));
     QVERIFY(form->isVisible());
     QCOMPARE(form->ValList->item(5)->text(), QStringLiteral("005 = 0"));
@@ -309,7 +309,7 @@ class DebugWindowTest : public QObject {
                              QTest::mouseClick(g.app->window->findChild<DebugWindow*>()->Button4,
                                                Qt::LeftButton);
                            }});
-      QTRY_VERIFY(!g.app->window->isVisible());
+      QTRY_VERIFY_WITH_TIMEOUT(!g.app->window->isVisible(), test::kSettleMs);
       QVERIFY(g.boxes.empty());                                  // no close question
       QCOMPARE(g.dir.Read("krv.ini"), std::string(kDebugging));  // not written again
       QCOMPARE(g.Flag(2), std::string(storyWaits ? "0" : "1"));

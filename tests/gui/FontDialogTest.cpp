@@ -194,7 +194,7 @@ class FontDialogTest : public QObject {
                   "Version=1.42\r\n[Font]\r\nFont0=IPAGothic\r\nFont1=IPAGothic\r\n"
                   "Font2=IPAGothic\r\nFont3=IPAGothic\r\n");
       QVERIFY(g.app->Open());
-      QTRY_COMPARE(g.Flag(1), std::string("1"));
+      QTRY_COMPARE_WITH_TIMEOUT(g.Flag(1), std::string("1"), test::kSettleMs);
       Engine& e = g.app->engine;
       EngineProbe probe(e);
       probe.PokeClicks().ClickFlag = probe.PokeClicks().MouseDownFlag =

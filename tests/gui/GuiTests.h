@@ -13,6 +13,11 @@ namespace korvana::test {
 using GuiTestFactory = std::function<std::unique_ptr<QObject>()>;
 bool RegisterGuiTest(GuiTestFactory factory);
 
+// How long a QTRY_… check waits for the story to get there: the sanitizer
+// build on a busy machine can take longer than Qt's 5 s, and a check that
+// holds ends the wait at once.
+constexpr int kSettleMs = 30000;
+
 // A test that closed the main window told the application to quit, and
 // until the main loop runs again every modal loop would end at once. Run
 // before each class, and before each test of a class that closes windows.

@@ -34,7 +34,7 @@ class MainWindowTest : public QObject {
     QVERIFY(g.app->Open());
     QVERIFY(g.app->window->isVisible());
     QCOMPARE(g.Flag(1), std::string("0"));  // the story waits for the first idle moment
-    QTRY_COMPARE(g.Flag(2), std::string("142"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(2), std::string("142"), test::kSettleMs);
     QCOMPARE(g.Flag(1), std::string("1"));
     QCOMPARE(g.app->window->windowTitle(), QStringLiteral("第一章"));
     QVERIFY(g.app->window->isVisible());  // the window stays open after the story
@@ -55,7 +55,7 @@ class MainWindowTest : public QObject {
     } watch;
     QVERIFY(g.app->Open());
     g.app->window->installEventFilter(&watch);
-    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(1), std::string("1"), test::kSettleMs);
     QCOMPARE(watch.seen, (QStringList{"paint", "第一章"}));
   }
 
@@ -63,7 +63,7 @@ class MainWindowTest : public QObject {
     Game g("SavePath=.\\\r\n", "_$flg[1]=1\r\n");
     QVERIFY(g.app->Open());
     g.app->window->hide();  // before its first frame
-    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(1), std::string("1"), test::kSettleMs);
     QVERIFY(!g.app->window->FirstFrameShown());
   }
 
@@ -151,7 +151,8 @@ class MainWindowTest : public QObject {
     QVERIFY(!h.app->window->Item("Mskipout")->isEnabled());
     QCOMPARE(h.app->window->Item("Mdebug")->text(), QStringLiteral("デバッグモード"));
     QVERIFY(h.app->window->Item("Ktxtwait")->isChecked());
-    QTRY_VERIFY(EngineProbe(h.app->engine).Clicks().HighSpeedMode);  // set when the story starts
+    // Set when the story starts.
+    QTRY_VERIFY_WITH_TIMEOUT(EngineProbe(h.app->engine).Clicks().HighSpeedMode, test::kSettleMs);
   }
 
   void shortcutsActOnlyWhenTheirItemIsEnabled() {
@@ -183,7 +184,7 @@ class MainWindowTest : public QObject {
     for (const QPoint picture : {QPoint(320, 100), QPoint(200, 240)}) {
       const QPoint at = w->FromPicture(picture);
       QTest::mouseClick(w, Qt::RightButton, {}, at);
-      QTRY_VERIFY(menu->isVisible());
+      QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), test::kSettleMs);
       const QPoint pointer = w->mapToGlobal(at);
       const QRect shown = menu->geometry();
       QVERIFY2(std::abs(shown.left() + shown.width() / 2 - pointer.x()) <= 1,
@@ -221,7 +222,7 @@ class MainWindowTest : public QObject {
                // Held alone, Ctrl runs through both waits.
                [w] { QTest::keyPress(w, Qt::Key_Control); },
            });
-    QTRY_COMPARE(g.Flag(9), std::string("2"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(9), std::string("2"), test::kSettleMs);
     QTest::keyRelease(w, Qt::Key_Control);
     QVERIFY(active);
     QVERIFY(stillAtTheFirst);
@@ -274,8 +275,8 @@ class MainWindowTest : public QObject {
     g.dir.Write("save/keep", "");
     QVERIFY(g.app->Open());
     MainWindow* w = g.app->window.get();
-    QTRY_VERIFY(EngineProbe(g.app->engine).ExecutedLines() == 0 &&
-                !EngineProbe(g.app->engine).Script().Lines().size());
+    QTRY_VERIFY_WITH_TIMEOUT(EngineProbe(g.app->engine).ExecutedLines() == 0 &&
+                !EngineProbe(g.app->engine).Script().Lines().size(), test::kSettleMs);
     g.answers = {BoxAnswer::Cancel};
     EngineProbe(g.app->engine).PokeClicks().MouseDownFlag = true;
     w->close();
@@ -283,7 +284,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!EngineProbe(g.app->engine).Clicks().MouseDownFlag);
     QVERIFY(!std::filesystem::exists(g.dir.path() / "krv.ini"));
     QTest::keyClick(w, Qt::Key_Escape);  // Esc asks the same question
-    QTRY_VERIFY(!w->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), test::kSettleMs);
     QCOMPARE(g.boxes, (std::vector<std::string>{"終了|終了しますか？", "終了|終了しますか？"}));
     QVERIFY(g.dir.Read("krv.ini").rfind("Version=1.42\r\n", 0) == 0);
   }
@@ -292,7 +293,7 @@ class MainWindowTest : public QObject {
     Game g("SavePath=.\\\r\n", "_mouseclick\r\n_$flg[1]=1\r\n");
     QVERIFY(g.app->Open());
     QTimer::singleShot(100, g.app->window.get(), [&] { g.app->window->close(); });
-    QTRY_VERIFY(std::filesystem::exists(g.dir.path() / "krv.ini"));
+    QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(g.dir.path() / "krv.ini"), test::kSettleMs);
     QCOMPARE(g.Flag(1), std::string("0"));
     QVERIFY(!g.app->window->isVisible());
   }
@@ -300,7 +301,7 @@ class MainWindowTest : public QObject {
   void unwritableSaveFolderIsReportedAndTheGameRuns() {
     Game g("SavePath=nowhere\\\r\n", "_$flg[1]=1\r\n");
     QVERIFY(g.app->Open());
-    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(1), std::string("1"), test::kSettleMs);
     QCOMPARE(g.boxes, std::vector<std::string>{"|セーブフォルダーに書き込めません：nowhere\\"});
     QCOMPARE(g.app->settings.SavePath, std::string("nowhere\\"));  // kept for the next start
   }
@@ -321,7 +322,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!g.app->engine.Choices().backgroundDarkness);
     QVERIFY(!g.app->window->Item("Mdarkness")->isChecked());
     g.app->window->close();
-    QTRY_VERIFY(!g.app->window->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!g.app->window->isVisible(), test::kSettleMs);
     config::ConfigReadResult after =
         config::ReadConfiguration({g.dir.str(), nullptr}, [](const std::string&) {});
     QVERIFY(after.settings.HighSpeedText);

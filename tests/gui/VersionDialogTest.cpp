@@ -98,7 +98,7 @@ class VersionDialogTest : public QObject {
       Game g(std::string("SavePath=.\\\r\n") + r.cfg, "_$flg[1]=1\r\n");
       if (r.writePicture) QVERIFY(WritePng(Picture(600, 200, 0x2040C0), g.dir.str() + "/ver.png"));
       QVERIFY(g.app->Open());
-      QTRY_COMPARE(g.Flag(1), std::string("1"));
+      QTRY_COMPARE_WITH_TIMEOUT(g.Flag(1), std::string("1"), test::kSettleMs);
       EngineProbe(g.app->engine).PokeClicks().ClickFlag = true;
       const Seen seen = OpenFromTheMenu(g);
       QVERIFY2(seen.modal, r.name);
@@ -125,7 +125,7 @@ class VersionDialogTest : public QObject {
     Game g("SavePath=.\\\r\nVersion=ver.png\r\n", "_$flg[1]=1\r\n");
     g.dir.Write("ver.png", "\x89PNG\r\n\x1a\n damaged");
     QVERIFY(g.app->Open());
-    QTRY_COMPARE(g.Flag(1), std::string("1"));
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(1), std::string("1"), test::kSettleMs);
     g.answers = {BoxAnswer::Ok, BoxAnswer::No};
     const Seen seen = OpenFromTheMenu(g);
     QVERIFY(seen.modal);
