@@ -6,10 +6,6 @@
 
 namespace korvana::config {
 
-namespace {
-
-// An XDG base folder ending in "/": the variable when it is absolute (the
-// standard says to ignore a relative one), else HOME + `fallback`.
 std::string XdgBase(const char* variable, const char* home, const char* fallback) {
   std::string base;
   if (variable && variable[0] == '/')
@@ -21,8 +17,6 @@ std::string XdgBase(const char* variable, const char* home, const char* fallback
   if (base.back() != '/') base += '/';
   return base;
 }
-
-}  // namespace
 
 std::string InstallStorePathFrom(const char* xdgConfigHome, const char* home) {
   const std::string base = XdgBase(xdgConfigHome, home, "/.config");

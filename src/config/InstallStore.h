@@ -22,6 +22,11 @@ namespace korvana::config {
 
 inline constexpr std::string_view kInstallStoreRelativePath = "korvana/install-paths";
 
+// An XDG base folder ending in "/": the variable when it is absolute (the
+// standard says to ignore a relative one), else HOME + `fallback`; empty
+// when neither gives one.
+std::string XdgBase(const char* variable, const char* home, const char* fallback);
+
 // The store path from the given environment values (either may be null):
 // XDG_CONFIG_HOME when it is an absolute path, else HOME + "/.config"; empty
 // when neither gives one (then there is no store).

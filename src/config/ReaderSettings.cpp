@@ -1,0 +1,189 @@
+#include "config/ReaderSettings.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <variant>
+
+#include "config/ConfigFile.h"
+#include "config/InstallStore.h"
+#include "core/FileResolver.h"
+#include "core/FileWriting.h"
+
+namespace korvana::config {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One key of the file: a number within a range, or a switch written as
+// "on"/"off".
+struct Key {
+  const char* name;
+  std::variant<int32_t ReaderSettings::*, bool ReaderSettings::*> member;
+  int32_t lowest = 0;
+  int32_t highest = 0;
+};
+
+constexpr Key kKeys[] = {
+    {"AutoBaseMs", &ReaderSettings::autoBaseMs, 0, 60000},
+    {"AutoPerCharMs", &ReaderSettings::autoPerCharMs, 0, 1000},
+    {"SkipStopsAtChoices", &ReaderSettings::skipStopsAtChoices},
+    {"SkipUnread", &ReaderSettings::skipUnread},
+    {"AutoSaves", &ReaderSettings::autoSaves},
+};
+
+// Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
+// without NUL bytes.
+bool IsUtf8Text(std::string_view s) {
+  for (size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c == 0) return false;
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    const size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (n == 0 || c > 0xF4 || i + n > s.size()) return false;
+    uint32_t code = c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+      const auto t = static_cast<unsigned char>(s[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      code = code << 6 | (t & 0x3F);
+    }
+    if ((n == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+        (n == 4 && (code < 0x10000 || code > 0x10FFFF)))
+      return false;
+    i += n;
+  }
+  return true;
+}
+
+std::vector<std::string> SplitLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = bytes.size();
+    lines.emplace_back(bytes.substr(start, end - start));
+    if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return lines;
+}
+
+bool IsComment(std::string_view line) {
+  const size_t first = line.find_first_not_of(" \t");
+  return first == std::string_view::npos || line[first] == '#' || line[first] == ';';
+}
+
+const Key* FindKey(std::string_view name) {
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+  for (const Key& key : kKeys)
+    if (EqualsIgnoringCaseUtf8(name, key.name)) return &key;
+  return nullptr;
+}
+
+// Applies one value; false when it is not one the key takes.
+bool Apply(const Key& key, std::string_view value, ReaderSettings& settings) {
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+  if (auto number = std::get_if<int32_t ReaderSettings::*>(&key.member)) {
+    const std::optional<int> parsed = ParseDecimal(value);
+    if (!parsed || *parsed < key.lowest || *parsed > key.highest) return false;
+    settings.**number = *parsed;
+    return true;
+  }
+  auto flag = std::get<bool ReaderSettings::*>(key.member);
+  if (EqualsIgnoringCaseUtf8(value, "on"))
+    settings.*flag = true;
+  else if (EqualsIgnoringCaseUtf8(value, "off"))
+    settings.*flag = false;
+  else
+    return false;
+  return true;
+}
+
+std::string Written(const Key& key, const ReaderSettings& settings) {
+  if (auto number = std::get_if<int32_t ReaderSettings::*>(&key.member))
+    return std::string(key.name) + "=" + std::to_string(settings.**number);
+  return std::string(key.name) + "=" +
+         (settings.*std::get<bool ReaderSettings::*>(key.member) ? "on" : "off");
+}
+
+}  // namespace
+
+std::string ReaderSettingsPathFrom(const char* xdgConfigHome, const char* home) {
+  const std::string base = XdgBase(xdgConfigHome, home, "/.config");
+  return base.empty() ? base : base + "korvana/settings.ini";
+}
+
+std::string DefaultReaderSettingsPath() {
+  return ReaderSettingsPathFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+ReaderSettings ReaderSettingsFile::Load(const std::function<void(const std::string&)>& report) {
+  lines_.clear();
+  ReaderSettings settings;
+  std::error_code ec;
+  if (path_.empty() || !fs::exists(fs::symlink_status(path_, ec))) return settings;
+  const std::optional<std::string> bytes = ReadWholeFile(path_, kMaxReaderSettingsBytes);
+  bool damaged = !bytes || !IsUtf8Text(*bytes);
+  std::vector<std::string> lines;
+  if (!damaged) lines = SplitLines(*bytes);
+  // As in the game's own files, the first line of a key counts; a later one
+  // must still be a value the key takes.
+  bool seen[std::size(kKeys)] = {};
+  for (const std::string& line : lines) {
+    if (damaged) break;
+    if (IsComment(line)) continue;
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+      damaged = true;
+    } else if (const Key* key = FindKey(std::string_view(line).substr(0, equals))) {
+      ReaderSettings scratch;
+      damaged = !Apply(*key, std::string_view(line).substr(equals + 1),
+                       seen[key - kKeys] ? scratch : settings);
+      seen[key - kKeys] = true;
+    }
+  }
+  if (!damaged) {
+    lines_ = std::move(lines);
+    return settings;
+  }
+  const std::string backup = path_ + ".bak";
+  fs::rename(path_, backup, ec);
+  if (report)
+    report(ec ? "読者設定ファイル " + path_ + " が壊れているため、初期設定で始めます。"
+              : "読者設定ファイル " + path_ + " が壊れているため、" + backup +
+                    " として残し、初期設定で始めます。");
+  return ReaderSettings{};
+}
+
+bool ReaderSettingsFile::Save(const ReaderSettings& settings) {
+  if (path_.empty()) return false;
+  std::vector<std::string> lines = lines_;
+  bool written[std::size(kKeys)] = {};
+  for (std::string& line : lines) {
+    if (IsComment(line)) continue;
+    const size_t equals = line.find('=');
+    const Key* key = equals == std::string::npos ? nullptr : FindKey(line.substr(0, equals));
+    if (!key) continue;
+    const size_t index = key - kKeys;
+    // A key given twice is written once, where it first stood.
+    line = written[index] ? std::string() : Written(*key, settings);
+    written[index] = true;
+  }
+  for (size_t i = 0; i < std::size(kKeys); ++i)
+    if (!written[i]) lines.push_back(Written(kKeys[i], settings));
+  std::string bytes;
+  for (const std::string& line : lines) bytes += line + "\n";
+  std::error_code ec;
+  fs::create_directories(fs::path(path_).parent_path(), ec);
+  if (!WriteFileAtomically(path_, bytes)) return false;
+  lines_ = std::move(lines);
+  return true;
+}
+
+}  // namespace korvana::config
