@@ -9,8 +9,8 @@
 
 #include "config/ConfigFile.h"
 #include "config/InstallStore.h"
-#include "core/FileResolver.h"
 #include "core/FileWriting.h"
+#include "core/Tokens.h"
 
 namespace korvana::config {
 namespace {
@@ -79,7 +79,7 @@ bool IsComment(std::string_view line) {
 }
 
 const Key* FindKey(std::string_view name) {
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
+  name = TrimBlanks(name);
   for (const Key& key : kKeys)
     if (EqualsIgnoringCaseUtf8(name, key.name)) return &key;
   return nullptr;
@@ -87,8 +87,7 @@ const Key* FindKey(std::string_view name) {
 
 // Applies one value; false when it is not one the key takes.
 bool Apply(const Key& key, std::string_view value, ReaderSettings& settings) {
-  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-  while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+  value = TrimBlanks(value);
   if (auto number = std::get_if<int32_t ReaderSettings::*>(&key.member)) {
     const std::optional<int> parsed = ParseDecimal(value);
     if (!parsed || *parsed < key.lowest || *parsed > key.highest) return false;
@@ -126,12 +125,12 @@ std::string DefaultReaderSettingsPath() {
 ReaderSettings ReaderSettingsFile::Load(const std::function<void(const std::string&)>& report) {
   lines_.clear();
   ReaderSettings settings;
-  std::error_code ec;
-  if (path_.empty() || !fs::exists(fs::symlink_status(path_, ec))) return settings;
-  const std::optional<std::string> bytes = ReadWholeFile(path_, kMaxReaderSettingsBytes);
-  bool damaged = !bytes || !IsUtf8Text(*bytes);
+  if (path_.empty()) return settings;
+  const auto [status, bytes] = ReadSmallFile(path_, kMaxReaderSettingsBytes);
+  if (status == LoadStatus::Missing) return settings;
+  bool damaged = status != LoadStatus::Ok || !IsUtf8Text(bytes);
   std::vector<std::string> lines;
-  if (!damaged) lines = SplitLines(*bytes);
+  if (!damaged) lines = SplitLines(bytes);
   // As in the game's own files, the first line of a key counts; a later one
   // must still be a value the key takes.
   bool seen[std::size(kKeys)] = {};
@@ -153,6 +152,7 @@ ReaderSettings ReaderSettingsFile::Load(const std::function<void(const std::stri
     return settings;
   }
   const std::string backup = path_ + ".bak";
+  std::error_code ec;
   fs::rename(path_, backup, ec);
   if (report)
     report(ec ? "読者設定ファイル " + path_ + " が壊れているため、初期設定で始めます。"

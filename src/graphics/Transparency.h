@@ -1,5 +1,5 @@
 #pragma once
-// What a picture's transparency specification comes to (ParseTransparencySpec)
+// What a picture's transparency argument comes to (ParseTransparencySpec)
 // besides a colour key 0x00BBGGRR; the layer records keep these values.
 #include <cstdint>
 

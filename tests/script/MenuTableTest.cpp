@@ -18,8 +18,12 @@ TEST(MenuTable, EveryParentIsAnEarlierSubmenuAndEveryNameAndIdIsOnce) {
   for (const MenuRow& row : MenuTable()) {
     SCOPED_TRACE(row.name);
     EXPECT_TRUE(names.insert(row.name).second);
-    if (!row.parent.empty()) EXPECT_TRUE(submenus.count(std::string(row.parent)));
-    if (row.item) EXPECT_TRUE(ids.insert(*row.item).second);
+    if (!row.parent.empty()) {
+      EXPECT_TRUE(submenus.count(std::string(row.parent)));
+    }
+    if (row.item) {
+      EXPECT_TRUE(ids.insert(*row.item).second);
+    }
     if (row.submenu) {
       submenus.insert(row.name);
       // A submenu only opens: nothing of its own runs or switches.
