@@ -86,6 +86,7 @@ void MainWindow::RunItem(const MenuRow& row) {
       // The close question decides what happens to the story.
       platform_.RequestClose();
       return;
+    case MenuHost::Settings:
     case MenuHost::None:
       break;
   }

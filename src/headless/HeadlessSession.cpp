@@ -69,6 +69,8 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
     // Of the window's own parts only the close request exists here: there is
     // no frame to toggle and no screen to fill.
     if (row->host == MenuHost::Close) platform.RequestClose();
+    // The settings dialog is answered by keeping the settings as they are.
+    if (row->host == MenuHost::Settings) platform.SettingsDialog();
     RunMenuAction(engine, *row);
     return true;
   };

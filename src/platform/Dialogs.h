@@ -19,6 +19,9 @@ enum class SlotMode { Save, Load };
 struct SlotEntry {
   std::string label;
   bool used = false;
+  // The picture of the screen at the save ("dataN.png", UTF-8 path); empty
+  // when the slot has none. A file that cannot be read shows nothing.
+  std::string thumbnail;
 };
 
 // The font dialog ("フォント設定"): the faces of text fonts 1-3 and the ruby

@@ -24,6 +24,8 @@ class Machine {
   virtual std::string InstallStorePath() { return {}; }
   // UTF-8 folder for per-user data ($XDG_DATA_HOME); empty: none.
   virtual std::string UserDataHome() { return {}; }
+  // UTF-8 folder the reader's screenshots go to; empty: none can be taken.
+  virtual std::string ScreenshotFolder() { return {}; }
   // Whether files can be made in the folder (UTF-8).
   virtual bool CanWrite(const std::string& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;

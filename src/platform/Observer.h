@@ -37,6 +37,10 @@ class Observer {
   // name as the script gave it (CP932); `repeat` the plays wanted (0 endless).
   virtual void SoundEvent(const char* channel, const char* event, const std::string& file,
                           int repeat) {}
+  // What a reader's comfort did: `event` is "back", "forward", "auto",
+  // "qsave", "qload", "autosave" or "shot"; `detail` the page, "on"/"off",
+  // the slot or the file (UTF-8).
+  virtual void ReaderEvent(const char* event, const std::string& detail) {}
 };
 
 }  // namespace korvana

@@ -30,6 +30,14 @@ enum class MenuItem {
   // "音楽再生" and "効果音再生": always on, with check marks.
   Music,
   Sound,
+  // The reader's comforts: going back a page and forward again, greyed with
+  // "データ保存"; quick save with it and quick load with "データ読み込み";
+  // auto mode's check mark.
+  Back,
+  Forward,
+  QuickSave,
+  QuickLoad,
+  Auto,
   Count
 };
 
@@ -73,6 +81,11 @@ class Window {
   // it is answered OK, the next pump unwinds the engine with EngineExit
   // {0, save}.
   virtual void RequestClose() {}
+
+  // A short note over the picture (CP932), gone by itself after a moment:
+  // what a reader's comfort refused or did ("これより前には戻れません").
+  // It is never part of the picture (screenshots and saves leave it out).
+  virtual void ShowNote(const std::string& text) {}
 };
 
 }  // namespace korvana

@@ -561,6 +561,12 @@ void Engine::TogglePageUnit() {
   click_.ClearClicks();
 }
 
+void Engine::ToggleAuto() {}
+
+void Engine::SetReaderSettings(const config::ReaderSettings& reader) {
+  settings_.reader = reader;
+}
+
 void Engine::StartSkipRead() {
   click_.SkipReadMode = true;
   click_.ClearClicks();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "config/ReaderSettings.h"
 #include "config/Settings.h"
 #include "core/ClickState.h"
 #include "core/Errors.h"
@@ -84,6 +85,8 @@ struct EngineSettings {
   // The script the game starts with (CP932, in the start folder) when the
   // player named one; empty: "autorun.txt", or the chooser without it.
   std::string startScript;
+  // The reader's own settings (settings.ini), which no game's files hold.
+  config::ReaderSettings reader;
 };
 
 // The menu states the player leaves behind, written to the settings at exit.
@@ -216,6 +219,22 @@ class Engine : public ErrorSink,
   // The click that chose a menu entry must never continue the story.
   void ClearClicks() { click_.ClearClicks(); }
   PlayerChoices Choices() const;
+
+  // --- the reader's comforts ("便利機能") --------------------------------------
+  // "一つ前に戻る": the page before this one, restored from memory as a load
+  // restores a slot; "次へ進む": the page read after it again.
+  void GoBack();
+  void GoForward();
+  // "オート": click waits end by themselves while it is on.
+  void ToggleAuto();
+  // "クイックセーブ" and "クイックロード": slot 81, without a dialog.
+  void QuickSave();
+  void QuickLoad();
+  // "スクリーンショット": the screen as a PNG in the machine's screenshot folder.
+  void TakeScreenshot();
+  // The reader's settings as the settings dialog shows and changes them.
+  const config::ReaderSettings& Reader() const { return settings_.reader; }
+  void SetReaderSettings(const config::ReaderSettings& reader);
 
   // --- saving and loading -----------------------------------------------------
   // "データ保存" and `_winsave`: the slot dialog in save mode, then the slot

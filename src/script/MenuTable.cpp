@@ -64,6 +64,24 @@ const MenuRow kMenu[] = {
      .item = MenuItem::SkipRead,
      .enabled = [](const Settings& s) { return s.TextMaxIndex.has_value(); },
      .action = [](Engine& e) { e.StartSkipRead(); }},
+
+    // The reader's comforts, which no game's menu has: every shortcut is one
+    // no item above uses.
+    {.name = "Xtools", .caption = "便利機能", .submenu = true},
+    {.name = "Xback", .caption = "一つ前に戻る", .parent = "Xtools", .shortcut = "Backspace",
+     .item = MenuItem::Back, .enabled = Never, .action = [](Engine& e) { e.GoBack(); }},
+    {.name = "Xforward", .caption = "次へ進む", .parent = "Xtools", .shortcut = "Shift+Backspace",
+     .item = MenuItem::Forward, .enabled = Never, .action = [](Engine& e) { e.GoForward(); }},
+    {.name = "Xauto", .caption = "オート", .parent = "Xtools", .shortcut = "A",
+     .item = MenuItem::Auto, .checked = Never, .action = [](Engine& e) { e.ToggleAuto(); }},
+    {.name = "Xqsave", .caption = "クイックセーブ", .parent = "Xtools", .shortcut = "F5",
+     .item = MenuItem::QuickSave, .enabled = Never, .action = [](Engine& e) { e.QuickSave(); }},
+    {.name = "Xqload", .caption = "クイックロード", .parent = "Xtools", .shortcut = "F9",
+     .item = MenuItem::QuickLoad, .enabled = Never, .action = [](Engine& e) { e.QuickLoad(); }},
+    {.name = "Xshot", .caption = "スクリーンショット", .parent = "Xtools", .shortcut = "F12",
+     .action = [](Engine& e) { e.TakeScreenshot(); }},
+    {.name = "Xsettings", .caption = "設定…", .parent = "Xtools", .shortcut = "Ctrl+O",
+     .ownWait = true, .host = MenuHost::Settings},
 };
 // clang-format on
 

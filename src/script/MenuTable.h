@@ -15,10 +15,11 @@ namespace korvana {
 class Engine;
 
 // The part of an item that belongs to the window itself, which each host
-// supplies: the desktop window toggles its frame or full screen and puts
-// its close question; the headless window has no frame, and closes as its
-// close request does.
-enum class MenuHost { None, Frame, FullScreen, Close };
+// supplies: the desktop window toggles its frame or full screen, puts its
+// close question and opens the reader's settings dialog (which keeps the
+// reader's settings file); the headless window has no frame, closes as its
+// close request does, and answers the settings dialog by keeping them.
+enum class MenuHost { None, Frame, FullScreen, Close, Settings };
 
 // A first state read from the player's settings as the window opens.
 using MenuStart = bool (*)(const config::Settings&);

@@ -81,6 +81,8 @@ VersionInfo Engine::VersionContents(Picture& area) {
   return info;
 }
 
+void Engine::TakeScreenshot() {}
+
 void Engine::ShowVersion() {
   Picture area;
   const VersionInfo info = VersionContents(area);

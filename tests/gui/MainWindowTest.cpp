@@ -121,8 +121,16 @@ class MainWindowTest : public QObject {
         {"Mexit", "終了する", "Ctrl+Q", true, -1},
         {"Mdebug", "キャンセル", "", true, -1},
         {"Mskipout", "読んだ文章を飛ばす", "Ctrl+F", true, -1},
+        {"Xback", "一つ前に戻る", "Backspace", false, -1},
+        {"Xforward", "次へ進む", "Shift+Backspace", false, -1},
+        {"Xauto", "オート", "A", true, 0},
+        {"Xqsave", "クイックセーブ", "F5", false, -1},
+        {"Xqload", "クイックロード", "F9", false, -1},
+        {"Xshot", "スクリーンショット", "F12", true, -1},
+        {"Xsettings", "設定…", "Ctrl+O", true, -1},
     };
-    // The menu's order: two submenus, then the items of the top.
+    // The menu's order: two submenus, the items of the top, then the
+    // reader's own submenu.
     std::function<QStringList(const QMenu*)> order = [&](const QMenu* menu) {
       QStringList names;
       for (const QAction* a : menu->actions())
@@ -133,7 +141,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(order(g.app->window->PopupMenu1()).join(' '),
              QStringLiteral("Mdisplay(Khideimage Khidetext Kwinmode Kfullscr Mdarkness) "
                             "Moption(Kmusic Ksound Ktxtwait Ktxtskip Kfont) "
-                            "Msave Mload Mback Mtitle Mversion Mexit Mdebug Mskipout"));
+                            "Msave Mload Mback Mtitle Mversion Mexit Mdebug Mskipout "
+                            "Xtools(Xback Xforward Xauto Xqsave Xqload Xshot Xsettings)"));
     QCOMPARE(g.app->window->PopupMenu1()->actions()[0]->text(), QStringLiteral("画面表示"));
     QCOMPARE(g.app->window->PopupMenu1()->actions()[1]->text(), QStringLiteral("設定変更"));
     for (const Row& r : rows) {

@@ -172,6 +172,10 @@ BoxAnswer HeadlessPlatform::MessageBox(const std::string& text, const std::strin
   return answer;
 }
 
+void HeadlessPlatform::ShowNote(const std::string& text) {
+  Record({"note", Field(text)});
+}
+
 void HeadlessPlatform::ShowException(const std::string& message) {
   Record({"box", "Korvana", Field(message), "ok"});
 }

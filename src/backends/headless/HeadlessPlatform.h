@@ -94,6 +94,8 @@ class HeadlessPlatform : public AllDoors {
   bool FontDialog(FontChoice& choice) override;
   void VersionDialog(const VersionInfo& info) override;
   void ShowDebugWindow(DebugSource& source) override;
+  // The reader's settings dialog, answered by keeping what it shows.
+  void SettingsDialog() { Record({"dialog", "settings", "cancel"}); }
 
   // Window
   void SetInputSink(InputSink* sink) override { sink_ = sink; }
@@ -149,6 +151,11 @@ class HeadlessPlatform : public AllDoors {
   void ChoiceStarted(const ChoiceView& choice) override;
   void SoundEvent(const char* channel, const char* event, const std::string& file,
                   int repeat) override;
+  void ReaderEvent(const char* event, const std::string& detail) override {
+    Record({event, detail});
+  }
+  // Window: the note is recorded, as a box is.
+  void ShowNote(const std::string& text) override;
 
   // Queues input as if the user gave it now.
   void QueueClick(int x, int y);
