@@ -75,6 +75,8 @@ void MainWindow::BuildMenu() {
 }
 
 void MainWindow::RunItem(const MenuRow& row) {
+  // As RunMenuAction does, also for the items that never reach it.
+  if (row.item != MenuItem::Auto) engine_.StopAuto();
   switch (row.host) {
     case MenuHost::Frame:
       ToggleFrame();

@@ -21,6 +21,19 @@ struct ClickState {
   bool HighSpeedMode = false;
   bool PageUnitMode = false;
   bool SkipReadMode = false;
+  // The reader's choices for skipping read text: it goes on past a choice
+  // (the press that answers the choice does not end it), and it passes text
+  // not read before as well.
+  bool SkipPastChoices = false;
+  bool SkipUnread = false;
+  // Auto mode: a text click wait ends by itself AutoBaseMs after it began,
+  // plus AutoPerCharMs for each character of the page's text.
+  bool AutoMode = false;
+  int32_t AutoBaseMs = 1500;
+  int32_t AutoPerCharMs = 40;
+  // The time dialogs stood open over the story, summed: a dialog is not
+  // reading time, so auto mode's countdown leaves it out.
+  int64_t DialogMs = 0;
   // Ctrl held alone runs text on as if every click wait were clicked, but
   // only once it has been held a moment: Ctrl+letter is a shortcut of the
   // pop-up menu, and its item must act where the player pressed it, not
@@ -44,8 +57,9 @@ struct ClickState {
   int ClickX = 0, ClickY = 0;
 
   void ClearClicks() { ClickFlag = MouseDownFlag = MouseUpFlag = false; }
-  // Skipping read text passes over the waits of lines that have an id.
-  bool SkippingRead() const { return SkipReadMode && CurrentTextId >= 0; }
+  // Skipping read text passes over the waits of lines that have an id (of
+  // every line when unread text is skipped too).
+  bool SkippingRead() const { return SkipReadMode && (CurrentTextId >= 0 || SkipUnread); }
   // Ctrl answers text waits, but not while a choice or dialog is open. `now`
   // is the tick count; the difference is taken unsigned so that the tick
   // wrap does not matter.

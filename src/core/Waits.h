@@ -42,7 +42,14 @@ class Waits {
   // Pumps until `done` holds or a request is pending.
   template <typename Done>
   void PumpUntil(Done done) {
-    while (!done() && !click_.RequestPending()) pump_.WaitMessage(Pump::kNoTimeout);
+    PumpUntil(done, [] { return Pump::kNoTimeout; });
+  }
+  // The same, never sleeping longer than `timeout()` milliseconds a pass
+  // (Pump::kNoTimeout: as long as nothing happens), so that a wait that ends
+  // by itself at a time of its own wakes exactly then.
+  template <typename Done, typename Timeout>
+  void PumpUntil(Done done, Timeout timeout) {
+    while (!done() && !click_.RequestPending()) pump_.WaitMessage(timeout());
   }
   // The two phases of every click wait: until a press, then until its release.
   // A click (or Enter) and a pending request end both; `pressEnds` and
@@ -50,9 +57,15 @@ class Waits {
   // once before the first test.
   template <typename PressEnds, typename ReleaseEnds>
   void PressThenRelease(bool waitFirst, PressEnds pressEnds, ReleaseEnds releaseEnds) {
-    if (waitFirst) pump_.WaitMessage(Pump::kNoTimeout);
-    PumpUntil([&] { return click_.MouseDownFlag || click_.ClickFlag || pressEnds(); });
-    PumpUntil([&] { return click_.MouseUpFlag || click_.ClickFlag || releaseEnds(); });
+    PressThenRelease(waitFirst, pressEnds, releaseEnds, [] { return Pump::kNoTimeout; });
+  }
+  // The same for a wait that may end by itself: `timeout()` as in PumpUntil.
+  template <typename PressEnds, typename ReleaseEnds, typename Timeout>
+  void PressThenRelease(bool waitFirst, PressEnds pressEnds, ReleaseEnds releaseEnds,
+                        Timeout timeout) {
+    if (waitFirst) pump_.WaitMessage(timeout());
+    PumpUntil([&] { return click_.MouseDownFlag || click_.ClickFlag || pressEnds(); }, timeout);
+    PumpUntil([&] { return click_.MouseUpFlag || click_.ClickFlag || releaseEnds(); }, timeout);
   }
   // The click wait of commands and views: the clicks cleared before and
   // after; skipping read text ends the release phase (and the press phase

@@ -128,12 +128,13 @@ void Layers::AutoRefresh() {
   if (state.AutoRefreshMode == "1") {
     RefreshScreen();
   } else {
-    RunTransition(*this, state.AutoRefreshMode);
+    Fade(state.AutoRefreshMode);
   }
 }
 
 void Layers::Fade(std::string_view name) {
-  if (env.click.SkipReadMode)
+  // While the reader skips, a transition is shown at its end at once.
+  if (env.click.SkipReadMode || env.click.CtrlSkipping(env.pump.TickCount()))
     RefreshScreen();
   else
     RunTransition(*this, name);
@@ -143,7 +144,7 @@ void Layers::SmartRefresh(const std::string& first, const std::string& second,
                           const std::string& darknessSwitch) {
   auto stage = [&](const std::string& name) {
     if (!name.empty())
-      RunTransition(*this, name);
+      Fade(name);
     else
       RefreshScreen();
   };

@@ -76,7 +76,8 @@ class Layers {
   void AutoRefresh();
   void SmartRefresh(const std::string& first, const std::string& second,
                     const std::string& darknessSwitch);
-  // `_fade`: a transition, or a plain refresh while skipping read text.
+  // `_fade` and the refreshes' transitions: a transition, or a plain
+  // refresh while the reader skips (read text, or Ctrl held).
   void Fade(std::string_view name);
 
   // --- layer commands -------------------------------------------------------

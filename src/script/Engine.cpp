@@ -104,6 +104,7 @@ void Engine::ApplySettings(EngineSettings newSettings) {
   platform_.window.SetMenuItemChecked(MenuItem::Sound, sound_.EnableSound);
   click_.HighSpeedMode = settings_.highSpeedText;
   click_.PageUnitMode = settings_.pageUnitText;
+  UseReaderSettings();
 }
 
 void Engine::SetGameFolder(std::string folder) {
@@ -472,7 +473,11 @@ void Engine::OnMouseDown(int x, int y, MouseButton button) {
     return;
   }
   click_.MouseDownFlag = true;
-  click_.SkipReadMode = false;
+  // The press that answers a choice is the choice's; any other stops the
+  // reading modes that run on by themselves.
+  const bool answersChoice = click_.ModalDepth > 0;
+  if (!(answersChoice && click_.SkipPastChoices)) click_.SkipReadMode = false;
+  if (!answersChoice) StopAuto();
 }
 
 void Engine::OnMouseUp(int x, int y, MouseButton button) {
@@ -501,8 +506,13 @@ void Engine::OnMouseMove(int x, int y) {
 }
 
 void Engine::OnKey(Key key) {
-  // Ctrl with another key is a shortcut: it never skips text.
-  if (click_.CtrlHeld) click_.CtrlChord = true;
+  // Ctrl with another key is a shortcut: it never skips text, and the item
+  // it reaches decides about auto mode. Keys that answer a choice are the
+  // choice's.
+  if (click_.CtrlHeld)
+    click_.CtrlChord = true;
+  else if (click_.ModalDepth == 0)
+    StopAuto();
   switch (key) {
     case Key::Escape:
       platform_.window.RequestClose();
@@ -540,7 +550,10 @@ void Engine::OnWheel(int, int, int delta) {
     if (delta != 0) selector_.OnWheel(delta);
     return;
   }
-  if (delta > 0 && messageText_.InClickWait() && click_.ModalDepth == 0) ShowLogScreen();
+  if (delta > 0 && messageText_.InClickWait() && click_.ModalDepth == 0) {
+    StopAuto();
+    ShowLogScreen();
+  }
 }
 
 void Engine::OnCtrl(bool down) {
@@ -561,10 +574,34 @@ void Engine::TogglePageUnit() {
   click_.ClearClicks();
 }
 
-void Engine::ToggleAuto() {}
+void Engine::ToggleAuto() {
+  SetAuto(!click_.AutoMode);
+}
+
+void Engine::StopAuto() {
+  SetAuto(false);
+}
+
+void Engine::SetAuto(bool on) {
+  if (on == click_.AutoMode) return;
+  click_.AutoMode = on;
+  platform_.window.SetMenuItemChecked(MenuItem::Auto, on);
+  platform_.observer.ReaderEvent("auto", on ? "on" : "off");
+}
 
 void Engine::SetReaderSettings(const config::ReaderSettings& reader) {
   settings_.reader = reader;
+  UseReaderSettings();
+}
+
+void Engine::UseReaderSettings() {
+  // The waits read these on every pass, so a change from the settings
+  // dialog counts from the wait that is running.
+  const config::ReaderSettings& r = settings_.reader;
+  click_.AutoBaseMs = r.autoBaseMs;
+  click_.AutoPerCharMs = r.autoPerCharMs;
+  click_.SkipPastChoices = !r.skipStopsAtChoices;
+  click_.SkipUnread = r.skipUnread;
 }
 
 void Engine::StartSkipRead() {
@@ -604,9 +641,11 @@ void Engine::StartText() {
 }
 
 bool Engine::OnCloseRequest() {
-  if (platform_.dialogs.MessageBox(J("終了しますか？"), J("終了"), BoxButtons::OkCancel,
-                                   BoxIcon::Question) == BoxAnswer::Ok)
-    return true;
+  const uint32_t asked = platform_.pump.TickCount();
+  const BoxAnswer answer = platform_.dialogs.MessageBox(J("終了しますか？"), J("終了"),
+                                                        BoxButtons::OkCancel, BoxIcon::Question);
+  click_.DialogMs += static_cast<uint32_t>(platform_.pump.TickCount() - asked);
+  if (answer == BoxAnswer::Ok) return true;
   // The click that cancelled must not continue the story.
   click_.ClearClicks();
   return false;

@@ -225,8 +225,10 @@ class Engine : public ErrorSink,
   // restores a slot; "次へ進む": the page read after it again.
   void GoBack();
   void GoForward();
-  // "オート": click waits end by themselves while it is on.
+  // "オート": click waits end by themselves while it is on. A click, a key
+  // or another menu item stops it.
   void ToggleAuto();
+  void StopAuto();
   // "クイックセーブ" and "クイックロード": slot 81, without a dialog.
   void QuickSave();
   void QuickLoad();
@@ -279,6 +281,10 @@ class Engine : public ErrorSink,
   const Picture& ScreenPicture() const { return screen_.BackImage; }
 
  private:
+  void SetAuto(bool on);
+  // The reader's settings handed to the waits that read them.
+  void UseReaderSettings();
+
   // The commands reach the subsystems they drive; tests, benchmarks, fuzz
   // targets and tools read the state through the probe (script/EngineProbe.h).
   friend struct CommandBindings;

@@ -116,6 +116,7 @@ int MenuStartsChecked(const MenuRow& row, const config::Settings& settings) {
 }
 
 void RunMenuAction(Engine& engine, const MenuRow& row) {
+  if (row.item != MenuItem::Auto) engine.StopAuto();
   if (row.action) row.action(engine);
   engine.ClearClicks();
 }

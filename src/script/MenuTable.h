@@ -72,7 +72,8 @@ bool MenuStartsEnabled(const MenuRow& row, const config::Settings& settings);
 int MenuStartsChecked(const MenuRow& row, const config::Settings& settings);
 
 // The engine's part of a chosen item, then the choosing click cleared, so
-// that it never continues the story. The host ran its own part before.
+// that it never continues the story. The host ran its own part before. Any
+// item but "オート" itself stops auto mode: the reader has taken over.
 void RunMenuAction(Engine& engine, const MenuRow& row);
 
 }  // namespace korvana

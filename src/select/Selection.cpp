@@ -99,7 +99,11 @@ bool Selection::Look() {
 
 Selection::ActiveGuard::ActiveGuard(Selection& s) : selection(s) {
   selection.active_ = true;
-  ++selection.env_.click.ModalDepth;
+  ClickState& click = selection.env_.click;
+  ++click.ModalDepth;
+  // Skipping read text ends where the reader has a choice to make, unless
+  // the reader asked it to go on past choices.
+  if (!click.SkipPastChoices) click.SkipReadMode = false;
 }
 
 Selection::ActiveGuard::~ActiveGuard() {

@@ -340,6 +340,7 @@ void SoundSystem::PlayShort(const std::string& file, bool wait) {
     return;
   }
   shortName_ = file;
+  shortVoice_ = wait;
   shortPlaying_ = platform_.audio.PlayShort(files_.ResolveScript(file));
   platform_.observer.SoundEvent("short", shortPlaying_ ? "play" : "fail", file, 1);
   if (wait && shortPlaying_) Waits(platform_.pump, platform_.observer, click_).PumpUntil([&] {

@@ -55,6 +55,9 @@ class SoundSystem {
   // A short sound; with `wait` the story waits for its end. An empty name
   // without `wait` stops the one that plays. Nothing while sound is off.
   void PlayShort(const std::string& file, bool wait);
+  // A short sound the story waited for (a voice) is still sounding: a wait
+  // that ended it early (a load, the return to the title) left it playing.
+  bool VoicePlaying() const { return shortPlaying_ && shortVoice_; }
   // `_aviplay`: plays and waits until the movie ends or the window is
   // clicked.
   void PlayMovie(const std::string& file, int x, int y, int w, int h);
@@ -93,6 +96,7 @@ class SoundSystem {
   // The device repeats the channel's file itself, and only reports the passes.
   bool deviceLoops_[3] = {};
   bool shortPlaying_ = false;
+  bool shortVoice_ = false;
   std::string shortName_;
 };
 

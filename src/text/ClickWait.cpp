@@ -1,5 +1,8 @@
 #include "text/ClickWait.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "core/ClickState.h"
 #include "core/Coords.h"
 #include "core/Errors.h"
@@ -8,12 +11,40 @@
 #include "graphics/Mask.h"
 #include "graphics/PictureLoader.h"
 #include "platform/Platform.h"
+#include "sound/SoundSystem.h"
 #include "text/MessageText.h"
 
 namespace korvana {
 
 ClickWait::ClickWait(const TextEnvironment& env, const MessageText& layer)
     : env_(env), layer_(layer) {}
+
+ClickWait::AutoCountdown::AutoCountdown(const TextEnvironment& env, const MessageText& layer)
+    : env_(env), layer_(layer) {}
+
+int64_t ClickWait::AutoCountdown::RemainingMs() {
+  const ClickState& click = env_.click;
+  if (!click.AutoMode || click.ModalDepth > 0) {
+    running_ = false;
+    return Pump::kNoTimeout;
+  }
+  const uint32_t now = env_.pump.TickCount();
+  if (!running_) {
+    // Turned on during the wait: the reader gets the whole time from now.
+    running_ = true;
+    start_ = now;
+    dialogMsAtStart_ = click.DialogMs;
+  }
+  // What the reader must hear out before the page turns by itself; the
+  // text's own speech, when it is spoken, is one more reason to wait here.
+  if (env_.sound.VoicePlaying()) return Pump::kNoTimeout;
+  const int64_t delay = std::max<int64_t>(click.AutoBaseMs, 0) +
+                        std::max<int64_t>(click.AutoPerCharMs, 0) * layer_.PageChars();
+  // Unsigned difference: the tick wrap does not matter.
+  const int64_t elapsed =
+      int64_t{static_cast<uint32_t>(now - start_)} - (click.DialogMs - dialogMsAtStart_);
+  return std::max<int64_t>(delay - elapsed, 0);
+}
 
 void ClickWait::SetWaitMenuItems(bool enabled) {
   Window& window = env_.window;
@@ -47,9 +78,13 @@ void ClickWait::Wait(ClickWaitKind kind) {
   click.MouseDownFlag = click.MouseUpFlag = false;
   env_.observer.ClickWaitStarted();
   // Ctrl held through the wait ends it once held long enough; the marker's
-  // timer wakes the pump often enough to notice.
-  auto alsoEnds = [&] { return click.SkippingRead() || ctrlSkipping(); };
-  env_.waits.PressThenRelease(true, alsoEnds, alsoEnds);
+  // timer wakes the pump often enough to notice. Auto mode ends it at a time
+  // of its own, which the pump is told so that it wakes exactly then.
+  AutoCountdown countdown(env_, layer_);
+  auto alsoEnds = [&] {
+    return click.SkippingRead() || ctrlSkipping() || countdown.RemainingMs() == 0;
+  };
+  env_.waits.PressThenRelease(true, alsoEnds, alsoEnds, [&] { return countdown.RemainingMs(); });
   waiting_ = false;
   click.FinishTextFlag = false;
   SetMarkerRunning(false);
@@ -90,13 +125,41 @@ void ClickWait::MarkerPosition(int& x, int& y) const {
   }
 }
 
-void ClickWait::RestoreMarkerSquare() {
+void ClickWait::RestoreSquare(int x, int y, int w, int h) {
   // The scene comes back under the marker, and the text over it, so that a
   // marker standing on text leaves no hole in it.
-  env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, env_.screen.WorkScreen,
-                             markerX_, markerY_);
-  layer_.ShowOnScreen(markerX_, markerY_, kMarkerSize, kMarkerSize);
-  env_.window.InvalidateRect(markerX_, markerY_, kMarkerSize, kMarkerSize);
+  env_.screen.BackImage.Blit(x, y, w, h, env_.screen.WorkScreen, x, y);
+  layer_.ShowOnScreen(x, y, w, h);
+  env_.window.InvalidateRect(x, y, w, h);
+}
+
+void ClickWait::RestoreMarkerSquare() {
+  RestoreSquare(markerX_, markerY_, kMarkerSize, kMarkerSize);
+  if (autoMarkShown_) {
+    autoMarkShown_ = false;
+    RestoreSquare(autoMarkX_, autoMarkY_, kAutoMarkSize, kAutoMarkSize);
+  }
+}
+
+void ClickWait::DrawAutoMark() {
+  // Beside the marker, on the side the screen has room for; a small
+  // triangle pointing on, white with a dark shadow, readable on any scene.
+  autoMarkX_ = markerX_ + kMarkerSize + 2 + kAutoMarkSize <= kScreenWidth
+                   ? markerX_ + kMarkerSize + 2
+                   : markerX_ - 2 - kAutoMarkSize;
+  autoMarkY_ = markerY_ + (kMarkerSize - kAutoMarkSize) / 2;
+  autoMarkShown_ = true;
+  Picture& screen = env_.screen.BackImage;
+  constexpr int kHalf = (kAutoMarkSize - 2) / 2;
+  for (int shade = 1; shade >= 0; --shade) {
+    const uint32_t colour = shade ? 0x000000 : 0xFFFFFF;
+    for (int r = 0; r <= 2 * kHalf; ++r) {
+      const int length = 2 * (kHalf - std::abs(r - kHalf)) + 1;
+      screen.FillRect(int64_t{autoMarkX_} + shade, int64_t{autoMarkY_} + r + shade, length, 1,
+                      colour);
+    }
+  }
+  env_.window.InvalidateRect(autoMarkX_, autoMarkY_, kAutoMarkSize, kAutoMarkSize);
 }
 
 void ClickWait::DrawMarkerFrame() {
@@ -109,6 +172,7 @@ void ClickWait::DrawMarkerFrame() {
     env_.screen.BackImage.Blit(markerX_, markerY_, kMarkerSize, kMarkerSize, icon_, sx, sy,
                                RasterOp::Or);
   }
+  if (env_.click.AutoMode) DrawAutoMark();
   markerFrame_ = (markerFrame_ + 1) % 8;
 }
 

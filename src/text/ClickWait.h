@@ -1,6 +1,7 @@
 #pragma once
 // The message layer's click wait: the wait itself, the animated marker drawn
 // over the screen while it lasts, and the menu items a click wait opens.
+#include <cstdint>
 #include <string_view>
 
 #include "graphics/Picture.h"
@@ -16,6 +17,8 @@ enum class ClickWaitKind { LineEnd = 0, PageEnd = 1 };
 class ClickWait {
  public:
   static constexpr int kMarkerSize = 32;
+  // The square beside the marker where auto mode shows it is on.
+  static constexpr int kAutoMarkSize = 12;
 
   // `layer` places the marker after its cursor and shows its text again
   // where the marker stood.
@@ -36,7 +39,27 @@ class ClickWait {
   void MarkerPosition(int& x, int& y) const;
   void DrawMarkerFrame();
   void RestoreMarkerSquare();
+  void RestoreSquare(int x, int y, int w, int h);
+  void DrawAutoMark();
   void SetWaitMenuItems(bool enabled);
+
+  // Auto mode's time for one click wait: base plus per character of the
+  // page, counted from the wait's start or from when auto mode came on,
+  // without the time dialogs stood open; never before a voice has finished.
+  class AutoCountdown {
+   public:
+    AutoCountdown(const TextEnvironment& env, const MessageText& layer);
+    // Milliseconds until the wait ends by itself (0: now); Pump::kNoTimeout
+    // while auto mode is off or something must end first.
+    int64_t RemainingMs();
+
+   private:
+    const TextEnvironment& env_;
+    const MessageText& layer_;
+    bool running_ = false;
+    uint32_t start_ = 0;
+    int64_t dialogMsAtStart_ = 0;
+  };
 
   const TextEnvironment& env_;
   const MessageText& layer_;
@@ -47,6 +70,8 @@ class ClickWait {
   int markerFrame_ = 0;
   int markerRow_ = 0;
   int markerX_ = 0, markerY_ = 0;
+  bool autoMarkShown_ = false;
+  int autoMarkX_ = 0, autoMarkY_ = 0;
 };
 
 }  // namespace korvana

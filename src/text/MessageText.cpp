@@ -163,6 +163,7 @@ DrawResult MessageText::DrawChar(std::string_view c) {
   const int cell = PinCoordinate(int64_t{text.CharWidth} + 3);
   ShowOnScreen(x - 1, y - 1, cell, cell);
   env_.observer.TextDrawn(std::string(c));
+  ++pageChars_;
   log_.AppendLogChar(c, symbol);
   text.CursorX = WrapInt32(int64_t{text.CursorX} + text.CharWidth);
   if (text.CursorX < text.RightLimit) return DrawResult::Drawn;
@@ -191,6 +192,7 @@ void MessageText::ClearPage() {
   MessageMask.Fill(0xFFFFFF);
   text.CursorX = text.LeftMargin;
   text.CursorY = 0;
+  pageChars_ = 0;
   log_.NewLogPage();
   env_.observer.TextDrawn("\f");
   if (text.TextVisible) {
@@ -452,7 +454,7 @@ void MessageText::PerCharacterStep() {
   ClickState& click = env_.click;
   const int32_t id = click.CurrentTextId;
   bool alreadyRead = false;
-  if (click.SkipReadMode && record.Covers(id) && record.IsRead(id))
+  if (click.SkipReadMode && (click.SkipUnread || (record.Covers(id) && record.IsRead(id))))
     alreadyRead = true;
   else
     click.SkipReadMode = false;

@@ -123,6 +123,9 @@ class MessageText : public MessageWindow {
   bool MarkerRunning() const { return clickWait_.MarkerRunning(); }
   void SetMarkerRunning(bool running) { clickWait_.SetMarkerRunning(running); }
   bool InClickWait() const { return clickWait_.Waiting(); }
+  // Characters drawn since the page was last cleared (auto mode gives the
+  // reader time for each).
+  int64_t PageChars() const { return pageChars_; }
 
   // Lays the message layer over the screen in a rectangle, when visible.
   void ShowOnScreen(int x, int y, int w, int h) const;
@@ -166,6 +169,7 @@ class MessageText : public MessageWindow {
   ClickWait clickWait_{env_, *this};
   int rubyDepth_ = 0;
   int plainTextDepth_ = 0;
+  int64_t pageChars_ = 0;
 };
 
 }  // namespace korvana

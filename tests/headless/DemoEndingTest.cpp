@@ -2,6 +2,7 @@
 // are clicked away, and the night ends under its stars.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,11 +19,10 @@ struct DemoRun {
   test::TempDir dir;
   std::unique_ptr<HeadlessSession> session;
 
-  DemoRun() {
+  explicit DemoRun(HeadlessOptions options = {.maxClicks = 300, .choices = {0, 1, 2}}) {
     std::filesystem::copy(std::string(KORVANA_SOURCE_DIR) + "/games/demo", dir.path(),
                           std::filesystem::copy_options::recursive);
-    session = std::make_unique<HeadlessSession>(
-        HeadlessOptions{.maxClicks = 300, .choices = {0, 1, 2}}, EngineSettings{}, dir.str());
+    session = std::make_unique<HeadlessSession>(options, EngineSettings{}, dir.str());
     EXPECT_TRUE(session->Prepare());
     EXPECT_EQ(session->Run(), 0);
   }
@@ -70,6 +70,24 @@ TEST(Demo, StarsShineOverTheNight) {
       for (int x = left; x < left + 32; ++x) star += starColours.count(screen.Pixel(x, y));
     EXPECT_GT(star, 8);
   }
+}
+
+TEST(Demo, AutoModeReadsItToTheEndWithOneClick) {
+  DemoRun demo({.maxClicks = 1, .choices = {0, 1, 2}, .menu = {{1, "Xauto"}}});
+  const std::vector<std::string>& lines = demo.session->platform.Transcript();
+  EXPECT_FALSE(demo.session->failed);
+  EXPECT_TRUE(demo.session->endReason == "end" || demo.session->endReason == "exit")
+      << demo.session->endReason;
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "auto\ton"), 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "auto\toff"), 0);
+  // The last words were shown and every choice was answered.
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.rfind("text\t", 0) == 0 && l.find("― おしまい ―") != std::string::npos;
+  }));
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.rfind("choice\t", 0) == 0; }),
+            3);
+  EXPECT_EQ(demo.session->platform.ClicksGiven(), 0);
 }
 
 }  // namespace

@@ -328,11 +328,24 @@ void HeadlessPlatform::FlushText() {
 
 void HeadlessPlatform::ClickWaitStarted() {
   FlushText();
-  if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks) throw HeadlessStop{"clicks"};
-  ++clicksGiven_;
+  // Auto mode answers the wait in virtual time; a click would stop it, so
+  // none is given and none of `--clicks` is used up. It may come on or go
+  // off by an item chosen at this very wait.
+  const bool autoBefore = MenuItemChecked(MenuItem::Auto);
+  auto takeClick = [&] {
+    if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks)
+      throw HeadlessStop{"clicks"};
+    ++clicksGiven_;
+  };
+  if (!autoBefore) takeClick();
   soundOnlyWakes_ = 0;
   ChooseMenuItems();
   if (onClickWait) onClickWait();
+  if (MenuItemChecked(MenuItem::Auto)) {
+    if (!autoBefore) --clicksGiven_;
+    return;
+  }
+  if (autoBefore) takeClick();
   QueueClick(pointerX_, pointerY_);
 }
 
