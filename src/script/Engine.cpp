@@ -587,6 +587,7 @@ void Engine::SetAuto(bool on) {
   click_.AutoMode = on;
   platform_.window.SetMenuItemChecked(MenuItem::Auto, on);
   platform_.observer.ReaderEvent("auto", on ? "on" : "off");
+  messageText_.AutoModeChanged();
 }
 
 void Engine::SetReaderSettings(const config::ReaderSettings& reader) {

@@ -135,10 +135,13 @@ void ClickWait::RestoreSquare(int x, int y, int w, int h) {
 
 void ClickWait::RestoreMarkerSquare() {
   RestoreSquare(markerX_, markerY_, kMarkerSize, kMarkerSize);
-  if (autoMarkShown_) {
-    autoMarkShown_ = false;
-    RestoreSquare(autoMarkX_, autoMarkY_, kAutoMarkSize, kAutoMarkSize);
-  }
+  RestoreAutoMark();
+}
+
+void ClickWait::RestoreAutoMark() {
+  if (!autoMarkShown_) return;
+  autoMarkShown_ = false;
+  RestoreSquare(autoMarkX_, autoMarkY_, kAutoMarkSize, kAutoMarkSize);
 }
 
 void ClickWait::DrawAutoMark() {
@@ -160,6 +163,13 @@ void ClickWait::DrawAutoMark() {
     }
   }
   env_.window.InvalidateRect(autoMarkX_, autoMarkY_, kAutoMarkSize, kAutoMarkSize);
+}
+
+void ClickWait::AutoModeChanged() {
+  // Shown or taken away at once, not at the marker's next frame.
+  if (!waiting_ || !markerRunning_) return;
+  RestoreAutoMark();
+  if (env_.click.AutoMode) DrawAutoMark();
 }
 
 void ClickWait::DrawMarkerFrame() {

@@ -34,6 +34,8 @@ class ClickWait {
   bool MarkerRunning() const { return markerRunning_; }
   // Freezes or restarts the marker (the log screen and the hide views).
   void SetMarkerRunning(bool running);
+  // Auto mode came on or went off: its mark beside the running marker.
+  void AutoModeChanged();
 
  private:
   void MarkerPosition(int& x, int& y) const;
@@ -41,6 +43,7 @@ class ClickWait {
   void RestoreMarkerSquare();
   void RestoreSquare(int x, int y, int w, int h);
   void DrawAutoMark();
+  void RestoreAutoMark();
   void SetWaitMenuItems(bool enabled);
 
   // Auto mode's time for one click wait: base plus per character of the

@@ -123,6 +123,7 @@ class MessageText : public MessageWindow {
   bool MarkerRunning() const { return clickWait_.MarkerRunning(); }
   void SetMarkerRunning(bool running) { clickWait_.SetMarkerRunning(running); }
   bool InClickWait() const { return clickWait_.Waiting(); }
+  void AutoModeChanged() { clickWait_.AutoModeChanged(); }
   // Characters drawn since the page was last cleared (auto mode gives the
   // reader time for each).
   int64_t PageChars() const { return pageChars_; }

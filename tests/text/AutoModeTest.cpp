@@ -161,9 +161,9 @@ TEST(AutoMode, ItNeverAnswersAChoiceAndAnAnsweredChoiceKeepsItOn) {
   }
 }
 
-// The screen during the second wait and at the end of a run of two lines.
+// The screen during each wait of a run of two lines and at its end.
 struct Screens {
-  Picture waiting, end;
+  Picture waits[2], end;
 };
 Screens TwoLines(bool autoOn) {
   HeadlessOptions options = autoOn ? AutoAtFirstWait() : HeadlessOptions{};
@@ -172,7 +172,7 @@ Screens TwoLines(bool autoOn) {
   Screens screens;
   int waits = 0;
   run.session().platform.onClickWait = [&] {
-    if (++waits == 2) screens.waiting = run.probe().BackImage();
+    if (waits < 2) screens.waits[waits++] = run.probe().BackImage();
   };
   EXPECT_EQ(run.Run(), 0);
   screens.end = run.probe().BackImage();
@@ -181,22 +181,27 @@ Screens TwoLines(bool autoOn) {
 
 TEST(AutoMode, AMarkBesideTheMarkerShowsItIsOnAndLeavesNoTrace) {
   const Screens off = TwoLines(false), on = TwoLines(true);
-  ASSERT_FALSE(off.waiting.Empty());
-  ASSERT_FALSE(on.waiting.Empty());
-  // While waiting, the screens differ only in a small square, and there in
-  // white and dark pixels of the mark.
-  int left = kScreenWidth, right = -1, top = kScreenHeight, bottom = -1, white = 0;
-  for (int y = 0; y < kScreenHeight; ++y)
-    for (int x = 0; x < kScreenWidth; ++x) {
-      if (on.waiting.Pixel(x, y) == off.waiting.Pixel(x, y)) continue;
-      left = std::min(left, x), right = std::max(right, x);
-      top = std::min(top, y), bottom = std::max(bottom, y);
-      white += on.waiting.Pixel(x, y) == 0xFFFFFF;
-    }
-  ASSERT_GE(right, 0) << "no mark drawn";
-  EXPECT_LE(right - left, 12);
-  EXPECT_LE(bottom - top, 12);
-  EXPECT_GT(white, 30);
+  // The first wait turns auto mode on (the mark shows at once), the second
+  // starts with it on.
+  for (int wait = 0; wait < 2; ++wait) {
+    SCOPED_TRACE(wait + 1);
+    const Picture &with = on.waits[wait], &without = off.waits[wait];
+    ASSERT_FALSE(with.Empty());
+    ASSERT_FALSE(without.Empty());
+    // The screens differ only in a small square, there in the mark's white.
+    int left = kScreenWidth, right = -1, top = kScreenHeight, bottom = -1, white = 0;
+    for (int y = 0; y < kScreenHeight; ++y)
+      for (int x = 0; x < kScreenWidth; ++x) {
+        if (with.Pixel(x, y) == without.Pixel(x, y)) continue;
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
+        white += with.Pixel(x, y) == 0xFFFFFF;
+      }
+    ASSERT_GE(right, 0) << "no mark drawn";
+    EXPECT_LE(right - left, 12);
+    EXPECT_LE(bottom - top, 12);
+    EXPECT_GT(white, 30);
+  }
   // Once the wait is over the mark is gone with the marker.
   EXPECT_TRUE(on.end.Pixels() == off.end.Pixels());
 }
