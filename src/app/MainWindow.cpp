@@ -71,6 +71,8 @@ void MainWindow::BuildMenu() {
   PopupMenu built = BuildPopupMenu(this, MenuTable(), settings_,
                                    [this](const MenuRow& row) { RunItem(row); });
   popup_ = built.menu;
+  connect(popup_, &QMenu::aboutToShow, this, [this] { engine_.MenuOpened(true); });
+  connect(popup_, &QMenu::aboutToHide, this, [this] { engine_.MenuOpened(false); });
   items_ = std::move(built.items);
 }
 

@@ -477,7 +477,9 @@ void Engine::OnMouseDown(int x, int y, MouseButton button) {
   // reading modes that run on by themselves.
   const bool answersChoice = click_.ModalDepth > 0;
   if (!(answersChoice && click_.SkipPastChoices)) click_.SkipReadMode = false;
-  if (!answersChoice) StopAuto();
+  // The right button opens the pop-up menu, where "オート" itself may be
+  // what the reader is after: the item chosen decides.
+  if (!answersChoice && button != MouseButton::Right) StopAuto();
 }
 
 void Engine::OnMouseUp(int x, int y, MouseButton button) {

@@ -229,6 +229,9 @@ class Engine : public ErrorSink,
   // or another menu item stops it.
   void ToggleAuto();
   void StopAuto();
+  // The pop-up menu stands open over the story: auto mode waits for it, and
+  // starts its time again when it closes without an item chosen.
+  void MenuOpened(bool open) { click_.ModalDepth += open ? 1 : -1; }
   // "クイックセーブ" and "クイックロード": slot 81, without a dialog.
   void QuickSave();
   void QuickLoad();

@@ -134,6 +134,29 @@ TEST(AutoMode, TheReaderTakingOverStopsIt) {
   }
 }
 
+TEST(AutoMode, TheRightButtonLeavesItToThePopUpMenuWhichRestartsItsTime) {
+  // The right press opens the menu, where "オート" may be the item chosen: a
+  // press that stopped auto mode would make that item turn it on again.
+  GameRun run(AutoAtFirstWait(), WithReader(400, 0));
+  run.Script({"_textwait 0", "あ", "い"});
+  HeadlessPlatform& platform = run.session().platform;
+  Engine& engine = run.session().engine;
+  int waits = 0;
+  platform.onClickWait = [&] {
+    if (++waits != 2) return;
+    platform.QueueAction([&] {
+      engine.OnMouseDown(0, 0, MouseButton::Right);
+      engine.MenuOpened(true);
+    });
+    platform.QueueAction([&] { engine.MenuOpened(false); });
+  };
+  EXPECT_EQ(run.Run(), 0);
+  EXPECT_EQ(AutoEvents(run), std::vector<std::string>{"on"});
+  // Both waits ended by themselves, the second a whole delay after the menu.
+  EXPECT_EQ(platform.ElapsedMs(), 800u);
+  EXPECT_EQ(platform.ClicksGiven(), 0);
+}
+
 TEST(AutoMode, ItNeverAnswersAChoiceAndAnAnsweredChoiceKeepsItOn) {
   const std::vector<std::string> script = {
       "_textwait 0",         "あ",   "_selmenu 32,300,#FFFFFF,#C0C0C0,24",
