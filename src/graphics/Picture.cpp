@@ -101,8 +101,8 @@ void Picture::FillRect(int64_t x, int64_t y, int64_t w, int64_t h, uint32_t colo
 namespace {
 
 void AppendToString(png_structp png, png_bytep data, png_size_t length) {
-  static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data),
-                                                         length);
+  static_cast<std::string*>(png_get_io_ptr(png))
+      ->append(reinterpret_cast<const char*>(data), length);
 }
 
 void NoFlush(png_structp) {}

@@ -265,8 +265,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       for (const std::string& item : SplitList(v)) {
         int64_t n;
         if (item != "cancel" && !ParseCount(item, n, 1, kLastSlot)) {
-          error = "--slot takes slots 1 to " + std::to_string(kLastSlot) +
-                  " or cancel, not \"" + item + "\"";
+          error = "--slot takes slots 1 to " + std::to_string(kLastSlot) + " or cancel, not \"" +
+                  item + "\"";
           return false;
         }
         out.options.slotChoices.push_back(item);

@@ -342,9 +342,8 @@ void RecoverSlotFiles(const std::string& record, int number) {
   const std::optional<std::string> bytes =
       S_ISREG(st.st_mode) ? ReadWholeFile(record, 4096) : std::nullopt;
   const std::vector<std::string_view> lines = bytes ? Lines(*bytes) : std::vector<std::string_view>{};
-  // Only the files of this slot (three, or four with its picture), each from a temporary name of its
-  // own, in the record's folder: a record shipped with a game cannot move
-  // anything else.
+  // Only the files of this slot (three, or four with its picture), each from a temporary name of
+  // its own, in the record's folder: a record shipped with a game cannot move anything else.
   std::vector<std::pair<std::string, std::string>> renames;
   bool ours = lines.size() >= 2 && lines.front() == kRecordHeader && lines.back() == "end";
   for (size_t i = 1; ours && i + 1 < lines.size(); ++i) {

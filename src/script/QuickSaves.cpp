@@ -11,8 +11,7 @@ namespace korvana {
 void Engine::QuickSave() {
   // The same writer, boxes and global data as a save chosen in the dialog:
   // only the slot's number tells the files apart.
-  if (WriteSlot(kQuickSlot))
-    platform_.observer.ReaderEvent("qsave", std::to_string(kQuickSlot));
+  if (WriteSlot(kQuickSlot)) platform_.observer.ReaderEvent("qsave", std::to_string(kQuickSlot));
 }
 
 void Engine::QuickLoad() {

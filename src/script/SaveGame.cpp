@@ -53,16 +53,16 @@ std::vector<SlotEntry> Engine::SlotTable(SlotMode mode) const {
 
 void Engine::SaveFromDialog() {
   int slot = -1;
-  if (!platform_.dialogs.SlotDialog(SlotMode::Save, SlotTable(SlotMode::Save), slot) ||
-      slot < 0 || slot >= kSlotCount)
+  if (!platform_.dialogs.SlotDialog(SlotMode::Save, SlotTable(SlotMode::Save), slot) || slot < 0 ||
+      slot >= kSlotCount)
     return;
   WriteSlot(slot + 1);
 }
 
 void Engine::LoadFromDialog() {
   int slot = -1;
-  if (platform_.dialogs.SlotDialog(SlotMode::Load, SlotTable(SlotMode::Load), slot) &&
-      slot >= 0 && slot < kLastSlot)
+  if (platform_.dialogs.SlotDialog(SlotMode::Load, SlotTable(SlotMode::Load), slot) && slot >= 0 &&
+      slot < kLastSlot)
     RequestLoadSlot(slot + 1);
   click_.ClearClicks();
 }
@@ -92,10 +92,9 @@ bool Engine::WriteSlot(int number) {
   const SaveFolder folder = Saves();
   FileBatch batch = SlotBatch(folder, number);
   const bool ok = batch.CommitSlot(number);
-  static const char* const kFailures[] = {"フラグデータ保存できず．．．",
-                                          "ステータスデータ保存できず．．．",
-                                          "回想データ保存できず．．．",
-                                          "画像データ保存できず．．．"};
+  static const char* const kFailures[] = {
+      "フラグデータ保存できず．．．", "ステータスデータ保存できず．．．",
+      "回想データ保存できず．．．", "画像データ保存できず．．．"};
   // One report for one failed save: the file that stopped it and the folder
   // the player has to look at. The global data goes to the same folder, so
   // its own failure would only say the same again.

@@ -7,9 +7,9 @@
 #include <map>
 
 #include "GuiTests.h"
-#include "TempDir.h"
 #include "QtPlatform.h"
 #include "SlotDialog.h"
+#include "TempDir.h"
 #include "core/Cp932.h"
 
 using namespace korvana;
@@ -322,8 +322,8 @@ class SlotDialogTest : public QObject {
         {SlotMode::Save, 19, QStringLiteral("20/20"), false, "77 "},
     };
     for (const auto& r : rows) {
-      Shown s(r.mode, r.mode == SlotMode::Load ? LoadSlots({{81, "quick"}, {83, "auto"}})
-                                               : Slots());
+      Shown s(r.mode,
+              r.mode == SlotMode::Load ? LoadSlots({{81, "quick"}, {83, "auto"}}) : Slots());
       s.form.ShowPage(19);
       QCOMPARE(s.form.TkBtn2->isVisible(), r.nextOnPage20);
       s.form.ShowPage(20);

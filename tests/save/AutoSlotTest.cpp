@@ -1,7 +1,7 @@
 // Which automatic save is written next, and the labels the load dialog gets
 // for the slots after the game's 80.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -40,7 +40,9 @@ TEST(AutoSlots, TheNextIsTheFirstMissingElseTheOldest) {
       {"the oldest, whatever was written", {{82, 300}, {83, 200}, {84, 100}}, {82}, 84},
       {"equal times: the lowest", {{82, 100}, {83, 100}, {84, 100}}, {}, 82},
       {"equal times: one this run did not write", {{82, 100}, {83, 100}, {84, 100}}, {82, 84}, 83},
-      {"equal times: the earliest this run wrote", {{82, 100}, {83, 100}, {84, 100}}, {83, 82, 84},
+      {"equal times: the earliest this run wrote",
+       {{82, 100}, {83, 100}, {84, 100}},
+       {83, 82, 84},
        83},
       {"equal times, written in turn", {{82, 100}, {83, 100}, {84, 100}}, {82, 83, 84}, 82},
       {"only the oldest compete", {{82, 100}, {83, 100}, {84, 50}}, {84, 82, 83}, 84},
@@ -88,12 +90,9 @@ TEST(AutoSlots, LabelsReachTheQuickAndAutomaticSavesWithTheirPictures) {
     const char* start;
     bool used;
     bool picture;
-  } rows[] = {{1, "1  one", true, true},
-              {2, "2  データがありません", false, false},
-              {81, "81 quick", true, true},
-              {82, "82 データがありません", false, false},
-              {83, "83 auto", true, false},
-              {84, "84 データがありません", false, false}};
+  } rows[] = {{1, "1  one", true, true},    {2, "2  データがありません", false, false},
+              {81, "81 quick", true, true}, {82, "82 データがありません", false, false},
+              {83, "83 auto", true, false}, {84, "84 データがありません", false, false}};
   for (const auto& r : rows) {
     const SlotEntry& e = slots[r.slot - 1];
     EXPECT_EQ(cp932::ToUtf8(e.label).rfind(r.start, 0), 0u) << cp932::ToUtf8(e.label);

@@ -48,8 +48,8 @@ Lines ChoosingGame(bool exitWithSaving = false) {
   Lines lines = {"_textwait 0", "!choosing", "first page&"};
   // In turn at two places: the headless pointer must move to choose again.
   for (int i = 0; i < 4; ++i)
-    for (const char* l : {i % 2 ? "_selmenu 200,200" : "_selmenu 10,10", "a", "b", "_endsel",
-                          "a page&"})
+    for (const char* l :
+         {i % 2 ? "_selmenu 200,200" : "_selmenu 10,10", "a", "b", "_endsel", "a page&"})
       lines.push_back(l);
   if (exitWithSaving) lines.push_back("_winexit");
   return lines;
@@ -99,14 +99,22 @@ TEST(QuickSaves, TheQuickItemsAreGreyedWithSaveAndLoad) {
     const char* item;
     const char* event;
   } rows[] = {
-      {"saving before the first save point", {"_textwait 0", "one line.", "another."}, "Xqsave",
+      {"saving before the first save point",
+       {"_textwait 0", "one line.", "another."},
+       "Xqsave",
        "Xqsave\tdisabled"},
-      {"saving disabled by the game", {"_textwait 0", "_syssave 1", "a&", "b."}, "Xqsave",
+      {"saving disabled by the game",
+       {"_textwait 0", "_syssave 1", "a&", "b."},
+       "Xqsave",
        "Xqsave\tdisabled"},
       {"saving at a wait after a page", {"_textwait 0", "a&", "b."}, "Xqsave", "Xqsave"},
-      {"saving at a choice", {"_textwait 0", "a&", "_selmenu 1,1", "x", "_endsel"}, "Xqsave",
+      {"saving at a choice",
+       {"_textwait 0", "a&", "_selmenu 1,1", "x", "_endsel"},
+       "Xqsave",
        "Xqsave"},
-      {"loading at a choice", {"_textwait 0", "a&", "_selmenu 1,1", "x", "_endsel"}, "Xqload",
+      {"loading at a choice",
+       {"_textwait 0", "a&", "_selmenu 1,1", "x", "_endsel"},
+       "Xqload",
        "Xqload\tdisabled"},
       {"loading at a wait", {"_textwait 0", "a&", "b."}, "Xqload", "Xqload"},
   };
@@ -180,6 +188,20 @@ TEST(AutoSaves, NoneWhereTheyAreNotWanted) {
   }
 }
 
+TEST(AutoSaves, TheGlobalDataKeepsItsOwnMoments) {
+  // The run stops at the page after the choice: the automatic save is
+  // there, the global flags and the read-text record are not yet.
+  GameRun run({.maxClicks = 2, .autoSaves = true});
+  run.File("krv.cfg", "SavePath=.\\\r\nTextMaxIndex=8\r\n");
+  run.Script({"_textwait 0", "_@flg[300]=global", "~00000001first page&", "_selmenu 10,10", "a",
+              "_endsel", "~00000002second page&", "third page&"});
+  EXPECT_EQ(run.RunPrepared(), 0);
+  EXPECT_EQ(run.Events("autosave"), Lines{"82"});
+  EXPECT_TRUE(SlotExists(run, 82));
+  for (const char* name : {"data0.hfd", "textid.dat"})
+    EXPECT_FALSE(fs::exists(run.dir().path() / name)) << name;
+}
+
 TEST(AutoSaves, AFailureIsOneNoteNotABoxAtEveryChoice) {
   EngineSettings settings;
   settings.savePath = "missing\\";
@@ -196,12 +218,18 @@ TEST(AutoSaves, AFailureIsOneNoteNotABoxAtEveryChoice) {
 // What a game wrote by its own rules: the same bytes whether the reader
 // used the quick and automatic saves or not.
 TEST(QuickSaves, TheGamesOwnFilesStayByteForByte) {
-  const Lines script = {"_textwait 0",      "!kept",    "~00000001first page&",
-                        "_@flg[300]=global", "~00000002second page.",
-                        "_selmenu 10,10",    "a",        "_endsel",
-                        "~00000003third page.", "_winexit"};
-  const char* const kept[] = {"krv.ini", "data0.hfd", "textid.dat", "data1.hfd", "data1.hsd",
-                              "data1.hld"};
+  const Lines script = {"_textwait 0",
+                        "!kept",
+                        "~00000001first page&",
+                        "_@flg[300]=global",
+                        "~00000002second page.",
+                        "_selmenu 10,10",
+                        "a",
+                        "_endsel",
+                        "~00000003third page.",
+                        "_winexit"};
+  const char* const kept[] = {"krv.ini",   "data0.hfd", "textid.dat",
+                              "data1.hfd", "data1.hsd", "data1.hld"};
   std::map<std::string, std::optional<std::string>> files[2];
   for (int withComforts = 0; withComforts < 2; ++withComforts) {
     HeadlessOptions options{.answers = {"ok"}, .slotChoices = {"1"}, .menu = {{2, "Msave"}}};
@@ -216,7 +244,8 @@ TEST(QuickSaves, TheGamesOwnFilesStayByteForByte) {
     EXPECT_EQ(run.RunPrepared(), 0);
     EXPECT_EQ(run.Events("qsave").size(), withComforts ? 2u : 0u);
     EXPECT_EQ(run.Events("autosave").size(), withComforts ? 2u : 0u);
-    for (const char* name : kept) files[withComforts][name] = ReadWholeFile(run.dir().str() + "/" + name);
+    for (const char* name : kept)
+      files[withComforts][name] = ReadWholeFile(run.dir().str() + "/" + name);
   }
   for (const char* name : kept) {
     EXPECT_TRUE(files[0][name]) << name;
@@ -242,8 +271,8 @@ TEST(SavePictures, TheScreenAtTheSavePointShrunkBesideTheSave) {
   Picture saved;
   std::string error;
   ASSERT_TRUE(DecodePicture(PictureFormat::Png,
-                            {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()},
-                            saved, error))
+                            {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()}, saved,
+                            error))
       << error;
   EXPECT_EQ(saved.Width(), kThumbnailWidth);
   EXPECT_EQ(saved.Height(), kThumbnailHeight);
