@@ -2,8 +2,8 @@
 // average of its block, and the bytes a PNG reader reads back unchanged.
 #include <gtest/gtest.h>
 
+#include "PngBytes.h"
 #include "graphics/Picture.h"
-#include "graphics/PictureLoader.h"
 
 namespace korvana {
 namespace {
@@ -87,12 +87,7 @@ TEST(Shrink, EncodedPngReadsBackPixelForPixel) {
   picture.SetPixel(159, 119, 0x00FF00);
   const std::optional<std::string> bytes = EncodePng(picture);
   ASSERT_TRUE(bytes);
-  Picture read;
-  std::string error;
-  ASSERT_TRUE(DecodePicture(PictureFormat::Png,
-                            {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()}, read,
-                            error))
-      << error;
+  const Picture read = test::ReadPng(*bytes);
   EXPECT_EQ(read.Width(), 160);
   EXPECT_EQ(read.Height(), 120);
   EXPECT_EQ(read.Pixels(), picture.Pixels());

@@ -7,9 +7,9 @@
 #include <map>
 
 #include "GameRun.h"
+#include "PngBytes.h"
 #include "core/FileResolver.h"
 #include "graphics/Picture.h"
-#include "graphics/PictureLoader.h"
 #include "save/SaveFiles.h"
 
 namespace korvana {
@@ -268,12 +268,7 @@ TEST(SavePictures, TheScreenAtTheSavePointShrunkBesideTheSave) {
 
   const std::optional<std::string> bytes = ReadWholeFile(SlotFile(run, 1, ".png"));
   ASSERT_TRUE(bytes);
-  Picture saved;
-  std::string error;
-  ASSERT_TRUE(DecodePicture(PictureFormat::Png,
-                            {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()}, saved,
-                            error))
-      << error;
+  const Picture saved = test::ReadPng(*bytes);
   EXPECT_EQ(saved.Width(), kThumbnailWidth);
   EXPECT_EQ(saved.Height(), kThumbnailHeight);
   const struct {
