@@ -1,5 +1,6 @@
 #include "SlotDialog.h"
 
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMessageBox>
@@ -116,6 +117,11 @@ PictureButton* MakeButton(QWidget* parent, const char* name, const QRect& geomet
 
 }  // namespace
 
+const QString& SlotDialog::ReaderPageCaption() {
+  static const QString caption = QStringLiteral("クイック／オート");
+  return caption;
+}
+
 QColor SlotDialog::ModeColor(SlotMode mode) {
   return FromBgr(mode == SlotMode::Load ? 0xA0D0D0 : 0xD0D0A0);
 }
@@ -212,7 +218,8 @@ void SlotDialog::MakeSlotButtons() {
 void SlotDialog::Prepare(SlotMode mode, const std::vector<SlotEntry>& entries) {
   mode_ = mode;
   slots_ = entries;
-  slots_.resize(kSlots);
+  slots_.resize(mode == SlotMode::Load ? kLoadSlots : kSlots);
+  pictures_.assign(slots_.size(), std::nullopt);
   chosen_ = -1;
   setResult(QDialog::Rejected);
 
@@ -228,21 +235,83 @@ void SlotDialog::Prepare(SlotMode mode, const std::vector<SlotEntry>& entries) {
     b->SetColor(tint);
     b->Set_Picture(ButtonFace(tint, b->size()));
   }
+  TrackBar1->setRange(0, PageCount() - 1);
   ShowPage(page_);
 }
 
 void SlotDialog::ShowPage(int page) {
-  page_ = std::clamp(page, 0, kPages - 1);
+  page_ = std::clamp(page, 0, PageCount() - 1);
   TrackBar1->setValue(page_);
   TkBtn1->setVisible(page_ > 0);
-  TkBtn2->setVisible(page_ < kPages - 1);
-  Label1->setText(QStringLiteral("%1/%2").arg(page_ + 1).arg(kPages));
+  TkBtn2->setVisible(page_ < PageCount() - 1);
+  // The slot pages count as they always have; the page after them names
+  // itself, in two lines to fit beside the slider.
+  QFont indicator = Label1->font();
+  indicator.setPixelSize(page_ == kReaderPage ? 12 : 16);
+  Label1->setFont(indicator);
+  Label1->setText(page_ == kReaderPage
+                      ? ReaderPageCaption().left(4) + "\n" + ReaderPageCaption().mid(4)
+                      : QStringLiteral("%1/%2").arg(page_ + 1).arg(kPages));
+  Label1->setToolTip(page_ == kReaderPage ? ReaderPageCaption() : QString());
   const auto buttons = SlotButtons();
   for (int k = 0; k < kSlotsPerPage; ++k) {
-    const SlotEntry& entry = slots_[page_ * kSlotsPerPage + k];
+    const int slot = page_ * kSlotsPerPage + k;
+    const SlotEntry& entry = slots_[slot];
     buttons[k]->SetCaption(QString::fromStdString(cp932::ToUtf8(entry.label)));
     buttons[k]->setEnabled(mode_ == SlotMode::Save || entry.used);
+    ShowSlotPicture(k, slot);
   }
+}
+
+const QImage& SlotDialog::LoadedPicture(int slot) {
+  std::optional<QImage>& picture = pictures_[slot];
+  if (picture) return *picture;
+  picture.emplace();
+  const std::string& path = slots_[slot].thumbnail;
+  if (!slots_[slot].used || path.empty()) return *picture;
+  // Only a picture of a sensible size is decoded: a damaged or foreign file
+  // shows nothing rather than costing the dialog its memory.
+  QImageReader reader(QString::fromStdString(path), "png");
+  const QSize size = reader.size();
+  if (!size.isValid() || size.width() > 4 * 160 || size.height() > 4 * 120) return *picture;
+  QImage read;
+  if (reader.read(&read)) *picture = read.convertToFormat(QImage::Format_RGB32);
+  return *picture;
+}
+
+void SlotDialog::ShowSlotPicture(int button, int slot) {
+  PictureButton* b = SlotButtons()[button];
+  pictureRects_[button] = QRect();
+  QImage face = ButtonFace(ModeColor(mode_), b->size());
+  const QImage& picture = LoadedPicture(slot);
+  // The blank run of the label between the title and the date, in the
+  // label's own fixed-pitch columns; the caption starts 4 pixels in.
+  const QString caption = b->Caption();
+  constexpr int kDateLength = 18;  // "(yyyy/mm/dd hh:mm)"
+  if (!picture.isNull() && caption.size() > kDateLength) {
+    const QString beforeDate = caption.left(caption.size() - kDateLength);
+    QString title = beforeDate;
+    while (!title.isEmpty() && title.back().isSpace()) title.chop(1);
+    const QFontMetrics metrics(b->font());
+    constexpr int kAir = 4, kGap = 6, kBevel = 3;
+    const int left = kAir + metrics.horizontalAdvance(title) + kGap;
+    const int right = kAir + metrics.horizontalAdvance(beforeDate) - kGap;
+    int height = b->height() - 2 * kBevel;
+    int width = height * 4 / 3;
+    if (right - left < width) {
+      width = right - left;
+      height = width * 3 / 4;
+    }
+    // Smaller than this it would be a smudge, not a picture.
+    if (width >= 24) {
+      const QRect where(right - width, (b->height() - height) / 2, width, height);
+      QPainter p(&face);
+      p.setRenderHint(QPainter::SmoothPixmapTransform);
+      p.drawImage(where, picture);
+      pictureRects_[button] = where;
+    }
+  }
+  b->Set_Picture(face);
 }
 
 int SlotDialog::Choose(SlotMode mode, const std::vector<SlotEntry>& entries) {
@@ -267,6 +336,7 @@ void SlotDialog::CentreOverOwner() {
 
 void SlotDialog::SlotClicked(int k) {
   const int slot = page_ * kSlotsPerPage + k;
+  if (slot >= static_cast<int>(slots_.size())) return;
   const bool used = slots_[slot].used;
   if (mode_ == SlotMode::Load && !used) return;
   if (mode_ == SlotMode::Save && used &&

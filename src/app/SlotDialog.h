@@ -1,12 +1,16 @@
 #pragma once
-// `SlotDialog`, the save/load dialog: 80 slots on 20 pages of 4. The engine
-// hands it the slot labels ready made; the dialog shows them, tells the
-// mode by colour and picture, and returns the slot the player chose.
+// `SlotDialog`, the save/load dialog: 80 slots on 20 pages of 4, and when
+// loading a 21st page "クイック／オート" with the quick save and the three
+// automatic saves. The engine hands it the slot labels ready made; the
+// dialog shows them with the picture of each save where the label leaves
+// room, tells the mode by colour and picture, and returns the slot the
+// player chose.
 #include <QDialog>
 #include <QLabel>
 #include <QSlider>
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "PictureButton.h"
@@ -21,6 +25,11 @@ class SlotDialog : public QDialog {
   static constexpr int kPages = 20;
   static constexpr int kSlotsPerPage = 4;
   static constexpr int kSlots = kPages * kSlotsPerPage;
+  // The page after the 80 slots, in load mode only: slots 81 to 84.
+  static constexpr int kReaderPage = kPages;
+  static constexpr int kLoadSlots = kSlots + kSlotsPerPage;
+  // The caption the page indicator shows on that page.
+  static const QString& ReaderPageCaption();
 
   explicit SlotDialog(QWidget* parent = nullptr);
 
@@ -38,6 +47,12 @@ class SlotDialog : public QDialog {
   int ChosenSlot() const { return chosen_; }
   // The form's colour in each mode.
   static QColor ModeColor(SlotMode mode);
+  // Pages the mode offers: the 20 of the slots, and in load mode the 21st.
+  int PageCount() const { return mode_ == SlotMode::Load ? kPages + 1 : kPages; }
+  // Where the picture of the save sits on slot button `k` of the page; empty
+  // when the slot shows none (no picture, an unreadable one, or no room
+  // beside the label).
+  QRect PictureRect(int k) const { return pictureRects_[k]; }
 
   // Asks before a used slot is saved over; true for OK. Unset: a message
   // box over the dialog. The window routes it through the platform's boxes.
@@ -73,9 +88,16 @@ class SlotDialog : public QDialog {
   bool HandleKey(int key);
   void MoveSlotFocus(int step);
   void CentreOverOwner();
+  // Slot button `button`'s face with the picture of entry `slot` placed in
+  // the blank between title and date.
+  void ShowSlotPicture(int button, int slot);
+  const QImage& LoadedPicture(int slot);
 
   SlotMode mode_ = SlotMode::Load;
   std::vector<SlotEntry> slots_;
+  // Pictures read since Prepare, by entry (null: none or unreadable).
+  std::vector<std::optional<QImage>> pictures_;
+  std::array<QRect, kSlotsPerPage> pictureRects_;
   int page_ = 0;
   int chosen_ = -1;
 };

@@ -98,24 +98,32 @@ void Picture::FillRect(int64_t x, int64_t y, int64_t w, int64_t h, uint32_t colo
   }
 }
 
-bool WritePng(const Picture& picture, const std::string& utf8Path) {
-  if (picture.Empty()) return false;
-  FILE* f = std::fopen(utf8Path.c_str(), "wb");
-  if (!f) return false;
+namespace {
+
+void AppendToString(png_structp png, png_bytep data, png_size_t length) {
+  static_cast<std::string*>(png_get_io_ptr(png))
+      ->append(reinterpret_cast<const char*>(data), length);
+}
+
+void NoFlush(png_structp) {}
+
+}  // namespace
+
+std::optional<std::string> EncodePng(const Picture& picture) {
+  if (picture.Empty()) return std::nullopt;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {
     png_destroy_write_struct(&png, nullptr);
-    std::fclose(f);
-    return false;
+    return std::nullopt;
   }
+  std::string bytes;
   std::vector<png_byte> row(static_cast<size_t>(picture.Width()) * 3);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
+    return std::nullopt;
   }
-  png_init_io(png, f);
+  png_set_write_fn(png, &bytes, AppendToString, NoFlush);
   png_set_IHDR(png, info, picture.Width(), picture.Height(), 8, PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -130,7 +138,40 @@ bool WritePng(const Picture& picture, const std::string& utf8Path) {
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
+  return bytes;
+}
+
+bool WritePng(const Picture& picture, const std::string& utf8Path) {
+  const std::optional<std::string> bytes = EncodePng(picture);
+  if (!bytes) return false;
+  FILE* f = std::fopen(utf8Path.c_str(), "wb");
+  if (!f) return false;
+  const bool written = std::fwrite(bytes->data(), 1, bytes->size(), f) == bytes->size();
+  return (std::fclose(f) == 0) && written;
+}
+
+Picture ShrinkByAveraging(const Picture& picture, int factor) {
+  if (factor < 1 || picture.Width() < factor || picture.Height() < factor) return Picture();
+  Picture out(picture.Width() / factor, picture.Height() / factor);
+  const uint32_t count = static_cast<uint32_t>(factor) * factor;
+  for (int y = 0; y < out.Height(); ++y) {
+    uint32_t* dst = out.Row(y);
+    for (int x = 0; x < out.Width(); ++x) {
+      uint32_t r = 0, g = 0, b = 0;
+      for (int dy = 0; dy < factor; ++dy) {
+        const uint32_t* src = picture.Row(y * factor + dy) + x * factor;
+        for (int dx = 0; dx < factor; ++dx) {
+          r += (src[dx] >> 16) & 0xFF;
+          g += (src[dx] >> 8) & 0xFF;
+          b += src[dx] & 0xFF;
+        }
+      }
+      // Rounded to the nearest, so a block of one colour keeps it exactly.
+      dst[x] = (((r + count / 2) / count) << 16) | (((g + count / 2) / count) << 8) |
+               ((b + count / 2) / count);
+    }
+  }
+  return out;
 }
 
 }  // namespace korvana

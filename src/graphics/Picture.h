@@ -7,6 +7,7 @@
 // and works row by row on contiguous memory; a rectangle that leaves either
 // picture is cut, never an error.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,15 @@ inline uint32_t SwapRedBlue(uint32_t c) {
   return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 
+// The picture as the bytes of an 8-bit RGB PNG; nothing for an empty picture
+// or when the encoder fails.
+std::optional<std::string> EncodePng(const Picture& picture);
 // Writes the picture as an 8-bit RGB PNG; false when the file cannot be written.
 bool WritePng(const Picture& picture, const std::string& utf8Path);
+
+// The picture `factor` times smaller each way, each pixel the average of its
+// factor × factor block (a last partial row or column of blocks is dropped);
+// empty when the picture is smaller than one block.
+Picture ShrinkByAveraging(const Picture& picture, int factor);
 
 }  // namespace korvana

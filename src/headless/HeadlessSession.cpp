@@ -21,7 +21,10 @@ const char kHeadlessUsage[] =
     "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
     "  --choose LIST       entry index (0-31) for successive choices (default 0)\n"
-    "  --slot LIST         slot (1-80) or cancel for successive save/load dialogs\n"
+    "  --slot LIST         slot (1-80; 81-84, the quick and automatic saves, for\n"
+    "                      loading) or cancel for successive save/load dialogs\n"
+    "  --autosave          write the automatic saves (slots 82-84) at every choice\n"
+    "                      and at exit, when the reader's settings allow them\n"
     "  --font LIST         ok or cancel for successive font dialogs (default cancel)\n"
     "  --menu LIST         pop-up menu items (Msave, Mload, Mtitle, …) chosen during\n"
     "                      waits for input; N:item at the N-th click wait or choice\n"
@@ -63,6 +66,9 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
     : platform(std::move(options), HeadlessMenu(menu)),
       engine(platform.Doors(), flags, std::move(settings), folder),
       gameFolder(std::move(folder)) {
+  // Runs compared with approved transcripts must not grow saves they never
+  // asked for.
+  engine.AllowAutoSaves(platform.options().autoSaves);
   platform.runMenuItem = [this, menu](const std::string& name) {
     const MenuRow* row = FindMenuItem(menu, name);
     if (!row) return false;
@@ -239,6 +245,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(out.dumpState)) return false;
     } else if (a == "--strict") {
       out.options.strict = true;
+    } else if (a == "--autosave") {
+      out.options.autoSaves = true;
     } else if (a == "--transcript") {
       if (!value(out.transcript)) return false;
     } else if (a == "--choose") {
@@ -256,9 +264,9 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(v)) return false;
       for (const std::string& item : SplitList(v)) {
         int64_t n;
-        if (item != "cancel" && !ParseCount(item, n, 1, kSlotCount)) {
-          error = "--slot takes slots 1 to " + std::to_string(kSlotCount) +
-                  " or cancel, not \"" + item + "\"";
+        if (item != "cancel" && !ParseCount(item, n, 1, kLastSlot)) {
+          error = "--slot takes slots 1 to " + std::to_string(kLastSlot) + " or cancel, not \"" +
+                  item + "\"";
           return false;
         }
         out.options.slotChoices.push_back(item);

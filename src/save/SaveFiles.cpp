@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
@@ -341,9 +342,8 @@ void RecoverSlotFiles(const std::string& record, int number) {
   const std::optional<std::string> bytes =
       S_ISREG(st.st_mode) ? ReadWholeFile(record, 4096) : std::nullopt;
   const std::vector<std::string_view> lines = bytes ? Lines(*bytes) : std::vector<std::string_view>{};
-  // Only the three files of this slot, each from a temporary name of its
-  // own, in the record's folder: a record shipped with a game cannot move
-  // anything else.
+  // Only the files of this slot (three, or four with its picture), each from a temporary name of
+  // its own, in the record's folder: a record shipped with a game cannot move anything else.
   std::vector<std::pair<std::string, std::string>> renames;
   bool ours = lines.size() >= 2 && lines.front() == kRecordHeader && lines.back() == "end";
   for (size_t i = 1; ours && i + 1 < lines.size(); ++i) {
@@ -354,7 +354,7 @@ void RecoverSlotFiles(const std::string& record, int number) {
     }
     const std::string_view temp = lines[i].substr(0, tab), target = lines[i].substr(tab + 1);
     bool slotFile = false;
-    for (const char* ext : {".hfd", ".hsd", ".hld"})
+    for (const char* ext : {".hfd", ".hsd", ".hld", ".png"})
       slotFile = slotFile || EqualsIgnoringAsciiCase(target, "data" + std::to_string(number) + ext);
     ours = slotFile && IsTempName(temp, target);
     if (ours) renames.emplace_back(temp, target);
@@ -374,18 +374,19 @@ void RecoverSlotFiles(const std::string& record, int number) {
 
 void RecoverInterruptedSaves(const SaveFolder& folder) {
   // Looked up by the name this program writes, without the case-blind
-  // search: a start must not read the save folder 80 times.
+  // search: a start must not read the save folder once per slot.
   const std::string dir = SplitFolder(folder.Path("data0.hfd")).first;
-  for (int n = 1; n <= kSlotCount; ++n) {
+  for (int n = 1; n <= kLastSlot; ++n) {
     const std::string record = dir + "/data" + std::to_string(n) + ".commit";
     struct stat st;
     if (::lstat(record.c_str(), &st) == 0) RecoverSlotFiles(record, n);
   }
 }
 
-std::vector<SlotEntry> SlotLabels(const SaveFolder& folder) {
-  std::vector<SlotEntry> slots(kSlotCount);
-  for (int n = 1; n <= kSlotCount; ++n) {
+std::vector<SlotEntry> SlotLabels(const SaveFolder& folder, int count) {
+  count = std::clamp(count, 0, kLastSlot);
+  std::vector<SlotEntry> slots(count);
+  for (int n = 1; n <= count; ++n) {
     SlotEntry& e = slots[n - 1];
     std::string label = std::to_string(n);
     label.resize(3, ' ');
@@ -412,12 +413,44 @@ std::vector<SlotEntry> SlotLabels(const SaveFolder& folder) {
                     tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min);
       label += date;
       e.used = true;
+      // Whether it can be read is the dialog's to find out: it shows
+      // nothing for a picture it cannot decode.
+      const std::string picture = folder.SlotPath(n, ".png");
+      if (::stat(picture.c_str(), &st) == 0 && S_ISREG(st.st_mode)) e.thumbnail = picture;
     } else {
       label += J("データがありません");
     }
     e.label = std::move(label);
   }
   return slots;
+}
+
+int NextAutoSlot(const SaveFolder& folder, std::span<const int> writtenThisRun) {
+  struct Candidate {
+    struct timespec time;
+    // Where this run wrote it in its order of writes; -1 when it did not.
+    long written;
+  };
+  std::array<Candidate, kAutoSlotCount> slots{};
+  for (int i = 0; i < kAutoSlotCount; ++i) {
+    struct stat st;
+    const std::string path = folder.SlotPath(kFirstAutoSlot + i, ".hsd");
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return kFirstAutoSlot + i;
+    const auto at = std::find(writtenThisRun.begin(), writtenThisRun.end(), kFirstAutoSlot + i);
+    slots[i] = {st.st_mtim, at == writtenThisRun.end() ? -1 : at - writtenThisRun.begin()};
+  }
+  // Files written within one tick of the file system's clock carry the same
+  // time: among equals, what this run wrote earlier is older, and what it
+  // did not write older still.
+  auto older = [](const Candidate& a, const Candidate& b) {
+    if (a.time.tv_sec != b.time.tv_sec) return a.time.tv_sec < b.time.tv_sec;
+    if (a.time.tv_nsec != b.time.tv_nsec) return a.time.tv_nsec < b.time.tv_nsec;
+    return a.written < b.written;
+  };
+  int best = 0;
+  for (int i = 1; i < kAutoSlotCount; ++i)
+    if (older(slots[i], slots[best])) best = i;
+  return kFirstAutoSlot + best;
 }
 
 }  // namespace korvana

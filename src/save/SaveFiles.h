@@ -5,12 +5,14 @@
 // ("textid.dat"). Text files are CP932, one value a line, CR LF. Readers take
 // whole lines, so a long flag text reads back unchanged.
 //
-// Writes never leave a file half-written, and a slot's three files are
-// replaced together or not at all (FileBatch).
+// Writes never leave a file half-written, and a slot's files (the three
+// above and the picture "dataN.png") are replaced together or not at all
+// (FileBatch).
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +26,17 @@ namespace korvana {
 class GameFiles;
 
 inline constexpr int kSlotCount = 80;
+// Slots beyond the game's 80 that only the reader's comforts write: the
+// quick save, then the automatic saves taken in turn. The save dialog never
+// offers them; the load dialog lists them on a page of their own.
+inline constexpr int kQuickSlot = 81;
+inline constexpr int kFirstAutoSlot = 82;
+inline constexpr int kAutoSlotCount = 3;
+inline constexpr int kLastSlot = kFirstAutoSlot + kAutoSlotCount - 1;
+static_assert(kQuickSlot == kSlotCount + 1 && kFirstAutoSlot == kQuickSlot + 1);
+// The picture of the screen kept beside every save ("dataN.png").
+inline constexpr int kThumbnailWidth = 160;
+inline constexpr int kThumbnailHeight = 120;
 inline constexpr int kStatusLines = 516;
 // The status file carries the first items of the current selection only.
 inline constexpr int kStatusSelectionItems = 10;
@@ -117,12 +130,21 @@ struct FileBatch {
 // (its commit record is there); otherwise does nothing. A record that is not
 // one this program wrote for that slot is removed unread.
 void RecoverSlotFiles(const std::string& record, int number);
-// RecoverSlotFiles for every slot that has a commit record, at start.
+// RecoverSlotFiles for every slot (1 to kLastSlot) that has a commit record,
+// at start.
 void RecoverInterruptedSaves(const SaveFolder& folder);
 
-// The 80 labels of the slot dialog: the number padded to three places, then
-// the title cut or padded to 64 bytes and "(yyyy/mm/dd hh:mm)" of the
-// status file's modification time, or "データがありません".
-std::vector<SlotEntry> SlotLabels(const SaveFolder& folder);
+// The labels of slots 1 to `count` (at most kLastSlot) for the slot dialog:
+// the number padded to three places, then the title cut or padded to 64
+// bytes and "(yyyy/mm/dd hh:mm)" of the status file's modification time, or
+// "データがありません"; with the path of the slot's picture when it has one.
+std::vector<SlotEntry> SlotLabels(const SaveFolder& folder, int count = kSlotCount);
+
+// The automatic save slot to write next: the first of them that holds no
+// game, else the one whose status file is oldest. Among equally old ones
+// (the clock of a file system moves in ticks) a slot this run did not write
+// comes first, then the one written earliest of `writtenThisRun` (the slots
+// this run wrote, each once, the latest last), then the lowest.
+int NextAutoSlot(const SaveFolder& folder, std::span<const int> writtenThisRun);
 
 }  // namespace korvana

@@ -42,6 +42,7 @@ namespace korvana {
 
 class FlagStore;
 class SaveFolder;
+struct FileBatch;
 
 // What the engine takes from the settings.
 struct EngineSettings {
@@ -232,9 +233,21 @@ class Engine : public ErrorSink,
   // The pop-up menu stands open over the story: auto mode waits for it, and
   // starts its time again when it closes without an item chosen.
   void MenuOpened(bool open) { click_.ModalDepth += open ? 1 : -1; }
-  // "クイックセーブ" and "クイックロード": slot 81, without a dialog.
+  // "クイックセーブ" and "クイックロード": slot 81, without a dialog. A quick
+  // save is written as a save into any slot is; a quick load without one
+  // only shows a note.
   void QuickSave();
   void QuickLoad();
+  // The automatic save, into the next of slots 82 to 84: at every choice
+  // before it is shown and at a normal end. Nothing is written while the
+  // setting is off, while saving is disabled or before the first save
+  // point; the global data is left to its own moments, and a failure is a
+  // note, shown once until a save succeeds again.
+  void AutoSave();
+  // A host that must not write saves the reader did not ask for (the
+  // headless runner, unless told) turns them off here, whatever the
+  // reader's settings say.
+  void AllowAutoSaves(bool allowed) { autoSavesAllowed_ = allowed; }
   // "スクリーンショット": the screen as a PNG in the machine's screenshot folder.
   void TakeScreenshot();
   // The reader's settings as the settings dialog shows and changes them.
@@ -250,8 +263,9 @@ class Engine : public ErrorSink,
   void LoadFromDialog();
   // "タイトルへ戻る": asks, and files the request when not cancelled.
   void AskTitleReturn();
-  // Writes slot `number` (1 to 80) and then the global flags; false when no
-  // save point exists or a file could not be written (each is reported).
+  // Writes slot `number` (1 to kLastSlot) with the picture of its save point
+  // and then the global flags; false when no save point exists or a file
+  // could not be written (each is reported).
   bool WriteSlot(int number);
   void RequestLoadSlot(int number);
   // Reads and checks slot `number`, then replaces the running story with it;
@@ -263,8 +277,9 @@ class Engine : public ErrorSink,
   void LoadGlobalData();
   // `report`: false after a failed slot save has already named the folder.
   void SaveGlobalData(bool report = true) const;
-  // The slot dialog's 80 labels.
-  std::vector<SlotEntry> SlotTable() const;
+  // The slot dialog's labels: the 80 slots a game saves into, and for
+  // loading the quick and automatic saves after them.
+  std::vector<SlotEntry> SlotTable(SlotMode mode = SlotMode::Save) const;
 
   // --- the save point ---------------------------------------------------------
   // Taken at every message-window clear while saving is allowed.
@@ -274,7 +289,15 @@ class Engine : public ErrorSink,
   const SavePoint& CurrentSavePoint() const { return savePoint_; }
   // TextStory
   void LineReached(int32_t column) override;
-  void TakeSavePoint() override { savePoint_ = CaptureSavePoint(); }
+  void TakeSavePoint() override {
+    savePoint_ = CaptureSavePoint();
+    CaptureThumbnail();
+  }
+  // The screen as it is now, shrunk to the picture a save keeps beside it
+  // (kThumbnailWidth × kThumbnailHeight, each pixel the average of a 4 × 4
+  // block); taken with the save point.
+  void CaptureThumbnail();
+  const Picture& Thumbnail() const { return thumbnail_; }
   bool HasSavePoint() const override { return !savePoint_.Empty(); }
 
   const GameFiles& Files() const { return files_; }
@@ -358,6 +381,16 @@ class Engine : public ErrorSink,
   std::string MessageDetail(const std::string& message) const;
 
   SavePoint savePoint_;
+  // The picture of the screen at the save point.
+  Picture thumbnail_;
+  // The files of slot `number` from the save point, for one batch.
+  FileBatch SlotBatch(const SaveFolder& folder, int number) const;
+  bool autoSavesAllowed_ = true;
+  // The automatic save slots this run wrote, each once, the latest last;
+  // and whether a failed one has been reported since the last that
+  // succeeded.
+  std::vector<int> autoSlotsWritten_;
+  bool autoSaveFailureShown_ = false;
   std::optional<SavePoint> pendingLoad_;
   std::optional<int> pendingSlot_;
   int32_t scriptKey_ = kDefaultScriptKey;

@@ -10,6 +10,7 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
   Window& window = platform_.window;
   const bool canSave = !switches_.SaveDisabled && HasSavePoint();
   window.SetMenuItemEnabled(MenuItem::Save, canSave);
+  window.SetMenuItemEnabled(MenuItem::QuickSave, canSave);
   window.SetMenuItemEnabled(MenuItem::Font, false);
   const bool dirty = layers_.LayersDirty;
   if (textMenu) layers_.LayersDirty = true;
@@ -24,6 +25,9 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
     ScriptError(J("_endselが見つかりません"));
     prog_.ProgExecLine = end;
   }
+  // Before the choice shows: a reader who regrets the answer finds the
+  // question in the automatic saves.
+  AutoSave();
   const int r = choose();
   const int n = selection_.ItemCount;
   if (n > 0 && r >= 0 && r < n && !selection_.ItemCommands[r].empty()) {
@@ -36,6 +40,7 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
   // The picture choices give "フォント設定" back too: nothing else would.
   window.SetMenuItemEnabled(MenuItem::Font, true);
   window.SetMenuItemEnabled(MenuItem::Save, false);
+  window.SetMenuItemEnabled(MenuItem::QuickSave, false);
 }
 
 }  // namespace korvana

@@ -6,6 +6,7 @@
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "core/FileWriting.h"
+#include "graphics/Picture.h"
 #include "graphics/Transitions.h"
 #include "save/SaveFiles.h"
 #include "script/Engine.h"
@@ -46,13 +47,13 @@ SaveFolder Engine::Saves() const {
   return SaveFolder(files_, settings_.savePath);
 }
 
-std::vector<SlotEntry> Engine::SlotTable() const {
-  return SlotLabels(Saves());
+std::vector<SlotEntry> Engine::SlotTable(SlotMode mode) const {
+  return SlotLabels(Saves(), mode == SlotMode::Load ? kLastSlot : kSlotCount);
 }
 
 void Engine::SaveFromDialog() {
   int slot = -1;
-  if (!platform_.dialogs.SlotDialog(SlotMode::Save, SlotTable(), slot) || slot < 0 ||
+  if (!platform_.dialogs.SlotDialog(SlotMode::Save, SlotTable(SlotMode::Save), slot) || slot < 0 ||
       slot >= kSlotCount)
     return;
   WriteSlot(slot + 1);
@@ -60,8 +61,8 @@ void Engine::SaveFromDialog() {
 
 void Engine::LoadFromDialog() {
   int slot = -1;
-  if (platform_.dialogs.SlotDialog(SlotMode::Load, SlotTable(), slot) && slot >= 0 &&
-      slot < kSlotCount)
+  if (platform_.dialogs.SlotDialog(SlotMode::Load, SlotTable(SlotMode::Load), slot) && slot >= 0 &&
+      slot < kLastSlot)
     RequestLoadSlot(slot + 1);
   click_.ClearClicks();
 }
@@ -89,23 +90,44 @@ bool Engine::WriteSlot(int number) {
     return false;
   }
   const SaveFolder folder = Saves();
-  FileBatch batch;
-  batch.Add(folder.SlotPath(number, ".hfd"), FlagFileBytes(savePoint_.flags));
-  batch.Add(folder.SlotPath(number, ".hsd"), StatusFileBytes(savePoint_));
-  batch.Add(folder.SlotPath(number, ".hld"), LogFileBytes(log_.SavedPages()));
-  batch.record = folder.RecordPath(number);
+  FileBatch batch = SlotBatch(folder, number);
   const bool ok = batch.CommitSlot(number);
-  static const char* const kFailures[] = {"フラグデータ保存できず．．．",
-                                          "ステータスデータ保存できず．．．",
-                                          "回想データ保存できず．．．"};
+  static const char* const kFailures[] = {
+      "フラグデータ保存できず．．．", "ステータスデータ保存できず．．．",
+      "回想データ保存できず．．．", "画像データ保存できず．．．"};
   // One report for one failed save: the file that stopped it and the folder
   // the player has to look at. The global data goes to the same folder, so
   // its own failure would only say the same again.
   if (batch.failed >= 0)
-    dialogs.MessageBox(J(kFailures[batch.failed]) + "\n" + folder.Shown(), "", BoxButtons::Ok,
-                       BoxIcon::Exclamation);
+    dialogs.MessageBox(J(kFailures[std::min<size_t>(batch.failed, std::size(kFailures) - 1)]) +
+                           "\n" + folder.Shown(),
+                       "", BoxButtons::Ok, BoxIcon::Exclamation);
   SaveGlobalData(batch.failed < 0);
   return ok;
+}
+
+FileBatch Engine::SlotBatch(const SaveFolder& folder, int number) const {
+  FileBatch batch;
+  batch.Add(folder.SlotPath(number, ".hfd"), FlagFileBytes(savePoint_.flags));
+  batch.Add(folder.SlotPath(number, ".hsd"), StatusFileBytes(savePoint_));
+  batch.Add(folder.SlotPath(number, ".hld"), LogFileBytes(log_.SavedPages()));
+  // A save point restored without a picture (none is taken before the
+  // screen has been drawn) gets the screen as it is.
+  const Picture shot = thumbnail_.Empty()
+                           ? ShrinkByAveraging(screen_.BackImage, kScreenWidth / kThumbnailWidth)
+                           : thumbnail_;
+  // Only running out of memory stops the encoder; the save then goes
+  // without its picture rather than not at all.
+  if (std::optional<std::string> png = EncodePng(shot))
+    batch.Add(folder.SlotPath(number, ".png"), std::move(*png));
+  batch.record = folder.RecordPath(number);
+  return batch;
+}
+
+void Engine::CaptureThumbnail() {
+  static_assert(kScreenWidth / kThumbnailWidth == kScreenHeight / kThumbnailHeight &&
+                kScreenWidth % kThumbnailWidth == 0 && kScreenHeight % kThumbnailHeight == 0);
+  thumbnail_ = ShrinkByAveraging(screen_.BackImage, kScreenWidth / kThumbnailWidth);
 }
 
 void Engine::LoadGlobalData() {
@@ -209,6 +231,8 @@ void Engine::LoadGame(int number) {
   cursor_.ShowChosen();
   RunTransition(layers_, "#WIPE2");
   layers_.RefreshScreen();
+  // The loaded page's screen before its text: what its save point showed.
+  CaptureThumbnail();
   ResumeSavedLine();
 }
 

@@ -151,7 +151,8 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   return out;
 }
 
-void SaveAtExit(const Engine& engine, config::Settings& settings, Dialogs& dialogs) {
+void SaveAtExit(Engine& engine, config::Settings& settings, Dialogs& dialogs) {
+  engine.AutoSave();
   const PlayerChoices choices = engine.Choices();
   settings.BGDarkness = choices.backgroundDarkness;
   settings.HighSpeedText = choices.highSpeedText;

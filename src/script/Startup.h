@@ -33,8 +33,9 @@ GamePreparation PrepareGame(Platform platform, const std::string& gameFolder);
 // What the engine takes from the settings.
 EngineSettings EngineSettingsFrom(const config::Settings& settings);
 
-// Exit with saving: the user settings (with the menu states the player left)
-// and, once they exist, the global flags and the read-text record.
-void SaveAtExit(const Engine& engine, config::Settings& settings, Dialogs& dialogs);
+// Exit with saving: an automatic save (when they are on), the user settings
+// (with the menu states the player left) and, once they exist, the global
+// flags and the read-text record.
+void SaveAtExit(Engine& engine, config::Settings& settings, Dialogs& dialogs);
 
 }  // namespace korvana

@@ -49,9 +49,11 @@ int64_t ClickWait::AutoCountdown::RemainingMs() {
 void ClickWait::SetWaitMenuItems(bool enabled) {
   Window& window = env_.window;
   const bool canSave = enabled && layer_.SaveAllowed() && env_.story.HasSavePoint();
-  window.SetMenuItemEnabled(MenuItem::Save, canSave);
-  for (MenuItem item : {MenuItem::Load, MenuItem::TitleReturn, MenuItem::HideBackground,
-                        MenuItem::HideText, MenuItem::Darkness})
+  // The quick save and load follow the items they stand beside.
+  for (MenuItem item : {MenuItem::Save, MenuItem::QuickSave})
+    window.SetMenuItemEnabled(item, canSave);
+  for (MenuItem item : {MenuItem::Load, MenuItem::QuickLoad, MenuItem::TitleReturn,
+                        MenuItem::HideBackground, MenuItem::HideText, MenuItem::Darkness})
     window.SetMenuItemEnabled(item, enabled);
 }
 

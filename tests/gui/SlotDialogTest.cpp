@@ -1,6 +1,7 @@
 // The save/load dialog as the player meets it: captions, which buttons show
 // and answer, the page, the chosen slot.
 #include <QFontInfo>
+#include <QPainter>
 #include <QTimer>
 #include <QtTest>
 #include <map>
@@ -8,6 +9,7 @@
 #include "GuiTests.h"
 #include "QtPlatform.h"
 #include "SlotDialog.h"
+#include "TempDir.h"
 #include "core/Cp932.h"
 
 using namespace korvana;
@@ -29,6 +31,18 @@ std::string Label(int number, const std::string& titleUtf8 = {}) {
 std::vector<SlotEntry> Slots(const std::map<int, std::string>& used = {}) {
   std::vector<SlotEntry> entries;
   for (int n = 1; n <= SlotDialog::kSlots; ++n) {
+    auto it = used.find(n);
+    entries.push_back(it == used.end() ? SlotEntry{Label(n), false}
+                                       : SlotEntry{Label(n, it->second), true});
+  }
+  return entries;
+}
+
+// The 84 entries of the load dialog: the 80 of `Slots`, then the quick and
+// automatic saves, of which `used` (slot numbers 81-84) hold a game.
+std::vector<SlotEntry> LoadSlots(const std::map<int, std::string>& used = {}) {
+  std::vector<SlotEntry> entries = Slots(used);
+  for (int n = SlotDialog::kSlots + 1; n <= SlotDialog::kLoadSlots; ++n) {
     auto it = used.find(n);
     entries.push_back(it == used.end() ? SlotEntry{Label(n), false}
                                        : SlotEntry{Label(n, it->second), true});
@@ -296,6 +310,91 @@ class SlotDialogTest : public QObject {
     QCOMPARE(platform.SlotForm(), form);
   }
 
+  void theQuickAndAutomaticSavesHaveALastPageOnlyForLoading() {
+    const struct {
+      SlotMode mode;
+      int shownPage;      // after asking for the 21st
+      QString indicator;  // what the page indicator reads, lines joined
+      bool nextOnPage20;
+      QString firstCaption;
+    } rows[] = {
+        {SlotMode::Load, 20, QStringLiteral("クイック／オート"), true, "81 quick"},
+        {SlotMode::Save, 19, QStringLiteral("20/20"), false, "77 "},
+    };
+    for (const auto& r : rows) {
+      Shown s(r.mode,
+              r.mode == SlotMode::Load ? LoadSlots({{81, "quick"}, {83, "auto"}}) : Slots());
+      s.form.ShowPage(19);
+      QCOMPARE(s.form.TkBtn2->isVisible(), r.nextOnPage20);
+      s.form.ShowPage(20);
+      QCOMPARE(s.form.Page(), r.shownPage);
+      QCOMPARE(s.form.Label1->text().remove('\n'), r.indicator);
+      QCOMPARE(s.form.TkBtn2->isVisible(), false);
+      QVERIFY2(s.form.TkBtn6->Caption().startsWith(r.firstCaption),
+               qPrintable(s.form.TkBtn6->Caption()));
+      if (r.mode == SlotMode::Load) {
+        QCOMPARE(Enabled(s.form), (QList<bool>{true, false, true, false}));
+        QTest::mouseClick(s.form.TkBtn8, Qt::LeftButton);
+        QCOMPARE(s.form.ChosenSlot(), 82);  // slot 83
+      }
+    }
+  }
+
+  void aSavesPictureSitsBesideItsLabel() {
+    test::TempDir dir;
+    const std::string good = dir.str() + "/data1.png";
+    QImage red(160, 120, QImage::Format_RGB32);
+    red.fill(QColor(0xFF, 0, 0));
+    QVERIFY(red.save(QString::fromStdString(good)));
+    const std::string damaged = dir.Write("data2.png", "\x89PNG\r\n\x1a\n but no more");
+    QImage huge(4000, 3000, QImage::Format_RGB32);
+    huge.fill(QColor(0xFF, 0, 0));
+    const std::string tooLarge = dir.str() + "/data3.png";
+    QVERIFY(huge.save(QString::fromStdString(tooLarge)));
+    const struct {
+      const char* what;
+      std::string title;
+      std::string thumbnail;
+      bool used;
+      bool shown;
+    } rows[] = {
+        {"a short title", "第一章", good, true, true},
+        {"no title at all", "", good, true, true},
+        {"a title that leaves no room", std::string(64, 'W'), good, true, false},
+        {"a damaged picture", "第一章", damaged, true, false},
+        {"a picture too large to be one of ours", "第一章", tooLarge, true, false},
+        {"a missing picture", "第一章", dir.str() + "/gone.png", true, false},
+        {"no picture", "第一章", "", true, false},
+        {"a picture beside an empty slot", "", good, false, false},
+    };
+    for (const auto& r : rows) {
+      std::vector<SlotEntry> entries = Slots();
+      entries[0] = {r.used ? Label(1, r.title.empty() ? " " : r.title) : Label(1), r.used,
+                    r.thumbnail};
+      Shown s(SlotMode::Load, entries);
+      const QRect where = s.form.PictureRect(0);
+      QCOMPARE(!where.isEmpty(), r.shown);
+      const QImage button = s.form.TkBtn6->grab().toImage();
+      const int red = test::CountPixels(button, 0xFF0000);
+      if (!r.shown) {
+        QVERIFY2(red == 0, r.what);
+        continue;
+      }
+      // The whole picture shows, 4:3, and none of it lies under the title
+      // or the date.
+      QVERIFY2(red >= where.width() * where.height() * 9 / 10, r.what);
+      QVERIFY2(qAbs(where.width() * 3 - where.height() * 4) < 4, r.what);  // within a pixel
+      const QString caption = s.form.TkBtn6->Caption();
+      const QFontMetrics metrics(s.form.TkBtn6->font());
+      QString title = caption.left(caption.size() - 18);
+      const int dateStarts = 4 + metrics.horizontalAdvance(title);
+      while (title.endsWith(' ')) title.chop(1);
+      QVERIFY2(where.left() >= 4 + metrics.horizontalAdvance(title), r.what);
+      QVERIFY2(where.right() < dateStarts, r.what);
+      QVERIFY2(where.top() >= 0 && where.bottom() < s.form.TkBtn6->height(), r.what);
+    }
+  }
+
   void labelsLineUpAndFit() {
     // Japanese and Latin titles of the same width in columns end at the
     // same place, and the longest label fits inside its button.
@@ -312,9 +411,16 @@ class SlotDialogTest : public QObject {
     // both modes for a person to look at.
     const QString folder = qEnvironmentVariable("KORVANA_GUI_SHOTS");
     if (folder.isEmpty()) return;
-    const std::vector<SlotEntry> entries = Slots({{5, "プロローグ　春の駅"},
-                                                  {6, "Chapter 2: the letter"},
-                                                  {8, "第三章　約束の場所で待っていたのは"}});
+    std::vector<SlotEntry> entries = Slots({{5, "プロローグ　春の駅"},
+                                            {6, "Chapter 2: the letter"},
+                                            {8, "第三章　約束の場所で待っていたのは"}});
+    // A picture of a screen on the first two: blue sky over green grass.
+    QImage picture(160, 120, QImage::Format_RGB32);
+    picture.fill(QColor(0x40, 0x90, 0xE0));
+    QPainter(&picture).fillRect(0, 80, 160, 40, QColor(0x30, 0xA0, 0x40));
+    const QString thumbnail = folder + "/thumbnail.png";
+    QVERIFY(picture.save(thumbnail));
+    for (int n : {5, 6}) entries[n - 1].thumbnail = thumbnail.toStdString();
     for (SlotMode mode : {SlotMode::Load, SlotMode::Save}) {
       form.Prepare(mode, entries);
       form.ShowPage(1);
@@ -322,6 +428,12 @@ class SlotDialogTest : public QObject {
       form.TkBtn7->setFocus();
       QVERIFY(form.grab().save(folder + (mode == SlotMode::Load ? "/load.png" : "/save.png")));
     }
+    // The quick and automatic saves' page.
+    entries = LoadSlots({{81, "第四章　雨の夜"}, {82, "第三章　約束の場所で"}, {84, "終章"}});
+    for (int n : {81, 82}) entries[n - 1].thumbnail = thumbnail.toStdString();
+    form.Prepare(SlotMode::Load, entries);
+    form.ShowPage(SlotDialog::kReaderPage);
+    QVERIFY(form.grab().save(folder + "/quick.png"));
   }
 };
 

@@ -25,24 +25,29 @@ namespace korvana {
 namespace {
 
 namespace fs = std::filesystem;
-const char* const kSlotExtensions[] = {".hfd", ".hsd", ".hld"};
+using Extensions = std::vector<std::string>;
+// A save of this version: the three files and the picture.
+const Extensions kSlotExtensions = {".hfd", ".hsd", ".hld", ".png"};
+// A save of a version without pictures.
+const Extensions kOlderExtensions = {".hfd", ".hsd", ".hld"};
 
 // The files of slot 1, each carrying the save's number; the log is long
 // enough to take more than one block.
-FileBatch SlotSave(const std::string& dir, int generation, size_t logBytes = 6000) {
+FileBatch SlotSave(const std::string& dir, int generation, size_t logBytes = 6000,
+                   const Extensions& extensions = kSlotExtensions) {
   FileBatch batch;
-  for (const char* ext : kSlotExtensions)
+  for (const std::string& ext : extensions)
     batch.Add(dir + "/data1" + ext, "save " + std::to_string(generation) + " " + ext + " " +
-                                        std::string(ext == std::string(".hld") ? logBytes : 40, 'x'));
+                                        std::string(ext == ".hld" ? logBytes : 40, 'x'));
   batch.record = dir + "/data1.commit";
   return batch;
 }
 
 // Which save slot 1 holds: -1 when its files come from different saves or
 // one is missing.
-int SlotGeneration(const std::string& dir) {
+int SlotGeneration(const std::string& dir, const Extensions& extensions = kSlotExtensions) {
   int found = 0;
-  for (const char* ext : kSlotExtensions) {
+  for (const std::string& ext : extensions) {
     const std::optional<std::string> bytes = ReadWholeFile(dir + "/data1" + ext);
     if (!bytes || bytes->rfind("save ", 0) != 0) return -1;
     const int g = std::stoi(bytes->substr(5));
@@ -64,25 +69,30 @@ std::vector<std::string> Leftovers(const std::string& dir) {
 }
 
 TEST(SlotUnit, ACrashAtAnyStepLeavesOneSaveAfterTheNextStart) {
-  // Steps: three writes, the record, three renames, the record's removal.
-  for (int stop = 0; stop <= 8; ++stop) {
-    test::TempDir dir;
-    ASSERT_TRUE(SlotSave(dir.str(), 1).Commit());
-    FileBatch second = SlotSave(dir.str(), 2);
-    second.failAt = [stop](int step) { return step != stop; };
-    EXPECT_EQ(second.Commit(), stop == 8) << stop;
-    RecoverSlotFiles(dir.str() + "/data1.commit", 1);
-    // Decided once the record is in place, which is after step 3.
-    EXPECT_EQ(SlotGeneration(dir.str()), stop <= 3 ? 1 : 2) << stop;
-    EXPECT_TRUE(SlotSave(dir.str(), 3).CommitSlot(1)) << stop;
-    EXPECT_EQ(SlotGeneration(dir.str()), 3) << stop;
-    EXPECT_EQ(Leftovers(dir.str()), std::vector<std::string>{}) << stop;
+  // A record names the files of this version's save (with its picture) or
+  // of an older one's (without); either is completed at the next start.
+  for (const Extensions& files : {kSlotExtensions, kOlderExtensions}) {
+    const int n = static_cast<int>(files.size());
+    // Steps: n writes, the record, n renames, the record's removal.
+    for (int stop = 0; stop <= 2 * n + 2; ++stop) {
+      test::TempDir dir;
+      ASSERT_TRUE(SlotSave(dir.str(), 1, 6000, files).Commit());
+      FileBatch second = SlotSave(dir.str(), 2, 6000, files);
+      second.failAt = [stop](int step) { return step != stop; };
+      EXPECT_EQ(second.Commit(), stop == 2 * n + 2) << n << " files, stop " << stop;
+      RecoverSlotFiles(dir.str() + "/data1.commit", 1);
+      // Decided once the record is in place, which is after step n.
+      EXPECT_EQ(SlotGeneration(dir.str(), files), stop <= n ? 1 : 2) << n << " files, " << stop;
+      EXPECT_TRUE(SlotSave(dir.str(), 3, 6000, files).CommitSlot(1)) << stop;
+      EXPECT_EQ(SlotGeneration(dir.str(), files), 3) << stop;
+      EXPECT_EQ(Leftovers(dir.str()), std::vector<std::string>{}) << stop;
+    }
   }
 }
 
 TEST(SlotUnit, AFileThatFailsToSyncReplacesNothing) {
-  // The fourth sync is the commit record's.
-  for (int failing = 0; failing < 4; ++failing) {
+  // The fifth sync is the commit record's.
+  for (int failing = 0; failing < 5; ++failing) {
     test::TempDir dir;
     ASSERT_TRUE(SlotSave(dir.str(), 1).Commit());
     FileBatch second = SlotSave(dir.str(), 2);
@@ -90,7 +100,7 @@ TEST(SlotUnit, AFileThatFailsToSyncReplacesNothing) {
       return n++ != failing && ::fsync(fd) == 0;
     };
     EXPECT_FALSE(second.Commit()) << failing;
-    EXPECT_EQ(second.failed, failing < 3 ? failing : 0) << failing;
+    EXPECT_EQ(second.failed, failing < 4 ? failing : 0) << failing;
     EXPECT_EQ(SlotGeneration(dir.str()), 1) << failing;
     EXPECT_EQ(Leftovers(dir.str()), std::vector<std::string>{}) << failing;
   }
@@ -134,9 +144,9 @@ TEST(SlotUnit, AFullDiskAtEveryFreeSizeLeavesOneSave) {
     if (!MountSmallDisk(dir.str())) ::_exit(77);
     int faults = 0, saved = 0, refused = 0;
     const std::string d = dir.str();
-    // A save needs room for its three new files and the record while the
+    // A save needs room for its four new files and the record while the
     // old files still stand: on this file system, where every file takes
-    // whole pages of 4 KB, that is 16 KB, so the sweep goes on past it.
+    // whole pages of 4 KB, that is 20 KB, so the sweep goes on past it.
     for (int free = 0; free <= 24 * 1024; free += 512) {
       for (const auto& e : fs::directory_iterator(d)) fs::remove(e.path());
       if (!SlotSave(d, 1).Commit()) ++faults;
@@ -209,6 +219,9 @@ TEST(SlotUnit, AFailedSaveIsReportedOnceWithItsFolder) {
       {"a folder where the read-text record goes",
        [](const fs::path& game) { fs::create_directories(game / "missing" / "textid.dat"); },
        "既読データ保存できず．．．\n{folder}/missing"},
+      {"a folder where the picture of the save goes",
+       [](const fs::path& game) { fs::create_directories(game / "missing" / "data1.png"); },
+       "画像データ保存できず．．．\n{folder}/missing"},
   };
   for (const Case& c : cases) {
     EngineSettings settings;

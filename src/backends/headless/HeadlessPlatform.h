@@ -52,6 +52,8 @@ struct HeadlessOptions {
   std::vector<MenuChoice> menu;
   // Every script error report counts as a failure of the run.
   bool strict = false;
+  // The engine writes its automatic saves (off unless asked for).
+  bool autoSaves = false;
 };
 
 // One item of the headless window's pop-up menu as it opens; the session

@@ -119,12 +119,12 @@ std::span<const CommandSpec> CommandBindings::FlowTable() {
       {"_stop", "t",
        [](Engine& e, A a) {
          Window& window = e.platform_.window;
-         window.SetMenuItemEnabled(MenuItem::Load, true);
-         window.SetMenuItemEnabled(MenuItem::TitleReturn, true);
+         for (MenuItem item : {MenuItem::Load, MenuItem::QuickLoad, MenuItem::TitleReturn})
+           window.SetMenuItemEnabled(item, true);
          if (!a[0].empty()) window.SetCaption(a[0]);
          e.waits_.PumpUntil([] { return false; });
-         window.SetMenuItemEnabled(MenuItem::Load, false);
-         window.SetMenuItemEnabled(MenuItem::TitleReturn, false);
+         for (MenuItem item : {MenuItem::Load, MenuItem::QuickLoad, MenuItem::TitleReturn})
+           window.SetMenuItemEnabled(item, false);
        }},
       {"_version", "rt",
        [](Engine& e, A a) {
