@@ -351,6 +351,9 @@ void MainWindow::HideMovie() {
 }
 
 void MainWindow::ShowNote(const QString& text) {
+  QFont font = note_->font();
+  font.setPixelSize(13 * PictureScale());
+  note_->setFont(font);
   note_->setText(text);
   note_->adjustSize();
   PlaceNote();
@@ -360,8 +363,10 @@ void MainWindow::ShowNote(const QString& text) {
 }
 
 void MainWindow::PlaceNote() {
+  // The top-right corner: games mostly start their text at the left.
   const int margin = 8 * PictureScale();
-  note_->move(PictureRect().topLeft() + QPoint(margin, margin));
+  const QRect picture = PictureRect();
+  note_->move(picture.right() + 1 - margin - note_->width(), picture.top() + margin);
 }
 
 void MainWindow::OpenReaderSettings() {

@@ -81,7 +81,7 @@ class MainWindow : public QWidget {
   // The picture again.
   void HideMovie();
 
-  // A short note in the picture's top-left corner, on a translucent plate,
+  // A short note in the picture's top-right corner, on a translucent plate,
   // for kNoteMs; a second note replaces the first. It is a widget over the
   // window, never drawn into the picture.
   void ShowNote(const QString& text);
