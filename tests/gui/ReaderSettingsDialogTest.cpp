@@ -146,6 +146,12 @@ class ReaderSettingsDialogTest : public QObject {
            Press(Qt::Key_Space);
          },
          true},
+        {"Enter in a time box",
+         [] {
+           Press(Qt::Key_B, Qt::AltModifier);
+           Press(Qt::Key_Return);
+         },
+         true},
         {"Esc", [] { Press(Qt::Key_Escape); }, false},
     };
     for (const auto& r : rows) {

@@ -143,6 +143,26 @@ TEST(Screenshot, TheCommandLineSendsShotsBesideTheScreenshotFile) {
       {"/tmp/x/end.png", "/tmp/x"},
   };
   for (const auto& r : rows) EXPECT_EQ(ScreenshotFolderFor(r.screenshot), r.folder) << r.screenshot;
+
+  // A whole run: the shot lands beside the end's screenshot, and the
+  // transcript names it.
+  test::TempDir dir;
+  dir.Write("mygame/krv.cfg", "");
+  dir.Write("mygame/autorun.txt", test::ScriptText({"あ", "い"}));
+  HeadlessCommandLine command;
+  std::string error;
+  ASSERT_TRUE(ParseHeadlessCommandLine({"--menu", "2:Xshot", "--screenshot",
+                                        dir.str() + "/out/end.png", "--transcript",
+                                        dir.str() + "/transcript.txt", dir.str() + "/mygame"},
+                                       command, error))
+      << error;
+  fs::create_directories(dir.path() / "out");
+  EXPECT_EQ(RunHeadlessCommand(command), 0);
+  const std::string shot = dir.str() + "/out/mygame-20000101-000000.png";
+  EXPECT_NE(dir.Read("transcript.txt").find("shot\t" + shot + "\n"), std::string::npos)
+      << dir.Read("transcript.txt");
+  EXPECT_EQ(ReadPng(shot).Width(), 640);
+  EXPECT_TRUE(fs::exists(dir.path() / "out" / "end.png"));
 }
 
 }  // namespace
