@@ -28,10 +28,11 @@ bool App::Open() {
   if (prepared.exitProgram) return false;
   settings = std::move(prepared.settings);
   engine.SetGameFolder(settings.StartFolder);
-  EngineSettings engineSettings = EngineSettingsFrom(settings);
+  EngineSettings engineSettings =
+      EngineSettingsFrom(settings, LoadReaderSettings(readerFile, platform));
   engineSettings.startScript = startScript_;
   engine.ApplySettings(engineSettings);
-  window = std::make_unique<MainWindow>(engine, platform, settings);
+  window = std::make_unique<MainWindow>(engine, platform, settings, &readerFile);
   window->show();
   window->StartStoryWhenShown();
   return true;

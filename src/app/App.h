@@ -7,6 +7,7 @@
 
 #include "MainWindow.h"
 #include "QtPlatform.h"
+#include "config/ReaderSettings.h"
 #include "config/Settings.h"
 #include "expr/FlagStore.h"
 #include "script/Engine.h"
@@ -21,8 +22,8 @@ class App {
   ~App();
 
   // Creates the window for the game: the script key, every flag "0", the
-  // configuration (which may move the game to its start folder) and the
-  // data drive, then shows the window and schedules the story for the first
+  // configuration (which may move the game to its start folder), the data
+  // drive and the reader's settings, then shows the window and schedules the story for the first
   // idle moment. Returns false when the program is to end at once (krv.cfg
   // missing; its message has been shown).
   bool Open();
@@ -31,6 +32,9 @@ class App {
   FlagStore flags;
   Engine engine;
   config::Settings settings;
+  // The reader's own settings, shared by every game; tests point it
+  // elsewhere before Open().
+  config::ReaderSettingsFile readerFile{config::DefaultReaderSettingsPath()};
   std::unique_ptr<MainWindow> window;
 
  private:

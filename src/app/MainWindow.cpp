@@ -19,6 +19,7 @@
 #include "Forms.h"
 #include "PopupMenu.h"
 #include "QtPlatform.h"
+#include "ReaderSettingsDialog.h"
 #include "core/Cp932.h"
 #include "core/ScreenSize.h"
 #include "script/Engine.h"
@@ -39,8 +40,9 @@ int ScaleFor(const QScreen* screen) {
 
 }  // namespace
 
-MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& settings)
-    : engine_(engine), platform_(platform), settings_(settings) {
+MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& settings,
+                       config::ReaderSettingsFile* readerFile)
+    : engine_(engine), platform_(platform), settings_(settings), readerFile_(readerFile) {
   setObjectName("TFmain");
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
@@ -50,6 +52,18 @@ MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& s
                  Qt::WindowCloseButtonHint);
   scale_ = ScaleFor(screen());
   BuildMenu();
+  note_ = new QLabel(this);
+  note_->setObjectName("Note");
+  note_->setStyleSheet(QStringLiteral(
+      "background-color: rgba(0, 0, 0, 160); color: white; padding: 4px 10px; "
+      "border-radius: 4px;"));
+  // The story under it still gets every click.
+  note_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  note_->setFocusPolicy(Qt::NoFocus);
+  note_->hide();
+  noteTimer_.setSingleShot(true);
+  noteTimer_.setInterval(kNoteMs);
+  connect(&noteTimer_, &QTimer::timeout, note_, &QWidget::hide);
   platform_.Attach(this);
   SetStoryCursor(Cursor::Pen);
   PlaceWindow();
@@ -91,6 +105,8 @@ void MainWindow::RunItem(const MenuRow& row) {
       platform_.RequestClose();
       return;
     case MenuHost::Settings:
+      OpenReaderSettings();
+      break;
     case MenuHost::None:
       break;
   }
@@ -338,7 +354,42 @@ void MainWindow::HideMovie() {
   update();
 }
 
+void MainWindow::ShowNote(const QString& text) {
+  QFont font = note_->font();
+  font.setPixelSize(13 * PictureScale());
+  note_->setFont(font);
+  note_->setText(text);
+  note_->adjustSize();
+  PlaceNote();
+  note_->show();
+  note_->raise();
+  noteTimer_.start();
+}
+
+void MainWindow::PlaceNote() {
+  // The top-right corner: games mostly start their text at the left.
+  const int margin = 8 * PictureScale();
+  const QRect picture = PictureRect();
+  note_->move(picture.right() + 1 - margin - note_->width(), picture.top() + margin);
+}
+
+void MainWindow::OpenReaderSettings() {
+  config::ReaderSettings chosen = engine_.Reader();
+  if (!platform_.SettingsForm()->Choose(chosen)) return;
+  engine_.SetReaderSettings(chosen);
+  if (readerFile_ && !readerFile_->Save(chosen))
+    platform_.MessageBox(J("設定を保存できませんでした：") + cp932::FromUtf8(readerFile_->Path()),
+                         "", BoxButtons::Ok, BoxIcon::Exclamation);
+}
+
 void MainWindow::mousePressEvent(QMouseEvent* event) {
+  // The mouse's side buttons page back and forward as their items do, and
+  // only when those items can be chosen; the story never sees them.
+  if (event->button() == Qt::BackButton || event->button() == Qt::ForwardButton) {
+    QAction* step = Item(event->button() == Qt::BackButton ? MenuItem::Back : MenuItem::Forward);
+    if (step && step->isEnabled()) step->trigger();
+    return;
+  }
   const QPoint p = ToPicture(event->position().toPoint());
   const MouseButton button = event->button() == Qt::RightButton    ? MouseButton::Right
                              : event->button() == Qt::MiddleButton ? MouseButton::Middle
@@ -352,6 +403,7 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::BackButton || event->button() == Qt::ForwardButton) return;
   const QPoint p = ToPicture(event->position().toPoint());
   InputSink* sink = platform_.sink();
   if (!sink) return;

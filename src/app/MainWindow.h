@@ -3,12 +3,15 @@
 // pixels, hands mouse and keys to the engine, and holds the pop-up menu.
 #include <QAction>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
 
+#include "config/ReaderSettings.h"
 #include "config/Settings.h"
 #include "core/Errors.h"
 #include "platform/Platform.h"
@@ -23,7 +26,10 @@ class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  MainWindow(Engine& engine, QtPlatform& platform, config::Settings& settings);
+  // `readerFile`, when given, is where the settings dialog writes the
+  // reader's settings.
+  MainWindow(Engine& engine, QtPlatform& platform, config::Settings& settings,
+             config::ReaderSettingsFile* readerFile = nullptr);
   ~MainWindow() override;
 
   // Runs the story from the first idle moment; returns when it ends (the
@@ -75,6 +81,16 @@ class MainWindow : public QWidget {
   // The picture again.
   void HideMovie();
 
+  // A short note in the picture's top-right corner, on a translucent plate,
+  // for kNoteMs; a second note replaces the first. It is a widget over the
+  // window, never drawn into the picture.
+  void ShowNote(const QString& text);
+  static constexpr int kNoteMs = 2000;
+  QLabel* Note() const { return note_; }
+
+  // "設定…": the reader's settings dialog; OK applies and keeps them.
+  void OpenReaderSettings();
+
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -120,6 +136,10 @@ class MainWindow : public QWidget {
   bool movieShown_ = false;
   QImage movieFrame_;
   QRect movieRect_;
+  config::ReaderSettingsFile* readerFile_;
+  QLabel* note_ = nullptr;
+  QTimer noteTimer_;
+  void PlaceNote();
 };
 
 }  // namespace korvana

@@ -14,6 +14,7 @@
 #include "FontDialog.h"
 #include "Forms.h"
 #include "MainWindow.h"
+#include "ReaderSettingsDialog.h"
 #include "SlotDialog.h"
 #include "VersionDialog.h"
 #include "backends/cdio/CdioDisc.h"
@@ -53,7 +54,7 @@ QtPlatform::~QtPlatform() {
   }
   // A form made before any window has no owner to take it.
   for (QWidget* form :
-       std::initializer_list<QWidget*>{slotForm_, fontForm_, versionForm_, debugForm_})
+       std::initializer_list<QWidget*>{slotForm_, fontForm_, versionForm_, debugForm_, settingsForm_})
     if (form && !form->parent()) delete form;
 }
 
@@ -237,6 +238,10 @@ VersionDialog* QtPlatform::VersionForm() {
   return OwnedForm(versionForm_);
 }
 
+ReaderSettingsDialog* QtPlatform::SettingsForm() {
+  return OwnedForm(settingsForm_);
+}
+
 DebugWindow* QtPlatform::DebugForm() {
   DebugWindow* form = OwnedForm(debugForm_);
   if (!form->endProgram) {
@@ -329,6 +334,10 @@ bool QtPlatform::MovePointer(int x, int y) {
   if (!window_ || window_->windowState() != Qt::WindowNoState) return false;
   QCursor::setPos(window_->mapToGlobal(window_->FromPicture(QPoint(x, y))));
   return true;
+}
+
+void QtPlatform::ShowNote(const std::string& text) {
+  if (window_) window_->ShowNote(Q(text));
 }
 
 void QtPlatform::RequestClose() {

@@ -25,6 +25,7 @@ class DebugWindow;
 class SlotDialog;
 class FontDialog;
 class MainWindow;
+class ReaderSettingsDialog;
 class VersionDialog;
 
 class QtPlatform : public QObject,
@@ -84,6 +85,8 @@ class QtPlatform : public QObject,
   int ColorDepth() override;
   void RequestClose() override;
   bool MovePointer(int x, int y) override;
+  // Over the picture, for a moment; never part of BackImage.
+  void ShowNote(const std::string& text) override;
 
   // Movie
   bool Play(const std::string& path, int x, int y, int w, int h) override {
@@ -113,6 +116,8 @@ class QtPlatform : public QObject,
   korvana::FontDialog* FontForm();
   korvana::VersionDialog* VersionForm();
   DebugWindow* DebugForm();
+  // The reader's settings dialog ("設定"), made like the forms above.
+  ReaderSettingsDialog* SettingsForm();
 
   // Tests answer boxes here instead of showing them.
   std::function<BoxAnswer(const std::string& text, const std::string& caption, BoxButtons, BoxIcon)>
@@ -131,6 +136,7 @@ class QtPlatform : public QObject,
   QPointer<korvana::FontDialog> fontForm_;
   QPointer<korvana::VersionDialog> versionForm_;
   QPointer<DebugWindow> debugForm_;
+  QPointer<ReaderSettingsDialog> settingsForm_;
   InputSink* sink_ = nullptr;
   const Picture* screen_ = nullptr;
   QTimer timer1_;

@@ -31,6 +31,15 @@ const char kUsage[] =
     "\n"
     "When the game folder cannot be written (a disc, a system folder), krv.ini and\n"
     "the saves go to $XDG_DATA_HOME/korvana/NAME/ (~/.local/share/korvana/NAME/).\n"
+    "\n"
+    "The menu's last submenu, 便利機能, holds the reader's comforts: back a page\n"
+    "(Backspace, the mouse's back button), forward again (Shift+Backspace, the\n"
+    "forward button), auto mode (A), quick save and load in slot 81 (F5, F9), a\n"
+    "screenshot (F12) and the reader's settings (Ctrl+O). Automatic saves go to\n"
+    "slots 82-84; every save also keeps dataN.png, a small picture of the screen.\n"
+    "Screenshots go to $XDG_PICTURES_DIR/korvana/ (~/Pictures/korvana/) as\n"
+    "GAME-YYYYMMDD-HHMMSS.png. The reader's settings, shared by every game, are\n"
+    "in $XDG_CONFIG_HOME/korvana/settings.ini (~/.config/korvana/settings.ini).\n"
     "\n";
 
 // The demo beside an installed program (PREFIX/share/korvana/demo), else the

@@ -122,32 +122,57 @@ std::string DefaultReaderSettingsPath() {
   return ReaderSettingsPathFrom(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 
+namespace {
+
+// The settings the text gives, with its lines in `lines`; false when the
+// text is damaged.
+bool Parse(std::string_view bytes, ReaderSettings& settings, std::vector<std::string>& lines) {
+  if (!IsUtf8Text(bytes)) return false;
+  lines = SplitLines(bytes);
+  // As in the game's own files, the first line of a key counts; a later one
+  // must still be a value the key takes.
+  bool seen[std::size(kKeys)] = {};
+  for (const std::string& line : lines) {
+    if (IsComment(line)) continue;
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) return false;
+    if (const Key* key = FindKey(std::string_view(line).substr(0, equals))) {
+      ReaderSettings scratch;
+      if (!Apply(*key, std::string_view(line).substr(equals + 1),
+                 seen[key - kKeys] ? scratch : settings))
+        return false;
+      seen[key - kKeys] = true;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadReaderSettings(const std::string& path, ReaderSettings& out, std::string& error) {
+  const auto [status, bytes] = ReadSmallFile(path, kMaxReaderSettingsBytes);
+  if (status == LoadStatus::Missing) {
+    error = "the settings file " + path + " is not there";
+    return false;
+  }
+  ReaderSettings settings;
+  std::vector<std::string> lines;
+  if (status != LoadStatus::Ok || !Parse(bytes, settings, lines)) {
+    error = "the settings file " + path + " cannot be read as settings";
+    return false;
+  }
+  out = settings;
+  return true;
+}
+
 ReaderSettings ReaderSettingsFile::Load(const std::function<void(const std::string&)>& report) {
   lines_.clear();
   ReaderSettings settings;
   if (path_.empty()) return settings;
   const auto [status, bytes] = ReadSmallFile(path_, kMaxReaderSettingsBytes);
   if (status == LoadStatus::Missing) return settings;
-  bool damaged = status != LoadStatus::Ok || !IsUtf8Text(bytes);
   std::vector<std::string> lines;
-  if (!damaged) lines = SplitLines(bytes);
-  // As in the game's own files, the first line of a key counts; a later one
-  // must still be a value the key takes.
-  bool seen[std::size(kKeys)] = {};
-  for (const std::string& line : lines) {
-    if (damaged) break;
-    if (IsComment(line)) continue;
-    const size_t equals = line.find('=');
-    if (equals == std::string::npos) {
-      damaged = true;
-    } else if (const Key* key = FindKey(std::string_view(line).substr(0, equals))) {
-      ReaderSettings scratch;
-      damaged = !Apply(*key, std::string_view(line).substr(equals + 1),
-                       seen[key - kKeys] ? scratch : settings);
-      seen[key - kKeys] = true;
-    }
-  }
-  if (!damaged) {
+  if (status == LoadStatus::Ok && Parse(bytes, settings, lines)) {
     lines_ = std::move(lines);
     return settings;
   }

@@ -38,6 +38,11 @@ inline constexpr size_t kMaxReaderSettingsBytes = 64 * 1024;
 std::string ReaderSettingsPathFrom(const char* xdgConfigHome, const char* home);
 std::string DefaultReaderSettingsPath();
 
+// The settings in `path` without changing the file, for a run that was
+// handed it: false, with `error` (UTF-8) saying why, when the file is
+// missing, cannot be read or is damaged.
+bool ReadReaderSettings(const std::string& path, ReaderSettings& out, std::string& error);
+
 class ReaderSettingsFile {
  public:
   explicit ReaderSettingsFile(std::string path) : path_(std::move(path)) {}

@@ -8,6 +8,7 @@
 
 #include "core/Cp932.h"
 #include "config/InstallStore.h"
+#include "config/ReaderSettings.h"
 #include "core/FileResolver.h"
 #include "save/SaveFiles.h"
 #include "script/Startup.h"
@@ -21,10 +22,8 @@ const char kHeadlessUsage[] =
     "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
     "  --choose LIST       entry index (0-31) for successive choices (default 0)\n"
-    "  --slot LIST         slot (1-80; 81-84, the quick and automatic saves, for\n"
-    "                      loading) or cancel for successive save/load dialogs\n"
-    "  --autosave          write the automatic saves (slots 82-84) at every choice\n"
-    "                      and at exit, when the reader's settings allow them\n"
+    "  --slot LIST         slot (1-80) or cancel for successive save/load dialogs;\n"
+    "                      a load also takes the quick and automatic slots 81-84\n"
     "  --font LIST         ok or cancel for successive font dialogs (default cancel)\n"
     "  --menu LIST         pop-up menu items (Msave, Mload, Mtitle, …) chosen during\n"
     "                      waits for input; N:item at the N-th click wait or choice\n"
@@ -32,16 +31,26 @@ const char kHeadlessUsage[] =
     "  --max-ms N          end the run after N virtual milliseconds\n"
     "  --max-wall-ms N     end the run after N real milliseconds (for loops that\n"
     "                      take no virtual time)\n"
-    "  --screenshot FILE   write the screen as PNG when the run ends\n"
+    "  --screenshot FILE   write the screen as PNG when the run ends; screenshots\n"
+    "                      taken with Xshot go to FILE's folder (default: the\n"
+    "                      current folder) as GAME-YYYYMMDD-HHMMSS.png\n"
+    "  --settings FILE     the reader's settings (settings.ini) to run with instead of\n"
+    "                      the defaults\n"
+    "  --autosave          write the automatic saves (slots 82-84), off otherwise\n"
     "  --dump-flags FILE   write the 512 flags when the run ends\n"
     "  --dump-state FILE   write the interpreter state dump when the run ends\n"
     "  --transcript FILE   write one line per event, as it happens (boxes, dialogs,\n"
     "                      menu items, choices, sounds, text)\n"
     "  --strict            any script error report fails the run (exit status 4)\n"
+    "The reader's comforts are chosen with --menu (Xback, Xforward, Xauto, Xqsave,\n"
+    "Xqload, Xshot, Xsettings) and recorded as back N, forward N, auto on|off,\n"
+    "qsave 81, qload 81, autosave N, shot FILE and note TEXT. Auto mode runs in\n"
+    "virtual time: --clicks 1 --menu 1:Xauto reads a whole game.\n"
     "A run that ends before the story does writes \"stop<TAB>REASON\" to the\n"
     "transcript: a limit, a wait nothing can end, or an answer of --choose or\n"
     "--slot the story cannot take (also written to stderr as \"stop: REASON\").\n"
-    "exit status: 0, 1 after the error report was answered yes, 2 for bad options,\n"
+    "exit status: 0, 1 after the error report was answered yes, 2 for bad options\n"
+    "or a --settings file that cannot be read,\n"
     "3 when no start script could be run, 4 for script errors with --strict,\n"
     "5 when --choose or --slot named an entry or slot that cannot be taken\n";
 
@@ -91,7 +100,8 @@ bool HeadlessSession::Prepare() {
     return false;
   }
   engine.SetGameFolder(prepared.settings.StartFolder);
-  EngineSettings engineSettings = EngineSettingsFrom(prepared.settings);
+  // The reader's settings stay those the session was given.
+  EngineSettings engineSettings = EngineSettingsFrom(prepared.settings, engine.Reader());
   engineSettings.startScript = startScript;
   engine.ApplySettings(engineSettings);
   settings = std::move(prepared.settings);
@@ -239,6 +249,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       out.options.inputs = SplitList(v);
     } else if (a == "--screenshot") {
       if (!value(out.screenshot)) return false;
+    } else if (a == "--settings") {
+      if (!value(out.settings)) return false;
     } else if (a == "--dump-flags") {
       if (!value(out.dumpFlags)) return false;
     } else if (a == "--dump-state") {
@@ -307,6 +319,11 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
   return true;
 }
 
+std::string ScreenshotFolderFor(const std::string& screenshot) {
+  const std::string folder = std::filesystem::path(screenshot).parent_path().string();
+  return folder.empty() ? "." : folder;
+}
+
 int RunHeadlessCommand(const HeadlessCommandLine& command) {
   const std::string& screenshot = command.screenshot;
   const std::string& dumpFlags = command.dumpFlags;
@@ -319,7 +336,21 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
                  command.gameDir.c_str());
     return 2;
   }
-  HeadlessSession session(command.options, {}, game->folder);
+  // The reader's settings come from the file named, never from the reader's
+  // own: a run must not depend on who runs it. Automatic saves stay off
+  // unless --autosave asks for them (the session sees to that), so that a
+  // run writes no slot it was not told to.
+  EngineSettings settings;
+  if (!command.settings.empty()) {
+    std::string error;
+    if (!config::ReadReaderSettings(command.settings, settings.reader, error)) {
+      std::fprintf(stderr, "korvana: %s\n", error.c_str());
+      return 2;
+    }
+  }
+  HeadlessSession session(command.options, settings, game->folder);
+  // Screenshots taken with the menu go where --screenshot writes.
+  session.platform.screenshotFolder = ScreenshotFolderFor(screenshot);
   session.startScript = game->startScript;
   // An installed game (read-only) keeps its player's files where the window
   // would; the in-process sessions of the tests keep them nowhere else.

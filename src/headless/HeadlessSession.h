@@ -66,12 +66,18 @@ struct HeadlessCommandLine {
   HeadlessOptions options;
   std::string gameDir = ".";
   std::string screenshot, dumpFlags, dumpState, transcript;
+  // The reader's settings file to run with; empty: the defaults.
+  std::string settings;
 };
 
 // Parses the options after "--headless"; false with `error` set when they
 // are malformed. `--menu` takes the items of `menu`.
 bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessCommandLine& out,
                               std::string& error, std::span<const MenuRow> menu = MenuTable());
+
+// Where a run's screenshots taken with the menu go: the folder of the
+// --screenshot file, or the current folder.
+std::string ScreenshotFolderFor(const std::string& screenshot);
 
 // The whole command: finds the game (a folder, or a script in one), runs it,
 // writes the outputs.

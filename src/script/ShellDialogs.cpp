@@ -3,6 +3,7 @@
 // reads and edits. The dialogs themselves are the platform's.
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 
 #include "core/Cp932.h"
@@ -22,6 +23,34 @@ std::string VersionLine() {
   const auto result =
       std::to_chars(digits, digits + sizeof digits, Engine::kVersion, std::chars_format::fixed, 2);
   return "Ver " + std::string(digits, result.ptr);
+}
+
+// The game's name for its screenshots: its folder's name, or "korvana" when
+// the folder has none (the root).
+std::string GameName(const std::string& folder) {
+  std::filesystem::path path = std::filesystem::path(folder).lexically_normal();
+  if (!path.has_filename()) path = path.parent_path();
+  const std::string name = path.filename().string();
+  return name.empty() || name == "." || name == ".." ? "korvana" : name;
+}
+
+// "NAME-YYYYMMDD-HHMMSS", the second and later shot of one second with "-2",
+// "-3" … after it.
+std::string ShotStem(const std::string& game, const LocalTime& t, int copy) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "-%04d%02d%02d-%02d%02d%02d", t.yearSince1900 + 1900,
+                t.month, t.day, t.hour, t.minute, t.second);
+  return game + stamp + (copy > 1 ? "-" + std::to_string(copy) : std::string());
+}
+
+// Makes the file `path` when no file has that name; false when one has.
+bool ClaimName(const std::string& path) {
+  // "x": the name is taken only when nothing had it, so two shots in one
+  // second never write over each other, nor over the reader's own file.
+  std::FILE* f = std::fopen(path.c_str(), "wbx");
+  if (!f) return false;
+  std::fclose(f);
+  return true;
 }
 
 }  // namespace
@@ -81,7 +110,39 @@ VersionInfo Engine::VersionContents(Picture& area) {
   return info;
 }
 
-void Engine::TakeScreenshot() {}
+void Engine::TakeScreenshot() {
+  namespace fs = std::filesystem;
+  const std::string folder = platform_.machine.ScreenshotFolder();
+  std::string written;
+  std::error_code ec;
+  if (!folder.empty()) fs::create_directories(folder, ec);
+  if (!folder.empty() && fs::is_directory(folder, ec)) {
+    const std::string game =
+        GameName(settings_.startFolder.empty() ? files_.Root() : settings_.startFolder);
+    const LocalTime now = platform_.pump.Now();
+    // A folder full of one second's shots gives up rather than loop on.
+    constexpr int kMostCopies = 1000;
+    for (int copy = 1; copy <= kMostCopies && written.empty(); ++copy) {
+      const std::string path = (fs::path(folder) / (ShotStem(game, now, copy) + ".png")).string();
+      if (!ClaimName(path)) {
+        // Another reason than the name being taken ends the search.
+        if (!fs::exists(path, ec)) break;
+        continue;
+      }
+      if (WritePng(screen_.BackImage, path))
+        written = path;
+      else
+        fs::remove(path, ec);
+      break;
+    }
+  }
+  if (written.empty()) {
+    platform_.window.ShowNote(J("スクリーンショットを保存できませんでした"));
+    return;
+  }
+  platform_.observer.ReaderEvent("shot", written);
+  platform_.window.ShowNote(J("スクリーンショットを保存しました"));
+}
 
 void Engine::ShowVersion() {
   Picture area;

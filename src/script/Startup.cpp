@@ -122,8 +122,10 @@ GamePreparation PrepareGame(Platform platform, const std::string& gameFolder) {
   return out;
 }
 
-EngineSettings EngineSettingsFrom(const config::Settings& settings) {
+EngineSettings EngineSettingsFrom(const config::Settings& settings,
+                                  const config::ReaderSettings& reader) {
   EngineSettings out;
+  out.reader = reader;
   out.debugMode = settings.DebugMode;
   out.backgroundDarkness = settings.BGDarkness;
   out.dataPath = settings.DataPath;
@@ -149,6 +151,12 @@ EngineSettings EngineSettingsFrom(const config::Settings& settings) {
   out.installFolder = settings.InstallFolder;
   out.startFolder = settings.StartFolder;
   return out;
+}
+
+config::ReaderSettings LoadReaderSettings(config::ReaderSettingsFile& file, Dialogs& dialogs) {
+  const config::ConfigReport report = BoxReport(dialogs);
+  // The file's own message names paths as the system spells them (UTF-8).
+  return file.Load([&report](const std::string& message) { report(cp932::FromUtf8(message)); });
 }
 
 void SaveAtExit(Engine& engine, config::Settings& settings, Dialogs& dialogs) {

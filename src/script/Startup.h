@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "config/ReaderSettings.h"
 #include "config/Settings.h"
 #include "platform/Platform.h"
 #include "script/Engine.h"
@@ -30,8 +31,13 @@ struct GamePreparation {
 // finds the data drive. The game then runs in `settings.StartFolder`.
 GamePreparation PrepareGame(Platform platform, const std::string& gameFolder);
 
-// What the engine takes from the settings.
-EngineSettings EngineSettingsFrom(const config::Settings& settings);
+// What the engine takes from the game's settings and the reader's own.
+EngineSettings EngineSettingsFrom(const config::Settings& settings,
+                                  const config::ReaderSettings& reader = {});
+
+// The reader's settings from their file; a damaged file is reported in a
+// message box, as the game's configuration files are, and the defaults used.
+config::ReaderSettings LoadReaderSettings(config::ReaderSettingsFile& file, Dialogs& dialogs);
 
 // Exit with saving: an automatic save (when they are on), the user settings
 // (with the menu states the player left) and, once they exist, the global

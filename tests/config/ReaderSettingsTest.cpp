@@ -130,5 +130,41 @@ TEST(ReaderSettings, ThePathFollowsTheXdgRules) {
         << (c.config ? c.config : "(unset)");
 }
 
+TEST(ReaderSettings, ReadingAFileHandedToARunNeverChangesIt) {
+  const struct {
+    const char* what;
+    const char* bytes;  // null: no file
+    bool read;
+    int32_t autoBaseMs;
+  } cases[] = {
+      {"good", "# notes\nAutoBaseMs=700\nVoice=x\n", true, 700},
+      {"empty", "", true, 1500},
+      {"damaged", "AutoBaseMs=soon\n", false, 0},
+      {"missing", nullptr, false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    const std::string path = dir.str() + "/settings.ini";
+    if (c.bytes) dir.Write("settings.ini", c.bytes);
+    ReaderSettings read;
+    read.autoBaseMs = -5;
+    std::string error;
+    EXPECT_EQ(ReadReaderSettings(path, read, error), c.read);
+    if (c.read) {
+      EXPECT_EQ(read.autoBaseMs, c.autoBaseMs);
+    } else {
+      EXPECT_EQ(read.autoBaseMs, -5);  // untouched
+      EXPECT_NE(error.find(path), std::string::npos) << error;
+    }
+    // The file stays as it was, and no backup is made.
+    EXPECT_EQ(std::filesystem::exists(path), c.bytes != nullptr);
+    if (c.bytes) {
+      EXPECT_EQ(dir.Read("settings.ini"), c.bytes);
+    }
+    EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+  }
+}
+
 }  // namespace
 }  // namespace korvana::config

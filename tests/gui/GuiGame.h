@@ -24,6 +24,8 @@ struct Game {
     if (!cfg.empty()) dir.Write("krv.cfg", cfg);
     dir.Write("autorun.txt", cp932::FromUtf8(scriptUtf8));
     app = std::make_unique<App>(dir.str());
+    // The reader's settings of a test game are its own, never the user's.
+    app->readerFile = config::ReaderSettingsFile(ReaderSettingsPath());
     app->platform.boxHook = [this](const std::string& text, const std::string& caption,
                                    BoxButtons buttons, BoxIcon) {
       boxes.push_back(cp932::ToUtf8(caption) + "|" + cp932::ToUtf8(text));
@@ -37,6 +39,7 @@ struct Game {
   }
   ~Game() { app.reset(); }
   std::string Flag(int i) const { return cp932::ToUtf8(app->flags.Get(i)); }
+  std::string ReaderSettingsPath() const { return dir.str() + "/config/korvana/settings.ini"; }
 };
 
 using Steps = std::vector<std::function<void()>>;

@@ -5,6 +5,7 @@
 // the class that has them.
 #include <QApplication>
 #include <QMetaMethod>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <cstdio>
@@ -90,6 +91,11 @@ bool RegisterGuiTest(GuiTestFactory factory) {
 
 int main(int argc, char** argv) {
   using namespace korvana::test;
+  // The user's own configuration and pictures stay out of every test: what
+  // the program reads and writes there goes to a folder of this run.
+  QTemporaryDir userFolders;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(userFolders.filePath("config")));
+  qputenv("XDG_PICTURES_DIR", QFile::encodeName(userFolders.filePath("pictures")));
   // The program's own application: Japanese texts and the error handler.
   korvana::Application app(argc, argv);
   app.setAttribute(Qt::AA_Use96Dpi, true);

@@ -134,6 +134,10 @@ class HeadlessPlatform : public AllDoors {
   // Machine
   std::vector<Volume> ListVolumes() override { return volumes; }
   std::string UserDataHome() override { return userDataHome; }
+  std::string ScreenshotFolder() override { return screenshotFolder; }
+  // Where "スクリーンショット" writes; empty (the default for tests): it
+  // cannot.
+  std::string screenshotFolder;
   // Where a game folder that cannot be written keeps its player's files;
   // empty (the default for tests): nowhere else.
   std::string userDataHome;

@@ -2,6 +2,7 @@
 
 #include "backends/linux/LinuxVolumes.h"
 #include "config/InstallStore.h"
+#include "config/PicturesFolder.h"
 
 namespace korvana {
 
@@ -15,6 +16,10 @@ std::string LinuxMachine::InstallStorePath() {
 
 std::string LinuxMachine::UserDataHome() {
   return config::DefaultUserDataHome();
+}
+
+std::string LinuxMachine::ScreenshotFolder() {
+  return config::DefaultScreenshotFolder();
 }
 
 }  // namespace korvana

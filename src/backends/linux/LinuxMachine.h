@@ -14,6 +14,8 @@ class LinuxMachine : public Machine {
   std::vector<Volume> ListVolumes() override;
   std::string InstallStorePath() override;
   std::string UserDataHome() override;
+  // $XDG_PICTURES_DIR/korvana/, as the desktop names the pictures folder.
+  std::string ScreenshotFolder() override;
 };
 
 }  // namespace korvana

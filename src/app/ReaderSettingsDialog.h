@@ -1,0 +1,48 @@
+#pragma once
+// `ReaderSettingsDialog`, "設定": the reader's own settings, which no game's
+// files hold: auto mode's waiting times, how skipping behaves, automatic
+// saves. Every control is reached with Tab or its underlined letter; Enter
+// is OK and Esc cancels.
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "config/ReaderSettings.h"
+
+namespace korvana {
+
+class ReaderSettingsDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit ReaderSettingsDialog(QWidget* parent = nullptr);
+
+  // Shows the dialog modally, centred on the screen, with `settings`; true
+  // for OK, with `settings` then holding what the dialog shows.
+  bool Choose(config::ReaderSettings& settings);
+  // Everything `Choose` does before the modal loop. Tests call it and then
+  // show().
+  void Prepare(const config::ReaderSettings& settings);
+  // The settings as the controls show them.
+  config::ReaderSettings Shown() const;
+
+  QSpinBox* autoBase;
+  QSpinBox* autoPerChar;
+  QCheckBox* skipStopsAtChoices;
+  QCheckBox* skipUnread;
+  QCheckBox* autoSaves;
+  QDialogButtonBox* buttons;
+
+ private:
+  // A titled group of rows, added below the groups made before it.
+  QGroupBox* AddGroup(const QString& title);
+  QSpinBox* AddTime(QGroupBox* group, const QString& caption, int highest, int step);
+  QCheckBox* AddSwitch(QGroupBox* group, const QString& caption);
+
+  QVBoxLayout* groups_;
+};
+
+}  // namespace korvana
