@@ -19,6 +19,7 @@ void ClickWait::SetWaitMenuItems(bool enabled) {
   Window& window = env_.window;
   const bool canSave = enabled && layer_.SaveAllowed() && env_.story.HasSavePoint();
   window.SetMenuItemEnabled(MenuItem::Save, canSave);
+  env_.story.OfferPageSteps(canSave);
   for (MenuItem item : {MenuItem::Load, MenuItem::TitleReturn, MenuItem::HideBackground,
                         MenuItem::HideText, MenuItem::Darkness})
     window.SetMenuItemEnabled(item, enabled);
