@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -226,6 +227,57 @@ TEST(PageSteps, StepsLeaveFilesGlobalFlagsAndTheReadRecordAlone) {
   EXPECT_NE(read[0], 0);
   for (size_t i = 0; i < read.size(); ++i)
     EXPECT_EQ(story.seen[6].readRecord[i] & read[i], read[i]) << i;
+}
+
+TEST(PageSteps, ASaveAfterAStepSavesThePageOnTheScreen) {
+  // The same page reached by loading a slot and by a step back, then saved
+  // to slot 2: the same files.
+  Story loaded(Steps({0}, {}));
+  loaded.atWait[5] = [&] { loaded.engine().WriteSlot(1); };
+  loaded.atWait[6] = [&] { loaded.engine().RequestLoadSlot(1); };
+  loaded.atWait[7] = [&] { loaded.engine().WriteSlot(2); };
+  ASSERT_EQ(loaded.Run(), 0);
+  Story stepped(Steps({0}, {{6, "Xback"}}));
+  stepped.atWait[7] = [&] { stepped.engine().WriteSlot(2); };
+  ASSERT_EQ(stepped.Run(), 0);
+  ASSERT_EQ(stepped.run.Events("back").size(), 1u);
+  for (const char* file : {"data2.hfd", "data2.hsd", "data2.hld"}) {
+    SCOPED_TRACE(file);
+    const std::string bytes = stepped.run.dir().Read(file);
+    EXPECT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes, loaded.run.dir().Read(file));
+  }
+}
+
+TEST(PageSteps, LoadingASlotOrReturningToTheTitleForgetsThePages) {
+  struct Case {
+    const char* name;
+    std::function<void(Story&)> act;
+    std::vector<int64_t> choices;
+    std::vector<std::pair<int, const char*>> menu;
+  } const cases[] = {
+      // Loaded at 五頁: 四頁 again at 7, the only page kept.
+      {"a slot loaded",
+       [](Story& s) {
+         s.atWait[5] = [&s] { s.engine().WriteSlot(1); };
+         s.atWait[6] = [&s] { s.engine().RequestLoadSlot(1); };
+       },
+       {0},
+       {{7, "Xback"}}},
+      // Back at the start from 二頁: 一頁 at 3, 二頁 at 4.
+      {"the title",
+       [](Story& s) { s.atWait[2] = [&s] { s.engine().RequestTitleReturn(); }; },
+       {0},
+       {{4, "Xback"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Story story(Steps(c.choices, c.menu));
+    c.act(story);
+    ASSERT_EQ(story.Run(), 0);
+    EXPECT_TRUE(story.run.Events("back").empty());
+    EXPECT_EQ(story.run.Events("note"), (std::vector<std::string>{"これより前には戻れません"}));
+  }
 }
 
 TEST(PageSteps, AHundredStepsBackThenTheNextIsRefusedWithANote) {
