@@ -23,7 +23,8 @@ bool Engine::CanStepForward() const {
 }
 
 void Engine::GoBack() {
-  if (!pageStepsOffered_) return;
+  // A load or title return chosen in the same breath goes first.
+  if (!pageStepsOffered_ || click_.RequestPending()) return;
   if (!pages_.Earlier()) {
     platform_.window.ShowNote(J("これより前には戻れません"));
     return;
@@ -33,7 +34,7 @@ void Engine::GoBack() {
 }
 
 void Engine::GoForward() {
-  if (!pageStepsOffered_ || !CanStepForward()) return;
+  if (!pageStepsOffered_ || click_.RequestPending() || !CanStepForward()) return;
   click_.ClearClicks();
   click_.PendingRequest = Request::Forward;
 }
