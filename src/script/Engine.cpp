@@ -238,6 +238,16 @@ void Engine::RequestLoad(const SavePoint& slot) {
 }
 
 void Engine::ServeRequest() {
+  // A page step shows its text line again, where the reader may step again
+  // at once (Backspace held down): that request is served before the story
+  // goes on, so no line of the page left behind runs in between.
+  Request served;
+  do {
+    served = ServeOneRequest();
+  } while ((served == Request::Back || served == Request::Forward) && click_.RequestPending());
+}
+
+Request Engine::ServeOneRequest() {
   // Taken first: serving it shows text, which a pending request would end.
   const Request request = click_.PendingRequest;
   click_.PendingRequest = Request::None;
@@ -246,16 +256,20 @@ void Engine::ServeRequest() {
       const int slot = *pendingSlot_;
       pendingSlot_.reset();
       LoadGame(slot);
-      return;
+      return request;
     }
     if (pendingLoad_) {
+      pages_.Clear();
       RestoreSavePoint(*pendingLoad_);
       pendingLoad_.reset();
     }
     ResumeSavedLine();
   } else if (request == Request::Title) {
     ReturnToTitle();
+  } else if (request == Request::Back || request == Request::Forward) {
+    if (StepPage(request == Request::Back ? -1 : 1)) ResumeSavedLine();
   }
+  return request;
 }
 
 void Engine::ResumeSavedLine() {

@@ -28,6 +28,7 @@
 #include "graphics/Layers.h"
 #include "graphics/Screen.h"
 #include "platform/Platform.h"
+#include "save/PageHistory.h"
 #include "save/SavePoint.h"
 #include "script/ScriptFile.h"
 #include "select/Selection.h"
@@ -223,9 +224,16 @@ class Engine : public ErrorSink,
 
   // --- the reader's comforts ("便利機能") --------------------------------------
   // "一つ前に戻る": the page before this one, restored from memory as a load
-  // restores a slot; "次へ進む": the page read after it again.
+  // restores a slot; "次へ進む": the page read after it again. Each files a
+  // request served between two lines; the first page has only a note.
   void GoBack();
   void GoForward();
+  // Puts the story at the page one step back (-1) or forward (+1) and shows
+  // it at once; false when there is none. The text line of the page is shown
+  // by the caller (ResumeSavedLine), as after a load.
+  bool StepPage(int delta);
+  bool CanStepForward() const;
+  const PageHistory& Pages() const { return pages_; }
   // "オート": click waits end by themselves while it is on. A click, a key
   // or another menu item stops it.
   void ToggleAuto();
@@ -289,16 +297,15 @@ class Engine : public ErrorSink,
   const SavePoint& CurrentSavePoint() const { return savePoint_; }
   // TextStory
   void LineReached(int32_t column) override;
-  void TakeSavePoint() override {
-    savePoint_ = CaptureSavePoint();
-    CaptureThumbnail();
-  }
+  // Also keeps the page for a step back and takes the picture a save keeps.
+  void TakeSavePoint() override;
   // The screen as it is now, shrunk to the picture a save keeps beside it
   // (kThumbnailWidth × kThumbnailHeight, each pixel the average of a 4 × 4
   // block); taken with the save point.
   void CaptureThumbnail();
   const Picture& Thumbnail() const { return thumbnail_; }
   bool HasSavePoint() const override { return !savePoint_.Empty(); }
+  void OfferPageSteps(bool offered) override;
 
   const GameFiles& Files() const { return files_; }
   // The glyph cache, for the pixel tests and the benchmarks.
@@ -361,12 +368,20 @@ class Engine : public ErrorSink,
   void RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose);
   void RunLine(std::string_view raw);
   void ServeRequest();
+  Request ServeOneRequest();
   void ResumeSavedLine();
   void ReturnToTitle();
 
-  // Music, sound effects and CD tracks that were playing endlessly.
   // The layer state of a new scene, the message window empty.
   void ResetStage();
+  // What a load and a page step share: sound, scene, log, script and state
+  // replaced by a save point's; `lines` replace the script's when given. The
+  // scene is shown through the load's transition or, for a step, at once.
+  // The lines of the script a save point names, when its position lies in
+  // them; a script that cannot be read is shown in the standard box.
+  std::optional<std::vector<std::string>> ReadSavedScript(const ProgState& prog);
+  void RestoreGame(const SavePoint& point, const std::vector<LogPage>& logPages,
+                   std::vector<std::string>* lines, bool transition);
   SaveFolder Saves() const;
   void AssignFlag(const std::string& name, const std::string& value);
   void UpdateFlagRow(int index);
@@ -393,6 +408,14 @@ class Engine : public ErrorSink,
   bool autoSaveFailureShown_ = false;
   std::optional<SavePoint> pendingLoad_;
   std::optional<int> pendingSlot_;
+  // The pages read most recently, for steps back and forward.
+  PageHistory pages_;
+  // Inside a click wait where saving is allowed.
+  bool pageStepsOffered_ = false;
+  // A choice was made since the page at hand was taken or stepped to: the
+  // page read after it is offered again only once the next page clear shows
+  // the reader chose as before.
+  bool choseSincePage_ = false;
   int32_t scriptKey_ = kDefaultScriptKey;
   // Tick count of the last `_waitset`; 0 before the first.
   uint32_t waitReference_ = 0;

@@ -43,6 +43,8 @@ class EngineProbe {
   ::korvana::Layers& PokeLayers() { return e_.layers_; }
   // The choice's highlight redrawn directly.
   Selection& PokeSelector() { return e_.selector_; }
+  // The pages kept for steps back, let go directly.
+  PageHistory& PokePages() { return e_.pages_; }
 
  private:
   Engine& e_;

@@ -29,6 +29,7 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
   // question in the automatic saves.
   AutoSave();
   const int r = choose();
+  choseSincePage_ = true;
   const int n = selection_.ItemCount;
   if (n > 0 && r >= 0 && r < n && !selection_.ItemCommands[r].empty()) {
     prog_.ProgMultiStateFlag = MultiState::Conditional;

@@ -206,37 +206,51 @@ void Engine::LoadGame(int number) {
       std::clamp<int32_t>(point.prog.ProgRetStack, -1, ProgState::kReturnDepth - 1);
   const auto state = static_cast<int32_t>(point.prog.ProgMultiStateFlag);
   if (state < 0 || state > 2) point.prog.ProgMultiStateFlag = MultiState::Command;
+  std::optional<std::vector<std::string>> lines = ReadSavedScript(point.prog);
+  if (!lines) {
+    refuse();
+    return;
+  }
+  // The pages read before belong to another story now.
+  pages_.Clear();
+  RestoreGame(point, *pages, &*lines, true);
+  ResumeSavedLine();
+}
+
+std::optional<std::vector<std::string>> Engine::ReadSavedScript(const ProgState& prog) {
   std::vector<std::string> lines;
   try {
-    lines = ScriptFile::OpenScriptFile(point.prog.ProgFileName, files_, scriptKey_);
+    lines = ScriptFile::OpenScriptFile(prog.ProgFileName, files_, scriptKey_);
   } catch (const ScriptException& e) {
     platform_.dialogs.MessageBox(e.what(), "", BoxButtons::Ok, BoxIcon::Exclamation);
-    refuse();
-    return;
+    return std::nullopt;
   }
-  if (!PositionFitsScript(point.prog, static_cast<int32_t>(lines.size()))) {
-    refuse();
-    return;
-  }
+  if (!PositionFitsScript(prog, static_cast<int32_t>(lines.size()))) return std::nullopt;
+  return lines;
+}
 
+void Engine::RestoreGame(const SavePoint& point, const std::vector<LogPage>& logPages,
+                         std::vector<std::string>* lines, bool transition) {
   sound_.StopAll();
   ResetStage();
-  log_.RestorePages(*pages);
-  script_.SetLines(std::move(lines));
-  missingMarkers_.clear();
+  log_.RestorePages(logPages);
+  if (lines) {
+    script_.SetLines(std::move(*lines));
+    missingMarkers_.clear();
+  }
   RestoreSavePoint(point);
   sound_.ResumeAfterLoad(point.channels);
   platform_.window.SetCaption(prog_.ProgChapter);
   layers_.RestorePictures();
   cursor_.ShowChosen();
-  RunTransition(layers_, "#WIPE2");
+  if (transition) RunTransition(layers_, "#WIPE2");
   layers_.RefreshScreen();
-  // The loaded page's screen before its text: what its save point showed.
+  // The page's screen before its text: what its save point showed.
   CaptureThumbnail();
-  ResumeSavedLine();
 }
 
 void Engine::ReturnToTitle() {
+  pages_.Clear();
   sound_.StopAll();
   ResetStage();
   messageText_.ResetAllTextFields();

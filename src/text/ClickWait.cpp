@@ -52,6 +52,7 @@ void ClickWait::SetWaitMenuItems(bool enabled) {
   // The quick save and load follow the items they stand beside.
   for (MenuItem item : {MenuItem::Save, MenuItem::QuickSave})
     window.SetMenuItemEnabled(item, canSave);
+  env_.story.OfferPageSteps(canSave);
   for (MenuItem item : {MenuItem::Load, MenuItem::QuickLoad, MenuItem::TitleReturn,
                         MenuItem::HideBackground, MenuItem::HideText, MenuItem::Darkness})
     window.SetMenuItemEnabled(item, enabled);

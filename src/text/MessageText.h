@@ -78,6 +78,9 @@ class TextStory {
   virtual void TakeSavePoint() = 0;
   // Whether a save point exists, which enables "データ保存" in click waits.
   virtual bool HasSavePoint() const = 0;
+  // A click wait starts (`offered`: saving is allowed in it) or ends: a step
+  // a page back or forward is offered only while one where saving is.
+  virtual void OfferPageSteps(bool offered) = 0;
 };
 
 class MessageText : public MessageWindow {
