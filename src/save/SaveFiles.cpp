@@ -383,6 +383,11 @@ void RecoverInterruptedSaves(const SaveFolder& folder) {
   }
 }
 
+bool SlotUsed(const SaveFolder& folder, int number) {
+  struct stat st;
+  return ::stat(folder.SlotPath(number, ".hsd").c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 std::vector<SlotEntry> SlotLabels(const SaveFolder& folder, int count) {
   count = std::clamp(count, 0, kLastSlot);
   std::vector<SlotEntry> slots(count);

@@ -134,6 +134,10 @@ void RecoverSlotFiles(const std::string& record, int number);
 // at start.
 void RecoverInterruptedSaves(const SaveFolder& folder);
 
+// Whether slot `number` holds a saved game: its status file is a regular
+// file (a link that leads nowhere, a folder or a pipe is none).
+bool SlotUsed(const SaveFolder& folder, int number);
+
 // The labels of slots 1 to `count` (at most kLastSlot) for the slot dialog:
 // the number padded to three places, then the title cut or padded to 64
 // bytes and "(yyyy/mm/dd hh:mm)" of the status file's modification time, or

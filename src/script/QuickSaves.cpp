@@ -1,6 +1,5 @@
 // Quick save and quick load (slot 81) and the automatic saves (82 to 84).
 #include <string>
-#include <vector>
 
 #include "core/Cp932.h"
 #include "save/SaveFiles.h"
@@ -16,8 +15,7 @@ void Engine::QuickSave() {
 
 void Engine::QuickLoad() {
   click_.ClearClicks();
-  const std::vector<SlotEntry> slots = SlotTable(SlotMode::Load);
-  if (slots.size() < static_cast<size_t>(kQuickSlot) || !slots[kQuickSlot - 1].used) {
+  if (!SlotUsed(Saves(), kQuickSlot)) {
     platform_.window.ShowNote(J("クイックセーブがありません"));
     return;
   }
