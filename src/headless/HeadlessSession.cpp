@@ -89,6 +89,7 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
     RunMenuAction(engine, *row);
     return true;
   };
+  platform.storyLeaving = [this] { return engine.RequestPending(); };
 }
 
 bool HeadlessSession::Prepare() {

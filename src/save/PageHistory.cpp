@@ -25,7 +25,8 @@ bool SamePage(const PageEntry& a, const PageEntry& b) {
 }
 
 void PageHistory::Capture(const SavePoint& point, const std::mt19937& random,
-                          const std::vector<LogPage>& logPages) {
+                          const std::vector<LogPage>& logPages, bool stoppedOnPage) {
+  if (!stoppedOnPage && !entries_.empty()) entries_[current_].passed = true;
   PageEntry entry{point, random, {}};
   // The log moves on by a page at most between two captures: each page is
   // looked for among the newest entry's before it is stored anew.
@@ -61,17 +62,33 @@ const PageEntry* PageHistory::Current() const {
   return entries_.empty() ? nullptr : &entries_[current_];
 }
 
+size_t PageHistory::Neighbour(int delta) const {
+  for (size_t i = current_; delta < 0 ? i > 0 : i + 1 < entries_.size();) {
+    i = delta < 0 ? i - 1 : i + 1;
+    if (!entries_[i].passed) return i;
+  }
+  return std::string::npos;
+}
+
 const PageEntry* PageHistory::Earlier() const {
-  return entries_.empty() || current_ == 0 ? nullptr : &entries_[current_ - 1];
+  const size_t i = Neighbour(-1);
+  return i == std::string::npos ? nullptr : &entries_[i];
 }
 
 const PageEntry* PageHistory::Later() const {
-  return current_ + 1 < entries_.size() ? &entries_[current_ + 1] : nullptr;
+  const size_t i = Neighbour(1);
+  return i == std::string::npos ? nullptr : &entries_[i];
 }
 
 void PageHistory::Step(int delta) {
-  if (delta < 0 && Earlier()) --current_;
-  if (delta > 0 && Later()) ++current_;
+  if (const size_t i = Neighbour(delta < 0 ? -1 : 1); delta != 0 && i != std::string::npos)
+    current_ = i;
+}
+
+size_t PageHistory::Behind() const {
+  size_t behind = 0;
+  for (size_t i = current_ + 1; i < entries_.size(); ++i) behind += !entries_[i].passed;
+  return behind;
 }
 
 void PageHistory::Clear() {

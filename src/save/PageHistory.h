@@ -23,6 +23,10 @@ struct PageEntry {
   std::mt19937 random;
   // Oldest first. Consecutive entries share the pages they have in common.
   std::vector<std::shared_ptr<const LogPage>> log;
+  // The story never stopped on this page where the reader could step (two
+  // page clears in a row, or saving switched off): a step passes over it,
+  // as landing there would show nothing to read.
+  bool passed = false;
 
   std::vector<LogPage> LogPages() const;
 };
@@ -43,8 +47,10 @@ class PageHistory {
   // line shown once more after a step) replaces itself; the kept next entry,
   // reached again by reading on alike, keeps the future after it; anything
   // else is a new page, and the future that was kept is dropped.
+  // `stoppedOnPage`: whether the page at hand had a wait where the reader
+  // could step; if not, it is passed over from now on.
   void Capture(const SavePoint& point, const std::mt19937& random,
-               const std::vector<LogPage>& logPages);
+               const std::vector<LogPage>& logPages, bool stoppedOnPage = true);
 
   // The entry the story stands at, or null before the first capture.
   const PageEntry* Current() const;
@@ -58,12 +64,16 @@ class PageHistory {
   bool Empty() const { return entries_.empty(); }
   size_t Size() const { return entries_.size(); }
   // How many pages the reader is behind the newest one read.
-  size_t Behind() const { return entries_.empty() ? 0 : entries_.size() - 1 - current_; }
+  size_t Behind() const;
 
  private:
   std::deque<PageEntry> entries_;
   // The entry the story stands at.
   size_t current_ = 0;
+
+  // The nearest entry before (-1) or after (+1) the one at hand that is not
+  // passed over; npos when there is none.
+  size_t Neighbour(int delta) const;
 };
 
 }  // namespace korvana

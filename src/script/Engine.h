@@ -218,6 +218,9 @@ class Engine : public ErrorSink,
   // A game to load: its save point is restored between two lines, and a
   // text line it was saved in is shown again from where it was.
   void RequestLoad(const SavePoint& slot);
+  // A load, title return or page step waits to be served: the story is
+  // leaving the place where it waits.
+  bool RequestPending() const { return click_.RequestPending(); }
   // The click that chose a menu entry must never continue the story.
   void ClearClicks() { click_.ClearClicks(); }
   PlayerChoices Choices() const;
@@ -416,6 +419,8 @@ class Engine : public ErrorSink,
   // page read after it is offered again only once the next page clear shows
   // the reader chose as before.
   bool choseSincePage_ = false;
+  // The page at hand stopped at a wait where stepping was offered.
+  bool stoppedOnPage_ = false;
   int32_t scriptKey_ = kDefaultScriptKey;
   // Tick count of the last `_waitset`; 0 before the first.
   uint32_t waitReference_ = 0;

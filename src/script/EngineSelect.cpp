@@ -11,6 +11,9 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
   const bool canSave = !switches_.SaveDisabled && HasSavePoint();
   window.SetMenuItemEnabled(MenuItem::Save, canSave);
   window.SetMenuItemEnabled(MenuItem::QuickSave, canSave);
+  // A reader who regrets the page before may go back to it from here, as
+  // from any place where saving is allowed.
+  OfferPageSteps(canSave);
   window.SetMenuItemEnabled(MenuItem::Font, false);
   const bool dirty = layers_.LayersDirty;
   if (textMenu) layers_.LayersDirty = true;
@@ -29,6 +32,18 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
   // question in the automatic saves.
   AutoSave();
   const int r = choose();
+  OfferPageSteps(false);
+  // The picture choices give "フォント設定" back too: nothing else would.
+  auto restoreMenu = [&] {
+    window.SetMenuItemEnabled(MenuItem::Font, true);
+    window.SetMenuItemEnabled(MenuItem::Save, false);
+    window.SetMenuItemEnabled(MenuItem::QuickSave, false);
+  };
+  // Left by a page step: the step restores everything the choice changed.
+  if (click_.RequestPending()) {
+    restoreMenu();
+    return;
+  }
   choseSincePage_ = true;
   const int n = selection_.ItemCount;
   if (n > 0 && r >= 0 && r < n && !selection_.ItemCommands[r].empty()) {
@@ -38,10 +53,7 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
   }
   prog_.ProgSelResult = r;
   layers_.LayersDirty = dirty;
-  // The picture choices give "フォント設定" back too: nothing else would.
-  window.SetMenuItemEnabled(MenuItem::Font, true);
-  window.SetMenuItemEnabled(MenuItem::Save, false);
-  window.SetMenuItemEnabled(MenuItem::QuickSave, false);
+  restoreMenu();
 }
 
 }  // namespace korvana

@@ -7,12 +7,14 @@ namespace korvana {
 void Engine::TakeSavePoint() {
   savePoint_ = CaptureSavePoint();
   CaptureThumbnail();
-  pages_.Capture(savePoint_, random_, log_.SavedPages());
+  pages_.Capture(savePoint_, random_, log_.SavedPages(), stoppedOnPage_);
   choseSincePage_ = false;
+  stoppedOnPage_ = false;
 }
 
 void Engine::OfferPageSteps(bool offered) {
   pageStepsOffered_ = offered;
+  stoppedOnPage_ = stoppedOnPage_ || offered;
   // "一つ前に戻る" stays offered on the oldest page kept, where it explains
   // why it goes no further.
   platform_.window.SetMenuItemEnabled(MenuItem::Back, offered && !pages_.Empty());
@@ -55,6 +57,7 @@ bool Engine::StepPage(int delta) {
   RestoreGame(entry->point, entry->LogPages(), lines ? &*lines : nullptr, false);
   random_ = entry->random;
   choseSincePage_ = false;
+  stoppedOnPage_ = false;
   platform_.observer.ReaderEvent(delta < 0 ? "back" : "forward",
                                  std::to_string(pages_.Behind()));
   return true;

@@ -118,8 +118,12 @@ void Selection::WaitForPointer(const ChoiceView& view, bool horizontal, int64_t 
   const int startX = env_.click.PointerX, startY = env_.click.PointerY;
   arrowSeen_ = false;
   env_.click.ClickFlag = false;
-  do env_.pump.WaitMessage(Pump::kNoTimeout);
-  while (env_.click.PointerX == startX && env_.click.PointerY == startY && !arrowSeen_);
+  // A page step may already be asked for, at this choice's own turn of the
+  // menu: nothing is waited for then.
+  while (!Leaving()) {
+    env_.pump.WaitMessage(Pump::kNoTimeout);
+    if (env_.click.PointerX != startX || env_.click.PointerY != startY || arrowSeen_) break;
+  }
   // A window system hands over everything queued at once, so a tap or a
   // quick click can arrive together with the move that led to it. A click
   // made away from where the pointer stood came after the move: it counts,
@@ -154,9 +158,11 @@ void Selection::OnArrow(Key key) {
   if (x != px || y != py) env_.window.MovePointer(PinCoordinate(x), PinCoordinate(y));
 }
 
+bool Selection::Leaving() const { return env_.click.RequestPending(); }
+
 void Selection::Finish() {
   RestoreScreen();
-  if (!MenuClickSound.empty()) env_.sound.PlayShort(MenuClickSound, true);
+  if (!MenuClickSound.empty() && !Leaving()) env_.sound.PlayShort(MenuClickSound, true);
   env_.cursor.ShowChosen();
 }
 
@@ -204,7 +210,7 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
   int r = 0;
   for (;;) {
     env_.click.ClickFlag = false;
-    while (!env_.click.ClickFlag) {
+    while (!env_.click.ClickFlag && !Leaving()) {
       const int before = r;
       if (!Look()) continue;
       RedrawMenuHighlight(x, y, items, style, before, -1);
@@ -216,6 +222,7 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
         env_.cursor.ShowChosen();
       }
     }
+    if (Leaving()) break;
     if (inside(seenX_, seenY_)) break;
   }
   Finish();
@@ -280,7 +287,7 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
   int r = 0;
   for (;;) {
     env_.click.ClickFlag = false;
-    while (!env_.click.ClickFlag) {
+    while (!env_.click.ClickFlag && !Leaving()) {
       if (!Look()) continue;
       ShowButton(r, 0, x, int64_t{y} + int64_t{r} * h, states[r]);
       if (inside(seenX_, seenY_)) {
@@ -291,6 +298,7 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
         env_.cursor.ShowChosen();
       }
     }
+    if (Leaving()) break;
     if (inside(seenX_, seenY_)) break;
   }
   env_.layers.ClearSprites();
@@ -331,7 +339,7 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
   int r = 0;
   for (;;) {
     env_.click.ClickFlag = false;
-    while (!env_.click.ClickFlag) {
+    while (!env_.click.ClickFlag && !Leaving()) {
       if (!Look()) continue;
       if (r < n) {
         ShowButton(r, 0, cellX(r), cellY(r), states[r]);
@@ -352,6 +360,7 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
         env_.cursor.ShowChosen();
       }
     }
+    if (Leaving()) break;
     if (inside(seenX_, seenY_) && canChoose(r)) break;
   }
   env_.layers.ClearSprites();

@@ -127,6 +127,9 @@ class Selection {
   // look (which it then remembers). The first look after a click carried
   // over from WaitForPointer does not pump, and makes the click.
   bool Look();
+  // A page step asked for while the choice waits: the choice ends unanswered
+  // and the story goes where the step leads.
+  bool Leaving() const;
   void Finish();
   // A choice waits: the engine sends it the arrows, the text gets no wheel.
   struct ActiveGuard {

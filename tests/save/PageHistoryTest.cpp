@@ -27,13 +27,15 @@ std::mt19937 RandomOf(const std::string& id) {
 
 std::string Id(const PageEntry* e) { return e ? e->point.flags[0] : "-"; }
 
-// Runs "c1 c2 <" style steps: c<id> captures, < steps back, > forward.
+// Runs "c1 c2 <" style steps: c<id> captures, p<id> captures after a page
+// the story never stopped on, < steps back, > forward.
 // Returns the pages back to the oldest, the one at hand, and forward to the
 // newest, e.g. "1 [2] 3".
 std::string Walk(PageHistory& h, const std::string& steps) {
   std::istringstream in(steps);
   for (std::string s; in >> s;) {
-    if (s[0] == 'c') h.Capture(Page(s.substr(1)), RandomOf(s.substr(1)), {});
+    if (s[0] == 'c' || s[0] == 'p')
+      h.Capture(Page(s.substr(1)), RandomOf(s.substr(1)), {}, s[0] == 'c');
     if (s == "<") h.Step(-1);
     if (s == ">") h.Step(1);
   }
@@ -73,6 +75,12 @@ TEST(PageHistory, StepsAndReadingOnKeepOrDropTheFuture) {
       {"c1 c2 c3 < < c9", "1 [9]"},
       {"c1 c2 c3 < < c2r", "1 [2]"},  // the same flags, other numbers drawn
       {"c1 c2 c3 < c4", "1 2 [4]"},
+      // A page never stopped on is stepped over, both ways.
+      {"c1 c2 p3", "1 [3]"},
+      {"c1 c2 p3 <", "[1] 3"},
+      {"c1 c2 p3 c4 < < >", "1 [3] 4"},
+      // Read on alike with a stop there this time: it is a page again.
+      {"c1 c2 p3 < c2 c3", "1 2 [3]"},
   };
   for (const Case& c : cases) {
     PageHistory h;

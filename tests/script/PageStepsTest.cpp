@@ -176,6 +176,21 @@ TEST(PageSteps, ForwardAndReadingOnReplayWhatWasReadUntilAChoiceDiffers) {
        {},
        false,
        1},
+      // The choice is left unanswered and keeps its answer for next time.
+      {"back from the choice itself, then forward to it",
+       {0},
+       {{3, "Xback"}, {4, "Xforward"}},
+       {"1"},
+       {"0"},
+       true,
+       0},
+      {"back from a choice shown again, past it",
+       {0, 1},
+       {{7, "Xback"}, {8, "Xback"}, {9, "Xback"}, {10, "Xback"}},
+       {"1", "2", "3", "4"},
+       {},
+       false,
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -307,7 +322,7 @@ TEST(PageSteps, OfferedOnlyInClickWaitsWhereSavingIsAllowed) {
     size_t notes;
   } const cases[] = {
       {"before the first page clear", {}, {1, "Xback"}, "Xback\tdisabled", 0},
-      {"during a choice", {}, {3, "Xback"}, "Xback\tdisabled", 0},
+      {"during a choice with saving switched off", {"_syssave 1"}, {3, "Xback"}, "Xback\tdisabled", 0},
       {"with saving switched off", {"_syssave 1"}, {2, "Xback"}, "Xback\tdisabled", 0},
       {"with nothing read after", {}, {4, "Xforward"}, "Xforward\tdisabled", 0},
       {"on the oldest page kept", {}, {2, "Xback"}, "Xback", 1},

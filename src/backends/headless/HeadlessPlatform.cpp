@@ -466,6 +466,7 @@ void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
   // The prompt drawn before a choice belongs before it in the transcript.
   FlushText();
   ChooseMenuItems();
+  if (storyLeaving && storyLeaving()) return;
   if (onChoice) {
     onChoice(choice);
     return;

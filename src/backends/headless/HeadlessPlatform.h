@@ -194,6 +194,9 @@ class HeadlessPlatform : public AllDoors {
   DebugSource* debugWindow = nullptr;
   // Runs a pop-up menu item by name (the engine's); false when unknown.
   std::function<bool(const std::string&)> runMenuItem;
+  // True when an item chosen at a choice sends the story elsewhere (a page
+  // step): the choice is left unanswered and keeps its `--choices` answer.
+  std::function<bool()> storyLeaving;
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
