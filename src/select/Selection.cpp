@@ -114,6 +114,7 @@ Selection::ActiveGuard::~ActiveGuard() {
 void Selection::WaitForPointer(const ChoiceView& view, bool horizontal, int64_t firstX) {
   arrowsHorizontal_ = horizontal;
   firstX_ = firstX;
+  entryCount_ = static_cast<int64_t>(view.entries.size());
   env_.observer.ChoiceStarted(view);
   const int startX = env_.click.PointerX, startY = env_.click.PointerY;
   arrowSeen_ = false;
@@ -135,26 +136,38 @@ void Selection::WaitForPointer(const ChoiceView& view, bool horizontal, int64_t 
 }
 
 void Selection::OnArrow(Key key) {
-  if (!active_) return;
+  if (!active_ || entryCount_ <= 0) return;
   arrowSeen_ = true;
-  const bool horizontal = arrowsHorizontal_;
+  // The keys go from entry to entry: never onto an empty place of a grid's
+  // last row, below it, or off the entries. A locked entry may take the
+  // focus (a click on it does nothing).
   const SelectionArea& a = area;
+  const int64_t columns =
+      arrowsHorizontal_ && a.stepX > 0 ? std::max<int64_t>(a.width / a.stepX, 1) : 1;
+  const int64_t n = entryCount_;
   const int64_t px = env_.click.PointerX, py = env_.click.PointerY;
-  const bool inside =
-      a.left <= px && px <= a.left + a.width && a.top <= py && py <= a.top + a.height;
-  int64_t x = px, y = py;
-  if (!inside) {
-    x = firstX_;
-    y = a.top + a.stepY / 2;
-  } else if (key == Key::Down && py + a.stepY < a.top + a.height) {
-    y = py + a.stepY;
-  } else if (key == Key::Up && a.top < py - a.stepY) {
-    y = py - a.stepY;
-  } else if (horizontal && key == Key::Right && px + a.stepX < a.left + a.width) {
-    x = px + a.stepX;
-  } else if (horizontal && key == Key::Left && a.left < px - a.stepX) {
-    x = px - a.stepX;
+  int64_t at = -1;
+  if (a.stepX > 0 && a.stepY > 0 && a.left <= px && px < a.left + a.width && a.top <= py &&
+      py < a.top + a.height) {
+    const int64_t cell = (py - a.top) / a.stepY * columns + (columns > 1 ? (px - a.left) / a.stepX : 0);
+    if (cell < n) at = cell;
   }
+  int64_t to = at;
+  if (at < 0) {
+    to = 0;
+  } else if (key == Key::Down) {
+    // Into a shorter last row: its nearest entry.
+    if (at + columns < n) to = at + columns;
+    else if ((at / columns + 1) * columns < n) to = n - 1;
+  } else if (key == Key::Up) {
+    if (at >= columns) to = at - columns;
+  } else if (columns > 1 && key == Key::Right) {
+    if (at % columns + 1 < columns && at + 1 < n) to = at + 1;
+  } else if (columns > 1 && key == Key::Left) {
+    if (at % columns > 0) to = at - 1;
+  }
+  const int64_t x = firstX_ + (to % columns) * (columns > 1 ? a.stepX : 0);
+  const int64_t y = a.top + (to / columns) * a.stepY + a.stepY / 2;
   if (x != px || y != py) env_.window.MovePointer(PinCoordinate(x), PinCoordinate(y));
 }
 

@@ -3,7 +3,8 @@
 // of picture buttons (`SelectionButtons`) and a grid of them
 // (`SelectionGrid`). Each draws straight onto the screen, waits until an
 // entry is clicked while the entry under the pointer is highlighted (the
-// arrow keys and the wheel move the pointer from entry to entry), puts the
+// arrow keys and the wheel move the pointer from entry to entry, never off
+// them), puts the
 // screen back and returns the chosen entry: -1 without entries, 0 when the
 // button picture cannot be used.
 #include <cstdint>
@@ -145,6 +146,8 @@ class Selection {
   bool arrowSeen_ = false;
   bool arrowsHorizontal_ = false;
   int64_t firstX_ = 0;
+  // The entries of the choice waiting, for the arrow keys.
+  int64_t entryCount_ = 0;
   // A click that came with the pointer's first move, waiting for the first look.
   bool carriedClick_ = false;
   // The pointer position last looked at; none before the first look.

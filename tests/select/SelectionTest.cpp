@@ -285,25 +285,40 @@ TEST(Selection, UnusableButtonPicturesChooseTheFirstEntry) {
 TEST(Selection, ArrowKeysAndTheWheelMoveThePointerFromEntryToEntry) {
   // A menu at (100, 100) of five 32-pixel entries, 30 wide: the first press
   // from outside goes to the first entry's centre, then steps stop at the
-  // edges.
+  // edges. Grids of 40 × 20 cells at (100, 50) go from entry to entry and
+  // never onto the empty places of the last row or the spare row below it.
+  const std::vector<std::string> five = {"1", "2", "3", "4", "5"};
+  const std::vector<std::string> four = {"1", "2", "3", "4"};
+  const char* grid3 = "_selcgmode 100,50,buttons.png,40,20,3,#NONE";
+  const char* grid2 = "_selcgmode 100,50,buttons.png,40,20,2,#NONE";
   struct Case {
     const char* command;
+    std::vector<std::string> labels;
     std::vector<Key> keys;
     std::pair<int, int> pointer;
     int result;
   };
   const Case cases[] = {
-      {"_selmenu 100,100", {Key::Down}, {117, 118}, 0},
-      {"_selmenu 100,100", {Key::Down, Key::Down, Key::Down, Key::Down, Key::Down}, {117, 246}, 4},
-      {"_selmenu 100,100", {Key::Down, Key::Down, Key::Up, Key::Up, Key::Up}, {117, 118}, 0},
-      {"_selmenu 100,100", {Key::Down, Key::Right}, {117, 118}, 0},  // menus ignore sideways
-      {"_selcgmode 100,50,buttons.png,40,20,3,#NONE",
-       {Key::Right, Key::Right, Key::Right, Key::Down, Key::Right, Key::Left},
-       {160, 80},
-       4},
+      {"_selmenu 100,100", five, {Key::Down}, {117, 118}, 0},
+      {"_selmenu 100,100", five, {Key::Down, Key::Down, Key::Down, Key::Down, Key::Down}, {117, 246}, 4},
+      {"_selmenu 100,100", five, {Key::Down, Key::Down, Key::Up, Key::Up, Key::Up}, {117, 118}, 0},
+      {"_selmenu 100,100", five, {Key::Down, Key::Right}, {117, 118}, 0},  // menus ignore sideways
+      // Rows end where they end; Down into the shorter last row takes its
+      // nearest entry.
+      {grid3, five, {Key::Right, Key::Right, Key::Right, Key::Down, Key::Right, Key::Left}, {120, 80}, 3},
+      {grid3, five, {Key::Right, Key::Right, Key::Right, Key::Right}, {200, 60}, 2},
+      // Four in two columns: from entry 3, Down and Right stay (the spare
+      // row below is empty), Up goes back a row.
+      {grid2, four, {Key::Right, Key::Down, Key::Right, Key::Down, Key::Right}, {160, 80}, 3},
+      {grid2, four, {Key::Right, Key::Down, Key::Right, Key::Down, Key::Up}, {160, 60}, 1},
+      // A locked entry takes the focus, but Enter on it chooses nothing.
+      {grid2, {"1", "0", "1"}, {Key::Right, Key::Right, Key::Enter, Key::Left}, {120, 60}, 0},
   };
   for (const Case& c : cases) {
-    ChoiceGame game({c.command, "1", "2", "3", "4", "5", "_endsel"});
+    std::vector<std::string> script = {c.command};
+    script.insert(script.end(), c.labels.begin(), c.labels.end());
+    script.push_back("_endsel");
+    ChoiceGame game(script);
     game.platform().onChoice = [&](const ChoiceView&) {
       for (Key k : c.keys) game.platform().QueueKey(k);
       game.platform().QueueKey(Key::Enter);
