@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Ascii.h"
@@ -25,18 +28,107 @@ bool Exists(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> FindEntryIgnoringCase(const std::string& dir, std::string_view name) {
-  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-  if (!d) return std::nullopt;
-  std::optional<std::string> found;
+namespace {
+
+// A folder's names by their ASCII-lower-case spelling, read once and kept:
+// games ship thousands of pictures in one folder and name them in any case,
+// and reading the whole folder for each name made every lookup cost as much
+// as the folder is large. A change to the folder (a file made, renamed or
+// removed) changes its times, and the listing is read again.
+struct FolderListing {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{}, changed{};
+  // The first entry in the folder's order wins among names that differ only
+  // in case, as a scan of the folder would find it.
+  std::unordered_map<std::string, std::string> byLowerName;
+  std::unordered_set<std::string> names;
+};
+
+bool SameTime(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Folders listed, by the path they were asked for. Loads run on more than one
+// thread (the movie and sound back ends resolve names too).
+std::mutex listingsMutex;
+std::unordered_map<std::string, FolderListing> listings;
+// More folders than a game has are dropped all at once rather than grown
+// without end.
+constexpr size_t kMostFoldersListed = 256;
+
+// The folder's listing, read again when the folder changed; null when the
+// folder cannot be listed. Called with listingsMutex held.
+const FolderListing* Listing(const std::string& folder) {
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return nullptr;
+  auto it = listings.find(folder);
+  if (it != listings.end() && it->second.device == st.st_dev && it->second.inode == st.st_ino &&
+      SameTime(it->second.modified, st.st_mtim) && SameTime(it->second.changed, st.st_ctim))
+    return &it->second;
+  DIR* d = ::opendir(folder.c_str());
+  if (!d) return nullptr;
+  FolderListing listing{st.st_dev, st.st_ino, st.st_mtim, st.st_ctim, {}, {}};
   while (dirent* e = ::readdir(d)) {
-    if (EqualsIgnoringAsciiCase(e->d_name, name)) {
-      found = e->d_name;
-      break;
-    }
+    listing.names.insert(e->d_name);
+    listing.byLowerName.emplace(LowerAscii(e->d_name), e->d_name);
   }
   ::closedir(d);
-  return found;
+  if (it == listings.end() && listings.size() >= kMostFoldersListed) listings.clear();
+  return &listings.insert_or_assign(folder, std::move(listing)).first->second;
+}
+
+// The entry of `folder` that `part` names (`exact` is the two joined):
+// itself when it is there, else the first that differs only in case. A
+// folder is listed only once a name in it has missed; from then on its kept
+// listing answers, as a name that is not there costs the file system a
+// search of the folder.
+std::optional<std::string> MatchEntry(const std::string& folder, const std::string& part,
+                                      const std::string& exact) {
+  bool listedBefore;
+  {
+    std::lock_guard lock(listingsMutex);
+    listedBefore = listings.contains(folder);
+  }
+  if (!listedBefore && Exists(exact)) return part;
+  std::lock_guard lock(listingsMutex);
+  const FolderListing* listing = Listing(folder);
+  if (!listing) return listedBefore && Exists(exact) ? std::optional(part) : std::nullopt;
+  if (listing->names.contains(part)) return part;
+  const auto found = listing->byLowerName.find(LowerAscii(part));
+  if (found == listing->byLowerName.end()) return std::nullopt;
+  return found->second;
+}
+
+// The name looked up in the kept listing of its folder, when there is one:
+// a game that names its pictures in another case than their files would
+// otherwise make the file system search a large folder for every name.
+std::optional<std::string> FromKeptListing(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return std::nullopt;
+  std::lock_guard lock(listingsMutex);
+  if (!listings.contains(folder)) return std::nullopt;
+  const FolderListing* listing = Listing(folder);
+  if (!listing) return std::nullopt;
+  if (listing->names.contains(name)) return path;
+  const auto found = listing->byLowerName.find(LowerAscii(name));
+  // Not there in any case: the name as written, for the caller's message.
+  if (found == listing->byLowerName.end()) return path;
+  return path.substr(0, slash + 1) + found->second;
+}
+
+}  // namespace
+
+std::optional<std::string> FindEntryIgnoringCase(const std::string& dir, std::string_view name) {
+  std::lock_guard lock(listingsMutex);
+  const FolderListing* listing = Listing(dir.empty() ? "." : dir);
+  if (!listing) return std::nullopt;
+  const auto found = listing->byLowerName.find(LowerAscii(name));
+  if (found == listing->byLowerName.end()) return std::nullopt;
+  return found->second;
 }
 
 std::string ExpandDataDrive(std::string_view name, std::string_view dataPath) {
@@ -68,7 +160,9 @@ std::string SlashedUtf8(std::string_view sjisName) {
 
 // The walk behind ResolvePath, on a UTF-8 path.
 std::string ResolveUtf8(const std::string& path) {
-  if (path.empty() || Exists(path)) return path;
+  if (path.empty()) return path;
+  if (std::optional<std::string> kept = FromKeptListing(path)) return *kept;
+  if (Exists(path)) return path;
 
   // Walk the components, keeping each that exists and matching the others
   // without regard to case.
@@ -90,12 +184,7 @@ std::string ResolveUtf8(const std::string& path) {
       built = prefix + part;
       continue;
     }
-    std::string exact = prefix + part;
-    if (Exists(exact)) {
-      built = exact;
-      continue;
-    }
-    auto match = FindEntryIgnoringCase(built.empty() ? (absolute ? "/" : ".") : built, part);
+    auto match = MatchEntry(built.empty() ? (absolute ? "/" : ".") : built, part, prefix + part);
     if (!match) return path;
     built = prefix + *match;
   }

@@ -63,7 +63,8 @@ class GameFiles {
 };
 
 // The entry of folder `dir` (UTF-8; "" is the current folder) whose name
-// equals `name` without regard to ASCII letter case.
+// equals `name` without regard to ASCII letter case. A folder's listing is
+// read once and kept, and read again when the folder has changed.
 std::optional<std::string> FindEntryIgnoringCase(const std::string& dir, std::string_view name);
 
 // `dir` (UTF-8, "" for the current folder) as an absolute folder path

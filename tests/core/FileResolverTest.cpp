@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "TempDir.h"
 #include "core/Cp932.h"
@@ -50,6 +51,34 @@ TEST(ResolvePath, WindowsNamesFindFilesOnACaseSensitiveSystem) {
   EXPECT_EQ(game.ResolveScript("%DATA_DRIVE%sky.bmp"), dir.str() + "/Graphics/BG/Sky.BMP");
   EXPECT_EQ(game.Shown(game.Resolve("graphics\\none.bmp")), "graphics/none.bmp");
   EXPECT_EQ(game.Resolve(root + "GRAPHICS/bg/SKY.bmp"), root + "Graphics/BG/Sky.BMP");
+}
+
+TEST(ResolvePath, AFolderChangedAfterALookupIsReadAgain) {
+  // Each step changes the folder, then looks a name up in another case.
+  test::TempDir dir;
+  const std::string root = dir.str() + "/";
+  dir.Write("Pics/One.png", "1");
+  struct Step {
+    const char* change;
+    std::function<void()> apply;
+    std::string asked, expected;
+  } const steps[] = {
+      {"as first listed", [] {}, "PICS/ONE.PNG", root + "Pics/One.png"},
+      {"a file made", [&] { dir.Write("Pics/Two.png", "2"); }, "pics/two.PNG", root + "Pics/Two.png"},
+      {"a file renamed",
+       [&] { std::filesystem::rename(root + "Pics/One.png", root + "Pics/Uno.png"); },
+       "pics/ONE.png", root + "pics/ONE.png"},
+      {"the folder replaced",
+       [&] {
+         std::filesystem::remove_all(root + "Pics");
+         dir.Write("Pics/one.PNG", "3");
+       },
+       "PICS/One.Png", root + "Pics/one.PNG"},
+  };
+  for (const Step& s : steps) {
+    s.apply();
+    EXPECT_EQ(ResolvePath(root + s.asked), s.expected) << s.change;
+  }
 }
 
 TEST(WriteFileAtomically, ReplacesWholeOrLeavesThePreviousFile) {
