@@ -1,5 +1,8 @@
 #include "core/Tokens.h"
 
+#include <algorithm>
+#include <array>
+
 #include "core/Ascii.h"
 #include "core/Cp932.h"
 #include "core/Errors.h"
@@ -35,39 +38,58 @@ void SkipBlanks(std::string_view line, int& pos) {
 std::string ReadToken(std::string_view line, int& pos, char terminator) {
   std::string token;
   if (pos <= 0) return token;
-  const int len = static_cast<int>(line.size());
+  const size_t len = line.size();
   enum { kPlain, kInQuotes, kAfterQuotes } state = kPlain;
-  if (pos <= len && line[pos - 1] == '"') {
+  if (static_cast<size_t>(pos) <= len && line[pos - 1] == '"') {
     if (terminator != '"') state = kInQuotes;
     ++pos;
   }
+  // The one-byte characters that end the run of characters that are kept
+  // (or, after the quotes, skipped) as they are, for the state at hand.
+  std::array<bool, 256> special{};
+  auto enter = [&](decltype(state) next) {
+    state = next;
+    special.fill(false);
+    if (state == kInQuotes) {
+      special['\n'] = special['"'] = true;
+      return;
+    }
+    for (char c : {'\n', ',', terminator}) special[static_cast<unsigned char>(c)] = true;
+    if (state == kPlain) special[' '] = special['\t'] = true;
+  };
+  enter(state);
   for (;;) {
-    // The next character: one byte, two for a double-byte character, none
-    // beyond the end (which still moves the position, so callers see it past
-    // the end).
-    std::string_view ch;
-    if (pos <= len) ch = line.substr(pos - 1, cp932::CharLength(line, pos - 1));
-    pos += ch.empty() ? 1 : static_cast<int>(ch.size());
-    const bool single = ch.size() == 1;
-    const char c = single ? ch[0] : '\0';
-    const bool endOfLine = ch.empty() || (single && c == '\n');
+    // Beyond the end the position still moves, so callers see it past the
+    // end.
+    if (static_cast<size_t>(pos) > len) {
+      ++pos;
+      return token;
+    }
+    // A run at once: a double-byte character (whose second byte may look
+    // like any of the special ones) never ends it.
+    const size_t start = static_cast<size_t>(pos) - 1;
+    size_t i = start;
+    while (i < len) {
+      const auto u = static_cast<unsigned char>(line[i]);
+      const size_t n = u < 0x80 ? 1 : std::min(cp932::CharLength(line, i), len - i);
+      if (n == 1 && special[u]) break;
+      i += n;
+    }
+    if (state != kAfterQuotes) token.append(line.substr(start, i - start));
+    pos = static_cast<int>(i) + 1;
+    if (i >= len) continue;
+    const char c = line[i];
+    ++pos;
     switch (state) {
       case kPlain:
-        if (endOfLine || (single && (c == ',' || c == terminator))) return token;
-        if (single && (c == ' ' || c == '\t')) break;
-        token += ch;
-        break;
+        if (c == '\n' || c == ',' || c == terminator) return token;
+        break;  // a blank, left out
       case kInQuotes:
-        if (endOfLine) return token;
-        if (single && c == '"') {
-          state = kAfterQuotes;
-          break;
-        }
-        token += ch;
+        if (c == '\n') return token;
+        enter(kAfterQuotes);
         break;
       case kAfterQuotes:
-        if (endOfLine || (single && (c == ',' || c == terminator))) return token;
-        break;
+        return token;
     }
   }
 }

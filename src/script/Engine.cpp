@@ -303,7 +303,7 @@ void Engine::ExecuteCommand(std::string_view line) {
   while (argBuffers_.size() < static_cast<size_t>(commandDepth_)) argBuffers_.emplace_back();
   CommandArgs& args = argBuffers_[commandDepth_ - 1];
   const std::string name = SplitCommandLine(line, args);
-  progArgs_ = args;
+  progArgs_ = &args;
   if (name.compare(0, 2, "_(") == 0) {
     int pos = 2;
     if (eval_.EvalAt(name, pos) != 0) {
@@ -676,7 +676,7 @@ SavePoint Engine::CaptureSavePoint() const {
   SavePoint point;
   point.flags = flags_.CopyHalf(0);
   point.prog = prog_;
-  point.ProgArgs = progArgs_;
+  point.ProgArgs = *progArgs_;
   point.text = messageText_.text;
   point.layers = layers_.state;
   point.log = log_.book;
@@ -693,7 +693,8 @@ void Engine::RestoreSavePoint(const SavePoint& point) {
   flags_.SetHalf(0, point.flags);
   RebuildFlagRows();
   prog_ = point.prog;
-  progArgs_ = point.ProgArgs;
+  restoredArgs_ = point.ProgArgs;
+  progArgs_ = &restoredArgs_;
   // The faces come from the table again: the player may have changed it.
   messageText_.text = point.text;
   UseFontTable();

@@ -116,6 +116,9 @@ class Engine : public ErrorSink,
   // current folder.
   Engine(Platform platform, FlagStore& flags, EngineSettings settings = {},
          std::string gameFolder = {});
+  // It points into itself (the running command's arguments).
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
   ~Engine() override;
 
   // Takes the settings read at start (fonts, reading modes, pictures of the
@@ -337,7 +340,11 @@ class Engine : public ErrorSink,
 
   ProgState prog_;
   // The arguments of the command being executed; a saved game carries them.
-  CommandArgs progArgs_;
+  // They are the argument buffer of the command that started last (no other
+  // command writes it before the next one starts, which points here anew),
+  // or those a restored game brought: copied only when a save point is taken.
+  const CommandArgs* progArgs_ = &restoredArgs_;
+  CommandArgs restoredArgs_;
   ClickState click_;
   SystemSwitches switches_;
   Screen screen_;
