@@ -200,15 +200,19 @@ void HandleInDialog(QWidget* dialog, PadButton button) {
 }  // namespace
 
 bool HandlePadInDialogs(PadButton button) {
-  if (OnScreenKeyboard* keyboard = OnScreenKeyboard::Current()) {
-    keyboard->Press(button);
-    return true;
-  }
   if (QWidget* popup = QApplication::activePopupWidget()) {
     HandleInPopup(popup, button);
     return true;
   }
-  if (QWidget* dialog = DialogInFront()) {
+  QWidget* dialog = DialogInFront();
+  // A box that opened over the keyboard's dialog takes the pad; the
+  // keyboard waits for it to close.
+  OnScreenKeyboard* keyboard = OnScreenKeyboard::Current();
+  if (keyboard && dialog == keyboard->parentWidget()) {
+    keyboard->Press(button);
+    return true;
+  }
+  if (dialog) {
     HandleInDialog(dialog, button);
     return true;
   }

@@ -422,6 +422,21 @@ class PadDialogsTest : public QObject {
     }
   }
 
+  void aBoxOverTheKeyboardTakesThePadUntilItCloses() {
+    Under input = Make("input");
+    QVERIFY(Show(input.dialog.get()));
+    Press(PadButton::A);
+    QVERIFY(OnScreenKeyboard::Current());
+    Under box = Make("box");
+    QVERIFY(Show(box.dialog.get()));
+    Press(PadButton::B);
+    QTRY_COMPARE(box.outcome(), QStringLiteral("キャンセル"));
+    // Back at the input box, whose keyboard is still open and types.
+    QVERIFY(OnScreenKeyboard::Current());
+    Press({PadButton::A, PadButton::Start});
+    QTRY_COMPARE(input.outcome(), QStringLiteral("accepted, あ"));
+  }
+
   void everyPageOffersItsCharactersAndOnlyWhatCp932Holds() {
     const QString hiragana = QStringLiteral(
         "あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん"
