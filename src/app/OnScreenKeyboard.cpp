@@ -17,7 +17,7 @@ constexpr int kMostRows = 8;
 constexpr int kCell = 34;
 constexpr int kMargin = 6;
 constexpr int kHeader = 26;
-constexpr int kLegend = 22;
+constexpr int kLegend = 34;
 constexpr char16_t kKatakanaOffset = 0x60;
 
 QPointer<OnScreenKeyboard> openKeyboard;
@@ -324,7 +324,7 @@ void OnScreenKeyboard::paintEvent(QPaintEvent*) {
   p.setPen(Qt::white);
   p.drawText(QRect(kMargin, height() - kMargin - kLegend, width() - 2 * kMargin, kLegend),
              Qt::AlignCenter,
-             QStringLiteral("A 入力  X 1字消す  Y ページ  LB/RB カーソル  START 決定  B 閉じる"));
+             QStringLiteral("A 入力　X 1字消す　Y ページ切替\nLB/RB カーソル　START 決定　B 閉じる"));
 }
 
 void OnScreenKeyboard::mousePressEvent(QMouseEvent* event) {
