@@ -216,7 +216,10 @@ bool HandlePadInDialogs(PadButton button) {
     HandleInDialog(dialog, button);
     return true;
   }
-  return false;
+  // A modal window that is not one of our widgets (a file dialog of the
+  // desktop's own) cannot be driven from here, but the story still waits
+  // under it and must not get the button.
+  return QGuiApplication::modalWindow() != nullptr;
 }
 
 }  // namespace korvana

@@ -24,7 +24,8 @@ namespace korvana {
 
 // True when a menu, a dialog or the on-screen keyboard took the button
 // (every button while one of them is in front, even one that means nothing
-// there); false when none is open and the button is the story's.
+// there, and while any modal window is open); false when none is open and
+// the button is the story's.
 bool HandlePadInDialogs(PadButton button);
 
 }  // namespace korvana

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 #include <functional>
 #include <memory>
@@ -226,6 +227,18 @@ class PadDialogsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     for (int b = 0; b < static_cast<int>(PadButton::Count); ++b)
       QVERIFY(!HandlePadInDialogs(static_cast<PadButton>(b)));
+  }
+
+  void aModalWindowThatIsNoWidgetStillKeepsTheButtonsFromTheStory() {
+    // As a file dialog of the desktop's own, drawn outside our widgets.
+    QWindow foreign;
+    foreign.setModality(Qt::ApplicationModal);
+    foreign.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&foreign));
+    for (int b = 0; b < static_cast<int>(PadButton::Count); ++b)
+      QVERIFY(HandlePadInDialogs(static_cast<PadButton>(b)));
+    foreign.hide();
+    QVERIFY(!HandlePadInDialogs(PadButton::A));
   }
 
   void downVisitsEveryControlAndComesRound() {
