@@ -73,10 +73,10 @@ QRect PicturePlacement::ToWindow(const QRect& r) const {
 QRect PicturePlacement::PictureUnder(const QRect& w) const {
   const qreal sx = device.width() / qreal(kScreenWidth);
   const qreal sy = device.height() / qreal(kScreenHeight);
-  QRect under(QPoint(Floor((w.left() * dpr - device.x()) / sx),
-                     Floor((w.top() * dpr - device.y()) / sy)),
-              QPoint(Ceil(((w.left() + w.width()) * dpr - device.x()) / sx) - 1,
-                     Ceil(((w.top() + w.height()) * dpr - device.y()) / sy) - 1));
+  QRect under(
+      QPoint(Floor((w.left() * dpr - device.x()) / sx), Floor((w.top() * dpr - device.y()) / sy)),
+      QPoint(Ceil(((w.left() + w.width()) * dpr - device.x()) / sx) - 1,
+             Ceil(((w.top() + w.height()) * dpr - device.y()) / sy) - 1));
   // A filter reads the neighbours of every pixel it draws.
   if (filter != PictureFilter::Sharp) under.adjust(-1, -1, 1, 1);
   return under & QRect(0, 0, kScreenWidth, kScreenHeight);
@@ -102,7 +102,7 @@ PicturePlacement PlacePicture(QSize windowSize, qreal dpr, ScalingChoice choice)
   w = qRound(kScreenWidth * placed.scale);
   h = qRound(kScreenHeight * placed.scale);
   placed.device = QRect((width - w) / 2, (height - h) / 2, w, h);
-  placed.filter = choice.smooth   ? PictureFilter::Smooth
+  placed.filter = choice.smooth  ? PictureFilter::Smooth
                   : placed.whole ? PictureFilter::Sharp
                                  : PictureFilter::Crisp;
   return placed;
