@@ -71,6 +71,7 @@ MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& s
   platform_.Attach(this);
   SetStoryCursor(Cursor::Pen);
   PlaceWindow();
+  WatchScreen();
   if (Application* app = Application::Instance()) {
     app->onError = [this](const std::exception& error) { ReportError(error); };
     app->onExit = [this](const EngineExit& exit) { HandleExit(exit); };
@@ -269,7 +270,24 @@ void MainWindow::SetScaling(ScalingChoice choice) {
   update();
 }
 
+void MainWindow::WatchScreen() {
+  QScreen* now = screen();
+  if (now == watched_) return;
+  disconnect(watchScale_);
+  disconnect(watchArea_);
+  watched_ = now;
+  if (!now) return;
+  // The reader may change the screen's scale or resolution under a window
+  // that stays where it is. Queued: Qt brings the window's own ratio up to
+  // date after it tells of the screen.
+  watchScale_ = connect(now, &QScreen::logicalDotsPerInchChanged, this,
+                        &MainWindow::AdaptToScreen, Qt::QueuedConnection);
+  watchArea_ = connect(now, &QScreen::availableGeometryChanged, this, &MainWindow::AdaptToScreen,
+                       Qt::QueuedConnection);
+}
+
 void MainWindow::AdaptToScreen() {
+  WatchScreen();
   // A full screen or maximised window follows its screen by itself (the
   // frameless one placed over a screen without a window manager too); only
   // the normal window's size is ours.

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
+#include <QScreen>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
@@ -153,6 +155,10 @@ class MainWindow : public QWidget {
   config::ReaderSettingsFile* readerFile_;
   QLabel* note_ = nullptr;
   QTimer noteTimer_;
+  // The screen whose changes of scale and free area AdaptToScreen follows.
+  void WatchScreen();
+  QPointer<QScreen> watched_;
+  QMetaObject::Connection watchScale_, watchArea_;
   void PlaceNote();
   // Logical window pixels per picture pixel, for what is drawn over the
   // picture at its size.

@@ -5,6 +5,7 @@
 // there is nowhere to move to.
 #include <QScreen>
 #include <QtTest>
+#include <functional>
 
 #include "GuiGame.h"
 #include "GuiTests.h"
@@ -72,6 +73,22 @@ class ScreenMovesTest : public QObject {
       // A click lands on the picture pixel it shows.
       const QPoint at = w->FromPicture(QPoint(333, 222));
       QCOMPARE(w->ToPicture(at), QPoint(333, 222));
+    }
+  }
+
+  void aChangeOfTheScreensScaleLeavesNoStaleSize() {
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    MainWindow* w = g.app->window.get();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const QSize right = w->size();
+    for (const auto& tell : std::vector<std::function<void(QScreen*)>>{
+             [](QScreen* s) { emit s->logicalDotsPerInchChanged(s->logicalDotsPerInch()); },
+             [](QScreen* s) { emit s->availableGeometryChanged(s->availableGeometry()); }}) {
+      // As the window would be, sized for the screen before the change.
+      w->setFixedSize(right / 2);
+      tell(w->screen());
+      QTRY_COMPARE(w->size(), right);
     }
   }
 };
