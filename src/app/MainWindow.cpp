@@ -52,7 +52,6 @@ MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& s
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  scale_ = ScaleFor(screen());
   const config::ReaderSettings& reader = engine_.Reader();
   scaling_ = ScalingChoice{reader.scalingSmooth, reader.scalingFit};
   BuildMenu();
@@ -195,6 +194,8 @@ void MainWindow::CentreFrame() {
 }
 
 void MainWindow::PlaceWindow() {
+  // Worked out again: full screen may have ended on another screen.
+  scale_ = ScaleFor(screen());
   setFixedSize(WindowSizeFor(scale_, RatioOf(screen())));
   CentreFrame();
   // Before the window manager has framed the window its frame is unknown,
