@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWheelEvent>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -28,14 +29,15 @@
 namespace korvana {
 namespace {
 
-// The largest whole factor at which the window still fits the screen's
-// free area with some room; 1 on small screens.
+// The largest whole factor, in device pixels, at which the window still fits
+// the screen's free area with some room; 1 on small screens.
 int ScaleFor(const QScreen* screen) {
   if (!screen) return 1;
-  const QRect free = screen->availableGeometry();
-  const int k =
-      std::min((free.width() * 9 / 10) / kScreenWidth, (free.height() * 9 / 10) / kScreenHeight);
-  return std::max(1, k);
+  return WindowFactor(screen->availableGeometry(), screen->devicePixelRatio());
+}
+
+qreal RatioOf(const QScreen* screen) {
+  return screen ? screen->devicePixelRatio() : 1;
 }
 
 }  // namespace
@@ -50,7 +52,8 @@ MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& s
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  scale_ = ScaleFor(screen());
+  const config::ReaderSettings& reader = engine_.Reader();
+  scaling_ = ScalingChoice{reader.scalingSmooth, reader.scalingFit};
   BuildMenu();
   note_ = new QLabel(this);
   note_->setObjectName("Note");
@@ -67,6 +70,7 @@ MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& s
   platform_.Attach(this);
   SetStoryCursor(Cursor::Pen);
   PlaceWindow();
+  WatchScreen();
   if (Application* app = Application::Instance()) {
     app->onError = [this](const std::exception& error) { ReportError(error); };
     app->onExit = [this](const EngineExit& exit) { HandleExit(exit); };
@@ -190,7 +194,9 @@ void MainWindow::CentreFrame() {
 }
 
 void MainWindow::PlaceWindow() {
-  setFixedSize(kScreenWidth * scale_, kScreenHeight * scale_);
+  // Worked out again: full screen may have ended on another screen.
+  scale_ = ScaleFor(screen());
+  setFixedSize(WindowSizeFor(scale_, RatioOf(screen())));
   CentreFrame();
   // Before the window manager has framed the window its frame is unknown,
   // and centring the inside alone leaves the framed window half a title bar
@@ -255,35 +261,76 @@ bool MainWindow::CoversScreen() {
   return geometry() == s->geometry();
 }
 
-QRect MainWindow::PictureRect() const {
-  // Whole-number scale that fits, centred on black (full screen keeps 4:3).
-  const int k = std::max(1, std::min(width() / kScreenWidth, height() / kScreenHeight));
-  const int w = kScreenWidth * k, h = kScreenHeight * k;
-  return QRect((width() - w) / 2, (height() - h) / 2, w, h);
+PicturePlacement MainWindow::Placement() const {
+  return PlacePicture(size(), devicePixelRatioF(), scaling_);
+}
+
+void MainWindow::SetScaling(ScalingChoice choice) {
+  if (choice.smooth == scaling_.smooth && choice.fit == scaling_.fit) return;
+  scaling_ = choice;
+  update();
+}
+
+void MainWindow::WatchScreen() {
+  QScreen* now = screen();
+  if (now == watched_) return;
+  disconnect(watchScale_);
+  disconnect(watchArea_);
+  watched_ = now;
+  if (!now) return;
+  // The reader may change the screen's scale or resolution under a window
+  // that stays where it is. Queued: Qt brings the window's own ratio up to
+  // date after it tells of the screen.
+  watchScale_ = connect(now, &QScreen::logicalDotsPerInchChanged, this,
+                        &MainWindow::AdaptToScreen, Qt::QueuedConnection);
+  watchArea_ = connect(now, &QScreen::availableGeometryChanged, this, &MainWindow::AdaptToScreen,
+                       Qt::QueuedConnection);
+}
+
+void MainWindow::AdaptToScreen() {
+  WatchScreen();
+  // A full screen or maximised window follows its screen by itself (the
+  // frameless one placed over a screen without a window manager too); only
+  // the normal window's size is ours.
+  const QScreen* s = screen();
+  const QAction* full = Item("Kfullscr");
+  if (s && windowState() == Qt::WindowNoState && !(full && full->isChecked())) {
+    scale_ = ScaleFor(s);
+    const QSize wanted = WindowSizeFor(scale_, RatioOf(s));
+    if (wanted != size()) {
+      // About its centre: the centre decides the window's screen, and a
+      // window that grew from its corner could land back on the old one.
+      const QPoint centre = geometry().center();
+      setFixedSize(wanted);
+      move(pos() + centre - geometry().center());
+    }
+  }
+  update();
 }
 
 int MainWindow::PictureScale() const {
-  return PictureRect().width() / kScreenWidth;
+  return std::max(1, static_cast<int>(std::ceil(Placement().scale)));
+}
+
+qreal MainWindow::LogicalScale() const {
+  const PicturePlacement placed = Placement();
+  return placed.scale / placed.dpr;
 }
 
 QRect MainWindow::ToWindow(const QRect& pictureRect) const {
-  const QRect target = PictureRect();
-  const int k = PictureScale();
-  return QRect(target.left() + pictureRect.left() * k, target.top() + pictureRect.top() * k,
-               pictureRect.width() * k, pictureRect.height() * k);
+  return Placement().ToWindow(pictureRect);
 }
 
 QPoint MainWindow::ToPicture(QPoint p) const {
-  const QRect r = PictureRect();
-  const int k = PictureScale();
-  return QPoint(std::clamp((p.x() - r.x()) / k, 0, kScreenWidth - 1),
-                std::clamp((p.y() - r.y()) / k, 0, kScreenHeight - 1));
+  return Placement().ToPicture(QPointF(p));
+}
+
+QPoint MainWindow::ToPicture(QPointF p) const {
+  return Placement().ToPicture(p);
 }
 
 QPoint MainWindow::FromPicture(QPoint p) const {
-  const QRect r = PictureRect();
-  const int k = PictureScale();
-  return QPoint(r.x() + p.x() * k + k / 2, r.y() + p.y() * k + k / 2);
+  return Placement().FromPicture(p);
 }
 
 void MainWindow::paintEvent(QPaintEvent* event) {
@@ -300,40 +347,34 @@ void MainWindow::paintEvent(QPaintEvent* event) {
     if (storyPending_) QTimer::singleShot(0, this, [this] { StartPendingStory(); });
   }
   QPainter painter(this);
-  painter.fillRect(event->rect(), Qt::black);
   if (movieShown_) {
+    painter.fillRect(event->rect(), Qt::black);
     PaintMovie(painter, event->rect());
     return;
   }
   const Picture* screen = platform_.screen();
-  if (!screen || screen->Empty()) return;
-  const QImage image = ImageOf(*screen);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   // Only the exposed part is scaled: a glyph or the click marker costs a
   // few hundred pixels, not the whole screen.
-  const QRect target = PictureRect();
-  const int k = target.width() / kScreenWidth;
-  const QRect exposed = event->rect() & target;
-  if (exposed.isEmpty()) return;
-  const QRect source(
-      (exposed.left() - target.left()) / k, (exposed.top() - target.top()) / k,
-      (exposed.right() - target.left()) / k - (exposed.left() - target.left()) / k + 1,
-      (exposed.bottom() - target.top()) / k - (exposed.top() - target.top()) / k + 1);
-  painter.drawImage(ToWindow(source), image, source);
+  PaintPicture(painter, screen && !screen->Empty() ? ImageOf(*screen) : QImage(), Placement(),
+               event->rect());
 }
 
 void MainWindow::UpdatePicture(const QRect& pictureRect) {
-  update(ToWindow(pictureRect));
+  // A filter blends each pixel into its neighbours: they are repainted too.
+  const PicturePlacement placed = Placement();
+  const int margin = placed.filter == PictureFilter::Sharp ? 0 : 1;
+  update(placed.ToWindow(pictureRect.adjusted(-margin, -margin, margin, margin)));
 }
 
 void MainWindow::PaintMovie(QPainter& painter, const QRect& exposed) {
   if (movieFrame_.isNull() || movieRect_.isEmpty()) return;
-  painter.setClipRect(exposed & PictureRect());
+  const PicturePlacement placed = Placement();
+  painter.setClipRect(QRectF(exposed) & placed.Logical());
   // Frames come at the rectangle's size in the window and are drawn one to
   // one; a rectangle larger than the picture, or a frame left from before a
   // change of scale, is stretched.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-  painter.drawImage(ToWindow(movieRect_), movieFrame_);
+  painter.drawImage(placed.Cover(movieRect_), movieFrame_);
 }
 
 void MainWindow::ShowMovie(const QImage& frame, const QRect& pictureRect) {
@@ -342,7 +383,7 @@ void MainWindow::ShowMovie(const QImage& frame, const QRect& pictureRect) {
   movieFrame_ = frame;
   movieRect_ = pictureRect;
   if (sameCover)
-    update(ToWindow(pictureRect) & PictureRect());
+    update(ToWindow(pictureRect) & ToWindow(QRect(0, 0, kScreenWidth, kScreenHeight)));
   else
     update();
 }
@@ -356,7 +397,7 @@ void MainWindow::HideMovie() {
 
 void MainWindow::ShowNote(const QString& text) {
   QFont font = note_->font();
-  font.setPixelSize(13 * PictureScale());
+  font.setPixelSize(std::max(1, qRound(13 * LogicalScale())));
   note_->setFont(font);
   note_->setText(text);
   note_->adjustSize();
@@ -368,14 +409,31 @@ void MainWindow::ShowNote(const QString& text) {
 
 void MainWindow::PlaceNote() {
   // The top-right corner: games mostly start their text at the left.
-  const int margin = 8 * PictureScale();
-  const QRect picture = PictureRect();
+  const int margin = qRound(8 * LogicalScale());
+  const QRect picture = ToWindow(QRect(0, 0, kScreenWidth, kScreenHeight));
   note_->move(picture.right() + 1 - margin - note_->width(), picture.top() + margin);
 }
 
 void MainWindow::OpenReaderSettings() {
   config::ReaderSettings chosen = engine_.Reader();
-  if (!platform_.SettingsForm()->Choose(chosen)) return;
+  const ScalingChoice before = scaling_;
+  ReaderSettingsDialog* form = platform_.SettingsForm();
+  // The picture behind the dialog follows the display switches as they are
+  // clicked, so that the reader sees what they choose; Cancel puts it back.
+  auto follow = [this, form] {
+    SetScaling(ScalingChoice{form->scalingSmooth->isChecked(), form->scalingFit->isChecked()});
+  };
+  const QMetaObject::Connection smooth =
+      connect(form->scalingSmooth, &QCheckBox::toggled, this, follow);
+  const QMetaObject::Connection fit = connect(form->scalingFit, &QCheckBox::toggled, this, follow);
+  const bool ok = form->Choose(chosen);
+  disconnect(smooth);
+  disconnect(fit);
+  if (!ok) {
+    SetScaling(before);
+    return;
+  }
+  SetScaling(ScalingChoice{chosen.scalingSmooth, chosen.scalingFit});
   engine_.SetReaderSettings(chosen);
   if (readerFile_ && !readerFile_->Save(chosen))
     platform_.MessageBox(J("設定を保存できませんでした：") + cp932::FromUtf8(readerFile_->Path()),
@@ -390,7 +448,7 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (step && step->isEnabled()) step->trigger();
     return;
   }
-  const QPoint p = ToPicture(event->position().toPoint());
+  const QPoint p = ToPicture(event->position());
   const MouseButton button = event->button() == Qt::RightButton    ? MouseButton::Right
                              : event->button() == Qt::MiddleButton ? MouseButton::Middle
                                                                    : MouseButton::Left;
@@ -404,7 +462,7 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::BackButton || event->button() == Qt::ForwardButton) return;
-  const QPoint p = ToPicture(event->position().toPoint());
+  const QPoint p = ToPicture(event->position());
   InputSink* sink = platform_.sink();
   if (!sink) return;
   const bool inside = rect().contains(event->position().toPoint());
@@ -418,16 +476,22 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint p = ToPicture(event->position().toPoint());
+  const QPoint p = ToPicture(event->position());
   if (InputSink* sink = platform_.sink()) sink->OnMouseMove(p.x(), p.y());
 }
 
 void MainWindow::wheelEvent(QWheelEvent* event) {
-  const QPoint p = ToPicture(event->position().toPoint());
+  const QPoint p = ToPicture(event->position());
   if (InputSink* sink = platform_.sink()) sink->OnWheel(p.x(), p.y(), event->angleDelta().y());
 }
 
 bool MainWindow::event(QEvent* event) {
+  if (event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+      || event->type() == QEvent::DevicePixelRatioChange
+#endif
+  )
+    AdaptToScreen();
   if (event->type() == QEvent::Move && centreWhenFramed_ && frameGeometry() != geometry() &&
       !isFullScreen()) {
     centreWhenFramed_ = false;

@@ -1,16 +1,20 @@
 #pragma once
-// The main window: shows BackImage at a whole-number scale with sharp
-// pixels, hands mouse and keys to the engine, and holds the pop-up menu.
+// The main window: shows BackImage at a whole-number scale of the screen's
+// device pixels with sharp pixels (or as the reader's display settings
+// choose), hands mouse and keys to the engine, and holds the pop-up menu.
 #include <QAction>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
+#include <QScreen>
 #include <QPainter>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <map>
 
+#include "PicturePlacement.h"
 #include "config/ReaderSettings.h"
 #include "config/Settings.h"
 #include "core/Errors.h"
@@ -51,15 +55,27 @@ class MainWindow : public QWidget {
   QAction* Item(const QString& name) const;
   QAction* Item(MenuItem item) const;
   QMenu* PopupMenu1() const { return popup_; }
+  // The whole factor, in device pixels, the window is sized for on its
+  // screen.
   int Scale() const { return scale_; }
   // Where a window point falls on the 640 × 480 picture.
   QPoint ToPicture(QPoint windowPoint) const;
+  QPoint ToPicture(QPointF windowPoint) const;
   // The window point at the middle of a picture pixel.
   QPoint FromPicture(QPoint picturePoint) const;
   // Repaints the window over this rectangle of the picture.
   void UpdatePicture(const QRect& pictureRect);
-  // Window pixels per picture pixel.
+  // Device pixels per picture pixel, rounded up to a whole number: the size
+  // at which a movie is decoded.
   int PictureScale() const;
+  // Where, how large and through which filter the picture is shown now.
+  PicturePlacement Placement() const;
+  // The reader's display switches; the picture follows at once.
+  void SetScaling(ScalingChoice choice);
+  ScalingChoice Scaling() const { return scaling_; }
+  // The window is on another screen, or its screen's pixel ratio changed:
+  // the whole factor is worked out again in the new device pixels.
+  void AdaptToScreen();
   // The window rectangle that a rectangle of the picture covers.
   QRect ToWindow(const QRect& pictureRect) const;
 
@@ -118,7 +134,6 @@ class MainWindow : public QWidget {
   void AfterMenuAction();
   void StartPendingStory();
   void RunNestedWait(const std::function<void()>& view);
-  QRect PictureRect() const;
   void PaintMovie(QPainter& painter, const QRect& exposed);
 
   Engine& engine_;
@@ -127,6 +142,7 @@ class MainWindow : public QWidget {
   QMenu* popup_ = nullptr;
   std::map<QString, QAction*> items_;
   int scale_ = 1;
+  ScalingChoice scaling_;
   // Placed before the window manager framed it (PlaceWindow).
   bool centreWhenFramed_ = false;
   bool storyRunning_ = false;
@@ -139,7 +155,14 @@ class MainWindow : public QWidget {
   config::ReaderSettingsFile* readerFile_;
   QLabel* note_ = nullptr;
   QTimer noteTimer_;
+  // The screen whose changes of scale and free area AdaptToScreen follows.
+  void WatchScreen();
+  QPointer<QScreen> watched_;
+  QMetaObject::Connection watchScale_, watchArea_;
   void PlaceNote();
+  // Logical window pixels per picture pixel, for what is drawn over the
+  // picture at its size.
+  qreal LogicalScale() const;
 };
 
 }  // namespace korvana

@@ -40,6 +40,12 @@ ReaderSettingsDialog::ReaderSettingsDialog(QWidget* parent) : QDialog(parent) {
   autoSaves = AddSwitch(saving, QStringLiteral("自動セーブする(&S)"));
   autoSaves->setObjectName("autoSaves");
 
+  QGroupBox* display = AddGroup(QStringLiteral("表示"));
+  scalingSmooth = AddSwitch(display, QStringLiteral("なめらかに拡大する(&M)"));
+  scalingSmooth->setObjectName("scalingSmooth");
+  scalingFit = AddSwitch(display, QStringLiteral("全画面では画面いっぱいに拡大する(&F)"));
+  scalingFit->setObjectName("scalingFit");
+
   // The groups of later settings (reading aloud, text for other programs)
   // are added here, below these and above the buttons, with AddGroup.
 
@@ -88,6 +94,8 @@ void ReaderSettingsDialog::Prepare(const config::ReaderSettings& settings) {
   skipStopsAtChoices->setChecked(settings.skipStopsAtChoices);
   skipUnread->setChecked(settings.skipUnread);
   autoSaves->setChecked(settings.autoSaves);
+  scalingSmooth->setChecked(settings.scalingSmooth);
+  scalingFit->setChecked(settings.scalingFit);
   autoBase->setFocus(Qt::OtherFocusReason);
   autoBase->selectAll();
 }
@@ -99,6 +107,8 @@ config::ReaderSettings ReaderSettingsDialog::Shown() const {
   shown.skipStopsAtChoices = skipStopsAtChoices->isChecked();
   shown.skipUnread = skipUnread->isChecked();
   shown.autoSaves = autoSaves->isChecked();
+  shown.scalingSmooth = scalingSmooth->isChecked();
+  shown.scalingFit = scalingFit->isChecked();
   return shown;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // `ReaderSettingsDialog`, "設定": the reader's own settings, which no game's
 // files hold: auto mode's waiting times, how skipping behaves, automatic
-// saves. Every control is reached with Tab or its underlined letter; Enter
+// saves, how the picture is enlarged. Every control is reached with Tab or its underlined letter; Enter
 // is OK and Esc cancels.
 #include <QCheckBox>
 #include <QDialog>
@@ -34,6 +34,8 @@ class ReaderSettingsDialog : public QDialog {
   QCheckBox* skipStopsAtChoices;
   QCheckBox* skipUnread;
   QCheckBox* autoSaves;
+  QCheckBox* scalingSmooth;
+  QCheckBox* scalingFit;
   QDialogButtonBox* buttons;
 
  private:

@@ -32,6 +32,8 @@ constexpr Key kKeys[] = {
     {"SkipStopsAtChoices", &ReaderSettings::skipStopsAtChoices},
     {"SkipUnread", &ReaderSettings::skipUnread},
     {"AutoSaves", &ReaderSettings::autoSaves},
+    {"ScalingSmooth", &ReaderSettings::scalingSmooth},
+    {"ScalingFit", &ReaderSettings::scalingFit},
 };
 
 // Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF)

@@ -28,6 +28,12 @@ struct ReaderSettings {
   // Automatic saves into slots 82 to 84.
   bool autoSaves = true;
 
+  // How the window enlarges the picture: filtered instead of sharp pixels;
+  // as large as a full screen allows (keeping 4:3) instead of the largest
+  // whole factor.
+  bool scalingSmooth = false;
+  bool scalingFit = false;
+
   bool operator==(const ReaderSettings&) const = default;
 };
 

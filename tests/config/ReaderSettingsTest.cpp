@@ -36,6 +36,14 @@ TEST(ReaderSettings, ReadsItsKeysAndCallsAnythingElseDamaged) {
          return s;
        }()},
       {"UTF-8 in an unknown key's value", "Title=月の夜\n", false, {}},
+      {"the display switches", "ScalingSmooth=on\nscalingfit=ON\n", false,
+       [] {
+         ReaderSettings s;
+         s.scalingSmooth = true;
+         s.scalingFit = true;
+         return s;
+       }()},
+      {"a display switch that is neither on nor off", "ScalingFit=1\n", true, {}},
       {"a line without =", "AutoBaseMs=2000\ngarbage\n", true, {}},
       {"a number out of range", "AutoBaseMs=60001\n", true, {}},
       {"a negative time", "AutoPerCharMs=-1\n", true, {}},
@@ -73,7 +81,8 @@ TEST(ReaderSettings, WritingKeepsWhatItDoesNotKnowInItsPlace) {
   ASSERT_TRUE(file.Save(settings));
   EXPECT_EQ(dir.Read("korvana/settings.ini"),
             "# the reader's notes\nVoiceVolume=80\nSkipUnread=off\n\nTitle=月の夜\n"
-            "AutoBaseMs=900\nAutoPerCharMs=40\nSkipStopsAtChoices=on\nAutoSaves=on\n");
+            "AutoBaseMs=900\nAutoPerCharMs=40\nSkipStopsAtChoices=on\nAutoSaves=on\n"
+            "ScalingSmooth=off\nScalingFit=off\n");
   // What was written reads back the same.
   EXPECT_EQ(ReaderSettingsFile(path).Load(nullptr), settings);
 }
