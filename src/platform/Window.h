@@ -73,8 +73,9 @@ class Window {
 
   // `_mouseloc` and the arrow keys of a choice: moves the pointer to a point
   // of the picture, only while the window is in its normal state (neither
-  // minimised, maximised nor full screen); false when it did not move. The
-  // move reaches the input sink like any other.
+  // minimised, maximised nor full screen); false when it did not move (the
+  // arrow keys then move the choice's highlight without it). The move
+  // reaches the input sink like any other.
   virtual bool MovePointer(int x, int y) = 0;
 
   // Asks for the close question to be put (the window's close, Esc). When

@@ -168,7 +168,13 @@ void Selection::OnArrow(Key key) {
   }
   const int64_t x = firstX_ + (to % columns) * (columns > 1 ? a.stepX : 0);
   const int64_t y = a.top + (to / columns) * a.stepY + a.stepY / 2;
-  if (x != px || y != py) env_.window.MovePointer(PinCoordinate(x), PinCoordinate(y));
+  if (x == px && y == py) return;
+  // Where the window cannot move the pointer (full screen), the keys still
+  // reach every entry: the choice's own idea of the pointer moves.
+  if (!env_.window.MovePointer(PinCoordinate(x), PinCoordinate(y))) {
+    env_.click.PointerX = PinCoordinate(x);
+    env_.click.PointerY = PinCoordinate(y);
+  }
 }
 
 bool Selection::Leaving() const { return env_.click.RequestPending(); }

@@ -314,20 +314,25 @@ TEST(Selection, ArrowKeysAndTheWheelMoveThePointerFromEntryToEntry) {
       // A locked entry takes the focus, but Enter on it chooses nothing.
       {grid2, {"1", "0", "1"}, {Key::Right, Key::Right, Key::Enter, Key::Left}, {120, 60}, 0},
   };
-  for (const Case& c : cases) {
-    std::vector<std::string> script = {c.command};
-    script.insert(script.end(), c.labels.begin(), c.labels.end());
-    script.push_back("_endsel");
-    ChoiceGame game(script);
-    game.platform().onChoice = [&](const ChoiceView&) {
-      for (Key k : c.keys) game.platform().QueueKey(k);
-      game.platform().QueueKey(Key::Enter);
-    };
-    EXPECT_EQ(game.run.Run(), 0) << c.command;
-    EXPECT_EQ(std::pair(game.platform().PointerX(), game.platform().PointerY()), c.pointer)
-        << c.command << " " << c.keys.size();
-    EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, c.result)
-        << c.command << " " << c.keys.size();
+  // A window that may not move the pointer (full screen) chooses the same.
+  for (const bool pointerFixed : {false, true}) {
+    for (const Case& c : cases) {
+      std::vector<std::string> script = {c.command};
+      script.insert(script.end(), c.labels.begin(), c.labels.end());
+      script.push_back("_endsel");
+      ChoiceGame game(script);
+      game.platform().pointerFixed = pointerFixed;
+      game.platform().onChoice = [&](const ChoiceView&) {
+        for (Key k : c.keys) game.platform().QueueKey(k);
+        game.platform().QueueKey(Key::Enter);
+      };
+      EXPECT_EQ(game.run.Run(), 0) << c.command;
+      if (!pointerFixed)
+        EXPECT_EQ(std::pair(game.platform().PointerX(), game.platform().PointerY()), c.pointer)
+            << c.command << " " << c.keys.size();
+      EXPECT_EQ(EngineProbe(game.engine()).Prog().ProgSelResult, c.result)
+          << c.command << " " << c.keys.size() << (pointerFixed ? " fixed" : "");
+    }
   }
   // The wheel steps like Up and Down.
   ChoiceGame wheel({"_selmenu 100,100", "a", "b", "c", "_endsel"});

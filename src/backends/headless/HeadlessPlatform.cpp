@@ -454,6 +454,7 @@ void HeadlessPlatform::SoundEvent(const char* channel, const char* event, const 
 }
 
 bool HeadlessPlatform::MovePointer(int x, int y) {
+  if (pointerFixed) return false;
   pointerX_ = x;
   pointerY_ = y;
   events_.emplace_front([this, x, y] {

@@ -197,6 +197,8 @@ class HeadlessPlatform : public AllDoors {
   // True when an item chosen at a choice sends the story elsewhere (a page
   // step): the choice is left unanswered and keeps its `--choices` answer.
   std::function<bool()> storyLeaving;
+  // A window whose pointer no program may move (full screen), for tests.
+  bool pointerFixed = false;
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
