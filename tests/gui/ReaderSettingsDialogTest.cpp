@@ -121,7 +121,7 @@ class ReaderSettingsDialogTest : public QObject {
     QTimer::singleShot(0, &form, [&form, &visited] {
       QTest::qWaitFor([&form] { return form.isActiveWindow(); }, test::kSettleMs);
       visited << Focused(&form);
-      for (int i = 0; i < 7; ++i) {
+      for (int i = 0; i < 12; ++i) {
         Press(Qt::Key_Tab);
         visited << Focused(&form);
       }
@@ -130,7 +130,9 @@ class ReaderSettingsDialogTest : public QObject {
     config::ReaderSettings settings;
     QVERIFY(!form.Choose(settings));
     QCOMPARE(visited.join(' '), QStringLiteral("autoBase autoPerChar skipStopsAtChoices "
-                                               "skipUnread autoSaves ok cancel autoBase"));
+                                               "skipUnread autoSaves speechVoice speechRate "
+                                               "textOutTarget textOutPath textOutPort ok cancel "
+                                               "autoBase"));
   }
 
   void okAppliesAndWritesAndCancelKeepsEverything() {
