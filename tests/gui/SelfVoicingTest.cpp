@@ -19,6 +19,7 @@
 #include "GuiGame.h"
 #include "GuiTests.h"
 #include "QtSpeech.h"
+#include "ReaderSettingsDialog.h"
 #include "QtTextOut.h"
 #include "TempDir.h"
 
@@ -94,6 +95,38 @@ class SelfVoicingTest : public QObject {
       if (on && heard.size() == expected.size() + 1) heard.removeFirst();
       QCOMPARE(heard, expected);
     }
+  }
+
+  void theSettingsGroupShowsAndKeepsEachSetting() {
+    auto with = [](std::string voice, int rate, const char* target, std::string path, int port) {
+      config::ReaderSettings s = Target(target, port, std::move(path));
+      s.speechVoice = std::move(voice);
+      s.speechRate = rate;
+      return s;
+    };
+    const struct {
+      const char* what;
+      config::ReaderSettings settings;
+      QString shownVoice;
+    } rows[] = {
+        {"the defaults", config::ReaderSettings{},
+         QStringLiteral("（自動：日本語の声があればそれ）")},
+        {"a listed voice, slow, a file", with("jp-2", -10, "file", "/tmp/読み.txt", 7357),
+         QStringLiteral("jp-2")},
+        {"a voice no longer installed is kept", with("gone", 10, "websocket", "", 65535),
+         QStringLiteral("gone")},
+    };
+    for (const auto& r : rows) {
+      ReaderSettingsDialog form;
+      form.SetVoices({QStringLiteral("jp-1"), QStringLiteral("jp-2")});
+      form.Prepare(r.settings);
+      QVERIFY2(form.Shown() == r.settings, r.what);
+      QCOMPARE(form.speechVoice->currentText(), r.shownVoice);
+    }
+    ReaderSettingsDialog form;
+    QStringList groups;
+    for (const QGroupBox* g : form.findChildren<QGroupBox*>()) groups << g->title();
+    QVERIFY(groups.contains(QStringLiteral("読み上げとテキスト出力")));
   }
 
   void textOutReachesTheClipboardAndAFile() {
