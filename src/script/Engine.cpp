@@ -9,6 +9,7 @@
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "script/CommandTable.h"
+#include "text/FocusSpeech.h"
 #include "text/HideViews.h"
 
 namespace korvana {
@@ -642,12 +643,7 @@ void Engine::SetTextOut(bool on) {
 }
 
 void Engine::SpeakChoiceLabel(const std::string& label) {
-  if (!click_.SpeakPages) return;
-  const std::string text = cp932::ToUtf8(label);
-  if (text.empty())
-    platform_.speech.StopSpeech();
-  else
-    platform_.speech.Say(text);
+  SpeakFocusedLabel(click_, platform_.speech, label);
 }
 
 void Engine::SetReaderSettings(const config::ReaderSettings& reader) {

@@ -17,6 +17,7 @@
 #include "core/FileResolver.h"
 #include "headless/HeadlessSession.h"
 #include "script/EngineProbe.h"
+#include "text/FocusSpeech.h"
 #include "text/PageText.h"
 
 namespace korvana {
@@ -217,6 +218,28 @@ TEST(ReaderVoice, AChoiceLabelIsSpokenOnlyWhileSpeechIsOn) {
     const std::vector<std::string> expected =
         on ? std::vector<std::string>{"問い", "はい"} : std::vector<std::string>{};
     EXPECT_EQ(run.Events("speak"), expected);
+  }
+}
+
+TEST(ReaderVoice, AFocusedLabelIsSpokenAndAnEmptyOneOnlyStops) {
+  const struct {
+    const char* what;
+    bool on;
+    std::vector<std::string> labels;
+    std::vector<std::string> events;
+  } rows[] = {
+      {"off", false, {"はい", ""}, {}},
+      {"one label", true, {"はい"}, {"say はい"}},
+      {"the next label cuts the last off", true, {"はい", "いいえ"}, {"say はい", "say いいえ"}},
+      {"an empty label stops", true, {"はい", ""}, {"say はい", "stop"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    ClickState click;
+    click.SpeakPages = r.on;
+    FakeSpeech fake;
+    for (const std::string& label : r.labels) SpeakFocusedLabel(click, fake, Sjis(label));
+    EXPECT_EQ(fake.events, r.events);
   }
 }
 
