@@ -19,8 +19,8 @@
 #include "GuiGame.h"
 #include "GuiTests.h"
 #include "QtSpeech.h"
-#include "ReaderSettingsDialog.h"
 #include "QtTextOut.h"
+#include "ReaderSettingsDialog.h"
 #include "TempDir.h"
 
 using namespace korvana;
