@@ -139,6 +139,12 @@ set(KORVANA_DEPENDS_BY_HAND
   # Qt's own buttons and dialogs in Japanese (qtbase_ja.qm)
   qt6-translations-l10n)
 list(JOIN KORVANA_DEPENDS_BY_HAND ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
+# Reading aloud: Qt's text-to-speech loads its speech-dispatcher plugin at
+# run time (dpkg-shlibdeps cannot see it), and the service speaks through an
+# engine with a Japanese voice. Without them the item is only greyed.
+set(KORVANA_RECOMMENDS_BY_HAND qt6-speech-speechd-plugin speech-dispatcher
+  speech-dispatcher-espeak-ng)
+list(JOIN KORVANA_RECOMMENDS_BY_HAND ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[player for visual novels written as Shift-JIS text scripts
 Korvana plays Japanese visual novels whose stories are written as
 Shift-JIS text scripts: backgrounds, characters and effects, transitions,

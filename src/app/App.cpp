@@ -32,7 +32,12 @@ bool App::Open() {
       EngineSettingsFrom(settings, LoadReaderSettings(readerFile, platform));
   engineSettings.startScript = startScript_;
   engine.ApplySettings(engineSettings);
+  platform.ApplyReaderSettings(engine.Reader());
   window = std::make_unique<MainWindow>(engine, platform, settings, &readerFile);
+  if (!textOutFile.empty()) {
+    platform.textOut().UseFileForRun(textOutFile);
+    engine.SetTextOut(true);
+  }
   window->show();
   window->StartStoryWhenShown();
   return true;
@@ -60,7 +65,7 @@ std::unique_ptr<QMessageBox> AlreadyRunningBox() {
                                        QStringLiteral("既に起動中です。"), QMessageBox::Ok);
 }
 
-int RunDesktop(const std::string& named) {
+int RunDesktop(const std::string& named, const std::string& textOutFile) {
   int argc = 1;
   char name[] = "korvana";
   char* argv[] = {name, nullptr};
@@ -84,6 +89,7 @@ int RunDesktop(const std::string& named) {
   }
   if (location->folder.empty()) return 0;  // the chooser was cancelled
   App game(location->folder, location->startScript);
+  game.textOutFile = textOutFile;
   if (!game.Open()) return 0;
   return QApplication::exec();
 }

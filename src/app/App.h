@@ -36,6 +36,8 @@ class App {
   // elsewhere before Open().
   config::ReaderSettingsFile readerFile{config::DefaultReaderSettingsPath()};
   std::unique_ptr<MainWindow> window;
+  // `--text-out PATH`: text out is on from the start, to this file or pipe.
+  std::string textOutFile;
 
  private:
   std::string gameFolder_;
@@ -49,6 +51,6 @@ std::unique_ptr<QMessageBox> AlreadyRunningBox();
 // (`game`: a folder or a script in one, UTF-8; empty: the game in the current
 // folder, else the one the player picks), window, event loop. Returns the
 // exit status.
-int RunDesktop(const std::string& game);
+int RunDesktop(const std::string& game, const std::string& textOutFile = {});
 
 }  // namespace korvana

@@ -416,6 +416,7 @@ void MainWindow::PlaceNote() {
 
 void MainWindow::OpenReaderSettings() {
   config::ReaderSettings chosen = engine_.Reader();
+  platform_.SettingsForm()->SetVoices(platform_.speech().VoiceNames());
   const ScalingChoice before = scaling_;
   ReaderSettingsDialog* form = platform_.SettingsForm();
   // The picture behind the dialog follows the display switches as they are
@@ -435,6 +436,7 @@ void MainWindow::OpenReaderSettings() {
   }
   SetScaling(ScalingChoice{chosen.scalingSmooth, chosen.scalingFit});
   engine_.SetReaderSettings(chosen);
+  platform_.ApplyReaderSettings(chosen);
   if (readerFile_ && !readerFile_->Save(chosen))
     platform_.MessageBox(J("設定を保存できませんでした：") + cp932::FromUtf8(readerFile_->Path()),
                          "", BoxButtons::Ok, BoxIcon::Exclamation);
@@ -551,6 +553,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       sink->OnKey(Key::Right);
       break;
     default:
+      // The shortcut of greyed "読み上げ" never reaches its item: the reader
+      // who presses it is told why it cannot speak.
+      if (event->key() == Qt::Key_V && event->modifiers() == Qt::NoModifier &&
+          Item(MenuItem::Speak) && !Item(MenuItem::Speak)->isEnabled()) {
+        std::string why;
+        platform_.speech().SpeechAvailable(why);
+        ShowNote(QString::fromStdString(why));
+      }
       sink->OnKey(Key::Other);
       QWidget::keyPressEvent(event);
       break;

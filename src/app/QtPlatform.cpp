@@ -42,6 +42,16 @@ QtPlatform::QtPlatform()
   movie_.onEnded = [this] {
     if (sink_) sink_->OnMovieEnded();
   };
+  speech_.enabled = [this] { return speakOn_; };
+  // The end of speech wakes the story's pump as the end of a sound does, so
+  // that auto mode's wait for it goes on at once.
+  speech_.changed = [this] { QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection); };
+  textOut_.note = [this](const std::string& text) { ShowNote(cp932::FromUtf8(text)); };
+}
+
+void QtPlatform::ApplyReaderSettings(const config::ReaderSettings& settings) {
+  speech_.Configure(settings);
+  textOut_.Configure(settings);
 }
 
 QtPlatform::~QtPlatform() {
@@ -69,6 +79,8 @@ void QtPlatform::Attach(MainWindow* window) {
   window_ = window;
   movie_.Attach(window);
   if (window_) window_->setWindowTitle(Q(caption_));
+  // No speech engine at all: the item is greyed from the start.
+  if (window_ && !speech_.EngineInstalled()) window_->SetItemEnabled(MenuItem::Speak, false);
 }
 
 QWidget* QtPlatform::Parent() const {
@@ -297,6 +309,8 @@ void QtPlatform::SetMenuItemEnabled(MenuItem item, bool enabled) {
 }
 
 void QtPlatform::SetMenuItemChecked(MenuItem item, bool checked) {
+  if (item == MenuItem::Speak) speakOn_ = checked;
+  if (item == MenuItem::TextOut) textOut_.SetActive(checked);
   if (window_) window_->SetItemChecked(item, checked);
 }
 

@@ -10,6 +10,8 @@
 #include <optional>
 
 #include "QtMovie.h"
+#include "QtSpeech.h"
+#include "QtTextOut.h"
 #include "backends/linux/LinuxMachine.h"
 #include "backends/sdl/SdlAudio.h"
 #include "core/Errors.h"
@@ -44,7 +46,9 @@ class QtPlatform : public QObject,
   // The doors the engine gets: this object, and for audio the SDL_mixer
   // player itself (ends posted to this thread; without a device every open
   // fails and the story goes on in silence).
-  Platform Doors() { return Platform{*this, *this, *this, audio_, *this, *this, *this}; }
+  Platform Doors() {
+    return Platform{*this, *this, *this, audio_, *this, *this, *this, speech_, textOut_};
+  }
 
   // Pump
   uint32_t TickCount() override;
@@ -94,7 +98,6 @@ class QtPlatform : public QObject,
   }
   void Stop() override { movie_.Stop(); }
 
-
   InputSink* sink() const { return sink_; }
   const Picture* screen() const { return screen_; }
   // The close question was answered OK while the story runs: the next pump
@@ -107,6 +110,10 @@ class QtPlatform : public QObject,
   const std::string& caption() const { return caption_; }
   // Tests give the player their clock and sound here.
   QtMovie& movie() { return movie_; }
+  // The reader's speech and text out; the settings they follow.
+  QtSpeech& speech() { return speech_; }
+  QtTextOut& textOut() { return textOut_; }
+  void ApplyReaderSettings(const config::ReaderSettings& settings);
 
   // The one save/load dialog, made on first use over the main window; it
   // keeps the page last shown for the whole run. Tests drive it from here.
@@ -138,6 +145,9 @@ class QtPlatform : public QObject,
   QPointer<DebugWindow> debugForm_;
   QPointer<ReaderSettingsDialog> settingsForm_;
   InputSink* sink_ = nullptr;
+  QtSpeech speech_;
+  QtTextOut textOut_;
+  bool speakOn_ = false;
   const Picture* screen_ = nullptr;
   QTimer timer1_;
   static constexpr qint64 kFrameMs = 16;

@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "Forms.h"
 
@@ -49,6 +50,24 @@ ReaderSettingsDialog::ReaderSettingsDialog(QWidget* parent) : QDialog(parent) {
   // The groups of later settings (reading aloud, text for other programs)
   // are added here, below these and above the buttons, with AddGroup.
 
+  QGroupBox* voice = AddGroup(QStringLiteral("読み上げとテキスト出力"));
+  speechVoice = AddRow(voice, QStringLiteral("声(&V):"), new QComboBox(voice));
+  speechVoice->setObjectName("speechVoice");
+  SetVoices({});
+  speechRate = AddRow(voice, QStringLiteral("読む速さ(&R):"), new QSpinBox(voice));
+  speechRate->setObjectName("speechRate");
+  speechRate->setRange(-10, 10);
+  textOutTarget = AddRow(voice, QStringLiteral("テキストの出力先(&T):"), new QComboBox(voice));
+  textOutTarget->setObjectName("textOutTarget");
+  textOutTarget->addItem(QStringLiteral("クリップボード"), QStringLiteral("clipboard"));
+  textOutTarget->addItem(QStringLiteral("ファイル／パイプ"), QStringLiteral("file"));
+  textOutTarget->addItem(QStringLiteral("WebSocket (127.0.0.1)"), QStringLiteral("websocket"));
+  textOutPath = AddRow(voice, QStringLiteral("ファイル(&F):"), new QLineEdit(voice));
+  textOutPath->setObjectName("textOutPath");
+  textOutPort = AddRow(voice, QStringLiteral("ポート(&O):"), new QSpinBox(voice));
+  textOutPort->setObjectName("textOutPort");
+  textOutPort->setRange(1, 65535);
+
   buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -82,6 +101,22 @@ QSpinBox* ReaderSettingsDialog::AddTime(QGroupBox* group, const QString& caption
   return box;
 }
 
+template <typename Control>
+Control* ReaderSettingsDialog::AddRow(QGroupBox* group, const QString& caption, Control* control) {
+  auto* label = new QLabel(caption, group);
+  label->setBuddy(control);
+  static_cast<QFormLayout*>(group->layout())->addRow(label, control);
+  return control;
+}
+
+void ReaderSettingsDialog::SetVoices(const QStringList& voices) {
+  const QString kept = speechVoice->currentData().toString();
+  speechVoice->clear();
+  speechVoice->addItem(QStringLiteral("（自動：日本語の声があればそれ）"), QString());
+  for (const QString& name : voices) speechVoice->addItem(name, name);
+  speechVoice->setCurrentIndex(std::max(0, speechVoice->findData(kept)));
+}
+
 QCheckBox* ReaderSettingsDialog::AddSwitch(QGroupBox* group, const QString& caption) {
   auto* box = new QCheckBox(caption, group);
   static_cast<QFormLayout*>(group->layout())->addRow(box);
@@ -96,6 +131,15 @@ void ReaderSettingsDialog::Prepare(const config::ReaderSettings& settings) {
   autoSaves->setChecked(settings.autoSaves);
   scalingSmooth->setChecked(settings.scalingSmooth);
   scalingFit->setChecked(settings.scalingFit);
+  // A voice that is gone from the engine is still the reader's choice.
+  const QString voice = QString::fromStdString(settings.speechVoice);
+  if (speechVoice->findData(voice) < 0) speechVoice->addItem(voice, voice);
+  speechVoice->setCurrentIndex(speechVoice->findData(voice));
+  speechRate->setValue(settings.speechRate);
+  textOutTarget->setCurrentIndex(
+      std::max(0, textOutTarget->findData(QString::fromStdString(settings.textOutTarget))));
+  textOutPath->setText(QString::fromStdString(settings.textOutPath));
+  textOutPort->setValue(settings.textOutPort);
   autoBase->setFocus(Qt::OtherFocusReason);
   autoBase->selectAll();
 }
@@ -109,6 +153,12 @@ config::ReaderSettings ReaderSettingsDialog::Shown() const {
   shown.autoSaves = autoSaves->isChecked();
   shown.scalingSmooth = scalingSmooth->isChecked();
   shown.scalingFit = scalingFit->isChecked();
+  shown.speechVoice = speechVoice->currentData().toString().toStdString();
+  shown.speechRate = speechRate->value();
+  shown.textOutTarget = textOutTarget->currentData().toString().toStdString();
+  // One line in the settings file: a line break cannot be part of a path.
+  shown.textOutPath = textOutPath->text().remove(QChar('\n')).remove(QChar('\r')).toStdString();
+  shown.textOutPort = textOutPort->value();
   return shown;
 }
 

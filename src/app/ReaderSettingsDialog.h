@@ -4,9 +4,11 @@
 // saves, how the picture is enlarged. Every control is reached with Tab or its underlined letter; Enter
 // is OK and Esc cancels.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -36,6 +38,15 @@ class ReaderSettingsDialog : public QDialog {
   QCheckBox* autoSaves;
   QCheckBox* scalingSmooth;
   QCheckBox* scalingFit;
+  // Speech and text out: the voice (the first entry: chosen by itself), the
+  // rate, where the text goes, the file or pipe and the server's port.
+  QComboBox* speechVoice;
+  QSpinBox* speechRate;
+  QComboBox* textOutTarget;
+  QLineEdit* textOutPath;
+  QSpinBox* textOutPort;
+  // The voices the speech engine offers, listed before Prepare.
+  void SetVoices(const QStringList& voices);
   QDialogButtonBox* buttons;
 
  private:
@@ -43,6 +54,9 @@ class ReaderSettingsDialog : public QDialog {
   QGroupBox* AddGroup(const QString& title);
   QSpinBox* AddTime(QGroupBox* group, const QString& caption, int highest, int step);
   QCheckBox* AddSwitch(QGroupBox* group, const QString& caption);
+  // A control in a row of its own, named by a label whose letter moves to it.
+  template <typename Control>
+  Control* AddRow(QGroupBox* group, const QString& caption, Control* control);
 
   QVBoxLayout* groups_;
 };

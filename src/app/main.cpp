@@ -25,6 +25,8 @@ const char kUsage[] =
     "the game's start script.\n"
     "\n"
     "  --demo              play the demo game that comes with Korvana\n"
+    "  --text-out PATH     turn text out on, appending each page's text (UTF-8,\n"
+    "                      ruby as 漢字(かな)) as a line to the file or pipe PATH\n"
     "  --headless          run the game without a window (options below)\n"
     "  --version           print the version and exit\n"
     "  --help              print this help and exit\n"
@@ -35,7 +37,8 @@ const char kUsage[] =
     "The menu's last submenu, 便利機能, holds the reader's comforts: back a page\n"
     "(Backspace, the mouse's back button), forward again (Shift+Backspace, the\n"
     "forward button), auto mode (A), quick save and load in slot 81 (F5, F9), a\n"
-    "screenshot (F12) and the reader's settings (Ctrl+O). Automatic saves go to\n"
+    "screenshot (F12), the reader's settings (Ctrl+O), reading aloud (V) and text\n"
+    "out to the clipboard, a file or a WebSocket on 127.0.0.1 (T). Automatic saves go to\n"
     "slots 82-84; every save also keeps dataN.png, a small picture of the screen.\n"
     "Screenshots go to $XDG_PICTURES_DIR/korvana/ (~/Pictures/korvana/) as\n"
     "GAME-YYYYMMDD-HHMMSS.png. The reader's settings, shared by every game, are\n"
@@ -99,9 +102,22 @@ int main(int argc, char** argv) {
     }
     return korvana::RunHeadlessCommand(command);
   }
+  // `--text-out PATH` of the window (the headless runner reads its own).
+  std::string textOut;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] != "--text-out") continue;
+    if (i + 1 >= rest.size()) {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+    textOut = rest[i + 1];
+    rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i),
+               rest.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    break;
+  }
   if (rest.size() > 1 || (!rest.empty() && rest[0].rfind("-", 0) == 0)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  return korvana::RunDesktop(rest.empty() ? std::string() : rest[0]);
+  return korvana::RunDesktop(rest.empty() ? std::string() : rest[0], textOut);
 }

@@ -21,10 +21,15 @@ namespace fs = std::filesystem;
 // "on"/"off".
 struct Key {
   const char* name;
-  std::variant<int32_t ReaderSettings::*, bool ReaderSettings::*> member;
+  std::variant<int32_t ReaderSettings::*, bool ReaderSettings::*, std::string ReaderSettings::*>
+      member;
   int32_t lowest = 0;
   int32_t highest = 0;
+  // A text key that takes only these words (null: any text on one line).
+  const char* const* words = nullptr;
 };
+
+constexpr const char* kTextOutTargets[] = {"clipboard", "file", "websocket", nullptr};
 
 constexpr Key kKeys[] = {
     {"AutoBaseMs", &ReaderSettings::autoBaseMs, 0, 60000},
@@ -34,6 +39,11 @@ constexpr Key kKeys[] = {
     {"AutoSaves", &ReaderSettings::autoSaves},
     {"ScalingSmooth", &ReaderSettings::scalingSmooth},
     {"ScalingFit", &ReaderSettings::scalingFit},
+    {"SpeechVoice", &ReaderSettings::speechVoice},
+    {"SpeechRate", &ReaderSettings::speechRate, -10, 10},
+    {"TextOutTarget", &ReaderSettings::textOutTarget, 0, 0, kTextOutTargets},
+    {"TextOutPath", &ReaderSettings::textOutPath},
+    {"TextOutPort", &ReaderSettings::textOutPort, 1, 65535},
 };
 
 // Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
@@ -96,6 +106,17 @@ bool Apply(const Key& key, std::string_view value, ReaderSettings& settings) {
     settings.**number = *parsed;
     return true;
   }
+  if (auto text = std::get_if<std::string ReaderSettings::*>(&key.member)) {
+    if (key.words) {
+      const char* const* word = key.words;
+      while (*word && !EqualsIgnoringCaseUtf8(value, *word)) ++word;
+      if (!*word) return false;
+      settings.**text = *word;
+    } else {
+      settings.**text = std::string(value);
+    }
+    return true;
+  }
   auto flag = std::get<bool ReaderSettings::*>(key.member);
   if (EqualsIgnoringCaseUtf8(value, "on"))
     settings.*flag = true;
@@ -109,6 +130,8 @@ bool Apply(const Key& key, std::string_view value, ReaderSettings& settings) {
 std::string Written(const Key& key, const ReaderSettings& settings) {
   if (auto number = std::get_if<int32_t ReaderSettings::*>(&key.member))
     return std::string(key.name) + "=" + std::to_string(settings.**number);
+  if (auto text = std::get_if<std::string ReaderSettings::*>(&key.member))
+    return std::string(key.name) + "=" + settings.**text;
   return std::string(key.name) + "=" +
          (settings.*std::get<bool ReaderSettings::*>(key.member) ? "on" : "off");
 }

@@ -33,6 +33,16 @@ struct ReaderSettings {
   // whole factor.
   bool scalingSmooth = false;
   bool scalingFit = false;
+  // Speech ("読み上げ"): the voice by name (empty: a Japanese voice when one
+  // is installed, else the engine's own) and the rate, -10 slow to 10 fast.
+  std::string speechVoice;
+  int32_t speechRate = 0;
+  // Text out ("テキストを外部へ"): where each page's line goes, "clipboard",
+  // "file" (a file or pipe at the path) or "websocket" (a server on
+  // 127.0.0.1 at the port).
+  std::string textOutTarget = "clipboard";
+  std::string textOutPath;
+  int32_t textOutPort = 7357;
 
   bool operator==(const ReaderSettings&) const = default;
 };

@@ -56,6 +56,10 @@ struct ClickState {
   int PointerX = 0, PointerY = 0;
   // Where the last click was made.
   int ClickX = 0, ClickY = 0;
+  // The reader's speech and text out ("読み上げ", "テキストを外部へ"): each
+  // click wait speaks and sends the page's text that appeared before it.
+  bool SpeakPages = false;
+  bool SendPages = false;
 
   void ClearClicks() { ClickFlag = MouseDownFlag = MouseUpFlag = false; }
   // Skipping read text passes over the waits of lines that have an id (of

@@ -42,9 +42,13 @@ const char kHeadlessUsage[] =
     "  --transcript FILE   write one line per event, as it happens (boxes, dialogs,\n"
     "                      menu items, choices, sounds, text)\n"
     "  --strict            any script error report fails the run (exit status 4)\n"
+    "  --text-out PATH     turn text out on and append each page's text (UTF-8,\n"
+    "                      ruby as 漢字(かな)) to the file or pipe PATH\n"
     "The reader's comforts are chosen with --menu (Xback, Xforward, Xauto, Xqsave,\n"
-    "Xqload, Xshot, Xsettings) and recorded as back N, forward N, auto on|off,\n"
-    "qsave 81, qload 81, autosave N, shot FILE and note TEXT. Auto mode runs in\n"
+    "Xqload, Xshot, Xsettings, Xspeak, Xtextout) and recorded as back N,\n"
+    "forward N, auto on|off, qsave 81, qload 81, autosave N, shot FILE and\n"
+    "note TEXT; what would be spoken as speak TEXT (150 virtual ms per\n"
+    "character) and each line of text out as textout TEXT. Auto mode runs in\n"
     "virtual time: --clicks 1 --menu 1:Xauto reads a whole game.\n"
     "A run that ends before the story does writes \"stop<TAB>REASON\" to the\n"
     "transcript: a limit, a wait nothing can end, or an answer of --choose or\n"
@@ -90,6 +94,7 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
     return true;
   };
   platform.storyLeaving = [this] { return engine.RequestPending(); };
+  if (!platform.options().textOut.empty()) engine.SetTextOut(true);
 }
 
 bool HeadlessSession::Prepare() {
@@ -262,6 +267,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       out.options.autoSaves = true;
     } else if (a == "--transcript") {
       if (!value(out.transcript)) return false;
+    } else if (a == "--text-out") {
+      if (!value(out.options.textOut)) return false;
     } else if (a == "--choose") {
       if (!value(v)) return false;
       for (const std::string& item : SplitList(v)) {

@@ -11,6 +11,7 @@
 #include "platform/Movie.h"
 #include "platform/Observer.h"
 #include "platform/Pump.h"
+#include "platform/Speech.h"
 #include "platform/Window.h"
 
 namespace korvana {
@@ -23,11 +24,14 @@ struct Platform {
   Movie& movie;
   Observer& observer;
   Machine& machine;
+  // The reader's speech and text out.
+  Speech& speech;
+  TextOut& textOut;
 
   // Every door from one object that implements them all.
   template <typename All>
   static Platform Of(All& all) {
-    return Platform{all, all, all, all, all, all, all};
+    return Platform{all, all, all, all, all, all, all, all, all};
   }
 };
 
@@ -39,7 +43,9 @@ class AllDoors : public Pump,
                  public Audio,
                  public Movie,
                  public Observer,
-                 public Machine {
+                 public Machine,
+                 public Speech,
+                 public TextOut {
  public:
   Platform Doors() { return Platform::Of(*this); }
 };

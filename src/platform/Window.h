@@ -38,6 +38,10 @@ enum class MenuItem {
   QuickSave,
   QuickLoad,
   Auto,
+  // The reader's speech and text out, with check marks; speech is greyed
+  // where the machine cannot speak.
+  Speak,
+  TextOut,
   Count
 };
 

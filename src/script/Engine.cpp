@@ -9,6 +9,7 @@
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "script/CommandTable.h"
+#include "text/FocusSpeech.h"
 #include "text/HideViews.h"
 
 namespace korvana {
@@ -52,7 +53,8 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
       // The layers and the sound system are built after the message text,
       // which only keeps references to them until the constructor's body.
       messageText_(TextEnvironment{platform.pump, platform.window, platform.observer, click_, waits_,
-                                  eval_, *this, screen_, files_, switches_, layers_, sound_, *this},
+                                  eval_, *this, screen_, files_, switches_, layers_, sound_, *this,
+                                  platform.speech, platform.textOut},
                   log_, fonts_),
       layers_(LayerEnvironment{platform.pump, platform.window, platform.dialogs, *this, waits_,
                               click_, files_, screen_, messageText_, switches_, eval_}),
@@ -66,6 +68,7 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
   ApplySettings(settings_);
   platform_.window.SetInputSink(this);
   platform_.window.SetScreen(&screen_.BackImage);
+  logScreen_.SetTextOut(&platform_.textOut);
 }
 
 void Engine::ShowPictureOnlyView() {
@@ -487,6 +490,7 @@ void Engine::OnMouseDown(int x, int y, MouseButton button) {
     return;
   }
   click_.MouseDownFlag = true;
+  StopSpeaking();
   // The press that answers a choice is the choice's; any other stops the
   // reading modes that run on by themselves.
   const bool answersChoice = click_.ModalDepth > 0;
@@ -529,6 +533,7 @@ void Engine::OnKey(Key key) {
     click_.CtrlChord = true;
   else if (click_.ModalDepth == 0)
     StopAuto();
+  StopSpeaking();
   switch (key) {
     case Key::Escape:
       platform_.window.RequestClose();
@@ -604,6 +609,41 @@ void Engine::SetAuto(bool on) {
   platform_.window.SetMenuItemChecked(MenuItem::Auto, on);
   platform_.observer.ReaderEvent("auto", on ? "on" : "off");
   messageText_.AutoModeChanged();
+}
+
+void Engine::ToggleSpeech() {
+  SetSpeech(!click_.SpeakPages);
+}
+
+void Engine::ToggleTextOut() {
+  SetTextOut(!click_.SendPages);
+}
+
+void Engine::SetSpeech(bool on) {
+  std::string why;
+  if (on && !platform_.speech.SpeechAvailable(why)) {
+    platform_.window.SetMenuItemChecked(MenuItem::Speak, false);
+    platform_.window.ShowNote(cp932::FromUtf8(why));
+    return;
+  }
+  if (on == click_.SpeakPages) return;
+  click_.SpeakPages = on;
+  platform_.window.SetMenuItemChecked(MenuItem::Speak, on);
+  if (on)
+    messageText_.OfferWaitText(true, false);
+  else
+    platform_.speech.StopSpeech();
+}
+
+void Engine::SetTextOut(bool on) {
+  if (on == click_.SendPages) return;
+  click_.SendPages = on;
+  platform_.window.SetMenuItemChecked(MenuItem::TextOut, on);
+  if (on) messageText_.OfferWaitText(false, true);
+}
+
+void Engine::SpeakChoiceLabel(const std::string& label) {
+  SpeakFocusedLabel(click_, platform_.speech, label);
 }
 
 void Engine::SetReaderSettings(const config::ReaderSettings& reader) {

@@ -264,6 +264,19 @@ class Engine : public ErrorSink,
   void AllowAutoSaves(bool allowed) { autoSavesAllowed_ = allowed; }
   // "スクリーンショット": the screen as a PNG in the machine's screenshot folder.
   void TakeScreenshot();
+  // "読み上げ": each page's text is spoken at its click wait, a choice's
+  // label when it takes the focus; "テキストを外部へ": each page's text
+  // goes out as a line. Turned on in a click wait, the page at hand goes at
+  // once. A machine that cannot speak keeps speech off with a note why.
+  void ToggleSpeech();
+  void ToggleTextOut();
+  void SetSpeech(bool on);
+  void SetTextOut(bool on);
+  bool SpeechOn() const { return click_.SpeakPages; }
+  bool TextOutOn() const { return click_.SendPages; }
+  // A choice's entry took the focus: its label (CP932) is spoken while
+  // speech is on, cutting off what was being said.
+  void SpeakChoiceLabel(const std::string& label);
   // The reader's settings as the settings dialog shows and changes them.
   const config::ReaderSettings& Reader() const { return settings_.reader; }
   void SetReaderSettings(const config::ReaderSettings& reader);
@@ -321,6 +334,10 @@ class Engine : public ErrorSink,
 
  private:
   void SetAuto(bool on);
+  // A click or a key cuts the speech off: the reader has moved on.
+  void StopSpeaking() {
+    if (click_.SpeakPages && platform_.speech.Speaking()) platform_.speech.StopSpeech();
+  }
   // The reader's settings handed to the waits that read them.
   void UseReaderSettings();
 

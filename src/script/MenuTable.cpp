@@ -82,6 +82,13 @@ const MenuRow kMenu[] = {
      .action = [](Engine& e) { e.TakeScreenshot(); }},
     {.name = "Xsettings", .caption = "設定…", .parent = "Xtools", .shortcut = "Ctrl+O",
      .ownWait = true, .host = MenuHost::Settings},
+    // Speech for a reader who listens, and the page's text for a tool beside
+    // the game; V and T alone are free, the game's items use them with Ctrl.
+    {.name = "Xspeak", .caption = "読み上げ", .parent = "Xtools", .shortcut = "V",
+     .item = MenuItem::Speak, .checked = Never, .action = [](Engine& e) { e.ToggleSpeech(); }},
+    {.name = "Xtextout", .caption = "テキストを外部へ", .parent = "Xtools", .shortcut = "T",
+     .item = MenuItem::TextOut, .checked = Never,
+     .action = [](Engine& e) { e.ToggleTextOut(); }},
 };
 // clang-format on
 
@@ -116,7 +123,9 @@ int MenuStartsChecked(const MenuRow& row, const config::Settings& settings) {
 }
 
 void RunMenuAction(Engine& engine, const MenuRow& row) {
-  if (row.item != MenuItem::Auto) engine.StopAuto();
+  // Speech and text out go along with auto mode: a listener may want both.
+  if (row.item != MenuItem::Auto && row.item != MenuItem::Speak && row.item != MenuItem::TextOut)
+    engine.StopAuto();
   if (row.action) row.action(engine);
   engine.ClearClicks();
 }

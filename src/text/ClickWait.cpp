@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "sound/SoundSystem.h"
 #include "text/MessageText.h"
+#include "text/PageText.h"
 
 namespace korvana {
 
@@ -38,6 +39,7 @@ int64_t ClickWait::AutoCountdown::RemainingMs() {
   // What the reader must hear out before the page turns by itself; the
   // text's own speech, when it is spoken, is one more reason to wait here.
   if (env_.sound.VoicePlaying()) return Pump::kNoTimeout;
+  if (click.SpeakPages && env_.speech.Speaking()) return Pump::kNoTimeout;
   const int64_t delay = std::max<int64_t>(click.AutoBaseMs, 0) +
                         std::max<int64_t>(click.AutoPerCharMs, 0) * layer_.PageChars();
   // Unsigned difference: the tick wrap does not matter.
@@ -58,17 +60,36 @@ void ClickWait::SetWaitMenuItems(bool enabled) {
     window.SetMenuItemEnabled(item, enabled);
 }
 
-void ClickWait::Wait(ClickWaitKind kind) {
+void ClickWait::GiveOut(bool speak, bool send) {
+  if (speak && !spoken_.empty()) env_.speech.Say(spoken_);
+  if (send && !written_.empty()) env_.textOut.SendText(written_);
+}
+
+void ClickWait::OfferText(bool speak, bool send) {
+  if (waiting_) GiveOut(speak, send);
+}
+
+void ClickWait::Wait(ClickWaitKind kind, PageText& page) {
   ClickState& click = env_.click;
-  if (click.SkippingRead()) return;
+  // Skipping passes the text by: it is not spoken later either, and what
+  // was being spoken stops.
+  auto passBy = [&] {
+    page.Take();
+    if (click.SpeakPages) env_.speech.StopSpeech();
+  };
+  if (click.SkippingRead()) return passBy();
   if (click.PageUnitMode && kind == ClickWaitKind::LineEnd) return;
   auto ctrlSkipping = [&] { return click.CtrlSkipping(env_.pump.TickCount()); };
   if (ctrlSkipping()) {
+    passBy();
     // Ctrl answers the wait itself; the window still gets its turn, which is
     // where the release of Ctrl arrives.
     env_.pump.ProcessMessages();
     return;
   }
+  PageText::Part part = page.Take();
+  spoken_ = std::move(part.spoken);
+  written_ = std::move(part.written);
   click.ClickFlag = false;
   waiting_ = true;
   if (!markerRunning_) {
@@ -79,6 +100,7 @@ void ClickWait::Wait(ClickWaitKind kind) {
   }
   SetWaitMenuItems(true);
   click.MouseDownFlag = click.MouseUpFlag = false;
+  GiveOut(click.SpeakPages, click.SendPages);
   env_.observer.ClickWaitStarted();
   // Ctrl held through the wait ends it once held long enough; the marker's
   // timer wakes the pump often enough to notice. Auto mode ends it at a time
@@ -89,6 +111,9 @@ void ClickWait::Wait(ClickWaitKind kind) {
   };
   env_.waits.PressThenRelease(true, alsoEnds, alsoEnds, [&] { return countdown.RemainingMs(); });
   waiting_ = false;
+  // The click, key or skip that ended the wait ends the speech too; auto
+  // mode waited for it to end.
+  if (click.SpeakPages && env_.speech.Speaking()) env_.speech.StopSpeech();
   click.FinishTextFlag = false;
   SetMarkerRunning(false);
   RestoreMarkerSquare();

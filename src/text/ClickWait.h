@@ -2,6 +2,7 @@
 // The message layer's click wait: the wait itself, the animated marker drawn
 // over the screen while it lasts, and the menu items a click wait opens.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "graphics/Picture.h"
@@ -9,6 +10,7 @@
 namespace korvana {
 
 class MessageText;
+class PageText;
 struct TextEnvironment;
 
 // Which row of the click marker a click wait shows.
@@ -25,7 +27,12 @@ class ClickWait {
   ClickWait(const TextEnvironment& env, const MessageText& layer);
 
   // Waits for a click (or the skip that answers it), the marker running.
-  void Wait(ClickWaitKind kind);
+  // The page's text that appeared before it is spoken and sent, as the
+  // reader asked; skipping passes it by unheard.
+  void Wait(ClickWaitKind kind, PageText& page);
+  // Speaks or sends the text of the wait in progress (the reader has just
+  // turned that output on).
+  void OfferText(bool speak, bool send);
   bool Waiting() const { return waiting_; }
 
   // The click marker: loaded once; an unreadable file leaves no marker.
@@ -45,6 +52,8 @@ class ClickWait {
   void DrawAutoMark();
   void RestoreAutoMark();
   void SetWaitMenuItems(bool enabled);
+  // Speaks and sends the wait's text, each when asked and not empty.
+  void GiveOut(bool speak, bool send);
 
   // Auto mode's time for one click wait: base plus per character of the
   // page, counted from the wait's start or from when auto mode came on,
@@ -75,6 +84,8 @@ class ClickWait {
   int markerX_ = 0, markerY_ = 0;
   bool autoMarkShown_ = false;
   int autoMarkX_ = 0, autoMarkY_ = 0;
+  // The text the wait in progress (or the last) stood after.
+  std::string spoken_, written_;
 };
 
 }  // namespace korvana

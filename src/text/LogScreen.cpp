@@ -99,6 +99,15 @@ void LogScreen::ShowPage() {
   TilePicture(TileImage, LogCanvas);
   RenderLogPage(true);
   PaintScreen();
+  if (click_.SendPages && textOut_) {
+    PageText page;
+    for (const std::string& line : log_.PageAtOffset(LogViewOffset)) {
+      page.AddChar(line);
+      page.LineBreak();
+    }
+    const std::string text = page.Take().written;
+    if (!text.empty()) textOut_->SendText(text);
+  }
 }
 
 void LogScreen::PaintScreen() {

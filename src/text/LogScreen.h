@@ -19,6 +19,7 @@ class ErrorSink;
 class GameFiles;
 class MessageText;
 class Pump;
+class TextOut;
 class Window;
 
 class LogScreen {
@@ -50,6 +51,10 @@ class LogScreen {
   void MouseDown(int x, int y, MouseButton button);
   void MouseUp(int x, int y, MouseButton button);
   void Wheel(int delta);
+
+  // Where each page the reader moves to goes while text out is on
+  // (ClickState::SendPages); none: nowhere.
+  void SetTextOut(TextOut* out) { textOut_ = out; }
 
   // The `Tile` setting: the backdrop picture, empty for black.
   std::string Tile;
@@ -84,6 +89,7 @@ class LogScreen {
   const GameFiles& files_;
   bool open_ = false;
   ImageButton* pressed_ = nullptr;
+  TextOut* textOut_ = nullptr;
 };
 
 }  // namespace korvana

@@ -164,6 +164,7 @@ DrawResult MessageText::DrawChar(std::string_view c) {
   ShowOnScreen(x - 1, y - 1, cell, cell);
   env_.observer.TextDrawn(std::string(c));
   ++pageChars_;
+  if (!symbol) pageText_.AddChar(c);
   log_.AppendLogChar(c, symbol);
   text.CursorX = WrapInt32(int64_t{text.CursorX} + text.CharWidth);
   if (text.CursorX < text.RightLimit) return DrawResult::Drawn;
@@ -182,6 +183,7 @@ DrawResult MessageText::NextLineOrPage(bool force) {
   }
   text.CursorY = WrapInt32(int64_t{text.CursorY} + text.LineHeight + text.LineGap);
   log_.AppendLogChar("\n");
+  pageText_.LineBreak();
   env_.observer.TextDrawn("\n");
   text.CursorX = text.LeftMargin;
   return DrawResult::LineWrapped;
@@ -193,6 +195,7 @@ void MessageText::ClearPage() {
   text.CursorX = text.LeftMargin;
   text.CursorY = 0;
   pageChars_ = 0;
+  pageText_.Clear();
   log_.NewLogPage();
   env_.observer.TextDrawn("\f");
   if (text.TextVisible) {
@@ -444,6 +447,12 @@ void MessageText::ShowRuby(const std::string& base, const std::string& ruby) {
       int& d;
       ~Leave() { --d; }
     } leave{rubyDepth_};
+    // The reading belongs to the base however the base's line ends.
+    pageText_.BeginRuby(ruby);
+    struct EndRuby {
+      PageText& page;
+      ~EndRuby() { page.EndRuby(); }
+    } endRuby{pageText_};
     ShowTextLine(base + "%", 1);
   }
 }

@@ -22,6 +22,7 @@
 #include "text/Glyphs.h"
 #include "text/Markup.h"
 #include "text/MessageLog.h"
+#include "text/PageText.h"
 #include "text/ReadTextRecord.h"
 #include "text/TextState.h"
 
@@ -34,6 +35,8 @@ class Layers;
 class Observer;
 class Pump;
 class SoundSystem;
+class Speech;
+class TextOut;
 class TextStory;
 class Window;
 
@@ -55,6 +58,9 @@ struct TextEnvironment {
   // The "V" and "O" inline sounds.
   SoundSystem& sound;
   TextStory& story;
+  // The reader's speech and text out of the page.
+  Speech& speech;
+  TextOut& textOut;
 };
 
 // What a draw step did.
@@ -117,7 +123,7 @@ class MessageText : public MessageWindow {
   void ShowTextImage(std::optional<int32_t> x, std::optional<int32_t> y, std::string_view file,
                      std::string_view spec);
 
-  void WaitClickToContinue(ClickWaitKind kind) { clickWait_.Wait(kind); }
+  void WaitClickToContinue(ClickWaitKind kind) { clickWait_.Wait(kind, pageText_); }
   void PerCharacterStep();
 
   // The click marker (ClickWait.h).
@@ -130,6 +136,11 @@ class MessageText : public MessageWindow {
   // Characters drawn since the page was last cleared (auto mode gives the
   // reader time for each).
   int64_t PageChars() const { return pageChars_; }
+  // The page's text since its clear, for the reader's speech and text out.
+  const PageText& Page() const { return pageText_; }
+  // The reader turned speech or text out on during a click wait: the text
+  // that wait stands after goes out at once.
+  void OfferWaitText(bool speak, bool send) { clickWait_.OfferText(speak, send); }
 
   // Lays the message layer over the screen in a rectangle, when visible.
   void ShowOnScreen(int x, int y, int w, int h) const;
@@ -174,6 +185,7 @@ class MessageText : public MessageWindow {
   int rubyDepth_ = 0;
   int plainTextDepth_ = 0;
   int64_t pageChars_ = 0;
+  PageText pageText_;
 };
 
 }  // namespace korvana

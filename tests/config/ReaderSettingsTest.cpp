@@ -68,6 +68,45 @@ TEST(ReaderSettings, ReadsItsKeysAndCallsAnythingElseDamaged) {
   }
 }
 
+TEST(ReaderSettings, SpeechAndTextOutKeysTakeTheirWordsAndRanges) {
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool damaged;
+    std::string voice;
+    int32_t rate;
+    std::string target, path;
+    int32_t port;
+  } cases[] = {
+      {"the defaults", "", false, "", 0, "clipboard", "", 7357},
+      {"every key",
+       "SpeechVoice=Japanese Female 1\nSpeechRate=-10\nTextOutTarget=WebSocket\n"
+       "TextOutPath=/tmp/読み 1.txt\nTextOutPort=65535\n",
+       false, "Japanese Female 1", -10, "websocket", "/tmp/読み 1.txt", 65535},
+      {"the file target", "TextOutTarget=file\nSpeechRate=10\n", false, "", 10, "file", "", 7357},
+      {"a rate too fast", "SpeechRate=11\n", true, "", 0, "clipboard", "", 7357},
+      {"a target there is not", "TextOutTarget=printer\n", true, "", 0, "clipboard", "", 7357},
+      {"port 0", "TextOutPort=0\n", true, "", 0, "clipboard", "", 7357},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir dir;
+    const std::string path = dir.Write("korvana/settings.ini", c.bytes);
+    ReaderSettingsFile file(path);
+    int reports = 0;
+    const ReaderSettings read = file.Load([&](const std::string&) { ++reports; });
+    EXPECT_EQ(reports, c.damaged ? 1 : 0);
+    EXPECT_EQ(read.speechVoice, c.voice);
+    EXPECT_EQ(read.speechRate, c.rate);
+    EXPECT_EQ(read.textOutTarget, c.target);
+    EXPECT_EQ(read.textOutPath, c.path);
+    EXPECT_EQ(read.textOutPort, c.port);
+    // What is written reads back the same.
+    ASSERT_TRUE(file.Save(read));
+    EXPECT_EQ(ReaderSettingsFile(path).Load(nullptr), read);
+  }
+}
+
 TEST(ReaderSettings, WritingKeepsWhatItDoesNotKnowInItsPlace) {
   test::TempDir dir;
   const std::string path = dir.Write(
@@ -79,10 +118,12 @@ TEST(ReaderSettings, WritingKeepsWhatItDoesNotKnowInItsPlace) {
   settings.autoBaseMs = 900;
   settings.skipUnread = false;
   ASSERT_TRUE(file.Save(settings));
-  EXPECT_EQ(dir.Read("korvana/settings.ini"),
-            "# the reader's notes\nVoiceVolume=80\nSkipUnread=off\n\nTitle=月の夜\n"
-            "AutoBaseMs=900\nAutoPerCharMs=40\nSkipStopsAtChoices=on\nAutoSaves=on\n"
-            "ScalingSmooth=off\nScalingFit=off\n");
+  EXPECT_EQ(
+      dir.Read("korvana/settings.ini"),
+      "# the reader's notes\nVoiceVolume=80\nSkipUnread=off\n\nTitle=月の夜\n"
+      "AutoBaseMs=900\nAutoPerCharMs=40\nSkipStopsAtChoices=on\nAutoSaves=on\n"
+      "ScalingSmooth=off\nScalingFit=off\n"
+      "SpeechVoice=\nSpeechRate=0\nTextOutTarget=clipboard\nTextOutPath=\nTextOutPort=7357\n");
   // What was written reads back the same.
   EXPECT_EQ(ReaderSettingsFile(path).Load(nullptr), settings);
 }

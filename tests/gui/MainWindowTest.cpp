@@ -128,6 +128,9 @@ class MainWindowTest : public QObject {
         {"Xqload", "クイックロード", "F9", false, -1},
         {"Xshot", "スクリーンショット", "F12", true, -1},
         {"Xsettings", "設定…", "Ctrl+O", true, -1},
+        // The tests' window has no speech engine: greyed.
+        {"Xspeak", "読み上げ", "V", false, 0},
+        {"Xtextout", "テキストを外部へ", "T", true, 0},
     };
     // The menu's order: two submenus, the items of the top, then the
     // reader's own submenu.
@@ -139,10 +142,11 @@ class MainWindowTest : public QObject {
       return names;
     };
     QCOMPARE(order(g.app->window->PopupMenu1()).join(' '),
-             QStringLiteral("Mdisplay(Khideimage Khidetext Kwinmode Kfullscr Mdarkness) "
-                            "Moption(Kmusic Ksound Ktxtwait Ktxtskip Kfont) "
-                            "Msave Mload Mback Mtitle Mversion Mexit Mdebug Mskipout "
-                            "Xtools(Xback Xforward Xauto Xqsave Xqload Xshot Xsettings)"));
+             QStringLiteral(
+                 "Mdisplay(Khideimage Khidetext Kwinmode Kfullscr Mdarkness) "
+                 "Moption(Kmusic Ksound Ktxtwait Ktxtskip Kfont) "
+                 "Msave Mload Mback Mtitle Mversion Mexit Mdebug Mskipout "
+                 "Xtools(Xback Xforward Xauto Xqsave Xqload Xshot Xsettings Xspeak Xtextout)"));
     QCOMPARE(g.app->window->PopupMenu1()->actions()[0]->text(), QStringLiteral("画面表示"));
     QCOMPARE(g.app->window->PopupMenu1()->actions()[1]->text(), QStringLiteral("設定変更"));
     for (const Row& r : rows) {

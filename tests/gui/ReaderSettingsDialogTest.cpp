@@ -121,7 +121,7 @@ class ReaderSettingsDialogTest : public QObject {
     QTimer::singleShot(0, &form, [&form, &visited] {
       QTest::qWaitFor([&form] { return form.isActiveWindow(); }, test::kSettleMs);
       visited << Focused(&form);
-      for (int i = 0; i < 9; ++i) {
+      for (int i = 0; i < 14; ++i) {
         Press(Qt::Key_Tab);
         visited << Focused(&form);
       }
@@ -131,7 +131,8 @@ class ReaderSettingsDialogTest : public QObject {
     QVERIFY(!form.Choose(settings));
     QCOMPARE(visited.join(' '), QStringLiteral("autoBase autoPerChar skipStopsAtChoices "
                                                "skipUnread autoSaves scalingSmooth scalingFit "
-                                               "ok cancel autoBase"));
+                                               "speechVoice speechRate textOutTarget textOutPath "
+                                               "textOutPort ok cancel autoBase"));
   }
 
   void okAppliesAndWritesAndCancelKeepsEverything() {

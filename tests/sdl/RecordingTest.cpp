@@ -140,8 +140,9 @@ TEST_F(RecordingTest, RepeatsOfASongFollowWithoutAGap) {
     GameFiles files(dir.str());
     test::QuietErrors errors;
     test::TestEvaluator expressions{errors};
-    SoundSystem sound(Platform{others, others, others, *audio, others, others, others}, click,
-                      files, expressions.eval);
+    SoundSystem sound(
+        Platform{others, others, others, *audio, others, others, others, others, others}, click,
+        files, expressions.eval);
     struct : test::QuietSink {
       SoundSystem* sound = nullptr;
       void OnAudioEnded(AudioChannel channel) override { sound->OnAudioEnded(channel); }

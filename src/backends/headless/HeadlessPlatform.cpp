@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "backends/RippedTracks.h"
+#include "backends/linux/LineFile.h"
 #include "core/Cp932.h"
 #include "core/Errors.h"
 #include "platform/MediaLength.h"
@@ -14,9 +15,9 @@ namespace {
 
 // Transcript fields are UTF-8 with line feeds and tabs written as \n and \t;
 // a page clear in drawn text is written \f.
-std::string Field(const std::string& sjis) {
+std::string Utf8Field(const std::string& utf8) {
   std::string out;
-  for (char c : cp932::ToUtf8(sjis)) {
+  for (char c : utf8) {
     if (c == '\n')
       out += "\\n";
     else if (c == '\t')
@@ -29,6 +30,15 @@ std::string Field(const std::string& sjis) {
       out += c;
   }
   return out;
+}
+
+std::string Field(const std::string& sjis) {
+  return Utf8Field(cp932::ToUtf8(sjis));
+}
+
+int64_t CharactersOf(const std::string& utf8) {
+  return std::count_if(utf8.begin(), utf8.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
 }
 
 const char* AnswerName(BoxAnswer a) {
@@ -174,6 +184,20 @@ BoxAnswer HeadlessPlatform::MessageBox(const std::string& text, const std::strin
 
 void HeadlessPlatform::ShowNote(const std::string& text) {
   Record({"note", Field(text)});
+}
+
+void HeadlessPlatform::Say(const std::string& text) {
+  // What was drawn comes before what is said of it.
+  FlushText();
+  Record({"speak", Utf8Field(text)});
+  speaking_ = true;
+  speechEnd_ = clock_ + static_cast<uint64_t>(CharactersOf(text) * kSpeechMsPerChar);
+}
+
+void HeadlessPlatform::SendText(const std::string& line) {
+  FlushText();
+  Record({"textout", Utf8Field(line)});
+  if (!options_.textOut.empty()) LineFile(options_.textOut).Append(line);
 }
 
 void HeadlessPlatform::ShowException(const std::string& message) {
@@ -370,10 +394,13 @@ uint64_t HeadlessPlatform::NextEnd() const {
   uint64_t next = UINT64_MAX;
   for (const Playing& p : playing_)
     if (p.active) next = std::min(next, p.end);
+  if (speaking_) next = std::min(next, speechEnd_);
   return next;
 }
 
 void HeadlessPlatform::EndDuePlays() {
+  // The end of speech wakes the wait that waits for it; nothing else hears.
+  if (speaking_ && speechEnd_ <= clock_) speaking_ = false;
   for (;;) {
     int due = -1;
     for (int i = 0; i <= kMovieSlot; ++i)

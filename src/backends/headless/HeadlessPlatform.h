@@ -54,6 +54,9 @@ struct HeadlessOptions {
   bool strict = false;
   // The engine writes its automatic saves (off unless asked for).
   bool autoSaves = false;
+  // `--text-out`: text out is on from the start and each line is also
+  // appended to this file or pipe.
+  std::string textOut;
 };
 
 // One item of the headless window's pop-up menu as it opens; the session
@@ -162,6 +165,18 @@ class HeadlessPlatform : public AllDoors {
   }
   // Window: the note is recorded, as a box is.
   void ShowNote(const std::string& text) override;
+
+  // Speech: what would be spoken is recorded ("speak"), and it lasts
+  // kSpeechMsPerChar of virtual time for each character, so that auto mode
+  // waits for it as for a voice.
+  static constexpr int64_t kSpeechMsPerChar = 150;
+  bool SpeechAvailable(std::string& why) override { return true; }
+  void Say(const std::string& text) override;
+  void StopSpeech() override { speaking_ = false; }
+  bool Speaking() override { return speaking_ && speechEnd_ > clock_; }
+  // Text out: each line is recorded ("textout") and appended to the file
+  // of `--text-out`, when one was given.
+  void SendText(const std::string& line) override;
 
   // Queues input as if the user gave it now.
   void QueueClick(int x, int y);
@@ -274,6 +289,8 @@ class HeadlessPlatform : public AllDoors {
   // Wakes that only a play's end brought: endless music behind a wait that
   // nothing else can end would otherwise loop for ever.
   int64_t soundOnlyWakes_ = 0;
+  bool speaking_ = false;
+  uint64_t speechEnd_ = 0;
 
   HeadlessOptions options_;
   InputSink* sink_ = nullptr;

@@ -1,0 +1,61 @@
+#pragma once
+// The window's speech: Qt's text-to-speech over the system's engine
+// (speech-dispatcher), a Japanese voice when one is installed. While the
+// reader has speech on, the control that takes the focus in any dialog is
+// spoken too, so that the dialogs can be used by ear.
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+
+#include "config/ReaderSettings.h"
+#include "platform/Speech.h"
+
+class QTextToSpeech;
+class QWidget;
+
+namespace korvana {
+
+class QtSpeech : public QObject, public Speech {
+  Q_OBJECT
+
+ public:
+  // `engine`: the text-to-speech engine to ask for ("speechd"); one that is
+  // not installed falls back to Qt's default.
+  explicit QtSpeech(QString engine = QStringLiteral("speechd"), QObject* parent = nullptr);
+  ~QtSpeech() override;
+
+  bool SpeechAvailable(std::string& why) override;
+  void Say(const std::string& text) override;
+  void StopSpeech() override;
+  bool Speaking() override;
+
+  // The voice and rate of the reader's settings.
+  void Configure(const config::ReaderSettings& settings);
+  // Whether any text-to-speech engine is installed at all.
+  bool EngineInstalled() const;
+  // The voices the engine offers, by name, for the settings dialog.
+  QStringList VoiceNames();
+  // What is spoken when `widget` takes the focus: its accessible name, else
+  // its text or label, with its state where it has one.
+  static QString FocusText(const QWidget* widget);
+
+  // Whether the reader has speech on (the dialogs' focus is spoken then).
+  std::function<bool()> enabled;
+  // Speech started or ended: the story's pump wakes on this, so a wait
+  // for the end (auto mode) sees it at once.
+  std::function<void()> changed;
+
+ private:
+  void FocusChanged(QWidget* old, QWidget* now);
+  void ChooseVoice(const QString& name);
+  // The engine is made on first use: a window that never speaks never
+  // starts the system's speech service.
+  QTextToSpeech* Engine();
+
+  QString engineName_;
+  config::ReaderSettings settings_;
+  QTextToSpeech* tts_ = nullptr;
+};
+
+}  // namespace korvana
