@@ -62,7 +62,7 @@ ReaderSettingsDialog::ReaderSettingsDialog(QWidget* parent) : QDialog(parent) {
   textOutTarget->addItem(QStringLiteral("クリップボード"), QStringLiteral("clipboard"));
   textOutTarget->addItem(QStringLiteral("ファイル／パイプ"), QStringLiteral("file"));
   textOutTarget->addItem(QStringLiteral("WebSocket (127.0.0.1)"), QStringLiteral("websocket"));
-  textOutPath = AddRow(voice, QStringLiteral("ファイル(&F):"), new QLineEdit(voice));
+  textOutPath = AddRow(voice, QStringLiteral("ファイル(&I):"), new QLineEdit(voice));
   textOutPath->setObjectName("textOutPath");
   textOutPort = AddRow(voice, QStringLiteral("ポート(&O):"), new QSpinBox(voice));
   textOutPort->setObjectName("textOutPort");

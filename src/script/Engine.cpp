@@ -63,7 +63,7 @@ Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std
       sound_(platform, click_, files_, eval_),
       selector_(SelectionEnvironment{platform.pump, platform.window, platform.observer,
                                     platform.dialogs, sound_, click_, *this, screen_, layers_, fonts_,
-                                    cursor_, files_}) {
+                                    cursor_, files_, platform.speech}) {
   prog_.ProgChapter = "Korvana";
   ApplySettings(settings_);
   platform_.window.SetInputSink(this);

@@ -13,9 +13,19 @@
 #include "graphics/Layers.h"
 #include "graphics/Screen.h"
 #include "platform/Platform.h"
+#include "text/FocusSpeech.h"
 #include "text/Glyphs.h"
 
 namespace korvana {
+
+namespace {
+
+// What is read of a picture entry: its number, and whether it can be chosen.
+std::string EntryName(int r, bool choosable) {
+  return J("項目") + std::to_string(r + 1) + (choosable ? "" : J("、選べません"));
+}
+
+}  // namespace
 namespace {
 
 // A one-pixel border from (x1, y1) to (x2, y2), right and bottom exclusive.
@@ -115,6 +125,7 @@ void Selection::WaitForPointer(const ChoiceView& view, bool horizontal, int64_t 
   arrowsHorizontal_ = horizontal;
   firstX_ = firstX;
   entryCount_ = static_cast<int64_t>(view.entries.size());
+  spokenEntry_ = -1;
   env_.observer.ChoiceStarted(view);
   const int startX = env_.click.PointerX, startY = env_.click.PointerY;
   arrowSeen_ = false;
@@ -179,6 +190,12 @@ void Selection::OnArrow(Key key) {
 
 bool Selection::Leaving() const { return env_.click.RequestPending(); }
 
+void Selection::Focused(int r, const std::string& label) {
+  if (r == spokenEntry_) return;
+  spokenEntry_ = r;
+  SpeakFocusedLabel(env_.click, env_.speech, label);
+}
+
 void Selection::Finish() {
   RestoreScreen();
   if (!MenuClickSound.empty() && !Leaving()) env_.sound.PlayShort(MenuClickSound, true);
@@ -237,6 +254,7 @@ int Selection::SelectionMenu(int32_t x, int32_t y, const SelectionItems& items,
         env_.cursor.ShowTemporary(Cursor::Hand);
         r = static_cast<int>((seenY_ - y - 3) / box.itemHeight);
         RedrawMenuHighlight(x, y, items, style, -1, r);
+        if (r < n) Focused(r, items.ItemLabels[r]);
       } else {
         env_.cursor.ShowChosen();
       }
@@ -313,6 +331,7 @@ int Selection::SelectionButtons(int32_t x, int32_t y, const SelectionItems& item
         env_.cursor.ShowTemporary(Cursor::Hand);
         r = static_cast<int>((seenY_ - y) / h);
         ShowButton(r, 1, x, int64_t{y} + int64_t{r} * h, states[r]);
+        Focused(r, EntryName(r, states[r] >= 1));
       } else {
         env_.cursor.ShowChosen();
       }
@@ -369,6 +388,7 @@ int Selection::SelectionGrid(int32_t x, int32_t y, const SelectionItems& items,
       if (inside(seenX_, seenY_)) {
         r = static_cast<int>(((seenY_ - y) / h) * k + (seenX_ - x) / w);
         if (r < n) ShowButton(r, 1, cellX(r), cellY(r), states[r]);
+        if (r < n) Focused(r, EntryName(r, states[r] >= 1));
         if (canChoose(r)) {
           env_.cursor.ShowTemporary(Cursor::Hand);
         } else {

@@ -31,6 +31,7 @@ class GameFiles;
 class Layers;
 class Observer;
 class Pump;
+class Speech;
 class StoryCursor;
 class Window;
 struct ClickState;
@@ -79,6 +80,7 @@ struct SelectionEnvironment {
   FontLibrary& fonts;
   StoryCursor& cursor;
   const GameFiles& files;
+  Speech& speech;
 };
 
 class Selection {
@@ -131,6 +133,9 @@ class Selection {
   // A page step asked for while the choice waits: the choice ends unanswered
   // and the story goes where the step leads.
   bool Leaving() const;
+  // Entry `r` took the highlight: with speech on its label is read, once
+  // (a picture entry, whose label is its state, by its number).
+  void Focused(int r, const std::string& label);
   void Finish();
   // A choice waits: the engine sends it the arrows, the text gets no wheel.
   struct ActiveGuard {
@@ -148,6 +153,8 @@ class Selection {
   int64_t firstX_ = 0;
   // The entries of the choice waiting, for the arrow keys.
   int64_t entryCount_ = 0;
+  // The entry whose label was spoken last; -1 for none yet.
+  int spokenEntry_ = -1;
   // A click that came with the pointer's first move, waiting for the first look.
   bool carriedClick_ = false;
   // The pointer position last looked at; none before the first look.

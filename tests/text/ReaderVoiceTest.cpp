@@ -207,16 +207,19 @@ TEST(ReaderVoice, AutoModeWaitsForTheSpeechToEnd) {
 }
 
 TEST(ReaderVoice, AChoiceLabelIsSpokenOnlyWhileSpeechIsOn) {
+  // The keys move from entry to entry; each entry is read once as it takes
+  // the highlight, and going back to one reads it again.
   for (bool on : {false, true}) {
     SCOPED_TRACE(on);
     GameRun run(on ? HeadlessOptions{.menu = {{1, "Xspeak"}}} : HeadlessOptions{});
-    run.Script({"_textwait 0", "問い"});
-    run.session().platform.onClickWait = [&] {
-      run.session().engine.SpeakChoiceLabel(Sjis("はい"));
+    run.Script({"_textwait 0", "問い", "_selmenu 100,100", "はい", "いいえ", "_endsel"});
+    run.session().platform.onChoice = [&](const ChoiceView&) {
+      for (Key k : {Key::Down, Key::Down, Key::Down, Key::Up, Key::Enter})
+        run.session().platform.QueueKey(k);
     };
     EXPECT_EQ(run.Run(), 0);
     const std::vector<std::string> expected =
-        on ? std::vector<std::string>{"問い", "はい"} : std::vector<std::string>{};
+        on ? std::vector<std::string>{"問い", "はい", "いいえ", "はい"} : std::vector<std::string>{};
     EXPECT_EQ(run.Events("speak"), expected);
   }
 }
