@@ -57,8 +57,10 @@ std::optional<int64_t> Literal(std::string_view text) {
 }
 
 // Where `text` stands in a line, 1-based; 0 when it is not there as written.
+// The last place: the arguments checked come after the names before them
+// (`_objput 0,a.png,a.png` has its mask second).
 int ColumnOf(std::string_view line, std::string_view text) {
-  const size_t at = text.empty() ? std::string_view::npos : line.find(text);
+  const size_t at = text.empty() ? std::string_view::npos : line.rfind(text);
   return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
 }
 

@@ -96,11 +96,17 @@ TEST(ScriptCheck, WarnsAtEachMistakeAndNotAtItsTwin) {
       {"numbered frames with one missing", "_movplay op.png,1,4,33\r\n",
        {"autorun.txt:1:10: warning: _movplay のコマ 4 枚のうち 1 枚がありません。"
         "最初にないのは op003.png"}},
+      {"numbered frames that nothing decodes", "_movplay op.gif,1,2\r\n",
+       {"autorun.txt:1:10: warning: 画像として読み込まれない名前です: op001.gif"}},
       {"numbered frames that are all there", "_movplay op.png,1,2,33\r\n_movplay op.png,1,$flg[1]\r\n",
        {}},
       {"a subroutine that runs into the end",
        "_gosub :sub\r\n_end\r\n:sub\r\n_(1), _return\r\nおわり\r\n",
        {"autorun.txt:1:1: warning: _gosub :sub の行き先は、_return を通らずに 5 "
+        "行目でスクリプトの終わりに着きます。戻る所に _return を書きます"}},
+      {"a subroutine whose condition may pass its return by",
+       "_(1), _gosub :sub\r\n_stop\r\n:sub\r\n_if $flg[1]\r\n_then\r\n_return\r\n_endthen\r\n",
+       {"autorun.txt:1:7: warning: _gosub :sub の行き先は、_return を通らずに 7 "
         "行目でスクリプトの終わりに着きます。戻る所に _return を書きます"}},
       {"a subroutine that returns on every path",
        "_gosub :sub\r\n_stop\r\n:sub\r\n_if $flg[1]\r\n_then\r\n_return\r\n_endthen\r\n"
