@@ -374,15 +374,18 @@ void Layers::SetSpriteAnimation(int32_t n, int32_t count) {
 
 // ------------------------------------------------------- numbered pictures
 
-void Layers::PlayNumberedPictures(std::string_view file, int32_t first, int32_t last,
-                                  int32_t interval, int32_t overlay) {
+std::string NumberedFrameName(std::string_view file, int64_t number) {
   const size_t cut = file.size() >= 4 ? file.size() - 4 : 0;
   const std::string_view stem = file.substr(0, cut), extension = file.substr(cut);
+  const std::string digits = "000" + std::to_string(number);
+  return std::string(stem) + digits.substr(digits.size() - 3) + std::string(extension);
+}
+
+void Layers::PlayNumberedPictures(std::string_view file, int32_t first, int32_t last,
+                                  int32_t interval, int32_t overlay) {
   for (int64_t number = first; number <= last; ++number) {
     const uint32_t start = env.pump.TickCount();
-    const std::string digits = "000" + std::to_string(number);
-    const std::string name =
-        std::string(stem) + digits.substr(digits.size() - 3) + std::string(extension);
+    const std::string name = NumberedFrameName(file, number);
     Load(name, env.screen.WorkScreen);
     state.baseRecords[kWorkScreenRecord].ResetForLoad(name);
     if (overlay == 1) OverlayMessage(env.screen.WorkScreen);

@@ -28,6 +28,11 @@ class Pump;
 class Waits;
 class Window;
 struct ClickState;
+
+// The picture `_movplay` shows as frame `number` of `file`: the number's last
+// three digits, zero-filled, before the name's last four characters (its
+// extension): "op.png", 7 -> "op007.png".
+std::string NumberedFrameName(std::string_view file, int64_t number);
 struct SystemSwitches;
 
 // The player's settings the composition follows: the darkness switch (the

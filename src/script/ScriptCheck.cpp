@@ -11,10 +11,15 @@
 #include "core/FileResolver.h"
 #include "core/Tokens.h"
 #include "expr/Evaluator.h"
+#include "graphics/Layers.h"
+#include "graphics/Picture.h"
 #include "graphics/PictureLoader.h"
 #include "script/CommandTable.h"
+#include "script/FlowCheck.h"
 #include "script/ScriptFile.h"
+#include "script/TextCheck.h"
 #include "select/SelectionItems.h"
+#include "sound/SoundSystem.h"
 
 namespace korvana {
 namespace {
@@ -37,10 +42,32 @@ struct Script {
   std::unique_ptr<ScriptFile> file;
 };
 
+// A whole integer written out, the only argument whose value a reading knows.
+std::optional<int64_t> Literal(std::string_view text) {
+  text = TrimBlanks(text);
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative || (!text.empty() && text[0] == '+')) text.remove_prefix(1);
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return negative ? -value : value;
+}
+
+// Where `text` stands in a line, 1-based; 0 when it is not there as written.
+// The last place: the arguments checked come after the names before them
+// (`_objput 0,a.png,a.png` has its mask second).
+int ColumnOf(std::string_view line, std::string_view text) {
+  const size_t at = text.empty() ? std::string_view::npos : line.rfind(text);
+  return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+}
+
 class Checker {
  public:
-  Checker(fs::path folder, int32_t key)
-      : folder_(std::move(folder)), files_(folder_.string()), key_(key) {}
+  Checker(fs::path folder, int32_t key, const CheckOptions& options)
+      : folder_(std::move(folder)), files_(folder_.string()), key_(key), options_(options) {}
 
   std::vector<ScriptFault> Run() {
     std::vector<fs::path> files;
@@ -56,6 +83,8 @@ class Checker {
       if ((ext == ".txt" || ext == ".txd") && !it->is_directory(entry)) files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
+    for (const fs::path& p : files) scripts_.push_back(p.lexically_relative(folder_).string());
+    FindBgmModes();
     for (const fs::path& p : files) CheckFile(p);
     return std::move(faults_);
   }
@@ -99,55 +128,157 @@ class Checker {
   // Pictures and sounds that a command names: an extension the engine does
   // not load is silently nothing at run time, and a file that is not there
   // an error box.
-  void CheckFiles(const std::string& file, int index, const std::string& name,
-                  const CommandArgs& args) {
-    enum Kind { Picture, Sound, Movie };
+  // `cut`: the line's arguments end early, which WarnCut explains; what a
+  // cut transparency argument then reads as is not worth a second word.
+  void CheckFiles(const std::string& file, Script& script, int index, const std::string& name,
+                  const CommandArgs& args, bool cut) {
     struct Files {
       const char* command;
       std::initializer_list<int> pictures;
       std::initializer_list<int> others;
-      Kind other = Sound;
+      NamedFile other = NamedFile::Sound;
+      int mask = -1;  // the transparency argument, which may name a mask picture
     };
     static const Files kFiles[] = {
-        {"_bgload", {0}, {}},    {"_objload", {1}, {}},     {"_objput", {1}, {}},
-        {"_efload", {0}, {}},    {"_sprload", {0}, {}},     {"_textimage", {2}, {}},
-        {"_bhole", {0}, {}},     {"_bholeop", {0, 14}, {}}, {"_bholeover", {0, 14}, {}},
-        {"_selbutton", {2}, {}}, {"_selcgmode", {2}, {}},   {"_midiplay", {}, {0}},
-        {"_pcmplay", {}, {0}},   {"_aviplay", {}, {0}, Movie},
-    };
-    // What the players decode; anything else plays nothing.
-    static const std::set<std::string> kSounds = {".mid", ".midi", ".wav", ".mp3",
-                                                  ".ogg", ".opus", ".flac"};
-    static const std::set<std::string> kMovies = {".avi", ".mpg", ".mpeg", ".mp4",
-                                                  ".mov", ".wmv", ".mkv", ".webm"};
-    const auto known = [](const std::string& name, const std::set<std::string>& extensions) {
-      const size_t dot = name.find_last_of('.');
-      const size_t slash = name.find_last_of("\\/");
-      return dot != std::string::npos && (slash == std::string::npos || dot > slash) &&
-             extensions.count(LowerAscii(name.substr(dot))) != 0;
+        {"_bgload", {0}, {}},
+        {"_objload", {1}, {}, NamedFile::Sound, 2},
+        {"_objput", {1}, {}, NamedFile::Sound, 2},
+        {"_efload", {0}, {}, NamedFile::Sound, 1},
+        {"_sprload", {0}, {}, NamedFile::Sound, 3},
+        {"_textimage", {2}, {}},
+        {"_bhole", {0}, {}},
+        {"_bholeop", {0, 14}, {}},
+        {"_bholeover", {0, 14}, {}},
+        {"_selbutton", {2}, {}},
+        {"_selcgmode", {2}, {}},
+        {"_midiplay", {}, {0}},
+        {"_pcmplay", {}, {0}},
+        {"_aviplay", {}, {0}, NamedFile::Movie},
     };
     for (const Files& f : kFiles) {
       if (name != f.command) continue;
-      auto check = [&](int k, Kind kind) {
-        const std::string& arg = args[k];
-        if (arg.empty() || arg.find(kDataDriveToken) != std::string::npos) return;
-        if (kind == Picture && FormatForName(arg) == PictureFormat::None) {
-          Warn(file, index, 0, J("画像として読み込まれない名前です: ") + arg);
-          return;
-        }
-        if (kind != Picture && !known(arg, kind == Movie ? kMovies : kSounds)) {
-          Warn(file, index, 0,
-               (kind == Movie ? J("動画として再生されない名前です: ")
-                              : J("音として再生されない名前です: ")) +
-                   arg);
-          return;
-        }
-        if (!FileExists(files_.Resolve(arg)))
-          Warn(file, index, 0, J("ファイルがありません: ") + arg);
-      };
-      for (int k : f.pictures) check(k, Picture);
-      for (int k : f.others) check(k, f.other);
+      for (int k : f.pictures)
+        if (std::string problem = CheckFileName(NamedFile::Picture, args[k], files_); !problem.empty())
+          Warn(file, index, 0, problem);
+      for (int k : f.others)
+        if (std::string problem = CheckFileName(f.other, args[k], files_); !problem.empty())
+          Warn(file, index, 0, problem);
+      if (f.mask >= 0 && !cut) CheckMask(file, script.lines[index], index, args[f.mask]);
     }
+    if (name == "_bgmplay") CheckBgm(file, script.lines[index], index, args[0]);
+    if (name == "_movplay") CheckFrames(file, script.lines[index], index, args);
+  }
+
+  // A transparency argument is a colour ("#RRGGBB"), a keyword ("#NONE",
+  // "#TOP_LEFT" …) or else the name of a mask picture, read as the layers
+  // read it.
+  void CheckMask(const std::string& file, std::string_view raw, int index, const std::string& spec) {
+    if (spec.empty()) return;
+    Collector reports;
+    const Picture none;
+    const int column = ColumnOf(raw, spec);
+    if (ParseTransparencySpec(spec, none, reports) != kMaskFromFile) {
+      if (!reports.messages.empty())
+        Warn(file, index, column,
+             J("透過色 ") + spec + J(" は読めません（実行時「") + reports.messages.front() +
+                 J("」）。#RRGGBB（16進数6桁）か #NONE・#TOP_LEFT・#TOP_RIGHT・#BOTTOM_LEFT・"
+                   "#BOTTOM_RIGHT と書きます"));
+      return;
+    }
+    if (std::string problem = CheckFileName(NamedFile::Picture, spec, files_); !problem.empty())
+      Warn(file, index, column, J("マスク画像: ") + problem);
+  }
+
+  // The modes `_bgmmode` sets anywhere in the game, when every one of them
+  // is written as a number.
+  void FindBgmModes() {
+    for (const std::string& rel : scripts_) {
+      Script* script = Load(cp932::FromUtf8(rel));
+      if (!script) continue;
+      for (const std::string& line : script->lines) {
+        for (size_t at = line.find("_bgmmode"); at != std::string::npos;
+             at = line.find("_bgmmode", at + 1)) {
+          CommandArgs args;
+          SplitCommandLine(std::string_view(line).substr(at), args, nullptr);
+          if (const std::optional<int64_t> mode = Literal(args[0]))
+            bgmModes_.insert(*mode);
+          else
+            bgmModesKnown_ = false;
+        }
+      }
+    }
+  }
+
+  // `_bgmplay NAME` looks for a file, or a CD track, that depends on the
+  // mode: warned when no mode the game sets could find it.
+  void CheckBgm(const std::string& file, std::string_view raw, int index, const std::string& base) {
+    if (base.empty() || base.find(kDataDriveToken) != std::string::npos || !bgmModesKnown_) return;
+    const int column = ColumnOf(raw, base);
+    std::string misses;
+    bool anyMode = false;
+    for (const int64_t mode : bgmModes_) {
+      if (mode < 0 || mode > 4) continue;
+      anyMode = true;
+      const std::string miss = BgmMiss(static_cast<int32_t>(mode), base);
+      if (miss.empty()) return;
+      misses += (misses.empty() ? "" : J("、")) + miss;
+    }
+    if (!anyMode) {
+      Warn(file, index, column,
+           J("_bgmmode で 0 から 4 のモードがどこにも指定されていないため、_bgmplay ") + base +
+               J(" は何も鳴らしません。先に _bgmmode 0（") + base + J(".mid）などと書きます"));
+      return;
+    }
+    Warn(file, index, column,
+         J("_bgmplay ") + base + J(" はスクリプトが指定するどの BGM モードでも見つかりません: ") +
+             misses);
+  }
+
+  // Why mode `mode` finds nothing for `base`; empty when it finds it or
+  // cannot be told (a disc may hold any track).
+  std::string BgmMiss(int32_t mode, const std::string& base) {
+    const std::string prefix = J("モード") + std::to_string(mode) + " ";
+    if (mode != 4) {
+      const std::string name = BgmFileForMode(mode, base);
+      return FileExists(files_.Resolve(files_.Expand(name))) ? std::string()
+                                                              : prefix + name + J(" がありません");
+    }
+    const std::string text = BgmTrackText(mode, base);
+    Collector reports;
+    Evaluator eval(flags_, reports, reports);
+    const int32_t track = eval.EvalInt(text);
+    if (!reports.messages.empty())
+      return prefix + J("名前の頭の2文字 ") + text + J(" が曲番号になりません（01 など）");
+    if (!options_.rippedTracks) return {};
+    const std::vector<int> ripped = options_.rippedTracks(files_.Resolve("cdda"));
+    if (ripped.empty() || std::find(ripped.begin(), ripped.end(), track) != ripped.end()) return {};
+    return prefix + J("cdda に track") + (track < 10 ? "0" : "") + std::to_string(track) +
+           J(" がありません");
+  }
+
+  // The numbered pictures of `_movplay`, when both ends are written as
+  // numbers: one warning per command, naming the first that is missing.
+  void CheckFrames(const std::string& file, std::string_view raw, int index,
+                   const CommandArgs& args) {
+    const std::optional<int64_t> first = Literal(args[1]), last = Literal(args[2]);
+    if (args[0].empty() || args[0].find(kDataDriveToken) != std::string::npos || !first || !last)
+      return;
+    const int column = ColumnOf(raw, args[0]);
+    int missing = 0, count = 0;
+    std::string firstMissing;
+    for (int64_t n = *first; n <= *last && count < 10000; ++n, ++count) {
+      const std::string frame = NumberedFrameName(args[0], n);
+      if (FormatForName(frame) == PictureFormat::None) {
+        Warn(file, index, column, J("画像として読み込まれない名前です: ") + frame);
+        return;
+      }
+      if (FileExists(files_.Resolve(frame))) continue;
+      if (missing++ == 0) firstMissing = frame;
+    }
+    if (missing > 0)
+      Warn(file, index, column,
+           J("_movplay のコマ ") + std::to_string(count) + J(" 枚のうち ") +
+               std::to_string(missing) + J(" 枚がありません。最初にないのは ") + firstMissing);
   }
 
   void WarnCut(const std::string& file, int index, std::string_view line, int cut) {
@@ -186,10 +317,25 @@ class Checker {
              J("ラベルの後ろに空白があり、どのジャンプも届きません: ") +
                  std::string(TrimBlanks(label)));
     }
+    int scrollEnd = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
       std::string_view line = TrimBlanks(lines[i]);
-      if (!line.empty() && line[0] == '~') line = line.size() > 9 ? line.substr(9) : "";
-      if (line.empty() || line[0] != '_') continue;
+      int offset = static_cast<int>(lines[i].size() - TrimLeftBlanks(lines[i]).size());
+      if (!line.empty() && line[0] == '~') {
+        line = line.size() > 9 ? line.substr(9) : "";
+        offset += 9;
+      }
+      if (line.empty()) continue;
+      if (line[0] != '_') {
+        // The lines of a scroll are its pictures' text, not message text.
+        if (static_cast<int>(i) > scrollEnd && std::string_view("!:;#\\").find(line[0]) ==
+                                                   std::string_view::npos)
+          for (const TextNote& note : CheckMessageText(line, files_))
+            Warn(rel, static_cast<int>(i), offset + note.column, note.message);
+        continue;
+      }
+      if (line.substr(0, line.find(' ')) == "_scroll")
+        scrollEnd = FindMarker(*script, static_cast<int>(i) + 1, "_endscroll");
       // A selection's item lines are not lines of the story: go on after them.
       i = static_cast<size_t>(CheckCommand(rel, *script, static_cast<int>(i), line, 0, false));
     }
@@ -264,7 +410,7 @@ class Checker {
       Fault(file, index + 1, J("コマンドが変です") + name);
       return index;
     }
-    CheckFiles(file, index, name, args);
+    CheckFiles(file, script, index, name, args, cut > 0);
     const uint32_t ints = IntArgumentMask(name);
     for (int k = 0; k < 16; ++k)
       if ((ints >> k & 1) && !args[k].empty()) CheckExpression(file, index, args[k]);
@@ -296,15 +442,74 @@ class Checker {
           return index;
         }
       }
-      if (!args[0].empty() && !HasLabel(*target, args[0]))
+      if (!args[0].empty() && !HasLabel(*target, args[0])) {
         Fault(file, index + 1, J("ラベルが見つかりません") + args[0]);
+        PointToLabel(file, script.lines[index], index, name, args[0]);
+      } else if (name == "_gosub" && !args[0].empty()) {
+        CheckReturn(file, script, index, args[0]);
+      }
     }
     return index;
+  }
+
+  // A label missing where a jump looks may stand in another script: say
+  // where, and how to get there.
+  void PointToLabel(const std::string& file, std::string_view raw, int index,
+                    const std::string& command, const std::string& label) {
+    for (const std::string& rel : scripts_) {
+      Script* other = Load(cp932::FromUtf8(rel));
+      if (!other || !HasLabel(*other, label) || rel == file) continue;
+      const std::string where = J("ラベル ") + label + J(" は ") + cp932::FromUtf8(rel) +
+                                J(" にあります。");
+      Warn(file, index, ColumnOf(raw, label),
+           where + (command == "_goto"
+                        ? J("\"_goto ") + label + "," + cp932::FromUtf8(rel) + J("\" と書きます")
+                        : command + J(" は同じスクリプトの中しか探しません")));
+      return;
+    }
+  }
+
+  // The lines a subroutine runs, walked as the run could take them.
+  struct Lookup : FlowLookup {
+    Checker& checker;
+    Script& script;
+    Lookup(Checker& c, Script& s) : checker(c), script(s) {}
+    int Label(std::string_view name) override { return script.file->FindLabel(name, -1); }
+    int Marker(int from, std::string_view marker) override {
+      return checker.FindMarker(script, from, marker);
+    }
+    bool OtherScript(const std::string& name) override {
+      Script* target = checker.Load(name);
+      return target && target->lines != script.lines;
+    }
+  };
+
+  void CheckReturn(const std::string& file, Script& script, int index, const std::string& label) {
+    if (label.find(kDataDriveToken) != std::string::npos) return;
+    const int start = script.file->FindLabel(label, -1);
+    auto [known, fresh] = openPaths_.try_emplace({&script, start});
+    if (fresh) {
+      Lookup lookup(*this, script);
+      known->second = FindOpenPath(script.lines, start + 1, lookup);
+    }
+    if (!known->second) return;
+    const OpenPath& path = *known->second;
+    const std::string where =
+        path.away ? std::to_string(path.line + 1) + J(" 行目の _goto で別のスクリプトへ出ます")
+                  : std::to_string(path.line) + J(" 行目でスクリプトの終わりに着きます");
+    Warn(file, index, ColumnOf(script.lines[index], "_gosub"),
+         J("_gosub ") + label + J(" の行き先は、_return を通らずに ") + where +
+             J("。戻る所に _return を書きます"));
   }
 
   fs::path folder_;
   GameFiles files_;
   int32_t key_;
+  const CheckOptions& options_;
+  std::vector<std::string> scripts_;  // every script checked, relative, UTF-8
+  std::set<int64_t> bgmModes_;
+  bool bgmModesKnown_ = true;
+  std::map<std::pair<const Script*, int>, std::optional<OpenPath>> openPaths_;
   FlagStore flags_;
   Collector quiet_;
   std::map<std::string, std::unique_ptr<Script>> cache_;
@@ -313,10 +518,11 @@ class Checker {
 
 }  // namespace
 
-std::vector<ScriptFault> CheckScripts(const std::string& folder, int32_t key) {
+std::vector<ScriptFault> CheckScripts(const std::string& folder, int32_t key,
+                                      const CheckOptions& options) {
   std::error_code ec;
   fs::path root = fs::absolute(folder, ec);
-  Checker checker(root, key);
+  Checker checker(root, key, options);
   return checker.Run();
 }
 

@@ -2,6 +2,7 @@
 // Static checks of a game's scripts for authors: the faults a run would
 // report, found without running the story.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,15 @@ struct ScriptFault {
   int column = 0;
 };
 
+struct CheckOptions {
+  // The numbers of the CD tracks ripped into a folder (UTF-8 path), none when
+  // it holds none; unset, nothing is known of tracks and none is missed.
+  std::function<std::vector<int>(const std::string& folder)> rippedTracks;
+};
+
 // Checks every ".txt" and ".txd" script under `folder` (recursively).
 // Scrambled scripts are read with `key`.
-std::vector<ScriptFault> CheckScripts(const std::string& folder, int32_t key);
+std::vector<ScriptFault> CheckScripts(const std::string& folder, int32_t key,
+                                      const CheckOptions& options = {});
 
 }  // namespace korvana

@@ -36,6 +36,15 @@ int32_t ClampMs(int64_t ms) { return static_cast<int32_t>(std::clamp<int64_t>(ms
 
 }  // namespace
 
+std::string BgmFileForMode(int32_t mode, const std::string& base) {
+  static const char* const kExtension[] = {".mid", ".mp3", ".mp3", ".wav"};
+  return mode >= 0 && mode <= 3 ? base + kExtension[mode] : std::string();
+}
+
+std::string BgmTrackText(int32_t mode, const std::string& base) {
+  return mode == 4 ? FilePart(base).substr(0, 2) : std::string();
+}
+
 SoundSystem::SoundSystem(const Platform& platform, ClickState& click, const GameFiles& files,
                          Evaluator& eval)
     : platform_(platform), click_(click), files_(files), eval_(eval), mp3_(platform.audio) {
@@ -277,26 +286,13 @@ void SoundSystem::BgmPlay(const std::string& base, const std::function<int32_t()
   if (BgmMode == -1) return;
   const int32_t times = repeat();
   Record(Channel::Music).repeatCount = times;
-  switch (BgmMode) {
-    case 0:
-      PlayMusic(base + ".mid", times);
-      break;
-    case 1:
-    case 2:
-      PlayMusic(base + ".mp3", times);
-      break;
-    case 3:
-      PlayMusic(base + ".wav", times);
-      break;
-    case 4: {
-      StopMusic();
-      Record(Channel::Music).fileName = base + ".cda";
-      const int32_t track = eval_.EvalInt(FilePart(base).substr(0, 2));
-      PlayCdTrack(track, times);
-      break;
-    }
-    default:
-      break;
+  if (BgmMode == 4) {
+    StopMusic();
+    Record(Channel::Music).fileName = base + ".cda";
+    const int32_t track = eval_.EvalInt(BgmTrackText(BgmMode, base));
+    PlayCdTrack(track, times);
+  } else if (const std::string file = BgmFileForMode(BgmMode, base); !file.empty()) {
+    PlayMusic(file, times);
   }
 }
 
@@ -318,10 +314,9 @@ void SoundSystem::ResumeAfterLoad(const ChannelRecords& saved) {
       const int32_t track = eval_.EvalInt(FilePart(music.fileName).substr(0, 2));
       PlayCdTrack(track, music.repeatCount);
     } else if (BgmMode >= 0 && BgmMode <= 3) {
-      static const char* const kExtension[] = {".mid", ".mp3", ".mp3", ".wav"};
       const std::string stem = music.fileName.substr(0, music.fileName.size() -
                                                             std::min<size_t>(4, music.fileName.size()));
-      PlayMusic(stem + kExtension[BgmMode], music.repeatCount);
+      PlayMusic(BgmFileForMode(BgmMode, stem), music.repeatCount);
     }
   }
   if (wanted(se) && se.repeatCount == 0 && !se.fileName.empty()) PlaySoundEffect(se.fileName, 0);

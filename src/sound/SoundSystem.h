@@ -17,6 +17,13 @@ namespace korvana {
 
 class Evaluator;
 
+// What `_bgmplay NAME` looks for under a BGM mode: the file (NAME with the
+// mode's extension), or under mode 4 the text whose value is the CD track
+// (the first two characters of NAME's file part). Empty where the mode plays
+// nothing of that kind.
+std::string BgmFileForMode(int32_t mode, const std::string& base);
+std::string BgmTrackText(int32_t mode, const std::string& base);
+
 class SoundSystem {
  public:
   // `eval` reads the track number written in a music name (BGM mode 4).

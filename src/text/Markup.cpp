@@ -83,11 +83,12 @@ MarkupPiece MarkupReader::Next(bool symbolFont) {
 InlineCommand MarkupReader::NextCommand(bool symbolFont) {
   while (p_ <= Length()) {
     const std::string_view ch = MarkupCharAt(line_, p_, symbolFont);
+    commandStart_ = p_;
     p_ += static_cast<int>(ch.size());
     // Other characters, capitals and two-byte ones included, are skipped.
     if (ch.size() != 1) continue;
     const char letter = ch[0];
-    if (letter == '>') break;
+    if (letter == '>') return {};
     if (kInlineLetters.find(letter) == std::string_view::npos) continue;
     switch (letter) {
       case 'C':
@@ -101,6 +102,7 @@ InlineCommand MarkupReader::NextCommand(bool symbolFont) {
         return {letter, ReadInlineNumber(line_, p_), {}};
     }
   }
+  commandStart_ = Length() + 1;
   return {};
 }
 

@@ -66,6 +66,12 @@ class MarkupReader {
   // of the language (a ScriptException).
   InlineCommand NextCommand(bool symbolFont);
 
+  // Where the command NextCommand last returned starts (its letter), or at
+  // the group's end where its closing ">" stands (Length() + 1 when the line
+  // ended first). What lies between the position before the call and here
+  // was skipped: an author's checker shows it.
+  int CommandStart() const { return commandStart_; }
+
   // The 1-based byte position after what was read.
   int Position() const { return p_; }
   int Length() const { return static_cast<int>(line_.size()); }
@@ -73,6 +79,7 @@ class MarkupReader {
  private:
   std::string_view line_;
   int p_;
+  int commandStart_ = 0;
 };
 
 }  // namespace korvana

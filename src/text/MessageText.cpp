@@ -262,13 +262,13 @@ void MessageText::ResetAllTextFields() {
 
 // --- inline command groups ----------------------------------------------------
 
-uint32_t MessageText::ReadColor(const std::string& spec) {
+uint32_t ReadInlineColour(const std::string& spec, ErrorSink& errors) {
   static const Picture kNoPicture(1, 1, 0);
-  const int32_t value = ParseTransparencySpec(spec, kNoPicture, env_.errors);
+  const int32_t value = ParseTransparencySpec(spec, kNoPicture, errors);
   if (spec.empty() || spec[0] != '#') {
     // Not a colour at all (the end of the line, or a file name): reported
     // as a malformed colour and read as the parser's fallback, white.
-    env_.errors.ScriptError(J("色指定が異常です。:") + spec);
+    errors.ScriptError(J("色指定が異常です。:") + spec);
     return 0xFFFFFF;
   }
   return static_cast<uint32_t>(value) & 0xFFFFFF;
@@ -345,10 +345,10 @@ void MessageText::ApplyInlineCommand(const InlineCommand& command) {
       break;
     }
     case 'C':
-      t.TextColor = ReadColor(command.text);
+      t.TextColor = ReadInlineColour(command.text, env_.errors);
       break;
     case 'B':
-      t.ShadowColor = ReadColor(command.text);
+      t.ShadowColor = ReadInlineColour(command.text, env_.errors);
       break;
     case 'D':
       t.ShadowOn = number() != 0;

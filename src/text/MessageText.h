@@ -29,6 +29,11 @@
 namespace korvana {
 
 class ErrorSink;
+
+// The colour of a "C" or "B" inline command (its seven characters) as
+// 0x00RRGGBB. A malformed one is reported to `errors` and reads as white;
+// the script checker asks the same function, so the two agree.
+uint32_t ReadInlineColour(const std::string& spec, ErrorSink& errors);
 class Evaluator;
 class GameFiles;
 class Layers;
@@ -168,8 +173,6 @@ class MessageText : public MessageWindow {
   void ShowRuby(const std::string& base, const std::string& ruby);
   void InlinePause(int32_t n);
   void InlinePicture(std::string_view file);
-  // A malformed colour is reported and reads as white.
-  uint32_t ReadColor(const std::string& spec);
 
   // Draws `text` with its shadow or outline copies into both pictures.
   void DrawInk(const FontSpec& font, std::string_view ink, bool symbol, int x, int y,

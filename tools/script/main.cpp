@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "backends/RippedTracks.h"
 #include "config/Settings.h"
 #include "core/FileResolver.h"
 #include "core/FileWriting.h"
@@ -164,7 +165,13 @@ int main(int argc, char** argv) {
       return 2;
     }
     const bool werror = argc > 3 && std::string(argv[3]) == "--werror";
-    auto faults = CheckScripts(target.string(), KeyFor(target));
+    CheckOptions options;
+    options.rippedTracks = [](const std::string& folder) {
+      std::vector<int> numbers;
+      for (const auto& [number, file] : FindRippedTracks({folder})) numbers.push_back(number);
+      return numbers;
+    };
+    auto faults = CheckScripts(target.string(), KeyFor(target), options);
     bool failed = false;
     for (const ScriptFault& f : faults) {
       if (f.warning && f.column > 0)
