@@ -6,6 +6,7 @@
 #include <string>
 
 #include "MainWindow.h"
+#include "PadControl.h"
 #include "QtPlatform.h"
 #include "config/ReaderSettings.h"
 #include "config/Settings.h"
@@ -36,6 +37,10 @@ class App {
   // elsewhere before Open().
   config::ReaderSettingsFile readerFile{config::DefaultReaderSettingsPath()};
   std::unique_ptr<MainWindow> window;
+  // The game controllers, started with the window. Extra mappings for pads
+  // SDL does not know are read from "gamecontrollerdb.txt" beside the
+  // reader's settings file.
+  std::unique_ptr<PadControl> pads;
 
  private:
   std::string gameFolder_;

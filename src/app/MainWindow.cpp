@@ -178,7 +178,15 @@ void MainWindow::SetItemChecked(MenuItem item, bool checked) {
 }
 
 void MainWindow::SetStoryCursor(Cursor cursor) {
-  setCursor(CursorPicture(cursor));
+  storyCursor_ = cursor;
+  if (!pointerHiddenForPad_) setCursor(CursorPicture(cursor));
+}
+
+void MainWindow::HidePointerForPad() {
+  if (pointerHiddenForPad_) return;
+  pointerHiddenForPad_ = true;
+  storyPointer_ = QCursor::pos();
+  setCursor(Qt::BlankCursor);
 }
 
 void MainWindow::CentreFrame() {
@@ -418,6 +426,10 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (pointerHiddenForPad_ && event->globalPosition().toPoint() != storyPointer_) {
+    pointerHiddenForPad_ = false;
+    setCursor(CursorPicture(storyCursor_));
+  }
   const QPoint p = ToPicture(event->position().toPoint());
   if (InputSink* sink = platform_.sink()) sink->OnMouseMove(p.x(), p.y());
 }

@@ -9,6 +9,29 @@
 namespace korvana {
 namespace {
 
+// The buttons as the settings file names them after "Pad", and their
+// captions.
+struct PadRow {
+  const char* key;
+  const char* caption;
+};
+constexpr PadRow kPadRows[] = {
+    {"A", "A (下)"},      {"B", "B (右)"},     {"X", "X (左)"},     {"Y", "Y (上)"},
+    {"LB", "LB"},         {"RB", "RB"},        {"LT", "LT"},        {"RT", "RT"},
+    {"Start", "Start"},   {"Back", "Back / Select"}, {"Up", "十字キー上"},
+    {"Down", "十字キー下"}, {"Left", "十字キー左"}, {"Right", "十字キー右"},
+};
+static_assert(std::size(kPadRows) == static_cast<size_t>(PadButton::Count));
+
+// The actions' captions, in the order of config::PadAction.
+const char* const kPadActionCaptions[] = {
+    "なし",           "クリック",       "メニュー／閉じる", "文字を消す",
+    "前の文章を読む", "一つ前に戻る",   "次へ進む",         "押す間スキップ",
+    "オート",         "データ保存",     "データ読み込み",   "上",
+    "下",             "左",             "右",
+};
+static_assert(std::size(kPadActionCaptions) == static_cast<size_t>(config::PadAction::Count));
+
 // The ranges the settings file takes (config/ReaderSettings.cpp).
 constexpr int kMostAutoBaseMs = 60000;
 constexpr int kMostAutoPerCharMs = 1000;
@@ -42,6 +65,16 @@ ReaderSettingsDialog::ReaderSettingsDialog(QWidget* parent) : QDialog(parent) {
 
   // The groups of later settings (reading aloud, text for other programs)
   // are added here, below these and above the buttons, with AddGroup.
+
+  QGroupBox* pad = AddGroup(QStringLiteral("ゲームパッド"));
+  for (size_t i = 0; i < padActions.size(); ++i) {
+    auto* box = new QComboBox(pad);
+    for (const char* caption : kPadActionCaptions) box->addItem(QString::fromUtf8(caption));
+    box->setObjectName(QStringLiteral("pad") + QString::fromLatin1(kPadRows[i].key));
+    static_cast<QFormLayout*>(pad->layout())
+        ->addRow(QString::fromUtf8(kPadRows[i].caption) + QStringLiteral(":"), box);
+    padActions[i] = box;
+  }
 
   buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -88,6 +121,8 @@ void ReaderSettingsDialog::Prepare(const config::ReaderSettings& settings) {
   skipStopsAtChoices->setChecked(settings.skipStopsAtChoices);
   skipUnread->setChecked(settings.skipUnread);
   autoSaves->setChecked(settings.autoSaves);
+  for (size_t i = 0; i < padActions.size(); ++i)
+    padActions[i]->setCurrentIndex(static_cast<int>(settings.pad[i]));
   autoBase->setFocus(Qt::OtherFocusReason);
   autoBase->selectAll();
 }
@@ -99,6 +134,8 @@ config::ReaderSettings ReaderSettingsDialog::Shown() const {
   shown.skipStopsAtChoices = skipStopsAtChoices->isChecked();
   shown.skipUnread = skipUnread->isChecked();
   shown.autoSaves = autoSaves->isChecked();
+  for (size_t i = 0; i < padActions.size(); ++i)
+    shown.pad[i] = static_cast<config::PadAction>(padActions[i]->currentIndex());
   return shown;
 }
 

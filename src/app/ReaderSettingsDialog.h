@@ -4,11 +4,13 @@
 // saves. Every control is reached with Tab or its underlined letter; Enter
 // is OK and Esc cancels.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <array>
 
 #include "config/ReaderSettings.h"
 
@@ -35,6 +37,10 @@ class ReaderSettingsDialog : public QDialog {
   QCheckBox* skipUnread;
   QCheckBox* autoSaves;
   QDialogButtonBox* buttons;
+  // "ゲームパッド": what each button does, one list per button (object names
+  // "padA", "padLB" …), listing the actions in the order of
+  // config::PadAction.
+  std::array<QComboBox*, static_cast<size_t>(PadButton::Count)> padActions{};
 
  private:
   // A titled group of rows, added below the groups made before it.

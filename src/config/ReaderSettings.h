@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "config/PadMapping.h"
+
 namespace korvana::config {
 
 struct ReaderSettings {
@@ -27,6 +29,10 @@ struct ReaderSettings {
   bool skipUnread = false;
   // Automatic saves into slots 82 to 84.
   bool autoSaves = true;
+
+  // What each button of a game controller does ("PadA=click" …, one key per
+  // button; the action names are those of config/PadMapping.h).
+  PadMapping pad = DefaultPadMapping();
 
   bool operator==(const ReaderSettings&) const = default;
 };

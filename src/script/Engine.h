@@ -221,6 +221,8 @@ class Engine : public ErrorSink,
   // A load, title return or page step waits to be served: the story is
   // leaving the place where it waits.
   bool RequestPending() const { return click_.RequestPending(); }
+  // A click wait or a choice is waiting for the reader.
+  bool WaitingForInput() const { return messageText_.InClickWait() || selector_.Active(); }
   // The click that chose a menu entry must never continue the story.
   void ClearClicks() { click_.ClearClicks(); }
   PlayerChoices Choices() const;

@@ -1,0 +1,9 @@
+#include "PadDialogs.h"
+
+namespace korvana {
+
+bool HandlePadInDialogs(PadButton) {
+  return false;
+}
+
+}  // namespace korvana

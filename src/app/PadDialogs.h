@@ -1,0 +1,8 @@
+#pragma once
+#include "platform/Pad.h"
+
+namespace korvana {
+
+bool HandlePadInDialogs(PadButton button);
+
+}  // namespace korvana
