@@ -1,6 +1,7 @@
 #include "ReaderSettingsDialog.h"
 
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -66,13 +67,22 @@ ReaderSettingsDialog::ReaderSettingsDialog(QWidget* parent) : QDialog(parent) {
   // The groups of later settings (reading aloud, text for other programs)
   // are added here, below these and above the buttons, with AddGroup.
 
+  // Fourteen buttons in two columns, so that the dialog still fits a
+  // handheld's screen.
   QGroupBox* pad = AddGroup(QStringLiteral("ゲームパッド"));
+  delete pad->layout();
+  auto* padGrid = new QGridLayout(pad);
+  constexpr int kPadRowsPerColumn = 7;
   for (size_t i = 0; i < padActions.size(); ++i) {
     auto* box = new QComboBox(pad);
     for (const char* caption : kPadActionCaptions) box->addItem(QString::fromUtf8(caption));
     box->setObjectName(QStringLiteral("pad") + QString::fromLatin1(kPadRows[i].key));
-    static_cast<QFormLayout*>(pad->layout())
-        ->addRow(QString::fromUtf8(kPadRows[i].caption) + QStringLiteral(":"), box);
+    auto* label = new QLabel(QString::fromUtf8(kPadRows[i].caption) + QStringLiteral(":"), pad);
+    label->setBuddy(box);
+    const int row = static_cast<int>(i) % kPadRowsPerColumn;
+    const int column = static_cast<int>(i) / kPadRowsPerColumn * 2;
+    padGrid->addWidget(label, row, column);
+    padGrid->addWidget(box, row, column + 1);
     padActions[i] = box;
   }
 
