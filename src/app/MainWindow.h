@@ -98,6 +98,7 @@ class MainWindow : public QWidget {
   bool PointerHiddenForPad() const { return pointerHiddenForPad_; }
   // The story moved the pointer here (global coordinates).
   void PointerMovedByStory(QPoint global) { storyPointer_ = global; }
+  Engine& Story() const { return engine_; }
 
  protected:
   bool event(QEvent* event) override;

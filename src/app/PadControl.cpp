@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "PadDialogs.h"
 #include "QtPlatform.h"
+#include "script/Engine.h"
 
 namespace korvana {
 
@@ -18,8 +19,9 @@ namespace {
 const char kDeviceFolder[] = "/dev/input";
 
 // Times after a change of the device folder at which to look for a new pad:
-// the node comes before its permissions are set and before SDL has been told.
-constexpr int kLookAfterChangeMs[] = {0, 300, 1000, 2500};
+// the node comes before its permissions are set and before SDL has been told
+// (where SDL has no device events of its own, it looks every 3 s).
+constexpr int kLookAfterChangeMs[] = {0, 300, 1000, 2500, 4000};
 
 }  // namespace
 
@@ -122,9 +124,15 @@ void PadControl::PadClick() {
 }
 
 void PadControl::PadMenu() {
+  // As the right mouse button: the story hears of the press (it closes the
+  // log and the views), then the menu opens where the story allows it.
+  QPoint at = window_.mapFromGlobal(QCursor::pos());
+  if (InputSink* sink = platform_.sink()) {
+    const QPoint p = window_.ToPicture(at);
+    sink->OnMouseDown(p.x(), p.y(), MouseButton::Right);
+  }
   if (!platform_.PopupEnabled()) return;
   // At the pointer while it is over the window, else in the window's middle.
-  QPoint at = window_.mapFromGlobal(QCursor::pos());
   if (!window_.rect().contains(at)) at = window_.rect().center();
   QMenu* menu = window_.PopupMenu1();
   menu->popup(window_.mapToGlobal(at) - QPoint(menu->sizeHint().width() / 2, 0));
@@ -147,6 +155,10 @@ void PadControl::PadArrow(Key key) {
 
 void PadControl::PadSkip(bool held) {
   if (InputSink* sink = platform_.sink()) sink->OnCtrl(held);
+}
+
+bool PadControl::PadInView(config::PadAction action) {
+  return window_.Story().PadInLogScreen(action);
 }
 
 }  // namespace korvana

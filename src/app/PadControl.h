@@ -57,6 +57,7 @@ class PadControl : public QObject, private PadTarget {
   void PadMenuItem(const char* name) override;
   void PadArrow(Key key) override;
   void PadSkip(bool held) override;
+  bool PadInView(config::PadAction action) override;
 
   MainWindow& window_;
   QtPlatform& platform_;

@@ -103,6 +103,7 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
   platform.storyLeaving = [this] { return engine.RequestPending(); };
   platform.SetPadMapping(engine.Reader().pad);
   platform.waitingForInput = [this] { return engine.WaitingForInput(); };
+  platform.padInView = [this](config::PadAction a) { return engine.PadInLogScreen(a); };
 }
 
 bool HeadlessSession::Prepare() {

@@ -204,6 +204,8 @@ class Engine : public ErrorSink,
   void ShowMessageOnlyView();
   // "前の文章を読む".
   void ShowLogScreen() { logScreen_.ShowLogScreen(); }
+  // The log screen takes the pad's actions while it is open (true then).
+  bool PadInLogScreen(config::PadAction action) { return logScreen_.PadAction(action); }
   // "音楽再生" and "効果音再生"; and the music started again after the window
   // changed its frame or went to full screen.
   void ToggleMusic() { sound_.ToggleMusic(); }

@@ -38,6 +38,7 @@ void PadInput::SetMapping(const config::PadMapping& mapping) {
 }
 
 void PadInput::Act(PadAction action) {
+  if (action == PadAction::None || target_.PadInView(action)) return;
   if (const char* item = config::PadActionMenuItem(action)) {
     target_.PadMenuItem(item);
     return;
@@ -94,7 +95,7 @@ void PadInput::Tick(uint32_t now) {
   if (!repeating_ || Since(now, nextRepeat_) < 0) return;
   nextRepeat_ += kRepeatMs;
   if (Since(now, nextRepeat_) >= 0) nextRepeat_ = now + kRepeatMs;
-  target_.PadArrow(PadArrowKey(config::ActionOf(mapping_, repeatButton_)));
+  Act(config::ActionOf(mapping_, repeatButton_));
 }
 
 int64_t PadInput::NextRepeatIn(uint32_t now) const {

@@ -29,6 +29,9 @@ class PadTarget {
   virtual void PadArrow(Key key) = 0;
   // The skip button went down or up (as Ctrl does).
   virtual void PadSkip(bool held) = 0;
+  // A screen of the story's own that takes the actions while it is open
+  // (the message log); true when it took this one.
+  virtual bool PadInView(config::PadAction) { return false; }
 };
 
 class PadInput {

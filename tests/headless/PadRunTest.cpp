@@ -85,6 +85,11 @@ TEST(PadRun, EachButtonDoesWhatTheDefaultMappingSays) {
        "4"},
       {"5:back,5:a", -1, {"pad\tback", "menu\tMload", "dialog\tload\tcancel", "pad\ta"}, "1",
        "4"},
+      // The log takes the buttons while it is open: the d-pad scrolls, B or
+      // A closes it, and the page still waits for its own click.
+      {"2:y,2:down,2:up,2:b,2:a", -1,
+       {"pad\ty", "menu\tMback", "pad\tdown", "pad\tup", "pad\tb", "pad\ta"}, "1", "4"},
+      {"2:y,2:a,2:a", -1, {"pad\ty", "menu\tMback", "pad\ta", "pad\ta"}, "1", "4"},
       // Buttons that leave their wait waiting end the run there.
       {"1:b", -1, {"pad\tb", "stop\tthe pad buttons did not end the wait"}, "0", "0"},
       {"4:down", -1, {"pad\tdown", "stop\tthe pad buttons did not end the wait"}, "0", "0"},

@@ -27,6 +27,11 @@ struct Recorder : PadTarget {
     arrowsAt.push_back(now);
   }
   void PadSkip(bool held) override { seen.push_back(held ? "skip on" : "skip off"); }
+  bool viewOpen = false;
+  bool PadInView(PadAction action) override {
+    if (viewOpen) seen.push_back("view " + std::string(config::PadActionName(action)));
+    return viewOpen;
+  }
 };
 
 TEST(PadInput, EachButtonDoesWhatItsMappingSays) {
@@ -88,6 +93,28 @@ TEST(PadInput, AChangedMappingIsWhatTheButtonsDo) {
     PadInput pad(target, mapping);
     pad.Press(r.button, 0);
     pad.Release(r.button, 5);
+    EXPECT_EQ(target.seen, r.seen);
+  }
+}
+
+TEST(PadInput, AViewThatIsOpenTakesTheActionsAndTheirRepeats) {
+  const struct {
+    PadButton button;
+    std::vector<std::string> seen;
+  } rows[] = {
+      {PadButton::A, {"view click"}},
+      {PadButton::B, {"view menu"}},
+      {PadButton::LB, {"view back"}},
+      {PadButton::Down, {"view down", "view down"}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(PadButtonName(r.button)));
+    Recorder target;
+    target.viewOpen = true;
+    PadInput pad(target);
+    pad.Press(r.button, 0);
+    pad.Tick(400);
+    pad.Release(r.button, 450);
     EXPECT_EQ(target.seen, r.seen);
   }
 }

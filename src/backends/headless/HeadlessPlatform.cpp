@@ -626,6 +626,10 @@ void HeadlessPlatform::PadClick() {
   });
 }
 
+void HeadlessPlatform::PadMenu() {
+  if (sink_) sink_->OnMouseDown(pointerX_, pointerY_, MouseButton::Right);
+}
+
 void HeadlessPlatform::PadArrow(Key key) {
   if (sink_) sink_->OnKey(key);
 }

@@ -218,6 +218,9 @@ class HeadlessPlatform : public AllDoors, private PadTarget {
   // True while a click wait or a choice waits for the reader: the buttons
   // `--pad` gives a wait that leave it waiting end the run.
   std::function<bool()> waitingForInput;
+  // Hands a pad action to a screen of the story's own that is open; true
+  // when one took it.
+  std::function<bool(config::PadAction)> padInView;
 
   // Writes the text drawn since the last text event as one.
   void FlushText();
@@ -275,10 +278,12 @@ class HeadlessPlatform : public AllDoors, private PadTarget {
   bool padSkipHeld_ = false;
   // PadTarget: what the pad's buttons reach.
   void PadClick() override;
-  void PadMenu() override {}
+  // As the right mouse button; there is no pop-up menu to open here.
+  void PadMenu() override;
   void PadMenuItem(const char* name) override { ChooseMenuItem(name); }
   void PadArrow(Key key) override;
   void PadSkip(bool held) override;
+  bool PadInView(config::PadAction action) override { return padInView && padInView(action); }
   PadInput pad_{*this};
   std::vector<bool> padDone_;
   // Plays that end in virtual time: the four audio channels, then the movie.
