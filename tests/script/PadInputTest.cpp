@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "script/MenuTable.h"
 #include "script/PadInput.h"
 
 namespace korvana {
@@ -68,6 +69,32 @@ TEST(PadInput, EachButtonDoesWhatItsMappingSays) {
     std::vector<std::string> all = r.pressed;
     all.insert(all.end(), r.released.begin(), r.released.end());
     EXPECT_EQ(target.seen, all);
+  }
+}
+
+TEST(PadInput, EveryItemAnActionChoosesIsAnItemOfTheMenuTable) {
+  const struct {
+    PadAction action;
+    const char* caption;  // nullptr: no item
+  } rows[] = {
+      {PadAction::HideText, "文字を消す"}, {PadAction::Log, "前の文章を読む"},
+      {PadAction::Back, "一つ前に戻る"},   {PadAction::Forward, "次へ進む"},
+      {PadAction::Auto, "オート"},         {PadAction::Save, "データ保存"},
+      {PadAction::Load, "データ読み込み"}, {PadAction::Click, nullptr},
+      {PadAction::Menu, nullptr},          {PadAction::Skip, nullptr},
+      {PadAction::Up, nullptr},            {PadAction::None, nullptr},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(config::PadActionName(r.action)));
+    const char* name = config::PadActionMenuItem(r.action);
+    if (!r.caption) {
+      EXPECT_EQ(name, nullptr);
+      continue;
+    }
+    ASSERT_NE(name, nullptr);
+    const MenuRow* row = FindMenuItem(MenuTable(), name);
+    ASSERT_NE(row, nullptr);
+    EXPECT_STREQ(row->caption, r.caption);
   }
 }
 
