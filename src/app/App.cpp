@@ -19,6 +19,7 @@ App::App(std::string gameFolder, std::string startScript)
       startScript_(std::move(startScript)) {}
 
 App::~App() {
+  pads.reset();
   window.reset();
 }
 
@@ -39,6 +40,9 @@ bool App::Open() {
     engine.SetTextOut(true);
   }
   window->show();
+  pads = std::make_unique<PadControl>(*window, platform, [this] { return engine.Reader().pad; });
+  pads->Start((std::filesystem::path(readerFile.Path()).parent_path() / "gamecontrollerdb.txt")
+                  .string());
   window->StartStoryWhenShown();
   return true;
 }

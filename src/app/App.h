@@ -6,6 +6,7 @@
 #include <string>
 
 #include "MainWindow.h"
+#include "PadControl.h"
 #include "QtPlatform.h"
 #include "config/ReaderSettings.h"
 #include "config/Settings.h"
@@ -38,6 +39,10 @@ class App {
   std::unique_ptr<MainWindow> window;
   // `--text-out PATH`: text out is on from the start, to this file or pipe.
   std::string textOutFile;
+  // The game controllers, started with the window. Extra mappings for pads
+  // SDL does not know are read from "gamecontrollerdb.txt" beside the
+  // reader's settings file.
+  std::unique_ptr<PadControl> pads;
 
  private:
   std::string gameFolder_;

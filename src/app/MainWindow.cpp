@@ -182,7 +182,15 @@ void MainWindow::SetItemChecked(MenuItem item, bool checked) {
 }
 
 void MainWindow::SetStoryCursor(Cursor cursor) {
-  setCursor(CursorPicture(cursor));
+  storyCursor_ = cursor;
+  if (!pointerHiddenForPad_) setCursor(CursorPicture(cursor));
+}
+
+void MainWindow::HidePointerForPad() {
+  if (pointerHiddenForPad_) return;
+  pointerHiddenForPad_ = true;
+  storyPointer_ = QCursor::pos();
+  setCursor(Qt::BlankCursor);
 }
 
 void MainWindow::CentreFrame() {
@@ -478,6 +486,10 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+  if (pointerHiddenForPad_ && event->globalPosition().toPoint() != storyPointer_) {
+    pointerHiddenForPad_ = false;
+    setCursor(CursorPicture(storyCursor_));
+  }
   const QPoint p = ToPicture(event->position());
   if (InputSink* sink = platform_.sink()) sink->OnMouseMove(p.x(), p.y());
 }

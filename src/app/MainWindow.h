@@ -107,6 +107,15 @@ class MainWindow : public QWidget {
   // "設定…": the reader's settings dialog; OK applies and keeps them.
   void OpenReaderSettings();
 
+  // The pointer hides while the reader uses a game controller and comes back
+  // when the mouse moves; the story's own moves of it (a choice followed
+  // with the d-pad) do not bring it back.
+  void HidePointerForPad();
+  bool PointerHiddenForPad() const { return pointerHiddenForPad_; }
+  // The story moved the pointer here (global coordinates).
+  void PointerMovedByStory(QPoint global) { storyPointer_ = global; }
+  Engine& Story() const { return engine_; }
+
  protected:
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
@@ -163,6 +172,9 @@ class MainWindow : public QWidget {
   // Logical window pixels per picture pixel, for what is drawn over the
   // picture at its size.
   qreal LogicalScale() const;
+  Cursor storyCursor_ = Cursor::Pen;
+  bool pointerHiddenForPad_ = false;
+  QPoint storyPointer_;
 };
 
 }  // namespace korvana

@@ -346,7 +346,9 @@ int QtPlatform::ColorDepth() {
 
 bool QtPlatform::MovePointer(int x, int y) {
   if (!window_ || window_->windowState() != Qt::WindowNoState) return false;
-  QCursor::setPos(window_->mapToGlobal(window_->FromPicture(QPoint(x, y))));
+  const QPoint global = window_->mapToGlobal(window_->FromPicture(QPoint(x, y)));
+  window_->PointerMovedByStory(global);
+  QCursor::setPos(global);
   return true;
 }
 

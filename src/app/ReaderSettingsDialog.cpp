@@ -1,6 +1,7 @@
 #include "ReaderSettingsDialog.h"
 
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
@@ -9,6 +10,29 @@
 
 namespace korvana {
 namespace {
+
+// The buttons as the settings file names them after "Pad", and their
+// captions.
+struct PadRow {
+  const char* key;
+  const char* caption;
+};
+constexpr PadRow kPadRows[] = {
+    {"A", "A (下)"},      {"B", "B (右)"},     {"X", "X (左)"},     {"Y", "Y (上)"},
+    {"LB", "LB"},         {"RB", "RB"},        {"LT", "LT"},        {"RT", "RT"},
+    {"Start", "Start"},   {"Back", "Back / Select"}, {"Up", "十字キー上"},
+    {"Down", "十字キー下"}, {"Left", "十字キー左"}, {"Right", "十字キー右"},
+};
+static_assert(std::size(kPadRows) == static_cast<size_t>(PadButton::Count));
+
+// The actions' captions, in the order of config::PadAction.
+const char* const kPadActionCaptions[] = {
+    "なし",           "クリック",       "メニュー／閉じる", "文字を消す",
+    "前の文章を読む", "一つ前に戻る",   "次へ進む",         "押す間スキップ",
+    "オート",         "データ保存",     "データ読み込み",   "上",
+    "下",             "左",             "右",
+};
+static_assert(std::size(kPadActionCaptions) == static_cast<size_t>(config::PadAction::Count));
 
 // The ranges the settings file takes (config/ReaderSettings.cpp).
 constexpr int kMostAutoBaseMs = 60000;
@@ -67,6 +91,24 @@ ReaderSettingsDialog::ReaderSettingsDialog(QWidget* parent) : QDialog(parent) {
   textOutPort = AddRow(voice, QStringLiteral("ポート(&O):"), new QSpinBox(voice));
   textOutPort->setObjectName("textOutPort");
   textOutPort->setRange(1, 65535);
+  // Fourteen buttons in two columns, so that the dialog still fits a
+  // handheld's screen.
+  QGroupBox* pad = AddGroup(QStringLiteral("ゲームパッド"));
+  delete pad->layout();
+  auto* padGrid = new QGridLayout(pad);
+  constexpr int kPadRowsPerColumn = 7;
+  for (size_t i = 0; i < padActions.size(); ++i) {
+    auto* box = new QComboBox(pad);
+    for (const char* caption : kPadActionCaptions) box->addItem(QString::fromUtf8(caption));
+    box->setObjectName(QStringLiteral("pad") + QString::fromLatin1(kPadRows[i].key));
+    auto* label = new QLabel(QString::fromUtf8(kPadRows[i].caption) + QStringLiteral(":"), pad);
+    label->setBuddy(box);
+    const int row = static_cast<int>(i) % kPadRowsPerColumn;
+    const int column = static_cast<int>(i) / kPadRowsPerColumn * 2;
+    padGrid->addWidget(label, row, column);
+    padGrid->addWidget(box, row, column + 1);
+    padActions[i] = box;
+  }
 
   buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -140,6 +182,8 @@ void ReaderSettingsDialog::Prepare(const config::ReaderSettings& settings) {
       std::max(0, textOutTarget->findData(QString::fromStdString(settings.textOutTarget))));
   textOutPath->setText(QString::fromStdString(settings.textOutPath));
   textOutPort->setValue(settings.textOutPort);
+  for (size_t i = 0; i < padActions.size(); ++i)
+    padActions[i]->setCurrentIndex(static_cast<int>(settings.pad[i]));
   autoBase->setFocus(Qt::OtherFocusReason);
   autoBase->selectAll();
 }
@@ -159,6 +203,8 @@ config::ReaderSettings ReaderSettingsDialog::Shown() const {
   // One line in the settings file: a line break cannot be part of a path.
   shown.textOutPath = textOutPath->text().remove(QChar('\n')).remove(QChar('\r')).toStdString();
   shown.textOutPort = textOutPort->value();
+  for (size_t i = 0; i < padActions.size(); ++i)
+    shown.pad[i] = static_cast<config::PadAction>(padActions[i]->currentIndex());
   return shown;
 }
 

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <array>
 
 #include "config/ReaderSettings.h"
 
@@ -48,6 +49,10 @@ class ReaderSettingsDialog : public QDialog {
   // The voices the speech engine offers, listed before Prepare.
   void SetVoices(const QStringList& voices);
   QDialogButtonBox* buttons;
+  // "ゲームパッド": what each button does, one list per button (object names
+  // "padA", "padLB" …), listing the actions in the order of
+  // config::PadAction.
+  std::array<QComboBox*, static_cast<size_t>(PadButton::Count)> padActions{};
 
  private:
   // A titled group of rows, added below the groups made before it.

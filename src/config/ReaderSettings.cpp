@@ -17,11 +17,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// One key of the file: a number within a range, or a switch written as
-// "on"/"off".
+// One key of the file: a number within a range, a switch written as
+// "on"/"off", or what a pad button does, written as its action's name.
 struct Key {
   const char* name;
-  std::variant<int32_t ReaderSettings::*, bool ReaderSettings::*, std::string ReaderSettings::*>
+  std::variant<int32_t ReaderSettings::*, bool ReaderSettings::*, std::string ReaderSettings::*,
+               PadButton>
       member;
   int32_t lowest = 0;
   int32_t highest = 0;
@@ -44,6 +45,20 @@ constexpr Key kKeys[] = {
     {"TextOutTarget", &ReaderSettings::textOutTarget, 0, 0, kTextOutTargets},
     {"TextOutPath", &ReaderSettings::textOutPath},
     {"TextOutPort", &ReaderSettings::textOutPort, 1, 65535},
+    {"PadA", PadButton::A},
+    {"PadB", PadButton::B},
+    {"PadX", PadButton::X},
+    {"PadY", PadButton::Y},
+    {"PadLB", PadButton::LB},
+    {"PadRB", PadButton::RB},
+    {"PadLT", PadButton::LT},
+    {"PadRT", PadButton::RT},
+    {"PadStart", PadButton::Start},
+    {"PadBack", PadButton::Back},
+    {"PadUp", PadButton::Up},
+    {"PadDown", PadButton::Down},
+    {"PadLeft", PadButton::Left},
+    {"PadRight", PadButton::Right},
 };
 
 // Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
@@ -100,6 +115,15 @@ const Key* FindKey(std::string_view name) {
 // Applies one value; false when it is not one the key takes.
 bool Apply(const Key& key, std::string_view value, ReaderSettings& settings) {
   value = TrimBlanks(value);
+  if (auto button = std::get_if<PadButton>(&key.member)) {
+    std::string lower(value);
+    for (char& c : lower)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::optional<PadAction> action = ParsePadAction(lower);
+    if (!action) return false;
+    settings.pad[static_cast<size_t>(*button)] = *action;
+    return true;
+  }
   if (auto number = std::get_if<int32_t ReaderSettings::*>(&key.member)) {
     const std::optional<int> parsed = ParseDecimal(value);
     if (!parsed || *parsed < key.lowest || *parsed > key.highest) return false;
@@ -128,6 +152,9 @@ bool Apply(const Key& key, std::string_view value, ReaderSettings& settings) {
 }
 
 std::string Written(const Key& key, const ReaderSettings& settings) {
+  if (auto button = std::get_if<PadButton>(&key.member))
+    return std::string(key.name) + "=" +
+           std::string(PadActionName(ActionOf(settings.pad, *button)));
   if (auto number = std::get_if<int32_t ReaderSettings::*>(&key.member))
     return std::string(key.name) + "=" + std::to_string(settings.**number);
   if (auto text = std::get_if<std::string ReaderSettings::*>(&key.member))
@@ -225,8 +252,13 @@ bool ReaderSettingsFile::Save(const ReaderSettings& settings) {
     line = written[index] ? std::string() : Written(*key, settings);
     written[index] = true;
   }
+  // A pad button the reader left as it comes is not added: the file of a
+  // reader without a pad stays as it was.
+  static const ReaderSettings defaults;
   for (size_t i = 0; i < std::size(kKeys); ++i)
-    if (!written[i]) lines.push_back(Written(kKeys[i], settings));
+    if (!written[i] && (!std::holds_alternative<PadButton>(kKeys[i].member) ||
+                        Written(kKeys[i], settings) != Written(kKeys[i], defaults)))
+      lines.push_back(Written(kKeys[i], settings));
   std::string bytes;
   for (const std::string& line : lines) bytes += line + "\n";
   std::error_code ec;

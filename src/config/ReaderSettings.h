@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "config/PadMapping.h"
+
 namespace korvana::config {
 
 struct ReaderSettings {
@@ -43,6 +45,9 @@ struct ReaderSettings {
   std::string textOutTarget = "clipboard";
   std::string textOutPath;
   int32_t textOutPort = 7357;
+  // What each button of a game controller does ("PadA=click" …, one key per
+  // button; the action names are those of config/PadMapping.h).
+  PadMapping pad = DefaultPadMapping();
 
   bool operator==(const ReaderSettings&) const = default;
 };

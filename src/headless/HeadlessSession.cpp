@@ -27,6 +27,10 @@ const char kHeadlessUsage[] =
     "  --font LIST         ok or cancel for successive font dialogs (default cancel)\n"
     "  --menu LIST         pop-up menu items (Msave, Mload, Mtitle, …) chosen during\n"
     "                      waits for input; N:item at the N-th click wait or choice\n"
+    "  --pad LIST          game controller buttons (a, b, x, y, lb, rb, lt, rt, start,\n"
+    "                      back, up, down, left, right) pressed at waits for input\n"
+    "                      instead of their automatic click or choice: N:button at\n"
+    "                      the N-th click wait or choice, else one to a wait\n"
     "  --max-lines N       end the run after N executed script lines\n"
     "  --max-ms N          end the run after N virtual milliseconds\n"
     "  --max-wall-ms N     end the run after N real milliseconds (for loops that\n"
@@ -50,13 +54,20 @@ const char kHeadlessUsage[] =
     "note TEXT; what would be spoken as speak TEXT (150 virtual ms per\n"
     "character) and each line of text out as textout TEXT. Auto mode runs in\n"
     "virtual time: --clicks 1 --menu 1:Xauto reads a whole game.\n"
+    "Each pad button is recorded as pad NAME and does what the reader's settings\n"
+    "map it to (--settings; by default a clicks, b the pop-up menu, x hides the\n"
+    "text, y the log, lb/rb page back/forward, lt held skips until the next pad\n"
+    "button, rt auto mode, start saves, back loads, the d-pad moves as the arrow\n"
+    "keys); a choice answered by the pad is recorded with \"pad\" as its index.\n"
     "A run that ends before the story does writes \"stop<TAB>REASON\" to the\n"
     "transcript: a limit, a wait nothing can end, or an answer of --choose or\n"
-    "--slot the story cannot take (also written to stderr as \"stop: REASON\").\n"
+    "--slot the story cannot take, or pad buttons that leave their wait waiting\n"
+    "(also written to stderr as \"stop: REASON\").\n"
     "exit status: 0, 1 after the error report was answered yes, 2 for bad options\n"
     "or a --settings file that cannot be read,\n"
     "3 when no start script could be run, 4 for script errors with --strict,\n"
-    "5 when --choose or --slot named an entry or slot that cannot be taken\n";
+    "5 when --choose or --slot named an entry or slot that cannot be taken, or the\n"
+    "buttons --pad gave a wait did not end it\n";
 
 namespace {
 
@@ -95,6 +106,9 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
   };
   platform.storyLeaving = [this] { return engine.RequestPending(); };
   if (!platform.options().textOut.empty()) engine.SetTextOut(true);
+  platform.SetPadMapping(engine.Reader().pad);
+  platform.waitingForInput = [this] { return engine.WaitingForInput(); };
+  platform.padInView = [this](config::PadAction a) { return engine.PadInLogScreen(a); };
 }
 
 bool HeadlessSession::Prepare() {
@@ -312,6 +326,28 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
           return false;
         }
         out.options.menu.push_back(choice);
+      }
+    } else if (a == "--pad") {
+      if (!value(v)) return false;
+      for (const std::string& item : SplitList(v)) {
+        HeadlessOptions::PadPress press;
+        std::string name = item;
+        if (const size_t colon = item.find(':'); colon != std::string::npos) {
+          if (!ParseCount(item.substr(0, colon), press.wait, 1)) {
+            error = "--pad takes N:button with N from 1, not \"" + item + "\"";
+            return false;
+          }
+          name = item.substr(colon + 1);
+        }
+        const std::optional<PadButton> button = ParsePadButton(name);
+        if (!button) {
+          std::string names;
+          for (std::string_view n : kPadButtonNames) names += (names.empty() ? "" : ", ") + std::string(n);
+          error = "--pad does not know the button \"" + name + "\" (" + names + ")";
+          return false;
+        }
+        press.button = *button;
+        out.options.pad.push_back(press);
       }
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;

@@ -207,6 +207,8 @@ class Engine : public ErrorSink,
   void ShowMessageOnlyView();
   // "前の文章を読む".
   void ShowLogScreen() { logScreen_.ShowLogScreen(); }
+  // The log screen takes the pad's actions while it is open (true then).
+  bool PadInLogScreen(config::PadAction action) { return logScreen_.PadAction(action); }
   // "音楽再生" and "効果音再生"; and the music started again after the window
   // changed its frame or went to full screen.
   void ToggleMusic() { sound_.ToggleMusic(); }
@@ -224,6 +226,8 @@ class Engine : public ErrorSink,
   // A load, title return or page step waits to be served: the story is
   // leaving the place where it waits.
   bool RequestPending() const { return click_.RequestPending(); }
+  // A click wait or a choice is waiting for the reader.
+  bool WaitingForInput() const { return messageText_.InClickWait() || selector_.Active(); }
   // The click that chose a menu entry must never continue the story.
   void ClearClicks() { click_.ClearClicks(); }
   PlayerChoices Choices() const;

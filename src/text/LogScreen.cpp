@@ -211,6 +211,35 @@ void LogScreen::MouseUp(int x, int y, MouseButton button) {
   if (b == &TkBtn3) Exit();
 }
 
+bool LogScreen::PadAction(config::PadAction action) {
+  if (!open_) return false;
+  using enum config::PadAction;
+  switch (action) {
+    case Up:
+      Wheel(120);
+      break;
+    case Down:
+      Wheel(-120);
+      break;
+    case Back:
+    case Left:
+      PageBack();
+      break;
+    case Forward:
+    case Right:
+      PageForward();
+      break;
+    case Click:
+    case Menu:
+    case Log:
+      Exit();
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
 void LogScreen::Wheel(int delta) {
   SetScrollPosition(ScrollBar1.Position - delta / 120 * kRowHeight * 3);
 }

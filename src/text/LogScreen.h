@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "config/PadMapping.h"
 #include "core/ClickState.h"
 #include "graphics/Picture.h"
 #include "platform/Input.h"
@@ -51,6 +52,11 @@ class LogScreen {
   void MouseDown(int x, int y, MouseButton button);
   void MouseUp(int x, int y, MouseButton button);
   void Wheel(int delta);
+  // A game controller's action while the screen is open: the directions
+  // scroll, a page back and forward turn its pages, and a click, the menu
+  // button or the log's own button close it; the rest do nothing here.
+  // False when the screen is not open.
+  bool PadAction(config::PadAction action);
 
   // Where each page the reader moves to goes while text out is on
   // (ClickState::SendPages); none: nowhere.

@@ -252,7 +252,10 @@ class PadDialogsTest : public QObject {
         {"font", {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "Button1", "Button2"}},
         {"version", {"Button1"}},
         {"settings",
-         {"autoBase", "autoPerChar", "skipStopsAtChoices", "skipUnread", "autoSaves", "ok",
+         {"autoBase", "autoPerChar", "skipStopsAtChoices", "skipUnread", "autoSaves",
+          "scalingSmooth", "scalingFit", "speechVoice", "speechRate", "textOutTarget",
+          "textOutPath", "textOutPort", "padA", "padB", "padX", "padY", "padLB", "padRB", "padLT",
+          "padRT", "padStart", "padBack", "padUp", "padDown", "padLeft", "padRight", "ok",
           "cancel"}},
         // Down goes through a list's rows before it leaves the list.
         {"debug",

@@ -122,6 +122,7 @@ void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
     soundOnlyWakes_ = 0;
     return;
   }
+  CheckPadsEndedTheirWait();
   uint64_t target = UINT64_MAX;
   if (timeoutMs >= 0) target = clock_ + static_cast<uint64_t>(timeoutMs);
   if (timer1_ && timer1Next_ < target) target = timer1Next_;
@@ -356,6 +357,14 @@ void HeadlessPlatform::ClickWaitStarted() {
   // none is given and none of `--clicks` is used up. It may come on or go
   // off by an item chosen at this very wait.
   const bool autoBefore = MenuItemChecked(MenuItem::Auto);
+  // Pad buttons given to this wait take the place of its click.
+  if (const std::vector<PadButton> pads = PadPressesDue(inputWaits_ + 1); !pads.empty()) {
+    soundOnlyWakes_ = 0;
+    ChooseMenuItems();
+    if (onClickWait) onClickWait();
+    QueuePads(pads);
+    return;
+  }
   auto takeClick = [&] {
     if (options_.maxClicks >= 0 && clicksGiven_ >= options_.maxClicks)
       throw HeadlessStop{"clicks"};
@@ -499,6 +508,14 @@ void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
     onChoice(choice);
     return;
   }
+  if (const std::vector<PadButton> pads = PadPressesDue(inputWaits_); !pads.empty()) {
+    std::vector<std::string> fields = {"choice", choice.kind,
+                                       std::to_string(choice.entries.size()), "pad"};
+    for (const ChoiceView::Entry& e : choice.entries) fields.push_back(Field(e.label));
+    Record(fields);
+    QueuePads(pads);
+    return;
+  }
   const int64_t index = nextChoice_ < options_.choices.size() ? options_.choices[nextChoice_++] : 0;
   const auto n = static_cast<int64_t>(choice.entries.size());
   std::vector<std::string> fields = {"choice", choice.kind, std::to_string(n),
@@ -573,6 +590,81 @@ void HeadlessPlatform::QueueShortcut(const std::string& item) {
     for (auto& event : later) events_.push_back(std::move(event));
   });
   QueueCtrl(false);
+}
+
+std::vector<PadButton> HeadlessPlatform::PadPressesDue(int64_t wait) {
+  padDone_.resize(options_.pad.size());
+  std::vector<PadButton> due;
+  for (size_t i = 0; i < options_.pad.size(); ++i)
+    if (!padDone_[i] && options_.pad[i].wait == wait) {
+      padDone_[i] = true;
+      due.push_back(options_.pad[i].button);
+    }
+  if (!due.empty()) return due;
+  // Unnumbered buttons go one to a wait, so that "a,a,a" reads three pages.
+  for (size_t i = 0; i < options_.pad.size(); ++i)
+    if (!padDone_[i] && options_.pad[i].wait == 0) {
+      padDone_[i] = true;
+      due.push_back(options_.pad[i].button);
+      break;
+    }
+  return due;
+}
+
+void HeadlessPlatform::QueuePad(PadButton button) {
+  events_.emplace_back([this, button] {
+    // A skip held since an earlier button is let go first.
+    pad_.ReleaseAll();
+    Record({"pad", std::string(PadButtonName(button))});
+    pad_.Press(button, TickCount());
+    if (config::ActionOf(pad_.Mapping(), button) != config::PadAction::Skip)
+      pad_.Release(button, TickCount());
+  });
+}
+
+void HeadlessPlatform::QueuePads(const std::vector<PadButton>& pads) {
+  for (PadButton b : pads) QueuePad(b);
+  padCheckWait_ = inputWaits_;
+}
+
+void HeadlessPlatform::CheckPadsEndedTheirWait() {
+  // Once every button has come and the wait would sleep, the wait they were
+  // given must be over; else nothing is left to end it, and the run stops
+  // rather than idle on in virtual time. A held skip and auto mode end it by
+  // themselves, later.
+  if (padCheckWait_ < 0) return;
+  const bool sameWait = padCheckWait_ == inputWaits_;
+  padCheckWait_ = -1;
+  if (sameWait && !padSkipHeld_ && !MenuItemChecked(MenuItem::Auto) && waitingForInput &&
+      waitingForInput())
+    throw HeadlessStop{"the pad buttons did not end the wait", true};
+}
+
+void HeadlessPlatform::PadClick() {
+  // The click comes next, before anything queued after the button, press
+  // and release as two messages as QueueClick makes them.
+  const int x = pointerX_, y = pointerY_;
+  events_.emplace_front([this, x, y] {
+    if (!sink_) return;
+    sink_->OnClick(x, y);
+    sink_->OnMouseUp(x, y, MouseButton::Left);
+  });
+  events_.emplace_front([this, x, y] {
+    if (sink_) sink_->OnMouseDown(x, y, MouseButton::Left);
+  });
+}
+
+void HeadlessPlatform::PadMenu() {
+  if (sink_) sink_->OnMouseDown(pointerX_, pointerY_, MouseButton::Right);
+}
+
+void HeadlessPlatform::PadArrow(Key key) {
+  if (sink_) sink_->OnKey(key);
+}
+
+void HeadlessPlatform::PadSkip(bool held) {
+  padSkipHeld_ = held;
+  if (sink_) sink_->OnCtrl(held);
 }
 
 }  // namespace korvana

@@ -14,7 +14,10 @@
 
 #include "core/ScreenSize.h"
 #include "graphics/Picture.h"
+#include "config/PadMapping.h"
+#include "platform/Pad.h"
 #include "platform/Platform.h"
+#include "script/PadInput.h"
 
 namespace korvana {
 
@@ -57,6 +60,14 @@ struct HeadlessOptions {
   // `--text-out`: text out is on from the start and each line is also
   // appended to this file or pipe.
   std::string textOut;
+  // Game controller buttons given at waits for input instead of their
+  // automatic click or choice: those numbered for the `wait`-th click wait or
+  // choice (1-based), or else the next unnumbered one (`wait` 0).
+  struct PadPress {
+    int64_t wait = 0;
+    PadButton button = PadButton::A;
+  };
+  std::vector<PadPress> pad;
 };
 
 // One item of the headless window's pop-up menu as it opens; the session
@@ -68,7 +79,7 @@ struct HeadlessMenuItem {
   bool checked = false;
 };
 
-class HeadlessPlatform : public AllDoors {
+class HeadlessPlatform : public AllDoors, private PadTarget {
  public:
   static constexpr uint64_t kStartTick = 100000;
 
@@ -215,6 +226,19 @@ class HeadlessPlatform : public AllDoors {
   // A window whose pointer no program may move (full screen), for tests.
   bool pointerFixed = false;
 
+  // What the pad's buttons do (the reader's settings).
+  void SetPadMapping(const config::PadMapping& mapping) { pad_.SetMapping(mapping); }
+  // Queues a press and release of a pad button, recorded as "pad NAME"
+  // when it comes. A button that skips stays held until the next pad button
+  // comes, as a reader holds it through the pages.
+  void QueuePad(PadButton button);
+  // True while a click wait or a choice waits for the reader: the buttons
+  // `--pad` gives a wait that leave it waiting end the run.
+  std::function<bool()> waitingForInput;
+  // Hands a pad action to a screen of the story's own that is open; true
+  // when one took it.
+  std::function<bool(config::PadAction)> padInView;
+
   // Writes the text drawn since the last text event as one.
   void FlushText();
   // The run's limits stop it only from here on: the engine pumps while it is
@@ -261,6 +285,24 @@ class HeadlessPlatform : public AllDoors {
   // Runs one pop-up menu item when the story has it enabled; recorded either way.
   void ChooseMenuItem(const std::string& item);
   bool DeliverOne();
+  // The pad buttons `--pad` gives the `wait`-th wait for input, taken.
+  std::vector<PadButton> PadPressesDue(int64_t wait);
+  // Queues the buttons for the wait just started; the first time the
+  // platform would sleep after them, it looks whether they ended it.
+  void QueuePads(const std::vector<PadButton>& pads);
+  void CheckPadsEndedTheirWait();
+  int64_t padCheckWait_ = -1;
+  bool padSkipHeld_ = false;
+  // PadTarget: what the pad's buttons reach.
+  void PadClick() override;
+  // As the right mouse button; there is no pop-up menu to open here.
+  void PadMenu() override;
+  void PadMenuItem(const char* name) override { ChooseMenuItem(name); }
+  void PadArrow(Key key) override;
+  void PadSkip(bool held) override;
+  bool PadInView(config::PadAction action) override { return padInView && padInView(action); }
+  PadInput pad_{*this};
+  std::vector<bool> padDone_;
   // Plays that end in virtual time: the four audio channels, then the movie.
   static constexpr int kMovieSlot = 4;
   // The shortest play in virtual time: about one mix of the window's mixer,
