@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QWidget>
 
+#include <cstdlib>
+
 #include "MainWindow.h"
 #include "PadDialogs.h"
 #include "QtPlatform.h"
@@ -42,6 +44,10 @@ PadControl::~PadControl() = default;
 
 bool PadControl::Start(const std::string& mappingFile) {
   if (!sdl_.Start(mappingFile)) return false;
+  // A pad made in software, for trying the pad where there is none (the
+  // variable names a pipe its buttons are written to).
+  if (const char* commands = std::getenv("KORVANA_VIRTUAL_PAD"); commands && *commands)
+    if (!sdl_.AttachVirtualPad(commands)) qWarning("virtual pad: %s", sdl_.Error().c_str());
   if (QDir(kDeviceFolder).exists())
     devices_.addPath(kDeviceFolder);
   else

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,40 @@ TEST(SdlPads, AVirtualControllerIsFoundReadAndLost) {
   EXPECT_NE(last.find("up rt;"), std::string::npos) << last;
   EXPECT_EQ(last.substr(last.size() - 8), "removed;") << last;
   EXPECT_EQ(pads.OpenPads(), 0);
+}
+
+TEST(SdlPads, TheVirtualPadPressesWhatItsLinesName) {
+  // Lines written between two polls, and what the two polls after them
+  // report: a plain name is a press let go at the next poll, "+" holds,
+  // "-" lets go; a trigger travels its whole axis.
+  const struct {
+    const char* lines;
+    const char* first;
+    const char* second;
+  } rows[] = {
+      {"a\n", "down a;", "up a;"},
+      {"+lt\n", "down lt;", ""},
+      {"-lt\nrt\n", "up lt;down rt;", "up rt;"},
+      {"+down\nnothing\n", "down down;", ""},
+      {"-down\n", "up down;", ""},
+      {"b", "", ""},  // a line not ended yet waits for its end
+      {"\n", "down b;", "up b;"},
+  };
+  const std::string path = ::testing::TempDir() + "korvana-virtual-pad";
+  std::FILE* commands = std::fopen(path.c_str(), "wb");
+  ASSERT_TRUE(commands);
+  SdlPads pads;
+  ASSERT_TRUE(pads.Start()) << pads.Error();
+  ASSERT_TRUE(pads.AttachVirtualPad(path)) << pads.Error();
+  EXPECT_EQ(Describe(pads.Poll()), "added;");
+  for (const auto& r : rows) {
+    std::fputs(r.lines, commands);
+    std::fflush(commands);
+    EXPECT_EQ(Describe(pads.Poll()), r.first) << r.lines;
+    EXPECT_EQ(Describe(pads.Poll()), r.second) << r.lines;
+  }
+  std::fclose(commands);
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace korvana {
@@ -50,7 +53,9 @@ bool PadButtonOfSdlButton(int sdlButton, PadButton& out) {
 }
 
 SdlPads::~SdlPads() {
+  if (virtualCommands_ >= 0) ::close(virtualCommands_);
   if (!started_) return;
+  if (virtualPad_) SDL_JoystickClose(virtualPad_);
   for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad.controller);
   pads_.clear();
   SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
@@ -76,6 +81,75 @@ bool SdlPads::Start(const std::string& mappingFile) {
     }
   }
   return true;
+}
+
+bool SdlPads::AttachVirtualPad(const std::string& commands) {
+  if (!started_ || virtualPad_) return virtualPad_ != nullptr;
+  // Read without waiting: a pipe nobody writes to yet must not hold the
+  // window.
+  virtualCommands_ = ::open(commands.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (virtualCommands_ < 0) {
+    error_ = "cannot open " + commands;
+    return false;
+  }
+  SDL_VirtualJoystickDesc desc{};
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.name = "Korvana virtual pad";
+  const int device = SDL_JoystickAttachVirtualEx(&desc);
+  if (device >= 0) virtualPad_ = SDL_JoystickOpen(device);
+  if (!virtualPad_) {
+    error_ = SDL_GetError();
+    return false;
+  }
+  // A trigger at rest is at the axis's lowest end.
+  for (int axis : {SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT})
+    SDL_JoystickSetVirtualAxis(virtualPad_, axis, SDL_JOYSTICK_AXIS_MIN);
+  return true;
+}
+
+void SdlPads::DriveVirtualPad() {
+  for (int tap : virtualTaps_) {
+    if (tap >= 0)
+      SDL_JoystickSetVirtualButton(virtualPad_, tap, 0);
+    else
+      SDL_JoystickSetVirtualAxis(virtualPad_,
+                                 -1 - tap == static_cast<int>(PadButton::LT)
+                                     ? SDL_CONTROLLER_AXIS_TRIGGERLEFT
+                                     : SDL_CONTROLLER_AXIS_TRIGGERRIGHT,
+                                 SDL_JOYSTICK_AXIS_MIN);
+  }
+  virtualTaps_.clear();
+  char buffer[256];
+  for (ssize_t n; (n = ::read(virtualCommands_, buffer, sizeof buffer)) > 0;)
+    virtualLine_.append(buffer, static_cast<size_t>(n));
+  for (size_t end; (end = virtualLine_.find('\n')) != std::string::npos;) {
+    std::string line = virtualLine_.substr(0, end);
+    virtualLine_.erase(0, end + 1);
+    const char how = line.empty() ? ' ' : line[0];
+    const bool tap = how != '+' && how != '-';
+    if (!tap) line.erase(0, 1);
+    const std::optional<PadButton> wanted = ParsePadButton(line);
+    if (!wanted) continue;
+    const bool down = how != '-';
+    if (*wanted == PadButton::LT || *wanted == PadButton::RT) {
+      SDL_JoystickSetVirtualAxis(virtualPad_,
+                                 *wanted == PadButton::LT ? SDL_CONTROLLER_AXIS_TRIGGERLEFT
+                                                          : SDL_CONTROLLER_AXIS_TRIGGERRIGHT,
+                                 // A trigger's whole travel is the axis's.
+                                 down ? SDL_JOYSTICK_AXIS_MAX : SDL_JOYSTICK_AXIS_MIN);
+      if (tap) virtualTaps_.push_back(-1 - static_cast<int>(*wanted));
+      continue;
+    }
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
+      PadButton named;
+      if (!PadButtonOfSdlButton(b, named) || named != *wanted) continue;
+      SDL_JoystickSetVirtualButton(virtualPad_, b, down ? 1 : 0);
+      if (tap) virtualTaps_.push_back(b);
+    }
+  }
 }
 
 std::string SdlPads::Name(int32_t pad) const {
@@ -141,6 +215,7 @@ void SdlPads::Axis(int32_t id, int axis, int value, std::vector<Event>& out) {
 std::vector<SdlPads::Event> SdlPads::Poll() {
   std::vector<Event> out;
   if (!started_) return out;
+  if (virtualPad_) DriveVirtualPad();
   SDL_PumpEvents();
   // Pads plugged in before the layer started come as added events too, but
   // only once the joystick layer has looked; opening by index catches them

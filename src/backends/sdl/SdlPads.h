@@ -15,6 +15,7 @@
 #include "platform/Pad.h"
 
 typedef struct _SDL_GameController SDL_GameController;
+typedef struct _SDL_Joystick SDL_Joystick;
 
 namespace korvana {
 
@@ -45,6 +46,13 @@ class SdlPads {
   bool Started() const { return started_; }
   const std::string& Error() const { return error_; }
 
+  // A pad made in software and driven by lines read from the pipe or file
+  // at `commands` ("a" presses and lets go of A; "+lt" holds LT, "-lt" lets
+  // it go; names as PadButtonName gives them): a machine without a pad can
+  // try every mapping in the real window. False, with Error(), when SDL
+  // cannot make it or the pipe cannot be opened.
+  bool AttachVirtualPad(const std::string& commands);
+
   // Everything the pads did since the last call, in order.
   std::vector<Event> Poll();
   int OpenPads() const { return static_cast<int>(pads_.size()); }
@@ -61,9 +69,17 @@ class SdlPads {
   void Remove(int32_t pad, std::vector<Event>& out);
   void Axis(int32_t pad, int axis, int value, std::vector<Event>& out);
 
+  // Applies the lines the virtual pad's pipe holds now.
+  void DriveVirtualPad();
+
   bool started_ = false;
   std::string error_;
   std::map<int32_t, Pad> pads_;
+  SDL_Joystick* virtualPad_ = nullptr;
+  int virtualCommands_ = -1;
+  std::string virtualLine_;
+  // Buttons pressed by a plain name, let go at the next poll.
+  std::vector<int> virtualTaps_;
 };
 
 // SDL's button or axis numbers in our names; false for the ones we leave
