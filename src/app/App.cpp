@@ -39,6 +39,8 @@ bool App::Open() {
     platform.textOut().UseFileForRun(textOutFile);
     engine.SetTextOut(true);
   }
+  // A reader who listens left "読み上げ" on: it is on from the first page.
+  if (engine.Reader().speechOn) engine.SetSpeech(true);
   window->show();
   pads = std::make_unique<PadControl>(*window, platform, [this] { return engine.Reader().pad; });
   pads->Start((std::filesystem::path(readerFile.Path()).parent_path() / "gamecontrollerdb.txt")

@@ -114,12 +114,17 @@ void MainWindow::RunItem(const MenuRow& row) {
     case MenuHost::None:
       break;
   }
+  const bool speechBefore = engine_.Reader().speechOn;
   if (row.ownWait)
     RunNestedWait([this, &row] {
       if (row.action) row.action(engine_);
     });
   else
     RunMenuAction(engine_, row);
+  // "読み上げ" is kept as the reader left it; a file that cannot be written
+  // only loses that.
+  if (engine_.Reader().speechOn != speechBefore && readerFile_)
+    readerFile_->Save(engine_.Reader());
 }
 
 QAction* MainWindow::Item(const QString& name) const {

@@ -166,6 +166,7 @@ QCheckBox* ReaderSettingsDialog::AddSwitch(QGroupBox* group, const QString& capt
 }
 
 void ReaderSettingsDialog::Prepare(const config::ReaderSettings& settings) {
+  prepared_ = settings;
   autoBase->setValue(settings.autoBaseMs);
   autoPerChar->setValue(settings.autoPerCharMs);
   skipStopsAtChoices->setChecked(settings.skipStopsAtChoices);
@@ -189,7 +190,8 @@ void ReaderSettingsDialog::Prepare(const config::ReaderSettings& settings) {
 }
 
 config::ReaderSettings ReaderSettingsDialog::Shown() const {
-  config::ReaderSettings shown;
+  // What the dialog has no control for stays as it was prepared.
+  config::ReaderSettings shown = prepared_;
   shown.autoBaseMs = autoBase->value();
   shown.autoPerCharMs = autoPerChar->value();
   shown.skipStopsAtChoices = skipStopsAtChoices->isChecked();

@@ -55,6 +55,7 @@ class ReaderSettingsDialog : public QDialog {
   std::array<QComboBox*, static_cast<size_t>(PadButton::Count)> padActions{};
 
  private:
+  config::ReaderSettings prepared_;
   // A titled group of rows, added below the groups made before it.
   QGroupBox* AddGroup(const QString& title);
   QSpinBox* AddTime(QGroupBox* group, const QString& caption, int highest, int step);

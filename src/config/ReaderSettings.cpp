@@ -45,6 +45,7 @@ constexpr Key kKeys[] = {
     {"TextOutTarget", &ReaderSettings::textOutTarget, 0, 0, kTextOutTargets},
     {"TextOutPath", &ReaderSettings::textOutPath},
     {"TextOutPort", &ReaderSettings::textOutPort, 1, 65535},
+    {"SpeechOn", &ReaderSettings::speechOn},
     {"PadA", PadButton::A},
     {"PadB", PadButton::B},
     {"PadX", PadButton::X},

@@ -39,6 +39,9 @@ struct ReaderSettings {
   // is installed, else the engine's own) and the rate, -10 slow to 10 fast.
   std::string speechVoice;
   int32_t speechRate = 0;
+  // "読み上げ" was on when the reader last chose it: a reader who listens
+  // finds it on again when the window opens.
+  bool speechOn = false;
   // Text out ("テキストを外部へ"): where each page's line goes, "clipboard",
   // "file" (a file or pipe at the path) or "websocket" (a server on
   // 127.0.0.1 at the port).

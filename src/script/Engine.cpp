@@ -628,6 +628,7 @@ void Engine::SetSpeech(bool on) {
   }
   if (on == click_.SpeakPages) return;
   click_.SpeakPages = on;
+  settings_.reader.speechOn = on;
   platform_.window.SetMenuItemChecked(MenuItem::Speak, on);
   if (on)
     messageText_.OfferWaitText(true, false);

@@ -123,7 +123,8 @@ TEST(ReaderSettings, WritingKeepsWhatItDoesNotKnowInItsPlace) {
       "# the reader's notes\nVoiceVolume=80\nSkipUnread=off\n\nTitle=月の夜\n"
       "AutoBaseMs=900\nAutoPerCharMs=40\nSkipStopsAtChoices=on\nAutoSaves=on\n"
       "ScalingSmooth=off\nScalingFit=off\n"
-      "SpeechVoice=\nSpeechRate=0\nTextOutTarget=clipboard\nTextOutPath=\nTextOutPort=7357\n");
+      "SpeechVoice=\nSpeechRate=0\nTextOutTarget=clipboard\nTextOutPath=\nTextOutPort=7357\n"
+      "SpeechOn=off\n");
   // What was written reads back the same.
   EXPECT_EQ(ReaderSettingsFile(path).Load(nullptr), settings);
 }

@@ -111,6 +111,11 @@ class ReaderSettingsDialogTest : public QObject {
     for (const QLabel* label : form.findChildren<QLabel*>()) QVERIFY(label->buddy());
     // The defaults as the file's defaults give them.
     QVERIFY(form.Shown() == config::ReaderSettings{});
+    // What the dialog has no control for comes back as it went in.
+    config::ReaderSettings listening;
+    listening.speechOn = true;
+    form.Prepare(listening);
+    QVERIFY(form.Shown().speechOn);
     QCOMPARE(form.autoBase->text(), QStringLiteral("1500 ms"));
     QCOMPARE(form.autoPerChar->text(), QStringLiteral("40 ms"));
   }

@@ -132,6 +132,20 @@ TEST(ReaderVoice, NothingIsSpokenOrSentWhileTheItemsAreOff) {
   }
 }
 
+TEST(ReaderVoice, TheReaderSettingsKeepWhetherSpeechWasLeftOn) {
+  // The window writes the reader's settings when the item changes them.
+  const struct {
+    std::vector<HeadlessOptions::MenuChoice> menu;
+    bool on;
+  } rows[] = {{{}, false}, {{{1, "Xspeak"}}, true}, {{{1, "Xspeak"}, {2, "Xspeak"}}, false}};
+  for (const auto& r : rows) {
+    GameRun run(HeadlessOptions{.menu = r.menu});
+    run.Script({"_textwait 0", "一", "二", "三"});
+    EXPECT_EQ(run.Run(), 0);
+    EXPECT_EQ(run.session().engine.Reader().speechOn, r.on) << r.menu.size();
+  }
+}
+
 TEST(ReaderVoice, AMachineWithoutSpeechKeepsTheItemOffWithANote) {
   test::TempDir dir;
   dir.Write("autorun.txt", Sjis("_textwait 0\r\nあ\r\n"));
