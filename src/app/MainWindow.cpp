@@ -91,6 +91,7 @@ void MainWindow::BuildMenu() {
   popup_ = built.menu;
   connect(popup_, &QMenu::aboutToShow, this, [this] { engine_.MenuOpened(true); });
   connect(popup_, &QMenu::aboutToHide, this, [this] { engine_.MenuOpened(false); });
+  platform_.speech().FollowMenu(popup_);
   items_ = std::move(built.items);
 }
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTextToSpeech>
@@ -140,6 +141,28 @@ QString QtSpeech::FocusText(const QWidget* widget) {
   text.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&(?=.)")));
   if (!state.isEmpty()) text = text.isEmpty() ? state : text + QStringLiteral(" ") + state;
   return text.trimmed();
+}
+
+QString QtSpeech::ItemText(const QAction* action) {
+  if (!action) return {};
+  QString text = action->text();
+  text.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&(?=.)")));
+  if (action->menu()) text += QStringLiteral(" メニュー");
+  if (action->isCheckable())
+    text += action->isChecked() ? QStringLiteral(" オン") : QStringLiteral(" オフ");
+  if (!action->isEnabled()) text += QStringLiteral(" 使えません");
+  return text.trimmed();
+}
+
+void QtSpeech::FollowMenu(QMenu* menu) {
+  QList<QMenu*> menus = menu->findChildren<QMenu*>();
+  menus.prepend(menu);
+  for (QMenu* m : menus)
+    connect(m, &QMenu::hovered, this, [this](QAction* action) {
+      if (!enabled || !enabled() || action->isSeparator()) return;
+      const QString text = ItemText(action);
+      if (!text.isEmpty()) Say(text.toStdString());
+    });
 }
 
 void QtSpeech::FocusChanged(QWidget*, QWidget* now) {

@@ -14,6 +14,9 @@
 class QTextToSpeech;
 class QWidget;
 
+class QAction;
+class QMenu;
+
 namespace korvana {
 
 class QtSpeech : public QObject, public Speech {
@@ -39,6 +42,12 @@ class QtSpeech : public QObject, public Speech {
   // What is spoken when `widget` takes the focus: its accessible name, else
   // its text or label, with its state where it has one.
   static QString FocusText(const QWidget* widget);
+  // What is read of a menu item as the highlight reaches it: its caption,
+  // whether it is on (a checkable one) and whether it can be chosen.
+  static QString ItemText(const QAction* action);
+  // Reads the items of `menu` and its submenus as the highlight reaches
+  // them, while speech is on: a menu item never takes the focus.
+  void FollowMenu(QMenu* menu);
 
   // Whether the reader has speech on (the dialogs' focus is spoken then).
   std::function<bool()> enabled;

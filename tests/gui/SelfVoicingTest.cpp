@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -56,6 +57,30 @@ class SelfVoicingTest : public QObject {
 
  private slots:
   void init() { test::ClearQuit(); }
+
+  void menuItemsAreSpokenAsTheHighlightReachesThem() {
+    for (bool on : {false, true}) {
+      HeardSpeech speech;
+      speech.enabled = [on] { return on; };
+      QMenu menu;
+      QAction* save = menu.addAction(QStringLiteral("データ保存"));
+      QAction* voice = menu.addAction(QStringLiteral("読み上げ"));
+      voice->setCheckable(true);
+      voice->setChecked(true);
+      QAction* load = menu.addAction(QStringLiteral("データ読み込み"));
+      load->setEnabled(false);
+      QMenu* tools = menu.addMenu(QStringLiteral("便利機能"));
+      QAction* back = tools->addAction(QStringLiteral("一つ前に戻る"));
+      speech.FollowMenu(&menu);
+      for (QAction* a : {save, voice, load, tools->menuAction()}) Q_EMIT menu.hovered(a);
+      Q_EMIT tools->hovered(back);
+      const QStringList expected = {QStringLiteral("データ保存"), QStringLiteral("読み上げ オン"),
+                                    QStringLiteral("データ読み込み 使えません"),
+                                    QStringLiteral("便利機能 メニュー"),
+                                    QStringLiteral("一つ前に戻る")};
+      QCOMPARE(speech.heard, on ? expected : QStringList{});
+    }
+  }
 
   void theFocusedControlIsSpokenWhileSpeechIsOn() {
     for (bool on : {false, true}) {
