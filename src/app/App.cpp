@@ -43,8 +43,12 @@ bool App::Open() {
   if (engine.Reader().speechOn) engine.SetSpeech(true);
   window->show();
   pads = std::make_unique<PadControl>(*window, platform, [this] { return engine.Reader().pad; });
-  pads->Start((std::filesystem::path(readerFile.Path()).parent_path() / "gamecontrollerdb.txt")
-                  .string());
+  // SDL's controller layer takes a few milliseconds to start: after the
+  // first frame, not before it.
+  window->beforeStory = [this] {
+    pads->Start((std::filesystem::path(readerFile.Path()).parent_path() / "gamecontrollerdb.txt")
+                    .string());
+  };
   window->StartStoryWhenShown();
   return true;
 }

@@ -10,10 +10,12 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWheelEvent>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "Application.h"
 #include "Cursors.h"
@@ -619,6 +621,7 @@ void MainWindow::StartPendingStory() {
 }
 
 void MainWindow::StartStory() {
+  if (beforeStory) std::exchange(beforeStory, nullptr)();
   storyRunning_ = true;
   try {
     engine_.StartEngine();

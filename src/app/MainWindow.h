@@ -44,6 +44,9 @@ class MainWindow : public QWidget {
   // needs (music and its sound font, the script, pictures, glyphs) comes
   // after. A window the system never shows (started minimised) starts it
   // after kUnshownStartMs.
+  // Runs once, after the first frame and before the story starts: work
+  // the window need not wait for (the pads' start) is done here.
+  std::function<void()> beforeStory;
   void StartStoryWhenShown();
   static constexpr int kUnshownStartMs = 250;
   bool FirstFrameShown() const { return firstFrameShown_; }
