@@ -9,6 +9,7 @@
 
 #include "config/ConfigFile.h"
 #include "config/InstallStore.h"
+#include "core/Ascii.h"
 #include "core/FileWriting.h"
 #include "core/Tokens.h"
 
@@ -117,10 +118,7 @@ const Key* FindKey(std::string_view name) {
 bool Apply(const Key& key, std::string_view value, ReaderSettings& settings) {
   value = TrimBlanks(value);
   if (auto button = std::get_if<PadButton>(&key.member)) {
-    std::string lower(value);
-    for (char& c : lower)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    const std::optional<PadAction> action = ParsePadAction(lower);
+    const std::optional<PadAction> action = ParsePadAction(LowerAscii(value));
     if (!action) return false;
     settings.pad[static_cast<size_t>(*button)] = *action;
     return true;
