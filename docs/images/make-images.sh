@@ -147,6 +147,26 @@ EOF
 shot transparency "$work/transparency.png"
 small "$work/transparency.png" "$here/transparency.png"
 
+# The nine blend modes of the effect layer: the glow picture laid over a room
+# and a figure, the effect's own rectangle shown at half size.
+blends=()
+for mode in COPY OR AND XOR BLEND INCREASE DECREASE SCREEN OVERLAY; do
+  game "blend-$mode" <<EOF
+_bgload bgroom.png
+_objput 0,chara.png,#00FF00,240,#BOTTOM
+_efload glow.png,#NONE,0
+_efset 1,#$mode,160,160,1
+_refresh
+EOF
+  shot "blend-$mode" "$work/blend-$mode.png"
+  mkdir -p "$work/blend"
+  convert "$work/blend-$mode.png" -crop 320x240+160+160 +repage -resize 160x120 "$work/blend/#$mode.png"
+  blends+=("$work/blend/#$mode.png")
+done
+montage -label '%t' "${blends[@]}" -tile 3x3 -geometry +4+2 -pointsize 12 \
+  -background white "$work/blend-modes.png"
+small "$work/blend-modes.png" "$here/blend-modes.png"
+
 # ---------------------------------------------------------------- §9 choices
 
 # A choice stays on the screen when the run is told to take an entry it
