@@ -45,19 +45,22 @@ std::string ReadToken(std::string_view line, int& pos, char terminator) {
     ++pos;
   }
   // The one-byte characters that end the run of characters that are kept
-  // (or, after the quotes, skipped) as they are, for the state at hand.
-  std::array<bool, 256> special{};
+  // (or, after the quotes, skipped) as they are, for the state at hand; the
+  // terminator ends it too, except inside quotes. Built once: a token is
+  // read for every argument of every line run.
+  static constexpr auto kStops = [] {
+    std::array<std::array<bool, 256>, 3> stops{};
+    stops[kPlain]['\n'] = stops[kPlain][','] = stops[kPlain][' '] = stops[kPlain]['\t'] = true;
+    stops[kInQuotes]['\n'] = stops[kInQuotes]['"'] = true;
+    stops[kAfterQuotes]['\n'] = stops[kAfterQuotes][','] = true;
+    return stops;
+  }();
+  const auto term = static_cast<unsigned char>(terminator);
+  const std::array<bool, 256>* special = &kStops[state];
   auto enter = [&](decltype(state) next) {
     state = next;
-    special.fill(false);
-    if (state == kInQuotes) {
-      special['\n'] = special['"'] = true;
-      return;
-    }
-    for (char c : {'\n', ',', terminator}) special[static_cast<unsigned char>(c)] = true;
-    if (state == kPlain) special[' '] = special['\t'] = true;
+    special = &kStops[state];
   };
-  enter(state);
   for (;;) {
     // Beyond the end the position still moves, so callers see it past the
     // end.
@@ -72,7 +75,7 @@ std::string ReadToken(std::string_view line, int& pos, char terminator) {
     while (i < len) {
       const auto u = static_cast<unsigned char>(line[i]);
       const size_t n = u < 0x80 ? 1 : std::min(cp932::CharLength(line, i), len - i);
-      if (n == 1 && special[u]) break;
+      if (n == 1 && ((*special)[u] || (u == term && state != kInQuotes))) break;
       i += n;
     }
     if (state != kAfterQuotes) token.append(line.substr(start, i - start));

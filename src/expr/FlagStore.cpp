@@ -1,5 +1,6 @@
 #include "expr/FlagStore.h"
 
+#include <charconv>
 #include <limits>
 
 namespace korvana {
@@ -21,9 +22,27 @@ std::optional<int32_t> ParseDecimal32(const std::string& text) {
 }
 
 std::optional<int32_t> FlagStore::Numeric(int index) const {
+  switch (kinds_[index]) {
+    case Kind::Number:
+      return numbers_[index];
+    case Kind::NotNumber:
+      return std::nullopt;
+    case Kind::Unknown:
+      break;
+  }
   const std::string& text = flags_[index];
-  if (text.empty()) return 0;
-  return ParseDecimal32(text);
+  const std::optional<int32_t> n = text.empty() ? 0 : ParseDecimal32(text);
+  kinds_[index] = n ? Kind::Number : Kind::NotNumber;
+  if (n) numbers_[index] = *n;
+  return n;
+}
+
+void FlagStore::SetNumber(int index, int32_t value) {
+  char digits[16];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+  flags_[index].assign(digits, end);
+  kinds_[index] = Kind::Number;
+  numbers_[index] = value;
 }
 
 bool FlagStore::Fit(std::string& text) {

@@ -24,8 +24,11 @@ class FlagStore {
   bool Set(int index, std::string value) {
     const bool whole = Fit(value);
     flags_[index] = std::move(value);
+    kinds_[index] = Kind::Unknown;
     return whole;
   }
+  // The decimal text of `value`, written into the flag's own storage.
+  void SetNumber(int index, int32_t value);
 
   // The numeric view: empty text is 0, otherwise the text as a signed 32-bit
   // decimal integer; nothing when the text is not such a number.
@@ -56,9 +59,17 @@ class FlagStore {
 
  private:
   void Fill(int from, int to, const std::string& value) {
-    for (int i = from; i < to; ++i) flags_[i] = value;
+    for (int i = from; i < to; ++i) {
+      flags_[i] = value;
+      kinds_[i] = Kind::Unknown;
+    }
   }
   std::array<std::string, kCount> flags_;
+  // Expressions read the same flags over and over: each text is read as a
+  // number once, until it changes.
+  enum class Kind : uint8_t { Unknown, Number, NotNumber };
+  mutable std::array<Kind, kCount> kinds_{};
+  mutable std::array<int32_t, kCount> numbers_{};
 };
 
 // Converts text as a signed 32-bit decimal integer: optional sign, digits,

@@ -192,7 +192,7 @@ void Engine::RunScript() {
     ++executedLines_;
     // A copy: the command may load another script over this one.
     line = script_.Lines()[prog_.ProgExecLine];
-    RunLine(line);
+    RunLine(line, prog_.ProgExecLine);
     if (click_.RequestPending()) ServeRequest();
     if (prog_.ProgNextLine == -1) {
       ++prog_.ProgExecLine;
@@ -203,7 +203,7 @@ void Engine::RunScript() {
   }
 }
 
-void Engine::RunLine(std::string_view raw) {
+void Engine::RunLine(std::string_view raw, int32_t scriptLine) {
   std::string_view line = TrimBlanks(raw);
   if (!line.empty() && line[0] == '~') {
     click_.CurrentTextId = ParseTextId(line.substr(1, 8));
@@ -216,7 +216,7 @@ void Engine::RunLine(std::string_view raw) {
   switch (line[0]) {
     case '_':
       prog_.ProgMultiStateFlag = MultiState::Command;
-      ExecuteCommand(line);
+      ExecuteCommand(line, scriptLine);
       break;
     case '!':
       prog_.ProgChapter = std::string(rest);
@@ -288,7 +288,30 @@ void Engine::ResumeSavedLine() {
     messageText_.ShowTextLine(line, prog_.ProgResumeColumn);
 }
 
-void Engine::ExecuteCommand(std::string_view line) {
+const std::string& Engine::SplitScriptLine(std::string_view line, int32_t scriptLine,
+                                           CommandArgs& args) {
+  if (scriptLine < 0) {
+    splitName_ = SplitCommandLine(line, args);
+    return splitName_;
+  }
+  if (!splits_) splits_ = std::make_unique<std::array<SplitLine, kKeptSplits>>();
+  const uint64_t tag = uint64_t{script_.Generation()} << 32 | static_cast<uint32_t>(scriptLine);
+  // A conditional line's command is kept apart from the line itself.
+  const size_t at = static_cast<size_t>(scriptLine & ~kConditionalPart) +
+                    ((scriptLine & kConditionalPart) ? kKeptSplits / 2 : 0);
+  SplitLine& kept = (*splits_)[at % kKeptSplits];
+  if (kept.tag != tag) {
+    kept.tag = tag;
+    kept.name = SplitCommandLine(line, kept.args);
+    kept.used = static_cast<int>(kept.args.size());
+    while (kept.used > 0 && kept.args[kept.used - 1].empty()) --kept.used;
+  }
+  for (int k = 0; k < kept.used; ++k) args[k] = kept.args[k];
+  for (size_t k = kept.used; k < args.size(); ++k) args[k].clear();
+  return kept.name;
+}
+
+void Engine::ExecuteCommand(std::string_view line, int32_t scriptLine) {
   if (commandDepth_ >= kMaxCommandNesting) {
     ScriptError(J("条件行の入れ子が深すぎます"));
     return;
@@ -305,17 +328,21 @@ void Engine::ExecuteCommand(std::string_view line) {
   // (a deque: growing it never moves the buffers that outer commands hold).
   while (argBuffers_.size() < static_cast<size_t>(commandDepth_)) argBuffers_.emplace_back();
   CommandArgs& args = argBuffers_[commandDepth_ - 1];
-  const std::string name = SplitCommandLine(line, args);
+  const std::string name = SplitScriptLine(line, scriptLine, args);
   progArgs_ = &args;
-  if (name.compare(0, 2, "_(") == 0) {
+  const std::string_view head(name);
+  if (head.starts_with("_(")) {
     int pos = 2;
     if (eval_.EvalAt(name, pos) != 0) {
       prog_.ProgMultiStateFlag = MultiState::Conditional;
-      ExecuteCommand(args[0]);
+      // Only the first condition's command is kept: a condition inside it
+      // would be kept under the same line.
+      const bool outer = scriptLine >= 0 && !(scriptLine & kConditionalPart);
+      ExecuteCommand(args[0], outer ? scriptLine | kConditionalPart : -1);
     }
     return;
   }
-  if (name.compare(0, 5, "_$flg") == 0 || name.compare(0, 5, "_@flg") == 0) {
+  if (head.starts_with("_$flg") || head.starts_with("_@flg")) {
     AssignFlag(name, args[0]);
     return;
   }
@@ -323,7 +350,7 @@ void Engine::ExecuteCommand(std::string_view line) {
     command->handler(*this, args);
     return;
   }
-  if (name.compare(0, 4, "_end") == 0) return;
+  if (head.starts_with("_end")) return;
   ScriptError(J("コマンドが変です") + name);
 }
 
@@ -332,7 +359,7 @@ void Engine::AssignFlag(const std::string& name, const std::string& value) {
   const int index = eval_.ParseFlagTarget(std::string_view(name).substr(1), 1);
   bool whole = true;
   if (name[1] == '$') {
-    flags_.Set(index, std::to_string(eval_.EvalInt(value)));
+    flags_.SetNumber(index, eval_.EvalInt(value));
   } else if (!value.empty() && value[0] == '@') {
     int pos = 1;
     whole = flags_.Set(index, eval_.ReadFlagText(value, pos));

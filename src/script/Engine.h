@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <set>
@@ -144,7 +145,10 @@ class Engine : public ErrorSink,
   // Loads a script and resets the interpreter position; the caller sets
   // ProgFileName.
   void LoadScript(const std::string& name);
-  void ExecuteCommand(std::string_view line);
+  // `scriptLine`: the index of the script line `line` was read from, when
+  // it is one (its split is then kept for the next time the line runs;
+  // kConditionalPart added for the command of a conditional line).
+  void ExecuteCommand(std::string_view line, int32_t scriptLine = -1);
 
   // ErrorSink
   void ScriptError(const std::string& message) override;
@@ -397,7 +401,11 @@ class Engine : public ErrorSink,
   // The flow every selection command shares: menu items, the item lines, the
   // choice (`choose`), the chosen entry's command and the result.
   void RunSelection(bool textMenu, bool keepPlaces, const std::function<int()>& choose);
-  void RunLine(std::string_view raw);
+  void RunLine(std::string_view raw, int32_t scriptLine);
+  // The split of command line `scriptLine` into `args`, from the kept
+  // splits or made and kept; returns the command's name.
+  const std::string& SplitScriptLine(std::string_view line, int32_t scriptLine,
+                                     CommandArgs& args);
   void ServeRequest();
   Request ServeOneRequest();
   void ResumeSavedLine();
@@ -458,6 +466,20 @@ class Engine : public ErrorSink,
   int commandDepth_ = 0;
   bool scriptStarted_ = false;
   std::deque<CommandArgs> argBuffers_;
+  // Loops run the same command lines over and over: the last splits are
+  // kept, each under its script's generation and line.
+  struct SplitLine {
+    uint64_t tag = UINT64_MAX;
+    std::string name;
+    CommandArgs args;
+    int used = 0;  // the arguments after the last one are empty
+  };
+  static constexpr size_t kKeptSplits = 256;
+  // Marks the command after a conditional line's condition (script lines
+  // are far fewer than this).
+  static constexpr int32_t kConditionalPart = 1 << 30;
+  std::unique_ptr<std::array<SplitLine, kKeptSplits>> splits_;
+  std::string splitName_;
 };
 
 }  // namespace korvana

@@ -110,6 +110,7 @@ std::vector<std::string> ScriptFile::OpenScriptFile(std::string_view name, const
 
 void ScriptFile::SetLines(std::vector<std::string> lines) {
   lines_ = std::move(lines);
+  ++generation_;
   BuildLabelTable();
 }
 

@@ -47,12 +47,15 @@ class ScriptFile {
   int32_t FindLabel(std::string_view name, int32_t fallback);
 
   const std::vector<std::string>& Lines() const { return lines_; }
+  // Changes whenever the lines are replaced.
+  uint32_t Generation() const { return generation_; }
   int32_t LineCount() const { return static_cast<int32_t>(lines_.size()); }
   const std::vector<std::string>& LabelNames() const { return labelNames_; }
 
  private:
   ErrorSink& errors_;
   std::vector<std::string> lines_;
+  uint32_t generation_ = 0;
   std::vector<std::string> labelNames_;
   std::array<int32_t, kMaxLabels> labelLines_{};
 };

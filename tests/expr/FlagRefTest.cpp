@@ -2,6 +2,7 @@
 // view "@flg[i]", assignment targets and the value embedding of message text.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,6 +64,41 @@ TEST(FlagStore, NumericView) {
     FlagStore flags;
     flags.Set(7, c.text);
     EXPECT_EQ(flags.Numeric(7), c.value) << c.text;
+  }
+}
+
+// The number a flag is read as follows every way its text changes, even
+// right after the old text was read as a number (or as none).
+TEST(FlagStore, NumericViewFollowsEveryChange) {
+  struct Step {
+    const char* what;
+    std::function<void(FlagStore&)> change;
+    int index;
+    std::optional<int32_t> value;
+  };
+  FlagStore::Half half;
+  half.fill("x");
+  half[4] = "44";
+  const Step steps[] = {
+      {"text", [](FlagStore& f) { f.Set(4, "12"); }, 4, 12},
+      {"text, not a number", [](FlagStore& f) { f.Set(4, "twelve"); }, 4, std::nullopt},
+      {"number", [](FlagStore& f) { f.SetNumber(4, -30); }, 4, -30},
+      {"number's text", [](FlagStore& f) { f.SetNumber(5, INT32_MIN); }, 5, INT32_MIN},
+      {"game half cleared", [](FlagStore& f) { f.Clear(0, "7"); }, 4, 7},
+      {"all cleared", [](FlagStore& f) { f.Clear(2, ""); }, 300, 0},
+      {"half restored", [&](FlagStore& f) { f.SetHalf(256, half); }, 260, 44},
+      {"half restored, text", [&](FlagStore& f) { f.SetHalf(0, half); }, 5, std::nullopt},
+      {"game flags reset", [](FlagStore& f) { f.ResetGameFlags(); }, 5, 0},
+  };
+  FlagStore flags;
+  for (const Step& s : steps) {
+    (void)flags.Numeric(s.index);
+    s.change(flags);
+    EXPECT_EQ(flags.Numeric(s.index), s.value) << s.what;
+    // and the text agrees with it
+    const std::string& text = flags.Get(s.index);
+    EXPECT_EQ(text.empty() ? std::optional<int32_t>(0) : ParseDecimal32(text), s.value)
+        << s.what << ": the text is " << text;
   }
 }
 

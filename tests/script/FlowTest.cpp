@@ -29,6 +29,18 @@ TEST(Flow, GotoLabelsAndFiles) {
   EXPECT_EQ(run.probe().Prog().ProgFileName, "again.txt");
 }
 
+// Loops keep the split of the command lines they run: two scripts with
+// other commands on the same lines, run in turn, each run their own.
+TEST(Flow, ScriptsTakingTurnsRunTheirOwnLines) {
+  GameRun run;
+  run.Script({"_$flg[1]=$flg[1]+1", "_($flg[1]<3), _goto , b.txt", "_$flg[9]=$flg[1]"});
+  run.Script({"_$flg[2]=$flg[2]+10", "_($flg[2]<100), _goto , autorun.txt"}, "b.txt");
+  EXPECT_EQ(run.Run(), 0);
+  EXPECT_EQ(run.Flag(1), "3");
+  EXPECT_EQ(run.Flag(2), "20");
+  EXPECT_EQ(run.Flag(9), "3");
+}
+
 TEST(Flow, SixteenNestedCallsReturnInOrderAndTheSeventeenthOverflows) {
   // :f<n> calls :f<n+1> and appends n to flag 1 after returning.
   std::vector<std::string> lines = {"_@flg[1]=\"\"", "_gosub :f1", "_goto :done"};
