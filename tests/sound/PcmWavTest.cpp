@@ -20,7 +20,8 @@ std::string Le(uint32_t v, int bytes) {
 }
 
 std::string Chunk(const std::string& id, const std::string& body) {
-  return id + Le(static_cast<uint32_t>(body.size()), 4) + body + (body.size() % 2 ? "\0" : "");
+  return id + Le(static_cast<uint32_t>(body.size()), 4) + body +
+         std::string(body.size() % 2, '\0');
 }
 
 std::string Format(int channels, int rate, int bits) {
@@ -66,7 +67,7 @@ TEST(PcmWav, ReadsWhatTheModuleDecodesAndOnlyTheMixersFormat) {
       {"cd.wav", Riff(Format(2, 44100, 16) + Chunk("data", Pcm(66150))), true},
       {"odd length.wav", Riff(Format(2, 44100, 16) + Chunk("data", Pcm(44101))), true},
       {"tagged.wav",
-       Riff(Format(2, 44100, 16) + Chunk("LIST", "INFOISFT\3\0\0\0abc") +
+       Riff(Format(2, 44100, 16) + Chunk("LIST", std::string("INFOISFT\3\0\0\0abc", 15)) +
             Chunk("data", Pcm(9000))),
        true},
       {"mono.wav", Riff(Format(1, 44100, 16) + Chunk("data", Pcm(9000))), false},
