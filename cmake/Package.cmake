@@ -137,7 +137,9 @@ set(KORVANA_DEPENDS_BY_HAND
   # SDL_mixer (backends/sdl/SdlAudio.cpp names its file)
   timgm6mb-soundfont
   # Qt's own buttons and dialogs in Japanese (qtbase_ja.qm)
-  qt6-translations-l10n)
+  qt6-translations-l10n
+  # the mixer, loaded when the first sound plays (backends/sdl/MixerLibrary.h)
+  libsdl2-mixer-2.0-0)
 list(JOIN KORVANA_DEPENDS_BY_HAND ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # Reading aloud: Qt's text-to-speech loads its speech-dispatcher plugin at
 # run time (dpkg-shlibdeps cannot see it), and the service speaks through an

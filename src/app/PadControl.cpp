@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QWidget>
 
@@ -37,7 +37,14 @@ PadControl::PadControl(MainWindow& window, QtPlatform& platform,
   });
   idleTimer_.setInterval(kIdleLookMs);
   connect(&idleTimer_, &QTimer::timeout, this, [this] { Poll(); });
-  connect(&devices_, &QFileSystemWatcher::directoryChanged, this, [this] { LookSoon(); });
+  connect(&devices_, &QFileSystemWatcher::directoryChanged, this, [this](const QString& folder) {
+    // Before the device folder exists its parent is watched, until it comes.
+    if (folder != kDeviceFolder && !devices_.directories().contains(kDeviceFolder)) {
+      if (!devices_.addPath(kDeviceFolder)) return;
+      devices_.removePath(folder);
+    }
+    LookSoon();
+  });
 }
 
 PadControl::~PadControl() = default;
@@ -48,9 +55,9 @@ bool PadControl::Start(const std::string& mappingFile) {
   // variable names a pipe its buttons are written to).
   if (const char* commands = std::getenv("KORVANA_VIRTUAL_PAD"); commands && *commands)
     if (!sdl_.AttachVirtualPad(commands)) qWarning("virtual pad: %s", sdl_.Error().c_str());
-  if (QDir(kDeviceFolder).exists())
-    devices_.addPath(kDeviceFolder);
-  else
+  // Where neither the folder nor its parent can be watched, a look now and
+  // then is the one way to see a pad come.
+  if (!devices_.addPath(kDeviceFolder) && !devices_.addPath(QFileInfo(kDeviceFolder).path()))
     idleTimer_.start();
   Poll();
   return true;
@@ -160,6 +167,7 @@ void PadControl::PadArrow(Key key) {
 }
 
 void PadControl::PadSkip(bool held) {
+  platform_.SetCtrlHeld(held);
   if (InputSink* sink = platform_.sink()) sink->OnCtrl(held);
 }
 

@@ -4,8 +4,8 @@
 // carries those out on the window, the engine and the pop-up menu.
 //
 // It stays asleep while no pad is plugged in: it looks for pads only when
-// the device folder changes (or, where there is no such folder to watch,
-// every kIdleLookMs), and reads them every kPollMs only while one is open.
+// the device folder changes (its parent is watched until it exists; where
+// neither can be watched, it looks every kIdleLookMs), and reads them every kPollMs only while one is open.
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>

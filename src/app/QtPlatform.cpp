@@ -8,6 +8,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "DebugWindow.h"
@@ -127,8 +130,24 @@ void QtPlatform::WaitMessage(int64_t timeoutMs) {
 }
 
 void QtPlatform::SetTimer1(bool enabled) {
-  if (enabled && !timer1_.isActive()) timer1_.start();
-  if (!enabled) timer1_.stop();
+  timer1On_ = enabled;
+  FollowTimer1();
+}
+
+void QtPlatform::SetTimer1Visible(bool visible) {
+  timer1Visible_ = visible;
+  FollowTimer1();
+}
+
+void QtPlatform::SetCtrlHeld(bool held) {
+  ctrlHeld_ = held;
+  FollowTimer1();
+}
+
+void QtPlatform::FollowTimer1() {
+  const bool run = timer1On_ && (timer1Visible_ || ctrlHeld_);
+  if (run && !timer1_.isActive()) timer1_.start();
+  if (!run) timer1_.stop();
 }
 
 LocalTime QtPlatform::Now() {
@@ -354,6 +373,19 @@ bool QtPlatform::MovePointer(int x, int y) {
 
 void QtPlatform::ShowNote(const std::string& text) {
   if (window_) window_->ShowNote(Q(text));
+}
+
+void QtPlatform::ClickWaitStarted() {
+  // For the probes (bench/idle_probe.sh): the peak memory when the story
+  // first waits for a click, which is what a reader's first page costs.
+  if (clickWaitSeen_ || !std::getenv("KORVANA_FIRST_FRAME_PROBE")) return;
+  clickWaitSeen_ = true;
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return;
+  char line[256];
+  while (std::fgets(line, sizeof line, status))
+    if (std::strncmp(line, "VmHWM:", 6) == 0) std::fprintf(stderr, "click-wait %s", line + 6);
+  std::fclose(status);
 }
 
 void QtPlatform::RequestClose() {

@@ -55,7 +55,8 @@ class QtPlatform : public QObject,
   void ProcessMessages() override;
   void WaitMessage(int64_t timeoutMs) override;
   void SetTimer1(bool enabled) override;
-  bool Timer1Enabled() override { return timer1_.isActive(); }
+  bool Timer1Enabled() override { return timer1On_; }
+  void SetTimer1Visible(bool visible) override;
   LocalTime Now() override;
   uint32_t RandomSeed() override;
 
@@ -98,7 +99,15 @@ class QtPlatform : public QObject,
   }
   void Stop() override { movie_.Stop(); }
 
+  // Observer: only the start-up probe's mark (bench/idle_probe.sh).
+  void ClickWaitStarted() override;
+
   InputSink* sink() const { return sink_; }
+  // Ctrl held in the window: a click wait notices at the timer's ticks when
+  // it has been held long enough, so they run while it is held.
+  void SetCtrlHeld(bool held);
+  // Whether the timer wakes the window now (tests).
+  bool Timer1Ticking() const { return timer1_.isActive(); }
   const Picture* screen() const { return screen_; }
   // The close question was answered OK while the story runs: the next pump
   // unwinds the engine so that it can save and end.
@@ -150,6 +159,10 @@ class QtPlatform : public QObject,
   bool speakOn_ = false;
   const Picture* screen_ = nullptr;
   QTimer timer1_;
+  bool timer1On_ = false, timer1Visible_ = true, ctrlHeld_ = false;
+  // Runs the timer when it is on and its ticks show something or Ctrl waits
+  // for them.
+  void FollowTimer1();
   static constexpr qint64 kFrameMs = 16;
   QElapsedTimer frameClock_;
   qint64 lastRepaint_ = -kFrameMs;
@@ -161,6 +174,7 @@ class QtPlatform : public QObject,
   bool quitRequested_ = false;
   std::optional<EngineExit> deferredExit_;
   std::string caption_ = "Korvana";
+  bool clickWaitSeen_ = false;
   SdlAudio audio_;
   QtMovie movie_;
 };

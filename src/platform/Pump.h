@@ -28,6 +28,10 @@ class Pump {
   virtual void SetTimer1(bool enabled) = 0;
   // Whether that timer runs (views that stop it give it back its state).
   virtual bool Timer1Enabled() = 0;
+  // Whether the timer's ticks change what the window shows: a marker whose
+  // frames are all alike does not, and a window may then sleep through
+  // them. The timer still counts as running.
+  virtual void SetTimer1Visible(bool visible) {}
   virtual LocalTime Now() = 0;
   // Seeds the generator behind `$sys[20]`, `$sys[21]`, `$sys[30]` and
   // `_shake`; the headless platform gives a fixed seed so runs repeat.

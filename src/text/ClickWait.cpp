@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "core/ClickState.h"
 #include "core/Coords.h"
@@ -120,9 +121,31 @@ void ClickWait::Wait(ClickWaitKind kind, PageText& page) {
   SetWaitMenuItems(false);
 }
 
+namespace {
+
+// Whether the marker's frames of `row` (drawn AND `mask`, OR `icon`) all
+// leave the screen the same. A pixel outside the picture leaves the screen
+// as it is, as a pixel that masks nothing and adds nothing does.
+bool FramesAlike(const Picture& icon, const Picture& mask, int row) {
+  constexpr int kSize = ClickWait::kMarkerSize;
+  const auto effect = [&](int x, int y) -> std::pair<uint32_t, uint32_t> {
+    if (x >= icon.Width() || y >= icon.Height() || x >= mask.Width() || y >= mask.Height())
+      return {0xFFFFFFFFu, 0};
+    return {mask.Pixel(x, y), icon.Pixel(x, y)};
+  };
+  for (int frame = 1; frame < 8; ++frame)
+    for (int y = row * kSize; y < (row + 1) * kSize; ++y)
+      for (int x = 0; x < kSize; ++x)
+        if (effect(frame * kSize + x, y) != effect(x, y)) return false;
+  return true;
+}
+
+}  // namespace
+
 void ClickWait::LoadIcon(std::string_view file) {
   icon_ = Picture();
   iconMask_ = Picture();
+  stillRows_[0] = stillRows_[1] = true;
   if (file.empty()) return;
   try {
     LoadPicture(file, icon_, env_.files, env_.errors);
@@ -131,12 +154,14 @@ void ClickWait::LoadIcon(std::string_view file) {
   }
   if (icon_.Empty()) return;
   BuildColorKeyMask(icon_, iconMask_, SwapRedBlue(icon_.Pixel(0, 0)));
+  for (int row = 0; row < 2; ++row) stillRows_[row] = FramesAlike(icon_, iconMask_, row);
 }
 
 void ClickWait::SetMarkerRunning(bool running) {
   if (running == markerRunning_) return;
   markerRunning_ = running;
   env_.pump.SetTimer1(running);
+  env_.pump.SetTimer1Visible(!running || !stillRows_[markerRow_]);
 }
 
 void ClickWait::MarkerPosition(int& x, int& y) const {

@@ -77,6 +77,8 @@ class ClickWait {
   const MessageText& layer_;
   Picture icon_;
   Picture iconMask_;
+  // Per row of the marker: its frames leave the same pixels.
+  bool stillRows_[2] = {true, true};
   bool markerRunning_ = false;
   bool waiting_ = false;
   int markerFrame_ = 0;

@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "backends/PcmWavDecoder.h"
 #include "backends/ffmpeg/FfmpegDoor.h"
 #include "core/RegularFile.h"
 #include "platform/SoundDecoder.h"
@@ -161,6 +162,8 @@ int64_t MovieLengthMs(const std::string& path) {
 }
 
 std::unique_ptr<SoundDecoder> OpenSoundDecoder(const std::string& path) {
+  // A file in the mixer's own format is read as it is, without the module.
+  if (auto wav = OpenPcmWavDecoder(path)) return wav;
   const ffmpeg::Door* door = ffmpeg::OpenDoor();
   return door ? door->openSound(path) : nullptr;
 }

@@ -8,6 +8,8 @@
 #include <mutex>
 #include <vector>
 
+#include "backends/sdl/MixerLibrary.h"
+
 namespace korvana {
 namespace {
 
@@ -69,7 +71,7 @@ bool MixerStream::Start() {
   Uint16 format = 0;
   // The ring holds the mixer's own format, so a mixer opened otherwise
   // cannot take it.
-  if (!Mix_QuerySpec(&rate, &format, &channels)) return false;
+  if (!mixer::Loaded() || !Mix_QuerySpec(&rate, &format, &channels)) return false;
   if (rate != kRate || format != AUDIO_S16SYS || channels != kChannels) return false;
   if (!state_->chunk) {
     state_->chunk =

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backends/RippedTracks.h"
+#include "backends/sdl/MixerLibrary.h"
 #include "core/RegularFile.h"
 #include "platform/MediaLength.h"
 #include "platform/SoundDecoder.h"
@@ -123,6 +124,7 @@ bool SdlAudio::OpenMixer() {
     return false;
   };
   if (gActive) return missing("the mixer is in use");
+  if (!mixer::Load()) return missing("SDL_mixer cannot be loaded");
   // SDL would turn SIGTERM and SIGINT into quit events that the window never
   // reads, and the program could no longer be ended from outside.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
