@@ -76,11 +76,6 @@ std::unique_ptr<QMessageBox> AlreadyRunningBox() {
 }
 
 int RunDesktop(const std::string& named, const std::string& textOutFile) {
-  // The window repaints small squares (the click marker, a character) ten
-  // times a second. Through X shared memory, repainting a square the server
-  // may still be reading waits a round trip first, two more wake-ups each;
-  // through the socket it waits for nothing. A reader's own choice wins.
-  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
   int argc = 1;
   char name[] = "korvana";
   char* argv[] = {name, nullptr};
