@@ -2,7 +2,8 @@
 # test-game.sh: plays a Korvana game without a window along several routes
 # and compares what each route showed and kept with approved copies.
 #
-#   sh test-game.sh [--approve] GAME_DIR ROUTES_FILE [APPROVED_DIR]
+#   sh test-game.sh [--approve] [--pixel-tolerance T] [--share P]
+#                   GAME_DIR ROUTES_FILE [APPROVED_DIR]
 #
 # ROUTES_FILE holds one route per line: a name, then the options for
 # `korvana --headless` that steer it (blank lines and lines starting with #
@@ -10,6 +11,16 @@
 #
 #   hill-flower   --choose 0,0,0
 #   town-star     --choose 1,1,0
+#   hill-pages    --choose 0,0,0 --screenshot-at 2,5
+#
+# A route may name click waits with --screenshot-at N,M,... (numbered as the
+# transcript's wait lines number them) without a folder: the page at each of
+# them is approved and compared too, as ROUTE/shots/wait-N.png. These pages
+# are compared with korvana-picture (set KORVANA_PICTURE if it is not on
+# PATH): --pixel-tolerance T lets each colour channel differ by up to T
+# (0-255, default 0), --share P lets up to P percent of the pixels differ
+# (default 0); a page past them leaves ROUTE/shots/wait-N.diff.png, its
+# changed pixels in red over a faded copy of the approved page.
 #
 # Each route runs on a fresh copy of the game folder, without the player's
 # krv.ini and saves, with --strict. Its transcript, flag dump, state dump and
@@ -19,14 +30,26 @@
 # copies (a route that did not end with status 0 or 5 is never approved; 5, a
 # choice or slot the route names that cannot be taken, is compared like the
 # rest, so "it must stop here" is a route too). Exit status: 0 when every
-# route passed, 1 otherwise, 2 for usage.
+# route passed, 1 otherwise (a routes file without a route fails too: a test
+# that runs nothing passes nothing), 2 for usage.
 # Set KORVANA to the program if it is not on PATH.
 
 KORVANA=${KORVANA:-korvana}
 approve=no
 if [ "${1:-}" = "--approve" ]; then approve=yes; shift; fi
+# The tolerances of the pages at click waits.
+KORVANA_PICTURE=${KORVANA_PICTURE:-korvana-picture}
+pixel_tolerance=0
+share=0
+while [ $# -ge 2 ]; do
+  case $1 in
+    --pixel-tolerance) pixel_tolerance=$2; shift 2 ;;
+    --share) share=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
 if [ $# -lt 2 ] || [ ! -d "$1" ] || [ ! -f "$2" ]; then
-  echo "usage: sh test-game.sh [--approve] GAME_DIR ROUTES_FILE [APPROVED_DIR]" >&2
+  echo "usage: sh test-game.sh [--approve] [--pixel-tolerance T] [--share P] GAME_DIR ROUTES_FILE [APPROVED_DIR]" >&2
   exit 2
 fi
 game=$1
@@ -66,6 +89,21 @@ while read -r name options; do
   out=$results/$name
   mkdir -p "$out"
   # A fresh copy, as a first-time player has it: no settings, no saves.
+  # Pages at click waits: the route names the waits, the script the folder.
+  shots=""
+  # shellcheck disable=SC2086  # the options are meant to be split
+  set -- $options
+  options=""
+  while [ $# -gt 0 ]; do
+    if [ "$1" = --screenshot-at ] && [ $# -ge 2 ]; then
+      shots=$2
+      shift 2
+      continue
+    fi
+    options="$options $1"
+    shift
+  done
+  [ -z "$shots" ] || options="$options --screenshot-at $shots $out/shots"
   rm -rf "${work:?}/game" "${work:?}/home"
   mkdir -p "$work/game" "$work/home"
   cp -R "$game/." "$work/game/"
@@ -108,6 +146,34 @@ while read -r name options; do
     fi
   fi
 
+  # The pages at click waits: approved with the rest, compared with the
+  # tolerances.
+  if [ -n "$shots" ] && [ "$approve" = yes ] && [ -z "$problems" ]; then
+    mkdir -p "$approved/$name/shots"
+    cp "$out"/shots/wait-*.png "$approved/$name/shots/" 2>/dev/null
+  elif [ -n "$shots" ] && ! command -v "$KORVANA_PICTURE" >/dev/null 2>&1; then
+    problems="${problems:+$problems$nl}cannot compare pages: no $KORVANA_PICTURE (set KORVANA_PICTURE)"
+  elif [ -n "$shots" ] && [ -d "$approved/$name" ]; then
+    for page in "$approved/$name"/shots/wait-*.png "$out"/shots/wait-*.png; do
+      [ -f "$page" ] || continue
+      base=$(basename "$page")
+      case $page in
+        "$out"/*)
+          [ -f "$approved/$name/shots/$base" ] ||
+            problems="${problems:+$problems$nl}new page $base (approve it)"
+          continue
+          ;;
+      esac
+      if [ ! -f "$out/shots/$base" ]; then
+        problems="${problems:+$problems$nl}page $base was not written (the route has fewer click waits)"
+      elif ! "$KORVANA_PICTURE" compare "$page" "$out/shots/$base" \
+          --pixel-tolerance "$pixel_tolerance" --share "$share" \
+          --diff "$out/shots/${base%.png}.diff.png" >"$out/shots/${base%.png}.txt" 2>&1; then
+        problems="${problems:+$problems$nl}page $base: $(head -n 1 "$out/shots/${base%.png}.txt")"
+      fi
+    done
+  fi
+
   # Where the story was when the run ended: the line after "ProgRunningScript:"
   # ("_winexit", the last line it ran, or the line of the wait it stopped in).
   where=$(sed -n '/^ProgRunningScript:/{n;p;q;}' "$out/state.txt")
@@ -122,4 +188,8 @@ while read -r name options; do
 done <"$routes"
 
 echo "$passed passed, $failed failed"
+if [ $((passed + failed)) -eq 0 ]; then
+  echo "test-game.sh: $routes names no route" >&2
+  exit 1
+fi
 [ "$failed" -eq 0 ]

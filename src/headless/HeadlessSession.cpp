@@ -18,7 +18,10 @@ namespace korvana {
 
 const char kHeadlessUsage[] =
     "usage: korvana --headless [options] [GAME]\n"
-    "  --clicks N          end the run after N automatic clicks\n"
+    "  --clicks N          end the run after N automatic clicks (choices and waits\n"
+    "                      that auto mode or a pad button ends are not counted);\n"
+    "                      -1: no limit. Without it the run ends after 10000 waits\n"
+    "                      for input (click waits and choices) with \"click limit\"\n"
     "  --answer LIST       answers for successive question boxes: yes,no,ok,cancel\n"
     "  --input LIST        texts for successive input boxes (default: cancel)\n"
     "  --choose LIST       entry index (0-31) for successive choices (default 0)\n"
@@ -48,6 +51,9 @@ const char kHeadlessUsage[] =
     "  --strict            any script error report fails the run (exit status 4)\n"
     "  --text-out PATH     turn text out on and append each page's text (UTF-8,\n"
     "                      ruby as 漢字(かな)) to the file or pipe PATH\n"
+    "  --screenshot-at N,M,... DIR\n"
+    "                      write the page at the N-th, M-th ... click wait (numbered\n"
+    "                      as --menu N: counts) to DIR/wait-N.png before its click\n"
     "The reader's comforts are chosen with --menu (Xback, Xforward, Xauto, Xqsave,\n"
     "Xqload, Xshot, Xsettings, Xspeak, Xtextout) and recorded as back N,\n"
     "forward N, auto on|off, qsave 81, qload 81, autosave N, shot FILE and\n"
@@ -63,11 +69,18 @@ const char kHeadlessUsage[] =
     "transcript: a limit, a wait nothing can end, or an answer of --choose or\n"
     "--slot the story cannot take, or pad buttons that leave their wait waiting\n"
     "(also written to stderr as \"stop: REASON\").\n"
+    "Each click wait writes \"wait<TAB>N<TAB>FILE:LINE\" after its text: N is the\n"
+    "number --menu N:, --pad N: and --screenshot-at use (click waits and choices\n"
+    "are counted together, so a choice takes a number of its own), FILE:LINE the\n"
+    "script line of the wait. A loop that takes no virtual time ends with \"stop\n"
+    "no progress\" after 10000000 script lines or 1000000 passes of the message\n"
+    "pump in which neither virtual time passed nor a click wait or choice came.\n"
     "exit status: 0, 1 after the error report was answered yes, 2 for bad options\n"
     "or a --settings file that cannot be read,\n"
-    "3 when no start script could be run, 4 for script errors with --strict,\n"
+    "3 when no start script could be run (no krv.cfg, no autorun.txt),\n"
+    "4 for script errors with --strict,\n"
     "5 when --choose or --slot named an entry or slot that cannot be taken, or the\n"
-    "buttons --pad gave a wait did not end it\n";
+    "buttons --pad gave a wait did not end it, 6 when a loop made no progress\n";
 
 namespace {
 
@@ -109,6 +122,7 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
   platform.SetPadMapping(engine.Reader().pad);
   platform.waitingForInput = [this] { return engine.WaitingForInput(); };
   platform.padInView = [this](config::PadAction a) { return engine.PadInLogScreen(a); };
+  platform.scriptPlace = [this] { return engine.ScriptPlace(); };
 }
 
 bool HeadlessSession::Prepare() {
@@ -145,6 +159,10 @@ int HeadlessSession::Run() {
     stopped = true;
     if (stop.failed) {
       status = kStopped;
+      failed = true;
+    }
+    if (stop.noProgress) {
+      status = kNoProgress;
       failed = true;
     }
   } catch (const EngineExit& exit) {
@@ -249,8 +267,14 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       return true;
     };
     std::string v;
-    if (a == "--clicks" || a == "--max-lines" || a == "--max-ms" || a == "--max-wall-ms") {
+    if (a == "--clicks" && i + 1 < args.size() && args[i + 1] == "-1") {
+      // No bound at all: not even that of a run without --clicks.
+      ++i;
+      out.options.maxClicks = -1;
+      out.options.inputBound = -1;
+    } else if (a == "--clicks" || a == "--max-lines" || a == "--max-ms" || a == "--max-wall-ms") {
       if (!value(v)) return false;
+      if (a == "--clicks") out.options.inputBound = -1;
       int64_t n;
       if (!ParseCount(v, n)) {
         error = a + " needs a whole number, not \"" + v + "\"";
@@ -349,6 +373,21 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
         press.button = *button;
         out.options.pad.push_back(press);
       }
+    } else if (a == "--screenshot-at") {
+      if (!value(v)) return false;
+      for (const std::string& item : SplitList(v)) {
+        int64_t n;
+        if (!ParseCount(item, n, 1)) {
+          error = "--screenshot-at takes click waits N,M,... numbered from 1, not \"" + item + "\"";
+          return false;
+        }
+        out.options.screenshotWaits.push_back(n);
+      }
+      if (!value(out.options.screenshotDir)) return false;
+      if (out.options.screenshotDir.empty()) {
+        error = "--screenshot-at needs a folder";
+        return false;
+      }
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return false;
@@ -415,6 +454,10 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   if (!dumpFlags.empty()) ok &= WriteLines(dumpFlags, session.FlagDump());
   if (!dumpState.empty()) ok &= WriteLines(dumpState, session.StateDump());
   if (!screenshot.empty()) ok &= WritePng(session.engine.ScreenPicture(), screenshot);
+  for (const std::string& shot : session.platform.UnwrittenShots()) {
+    std::fprintf(stderr, "korvana: cannot write %s\n", shot.c_str());
+    ok = false;
+  }
   if (!ok) std::fprintf(stderr, "korvana: could not write every output file\n");
   return status;
 }

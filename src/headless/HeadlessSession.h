@@ -26,6 +26,9 @@ class HeadlessSession {
   // The options asked for an answer the story could not take: an entry of
   // a choice that is not there or is locked, a slot with nothing to load.
   static constexpr int kStopped = 5;
+  // A loop that took no virtual time and met no wait for input ran past
+  // the bounds of HeadlessOptions (script lines or pump passes).
+  static constexpr int kNoProgress = 6;
 
   // The window's pop-up menu is made from `menu` (a table of rows that
   // outlives the session).

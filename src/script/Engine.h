@@ -13,6 +13,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/ReaderSettings.h"
@@ -339,6 +340,11 @@ class Engine : public ErrorSink,
   FontLibrary& Fonts() { return fonts_; }
   // The picture on the screen, for the hosts' screenshots.
   const Picture& ScreenPicture() const { return screen_.BackImage; }
+  // The script file as the game named it (CP932) and the 1-based line the
+  // story stands on, for the headless transcript's wait lines.
+  std::pair<std::string, int64_t> ScriptPlace() const {
+    return {prog_.ProgFileName, int64_t{prog_.ProgExecLine} + 1};
+  }
 
  private:
   void SetAuto(bool on);

@@ -5,6 +5,12 @@
       Runs every ```krv block as the start script of a copy of the demo game,
       headless and strict; fails on any script error report or other exit
       status than 0.
+  check_manual.py quotes MANUALS... -- FILE...
+      Fails when a manual does not quote a FILE whole, line for line, in
+      one fenced block.
+  check_manual.py options KORVANA FILE.md...
+      Fails when an option of `korvana --help` is missing from any of the
+      files.
   check_manual.py names KORVANA_SCRIPT FILE.md...
       Fails when a command of the engine's table (as `_name`), an inline
       letter of message text (as a table row "| `X") or a settings key (as
@@ -110,7 +116,51 @@ def check_names(tool, files):
     return 1 if failed else 0
 
 
+BLOCK = re.compile(r"^```[a-z]*[ \t]*\n(.*?)^```[ \t]*$", re.S | re.M)
+
+
+def check_quotes(manuals, files):
+    failed = 0
+    for path in manuals:
+        with open(path, encoding="utf-8") as f:
+            blocks = [m.group(1) for m in BLOCK.finditer(f.read())]
+        for quoted in files:
+            with open(quoted, encoding="utf-8") as f:
+                text = f.read()
+            if text not in blocks:
+                failed += 1
+                print(f"{os.path.relpath(path)} does not quote {os.path.relpath(quoted)} as it is")
+    if not failed:
+        print(f"{len(manuals)} manuals quote {len(files)} files as they are")
+    return 1 if failed else 0
+
+
+def check_options(korvana, files):
+    out = subprocess.run([korvana, "--help"], capture_output=True, text=True)
+    options = sorted(set(re.findall(r"^\s+(--[a-z][a-z-]*)", out.stdout + out.stderr, re.M)))
+    if not options:
+        print("korvana --help listed no option")
+        return 1
+    failed = 0
+    for path in files:
+        with open(path, encoding="utf-8") as f:
+            # A manual page writes each hyphen as \-.
+            text = f.read().replace("\\-", "-")
+        missing = [o for o in options if not re.search(re.escape(o) + r"(?![a-z-])", text)]
+        if missing:
+            failed += 1
+            print(f"{os.path.relpath(path)} does not describe: {', '.join(missing)}")
+        else:
+            print(f"{os.path.relpath(path)}: {len(options)} options")
+    return 1 if failed else 0
+
+
 def main(argv):
+    if len(argv) >= 4 and argv[1] == "quotes" and "--" in argv:
+        cut = argv.index("--")
+        return check_quotes(argv[2:cut], argv[cut + 1:])
+    if len(argv) >= 4 and argv[1] == "options":
+        return check_options(argv[2], argv[3:])
     if len(argv) >= 4 and argv[1] == "examples":
         return check_examples(argv[2], argv[3], argv[4:])
     if len(argv) >= 3 and argv[1] == "names":

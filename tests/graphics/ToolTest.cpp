@@ -9,7 +9,9 @@
 #include "PictureFixtures.h"
 #include "TempDir.h"
 #include "graphics/ImageDecoders.h"
+#include "PngBytes.h"
 #include "graphics/Picture.h"
+#include "graphics/PictureCompare.h"
 #include "TestPaths.h"
 
 namespace korvana {
@@ -96,6 +98,68 @@ TEST_F(Tool, RefusesWhatIsNoPictureFileWithoutWaitingOrReadingForEver) {
     EXPECT_NE(status, 0) << path;
     EXPECT_NE(status, 124) << path;
     EXPECT_NE(status, -1) << path;
+  }
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// `compare` on a 20 × 10 picture and a copy with four pixels changed by 12
+// in red: its exit status, and the difference picture a failure leaves.
+TEST_F(Tool, CompareMatchesWithinToleranceAndShowsWhatChangedPastIt) {
+  Picture approved(20, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) approved.SetPixel(x, y, static_cast<uint32_t>(x * 10 << 8 | y));
+  Picture actual = approved;
+  for (int x = 0; x < 4; ++x) actual.SetPixel(x, 5, approved.Pixel(x, 5) + (12u << 16));
+  ASSERT_TRUE(WritePng(approved, dir.str() + "/a.png"));
+  ASSERT_TRUE(WritePng(actual, dir.str() + "/b.png"));
+  ASSERT_TRUE(WritePng(Picture(20, 11), dir.str() + "/taller.png"));
+  const struct {
+    std::string files, options;
+    int status;
+    const char* says;
+  } rows[] = {
+      {"a.png a.png", "", 0, "match: 0 of 200"},
+      {"a.png b.png", "", 1, "differ: 4 of 200"},
+      {"a.png b.png", "--pixel-tolerance 12", 0, "match: 0 of 200"},
+      {"a.png b.png", "--pixel-tolerance 11", 1, "differ: 4 of 200"},
+      {"a.png b.png", "--share 2", 0, "match: 4 of 200"},  // 4 of 200 is 2 %
+      {"a.png b.png", "--share 1.99", 1, "differ: 4 of 200"},
+      {"a.png taller.png", "--share 100 --pixel-tolerance 255", 1, "is 20 x 11"},
+      {"a.png missing.png", "", 2, "cannot read"},
+      {"a.png b.png", "--share 101", 2, "--share takes"},
+      {"a.png b.png", "--pixel-tolerance 256", 2, "--pixel-tolerance takes"},
+      {"a.png b.png", "--pixel-tolerance -1", 2, "--pixel-tolerance takes"},
+      {"a.png", "", 2, "usage"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.files + " " + r.options);
+    std::filesystem::remove(dir.path() / "diff.png");
+    const size_t blank = r.files.find(' ');
+    std::string files = dir.str() + "/" + r.files.substr(0, blank);
+    if (blank != std::string::npos) files += " " + dir.str() + "/" + r.files.substr(blank + 1);
+    std::string out;
+    EXPECT_EQ(RunTool("compare " + files + " " + r.options + " --diff " + dir.str() + "/diff.png",
+                      out),
+              r.status)
+        << out;
+    EXPECT_NE(out.find(r.says), std::string::npos) << out;
+    // Only a comparison that ran and failed leaves a picture of it.
+    const bool diffWritten = std::filesystem::exists(dir.path() / "diff.png");
+    EXPECT_EQ(diffWritten, r.status == 1 && out.find("differ: 4") == 0) << out;
+    if (!diffWritten) continue;
+    const Picture diff = test::ReadPng(dir.Read("diff.png"));
+    ASSERT_EQ(diff.Width(), 20);
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 20; ++x) {
+        const uint32_t a = approved.Pixel(x, y);
+        EXPECT_EQ(diff.Pixel(x, y), y == 5 && x < 4 ? kChangedPixelColour : FadedColour(a))
+            << x << "," << y;
+      }
   }
 }
 

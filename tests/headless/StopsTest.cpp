@@ -44,6 +44,14 @@ TEST(HeadlessStops, NumericOptionsOutOfRangeAreRefused) {
       {{"--menu", "3:Msave"}, true},
       {{"--menu", "0:Msave"}, false},
       {{"--menu", "99999999999999999999:Msave"}, false},
+      {{"--clicks", "-1"}, true},  // no limit at all
+      {{"--clicks", "-2"}, false},
+      {{"--screenshot-at", "1,5"}, false},  // and no folder
+      {{"--screenshot-at", "1,5", "shots"}, true},
+      {{"--screenshot-at", "0", "shots"}, false},
+      {{"--screenshot-at", "2,-1", "shots"}, false},
+      {{"--screenshot-at", "", "shots"}, false},
+      {{"--screenshot-at", "3", ""}, false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.args[0] + " " + r.args[1]);
@@ -109,6 +117,11 @@ Outcome RunCommand(const TempDir& game, std::vector<std::string> args) {
   for (std::string line; std::getline(in, line);) out.transcript.push_back(line);
   return out;
 }
+
+// Two waits for input (a choice and a click wait) and seven lines a round.
+const std::vector<std::string> kLoopingTitle = {
+    ":title", "_selmenu 100,100", "はじめから,,_goto :story", "_endsel", ":story", "あ",
+    "_goto :title"};
 
 TEST(HeadlessStops, EveryEndButTheStorysIsWrittenAndAFailedAnswerFailsTheRun) {
   const struct {
@@ -184,6 +197,13 @@ TEST(HeadlessStops, EveryEndButTheStorysIsWrittenAndAFailedAnswerFailsTheRun) {
        HeadlessSession::kStopped,
        "slot 1 has no saved game to load",
        true},
+      // The title starts the story with its first entry and the story's end
+      // returns to the title: waits for input come, so only their count ends it.
+      {"a looping title", kLoopingTitle, {}, StatusFile::Missing, 0, "click limit", false},
+      {"a looping title with no click limit", kLoopingTitle,
+       {"--clicks", "-1", "--max-lines", "40000"}, StatusFile::Missing, 0, "max-lines", false},
+      {"a looping title with clicks counted", kLoopingTitle, {"--clicks", "5001"},
+       StatusFile::Missing, 0, "clicks", false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -209,14 +229,27 @@ TEST(HeadlessStops, EveryEndButTheStorysIsWrittenAndAFailedAnswerFailsTheRun) {
   }
 }
 
+// A regression test of a folder that runs nothing must fail, not pass.
 TEST(HeadlessStops, AGameThatCannotStartFailsWithItsReason) {
-  TempDir game;  // no krv.cfg
-  game.Write("autorun.txt", "a\r\n");
-  const Outcome out = RunCommand(game, {});
-  EXPECT_EQ(out.status, HeadlessSession::kNoStartScript);
-  ASSERT_FALSE(out.transcript.empty());
-  EXPECT_EQ(out.transcript.back(), "stop\tno game configuration");
-  EXPECT_EQ(out.stderrText, "korvana: stop: no game configuration\n");
+  const struct {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> files;
+    const char* stop;
+  } rows[] = {
+      {"a script without krv.cfg", {{"autorun.txt", "a\r\n"}}, "no game configuration"},
+      {"an empty folder", {}, "no game configuration"},
+      {"krv.cfg without a script", {{"krv.cfg", "SavePath=.\\\r\n"}}, "no start script"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    TempDir game;
+    for (const auto& [name, bytes] : r.files) game.Write(name, bytes);
+    const Outcome out = RunCommand(game, {});
+    EXPECT_EQ(out.status, HeadlessSession::kNoStartScript);
+    ASSERT_FALSE(out.transcript.empty());
+    EXPECT_EQ(out.transcript.back(), std::string("stop\t") + r.stop);
+    EXPECT_EQ(out.stderrText, std::string("korvana: stop: ") + r.stop + "\n");
+  }
 }
 
 }  // namespace
@@ -240,7 +273,57 @@ TEST(HeadlessStops, AStreamedTranscriptIsNotKeptInMemory) {
   std::ifstream in(path);
   int lines = 0;
   for (std::string line; std::getline(in, line);) ++lines;
-  EXPECT_EQ(lines, 53);  // the caption, 51 texts (the last one unclicked) and the stop
+  // The caption, 51 texts each with its wait (the last one unclicked) and
+  // the stop.
+  EXPECT_EQ(lines, 104);
+}
+
+}  // namespace
+}  // namespace korvana
+
+namespace korvana {
+namespace {
+
+// Loops that take no virtual time end by a count, with a status of their
+// own and the same way on every run; a loop that lets time pass or waits
+// for the reader is never taken for one. The bounds are lowered here so
+// that the loops end quickly; the counting is the same.
+TEST(HeadlessStops, LoopsWithoutProgressEndByCountAlike) {
+  const struct {
+    const char* name;
+    std::vector<std::string> script;
+    HeadlessOptions options;
+    int status;
+    const char* stop;
+  } rows[] = {
+      {"a label that jumps to itself", {":a", "_goto :a"},
+       {.noProgressLines = 5000, .noProgressPumps = 5000}, HeadlessSession::kNoProgress,
+       "no progress"},
+      {"a shake without pauses", {"_shake 1,2147483647,0"},
+       {.noProgressLines = 5000, .noProgressPumps = 300}, HeadlessSession::kNoProgress,
+       "no progress"},
+      {"a loop that lets time pass", {":a", "_delay 1", "_goto :a"},
+       {.maxMs = 3000, .noProgressLines = 50, .noProgressPumps = 50}, 0, "max-ms"},
+      {"a loop of pages", {":a", "あ", "_goto :a"},
+       {.maxClicks = 300, .noProgressLines = 50, .noProgressPumps = 50}, 0, "clicks"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> transcripts[2];
+    int64_t lines[2] = {};
+    for (int i = 0; i < 2; ++i) {
+      test::GameRun run(r.options);
+      run.Script(r.script);
+      EXPECT_EQ(run.Run(), r.status);
+      EXPECT_EQ(run.session().endReason, r.stop);
+      transcripts[i] = run.Transcript();
+      lines[i] = run.session().platform.LinesRun();
+      ASSERT_FALSE(transcripts[i].empty());
+      EXPECT_EQ(transcripts[i].back(), std::string("stop\t") + r.stop);
+    }
+    EXPECT_EQ(transcripts[0], transcripts[1]);
+    EXPECT_EQ(lines[0], lines[1]);
+  }
 }
 
 }  // namespace

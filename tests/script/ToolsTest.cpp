@@ -71,7 +71,8 @@ TEST(HeadlessCommand, TourDumps) {
 
   EXPECT_EQ(Lines(transcript),
             (std::vector<std::string>{
-                "caption\tKorvana", "caption\tツアー", "text\t既読の行", "text\t\\nそのまま\\n",
+                "caption\tKorvana", "caption\tツアー", "text\t既読の行", "wait\t1\tautorun.txt:27",
+                "text\t\\nそのまま\\n", "wait\t2\tautorun.txt:30",
                 "box\t\tコマンドが変です_unknown\tok",
                 "box\tFile:autorun.txt Line:32/コマンドが変です_unknown\tエラー発生！！強制終了"
                 "しますか？(設定ファイルを保存しません)\tno",

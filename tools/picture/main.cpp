@@ -3,11 +3,14 @@
 //
 //   korvana-picture convert IN OUT.png   writes the decoded picture as PNG
 //   korvana-picture info FILE...         format, size and colours
+//   korvana-picture compare APPROVED ACTUAL [--pixel-tolerance T] [--share P]
+//                   [--diff OUT.png]     whether two pictures match
 //
 // The decoder is chosen exactly as the engine's LoadPicture chooses it: by the
 // lower-cased extension. A file the engine would not load (".jpeg", an unknown
 // extension) is still decoded by its content, with a warning saying so.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,6 +27,7 @@
 #include "graphics/ImageDecoders.h"
 #include "graphics/Mag.h"
 #include "graphics/Picture.h"
+#include "graphics/PictureCompare.h"
 #include "graphics/PictureLoader.h"
 
 namespace {
@@ -33,9 +37,16 @@ using namespace korvana;
 const char kUsage[] =
     "usage: korvana-picture convert IN OUT.png\n"
     "       korvana-picture info FILE...\n"
+    "       korvana-picture compare APPROVED ACTUAL [--pixel-tolerance T] [--share P]\n"
+    "                       [--diff OUT.png]\n"
     "       korvana-picture --version | --help\n"
     "Decodes BMP, JPEG (.jpg), PNG, MAG/HIM (MAKI02 and KRVIF1) and FRL pictures\n"
-    "exactly as the Korvana engine does.\n";
+    "exactly as the Korvana engine does.\n"
+    "compare: a pixel differs when one of its channels differs by more than T\n"
+    "(0-255, default 0); the pictures match when at most P percent of the pixels\n"
+    "differ (default 0). When they do not, --diff writes the changed pixels in red\n"
+    "over a faded copy of APPROVED. Exit status 0 match, 1 differ (or differ in\n"
+    "size), 2 when a picture cannot be read or for a usage error.\n";
 
 int Usage() {
   std::fputs(kUsage, stderr);
@@ -218,6 +229,92 @@ int Info(const std::string& path) {
   return 0;
 }
 
+// A whole number from `low` to `high`, or a decimal fraction when `fraction`.
+bool ParseBound(const std::string& text, double low, double high, bool fraction, double& out) {
+  if (text.empty() || text.size() > 32) return false;
+  bool dot = false, digit = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9')
+      digit = true;
+    else if (c == '.' && fraction && !dot)
+      dot = true;
+    else
+      return false;
+  }
+  if (!digit) return false;
+  out = std::strtod(text.c_str(), nullptr);
+  return out >= low && out <= high;
+}
+
+int Compare(const std::vector<std::string>& args) {
+  std::vector<std::string> files;
+  PictureTolerance tolerance;
+  std::string diff;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--pixel-tolerance" || a == "--share" || a == "--diff") {
+      if (i + 1 >= args.size()) {
+        std::fprintf(stderr, "compare: %s needs a value\n", a.c_str());
+        return 2;
+      }
+      const std::string& v = args[++i];
+      double n = 0;
+      if (a == "--diff") {
+        diff = v;
+      } else if (a == "--share") {
+        if (!ParseBound(v, 0, 100, true, n)) {
+          std::fprintf(stderr, "compare: --share takes a percentage from 0 to 100, not \"%s\"\n",
+                       v.c_str());
+          return 2;
+        }
+        tolerance.share = n;
+      } else {
+        if (!ParseBound(v, 0, 255, false, n)) {
+          std::fprintf(stderr,
+                       "compare: --pixel-tolerance takes a whole number from 0 to 255, not "
+                       "\"%s\"\n",
+                       v.c_str());
+          return 2;
+        }
+        tolerance.pixel = static_cast<int>(n);
+      }
+    } else if (!a.empty() && a[0] == '-' && a != "-") {
+      std::fprintf(stderr, "compare: unknown option %s\n", a.c_str());
+      return 2;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.size() != 2) return Usage();
+  Picture pictures[2];
+  for (int i = 0; i < 2; ++i) {
+    std::string bytes;
+    PictureFormat format;
+    if (!Decode(files[i], bytes, format, pictures[i])) return 2;
+  }
+  const Picture& approved = pictures[0];
+  const Picture& actual = pictures[1];
+  const PictureComparison result = ComparePictures(approved, actual, tolerance);
+  if (!result.sameSize) {
+    std::printf("differ: %s is %d x %d, %s is %d x %d\n", files[0].c_str(), approved.Width(),
+                approved.Height(), files[1].c_str(), actual.Width(), actual.Height());
+    return 1;
+  }
+  std::printf("%s: %lld of %lld pixels differ by more than %d (%.3f %%, allowed %g %%)\n",
+              result.matches ? "match" : "differ", static_cast<long long>(result.changed),
+              static_cast<long long>(result.total), tolerance.pixel, result.ChangedPercent(),
+              tolerance.share);
+  if (result.matches) return 0;
+  if (!diff.empty()) {
+    if (!WritePng(DifferencePicture(approved, actual, tolerance.pixel), diff)) {
+      std::fprintf(stderr, "%s: cannot write the PNG file\n", diff.c_str());
+      return 2;
+    }
+    std::printf("changed pixels shown in %s\n", diff.c_str());
+  }
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -226,6 +323,7 @@ int main(int argc, char** argv) {
   if (command == "--help" || command == "-h") return std::fputs(kUsage, stdout) < 0;
   if (command == "--version") return std::printf("korvana-picture %s\n", KORVANA_VERSION) < 0;
   if (command == "convert" && argc == 4) return Convert(argv[2], argv[3]);
+  if (command == "compare") return Compare(std::vector<std::string>(argv + 2, argv + argc));
   if (command == "info" && argc >= 3) {
     int status = 0;
     for (int i = 2; i < argc; ++i) status |= Info(argv[i]);

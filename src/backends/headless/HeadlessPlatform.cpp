@@ -90,6 +90,8 @@ bool HeadlessPlatform::DeliverOne() {
 void HeadlessPlatform::CheckLoopLimits() {
   if (!limitsArmed_) return;
   if (options_.maxPumps >= 0 && ++pumps_ > options_.maxPumps) throw HeadlessStop{"max-pumps"};
+  if (options_.noProgressPumps >= 0 && ++pumpsIdle_ > options_.noProgressPumps)
+    throw HeadlessStop{"no progress", false, true};
   CheckWallClock();
 }
 
@@ -113,7 +115,10 @@ void HeadlessPlatform::Advance(uint64_t to) {
     clock_ = kStartTick + static_cast<uint64_t>(options_.maxMs);
     throw HeadlessStop{"max-ms"};
   }
-  if (to > clock_) clock_ = to;
+  if (to > clock_) {
+    clock_ = to;
+    Progressed();
+  }
 }
 
 void HeadlessPlatform::WaitMessage(int64_t timeoutMs) {
@@ -351,8 +356,33 @@ void HeadlessPlatform::FlushText() {
   pendingText_.clear();
 }
 
+void HeadlessPlatform::MarkClickWait() {
+  const int64_t wait = inputWaits_ + 1;
+  std::string place = "?:0";
+  if (scriptPlace) {
+    const auto [file, line] = scriptPlace();
+    place = Field(file) + ":" + std::to_string(line);
+  }
+  Record({"wait", std::to_string(wait), place});
+  const auto& shots = options_.screenshotWaits;
+  if (std::find(shots.begin(), shots.end(), wait) == shots.end()) return;
+  const std::filesystem::path file =
+      std::filesystem::path(options_.screenshotDir) / ("wait-" + std::to_string(wait) + ".png");
+  std::error_code ignored;
+  std::filesystem::create_directories(options_.screenshotDir, ignored);
+  if (!WritePng(Screen(), file.string())) unwrittenShots_.push_back(file.string());
+}
+
+void HeadlessPlatform::CheckInputBound() {
+  Progressed();
+  if (limitsArmed_ && options_.inputBound >= 0 && inputWaits_ >= options_.inputBound)
+    throw HeadlessStop{"click limit"};
+}
+
 void HeadlessPlatform::ClickWaitStarted() {
   FlushText();
+  MarkClickWait();
+  CheckInputBound();
   // Auto mode answers the wait in virtual time; a click would stop it, so
   // none is given and none of `--clicks` is used up. It may come on or go
   // off by an item chosen at this very wait.
@@ -384,6 +414,8 @@ void HeadlessPlatform::ClickWaitStarted() {
 
 void HeadlessPlatform::ScriptLineStarting() {
   if (options_.maxLines >= 0 && linesRun_ >= options_.maxLines) throw HeadlessStop{"max-lines"};
+  if (limitsArmed_ && options_.noProgressLines >= 0 && ++linesIdle_ > options_.noProgressLines)
+    throw HeadlessStop{"no progress", false, true};
   CheckWallClock();
   soundOnlyWakes_ = 0;
   ++linesRun_;
@@ -502,6 +534,7 @@ bool HeadlessPlatform::MovePointer(int x, int y) {
 void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
   // The prompt drawn before a choice belongs before it in the transcript.
   FlushText();
+  CheckInputBound();
   ChooseMenuItems();
   if (storyLeaving && storyLeaving()) return;
   if (onChoice) {
@@ -525,6 +558,11 @@ void HeadlessPlatform::ChoiceStarted(const ChoiceView& choice) {
   if (index < 0 || index >= n || !choice.entries[static_cast<size_t>(index)].choosable)
     throw HeadlessStop{"choice " + std::to_string(index) + " cannot be chosen", true};
   const ChoiceView::Entry& entry = choice.entries[static_cast<size_t>(index)];
+  // A choice answers only a pointer that moved after it came. A title that
+  // comes back under a pointer still resting on the entry chosen last time
+  // gets a step within that entry first, as a reader's hand would give it.
+  if (pointerX_ == entry.x && pointerY_ == entry.y)
+    QueueMove(entry.x, entry.y > 0 ? entry.y - 1 : entry.y + 1);
   QueueMove(entry.x, entry.y);
   QueueClick(entry.x, entry.y);
 }

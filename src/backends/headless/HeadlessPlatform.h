@@ -30,6 +30,9 @@ struct HeadlessStop {
   // as planned; an answer the options give that the story cannot take
   // (an entry that is not there, an empty slot) fails it.
   bool failed = false;
+  // A loop that takes no virtual time and waits for nothing ran past the
+  // bounds: the story can never go on by itself.
+  bool noProgress = false;
 };
 
 struct HeadlessOptions {
@@ -68,6 +71,22 @@ struct HeadlessOptions {
     PadButton button = PadButton::A;
   };
   std::vector<PadPress> pad;
+
+  // Waits for input (click waits and choices) taken before the run ends
+  // with "click limit", when `--clicks` was not given; -1: no such bound.
+  static constexpr int64_t kDefaultInputBound = 10000;
+  int64_t inputBound = kDefaultInputBound;
+  // A loop that takes no virtual time ends with "no progress" after this
+  // many script lines, or this many passes of the message pump, in which
+  // neither the virtual clock moved nor a click wait or choice came.
+  // Counted, never timed, so that the run ends alike every time.
+  int64_t noProgressLines = 10'000'000;
+  int64_t noProgressPumps = 1'000'000;
+  // `--screenshot-at`: the click waits (numbered as `--menu N:` counts) at
+  // which the page is written to screenshotDir as wait-N.png before its
+  // click.
+  std::vector<int64_t> screenshotWaits;
+  std::string screenshotDir;
 };
 
 // One item of the headless window's pop-up menu as it opens; the session
@@ -246,6 +265,11 @@ class HeadlessPlatform : public AllDoors, private PadTarget {
   void ArmLimits() { limitsArmed_ = true; }
   // Writes the "stop" line of a run that ended before the story did.
   void RecordStop(const std::string& reason) { Record({"stop", reason}); }
+  // Where the story stands at a click wait: the script file as the game
+  // names it (CP932) and the 1-based line, for the transcript's wait line.
+  std::function<std::pair<std::string, int64_t>()> scriptPlace;
+  // The screenshots of `--screenshot-at` that could not be written.
+  const std::vector<std::string>& UnwrittenShots() const { return unwrittenShots_; }
 
   // Every line so far, unless the lines are streamed.
   const std::vector<std::string>& Transcript() const { return transcript_; }
@@ -278,6 +302,15 @@ class HeadlessPlatform : public AllDoors, private PadTarget {
   void Advance(uint64_t to);
   // Ends the run at the limits of loops that take no virtual time.
   void CheckLoopLimits();
+  // A click wait or choice has come, or virtual time moved: the loop
+  // bounds count again from zero.
+  void Progressed() { linesIdle_ = pumpsIdle_ = 0; }
+  // The wait line of the click wait about to be numbered, and its picture
+  // when `--screenshot-at` names it.
+  void MarkClickWait();
+  // Ends the run when the waits for input reach the bound of a run
+  // without `--clicks`.
+  void CheckInputBound();
   // The real-time limit alone; checked wherever a loop might run.
   void CheckWallClock();
   // The menu items due at this wait for input, before its answer.
@@ -350,6 +383,9 @@ class HeadlessPlatform : public AllDoors, private PadTarget {
   int64_t clicksGiven_ = 0;
   int64_t linesRun_ = 0;
   int64_t pumps_ = 0;
+  int64_t linesIdle_ = 0;
+  int64_t pumpsIdle_ = 0;
+  std::vector<std::string> unwrittenShots_;
   Cursor cursor_ = Cursor::Pen;
   bool popupEnabled_ = true;
   bool closeAccepted_ = false;
