@@ -11,6 +11,7 @@
 #include "config/ReaderSettings.h"
 #include "core/FileResolver.h"
 #include "save/SaveFiles.h"
+#include "script/Coverage.h"
 #include "script/Startup.h"
 #include "select/SelectionItems.h"
 
@@ -48,6 +49,10 @@ const char kHeadlessUsage[] =
     "  --strict            any script error report fails the run (exit status 4)\n"
     "  --text-out PATH     turn text out on and append each page's text (UTF-8,\n"
     "                      ruby as 漢字(かな)) to the file or pipe PATH\n"
+    "  --coverage FILE     add which script lines ran, which way each condition went\n"
+    "                      and which choice entries were chosen to FILE (created when\n"
+    "                      missing; a damaged FILE is refused with status 2); report\n"
+    "                      with korvana-script coverage FILE GAME\n"
     "The reader's comforts are chosen with --menu (Xback, Xforward, Xauto, Xqsave,\n"
     "Xqload, Xshot, Xsettings, Xspeak, Xtextout) and recorded as back N,\n"
     "forward N, auto on|off, qsave 81, qload 81, autosave N, shot FILE and\n"
@@ -64,7 +69,7 @@ const char kHeadlessUsage[] =
     "--slot the story cannot take, or pad buttons that leave their wait waiting\n"
     "(also written to stderr as \"stop: REASON\").\n"
     "exit status: 0, 1 after the error report was answered yes, 2 for bad options\n"
-    "or a --settings file that cannot be read,\n"
+    "or a --settings or --coverage file that cannot be read,\n"
     "3 when no start script could be run, 4 for script errors with --strict,\n"
     "5 when --choose or --slot named an entry or slot that cannot be taken, or the\n"
     "buttons --pad gave a wait did not end it\n";
@@ -283,6 +288,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(out.transcript)) return false;
     } else if (a == "--text-out") {
       if (!value(out.options.textOut)) return false;
+    } else if (a == "--coverage") {
+      if (!value(out.coverage)) return false;
     } else if (a == "--choose") {
       if (!value(v)) return false;
       for (const std::string& item : SplitList(v)) {
@@ -392,7 +399,19 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
       return 2;
     }
   }
+  // A coverage file that is damaged would be lost under the sum: refused
+  // before the run, not after it.
+  std::optional<CoverageRecorder> coverage;
+  if (!command.coverage.empty()) {
+    std::string error;
+    if (!ReadCoverageFile(command.coverage, error)) {
+      std::fprintf(stderr, "korvana: %s\n", error.c_str());
+      return 2;
+    }
+    coverage.emplace();
+  }
   HeadlessSession session(command.options, settings, game->folder);
+  if (coverage) session.engine.SetCoverage(&*coverage);
   // Screenshots taken with the menu go where --screenshot writes.
   session.platform.screenshotFolder = ScreenshotFolderFor(screenshot);
   session.startScript = game->startScript;
@@ -415,6 +434,13 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   if (!dumpFlags.empty()) ok &= WriteLines(dumpFlags, session.FlagDump());
   if (!dumpState.empty()) ok &= WriteLines(dumpState, session.StateDump());
   if (!screenshot.empty()) ok &= WritePng(session.engine.ScreenPicture(), screenshot);
+  if (coverage) {
+    std::string error;
+    if (!MergeIntoCoverageFile(command.coverage, coverage->Result(), error)) {
+      std::fprintf(stderr, "korvana: %s\n", error.c_str());
+      ok = false;
+    }
+  }
   if (!ok) std::fprintf(stderr, "korvana: could not write every output file\n");
   return status;
 }

@@ -41,6 +41,7 @@
 
 namespace korvana {
 
+class CoverageRecorder;
 class FlagStore;
 class SaveFolder;
 struct FileBatch;
@@ -140,6 +141,9 @@ class Engine : public ErrorSink,
   void RunScript();
   // Whether a start script was loaded (a game without one only reports).
   bool ScriptStarted() const { return scriptStarted_; }
+  // Where the lines that run, the ways conditions go and the choices made
+  // are counted; none (the usual case) costs a pointer test a line.
+  void SetCoverage(CoverageRecorder* recorder) { coverage_ = recorder; }
 
   // Loads a script and resets the interpreter position; the caller sets
   // ProgFileName.
@@ -458,6 +462,14 @@ class Engine : public ErrorSink,
   int commandDepth_ = 0;
   bool scriptStarted_ = false;
   std::deque<CommandArgs> argBuffers_;
+  CoverageRecorder* coverage_ = nullptr;
+  // For the coverage: the running line's own condition (not one of a
+  // choice's entry commands) went one way; a jump landed under a label.
+  void NoteCondition(bool held) {
+    if (coverage_) RecordCondition(held);
+  }
+  void RecordCondition(bool held);
+  void NoteJump();
 };
 
 }  // namespace korvana
