@@ -9,6 +9,9 @@
       Fails when a command of the engine's table (as `_name`), an inline
       letter of message text (as a table row "| `X") or a settings key (as
       `Key`) is missing from any of the files.
+  check_manual.py quotes EXAMPLE FILE.md...
+      Fails when a manual does not quote the example file whole, as one
+      fenced block (the regression script, the demo's routes).
 """
 import concurrent.futures
 import os
@@ -110,11 +113,25 @@ def check_names(tool, files):
     return 1 if failed else 0
 
 
+def check_quotes(example, files):
+    with open(example, encoding="utf-8") as f:
+        quoted = "\n" + f.read().rstrip("\n") + "\n```"
+    failed = 0
+    for path in files:
+        with open(path, encoding="utf-8") as f:
+            if quoted not in f.read():
+                failed += 1
+                print(f"{os.path.relpath(path)} does not quote {os.path.relpath(example)} whole")
+    return 1 if failed else 0
+
+
 def main(argv):
     if len(argv) >= 4 and argv[1] == "examples":
         return check_examples(argv[2], argv[3], argv[4:])
     if len(argv) >= 3 and argv[1] == "names":
         return check_names(argv[2], argv[3:])
+    if len(argv) >= 4 and argv[1] == "quotes":
+        return check_quotes(argv[2], argv[3:])
     print(__doc__)
     return 2
 

@@ -2,7 +2,8 @@
 # The manual's ready-made test script keeps working: it approves every route
 # through the demo, passes all of them on a second run, and reports the
 # route that a changed game no longer plays the same way. With --coverage
-# the routes reach what the example report in the docs says they reach.
+# the routes reach what the example report in the docs (REPORT and the page
+# beside it) says they reach.
 #   run_test_game.sh KORVANA TEST_SCRIPT GAME_DIR ROUTES [KORVANA_SCRIPT REPORT]
 set -eu
 KORVANA=$1
@@ -25,8 +26,9 @@ if ! sh "$script" --coverage routes.cov "$game" "$routes" approved >same.log 2>&
 fi
 grep -qx "$count passed, 0 failed" same.log || { echo "expected $count routes to pass:"; cat same.log; exit 1; }
 if [ -n "$tool" ]; then
-  "$tool" coverage routes.cov "$game" >report.txt || { cat report.txt; exit 1; }
+  "$tool" coverage routes.cov "$game" --html report.html >report.txt || { cat report.txt; exit 1; }
   diff -u "$report" report.txt || { echo "the routes' coverage is not what $report says"; exit 1; }
+  cmp "${report%.txt}.html" report.html || { echo "the routes' coverage page is not ${report%.txt}.html"; exit 1; }
 fi
 
 # The same game with one flag set at its start: every route's flags differ.
