@@ -172,6 +172,10 @@ int CoverageCommand(const std::vector<std::string>& args) {
       return 2;
     }
   }
+  if (file.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
   std::string error;
   const std::optional<Coverage> coverage = ReadCoverageFile(file, error);
   std::error_code ec;
