@@ -193,35 +193,40 @@ bool MergeIntoCoverageFile(const std::string& path, const Coverage& run, std::st
 }
 
 void CoverageRecorder::LineRan(const std::string& name, int32_t index) {
+  if (index < 0) return;
   // Stories run long in one script: its name is compared, not looked up.
   if (!file_ || name != name_) {
     name_ = name;
-    file_ = &data_.files[name];
+    file_ = &data_[name];
   }
-  lineNumber_ = index + 1;
-  line_ = &file_->lines[lineNumber_];
-  line_->runs = Add(line_->runs, 1);
+  index_ = index;
+  if (file_->lines.size() <= static_cast<size_t>(index)) file_->lines.resize(index + 1);
+  LineCoverage& line = file_->lines[index];
+  line.runs = Add(line.runs, 1);
 }
 
 void CoverageRecorder::Condition(bool held) {
-  if (!line_) return;
-  uint64_t& count = held ? line_->held : line_->failed;
+  if (!file_ || index_ < 0) return;
+  LineCoverage& line = file_->lines[index_];
+  uint64_t& count = held ? line.held : line.failed;
   count = Add(count, 1);
 }
 
 void CoverageRecorder::Chosen(int32_t entry, const std::string& label) {
-  if (!file_) return;
-  EntryCoverage& e = file_->entries[{lineNumber_, entry}];
+  if (!file_ || index_ < 0) return;
+  EntryCoverage& e = file_->entries[{index_ + 1, entry}];
   e.chosen = Add(e.chosen, 1);
   e.label = label;
 }
 
 Coverage CoverageRecorder::Result() const {
   Coverage out;
-  for (const auto& [name, file] : data_.files) {
+  for (const auto& [name, counting] : data_) {
     FileCoverage& f = out.files[cp932::ToUtf8(name)];
-    MergeFile(f, file);
-    for (auto& [key, entry] : f.entries) entry.label = cp932::ToUtf8(entry.label);
+    for (size_t i = 0; i < counting.lines.size(); ++i)
+      if (counting.lines[i] != LineCoverage{}) f.lines[static_cast<int32_t>(i) + 1] = counting.lines[i];
+    for (const auto& [key, entry] : counting.entries)
+      f.entries[key] = {entry.chosen, cp932::ToUtf8(entry.label)};
   }
   return out;
 }

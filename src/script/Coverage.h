@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace korvana {
 
@@ -87,11 +88,16 @@ class CoverageRecorder {
   Coverage Result() const;
 
  private:
-  Coverage data_;  // names and labels in CP932
+  // While counting, a script's lines are a vector by index: a line costs
+  // one index, not a search.
+  struct Counting {
+    std::vector<LineCoverage> lines;
+    std::map<std::pair<int32_t, int32_t>, EntryCoverage> entries;
+  };
+  std::map<std::string, Counting> data_;  // names and labels in CP932
   std::string name_;
-  FileCoverage* file_ = nullptr;
-  LineCoverage* line_ = nullptr;
-  int32_t lineNumber_ = 0;
+  Counting* file_ = nullptr;
+  int32_t index_ = -1;
 };
 
 }  // namespace korvana
