@@ -153,6 +153,56 @@ TEST(CoverageReport, CountsEveryKindExactly) {
   EXPECT_NE(html.find("<tr><td class=\"ln\">1</td>"), std::string::npos) << "a comment has no colour";
 }
 
+// What the report counts follows how the engine reads each line.
+TEST(CoverageReport, ReadsLinesAsTheEngineDoes) {
+  using K = CoverageKind;
+  struct Row {
+    const char* line;
+    K kind;
+    bool conditional = false, choice = false;
+    int32_t choiceLine = -1, entry = -1;
+  };
+  const Row rows[] = {
+      {"はい", K::Text},
+      {"  ~00000001テキスト", K::Text},
+      {"\\そのままの文", K::Text},
+      {"<C#FF0000>赤い文字", K::Text},
+      {"~00000002", K::None},
+      {":label", K::Label},
+      {"; note", K::None},
+      {"# note", K::None},
+      {"", K::None},
+      {"!見出し", K::Command},
+      {"_bgload x.png", K::Command},
+      {"_if $flg[1]", K::Command, true},
+      {"_branch 1", K::Command, true},
+      {"_(1), _textclear", K::Command, true},
+      {"_selmenu 0,0", K::Command, false, true},
+      {"行く,,_goto :label", K::Entry, false, false, 14, 0},
+      {"戻る,$flg[1]", K::Entry, false, false, 14, 1},
+      {"_endsel", K::None},
+      {"_scroll 0,#FFFFFF,0,0,0", K::Command},
+      {"流れる文字", K::None},
+      {"_endscroll", K::None},
+      {"_(1), _selcgmode 0,0,a.png,1,1,1", K::Command, true, true},
+      {"1", K::Entry, false, false, 21, 0},
+      {"_endsel", K::None},
+      {"_endthen", K::Command},
+  };
+  std::vector<std::string> lines;
+  for (const Row& r : rows) lines.push_back(test::Sjis(r.line));
+  const std::vector<CoverageLine> kinds = ClassifyLines(lines);
+  ASSERT_EQ(kinds.size(), lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    SCOPED_TRACE(rows[i].line);
+    EXPECT_EQ(kinds[i].kind, rows[i].kind);
+    EXPECT_EQ(kinds[i].conditional, rows[i].conditional);
+    EXPECT_EQ(kinds[i].choice, rows[i].choice);
+    EXPECT_EQ(kinds[i].choiceLine, rows[i].choiceLine);
+    EXPECT_EQ(kinds[i].entry, rows[i].entry);
+  }
+}
+
 TEST(CoverageFile, DamageIsRefusedAndSoundTextsAreRead) {
   struct Case {
     const char* text;
