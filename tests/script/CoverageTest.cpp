@@ -280,5 +280,41 @@ TEST(HeadlessCommand, CoverageOptionKeepsADamagedFile) {
   }
 }
 
+// The report as an author calls it: what it prints and how it exits.
+TEST(CoverageTool, ReportsAndExitsByWhatItCouldRead) {
+  const std::string tool = std::string(KORVANA_BINARY_DIR) + "/tools/script/korvana-script";
+  test::GameRun game;
+  game.Script(kGame);
+  struct Case {
+    const char* coverage;  // null: no file
+    int status;
+    const char* printed;
+  };
+  const Case cases[] = {
+      {"korvana-coverage 1\nfile\tautorun.txt\nline\t2\t1\n", 0,
+       "autorun.txt:11: text never shown: ~00000001右の行。"},
+      {"korvana-coverage 1\nfile\tAUTORUN.TXT\nline\t21\t1\n", 0,
+       "  text lines shown:      1 of 5 (20.0 %)"},
+      {"korvana-coverage 1\nfile\tgone.txt\nline\t1\t1\n", 1, "gone.txt: cannot be read"},
+      {"korvana-coverage 1\nline\t1\t1\n", 2, ""},
+      {nullptr, 2, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.coverage ? c.coverage : "no file");
+    test::TempDir out;
+    if (c.coverage) out.Write("cov.txt", c.coverage);
+    const std::string command = tool + " coverage " + out.str() + "/cov.txt " + game.dir().str() +
+                                " --html " + out.str() + "/page.html >" + out.str() +
+                                "/report.txt 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.status);
+    const std::string report = out.Read("report.txt");
+    EXPECT_NE(report.find(c.printed), std::string::npos) << report;
+    // A page only from a file that could be read.
+    EXPECT_EQ(FileExists(out.str() + "/page.html"), c.status < 2);
+  }
+}
+
 }  // namespace
 }  // namespace korvana
