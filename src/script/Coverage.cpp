@@ -1,5 +1,10 @@
 #include "script/Coverage.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <limits>
 #include <vector>
@@ -181,7 +186,34 @@ std::optional<Coverage> ReadCoverageFile(const std::string& path, std::string& e
   return coverage;
 }
 
+namespace {
+
+// Runs that end together take turns at the file: each holds the folder's
+// lock from reading to renaming, so none adds to counts another is about to
+// replace. A folder that cannot be locked (a file system without locks) is
+// written without.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& path)
+      : fd_(::open(SplitFolder(path).first.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0)
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
 bool MergeIntoCoverageFile(const std::string& path, const Coverage& run, std::string& error) {
+  const FolderLock lock(path);
   std::optional<Coverage> kept = ReadCoverageFile(path, error);
   if (!kept) return false;
   kept->Merge(run);

@@ -68,8 +68,9 @@ std::optional<Coverage> ParseCoverage(std::string_view text, std::string& error)
 // error.
 std::optional<Coverage> ReadCoverageFile(const std::string& path, std::string& error);
 // Reads the file again, adds `run` and writes the sum back through a
-// temporary file, so that a crash mid-write keeps what was there. A damaged
-// file is left as it is and reported.
+// temporary file, so that a crash mid-write keeps what was there; runs that
+// end together take turns (a lock on the folder). A damaged file is left as
+// it is and reported.
 bool MergeIntoCoverageFile(const std::string& path, const Coverage& run, std::string& error);
 
 // Collects one run. The engine calls it only when a coverage file was asked

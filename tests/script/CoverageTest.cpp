@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "GameRun.h"
 #include "TempDir.h"
@@ -96,6 +98,31 @@ TEST(CoverageFile, RunsAddUpInTheFile) {
     // What was written reads back as the same text.
     EXPECT_EQ(FormatCoverage(*kept), dir.Read("coverage.txt"));
   }
+}
+
+// Runs that end at the same moment each add their counts: none is lost.
+TEST(CoverageFile, RunsEndingTogetherAllCount) {
+  test::TempDir dir;
+  const std::string path = dir.str() + "/coverage.txt";
+  Coverage one;
+  one.files["autorun.txt"].lines[1].runs = 1;
+  one.files["autorun.txt"].entries[{3, 0}] = {1, "a"};
+  constexpr int kRuns = 6, kMerges = 25;
+  std::vector<std::thread> runs;
+  std::atomic<int> failures = 0;
+  for (int r = 0; r < kRuns; ++r)
+    runs.emplace_back([&] {
+      std::string error;
+      for (int m = 0; m < kMerges; ++m)
+        if (!MergeIntoCoverageFile(path, one, error)) ++failures;
+    });
+  for (std::thread& t : runs) t.join();
+  EXPECT_EQ(failures, 0);
+  std::string error;
+  const std::optional<Coverage> kept = ReadCoverageFile(path, error);
+  ASSERT_TRUE(kept) << error;
+  EXPECT_EQ(kept->files.at("autorun.txt").lines.at(1).runs, uint64_t{kRuns * kMerges});
+  EXPECT_EQ(kept->files.at("autorun.txt").entries.at({3, 0}).chosen, uint64_t{kRuns * kMerges});
 }
 
 TEST(CoverageReport, CountsEveryKindExactly) {
