@@ -50,8 +50,8 @@ std::string ItemLabel(std::string_view item, std::string* command = nullptr) {
   return label;
 }
 
-// The step from one line to the line of a block's end marker at or after
-// `from` (the lines' count when there is none).
+// The line of a block's end marker at or after `from` (the lines' count
+// when there is none), found as the engine finds it.
 int32_t FindMarker(const std::vector<std::string>& lines, int32_t from, std::string_view marker) {
   const auto n = static_cast<int32_t>(lines.size());
   while (from < n && TrimBlanks(lines[from]) != marker) ++from;
@@ -228,6 +228,8 @@ CoverageReport BuildCoverageReport(const Coverage& coverage, const std::string& 
   for (const auto& [name, counts] : coverage.files) names.push_back(name);
   // The start script first, so that a game no run entered is still counted.
   names.insert(names.begin(), "autorun.txt");
+  std::set<std::string> counted;
+  for (const auto& [name, counts] : coverage.files) counted.insert(keyOf(name));
   CoverageReport report;
   std::map<std::string, size_t> byKey;
   for (size_t next = 0; next < names.size(); ++next) {
@@ -240,9 +242,10 @@ CoverageReport BuildCoverageReport(const Coverage& coverage, const std::string& 
       s.lines = ScriptFile::OpenScriptFile(cp932::FromUtf8(name), files, key);
       s.readable = true;
     } catch (const ScriptException&) {
-      // The start script may be named otherwise (krv.cfg): only a missing
-      // script the runs entered is worth a word.
-      if (next == 0 && !coverage.files.count(name)) continue;
+      // The start script may be named otherwise (krv.cfg) and a `_goto`
+      // may name a script that is gone (the checker says so): only a
+      // missing script the runs entered is worth a word here.
+      if (!counted.count(k)) continue;
     }
     s.kinds = ClassifyLines(s.lines);
     for (size_t i = 0; i < s.lines.size(); ++i) {

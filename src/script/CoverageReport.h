@@ -71,8 +71,8 @@ struct CoverageReport {
 
 // The scripts of the coverage plus those the game starts with or names in a
 // `_goto` (so a script no run entered is counted too), read from
-// `gameFolder` with `key`; names that differ only in ASCII case are one
-// script.
+// `gameFolder` with `key` (one of the latter two that cannot be read is
+// left out); names that differ only in ASCII case are one script.
 CoverageReport BuildCoverageReport(const Coverage& coverage, const std::string& gameFolder,
                                    int32_t key);
 
