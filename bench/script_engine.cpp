@@ -6,6 +6,7 @@
 
 #include "core/FileResolver.h"
 #include "headless/HeadlessSession.h"
+#include "script/Coverage.h"
 #include "script/ScriptFile.h"
 
 namespace korvana {
@@ -47,8 +48,8 @@ void BM_LoadAndIndex100kLines(benchmark::State& state) {
 BENCHMARK(BM_LoadAndIndex100kLines)->Unit(benchmark::kMillisecond);
 
 // One million executed lines: assignments with expressions, a conditional
-// line and a jump, headless.
-void BM_MillionLineLoop(benchmark::State& state) {
+// line and a jump, headless; with `coverage`, counted as --coverage does.
+void MillionLineLoop(benchmark::State& state, bool coverage) {
   fs::path dir = fs::temp_directory_path() / "korvana-bench-loop";
   fs::create_directories(dir);
   {
@@ -61,11 +62,22 @@ void BM_MillionLineLoop(benchmark::State& state) {
   }
   for (auto _ : state) {
     HeadlessSession session({.maxLines = 1000000}, {}, dir.string());
+    CoverageRecorder recorder;
+    if (coverage) session.engine.SetCoverage(&recorder);
     session.Run();
     benchmark::DoNotOptimize(session.flags.Get(3));
   }
 }
+
+void BM_MillionLineLoop(benchmark::State& state) {
+  MillionLineLoop(state, false);
+}
 BENCHMARK(BM_MillionLineLoop)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_MillionLineLoopCounted(benchmark::State& state) {
+  MillionLineLoop(state, true);
+}
+BENCHMARK(BM_MillionLineLoopCounted)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace korvana

@@ -2,8 +2,8 @@
 # test-game.sh: plays a Korvana game without a window along several routes
 # and compares what each route showed and kept with approved copies.
 #
-#   sh test-game.sh [--approve] [--pixel-tolerance T] [--share P]
-#                   GAME_DIR ROUTES_FILE [APPROVED_DIR]
+#   sh test-game.sh [--approve] [--coverage FILE] [--pixel-tolerance T]
+#                   [--share P] GAME_DIR ROUTES_FILE [APPROVED_DIR]
 #
 # ROUTES_FILE holds one route per line: a name, then the options for
 # `korvana --headless` that steer it (blank lines and lines starting with #
@@ -31,25 +31,30 @@
 # choice or slot the route names that cannot be taken, is compared like the
 # rest, so "it must stop here" is a route too). Exit status: 0 when every
 # route passed, 1 otherwise (a routes file without a route fails too: a test
-# that runs nothing passes nothing), 2 for usage.
+# that runs nothing passes nothing), 2 for usage. --coverage FILE adds every
+# route's lines, conditions and choices to FILE (korvana --headless
+# --coverage); see what no route reached with:
+# korvana-script coverage FILE GAME_DIR
 # Set KORVANA to the program if it is not on PATH.
 
 KORVANA=${KORVANA:-korvana}
 approve=no
-if [ "${1:-}" = "--approve" ]; then approve=yes; shift; fi
+coverage=
 # The tolerances of the pages at click waits.
 KORVANA_PICTURE=${KORVANA_PICTURE:-korvana-picture}
 pixel_tolerance=0
 share=0
-while [ $# -ge 2 ]; do
-  case $1 in
-    --pixel-tolerance) pixel_tolerance=$2; shift 2 ;;
-    --share) share=$2; shift 2 ;;
+while :; do
+  case ${1:-} in
+    --approve) approve=yes; shift ;;
+    --coverage) [ $# -ge 2 ] && coverage=$2 && shift 2 || set -- ;;
+    --pixel-tolerance) [ $# -ge 2 ] && pixel_tolerance=$2 && shift 2 || set -- ;;
+    --share) [ $# -ge 2 ] && share=$2 && shift 2 || set -- ;;
     *) break ;;
   esac
 done
 if [ $# -lt 2 ] || [ ! -d "$1" ] || [ ! -f "$2" ]; then
-  echo "usage: sh test-game.sh [--approve] [--pixel-tolerance T] [--share P] GAME_DIR ROUTES_FILE [APPROVED_DIR]" >&2
+  echo "usage: sh test-game.sh [--approve] [--coverage FILE] [--pixel-tolerance T] [--share P] GAME_DIR ROUTES_FILE [APPROVED_DIR]" >&2
   exit 2
 fi
 game=$1
@@ -112,7 +117,7 @@ while read -r name options; do
   # No installation folders and no save folders of the real user.
   # shellcheck disable=SC2086  # the options are meant to be split
   XDG_CONFIG_HOME=$work/home XDG_DATA_HOME=$work/home \
-    "$KORVANA" --headless --strict --max-wall-ms 60000 $options \
+    "$KORVANA" --headless --strict --max-wall-ms 60000 $options ${coverage:+--coverage "$coverage"} \
     --transcript "$out/transcript.txt" --dump-flags "$out/flags.txt" \
     --dump-state "$work/state.txt" --screenshot "$out/screen.png" \
     "$work/game" </dev/null >"$out/output.txt" 2>&1

@@ -11,6 +11,7 @@
 #include "config/ReaderSettings.h"
 #include "core/FileResolver.h"
 #include "save/SaveFiles.h"
+#include "script/Coverage.h"
 #include "script/Startup.h"
 #include "select/SelectionItems.h"
 
@@ -54,6 +55,10 @@ const char kHeadlessUsage[] =
     "  --screenshot-at N,M,... DIR\n"
     "                      write the page at the N-th, M-th ... click wait (numbered\n"
     "                      as --menu N: counts) to DIR/wait-N.png before its click\n"
+    "  --coverage FILE     add which script lines ran, which way each condition went\n"
+    "                      and which choice entries were chosen to FILE (created when\n"
+    "                      missing; a damaged FILE is refused with status 2); report\n"
+    "                      with korvana-script coverage FILE GAME\n"
     "The reader's comforts are chosen with --menu (Xback, Xforward, Xauto, Xqsave,\n"
     "Xqload, Xshot, Xsettings, Xspeak, Xtextout) and recorded as back N,\n"
     "forward N, auto on|off, qsave 81, qload 81, autosave N, shot FILE and\n"
@@ -76,7 +81,7 @@ const char kHeadlessUsage[] =
     "no progress\" after 10000000 script lines or 1000000 passes of the message\n"
     "pump in which neither virtual time passed nor a click wait or choice came.\n"
     "exit status: 0, 1 after the error report was answered yes, 2 for bad options\n"
-    "or a --settings file that cannot be read,\n"
+    "or a --settings or --coverage file that cannot be read,\n"
     "3 when no start script could be run (no krv.cfg, no autorun.txt),\n"
     "4 for script errors with --strict,\n"
     "5 when --choose or --slot named an entry or slot that cannot be taken, or the\n"
@@ -307,6 +312,8 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
       if (!value(out.transcript)) return false;
     } else if (a == "--text-out") {
       if (!value(out.options.textOut)) return false;
+    } else if (a == "--coverage") {
+      if (!value(out.coverage)) return false;
     } else if (a == "--choose") {
       if (!value(v)) return false;
       for (const std::string& item : SplitList(v)) {
@@ -431,7 +438,19 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
       return 2;
     }
   }
+  // A coverage file that is damaged would be lost under the sum: refused
+  // before the run, not after it.
+  std::optional<CoverageRecorder> coverage;
+  if (!command.coverage.empty()) {
+    std::string error;
+    if (!ReadCoverageFile(command.coverage, error)) {
+      std::fprintf(stderr, "korvana: %s\n", error.c_str());
+      return 2;
+    }
+    coverage.emplace();
+  }
   HeadlessSession session(command.options, settings, game->folder);
+  if (coverage) session.engine.SetCoverage(&*coverage);
   // Screenshots taken with the menu go where --screenshot writes.
   session.platform.screenshotFolder = ScreenshotFolderFor(screenshot);
   session.startScript = game->startScript;
@@ -457,6 +476,13 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   for (const std::string& shot : session.platform.UnwrittenShots()) {
     std::fprintf(stderr, "korvana: cannot write %s\n", shot.c_str());
     ok = false;
+  }
+  if (coverage) {
+    std::string error;
+    if (!MergeIntoCoverageFile(command.coverage, coverage->Result(), error)) {
+      std::fprintf(stderr, "korvana: %s\n", error.c_str());
+      ok = false;
+    }
   }
   if (!ok) std::fprintf(stderr, "korvana: could not write every output file\n");
   return status;

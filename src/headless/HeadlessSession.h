@@ -71,6 +71,8 @@ struct HeadlessCommandLine {
   std::string screenshot, dumpFlags, dumpState, transcript;
   // The reader's settings file to run with; empty: the defaults.
   std::string settings;
+  // The coverage file the run's counts are added to; empty: none kept.
+  std::string coverage;
 };
 
 // Parses the options after "--headless"; false with `error` set when they

@@ -9,6 +9,7 @@
 #include "core/Cp932.h"
 #include "core/FileResolver.h"
 #include "script/CommandTable.h"
+#include "script/Coverage.h"
 #include "text/FocusSpeech.h"
 #include "text/HideViews.h"
 
@@ -190,6 +191,7 @@ void Engine::RunScript() {
     if (prog_.ProgExecLine < 0 || prog_.ProgExecLine >= script_.LineCount()) return;
     platform_.observer.ScriptLineStarting();
     ++executedLines_;
+    if (coverage_) coverage_->LineRan(prog_.ProgFileName, prog_.ProgExecLine);
     // A copy: the command may load another script over this one.
     line = script_.Lines()[prog_.ProgExecLine];
     RunLine(line, prog_.ProgExecLine);
@@ -199,8 +201,22 @@ void Engine::RunScript() {
     } else {
       prog_.ProgExecLine = prog_.ProgNextLine;
       prog_.ProgNextLine = -1;
+      if (coverage_) NoteJump();
     }
   }
+}
+
+void Engine::RecordCondition(bool held) {
+  if (commandDepth_ == 1) coverage_->Condition(held);
+}
+
+void Engine::NoteJump() {
+  // A jump to a label lands on the line after it: the label was reached
+  // all the same.
+  const int32_t label = prog_.ProgExecLine - 1;
+  if (label < 0 || label >= script_.LineCount()) return;
+  const std::string_view line = TrimLeftBlanks(script_.Lines()[label]);
+  if (!line.empty() && line[0] == ':') coverage_->LineRan(prog_.ProgFileName, label);
 }
 
 void Engine::RunLine(std::string_view raw, int32_t scriptLine) {
@@ -333,7 +349,9 @@ void Engine::ExecuteCommand(std::string_view line, int32_t scriptLine) {
   const std::string_view head(name);
   if (head.starts_with("_(")) {
     int pos = 2;
-    if (eval_.EvalAt(name, pos) != 0) {
+    const bool held = eval_.EvalAt(name, pos) != 0;
+    NoteCondition(held);
+    if (held) {
       prog_.ProgMultiStateFlag = MultiState::Conditional;
       // Only the first condition's command is kept: a condition inside it
       // would be kept under the same line.

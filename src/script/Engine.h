@@ -43,6 +43,7 @@
 
 namespace korvana {
 
+class CoverageRecorder;
 class FlagStore;
 class SaveFolder;
 struct FileBatch;
@@ -142,6 +143,9 @@ class Engine : public ErrorSink,
   void RunScript();
   // Whether a start script was loaded (a game without one only reports).
   bool ScriptStarted() const { return scriptStarted_; }
+  // Where the lines that run, the ways conditions go and the choices made
+  // are counted; none (the usual case) costs a pointer test a line.
+  void SetCoverage(CoverageRecorder* recorder) { coverage_ = recorder; }
 
   // Loads a script and resets the interpreter position; the caller sets
   // ProgFileName.
@@ -486,6 +490,14 @@ class Engine : public ErrorSink,
   static constexpr int32_t kConditionalPart = 1 << 30;
   std::unique_ptr<std::array<SplitLine, kKeptSplits>> splits_;
   std::string splitName_;
+  CoverageRecorder* coverage_ = nullptr;
+  // For the coverage: the running line's own condition (not one of a
+  // choice's entry commands) went one way; a jump landed under a label.
+  void NoteCondition(bool held) {
+    if (coverage_) RecordCondition(held);
+  }
+  void RecordCondition(bool held);
+  void NoteJump();
 };
 
 }  // namespace korvana

@@ -1,6 +1,7 @@
 // The flow every selection command shares; the commands bind their
 // arguments in commands/SelectCommands.cpp and the choices are select/.
 #include "core/Cp932.h"
+#include "script/Coverage.h"
 #include "script/Engine.h"
 #include "select/ItemLines.h"
 
@@ -20,7 +21,9 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
 
   const int32_t commandLine = prog_.ProgExecLine;
   ++prog_.ProgExecLine;
-  if (!ReadItemLines(script_.Lines(), prog_.ProgExecLine, keepPlaces, eval_, *this, selection_)) {
+  std::array<int32_t, SelectionItems::kMaxItems> itemLines{};
+  if (!ReadItemLines(script_.Lines(), prog_.ProgExecLine, keepPlaces, eval_, *this, selection_,
+                     coverage_ ? &itemLines : nullptr)) {
     // Reported on the command's line; the choice goes on with what was read
     // and the script ends after it.
     const int32_t end = prog_.ProgExecLine;
@@ -46,6 +49,10 @@ void Engine::RunSelection(bool textMenu, bool keepPlaces, const std::function<in
   }
   choseSincePage_ = true;
   const int n = selection_.ItemCount;
+  // Counted by the entry's place below the command, which conditions that
+  // drop entries do not move.
+  if (coverage_ && r >= 0 && r < n)
+    coverage_->Chosen(itemLines[r] - commandLine - 1, selection_.ItemLabels[r]);
   if (n > 0 && r >= 0 && r < n && !selection_.ItemCommands[r].empty()) {
     prog_.ProgMultiStateFlag = MultiState::Conditional;
     const std::string command = selection_.ItemCommands[r];

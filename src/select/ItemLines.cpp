@@ -8,7 +8,8 @@
 namespace korvana {
 
 bool ReadItemLines(const std::vector<std::string>& lines, int32_t& line, bool keepPlaces,
-                   Evaluator& eval, ErrorSink& errors, SelectionItems& items) {
+                   Evaluator& eval, ErrorSink& errors, SelectionItems& items,
+                   std::array<int32_t, SelectionItems::kMaxItems>* itemLines) {
   items.ItemCount = 0;
   bool tooMany = false;
   const auto count = static_cast<int32_t>(lines.size());
@@ -34,6 +35,7 @@ bool ReadItemLines(const std::vector<std::string>& lines, int32_t& line, bool ke
     }
     items.ItemLabels[items.ItemCount] = std::move(label);
     items.ItemCommands[items.ItemCount] = std::move(command);
+    if (itemLines) (*itemLines)[items.ItemCount] = line;
     ++items.ItemCount;
   }
   return false;

@@ -12,6 +12,7 @@
 #include "core/FileResolver.h"
 #include "core/FileWriting.h"
 #include "script/CommandTable.h"
+#include "script/CoverageReport.h"
 #include "script/MenuTable.h"
 #include "script/ScriptCheck.h"
 #include "script/ScriptFile.h"
@@ -34,6 +35,16 @@ const char kUsage[] =
     "                                                   (krv.cfg KEY / krv.ini KEY) the engine knows,\n"
     "                                                   or the pop-up menu's items (NAME, caption,\n"
     "                                                   shortcut and submenu, tab-separated)\n"
+    "       korvana-script coverage FILE [GAME] [--html OUT.html]\n"
+    "                                                   from a coverage file of korvana\n"
+    "                                                   --headless --coverage: per script of\n"
+    "                                                   GAME (default: the current folder)\n"
+    "                                                   the text lines never shown, conditions\n"
+    "                                                   not taken both ways, choice entries\n"
+    "                                                   never chosen and labels never reached\n"
+    "                                                   as file:line: lines, then totals; with\n"
+    "                                                   --html also one page showing each\n"
+    "                                                   script line by line in its colours\n"
     "       korvana-script --version | --help\n"
     "The key comes from \"decode.key\" in the script's folder (for check: in DIR),\n"
     "else in the current folder, else the built-in default.\n";
@@ -141,6 +152,53 @@ int List(const std::string& what) {
   return keys.empty() ? 1 : 0;
 }
 
+// The report on a coverage file: 0, 1 when a script it names cannot be
+// read, 2 for a coverage file that cannot be read or bad arguments.
+int CoverageCommand(const std::vector<std::string>& args) {
+  std::string file, game = ".", html;
+  int positional = 0;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--html" && i + 1 < args.size()) {
+      html = args[++i];
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      std::fprintf(stderr, "korvana-script: coverage does not take %s\n", args[i].c_str());
+      return 2;
+    } else if (positional++ == 0) {
+      file = args[i];
+    } else if (positional == 2) {
+      game = args[i];
+    } else {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+  }
+  if (file.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  std::string error;
+  const std::optional<Coverage> coverage = ReadCoverageFile(file, error);
+  std::error_code ec;
+  if (coverage && !fs::exists(file, ec)) error = file + ": no such file";
+  if (!coverage || !error.empty()) {
+    std::fprintf(stderr, "korvana-script: %s\n", error.c_str());
+    return 2;
+  }
+  if (!fs::is_directory(game, ec)) {
+    std::fprintf(stderr, "korvana-script: %s is not a folder\n", game.c_str());
+    return 2;
+  }
+  const CoverageReport report = BuildCoverageReport(*coverage, game, KeyFor(game));
+  std::fputs(CoverageReportText(report).c_str(), stdout);
+  if (!html.empty() && !WriteFileAtomically(html, CoverageReportHtml(report))) {
+    std::fprintf(stderr, "korvana-script: cannot write %s\n", html.c_str());
+    return 1;
+  }
+  for (const ScriptCoverage& s : report.scripts)
+    if (!s.readable) return 1;
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -156,6 +214,7 @@ int main(int argc, char** argv) {
   const fs::path target = argv[2];
   const bool force = argc > 3 && std::string(argv[3]) == "--force";
   if (verb == "list") return List(argv[2]);
+  if (verb == "coverage") return CoverageCommand(std::vector<std::string>(argv + 2, argv + argc));
   if (verb == "encode") return Convert(target, ".txd", force);
   if (verb == "decode") return Convert(target, ".txt", force);
   if (verb == "check") {

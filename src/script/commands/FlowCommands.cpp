@@ -67,6 +67,7 @@ std::span<const CommandSpec> CommandBindings::FlowTable() {
       {"_if", "i",
        [](Engine& e, A a) {
          if (!a[0].empty()) e.prog_.ProgIfResult = e.eval_.EvalInt(a[0]);
+         e.NoteCondition(e.prog_.ProgIfResult != 0);
        }},
       {"_then", "",
        [](Engine& e, A) {
@@ -83,7 +84,9 @@ std::span<const CommandSpec> CommandBindings::FlowTable() {
       {"_branch", "i",
        [](Engine& e, A a) {
          ProgState& prog = e.prog_;
-         if (e.eval_.EvalInt(a[0]) != prog.ProgSelResult)
+         const bool held = e.eval_.EvalInt(a[0]) == prog.ProgSelResult;
+         e.NoteCondition(held);
+         if (!held)
            prog.JumpTo(e.FindEndMarker("_endbranch", prog.ProgExecLine + 1) + 1);
        }},
       {"_scroll", "iciii",
