@@ -117,6 +117,7 @@ struct Scene {
       target.Draw(0, 0, image, RasterOp::Or);
       return true;
     }
+    LaidPictures Laid() const override { return {&mask, &image}; }
   };
   P platform;
   NoErrors errors;
