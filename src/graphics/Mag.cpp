@@ -1,5 +1,6 @@
 #include "graphics/Mag.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "graphics/Picture.h"
@@ -36,82 +37,84 @@ size_t HeaderOffset(std::span<const uint8_t> bytes) {
 // the first row or left of the row start.
 //
 // The decisions take no branches (they follow the data, which no predictor
-// guesses): an invalid unit copies itself, so nothing outside a buffer is
+// guesses; a branch per unit costs about as much as the rest): an invalid unit copies itself, so nothing outside a buffer is
 // read, and the row it is in fails at its end. A row that cannot run out of
 // data, below the 16th and right of its first two flag bytes is decoded
 // without the checks.
 class UnitDecoder {
  public:
   UnitDecoder(std::span<const uint8_t> file, const MagInfo& info, uint8_t* first, ptrdiff_t step)
-      : data_(file.data()),
-        len_(file.size()),
-        F_(info.flagBytesPerLine),
-        rows_(info.height),
-        first_(first),
-        step_(step),
-        aPos_(info.headerOffset + info.flagAOffset),  // all F × Hgt bits inside (check)
-        bPos_(info.headerOffset + info.flagBOffset),
-        pPos_(info.headerOffset + info.pixelOffset),
-        flagLine_(F_, 0) {
-    for (int n = 0; n < 16; ++n) back_[n] = kMagCopyDy[n] * step + 2 * kMagCopyDx[n];
-  }
+      : file_(file), info_(info), first_(first), step_(step) {}
 
-  // Decodes every row, `done(r)` after row r; false on invalid data.
+  // Decodes every row, `done(r)` after row r; false on invalid data. The
+  // state lives in locals: the unit stores are bytes, which the compiler
+  // must assume reach any member.
   template <typename RowDone>
   bool Run(RowDone done) {
-    for (uint32_t r = 0; r < rows_; ++r) {
+    const uint8_t* const data = file_.data();
+    const size_t len = file_.size();
+    const uint32_t F = info_.flagBytesPerLine, rows = info_.height;
+    size_t aPos = info_.headerOffset + info_.flagAOffset;  // all F × Hgt bits inside (check)
+    size_t bPos = info_.headerOffset + info_.flagBOffset;
+    size_t pPos = info_.headerOffset + info_.pixelOffset;
+    unsigned aBit = 7;
+    bool bad = false;
+    std::vector<uint8_t> flagLine(F, 0);
+    uint8_t* const flags = flagLine.data();
+    ptrdiff_t back[16];  // bytes from a unit back to the one it copies
+    for (int n = 0; n < 16; ++n) back[n] = kMagCopyDy[n] * step_ + 2 * kMagCopyDx[n];
+
+    auto flagByte = [&]<bool kChecked>(uint32_t r, uint32_t i, uint8_t* row) {
+      const bool takeB = (data[aPos] >> aBit) & 1;
+      aPos += aBit == 0;
+      aBit = (aBit - 1) & 7;
+      const bool bInside = !kChecked || bPos < len;
+      bad |= takeB && !bInside;
+      const uint8_t v = data[bInside ? bPos : 0] & (takeB && bInside ? 0xFF : 0);
+      bPos += takeB && bInside;
+      const uint8_t flag = flags[i] ^= v;
+      for (uint32_t half = 0; half < 2; ++half) {
+        const unsigned nibble = half == 0 ? flag >> 4 : flag & 0x0F;
+        uint8_t* unit = row + 4 * size_t{i} + 2 * half;
+        const uint32_t p = 2 * i + half;  // unit index in the row
+        const bool literal = nibble == 0;
+        bool invalid = false;
+        if constexpr (kChecked) {
+          invalid = literal ? len - pPos < 2
+                            : p < uint32_t(kMagCopyDx[nibble]) || r < uint32_t(kMagCopyDy[nibble]);
+          bad |= invalid;
+        }
+        // Selected with masks: the compiler turns a conditional back into a
+        // branch.
+        const uintptr_t self = reinterpret_cast<uintptr_t>(unit);
+        const uintptr_t useLiteral = uintptr_t{0} - literal, useSelf = uintptr_t{0} - invalid;
+        uintptr_t from = (reinterpret_cast<uintptr_t>(data + pPos) & useLiteral) |
+                         ((self - static_cast<uintptr_t>(back[nibble])) & ~useLiteral);
+        from = (self & useSelf) | (from & ~useSelf);
+        uint16_t u;
+        std::memcpy(&u, reinterpret_cast<const uint8_t*>(from), 2);
+        std::memcpy(unit, &u, 2);
+        pPos += size_t{literal && !invalid} << 1;
+      }
+    };
+
+    for (uint32_t r = 0; r < rows; ++r) {
       uint8_t* row = first_ + static_cast<ptrdiff_t>(r) * step_;
-      bad_ = false;
-      const bool plenty = r >= 16 && len_ - pPos_ >= 4 * size_t{F_} && len_ - bPos_ >= F_;
+      const bool plenty = r >= 16 && len - pPos >= 4 * size_t{F} && len - bPos >= F;
       uint32_t i = 0;
-      for (; i < F_ && (i < 2 || !plenty); ++i) FlagByte<true>(r, i, row);
-      for (; i < F_; ++i) FlagByte<false>(r, i, row);
-      if (bad_) return false;
+      for (; i < F && (i < 2 || !plenty); ++i) flagByte.template operator()<true>(r, i, row);
+      for (; i < F; ++i) flagByte.template operator()<false>(r, i, row);
+      if (bad) return false;
       done(r);
     }
     return true;
   }
 
  private:
-  template <bool kChecked>
-  void FlagByte(uint32_t r, uint32_t i, uint8_t* row) {
-    const bool takeB = (data_[aPos_] >> aBit_) & 1;
-    aPos_ += aBit_ == 0;
-    aBit_ = (aBit_ - 1) & 7;
-    const bool bInside = !kChecked || bPos_ < len_;
-    bad_ |= takeB && !bInside;
-    const uint8_t v = data_[bInside ? bPos_ : 0] & (takeB && bInside ? 0xFF : 0);
-    bPos_ += takeB && bInside;
-    const uint8_t flag = flagLine_[i] ^= v;
-    for (uint32_t half = 0; half < 2; ++half) {
-      const unsigned nibble = half == 0 ? flag >> 4 : flag & 0x0F;
-      uint8_t* unit = row + 4 * size_t{i} + 2 * half;
-      const uint32_t p = 2 * i + half;  // unit index in the row
-      const bool literal = nibble == 0;
-      bool invalid = false;
-      if constexpr (kChecked) {
-        invalid = literal ? len_ - pPos_ < 2
-                          : p < uint32_t(kMagCopyDx[nibble]) || r < uint32_t(kMagCopyDy[nibble]);
-        bad_ |= invalid;
-      }
-      const uint8_t* from = invalid ? unit : literal ? data_ + pPos_ : unit - back_[nibble];
-      const uint8_t u0 = from[0], u1 = from[1];
-      unit[0] = u0;
-      unit[1] = u1;
-      pPos_ += literal && !invalid ? 2 : 0;
-    }
-  }
-
-  const uint8_t* const data_;
-  const size_t len_;
-  const uint32_t F_, rows_;
+  const std::span<const uint8_t> file_;
+  const MagInfo& info_;
   uint8_t* const first_;
   const ptrdiff_t step_;
-  size_t aPos_, bPos_, pPos_;
-  unsigned aBit_ = 7;
-  bool bad_ = false;
-  std::vector<uint8_t> flagLine_;
-  ptrdiff_t back_[16];  // bytes from a unit back to the one it copies
 };
 
 }  // namespace
