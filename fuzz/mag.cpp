@@ -1,7 +1,8 @@
 // The MAG converter (MagToBmp) on arbitrary bytes, then the BMP reader on what it
 // writes. Checks: no read or write outside a buffer (ASan), the probe and the
 // header check agree, a successful conversion is a BMP of exactly the probed
-// size that the BMP reader accepts, with pixels whose top byte is 0.
+// size that the BMP reader accepts, with pixels whose top byte is 0, and
+// DecodeMag gives the same picture and fails exactly where the conversion does.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -22,7 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (check == kMagGood && probe != info.BmpSize()) std::abort();
   std::vector<uint8_t> bmp;
   bool probed = false;
-  if (!MagToBmp::ConvertToBmp(file, bmp, &probed)) return 0;
+  Picture direct;
+  bool directProbed = false;
+  const bool decoded = DecodeMag(file, direct, &directProbed);
+  const bool converted = MagToBmp::ConvertToBmp(file, bmp, &probed);
+  if (decoded != converted || directProbed != probed) std::abort();
+  if (!converted) return 0;
   if (!probed || check != kMagGood || bmp.size() != probe) std::abort();
   Picture picture;
   std::string error;
@@ -31,5 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   for (uint32_t v : picture.Pixels())
     if (v >> 24) std::abort();
+  if (direct.Pixels() != picture.Pixels()) std::abort();
   return 0;
 }

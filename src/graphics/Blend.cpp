@@ -4,27 +4,15 @@
 #include <cstring>
 
 #include "graphics/Picture.h"
+#include "graphics/PixelVectors.h"
+#include "graphics/RowPasses.h"
 
 namespace korvana {
 namespace {
 
-// Four pixels at a time through the compiler's portable vector types (GCC and
-// clang turn these into SSE2/NEON); the scalar form does the row's tail and
-// is the reference of the tests.
-typedef uint32_t V4 __attribute__((vector_size(16)));
-typedef uint8_t V16 __attribute__((vector_size(16)));
+using namespace pixels;
 
 constexpr uint32_t kRgb = 0x00FFFFFF;
-
-inline V4 Load(const uint32_t* p) {
-  V4 v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-inline void Store(uint32_t* p, V4 v) { std::memcpy(p, &v, sizeof v); }
-inline V4 Splat(uint32_t x) { return V4{x, x, x, x}; }
-inline V16 B(V4 v) { return reinterpret_cast<V16>(v); }
-inline V4 W(V16 v) { return reinterpret_cast<V4>(v); }
 
 // Per-channel scalar helpers.
 inline uint32_t PerChannel(uint32_t d, uint32_t s, uint32_t (*f)(uint32_t, uint32_t)) {
@@ -118,43 +106,30 @@ void RowMask(uint32_t* __restrict d, const uint32_t* __restrict s, const uint32_
 }
 
 template <typename Op>
-void Run(int x, int y, int w, int h, const Picture& source, Picture& dest, const Picture& mask,
-         int maskMode) {
-  if (maskMode < 0 || maskMode > 2) return;
-  // Ours: never past the source picture.
-  int64_t W = std::min(w, source.Width()), H = std::min(h, source.Height());
-  const int64_t dw = dest.Width(), dh = dest.Height();
-  int64_t X = x, Y = y;
-  if (X + W < 0 || Y + H < 0 || X >= dw || Y >= dh) return;
-  // Then clipped to the destination.
-  int64_t sy0 = 0, rows = H;
-  if (Y < 0) {
-    sy0 = -Y;
-    rows = Y + H;
-    Y = 0;
-  }
-  const int64_t dx0 = std::max<int64_t>(X, 0);
-  const int64_t sx0 = X < 0 ? -X : 0;
-  const int64_t cols = X + W > dw ? dw - dx0 : W - sx0;
-  if (Y + rows > dh) rows = dh - Y;
-  if (rows <= 0 || cols <= 0) return;
-
-  for (int64_t i = 0; i < rows; ++i) {
-    uint32_t* d = dest.Row(static_cast<int>(Y + i)) + dx0;
-    const uint32_t* s = source.Row(static_cast<int>(sy0 + i)) + sx0;
-    if (maskMode == 0) {
-      RowNoMask<Op>(d, s, static_cast<int>(cols));
-      continue;
-    }
-    // Mask position: the source's (mode 1) or the destination's (mode 2).
-    const int64_t mx = maskMode == 1 ? sx0 : dx0;
-    const int64_t my = maskMode == 1 ? sy0 + i : Y + i;
-    if (my >= mask.Height()) continue;
-    const int64_t n = std::min<int64_t>(cols, mask.Width() - mx);
-    if (n <= 0) continue;
-    RowMask<Op>(d, s, mask.Row(static_cast<int>(my)) + mx, static_cast<int>(n));
-  }
+void NoMaskRows(const RowPass& p, int first, int rows) {
+  for (int i = first; i < first + rows; ++i)
+    RowNoMask<Op>(p.dest + i * p.destStride, p.src + i * p.srcStride, p.n);
 }
+
+template <typename Op>
+void MaskRows(const RowPass& p, int first, int rows) {
+  for (int i = first; i < first + rows; ++i)
+    RowMask<Op>(p.dest + i * p.destStride, p.src + i * p.srcStride, p.mask + i * p.maskStride,
+                p.n);
+}
+
+struct Kernels {
+  RowKernel noMask, mask;
+};
+template <typename Op>
+constexpr Kernels KernelsOf() {
+  return {NoMaskRows<Op>, MaskRows<Op>};
+}
+
+constexpr Kernels kKernels[kBlendModeCount] = {
+    KernelsOf<OpCopy>(),     KernelsOf<OpOr>(),       KernelsOf<OpAnd>(),
+    KernelsOf<OpXor>(),      KernelsOf<OpHalf>(),     KernelsOf<OpIncrease>(),
+    KernelsOf<OpDecrease>(), KernelsOf<OpScreen>(),   KernelsOf<OpOverlay>()};
 
 constexpr const char* kKeywords[kBlendModeCount] = {"#COPY",     "#OR",       "#AND",
                                                     "#XOR",      "#BLEND",    "#INCREASE",
@@ -187,31 +162,78 @@ uint32_t BlendPixel(int blendMode, uint32_t d, uint32_t s) {
   }
 }
 
-#define KORVANA_BLEND(Name, Op)                                                                 \
-  void Name(int x, int y, int w, int h, const Picture& source, Picture& dest,                  \
-            const Picture& mask, int maskMode) {                                               \
-    Run<Op>(x, y, w, h, source, dest, mask, maskMode);                                         \
+bool BlendPass(int blendMode, int x, int y, int w, int h, const Picture& source, Picture& dest,
+               const Picture& mask, int maskMode, RowPass& pass) {
+  if (blendMode < 0 || blendMode >= kBlendModeCount || maskMode < 0 || maskMode > 2) return false;
+  // Ours: never past the source picture.
+  const int64_t W = std::min(w, source.Width()), H = std::min(h, source.Height());
+  const int64_t dw = dest.Width(), dh = dest.Height();
+  int64_t X = x, Y = y;
+  if (X + W < 0 || Y + H < 0 || X >= dw || Y >= dh) return false;
+  // Then clipped to the destination.
+  int64_t sy0 = 0, rows = H;
+  if (Y < 0) {
+    sy0 = -Y;
+    rows = Y + H;
+    Y = 0;
   }
-KORVANA_BLEND(BlendCopy, OpCopy)
-KORVANA_BLEND(BlendOr, OpOr)
-KORVANA_BLEND(BlendAnd, OpAnd)
-KORVANA_BLEND(BlendXor, OpXor)
-KORVANA_BLEND(BlendHalf, OpHalf)
-KORVANA_BLEND(BlendIncrease, OpIncrease)
-KORVANA_BLEND(BlendDecrease, OpDecrease)
-KORVANA_BLEND(BlendScreen, OpScreen)
-KORVANA_BLEND(BlendOverlay, OpOverlay)
-#undef KORVANA_BLEND
+  const int64_t dx0 = std::max<int64_t>(X, 0);
+  const int64_t sx0 = X < 0 ? -X : 0;
+  int64_t cols = X + W > dw ? dw - dx0 : W - sx0;
+  if (Y + rows > dh) rows = dh - Y;
+  if (rows <= 0 || cols <= 0) return false;
+
+  pass = RowPass{};
+  pass.dest = dest.Row(static_cast<int>(Y)) + dx0;
+  pass.destStride = static_cast<size_t>(dw);
+  pass.src = source.Row(static_cast<int>(sy0)) + sx0;
+  pass.srcStride = static_cast<size_t>(source.Width());
+  pass.written = &dest;
+  pass.read[0] = &source;
+  pass.readRow0[0] = sy0 - Y;
+  if (maskMode == 0) {
+    pass.kernel = kKernels[blendMode].noMask;
+  } else {
+    // Mask position: the source's (mode 1) or the destination's (mode 2).
+    // Rows below the mask and columns right of it are left alone.
+    const int64_t mx = maskMode == 1 ? sx0 : dx0;
+    const int64_t my = maskMode == 1 ? sy0 : Y;
+    rows = std::min(rows, mask.Height() - my);
+    cols = std::min(cols, mask.Width() - mx);
+    if (rows <= 0 || cols <= 0) return false;
+    pass.kernel = kKernels[blendMode].mask;
+    pass.mask = mask.Row(static_cast<int>(my)) + mx;
+    pass.maskStride = static_cast<size_t>(mask.Width());
+    pass.read[1] = &mask;
+    pass.readRow0[1] = my - Y;
+  }
+  pass.y0 = static_cast<int>(Y);
+  pass.rows = static_cast<int>(rows);
+  pass.n = static_cast<int>(cols);
+  return true;
+}
 
 void BlendEffect(int blendMode, int x, int y, int w, int h, const Picture& source, Picture& dest,
                  const Picture& mask, int maskMode) {
-  using Fn = void (*)(int, int, int, int, const Picture&, Picture&, const Picture&, int);
-  static constexpr Fn kRoutines[kBlendModeCount] = {
-      BlendCopy,     BlendOr,       BlendAnd,    BlendXor,    BlendHalf,
-      BlendIncrease, BlendDecrease, BlendScreen, BlendOverlay};
-  if (blendMode < 0 || blendMode >= kBlendModeCount) return;
-  kRoutines[blendMode](x, y, w, h, source, dest, mask, maskMode);
+  RowPass pass;
+  if (BlendPass(blendMode, x, y, w, h, source, dest, mask, maskMode, pass)) pass.RunAll();
 }
+
+#define KORVANA_BLEND(Name, mode)                                                              \
+  void Name(int x, int y, int w, int h, const Picture& source, Picture& dest,                  \
+            const Picture& mask, int maskMode) {                                               \
+    BlendEffect(mode, x, y, w, h, source, dest, mask, maskMode);                               \
+  }
+KORVANA_BLEND(BlendCopy, 0)
+KORVANA_BLEND(BlendOr, 1)
+KORVANA_BLEND(BlendAnd, 2)
+KORVANA_BLEND(BlendXor, 3)
+KORVANA_BLEND(BlendHalf, 4)
+KORVANA_BLEND(BlendIncrease, 5)
+KORVANA_BLEND(BlendDecrease, 6)
+KORVANA_BLEND(BlendScreen, 7)
+KORVANA_BLEND(BlendOverlay, 8)
+#undef KORVANA_BLEND
 
 void TilePicture(const Picture& tile, Picture& target) {
   const int tw = tile.Width(), th = tile.Height();

@@ -18,6 +18,7 @@
 namespace korvana {
 
 class Picture;
+struct RowPass;
 
 enum class BlendMode : int {
   Copy = 0,      // "#COPY"      s
@@ -63,6 +64,11 @@ void BlendOverlay(int x, int y, int w, int h, const Picture& source, Picture& de
 // `BlendEffect` calls for the effect layer.
 void BlendEffect(int blendMode, int x, int y, int w, int h, const Picture& source, Picture& dest,
                  const Picture& mask, int maskMode);
+
+// The pass of BlendEffect (RowPasses.h), clipped; false when nothing is
+// drawn.
+bool BlendPass(int blendMode, int x, int y, int w, int h, const Picture& source, Picture& dest,
+               const Picture& mask, int maskMode, RowPass& pass);
 
 // Fills `target` with copies of `tile` from (0, 0), row by row; nothing when
 // either picture has a width or height of 0.

@@ -11,6 +11,7 @@
 #include "expr/Evaluator.h"
 #include "graphics/Blend.h"
 #include "graphics/Mask.h"
+#include "graphics/RowPasses.h"
 #include "graphics/Transitions.h"
 #include "platform/Platform.h"
 
@@ -36,33 +37,30 @@ Layers::Layers(LayerEnvironment environment) : env(std::move(environment)) {}
 // ---------------------------------------------------------------- composition
 
 void Layers::Darken(Picture& picture, int32_t rate) {
-  const uint32_t f = static_cast<uint32_t>(256 - std::clamp(rate, 0, 256));
-  if (f == 256) return;
-  for (uint32_t& p : picture.Pixels()) {
-    const uint32_t r = (((p >> 16) & 0xFF) * f) >> 8, g = (((p >> 8) & 0xFF) * f) >> 8,
-                   b = ((p & 0xFF) * f) >> 8;
-    p = (r << 16) | (g << 8) | b;
-  }
+  RowPasses passes;
+  passes.Darken(picture, rate);
 }
 
-void Layers::BlendEffectLayer() {
+void Layers::BlendEffectLayer(RowPasses& passes) {
   const LayerRecord& e = state.baseRecords[kEffectRecord];
-  BlendEffect(e.blendMode, e.x, e.y, EffectLayer.Width(), EffectLayer.Height(), EffectLayer,
-              env.screen.WorkScreen, EffectMask, e.maskMode);
+  passes.Blend(e.blendMode, e.x, e.y, EffectLayer.Width(), EffectLayer.Height(), EffectLayer,
+               env.screen.WorkScreen, EffectMask, e.maskMode);
 }
 
-void Layers::DrawObject(int slot) {
+void Layers::DrawObject(int slot, RowPasses& passes) {
   const LayerRecord& r = state.objectRecords[2 * slot];
   Picture& work = env.screen.WorkScreen;
   if (r.transparent) {
-    work.Draw(r.x, r.y, objectMasks[slot], RasterOp::And);
-    work.Draw(r.x, r.y, objectPictures[slot], RasterOp::Or);
+    passes.Draw(work, r.x, r.y, objectMasks[slot], RasterOp::And);
+    passes.Draw(work, r.x, r.y, objectPictures[slot], RasterOp::Or);
   } else {
-    work.Draw(r.x, r.y, objectPictures[slot]);
+    passes.Draw(work, r.x, r.y, objectPictures[slot]);
   }
 }
 
-void Layers::Compose(const Hidden& hidden, bool darkness) {
+// The layers go down band by band (RowPasses.h): the scene is walked once
+// whatever the number of layers.
+void Layers::Compose(const Hidden& hidden, bool darkness, RowPasses& passes) {
   Picture& work = env.screen.WorkScreen;
   if (work.Width() != kScreenWidth || work.Height() != kScreenHeight)
     work.Resize(kScreenWidth, kScreenHeight);
@@ -71,25 +69,28 @@ void Layers::Compose(const Hidden& hidden, bool darkness) {
     // A background smaller than the screen leaves black beyond its edges.
     if (BackgroundLayer.Width() - int64_t{bg.x} < kScreenWidth ||
         BackgroundLayer.Height() - int64_t{bg.y} < kScreenHeight || bg.x < 0 || bg.y < 0)
-      work.Fill(0);
-    work.Blit(0, 0, kScreenWidth, kScreenHeight, BackgroundLayer, bg.x, bg.y);
+      passes.Fill(work, 0);
+    passes.Blit(work, 0, 0, kScreenWidth, kScreenHeight, BackgroundLayer, bg.x, bg.y);
   }
   const LayerRecord& e = state.baseRecords[kEffectRecord];
   const bool effect = e.shown && !hidden.effect;
-  if (effect && e.position == 0) BlendEffectLayer();
+  if (effect && e.position == 0) BlendEffectLayer(passes);
   for (int slot = 0; slot < kObjectCount; ++slot)
-    if (state.objectRecords[2 * slot].shown && !(hidden.objects & (1u << slot))) DrawObject(slot);
-  if (effect && (e.position == 1 || e.position == 2)) BlendEffectLayer();
+    if (state.objectRecords[2 * slot].shown && !(hidden.objects & (1u << slot)))
+      DrawObject(slot, passes);
+  if (effect && (e.position == 1 || e.position == 2)) BlendEffectLayer(passes);
   if (darkness && !holdDarkness_ && settings.DarknessEnabled && !env.switches.DarknessSuppressed)
-    Darken(work, settings.DarknessRate);
+    passes.Darken(work, settings.DarknessRate);
 }
 
 void Layers::ComposeScene() {
-  Compose(Hidden{}, true);
+  RowPasses passes;
+  Compose(Hidden{}, true, passes);
 }
 
 void Layers::ComposeWithout(uint32_t objects, bool effect) {
-  Compose(Hidden{objects, effect}, false);
+  RowPasses passes;
+  Compose(Hidden{objects, effect}, false, passes);
 }
 
 bool Layers::OverlayMessage(Picture& target) const {
@@ -97,9 +98,23 @@ bool Layers::OverlayMessage(Picture& target) const {
 }
 
 void Layers::RefreshScreen() {
-  ComposeScene();
-  env.screen.BackImage.Draw(0, 0, env.screen.WorkScreen);
-  if (OverlayMessage(env.screen.BackImage)) LayersDirty = false;
+  {
+    // The screen's rows follow the scene's in the same bands, and the
+    // message window's with them when it says which pictures it lays.
+    RowPasses passes;
+    Compose(Hidden{}, true, passes);
+    Picture& back = env.screen.BackImage;
+    passes.Draw(back, 0, 0, env.screen.WorkScreen);
+    const MessageWindow::LaidPictures message =
+        holdMessage_ ? MessageWindow::LaidPictures{} : env.message.Laid();
+    const bool laid = message.mask && message.image;
+    if (laid) {
+      passes.Draw(back, 0, 0, *message.mask, RasterOp::And);
+      passes.Draw(back, 0, 0, *message.image, RasterOp::Or);
+    }
+    passes.Run();
+    if (laid || OverlayMessage(back)) LayersDirty = false;
+  }
   DrawSprites();  // tells the platform the screen changed
   env.pump.ProcessMessages();
 }

@@ -25,6 +25,7 @@ class ErrorSink;
 class Evaluator;
 class GameFiles;
 class Pump;
+class RowPasses;
 class Waits;
 class Window;
 struct ClickState;
@@ -141,9 +142,9 @@ class Layers {
     uint32_t objects = 0;  // bit n: leave object n out
     bool effect = false;
   };
-  void Compose(const Hidden& hidden, bool darkness);
-  void BlendEffectLayer();
-  void DrawObject(int slot);
+  void Compose(const Hidden& hidden, bool darkness, RowPasses& passes);
+  void BlendEffectLayer(RowPasses& passes);
+  void DrawObject(int slot, RowPasses& passes);
   void RestoreSpriteRect(const Sprite& sprite);
   void Load(std::string_view file, Picture& picture);
   // Builds a picture's mask from a transparency value; the mask spec kept.

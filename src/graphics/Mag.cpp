@@ -1,5 +1,6 @@
 #include "graphics/Mag.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "graphics/Picture.h"
@@ -29,6 +30,92 @@ size_t HeaderOffset(std::span<const uint8_t> bytes) {
   if (!at) return 0;
   return static_cast<size_t>(static_cast<const uint8_t*>(at) - bytes.data()) + 1;
 }
+
+// The pixel data of a checked file into rows of B bytes, image row r at
+// first + r × step (negative for the BMP's rows, which go up). Invalid data:
+// flag B or pixel data running past the end of the file, a copy from above
+// the first row or left of the row start.
+//
+// The decisions take no branches (they follow the data, which no predictor
+// guesses; a branch per unit costs about as much as the rest): an invalid unit copies itself, so nothing outside a buffer is
+// read, and the row it is in fails at its end. A row that cannot run out of
+// data, below the 16th and right of its first two flag bytes is decoded
+// without the checks.
+class UnitDecoder {
+ public:
+  UnitDecoder(std::span<const uint8_t> file, const MagInfo& info, uint8_t* first, ptrdiff_t step)
+      : file_(file), info_(info), first_(first), step_(step) {}
+
+  // Decodes every row, `done(r)` after row r; false on invalid data. The
+  // state lives in locals: the unit stores are bytes, which the compiler
+  // must assume reach any member.
+  template <typename RowDone>
+  bool Run(RowDone done) {
+    const uint8_t* const data = file_.data();
+    const size_t len = file_.size();
+    const uint32_t F = info_.flagBytesPerLine, rows = info_.height;
+    size_t aPos = info_.headerOffset + info_.flagAOffset;  // all F × Hgt bits inside (check)
+    size_t bPos = info_.headerOffset + info_.flagBOffset;
+    size_t pPos = info_.headerOffset + info_.pixelOffset;
+    unsigned aBit = 7;
+    bool bad = false;
+    std::vector<uint8_t> flagLine(F, 0);
+    uint8_t* const flags = flagLine.data();
+    ptrdiff_t back[16];  // bytes from a unit back to the one it copies
+    for (int n = 0; n < 16; ++n) back[n] = kMagCopyDy[n] * step_ + 2 * kMagCopyDx[n];
+
+    auto flagByte = [&]<bool kChecked>(uint32_t r, uint32_t i, uint8_t* row) {
+      const bool takeB = (data[aPos] >> aBit) & 1;
+      aPos += aBit == 0;
+      aBit = (aBit - 1) & 7;
+      const bool bInside = !kChecked || bPos < len;
+      bad |= takeB && !bInside;
+      const uint8_t v = data[bInside ? bPos : 0] & (takeB && bInside ? 0xFF : 0);
+      bPos += takeB && bInside;
+      const uint8_t flag = flags[i] ^= v;
+      for (uint32_t half = 0; half < 2; ++half) {
+        const unsigned nibble = half == 0 ? flag >> 4 : flag & 0x0F;
+        uint8_t* unit = row + 4 * size_t{i} + 2 * half;
+        const uint32_t p = 2 * i + half;  // unit index in the row
+        const bool literal = nibble == 0;
+        bool invalid = false;
+        if constexpr (kChecked) {
+          invalid = literal ? len - pPos < 2
+                            : p < uint32_t(kMagCopyDx[nibble]) || r < uint32_t(kMagCopyDy[nibble]);
+          bad |= invalid;
+        }
+        // Selected with masks: the compiler turns a conditional back into a
+        // branch.
+        const uintptr_t self = reinterpret_cast<uintptr_t>(unit);
+        const uintptr_t useLiteral = uintptr_t{0} - literal, useSelf = uintptr_t{0} - invalid;
+        uintptr_t from = (reinterpret_cast<uintptr_t>(data + pPos) & useLiteral) |
+                         ((self - static_cast<uintptr_t>(back[nibble])) & ~useLiteral);
+        from = (self & useSelf) | (from & ~useSelf);
+        uint16_t u;
+        std::memcpy(&u, reinterpret_cast<const uint8_t*>(from), 2);
+        std::memcpy(unit, &u, 2);
+        pPos += size_t{literal && !invalid} << 1;
+      }
+    };
+
+    for (uint32_t r = 0; r < rows; ++r) {
+      uint8_t* row = first_ + static_cast<ptrdiff_t>(r) * step_;
+      const bool plenty = r >= 16 && len - pPos >= 4 * size_t{F} && len - bPos >= F;
+      uint32_t i = 0;
+      for (; i < F && (i < 2 || !plenty); ++i) flagByte.template operator()<true>(r, i, row);
+      for (; i < F; ++i) flagByte.template operator()<false>(r, i, row);
+      if (bad) return false;
+      done(r);
+    }
+    return true;
+  }
+
+ private:
+  const std::span<const uint8_t> file_;
+  const MagInfo& info_;
+  uint8_t* const first_;
+  const ptrdiff_t step_;
+};
 
 }  // namespace
 
@@ -105,7 +192,7 @@ int MagToBmp::Convert(std::span<const uint8_t> file, std::span<uint8_t> out) {
   const size_t bmpSize = info.BmpSize();
   if (out.size() < bmpSize) return -1;
 
-  const uint32_t B = info.bytesPerLine, F = info.flagBytesPerLine, rows = info.height;
+  const uint32_t B = info.bytesPerLine, rows = info.height;
   const size_t paletteBytes = info.PaletteBytes();
   uint8_t* o = out.data();
   // File header.
@@ -131,55 +218,10 @@ int MagToBmp::Convert(std::span<const uint8_t> file, std::span<uint8_t> out) {
     bp[4 * i + 3] = 0;
   }
 
-  // Pixel data, image row by image row from the top = BMP rows from the end.
-  const uint8_t* const data = file.data();
-  size_t aPos = h + info.flagAOffset;  // inside the file for all F × Hgt bits (check)
-  size_t bPos = h + info.flagBOffset;
-  size_t pPos = h + info.pixelOffset;
-  uint8_t aMask = 0x80;
-  std::vector<uint8_t> flagLine(F, 0);
+  // Image rows from the top are BMP rows from the end.
   uint8_t* const pixels = o + 54 + paletteBytes;
-  for (uint32_t r = 0; r < rows; ++r) {
-    uint8_t* row = pixels + size_t{rows - 1 - r} * B;
-    for (uint32_t i = 0; i < F; ++i) {
-      uint8_t v = 0;
-      if (data[aPos] & aMask) {
-        if (bPos >= len) return -1;
-        v = data[bPos++];
-      }
-      aMask >>= 1;
-      if (aMask == 0) {
-        aMask = 0x80;
-        ++aPos;
-      }
-      const uint8_t flag = flagLine[i] ^= v;
-      uint8_t* dst = row + 4 * size_t{i};
-      if (flag == 0) {
-        if (len - pPos < 4) return -1;
-        std::memcpy(dst, data + pPos, 4);
-        pPos += 4;
-        continue;
-      }
-      for (int half = 0; half < 2; ++half) {
-        const int nibble = half == 0 ? flag >> 4 : flag & 0x0F;
-        uint8_t* unit = dst + 2 * half;
-        if (nibble == 0) {
-          if (len - pPos < 2) return -1;
-          std::memcpy(unit, data + pPos, 2);
-          pPos += 2;
-          continue;
-        }
-        const uint32_t p = 2 * i + half;  // unit index in the row
-        const uint32_t dx = kMagCopyDx[nibble], dy = kMagCopyDy[nibble];
-        if (p < dx || r < dy) return -1;  // outside the picture: invalid input
-        // Row r - dy lies dy BMP rows further on.
-        const uint8_t* from = unit + size_t{dy} * B - 2 * size_t{dx};
-        unit[0] = from[0];
-        unit[1] = from[1];
-      }
-    }
-  }
-  return 0;
+  UnitDecoder decoder(file, info, pixels + size_t{rows - 1} * B, -static_cast<ptrdiff_t>(B));
+  return decoder.Run([](uint32_t) {}) ? 0 : -1;
 }
 
 bool MagToBmp::ConvertToBmp(std::span<const uint8_t> file, std::vector<uint8_t>& bmp,
@@ -189,6 +231,42 @@ bool MagToBmp::ConvertToBmp(std::span<const uint8_t> file, std::vector<uint8_t>&
   if (size == 0) return false;
   bmp.assign(size, 0);
   return Convert(file, bmp) == 0;
+}
+
+bool DecodeMag(std::span<const uint8_t> file, Picture& picture, bool* probed) {
+  const bool probeOk = MagToBmp::ProbeSize(file) != 0;
+  if (probed) *probed = probeOk;
+  MagInfo info;
+  if (!probeOk || MagCheckHeader(file, &info) != kMagGood) return false;
+  const size_t h = info.headerOffset;
+  if (file.size() < h + 32 + (info.colors256 ? 768 : 48)) return false;
+  // The palette as the BMP reader reads the one the converter writes: the
+  // file stores green, red, blue.
+  const uint8_t* pal = file.data() + h + 32;
+  uint32_t colors[256] = {};
+  for (int i = 0; i < info.Colors(); ++i)
+    colors[i] = (uint32_t{pal[3 * i + 1]} << 16) | (uint32_t{pal[3 * i]} << 8) | pal[3 * i + 2];
+  // Sixteen colours: a byte is two pixels, the high nibble first.
+  uint64_t pairs[256];
+  if (!info.colors256)
+    for (int b = 0; b < 256; ++b) pairs[b] = colors[b >> 4] | (uint64_t{colors[b & 15]} << 32);
+
+  const uint32_t B = info.bytesPerLine;
+  std::vector<uint8_t> units(size_t{B} * info.height);
+  Picture out(static_cast<int>(info.width), static_cast<int>(info.height));
+  auto expand = [&](uint32_t r) {
+    const uint8_t* __restrict row = units.data() + size_t{r} * B;
+    uint32_t* __restrict dst = out.Row(static_cast<int>(r));
+    if (info.colors256) {
+      for (uint32_t x = 0; x < B; ++x) dst[x] = colors[row[x]];
+    } else {
+      for (uint32_t x = 0; x < B; ++x) std::memcpy(dst + 2 * x, &pairs[row[x]], 8);
+    }
+  };
+  UnitDecoder decoder(file, info, units.data(), static_cast<ptrdiff_t>(B));
+  if (!decoder.Run(expand)) return false;
+  picture = std::move(out);
+  return true;
 }
 
 }  // namespace korvana

@@ -67,6 +67,11 @@ class MagToBmp {
                            bool* probed = nullptr);
 };
 
+// The picture the BMP reader makes of the converter's bitmap, without the
+// bitmap: false (picture untouched) where ConvertToBmp fails, with the same
+// `probed`.
+bool DecodeMag(std::span<const uint8_t> file, Picture& picture, bool* probed = nullptr);
+
 // The copy table for flag values 1..15 (index 0 unused): dx in
 // 2-byte units, dy in rows.
 inline constexpr int kMagCopyDx[16] = {0, 1, 2, 4, 0, 1, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0};

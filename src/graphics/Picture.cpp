@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "graphics/RowPasses.h"
+
 namespace korvana {
 
 void Picture::Resize(int width, int height, uint32_t fill) {
@@ -18,74 +20,23 @@ void Picture::Fill(uint32_t color) {
   std::fill(pixels_.begin(), pixels_.end(), color);
 }
 
-namespace {
-
-// Clips one axis of a blit: a source interval [s, s + n) and a destination
-// interval [d, d + n) both cut to [0, size). False when nothing remains.
-bool ClipAxis(int64_t& d, int64_t& s, int64_t& n, int64_t dstSize, int64_t srcSize) {
-  if (s < 0) {
-    d -= s;
-    n += s;
-    s = 0;
-  }
-  if (d < 0) {
-    s -= d;
-    n += d;
-    d = 0;
-  }
-  n = std::min({n, dstSize - d, srcSize - s});
-  return n > 0;
-}
-
-template <typename Op>
-void BlitRows(uint32_t* dst, size_t dstStride, const uint32_t* src, size_t srcStride, int w, int h,
-              Op op) {
-  for (int y = 0; y < h; ++y) {
-    uint32_t* __restrict d = dst + y * dstStride;
-    const uint32_t* __restrict s = src + y * srcStride;
-    for (int x = 0; x < w; ++x) d[x] = op(d[x], s[x]);
-  }
-}
-
-}  // namespace
-
 void Picture::Blit(int64_t dx, int64_t dy, int64_t w, int64_t h, const Picture& src, int64_t sx,
                    int64_t sy, RasterOp op) {
-  int64_t x0 = dx, y0 = dy, sx0 = sx, sy0 = sy, cw = w, ch = h;
-  if (!ClipAxis(x0, sx0, cw, width_, src.width_) || !ClipAxis(y0, sy0, ch, height_, src.height_))
-    return;
+  if (!ClipBlit(*this, src, dx, dy, w, h, sx, sy)) return;
   const Picture* from = &src;
   Picture copy;
   if (&src == this) {
     // Overlap: take the source rectangle first, as it is before the call.
-    copy.Resize(static_cast<int>(cw), static_cast<int>(ch));
-    for (int64_t y = 0; y < ch; ++y)
-      std::memcpy(copy.Row(static_cast<int>(y)), Row(static_cast<int>(sy0 + y)) + sx0,
-                  static_cast<size_t>(cw) * 4);
+    copy.Resize(static_cast<int>(w), static_cast<int>(h));
+    for (int64_t y = 0; y < h; ++y)
+      std::memcpy(copy.Row(static_cast<int>(y)), Row(static_cast<int>(sy + y)) + sx,
+                  static_cast<size_t>(w) * 4);
     from = &copy;
-    sx0 = sy0 = 0;
+    sx = sy = 0;
   }
-  uint32_t* d = Row(static_cast<int>(y0)) + x0;
-  const uint32_t* s = from->Row(static_cast<int>(sy0)) + sx0;
-  const size_t ds = static_cast<size_t>(width_), ss = static_cast<size_t>(from->width_);
-  const int iw = static_cast<int>(cw), ih = static_cast<int>(ch);
-  switch (op) {
-    case RasterOp::Copy:
-      for (int y = 0; y < ih; ++y) std::memcpy(d + y * ds, s + y * ss, static_cast<size_t>(iw) * 4);
-      break;
-    case RasterOp::And:
-      BlitRows(d, ds, s, ss, iw, ih, [](uint32_t a, uint32_t b) { return a & b; });
-      break;
-    case RasterOp::Or:
-      BlitRows(d, ds, s, ss, iw, ih, [](uint32_t a, uint32_t b) { return a | b; });
-      break;
-    case RasterOp::Xor:
-      BlitRows(d, ds, s, ss, iw, ih, [](uint32_t a, uint32_t b) { return a ^ b; });
-      break;
-    case RasterOp::NotCopy:
-      BlitRows(d, ds, s, ss, iw, ih, [](uint32_t, uint32_t b) { return ~b & 0x00FFFFFFu; });
-      break;
-  }
+  RowPass pass;
+  ClippedBlitPass(*this, dx, dy, w, h, *from, sx, sy, op, pass);
+  pass.RunAll();
 }
 
 void Picture::FillRect(int64_t x, int64_t y, int64_t w, int64_t h, uint32_t color) {

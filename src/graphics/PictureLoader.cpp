@@ -74,16 +74,15 @@ bool DecodePicture(PictureFormat format, std::span<const uint8_t> bytes, Picture
     case PictureFormat::Png:
       return DecodePng(bytes, picture, error);
     case PictureFormat::Mag: {
-      std::vector<uint8_t> bmp;
       bool probed = false;
-      if (!MagToBmp::ConvertToBmp(bytes, bmp, &probed)) {
+      if (!DecodeMag(bytes, picture, &probed)) {
         const int check = MagCheckHeader(bytes);
         error = probed && check == kMagGood
                     ? "MAG: the data is invalid (Failed by MMAG_MagtoBmp)"
                     : "MAG: header check failed with code " + std::to_string(check);
         return false;
       }
-      return DecodeBmp(bmp, picture, error);
+      return true;
     }
     case PictureFormat::Frl: {
       Picture out;
@@ -129,18 +128,9 @@ void LoadPicture(std::string_view fileName, Picture& picture, const GameFiles& f
     }
     case PictureFormat::Mag: {
       if (const std::optional<std::string> bytes = ReadWholeFile(path)) {
-        std::vector<uint8_t> bmp;
         bool probed = false;
-        if (MagToBmp::ConvertToBmp(AsBytes(*bytes), bmp, &probed)) {
-          std::string error;
-          Picture out;
-          if (DecodeBmp(bmp, out, error)) {
-            picture = std::move(out);
-            return;
-          }
-        } else if (probed && warning) {
-          warning("Failed by MMAG_MagtoBmp");
-        }
+        if (DecodeMag(AsBytes(*bytes), picture, &probed)) return;
+        if (probed && warning) warning("Failed by MMAG_MagtoBmp");
       }
       errors.ScriptError(J("ＭＡＧ画像が読めません:") + name);
       picture.Resize(8, 8);

@@ -7,7 +7,8 @@
 //     found through GameFiles::Resolve, then:
 //       .bmp          SDL2's BMP reader
 //       .jpg          libjpeg-turbo            .png   libpng
-//       .mag / .him   MagToBmp (Mag.h), the BMP it writes read by the BMP reader
+//       .mag / .him   DecodeMag (Mag.h): what the BMP reader makes of the
+//                     bitmap MagToBmp writes
 //       .frl          DecodeFrl (Frl.h)
 //       anything else (".jpeg" too): nothing; the picture keeps its content.
 //     Errors, exactly as the engine reports them:

@@ -21,6 +21,15 @@ class MessageWindow {
   // Lays the message window over `target` (AND mask, OR image) when it is
   // visible; false when it is hidden.
   virtual bool OverlayMessage(Picture& target) const = 0;
+  // What OverlayMessage lays, when it is visible and laid that way (AND
+  // `mask`, then OR `image`, both at (0, 0)): a refresh then lays the two
+  // pictures in the pass that composes the scene. Nulls when hidden, or for
+  // a window that draws itself otherwise; OverlayMessage is used then.
+  struct LaidPictures {
+    const Picture* mask = nullptr;
+    const Picture* image = nullptr;
+  };
+  virtual LaidPictures Laid() const { return {}; }
 };
 
 }  // namespace korvana

@@ -27,6 +27,11 @@ bool MessageText::OverlayMessage(Picture& target) const {
   return true;
 }
 
+MessageWindow::LaidPictures MessageText::Laid() const {
+  if (!text.TextVisible) return {};
+  return {&MessageMask, &MessageImage};
+}
+
 bool MessageText::SymbolFont() const {
   return text.FontIndex > 3;
 }

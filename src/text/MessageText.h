@@ -111,6 +111,7 @@ class MessageText : public MessageWindow {
   // MessageWindow
   bool MessageVisible() const override { return text.TextVisible; }
   bool OverlayMessage(Picture& target) const override;
+  LaidPictures Laid() const override;
 
   // "\f" and "\n" are the page and line ends.
   DrawResult DrawChar(std::string_view c);

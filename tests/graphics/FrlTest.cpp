@@ -199,5 +199,39 @@ TEST(Frl, RandomDataMatchesThePixelByPixelModel) {
   }
 }
 
+// Pictures wide enough for many runs of every length before the data ends,
+// which leaves the rest black.
+TEST(Frl, LongAndShortRunsOnLargerPicturesMatchTheModel) {
+  struct Case {
+    int coding, w, h;
+    double coverage;  // the data's records for this share of the pixels
+  };
+  const Case cases[] = {{24, 64, 48, 0.6}, {24, 33, 17, 1.3}, {12, 64, 48, 0.8},
+                        {12, 17, 5, 1.1},  {10, 64, 48, 0.7}, {10, 40, 3, 1.2}};
+  std::mt19937 rng(25);
+  for (const Case& c : cases) {
+    for (int round = 0; round < 30; ++round) {
+      const int recordSize = c.coding == 24 ? 4 : 2;
+      const int maxRun = c.coding == 24 ? 256 : c.coding == 12 ? 16 : 64;
+      std::string data;
+      for (double pixels = 0; pixels < c.coverage * c.w * c.h;) {
+        // Mostly short runs, now and then one longer than a block.
+        const int run = rng() % 4 ? 1 + static_cast<int>(rng() % 16)
+                                  : 1 + static_cast<int>(rng() % maxRun);
+        std::string record(recordSize, '\0');
+        for (char& b : record) b = static_cast<char>(rng());
+        if (c.coding == 24) record[0] = static_cast<char>(run - 1);
+        if (c.coding == 12) record[0] = static_cast<char>((record[0] & 0xF0) | (run - 1));
+        if (c.coding == 10) record[0] = static_cast<char>((record[0] & 0xC0) | (run - 1));
+        data += record;
+        pixels += run;
+      }
+      ASSERT_EQ(DecodeAll(BuildFrl(c.coding, c.w, c.h, data)),
+                ReferenceDecode(c.coding, c.w, c.h, data))
+          << c.coding << " " << c.w << "x" << c.h << " round " << round;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korvana
