@@ -59,6 +59,7 @@ DebugWindow::DebugWindow(QWidget* parent) : QDialog(parent) {
   PageControl1->addTab(MakeValueTab(), QStringLiteral("変数リスト"));
   PageControl1->addTab(MakeStatusTab(), QStringLiteral("実行時ステータス"));
   PageControl1->addTab(MakeBufferTab(), QStringLiteral("画像バッファ"));
+  PageControl1->addTab(MakeLabelTab(), QStringLiteral("ラベル一覧"));
 
   Button4 = MakeButton(this, "Button4", QStringLiteral("プログラム終了"));
   Button4->setGeometry(4, 286, 110, 25);
@@ -170,6 +171,50 @@ QWidget* DebugWindow::MakeBufferTab() {
   return page;
 }
 
+QWidget* DebugWindow::MakeLabelTab() {
+  auto* page = new QWidget;
+  LabelList = MakeList(page, "LabelList");
+  connect(LabelList, &QListWidget::itemDoubleClicked, this, &DebugWindow::JumpToSelectedLabel);
+  JumpButton = MakeButton(page, "JumpButton", QStringLiteral("ここから実行"));
+  connect(JumpButton, &QPushButton::clicked, this, &DebugWindow::JumpToSelectedLabel);
+  StepButton = MakeButton(page, "StepButton", QStringLiteral("1行実行"));
+  connect(StepButton, &QPushButton::clicked, this, [this] {
+    if (source_) source_->StepLine();
+  });
+  ContinueButton = MakeButton(page, "ContinueButton", QStringLiteral("続行"));
+  connect(ContinueButton, &QPushButton::clicked, this, [this] {
+    if (source_) source_->ContinueStory();
+  });
+  PlaceLabel = MakeLabel(page, "PlaceLabel");
+  PlaceLabel->setWordWrap(true);
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(JumpButton);
+  side->addSpacing(12);
+  side->addWidget(StepButton);
+  side->addWidget(ContinueButton);
+  side->addStretch(1);
+  auto* top = new QHBoxLayout;
+  top->addWidget(LabelList, 1);
+  top->addLayout(side);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addLayout(top, 1);
+  layout->addWidget(PlaceLabel);
+  return page;
+}
+
+void DebugWindow::JumpToSelectedLabel() {
+  const int row = LabelList->currentRow();
+  if (!source_ || row < 0 || row >= static_cast<int>(labels_.size())) return;
+  if (source_->JumpToLabel(labels_[row]) && runAgain) runAgain();
+}
+
+void DebugWindow::ShowPlace() {
+  const std::string at = source_ ? source_->PausedAt() : std::string();
+  PlaceLabel->setText(at.empty() ? QString() : QStringLiteral("停止中：") + Q(at));
+}
+
 void DebugWindow::Attach(DebugSource* source) {
   source_ = source;
   Refresh();
@@ -205,7 +250,9 @@ void DebugWindow::FillList(QListWidget* list, const std::vector<std::string>& li
 
 void DebugWindow::ListChanged(DebugList which, int line) {
   if (!source_) return;
-  if (which == DebugList::Errors)
+  if (which == DebugList::Place)
+    ShowPlace();
+  else if (which == DebugList::Errors)
     FillList(ErrList, source_->ErrorLines(), line);
   else
     FillList(ValList, source_->ValueLines(), line);
@@ -261,6 +308,12 @@ void DebugWindow::showEvent(QShowEvent* event) {
   const std::vector<std::string> dump = source_->StateDump();
   for (size_t i = dump.size() >= 2 ? dump.size() - 2 : 0; i < dump.size(); ++i)
     ListBox1->addItem(Q(dump[i]));
+  // The scripts may have changed since the window was last shown.
+  labels_ = source_->GameLabels();
+  LabelList->clear();
+  for (const DebugLabel& l : labels_)
+    LabelList->addItem(Q(l.file + ":" + std::to_string(l.line + 1) + " " + l.name));
+  ShowPlace();
 }
 
 }  // namespace korvana

@@ -62,6 +62,17 @@ class DebugWindow : public QDialog {
   QPushButton* Button1;  // "閉じる"
   QPushButton* Button4;  // "プログラム終了"
 
+  // "ラベル一覧": every label of the game's scripts; "ここから実行" moves the
+  // story there, "1行実行" stops it before its next line or runs one line,
+  // "続行" lets it run on. `runAgain` starts a story that had ended.
+  QListWidget* LabelList;
+  QPushButton* JumpButton;
+  QPushButton* StepButton;
+  QPushButton* ContinueButton;
+  QLabel* PlaceLabel;  // where the stopped story stands
+  std::function<void()> runAgain;
+  void JumpToSelectedLabel();
+
  protected:
   void showEvent(QShowEvent* event) override;
 
@@ -70,12 +81,15 @@ class DebugWindow : public QDialog {
   QWidget* MakeValueTab();
   QWidget* MakeStatusTab();
   QWidget* MakeBufferTab();
+  QWidget* MakeLabelTab();
+  void ShowPlace();
   void FillList(QListWidget* list, const std::vector<std::string>& lines, int line);
   void ValueSelected(int row);
   void Rebuild();
   void Refresh();
 
   DebugSource* source_ = nullptr;
+  std::vector<DebugLabel> labels_;
 };
 
 }  // namespace korvana

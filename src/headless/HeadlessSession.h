@@ -68,6 +68,9 @@ struct HeadlessCommandLine {
   std::string screenshot, dumpFlags, dumpState, transcript;
   // The reader's settings file to run with; empty: the defaults.
   std::string settings;
+  // Where the story starts (a label or FILE:LINE) and the flag dump it
+  // starts with; empty: the start script's start, its own flags.
+  std::string warp, flagsFile;
 };
 
 // Parses the options after "--headless"; false with `error` set when they
