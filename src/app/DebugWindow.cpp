@@ -1,6 +1,7 @@
 #include "DebugWindow.h"
 
 #include <QBoxLayout>
+#include <QHideEvent>
 #include <QMessageBox>
 
 #include "Forms.h"
@@ -208,6 +209,13 @@ void DebugWindow::JumpToSelectedLabel() {
   const int row = LabelList->currentRow();
   if (!source_ || row < 0 || row >= static_cast<int>(labels_.size())) return;
   if (source_->JumpToLabel(labels_[row]) && runAgain) runAgain();
+}
+
+void DebugWindow::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  // Closed, the window no longer offers "続行": a story stopped by a step
+  // runs on. Minimised, it stays stopped.
+  if (!event->spontaneous() && source_) source_->ContinueStory();
 }
 
 void DebugWindow::ShowPlace() {

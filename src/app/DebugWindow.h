@@ -75,6 +75,7 @@ class DebugWindow : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   QWidget* MakeErrorTab();
