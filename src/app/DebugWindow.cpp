@@ -60,7 +60,6 @@ DebugWindow::DebugWindow(QWidget* parent) : QDialog(parent) {
   PageControl1->addTab(MakeValueTab(), QStringLiteral("変数リスト"));
   PageControl1->addTab(MakeStatusTab(), QStringLiteral("実行時ステータス"));
   PageControl1->addTab(MakeBufferTab(), QStringLiteral("画像バッファ"));
-  PageControl1->addTab(MakeLabelTab(), QStringLiteral("ラベル一覧"));
 
   Button4 = MakeButton(this, "Button4", QStringLiteral("プログラム終了"));
   Button4->setGeometry(4, 286, 110, 25);
@@ -125,16 +124,45 @@ QWidget* DebugWindow::MakeStatusTab() {
   auto* page = new QWidget;
   ListBox1 = MakeList(page, "ListBox1");
   Button2 = MakeButton(page, "Button2", QStringLiteral("更新"));
-  connect(Button2, &QPushButton::clicked, this, [this] {
-    ListBox1->clear();
-    if (!source_) return;
-    for (const std::string& line : source_->StateDump()) ListBox1->addItem(Q(line));
+  connect(Button2, &QPushButton::clicked, this, &DebugWindow::ShowWholeDump);
+
+  // Moving the story sits beside the state it changes: the labels to run
+  // from, and the step through the lines.
+  LabelBox = new QComboBox(page);
+  LabelBox->setObjectName("LabelBox");
+  LabelBox->setMaxVisibleItems(20);
+  JumpButton = MakeButton(page, "JumpButton", QStringLiteral("ここから実行"));
+  connect(JumpButton, &QPushButton::clicked, this, &DebugWindow::JumpToSelectedLabel);
+  StepButton = MakeButton(page, "StepButton", QStringLiteral("1行実行"));
+  connect(StepButton, &QPushButton::clicked, this, [this] {
+    if (source_) source_->StepLine();
   });
+  ContinueButton = MakeButton(page, "ContinueButton", QStringLiteral("続行"));
+  connect(ContinueButton, &QPushButton::clicked, this, [this] {
+    if (source_) source_->ContinueStory();
+  });
+  PlaceLabel = MakeLabel(page, "PlaceLabel");
+
+  auto* jump = new QHBoxLayout;
+  jump->addWidget(LabelBox, 1);
+  jump->addWidget(JumpButton);
+  auto* step = new QHBoxLayout;
+  step->addWidget(PlaceLabel, 1);
+  step->addWidget(StepButton);
+  step->addWidget(ContinueButton);
+  step->addWidget(Button2);
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(ListBox1);
-  layout->addWidget(Button2, 0, Qt::AlignRight);
+  layout->addWidget(ListBox1, 1);
+  layout->addLayout(jump);
+  layout->addLayout(step);
   return page;
+}
+
+void DebugWindow::ShowWholeDump() {
+  ListBox1->clear();
+  if (!source_) return;
+  for (const std::string& line : source_->StateDump()) ListBox1->addItem(Q(line));
 }
 
 QWidget* DebugWindow::MakeBufferTab() {
@@ -172,41 +200,8 @@ QWidget* DebugWindow::MakeBufferTab() {
   return page;
 }
 
-QWidget* DebugWindow::MakeLabelTab() {
-  auto* page = new QWidget;
-  LabelList = MakeList(page, "LabelList");
-  connect(LabelList, &QListWidget::itemDoubleClicked, this, &DebugWindow::JumpToSelectedLabel);
-  JumpButton = MakeButton(page, "JumpButton", QStringLiteral("ここから実行"));
-  connect(JumpButton, &QPushButton::clicked, this, &DebugWindow::JumpToSelectedLabel);
-  StepButton = MakeButton(page, "StepButton", QStringLiteral("1行実行"));
-  connect(StepButton, &QPushButton::clicked, this, [this] {
-    if (source_) source_->StepLine();
-  });
-  ContinueButton = MakeButton(page, "ContinueButton", QStringLiteral("続行"));
-  connect(ContinueButton, &QPushButton::clicked, this, [this] {
-    if (source_) source_->ContinueStory();
-  });
-  PlaceLabel = MakeLabel(page, "PlaceLabel");
-  PlaceLabel->setWordWrap(true);
-
-  auto* side = new QVBoxLayout;
-  side->addWidget(JumpButton);
-  side->addSpacing(12);
-  side->addWidget(StepButton);
-  side->addWidget(ContinueButton);
-  side->addStretch(1);
-  auto* top = new QHBoxLayout;
-  top->addWidget(LabelList, 1);
-  top->addLayout(side);
-  auto* layout = new QVBoxLayout(page);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addLayout(top, 1);
-  layout->addWidget(PlaceLabel);
-  return page;
-}
-
 void DebugWindow::JumpToSelectedLabel() {
-  const int row = LabelList->currentRow();
+  const int row = LabelBox->currentIndex();
   if (!source_ || row < 0 || row >= static_cast<int>(labels_.size())) return;
   if (source_->JumpToLabel(labels_[row]) && runAgain) runAgain();
 }
@@ -221,6 +216,9 @@ void DebugWindow::hideEvent(QHideEvent* event) {
 void DebugWindow::ShowPlace() {
   const std::string at = source_ ? source_->PausedAt() : std::string();
   PlaceLabel->setText(at.empty() ? QString() : QStringLiteral("停止中：") + Q(at));
+  // Stopped, the whole dump shows the line to run next and the state it
+  // meets; running, it stays as the author last asked for it.
+  if (!at.empty()) ShowWholeDump();
 }
 
 void DebugWindow::Attach(DebugSource* source) {
@@ -318,9 +316,9 @@ void DebugWindow::showEvent(QShowEvent* event) {
     ListBox1->addItem(Q(dump[i]));
   // The scripts may have changed since the window was last shown.
   labels_ = source_->GameLabels();
-  LabelList->clear();
+  LabelBox->clear();
   for (const DebugLabel& l : labels_)
-    LabelList->addItem(Q(l.file + ":" + std::to_string(l.line + 1) + " " + l.name));
+    LabelBox->addItem(Q(l.file + ":" + std::to_string(l.line + 1) + " " + l.name));
   ShowPlace();
 }
 

@@ -62,14 +62,15 @@ class DebugWindow : public QDialog {
   QPushButton* Button1;  // "閉じる"
   QPushButton* Button4;  // "プログラム終了"
 
-  // "ラベル一覧": every label of the game's scripts; "ここから実行" moves the
-  // story there, "1行実行" stops it before its next line or runs one line,
-  // "続行" lets it run on. `runAgain` starts a story that had ended.
-  QListWidget* LabelList;
+  // On "実行時ステータス": every label of the game's scripts, "ここから実行"
+  // moving the story there, "1行実行" stopping it before its next line or
+  // running one line, "続行" letting it run on. `runAgain` starts a story
+  // that had ended.
+  QComboBox* LabelBox;
   QPushButton* JumpButton;
   QPushButton* StepButton;
   QPushButton* ContinueButton;
-  QLabel* PlaceLabel;  // where the stopped story stands
+  QLabel* PlaceLabel;  // "停止中：FILE:LINE" while the story stands
   std::function<void()> runAgain;
   void JumpToSelectedLabel();
 
@@ -82,7 +83,7 @@ class DebugWindow : public QDialog {
   QWidget* MakeValueTab();
   QWidget* MakeStatusTab();
   QWidget* MakeBufferTab();
-  QWidget* MakeLabelTab();
+  void ShowWholeDump();
   void ShowPlace();
   void FillList(QListWidget* list, const std::vector<std::string>& lines, int line);
   void ValueSelected(int row);

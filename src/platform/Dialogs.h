@@ -69,7 +69,7 @@ struct VersionInfo {
 // `Place`: where a paused story stands (DebugSource::PausedAt).
 enum class DebugList { Errors, Values, Place };
 
-// A label of one of the game's scripts, for the debug window's label list.
+// A label of one of the game's scripts, for the debug window's list.
 struct DebugLabel {
   std::string file;  // the script as the engine names it (CP932)
   std::string name;  // with its ":" (CP932)
@@ -100,7 +100,7 @@ class DebugSource {
   virtual const Picture& BufferPicture(int index) const = 0;
   virtual std::string BufferFileName(int index) const = 0;
 
-  // --- moving the story: "ラベル一覧" ----------------------------------------
+  // --- moving the story ------------------------------------------------------
   // Every label of every script of the game, files in name order.
   virtual std::vector<DebugLabel> GameLabels() const { return {}; }
   // "ここから実行": the story goes on after `label`'s line, the flags as they
@@ -111,8 +111,8 @@ class DebugSource {
   // runs one line and stops again. "続行": it runs on.
   virtual void StepLine() {}
   virtual void ContinueStory() {}
-  // Where a stopped story stands: "FILE:LINE" (1-based) and the line; empty
-  // while it runs.
+  // Where a stopped story stands: "FILE:LINE" of the line it runs next
+  // (1-based); empty while it runs.
   virtual std::string PausedAt() const { return {}; }
 };
 

@@ -1,6 +1,5 @@
 // The author's ways of moving the story: starting it at a place, the debug
 // window's jump to a label, and running it one line at a time.
-#include "core/Tokens.h"
 #include "expr/FlagDump.h"
 #include "script/Engine.h"
 
@@ -91,8 +90,7 @@ bool Engine::PauseBeforeLine() {
 
 std::string Engine::PausedAt() const {
   if (!paused_ || prog_.ProgExecLine < 0 || prog_.ProgExecLine >= script_.LineCount()) return {};
-  return prog_.ProgFileName + ":" + std::to_string(prog_.ProgExecLine + 1) + " " +
-         std::string(TrimBlanks(script_.Lines()[prog_.ProgExecLine]));
+  return prog_.ProgFileName + ":" + std::to_string(prog_.ProgExecLine + 1);
 }
 
 bool PrepareStartPlace(Engine& engine, const std::string& spec, const std::string& flagsFile,

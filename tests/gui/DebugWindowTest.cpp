@@ -73,8 +73,7 @@ class DebugWindowTest : public QObject {
     QVERIFY(form.windowFlags() & Qt::WindowMinimizeButtonHint);
     QStringList tabs;
     for (int i = 0; i < form.PageControl1->count(); ++i) tabs << form.PageControl1->tabText(i);
-    QCOMPARE(tabs, (QStringList{"エラーリスト", "変数リスト", "実行時ステータス", "画像バッファ",
-                                "ラベル一覧"}));
+    QCOMPARE(tabs, (QStringList{"エラーリスト", "変数リスト", "実行時ステータス", "画像バッファ"}));
     const struct {
       QWidget* widget;
       const char* text;
@@ -313,8 +312,8 @@ class DebugWindowTest : public QObject {
       auto jump = [&] {
         g.app->window->Item("Mdebug")->trigger();
         DebugWindow* form = g.app->window->findChild<DebugWindow*>();
-        labels = Lines(form->LabelList);
-        form->LabelList->setCurrentRow(static_cast<int>(labels.indexOf("b.txt:2 :there")));
+        for (int i = 0; i < form->LabelBox->count(); ++i) labels << form->LabelBox->itemText(i);
+        form->LabelBox->setCurrentIndex(static_cast<int>(labels.indexOf("b.txt:2 :there")));
         QTest::mouseClick(form->JumpButton, Qt::LeftButton);
       };
       if (r.storyWaits) {
@@ -343,12 +342,15 @@ class DebugWindowTest : public QObject {
     QVERIFY(g.app->Open());
     DebugWindow* form = nullptr;
     struct Seen {
-      QString line, place, flags;
+      QString line, running, place, flags;
     };
     std::vector<Seen> seen;
+    // What the status tab shows while the story stands.
     auto look = [&] {
-      const QStringList dump = Utf8(g.app->engine.StateDump());
-      seen.push_back({dump.filter("ProgExecLine:").value(0), form->PlaceLabel->text(),
+      const QStringList dump = Lines(form->ListBox1);
+      const qsizetype running = dump.indexOf("ProgRunningScript:");
+      seen.push_back({dump.filter("ProgExecLine:").value(0), dump.value(running + 1),
+                      form->PlaceLabel->text(),
                       QString::fromStdString(g.Flag(1) + g.Flag(2) + g.Flag(3) + g.Flag(4))});
     };
     auto lookThenStep = [&] {
@@ -376,17 +378,19 @@ class DebugWindowTest : public QObject {
     // after the label).
     const struct {
       const char* line;
+      const char* running;
       const char* place;
       const char* flags;  // flags 1 to 4
     } expected[] = {
-        {"ProgExecLine:1", "停止中：autorun.txt:2 _$flg[1]=1", "0000"},
-        {"ProgExecLine:2", "停止中：autorun.txt:3 _goto :c", "1000"},
-        {"ProgExecLine:5", "停止中：autorun.txt:6 _$flg[3]=1", "1000"},
-        {"ProgExecLine:6", "停止中：autorun.txt:7 _$flg[4]=1", "1010"},
+        {"ProgExecLine:1", "\"_$flg[1]=1\"", "停止中：autorun.txt:2", "0000"},
+        {"ProgExecLine:2", "\"_goto :c\"", "停止中：autorun.txt:3", "1000"},
+        {"ProgExecLine:5", "\"_$flg[3]=1\"", "停止中：autorun.txt:6", "1000"},
+        {"ProgExecLine:6", "\"_$flg[4]=1\"", "停止中：autorun.txt:7", "1010"},
     };
     QCOMPARE(seen.size(), std::size(expected));
     for (size_t i = 0; i < seen.size(); ++i) {
       QCOMPARE(seen[i].line, QString::fromUtf8(expected[i].line));
+      QCOMPARE(seen[i].running, QString::fromUtf8(expected[i].running));
       QCOMPARE(seen[i].place, QString::fromUtf8(expected[i].place));
       QCOMPARE(seen[i].flags, QString::fromUtf8(expected[i].flags));
     }
