@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <filesystem>
 
 #include "Application.h"
@@ -10,6 +11,7 @@
 #include "config/Settings.h"
 #include "core/FileResolver.h"
 #include "script/Startup.h"
+#include "script/Warp.h"
 
 namespace korvana {
 
@@ -33,6 +35,7 @@ bool App::Open() {
       EngineSettingsFrom(settings, LoadReaderSettings(readerFile, platform));
   engineSettings.startScript = startScript_;
   engine.ApplySettings(engineSettings);
+  if (!PrepareStartPlace(engine, start.warp, start.flagsFile, refused)) return false;
   platform.ApplyReaderSettings(engine.Reader());
   window = std::make_unique<MainWindow>(engine, platform, settings, &readerFile);
   if (!textOutFile.empty()) {
@@ -75,7 +78,8 @@ std::unique_ptr<QMessageBox> AlreadyRunningBox() {
                                        QStringLiteral("既に起動中です。"), QMessageBox::Ok);
 }
 
-int RunDesktop(const std::string& named, const std::string& textOutFile) {
+int RunDesktop(const std::string& named, const std::string& textOutFile,
+               const StoryStart& start) {
   int argc = 1;
   char name[] = "korvana";
   char* argv[] = {name, nullptr};
@@ -100,7 +104,12 @@ int RunDesktop(const std::string& named, const std::string& textOutFile) {
   if (location->folder.empty()) return 0;  // the chooser was cancelled
   App game(location->folder, location->startScript);
   game.textOutFile = textOutFile;
-  if (!game.Open()) return 0;
+  game.start = start;
+  if (!game.Open()) {
+    if (game.refused.empty()) return 0;
+    std::fprintf(stderr, "korvana: %s\n", game.refused.c_str());
+    return 2;
+  }
   return QApplication::exec();
 }
 

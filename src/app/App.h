@@ -15,6 +15,12 @@
 
 namespace korvana {
 
+// `--warp PLACE` and `--flags FILE`: where the story starts and the flags
+// it starts with; empty: as the game starts.
+struct StoryStart {
+  std::string warp, flagsFile;
+};
+
 class App {
  public:
   // `gameFolder`: the game's folder (UTF-8); empty for the current folder.
@@ -26,7 +32,7 @@ class App {
   // configuration (which may move the game to its start folder), the data
   // drive and the reader's settings, then shows the window and schedules the story for the first
   // idle moment. Returns false when the program is to end at once (krv.cfg
-  // missing; its message has been shown).
+  // missing; its message has been shown; or `start` refused).
   bool Open();
 
   QtPlatform platform;
@@ -43,6 +49,10 @@ class App {
   // SDL does not know are read from "gamecontrollerdb.txt" beside the
   // reader's settings file.
   std::unique_ptr<PadControl> pads;
+  // Where the story starts; Open() refuses a place or flags file it cannot
+  // take, saying why in `refused`.
+  StoryStart start;
+  std::string refused;
 
  private:
   std::string gameFolder_;
@@ -56,6 +66,7 @@ std::unique_ptr<QMessageBox> AlreadyRunningBox();
 // (`game`: a folder or a script in one, UTF-8; empty: the game in the current
 // folder, else the one the player picks), window, event loop. Returns the
 // exit status.
-int RunDesktop(const std::string& game, const std::string& textOutFile = {});
+int RunDesktop(const std::string& game, const std::string& textOutFile = {},
+               const StoryStart& start = {});
 
 }  // namespace korvana

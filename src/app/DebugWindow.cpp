@@ -1,6 +1,7 @@
 #include "DebugWindow.h"
 
 #include <QBoxLayout>
+#include <QHideEvent>
 #include <QMessageBox>
 
 #include "Forms.h"
@@ -123,16 +124,45 @@ QWidget* DebugWindow::MakeStatusTab() {
   auto* page = new QWidget;
   ListBox1 = MakeList(page, "ListBox1");
   Button2 = MakeButton(page, "Button2", QStringLiteral("更新"));
-  connect(Button2, &QPushButton::clicked, this, [this] {
-    ListBox1->clear();
-    if (!source_) return;
-    for (const std::string& line : source_->StateDump()) ListBox1->addItem(Q(line));
+  connect(Button2, &QPushButton::clicked, this, &DebugWindow::ShowWholeDump);
+
+  // Moving the story sits beside the state it changes: the labels to run
+  // from, and the step through the lines.
+  LabelBox = new QComboBox(page);
+  LabelBox->setObjectName("LabelBox");
+  LabelBox->setMaxVisibleItems(20);
+  JumpButton = MakeButton(page, "JumpButton", QStringLiteral("ここから実行"));
+  connect(JumpButton, &QPushButton::clicked, this, &DebugWindow::JumpToSelectedLabel);
+  StepButton = MakeButton(page, "StepButton", QStringLiteral("1行実行"));
+  connect(StepButton, &QPushButton::clicked, this, [this] {
+    if (source_) source_->StepLine();
   });
+  ContinueButton = MakeButton(page, "ContinueButton", QStringLiteral("続行"));
+  connect(ContinueButton, &QPushButton::clicked, this, [this] {
+    if (source_) source_->ContinueStory();
+  });
+  PlaceLabel = MakeLabel(page, "PlaceLabel");
+
+  auto* jump = new QHBoxLayout;
+  jump->addWidget(LabelBox, 1);
+  jump->addWidget(JumpButton);
+  auto* step = new QHBoxLayout;
+  step->addWidget(PlaceLabel, 1);
+  step->addWidget(StepButton);
+  step->addWidget(ContinueButton);
+  step->addWidget(Button2);
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(ListBox1);
-  layout->addWidget(Button2, 0, Qt::AlignRight);
+  layout->addWidget(ListBox1, 1);
+  layout->addLayout(jump);
+  layout->addLayout(step);
   return page;
+}
+
+void DebugWindow::ShowWholeDump() {
+  ListBox1->clear();
+  if (!source_) return;
+  for (const std::string& line : source_->StateDump()) ListBox1->addItem(Q(line));
 }
 
 QWidget* DebugWindow::MakeBufferTab() {
@@ -170,6 +200,27 @@ QWidget* DebugWindow::MakeBufferTab() {
   return page;
 }
 
+void DebugWindow::JumpToSelectedLabel() {
+  const int row = LabelBox->currentIndex();
+  if (!source_ || row < 0 || row >= static_cast<int>(labels_.size())) return;
+  if (source_->JumpToLabel(labels_[row]) && runAgain) runAgain();
+}
+
+void DebugWindow::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  // Closed, the window no longer offers "続行": a story stopped by a step
+  // runs on. Minimised, it stays stopped.
+  if (!event->spontaneous() && source_) source_->ContinueStory();
+}
+
+void DebugWindow::ShowPlace() {
+  const std::string at = source_ ? source_->PausedAt() : std::string();
+  PlaceLabel->setText(at.empty() ? QString() : QStringLiteral("停止中：") + Q(at));
+  // Stopped, the whole dump shows the line to run next and the state it
+  // meets; running, it stays as the author last asked for it.
+  if (!at.empty()) ShowWholeDump();
+}
+
 void DebugWindow::Attach(DebugSource* source) {
   source_ = source;
   Refresh();
@@ -205,7 +256,9 @@ void DebugWindow::FillList(QListWidget* list, const std::vector<std::string>& li
 
 void DebugWindow::ListChanged(DebugList which, int line) {
   if (!source_) return;
-  if (which == DebugList::Errors)
+  if (which == DebugList::Place)
+    ShowPlace();
+  else if (which == DebugList::Errors)
     FillList(ErrList, source_->ErrorLines(), line);
   else
     FillList(ValList, source_->ValueLines(), line);
@@ -261,6 +314,12 @@ void DebugWindow::showEvent(QShowEvent* event) {
   const std::vector<std::string> dump = source_->StateDump();
   for (size_t i = dump.size() >= 2 ? dump.size() - 2 : 0; i < dump.size(); ++i)
     ListBox1->addItem(Q(dump[i]));
+  // The scripts may have changed since the window was last shown.
+  labels_ = source_->GameLabels();
+  LabelBox->clear();
+  for (const DebugLabel& l : labels_)
+    LabelBox->addItem(Q(l.file + ":" + std::to_string(l.line + 1) + " " + l.name));
+  ShowPlace();
 }
 
 }  // namespace korvana

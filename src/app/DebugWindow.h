@@ -62,20 +62,36 @@ class DebugWindow : public QDialog {
   QPushButton* Button1;  // "閉じる"
   QPushButton* Button4;  // "プログラム終了"
 
+  // On "実行時ステータス": every label of the game's scripts, "ここから実行"
+  // moving the story there, "1行実行" stopping it before its next line or
+  // running one line, "続行" letting it run on. `runAgain` starts a story
+  // that had ended.
+  QComboBox* LabelBox;
+  QPushButton* JumpButton;
+  QPushButton* StepButton;
+  QPushButton* ContinueButton;
+  QLabel* PlaceLabel;  // "停止中：FILE:LINE" while the story stands
+  std::function<void()> runAgain;
+  void JumpToSelectedLabel();
+
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   QWidget* MakeErrorTab();
   QWidget* MakeValueTab();
   QWidget* MakeStatusTab();
   QWidget* MakeBufferTab();
+  void ShowWholeDump();
+  void ShowPlace();
   void FillList(QListWidget* list, const std::vector<std::string>& lines, int line);
   void ValueSelected(int row);
   void Rebuild();
   void Refresh();
 
   DebugSource* source_ = nullptr;
+  std::vector<DebugLabel> labels_;
 };
 
 }  // namespace korvana

@@ -633,14 +633,24 @@ void MainWindow::StartPendingStory() {
 
 void MainWindow::StartStory() {
   if (beforeStory) std::exchange(beforeStory, nullptr)();
+  RunStory([this] { engine_.StartEngine(); });
+}
+
+void MainWindow::RunStory(const std::function<void()>& run) {
   storyRunning_ = true;
   try {
-    engine_.StartEngine();
+    run();
     storyRunning_ = false;
   } catch (const EngineExit& exit) {
     storyRunning_ = false;
     HandleExit(exit);
   }
+}
+
+void MainWindow::RunStoryAgain() {
+  QTimer::singleShot(0, this, [this] {
+    if (!storyRunning_ && !closing_) RunStory([this] { engine_.RunAgain(); });
+  });
 }
 
 }  // namespace korvana

@@ -89,6 +89,9 @@ class MainWindow : public QWidget {
   // "プログラム終了" of the debug window: exit code 0 at once, without the
   // close question and without writing settings.
   void EndProgramNow() { HandleExit(EngineExit{0, false}); }
+  // "ここから実行" after the story ended: it runs again from the label, from
+  // its own event (the debug window's handler returns first).
+  void RunStoryAgain();
   // The application's error handler: an error that escaped a window handler
   // is shown and reported like one that escaped the story.
   void ReportError(const std::exception& error);
@@ -132,6 +135,8 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Runs the story through `run`, an engine exit handled as the story's.
+  void RunStory(const std::function<void()>& run);
   void BuildMenu();
   // A menu item chosen: the window's part of it, then the engine's.
   void RunItem(const MenuRow& row);

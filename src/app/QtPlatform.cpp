@@ -282,6 +282,9 @@ DebugWindow* QtPlatform::DebugForm() {
     form->report = [this](const QString& text) {
       MessageBox(Sjis(text), "SET", BoxButtons::Ok, BoxIcon::Exclamation);
     };
+    form->runAgain = [this] {
+      if (window_) window_->RunStoryAgain();
+    };
   }
   return form;
 }

@@ -27,6 +27,8 @@ const char kUsage[] =
     "  --demo              play the demo game that comes with Korvana\n"
     "  --text-out PATH     turn text out on, appending each page's text (UTF-8,\n"
     "                      ruby as 漢字(かな)) as a line to the file or pipe PATH\n"
+    "  --warp PLACE        start the story at a label or FILE:LINE, and\n"
+    "  --flags FILE        with the flags of a --dump-flags file (as headless, below)\n"
     "  --headless          run the game without a window (options below)\n"
     "  --version           print the version and exit\n"
     "  --help              print this help and exit\n"
@@ -115,9 +117,25 @@ int main(int argc, char** argv) {
                rest.begin() + static_cast<std::ptrdiff_t>(i) + 2);
     break;
   }
+  // `--warp PLACE` and `--flags FILE` of the window, as the headless runner
+  // reads them.
+  korvana::StoryStart start;
+  for (const char* option : {"--warp", "--flags"}) {
+    for (size_t i = 0; i < rest.size(); ++i) {
+      if (rest[i] != option) continue;
+      if (i + 1 >= rest.size() || rest[i + 1].empty()) {
+        std::fprintf(stderr, "korvana: %s needs a value\n", option);
+        return 2;
+      }
+      (rest[i] == "--warp" ? start.warp : start.flagsFile) = rest[i + 1];
+      rest.erase(rest.begin() + static_cast<std::ptrdiff_t>(i),
+                 rest.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+      break;
+    }
+  }
   if (rest.size() > 1 || (!rest.empty() && rest[0].rfind("-", 0) == 0)) {
     std::fputs(kUsage, stderr);
     return 2;
   }
-  return korvana::RunDesktop(rest.empty() ? std::string() : rest[0], textOut);
+  return korvana::RunDesktop(rest.empty() ? std::string() : rest[0], textOut, start);
 }

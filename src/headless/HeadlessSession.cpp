@@ -10,9 +10,11 @@
 #include "config/InstallStore.h"
 #include "config/ReaderSettings.h"
 #include "core/FileResolver.h"
+#include "expr/FlagDump.h"
 #include "save/SaveFiles.h"
 #include "script/Coverage.h"
 #include "script/Startup.h"
+#include "script/Warp.h"
 #include "select/SelectionItems.h"
 
 namespace korvana {
@@ -59,6 +61,13 @@ const char kHeadlessUsage[] =
     "                      and which choice entries were chosen to FILE (created when\n"
     "                      missing; a damaged FILE is refused with status 2); report\n"
     "                      with korvana-script coverage FILE GAME\n"
+    "  --warp PLACE        start the story at PLACE instead of its start: a label\n"
+    "                      (:name or name; the start script's, else the one script\n"
+    "                      that has it) or FILE:LINE (a script of the game and its\n"
+    "                      1-based line); the lines before it do not run\n"
+    "  --flags FILE        start with the 512 flags of FILE, as --dump-flags writes\n"
+    "                      them (\"%03d = value\", UTF-8, every line; read strictly);\n"
+    "                      a place not there or a bad line is refused (status 2)\n"
     "The reader's comforts are chosen with --menu (Xback, Xforward, Xauto, Xqsave,\n"
     "Xqload, Xshot, Xsettings, Xspeak, Xtextout) and recorded as back N,\n"
     "forward N, auto on|off, qsave 81, qload 81, autosave N, shot FILE and\n"
@@ -127,7 +136,7 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
   platform.SetPadMapping(engine.Reader().pad);
   platform.waitingForInput = [this] { return engine.WaitingForInput(); };
   platform.padInView = [this](config::PadAction a) { return engine.PadInLogScreen(a); };
-  platform.scriptPlace = [this] { return engine.ScriptPlace(); };
+  platform.scriptPlace = [this] { return engine.StoryPlace(); };
 }
 
 bool HeadlessSession::Prepare() {
@@ -184,11 +193,7 @@ int HeadlessSession::Run() {
 
 std::vector<std::string> HeadlessSession::FlagDump() const {
   std::vector<std::string> lines;
-  for (int i = 0; i < FlagStore::kCount; ++i) {
-    char head[16];
-    std::snprintf(head, sizeof head, "%03d = ", i);
-    lines.push_back(head + cp932::ToUtf8(flags.Get(i)));
-  }
+  for (int i = 0; i < FlagStore::kCount; ++i) lines.push_back(FlagDumpLine(i, flags.Get(i)));
   return lines;
 }
 
@@ -395,6 +400,12 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
         error = "--screenshot-at needs a folder";
         return false;
       }
+    } else if (a == "--warp" || a == "--flags") {
+      if (!value(a == "--warp" ? out.warp : out.flagsFile)) return false;
+      if ((a == "--warp" ? out.warp : out.flagsFile).empty()) {
+        error = a + (a == "--warp" ? " needs a label or FILE:LINE" : " needs a file");
+        return false;
+      }
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return false;
@@ -465,7 +476,16 @@ int RunHeadlessCommand(const HeadlessCommandLine& command) {
   if (!transcript.empty() && !stream)
     std::fprintf(stderr, "korvana: cannot write %s\n", transcript.c_str());
   session.platform.StreamTranscript(stream);
-  const int status = session.Prepare() ? session.Run() : HeadlessSession::kNoStartScript;
+  int status = HeadlessSession::kNoStartScript;
+  if (session.Prepare()) {
+    std::string refused;
+    if (!PrepareStartPlace(session.engine, command.warp, command.flagsFile, refused)) {
+      std::fprintf(stderr, "korvana: %s\n", refused.c_str());
+      if (stream && stream != stdout) std::fclose(stream);
+      return 2;
+    }
+    status = session.Run();
+  }
   if (session.failed) std::fprintf(stderr, "korvana: stop: %s\n", session.endReason.c_str());
 
   bool ok = true;

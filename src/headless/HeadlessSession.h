@@ -73,6 +73,9 @@ struct HeadlessCommandLine {
   std::string settings;
   // The coverage file the run's counts are added to; empty: none kept.
   std::string coverage;
+  // Where the story starts (a label or FILE:LINE) and the flag dump it
+  // starts with; empty: the start script's start, its own flags.
+  std::string warp, flagsFile;
 };
 
 // Parses the options after "--headless"; false with `error` set when they

@@ -3,6 +3,7 @@
 // implementations convert at their edge.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -65,7 +66,15 @@ struct VersionInfo {
 };
 
 // The lists of the debug window that the story changes while it is open.
-enum class DebugList { Errors, Values };
+// `Place`: where a paused story stands (DebugSource::PausedAt).
+enum class DebugList { Errors, Values, Place };
+
+// A label of one of the game's scripts, for the debug window's list.
+struct DebugLabel {
+  std::string file;  // the script as the engine names it (CP932)
+  std::string name;  // with its ":" (CP932)
+  int32_t line = 0;  // 0-based index of the label's line
+};
 
 // What the debug window ("デバッグモード") reads and edits; the engine serves
 // it for as long as the window can be open.
@@ -90,6 +99,21 @@ class DebugSource {
   // the sprite sheet and its mask, the file name (CP932) behind it.
   virtual const Picture& BufferPicture(int index) const = 0;
   virtual std::string BufferFileName(int index) const = 0;
+
+  // --- moving the story ------------------------------------------------------
+  // Every label of every script of the game, files in name order.
+  virtual std::vector<DebugLabel> GameLabels() const { return {}; }
+  // "ここから実行": the story goes on after `label`'s line, the flags as they
+  // are. A story that is running leaves the line or wait it is in; one
+  // that has ended is started there again by the host (true then).
+  virtual bool JumpToLabel(const DebugLabel& label) { return false; }
+  // "1行実行": a running story stops before its next line; a stopped one
+  // runs one line and stops again. "続行": it runs on.
+  virtual void StepLine() {}
+  virtual void ContinueStory() {}
+  // Where a stopped story stands: "FILE:LINE" of the line it runs next
+  // (1-based); empty while it runs.
+  virtual std::string PausedAt() const { return {}; }
 };
 
 enum class BoxButtons { Ok, OkCancel, YesNo };

@@ -132,9 +132,18 @@ void Engine::StartEngine() {
     // The configured background is the first picture on screen; a file
     // that cannot be read takes the exception path like any other.
     if (!settings_.background.empty()) layers_.LoadBackground(settings_.background);
-    ChooseStartScript();
+    if (startPlace_) {
+      OpenStartScript(startPlace_->file);
+      prog_.ProgExecLine = startPlace_->line;
+    } else {
+      ChooseStartScript();
+    }
     scriptStarted_ = true;
     LoadGlobalData();
+    if (startFlags_) {
+      for (int i = 0; i < FlagStore::kCount; ++i) flags_.Set(i, (*startFlags_)[i]);
+      RebuildFlagRows();
+    }
     RunScript();
   } catch (const std::exception& e) {
     // Whatever escapes the run (a script error, out of memory, a failed
@@ -166,6 +175,10 @@ void Engine::ChooseStartScript() {
       name = picked;
     }
   }
+  OpenStartScript(name);
+}
+
+void Engine::OpenStartScript(const std::string& name) {
   prog_.ProgFileName = name;
   prog_.ProgIfResult = 0;
   LoadScript(name);
@@ -186,9 +199,15 @@ void Engine::LoadScript(const std::string& name) {
 }
 
 void Engine::RunScript() {
+  struct Running {
+    bool& running;
+    explicit Running(bool& r) : running(r) { running = true; }
+    ~Running() { running = false; }
+  } running(running_);
   std::string line;
   for (;;) {
     if (prog_.ProgExecLine < 0 || prog_.ProgExecLine >= script_.LineCount()) return;
+    if (stepping_ && PauseBeforeLine()) continue;
     platform_.observer.ScriptLineStarting();
     ++executedLines_;
     if (coverage_) coverage_->LineRan(prog_.ProgFileName, prog_.ProgExecLine);
@@ -196,13 +215,17 @@ void Engine::RunScript() {
     line = script_.Lines()[prog_.ProgExecLine];
     RunLine(line, prog_.ProgExecLine);
     if (click_.RequestPending()) ServeRequest();
-    if (prog_.ProgNextLine == -1) {
-      ++prog_.ProgExecLine;
-    } else {
-      prog_.ProgExecLine = prog_.ProgNextLine;
-      prog_.ProgNextLine = -1;
-      if (coverage_) NoteJump();
-    }
+    AdvanceLine();
+  }
+}
+
+void Engine::AdvanceLine() {
+  if (prog_.ProgNextLine == -1) {
+    ++prog_.ProgExecLine;
+  } else {
+    prog_.ProgExecLine = prog_.ProgNextLine;
+    prog_.ProgNextLine = -1;
+    if (coverage_) NoteJump();
   }
 }
 
@@ -287,6 +310,8 @@ Request Engine::ServeOneRequest() {
     ReturnToTitle();
   } else if (request == Request::Back || request == Request::Forward) {
     if (StepPage(request == Request::Back ? -1 : 1)) ResumeSavedLine();
+  } else if (request == Request::Jump) {
+    ServeJump();
   }
   return request;
 }

@@ -33,6 +33,7 @@
 #include "save/PageHistory.h"
 #include "save/SavePoint.h"
 #include "script/ScriptFile.h"
+#include "script/Warp.h"
 #include "select/Selection.h"
 #include "select/SelectionItems.h"
 #include "sound/SoundSystem.h"
@@ -346,9 +347,26 @@ class Engine : public ErrorSink,
   const Picture& ScreenPicture() const { return screen_.BackImage; }
   // The script file as the game named it (CP932) and the 1-based line the
   // story stands on, for the headless transcript's wait lines.
-  std::pair<std::string, int64_t> ScriptPlace() const {
+  std::pair<std::string, int64_t> StoryPlace() const {
     return {prog_.ProgFileName, int64_t{prog_.ProgExecLine} + 1};
   }
+
+  // --- warp and step, for authors (script/EngineWarp.cpp) ---------------------
+  // Before StartEngine: the story starts at `place` instead of the start
+  // script's first line (the lines before it do not run; the game's
+  // configuration applies as at any start), and with `flags` (all
+  // FlagStore::kCount values, CP932) over what the start set.
+  void StartAt(std::optional<ScriptPlace> place,
+               std::optional<std::vector<std::string>> flags = std::nullopt);
+  // DebugSource: the label list, the jump and the step.
+  std::vector<DebugLabel> GameLabels() const override;
+  bool JumpToLabel(const DebugLabel& label) override;
+  void StepLine() override;
+  void ContinueStory() override;
+  std::string PausedAt() const override;
+  // After JumpToLabel asked for it (the story had ended): runs the story on
+  // from the label, as StartEngine runs it.
+  void RunAgain();
 
  private:
   void SetAuto(bool on);
@@ -498,6 +516,25 @@ class Engine : public ErrorSink,
   }
   void RecordCondition(bool held);
   void NoteJump();
+
+  // --- warp and step ----------------------------------------------------------
+  // The start script's name, opened as the story's first script.
+  void OpenStartScript(const std::string& name);
+  // The line after the current one, or the one a command chose.
+  void AdvanceLine();
+  // Stopped before a line until "1行実行" or "続行"; true when a request
+  // served meanwhile (a jump, a load) moved the story instead.
+  bool PauseBeforeLine();
+  void ServeJump();
+  std::optional<ScriptPlace> startPlace_;
+  std::optional<std::vector<std::string>> startFlags_;
+  std::optional<ScriptPlace> pendingJump_;
+  // Inside RunScript: a jump is a request served between two lines.
+  bool running_ = false;
+  // Stopping before every line; standing stopped now; one line granted.
+  bool stepping_ = false;
+  bool paused_ = false;
+  bool stepGranted_ = false;
 };
 
 }  // namespace korvana

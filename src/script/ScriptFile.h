@@ -51,6 +51,8 @@ class ScriptFile {
   uint32_t Generation() const { return generation_; }
   int32_t LineCount() const { return static_cast<int32_t>(lines_.size()); }
   const std::vector<std::string>& LabelNames() const { return labelNames_; }
+  // 0-based index of the line of label `k` of LabelNames().
+  int32_t LabelLine(size_t k) const { return labelLines_[k]; }
 
  private:
   ErrorSink& errors_;

@@ -86,6 +86,9 @@ class DebugWindowTest : public QObject {
         {form.Button2, "更新"},
         {form.Label2, "←ここは自動的に更新されます"},
         {form.Label3, "選択し直せば更新"},
+        {form.JumpButton, "ここから実行"},
+        {form.StepButton, "1行実行"},
+        {form.ContinueButton, "続行"},
     };
     for (const auto& r : rows) {
       const QString text = qobject_cast<QPushButton*>(r.widget)
@@ -101,10 +104,13 @@ class DebugWindowTest : public QObject {
                           "人物１Ｍ", "人物２", "人物２Ｍ", "スプライト", "スプライトＭ"}));
     QCOMPARE(form.Image1->size(), QSize(320, 240));
     // Every control lies inside the client area.
-    for (QWidget* w : form.findChildren<QWidget*>())
-      if (w->isVisible())
-        QVERIFY2(form.rect().contains(QRect(w->mapTo(&form, QPoint(0, 0)), w->size())),
-                 qPrintable(w->objectName()));
+    for (int tab = 0; tab < form.PageControl1->count(); ++tab) {
+      form.PageControl1->setCurrentIndex(tab);
+      for (QWidget* w : form.findChildren<QWidget*>())
+        if (w->isVisible())
+          QVERIFY2(form.rect().contains(QRect(w->mapTo(&form, QPoint(0, 0)), w->size())),
+                   qPrintable(w->objectName()));
+    }
   }
 
   void onlyDebugModeShowsTheWindow() {
@@ -287,6 +293,109 @@ class DebugWindowTest : public QObject {
     QCOMPARE(form->ValList->item(6)->text(), QStringLiteral("006 = 1"));
     QCOMPARE(form->ValList->currentRow(), 5);  // the author's place is kept
     QCOMPARE(Lines(form->ValList), Utf8(g.app->engine.ValueLines()));
+  }
+
+  void theLabelListMovesTheStoryKeepingItsFlags() {
+    const struct {
+      const char* what;
+      bool storyWaits;  // else the story has ended when the jump is made
+    } rows[] = {{"from a wait", true}, {"after the end", false}};
+    for (const auto& r : rows) {
+      test::ClearQuit();
+      Game g("SavePath=.\\\r\n",
+             std::string("_$flg[1]=5\r\n") + (r.storyWaits ? "_mouseclick\r\n" : "") +
+                 "_$flg[2]=1\r\n:back\r\n_$flg[9]=1\r\n");
+      g.dir.Write("krv.ini", kDebugging);
+      g.dir.Write("b.txt", ";elsewhere\r\n:there\r\n_$flg[3]=$flg[1]+1\r\n");
+      QVERIFY(g.app->Open());
+      QStringList labels;
+      auto jump = [&] {
+        g.app->window->Item("Mdebug")->trigger();
+        DebugWindow* form = g.app->window->findChild<DebugWindow*>();
+        for (int i = 0; i < form->LabelBox->count(); ++i) labels << form->LabelBox->itemText(i);
+        form->LabelBox->setCurrentIndex(static_cast<int>(labels.indexOf("b.txt:2 :there")));
+        QTest::mouseClick(form->JumpButton, Qt::LeftButton);
+      };
+      if (r.storyWaits) {
+        test::DuringTheStory(g, {jump});
+      } else {
+        QTRY_COMPARE_WITH_TIMEOUT(g.Flag(9), std::string("1"), test::kSettleMs);
+        jump();
+      }
+      QTRY_COMPARE_WITH_TIMEOUT(g.Flag(3), std::string("6"), test::kSettleMs);
+      QCOMPARE(labels, (QStringList{"autorun.txt:" + QString::number(r.storyWaits ? 4 : 3) +
+                                        " :back",
+                                    "b.txt:2 :there"}));
+      // What the jump passed over never ran; the flags set before it stayed.
+      QCOMPARE(g.Flag(2), std::string(r.storyWaits ? "0" : "1"));
+      QCOMPARE(g.Flag(1), std::string("5"));
+      QVERIFY(Utf8(g.app->engine.StateDump()).contains("ProgFileName:b.txt"));
+      QVERIFY(g.boxes.empty());
+    }
+  }
+
+  void stepRunsOneLineAndStopsUntilContinued() {
+    Game g("SavePath=.\\\r\n",
+           "_mouseclick\r\n_$flg[1]=1\r\n_goto :c\r\n_$flg[2]=1\r\n:c\r\n_$flg[3]=1\r\n"
+           "_$flg[4]=1\r\n");
+    g.dir.Write("krv.ini", kDebugging);
+    QVERIFY(g.app->Open());
+    DebugWindow* form = nullptr;
+    struct Seen {
+      QString line, running, place, flags;
+    };
+    std::vector<Seen> seen;
+    // What the status tab shows while the story stands.
+    auto look = [&] {
+      const QStringList dump = Lines(form->ListBox1);
+      const qsizetype running = dump.indexOf("ProgRunningScript:");
+      seen.push_back({dump.filter("ProgExecLine:").value(0), dump.value(running + 1),
+                      form->PlaceLabel->text(),
+                      QString::fromStdString(g.Flag(1) + g.Flag(2) + g.Flag(3) + g.Flag(4))});
+    };
+    auto lookThenStep = [&] {
+      look();
+      QTest::mouseClick(form->StepButton, Qt::LeftButton);
+    };
+    test::DuringTheStory(g, {
+                                [&] {
+                                  g.app->window->Item("Mdebug")->trigger();
+                                  form = g.app->window->findChild<DebugWindow*>();
+                                  // Asked inside a wait: the wait goes on.
+                                  QTest::mouseClick(form->StepButton, Qt::LeftButton);
+                                },
+                                [&] { ClickTheStory(g); },
+                                lookThenStep,
+                                lookThenStep,
+                                lookThenStep,
+                                [&] {
+                                  look();
+                                  QTest::mouseClick(form->ContinueButton, Qt::LeftButton);
+                                },
+                            });
+    QTRY_COMPARE_WITH_TIMEOUT(g.Flag(4), std::string("1"), test::kSettleMs);
+    // One line a step: the next line, or the one a jump chose (the line
+    // after the label).
+    const struct {
+      const char* line;
+      const char* running;
+      const char* place;
+      const char* flags;  // flags 1 to 4
+    } expected[] = {
+        {"ProgExecLine:1", "\"_$flg[1]=1\"", "停止中：autorun.txt:2", "0000"},
+        {"ProgExecLine:2", "\"_goto :c\"", "停止中：autorun.txt:3", "1000"},
+        {"ProgExecLine:5", "\"_$flg[3]=1\"", "停止中：autorun.txt:6", "1000"},
+        {"ProgExecLine:6", "\"_$flg[4]=1\"", "停止中：autorun.txt:7", "1010"},
+    };
+    QCOMPARE(seen.size(), std::size(expected));
+    for (size_t i = 0; i < seen.size(); ++i) {
+      QCOMPARE(seen[i].line, QString::fromUtf8(expected[i].line));
+      QCOMPARE(seen[i].running, QString::fromUtf8(expected[i].running));
+      QCOMPARE(seen[i].place, QString::fromUtf8(expected[i].place));
+      QCOMPARE(seen[i].flags, QString::fromUtf8(expected[i].flags));
+    }
+    QCOMPARE(g.Flag(2), std::string("0"));
+    QCOMPARE(form->PlaceLabel->text(), QString());  // running on, not stopped
   }
 
   void closeHidesAndTheMenuShowsItAgain() {
