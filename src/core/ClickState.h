@@ -9,8 +9,9 @@ namespace korvana {
 
 // A menu action that changes the course of the story only files one of these;
 // the interpreter loop serves it between two lines. `Back` and `Forward` step
-// through the pages kept in memory.
-enum class Request : int32_t { None = 0, Load = 1, Title = 2, Back = 3, Forward = 4 };
+// through the pages kept in memory; `Reload` draws the text line that waited
+// for a click again from its start, once the author's script was read anew.
+enum class Request : int32_t { None = 0, Load = 1, Title = 2, Back = 3, Forward = 4, Reload = 5 };
 
 struct ClickState {
   bool ClickFlag = false;

@@ -105,6 +105,8 @@ void Engine::ApplySettings(EngineSettings newSettings) {
   sound_.ApplyMp3Timing(settings_.mp3Timing);
   platform_.window.SetMenuItemChecked(MenuItem::Music, sound_.EnableMusic);
   platform_.window.SetMenuItemChecked(MenuItem::Sound, sound_.EnableSound);
+  // The author's reload is there only for a game in debug mode.
+  platform_.window.SetMenuItemEnabled(MenuItem::Reload, settings_.debugMode);
   click_.HighSpeedMode = settings_.highSpeedText;
   click_.PageUnitMode = settings_.pageUnitText;
   UseReaderSettings();
@@ -175,7 +177,7 @@ void Engine::ChooseStartScript() {
 }
 
 void Engine::LoadScript(const std::string& name) {
-  script_.SetLines(ScriptFile::OpenScriptFile(name, files_, scriptKey_));
+  script_.SetLines(ReadScriptLines(name));
   missingMarkers_.clear();
   prog_.ProgExecLine = 0;
   prog_.ProgNextLine = -1;
@@ -230,6 +232,13 @@ void Engine::RunLine(std::string_view raw) {
       messageText_.ShowPlainText(std::string(rest) + "\n");
       break;
     default:
+      // Kept for an author's reload, which draws the line again.
+      if (settings_.debugMode || expectReloads_) {
+        messageText_.MarkLineStart(lineStart_);
+        lineStartLog_ = log_.LogPages;
+        lineStartBook_ = log_.book;
+        lineStartLine_ = prog_.ProgExecLine;
+      }
       messageText_.ShowTextLine(line, 1);
       break;
   }
@@ -271,6 +280,8 @@ Request Engine::ServeOneRequest() {
     ReturnToTitle();
   } else if (request == Request::Back || request == Request::Forward) {
     if (StepPage(request == Request::Back ? -1 : 1)) ResumeSavedLine();
+  } else if (request == Request::Reload) {
+    DrawReloadedLineAgain();
   }
   return request;
 }

@@ -220,7 +220,7 @@ void Engine::LoadGame(int number) {
 std::optional<std::vector<std::string>> Engine::ReadSavedScript(const ProgState& prog) {
   std::vector<std::string> lines;
   try {
-    lines = ScriptFile::OpenScriptFile(prog.ProgFileName, files_, scriptKey_);
+    lines = ReadScriptLines(prog.ProgFileName);
   } catch (const ScriptException& e) {
     platform_.dialogs.MessageBox(e.what(), "", BoxButtons::Ok, BoxIcon::Exclamation);
     return std::nullopt;
