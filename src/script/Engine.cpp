@@ -179,6 +179,7 @@ void Engine::ChooseStartScript() {
 void Engine::LoadScript(const std::string& name) {
   script_.SetLines(ReadScriptLines(name));
   missingMarkers_.clear();
+  lineStartLine_ = -1;
   prog_.ProgExecLine = 0;
   prog_.ProgNextLine = -1;
   prog_.ProgResumeColumn = 0;
@@ -290,6 +291,7 @@ void Engine::ResumeSavedLine() {
   // A game saved inside a text line shows that line again from where it was,
   // on a cleared page.
   click_.CurrentTextId = -1;
+  lineStartLine_ = -1;
   if (prog_.ProgMultiStateFlag != MultiState::InText || prog_.ProgExecLine < 0 ||
       prog_.ProgExecLine >= script_.LineCount())
     return;

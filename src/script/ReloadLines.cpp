@@ -183,7 +183,8 @@ std::optional<ReloadRefusal> FindReloadRefusal(const std::vector<std::string>& l
   // The openings of the blocks the run looks for an end of, and those ends.
   static constexpr std::pair<std::string_view, std::string_view> kBlocks[] = {
       {"_then", "_endthen"}, {"_else", "_endelse"}, {"_branch", "_endbranch"},
-      {"_scroll", "_endscroll"}};
+      {"_scroll", "_endscroll"}, {"_selmenu", "_endsel"}, {"_selbutton", "_endsel"},
+      {"_selcgmode", "_endsel"}};
   const Keys keys = KeysOf(lines);
   // The last line of each end marker: an opening before it finds its end.
   std::unordered_map<std::string_view, size_t> lastEnd;

@@ -233,6 +233,8 @@ void Engine::RestoreGame(const SavePoint& point, const std::vector<LogPage>& log
                          std::vector<std::string>* lines, bool transition) {
   sound_.StopAll();
   ResetStage();
+  // The text line kept for a reload belongs to the story left behind.
+  lineStartLine_ = -1;
   log_.RestorePages(logPages);
   if (lines) {
     script_.SetLines(std::move(*lines));

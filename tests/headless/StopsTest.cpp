@@ -44,6 +44,11 @@ TEST(HeadlessStops, NumericOptionsOutOfRangeAreRefused) {
       {{"--menu", "3:Msave"}, true},
       {{"--menu", "0:Msave"}, false},
       {{"--menu", "99999999999999999999:Msave"}, false},
+      {{"--reload-after", "2:edit/autorun.txt"}, true},
+      {{"--reload-after", "2:C:/x.txt"}, true},  // only the first colon parts N
+      {{"--reload-after", "0:autorun.txt"}, false},
+      {{"--reload-after", "autorun.txt"}, false},
+      {{"--reload-after", "3:"}, false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.args[0] + " " + r.args[1]);

@@ -167,6 +167,8 @@ TEST(Reload, ANewTextThatCannotRunIsReportedAndTheOldGoesOn) {
        "autorun.txt:526: ラベルが多すぎます。最大：512"},
       {"a block without its end", Bytes(Edited({{10, "_then"}})),
        "autorun.txt:10: _endthenが見つかりません"},
+      {"a choice without its end", Bytes(Edited({{10, "_selmenu 100,100"}})),
+       "autorun.txt:10: _endselが見つかりません"},
       {"a malformed id", Bytes(Edited({}, {}, {{12, "~0000G00B二"}})),
        "autorun.txt:12: '0x0000G00B' は正しい整数値ではありません"},
   };
