@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -77,6 +78,40 @@ MainWindow::MainWindow(Engine& engine, QtPlatform& platform, config::Settings& s
     app->onError = [this](const std::exception& error) { ReportError(error); };
     app->onExit = [this](const EngineExit& exit) { HandleExit(exit); };
   }
+  if (settings_.DebugMode) {
+    scriptWatcher_ = new QFileSystemWatcher(this);
+    scriptSettle_.setSingleShot(true);
+    scriptSettle_.setInterval(kScriptSettleMs);
+    auto touched = [this] { scriptSettle_.start(); };
+    connect(scriptWatcher_, &QFileSystemWatcher::fileChanged, this, touched);
+    connect(scriptWatcher_, &QFileSystemWatcher::directoryChanged, this, touched);
+    connect(&scriptSettle_, &QTimer::timeout, this, &MainWindow::ScriptSettled);
+    // The story moves from script to script; the watch follows it.
+    scriptFollow_.setInterval(1000);
+    connect(&scriptFollow_, &QTimer::timeout, this, &MainWindow::FollowRunningScript);
+    scriptFollow_.start();
+  }
+}
+
+void MainWindow::FollowRunningScript() {
+  const QString file = QString::fromStdString(engine_.RunningScriptFile());
+  if (file.isEmpty()) return;
+  // A file renamed over the old one is a new file to the watch: it is named
+  // again each time, and its folder is watched for the rename itself.
+  const QString folder = QFileInfo(file).absolutePath();
+  if (!scriptWatcher_->files().contains(file) && QFileInfo::exists(file))
+    scriptWatcher_->addPath(file);
+  if (!scriptWatcher_->directories().contains(folder)) scriptWatcher_->addPath(folder);
+  for (const QString& old : scriptWatcher_->files())
+    if (old != file) scriptWatcher_->removePath(old);
+  for (const QString& old : scriptWatcher_->directories())
+    if (old != folder) scriptWatcher_->removePath(old);
+}
+
+void MainWindow::ScriptSettled() {
+  FollowRunningScript();
+  if (!engine_.Reader().reloadOnChange || !engine_.RunningScriptChanged()) return;
+  if (const MenuRow* row = FindMenuItem(MenuTable(), "Xreload")) RunItem(*row);
 }
 
 MainWindow::~MainWindow() {

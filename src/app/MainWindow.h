@@ -3,6 +3,7 @@
 // device pixels with sharp pixels (or as the reader's display settings
 // choose), hands mouse and keys to the engine, and holds the pop-up menu.
 #include <QAction>
+#include <QFileSystemWatcher>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -183,6 +184,18 @@ class MainWindow : public QWidget {
   Cursor storyCursor_ = Cursor::Pen;
   bool pointerHiddenForPad_ = false;
   QPoint storyPointer_;
+
+  // The author's reload when the running script's file changes (debug mode,
+  // unless the reader turned it off). Editors save in bursts (several
+  // writes, or a copy renamed over the file): the reload waits until the
+  // folder has been quiet for kScriptSettleMs, and only a file whose lines
+  // differ from those running is read, so the program's own saves in the
+  // same folder change nothing.
+  static constexpr int kScriptSettleMs = 300;
+  void FollowRunningScript();
+  void ScriptSettled();
+  QFileSystemWatcher* scriptWatcher_ = nullptr;
+  QTimer scriptSettle_, scriptFollow_;
 };
 
 }  // namespace korvana

@@ -12,6 +12,7 @@ PopupMenu BuildPopupMenu(QWidget* window, std::span<const MenuRow> rows,
   built.menu->setObjectName("PopupMenu1");
   std::map<std::string_view, QMenu*> submenus;
   for (const MenuRow& row : rows) {
+    if (row.debugOnly && !settings.DebugMode) continue;
     QMenu* parent = built.menu;
     if (!row.parent.empty()) {
       const auto it = submenus.find(row.parent);

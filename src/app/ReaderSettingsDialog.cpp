@@ -110,6 +110,11 @@ ReaderSettingsDialog::ReaderSettingsDialog(QWidget* parent) : QDialog(parent) {
     padActions[i] = box;
   }
 
+  // For an author: a game in debug mode follows the edits of its script.
+  QGroupBox* author = AddGroup(QStringLiteral("作者"));
+  reloadOnChange = AddSwitch(author, QStringLiteral("スクリプトが変わったら読み直す(&L)"));
+  reloadOnChange->setObjectName("reloadOnChange");
+
   buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
   buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
@@ -185,6 +190,7 @@ void ReaderSettingsDialog::Prepare(const config::ReaderSettings& settings) {
   textOutPort->setValue(settings.textOutPort);
   for (size_t i = 0; i < padActions.size(); ++i)
     padActions[i]->setCurrentIndex(static_cast<int>(settings.pad[i]));
+  reloadOnChange->setChecked(settings.reloadOnChange);
   autoBase->setFocus(Qt::OtherFocusReason);
   autoBase->selectAll();
 }
@@ -207,6 +213,7 @@ config::ReaderSettings ReaderSettingsDialog::Shown() const {
   shown.textOutPort = textOutPort->value();
   for (size_t i = 0; i < padActions.size(); ++i)
     shown.pad[i] = static_cast<config::PadAction>(padActions[i]->currentIndex());
+  shown.reloadOnChange = reloadOnChange->isChecked();
   return shown;
 }
 

@@ -39,6 +39,7 @@ class ReaderSettingsDialog : public QDialog {
   QCheckBox* autoSaves;
   QCheckBox* scalingSmooth;
   QCheckBox* scalingFit;
+  QCheckBox* reloadOnChange;
   // Speech and text out: the voice (the first entry: chosen by itself), the
   // rate, where the text goes, the file or pipe and the server's port.
   QComboBox* speechVoice;

@@ -29,6 +29,9 @@ struct Key {
   int32_t highest = 0;
   // A text key that takes only these words (null: any text on one line).
   const char* const* words = nullptr;
+  // Written only once it differs from the default (an author's switch):
+  // the file of a reader who never touched it stays as it was.
+  bool onlyWhenChanged = false;
 };
 
 constexpr const char* kTextOutTargets[] = {"clipboard", "file", "websocket", nullptr};
@@ -61,6 +64,7 @@ constexpr Key kKeys[] = {
     {"PadDown", PadButton::Down},
     {"PadLeft", PadButton::Left},
     {"PadRight", PadButton::Right},
+    {"ReloadOnChange", &ReaderSettings::reloadOnChange, 0, 0, nullptr, true},
 };
 
 // Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF)
@@ -255,7 +259,8 @@ bool ReaderSettingsFile::Save(const ReaderSettings& settings) {
   // reader without a pad stays as it was.
   static const ReaderSettings defaults;
   for (size_t i = 0; i < std::size(kKeys); ++i)
-    if (!written[i] && (!std::holds_alternative<PadButton>(kKeys[i].member) ||
+    if (!written[i] && ((!std::holds_alternative<PadButton>(kKeys[i].member) &&
+                         !kKeys[i].onlyWhenChanged) ||
                         Written(kKeys[i], settings) != Written(kKeys[i], defaults)))
       lines.push_back(Written(kKeys[i], settings));
   std::string bytes;

@@ -51,6 +51,9 @@ struct ReaderSettings {
   // What each button of a game controller does ("PadA=click" …, one key per
   // button; the action names are those of config/PadMapping.h).
   PadMapping pad = DefaultPadMapping();
+  // A game in debug mode reads its running script again when its file
+  // changes on disk (the author's editor saved it).
+  bool reloadOnChange = true;
 
   bool operator==(const ReaderSettings&) const = default;
 };

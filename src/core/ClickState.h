@@ -10,8 +10,17 @@ namespace korvana {
 // A menu action that changes the course of the story only files one of these;
 // the interpreter loop serves it between two lines. `Back` and `Forward` step
 // through the pages kept in memory; `Jump` moves the story to a label the
-// debug window chose.
-enum class Request : int32_t { None = 0, Load = 1, Title = 2, Back = 3, Forward = 4, Jump = 5 };
+// debug window chose; `Reload` draws the text line that waited for a click
+// again from its start, once the author's script was read anew.
+enum class Request : int32_t {
+  None = 0,
+  Load = 1,
+  Title = 2,
+  Back = 3,
+  Forward = 4,
+  Jump = 5,
+  Reload = 6
+};
 
 struct ClickState {
   bool ClickFlag = false;

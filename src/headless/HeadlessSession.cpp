@@ -68,6 +68,11 @@ const char kHeadlessUsage[] =
     "  --flags FILE        start with the 512 flags of FILE, as --dump-flags writes\n"
     "                      them (\"%03d = value\", UTF-8, every line; read strictly);\n"
     "                      a place not there or a bad line is refused (status 2)\n"
+    "  --reload-after N:FILE  at the N-th click wait or choice, FILE stands in for\n"
+    "                      the game's script of FILE's name (any case) and the\n"
+    "                      running script is read again, as the debug mode's\n"
+    "                      Xreload does: written as reload FILE OLD → NEW (1-based\n"
+    "                      lines), or reload FILE failed: WHY; may be repeated\n"
     "The reader's comforts are chosen with --menu (Xback, Xforward, Xauto, Xqsave,\n"
     "Xqload, Xshot, Xsettings, Xspeak, Xtextout) and recorded as back N,\n"
     "forward N, auto on|off, qsave 81, qload 81, autosave N, shot FILE and\n"
@@ -132,6 +137,19 @@ HeadlessSession::HeadlessSession(HeadlessOptions options, EngineSettings setting
     return true;
   };
   platform.storyLeaving = [this] { return engine.RequestPending(); };
+  if (!platform.options().reloads.empty()) {
+    engine.ExpectReloads();
+    platform.reloadScript = [this](const std::string& file) {
+      const std::string name = std::filesystem::path(file).filename().string();
+      std::optional<std::string> bytes = ReadWholeFile(file);
+      if (!bytes) {
+        platform.ReaderEvent("reload", name + "\tfailed: cannot read " + file);
+        return;
+      }
+      engine.ReplaceScriptFile(cp932::FromUtf8(name), std::move(*bytes));
+      engine.ReloadScript();
+    };
+  }
   if (!platform.options().textOut.empty()) engine.SetTextOut(true);
   platform.SetPadMapping(engine.Reader().pad);
   platform.waitingForInput = [this] { return engine.WaitingForInput(); };
@@ -406,6 +424,17 @@ bool ParseHeadlessCommandLine(const std::vector<std::string>& args, HeadlessComm
         error = a + (a == "--warp" ? " needs a label or FILE:LINE" : " needs a file");
         return false;
       }
+    } else if (a == "--reload-after") {
+      if (!value(v)) return false;
+      HeadlessOptions::ReloadAfter reload;
+      const size_t colon = v.find(':');
+      if (colon == std::string::npos || !ParseCount(v.substr(0, colon), reload.wait, 1) ||
+          colon + 1 == v.size()) {
+        error = "--reload-after takes N:FILE with N from 1, not \"" + v + "\"";
+        return false;
+      }
+      reload.file = v.substr(colon + 1);
+      out.options.reloads.push_back(reload);
     } else if (!a.empty() && a[0] == '-') {
       error = "unknown option " + a;
       return false;

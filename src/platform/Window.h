@@ -42,6 +42,8 @@ enum class MenuItem {
   // where the machine cannot speak.
   Speak,
   TextOut,
+  // The author's reload of the script: in debug mode only.
+  Reload,
   Count
 };
 

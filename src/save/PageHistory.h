@@ -7,6 +7,7 @@
 // by name only, as the save point keeps them.
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -61,6 +62,11 @@ class PageHistory {
   void Step(int delta);
 
   void Clear();
+  // Every kept save point, changed in place (a script read again moves the
+  // lines they stand at).
+  void ChangePoints(const std::function<void(SavePoint&)>& change) {
+    for (PageEntry& entry : entries_) change(entry.point);
+  }
   bool Empty() const { return entries_.empty(); }
   size_t Size() const { return entries_.size(); }
   // How many pages the reader is behind the newest one read.

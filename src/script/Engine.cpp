@@ -106,6 +106,8 @@ void Engine::ApplySettings(EngineSettings newSettings) {
   sound_.ApplyMp3Timing(settings_.mp3Timing);
   platform_.window.SetMenuItemChecked(MenuItem::Music, sound_.EnableMusic);
   platform_.window.SetMenuItemChecked(MenuItem::Sound, sound_.EnableSound);
+  // The author's reload is there only for a game in debug mode.
+  platform_.window.SetMenuItemEnabled(MenuItem::Reload, settings_.debugMode);
   click_.HighSpeedMode = settings_.highSpeedText;
   click_.PageUnitMode = settings_.pageUnitText;
   UseReaderSettings();
@@ -189,8 +191,9 @@ void Engine::OpenStartScript(const std::string& name) {
 }
 
 void Engine::LoadScript(const std::string& name) {
-  script_.SetLines(ScriptFile::OpenScriptFile(name, files_, scriptKey_));
+  script_.SetLines(ReadScriptLines(name));
   missingMarkers_.clear();
+  lineStartLine_ = -1;
   prog_.ProgExecLine = 0;
   prog_.ProgNextLine = -1;
   prog_.ProgResumeColumn = 0;
@@ -269,6 +272,13 @@ void Engine::RunLine(std::string_view raw, int32_t scriptLine) {
       messageText_.ShowPlainText(std::string(rest) + "\n");
       break;
     default:
+      // Kept for an author's reload, which draws the line again.
+      if (settings_.debugMode || expectReloads_) {
+        messageText_.MarkLineStart(lineStart_);
+        lineStartLog_ = log_.LogPages;
+        lineStartBook_ = log_.book;
+        lineStartLine_ = prog_.ProgExecLine;
+      }
       messageText_.ShowTextLine(line, 1);
       break;
   }
@@ -312,6 +322,8 @@ Request Engine::ServeOneRequest() {
     if (StepPage(request == Request::Back ? -1 : 1)) ResumeSavedLine();
   } else if (request == Request::Jump) {
     ServeJump();
+  } else if (request == Request::Reload) {
+    DrawReloadedLineAgain();
   }
   return request;
 }
@@ -320,6 +332,7 @@ void Engine::ResumeSavedLine() {
   // A game saved inside a text line shows that line again from where it was,
   // on a cleared page.
   click_.CurrentTextId = -1;
+  lineStartLine_ = -1;
   if (prog_.ProgMultiStateFlag != MultiState::InText || prog_.ProgExecLine < 0 ||
       prog_.ProgExecLine >= script_.LineCount())
     return;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -368,6 +369,31 @@ class Engine : public ErrorSink,
   // from the label, as StartEngine runs it.
   void RunAgain();
 
+  // --- the author's reload (debug mode only) ----------------------------------
+  // "スクリプト再読込": reads the running script again and goes on at the same
+  // line of the new text (ReloadLines.h says how a line is found); every
+  // frame of the `_gosub` stack goes along. Flags, layers, sprites, music
+  // and the log are left as they are. A text line waiting for a click is
+  // drawn again from its start, so an edit of it shows. A new text that
+  // cannot run is reported with its file and line, and the old one goes on.
+  // Recorded as "reload FILE OLD → NEW" (1-based lines) or "reload FILE
+  // failed: WHY". Nothing happens outside debug mode or before the story.
+  void ReloadScript();
+  // The running script's file (UTF-8 path), for a host that watches it;
+  // empty before the story runs.
+  std::string RunningScriptFile() const;
+  // The file no longer holds the lines the story runs: a host's watcher asks
+  // before it reloads, so that a touch or a save of the same bytes is
+  // passed over.
+  bool RunningScriptChanged() const;
+  // Bytes read instead of a game's script file from now on, wherever the
+  // story reads a script named `fileName` (case-insensitive, without a
+  // folder): the headless runner's stand-in for an author's edit.
+  void ReplaceScriptFile(const std::string& fileName, std::string bytes);
+  // The headless runner reloads at the click waits it is told of, in debug
+  // mode or not: the text lines are kept for drawing again from the start.
+  void ExpectReloads() { expectReloads_ = true; }
+
  private:
   void SetAuto(bool on);
   // A click or a key cuts the speech off: the reader has moved on.
@@ -535,6 +561,22 @@ class Engine : public ErrorSink,
   bool stepping_ = false;
   bool paused_ = false;
   bool stepGranted_ = false;
+
+  // The author's reload: a script's lines, through ReplaceScriptFile's bytes
+  // when it has some for the name; the failure report; the text line
+  // drawn again after a reload.
+  std::vector<std::string> ReadScriptLines(const std::string& name) const;
+  void ReportReloadFailure(const std::string& file, const std::string& why);
+  void DrawReloadedLineAgain();
+  // Keys: lower-case file names (CP932).
+  std::map<std::string, std::string> replacedScripts_;
+  // The message window and the log as the latest text line found them
+  // (kept in debug mode only), and that line.
+  MessageText::LineStart lineStart_;
+  std::array<std::vector<std::string>, MessageLog::kPages> lineStartLog_;
+  LogBookkeeping lineStartBook_{};
+  int32_t lineStartLine_ = -1;
+  bool expectReloads_ = false;
 };
 
 }  // namespace korvana

@@ -89,6 +89,12 @@ const MenuRow kMenu[] = {
     {.name = "Xtextout", .caption = "テキストを外部へ", .parent = "Xtools", .shortcut = "T",
      .item = MenuItem::TextOut, .checked = Never,
      .action = [](Engine& e) { e.ToggleTextOut(); }},
+
+    // The author's tools, in a game with debugging on ("DebugMode=on").
+    {.name = "Xreload", .caption = "スクリプト再読込", .parent = "Xtools", .shortcut = "Shift+R",
+     .item = MenuItem::Reload, .enabled = [](const Settings& s) { return s.DebugMode; },
+     .action = [](Engine& e) { if (e.Settings().debugMode) e.ReloadScript(); },
+     .debugOnly = true},
 };
 // clang-format on
 

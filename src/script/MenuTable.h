@@ -55,6 +55,9 @@ struct MenuRow {
   // is cleared after it.
   void (*action)(Engine&) = nullptr;
   MenuHost host = MenuHost::None;
+  // An author's tool: the window leaves it out unless the game is in debug
+  // mode, so a player's menu stays the game's.
+  bool debugOnly = false;
 };
 
 // The pop-up menu of every game.

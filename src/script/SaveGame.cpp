@@ -220,7 +220,7 @@ void Engine::LoadGame(int number) {
 std::optional<std::vector<std::string>> Engine::ReadSavedScript(const ProgState& prog) {
   std::vector<std::string> lines;
   try {
-    lines = ScriptFile::OpenScriptFile(prog.ProgFileName, files_, scriptKey_);
+    lines = ReadScriptLines(prog.ProgFileName);
   } catch (const ScriptException& e) {
     platform_.dialogs.MessageBox(e.what(), "", BoxButtons::Ok, BoxIcon::Exclamation);
     return std::nullopt;
@@ -233,6 +233,8 @@ void Engine::RestoreGame(const SavePoint& point, const std::vector<LogPage>& log
                          std::vector<std::string>* lines, bool transition) {
   sound_.StopAll();
   ResetStage();
+  // The text line kept for a reload belongs to the story left behind.
+  lineStartLine_ = -1;
   log_.RestorePages(logPages);
   if (lines) {
     script_.SetLines(std::move(*lines));

@@ -80,8 +80,7 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
   return lines;
 }
 
-std::vector<std::string> ScriptFile::OpenScriptFile(std::string_view name, const GameFiles& files,
-                                                    int32_t key) {
+ScriptFile::Location ScriptFile::LocateScriptFile(std::string_view name, const GameFiles& files) {
   const std::string expanded = files.Expand(name);
   const std::string base = expanded.size() >= 4 ? expanded.substr(0, expanded.size() - 4) : "";
   std::string ext;
@@ -99,6 +98,12 @@ std::vector<std::string> ScriptFile::OpenScriptFile(std::string_view name, const
   } else {
     path = files.Resolve(base + ".txt");
   }
+  return {path, decode};
+}
+
+std::vector<std::string> ScriptFile::OpenScriptFile(std::string_view name, const GameFiles& files,
+                                                    int32_t key) {
+  const auto [path, decode] = LocateScriptFile(name, files);
   auto bytes = ReadWholeFile(path);
   if (!bytes) {
     throw ScriptException(J("ファイルを開けません: ") + cp932::FromUtf8(files.Shown(path)));

@@ -37,6 +37,12 @@ class ScriptFile {
   // throws ScriptException.
   static std::vector<std::string> OpenScriptFile(std::string_view name, const GameFiles& files,
                                                  int32_t key);
+  // The file that name reads (UTF-8 path) and whether it is scrambled.
+  struct Location {
+    std::string path;
+    bool scrambled = false;
+  };
+  static Location LocateScriptFile(std::string_view name, const GameFiles& files);
 
   // Replaces the lines and rebuilds the label table.
   void SetLines(std::vector<std::string> lines);

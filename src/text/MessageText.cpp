@@ -210,6 +210,25 @@ void MessageText::ClearPage() {
   }
 }
 
+void MessageText::MarkLineStart(LineStart& mark) const {
+  mark.text = text;
+  mark.image = MessageImage;
+  mark.mask = MessageMask;
+  mark.pageChars = pageChars_;
+  mark.page = pageText_;
+}
+
+void MessageText::ReturnToLineStart(const LineStart& mark) {
+  text = mark.text;
+  MessageImage = mark.image;
+  MessageMask = mark.mask;
+  pageChars_ = mark.pageChars;
+  pageText_ = mark.page;
+  env_.screen.BackImage.Draw(0, 0, env_.screen.WorkScreen);
+  ShowOnScreen(0, 0, kScreenWidth, kScreenHeight);
+  env_.window.InvalidateScreen();
+}
+
 void MessageText::CaptureSavePoint() {
   log_.CaptureSaveBookkeeping();
   env_.story.TakeSavePoint();

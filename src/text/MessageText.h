@@ -162,6 +162,19 @@ class MessageText : public MessageWindow {
   Picture MessageMask{kScreenWidth, kScreenHeight, 0xFFFFFF};
   ReadTextRecord record;
 
+  // The message window as a text line found it, so that the line can be
+  // drawn again over what it drew (an author's reload of the script); the
+  // log's part is the caller's.
+  struct LineStart {
+    TextState text;
+    Picture image, mask;
+    int64_t pageChars = 0;
+    PageText page;
+  };
+  void MarkLineStart(LineStart& mark) const;
+  // Back to the mark, on the screen too.
+  void ReturnToLineStart(const LineStart& mark);
+
   // Where a shadow or outline copy goes, relative to the glyph.
   struct Offset {
     int dx, dy;

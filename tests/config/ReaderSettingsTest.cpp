@@ -17,6 +17,7 @@ TEST(ReaderSettings, ReadsItsKeysAndCallsAnythingElseDamaged) {
   changed.skipStopsAtChoices = false;
   changed.skipUnread = true;
   changed.autoSaves = false;
+  changed.reloadOnChange = false;
   const struct {
     const char* what;
     std::string bytes;
@@ -26,7 +27,7 @@ TEST(ReaderSettings, ReadsItsKeysAndCallsAnythingElseDamaged) {
       {"empty", "", false, {}},
       {"every key, CR LF, blanks and case",
        "autobasems = 2000\r\nAutoPerCharMs=0\r\nSkipStopsAtChoices=OFF\r\nSkipUnread= on\r\n"
-       "AUTOSAVES=off\r\n",
+       "AUTOSAVES=off\r\nreloadonchange=off\r\n",
        false, changed},
       {"comments, blank lines and keys of a newer version",
        "# mine\n\n; also mine\nVoiceVolume=80\nAutoBaseMs=2000\n", false,
@@ -127,6 +128,14 @@ TEST(ReaderSettings, WritingKeepsWhatItDoesNotKnowInItsPlace) {
       "SpeechOn=off\n");
   // What was written reads back the same.
   EXPECT_EQ(ReaderSettingsFile(path).Load(nullptr), settings);
+  // The author's switch is added once it is turned off, and stays.
+  settings.reloadOnChange = false;
+  ASSERT_TRUE(file.Save(settings));
+  EXPECT_EQ(ReaderSettingsFile(path).Load(nullptr), settings);
+  const std::string added = "\nReloadOnChange=off\n";
+  const std::string written = dir.Read("korvana/settings.ini");
+  ASSERT_GE(written.size(), added.size());
+  EXPECT_EQ(written.substr(written.size() - added.size()), added);
 }
 
 TEST(ReaderSettings, ADamagedFileIsKeptAsBakAndReportedOnce) {

@@ -255,7 +255,7 @@ class PadDialogsTest : public QObject {
          {"autoBase", "autoPerChar", "skipStopsAtChoices", "skipUnread", "autoSaves",
           "scalingSmooth", "scalingFit", "speechVoice", "speechRate", "textOutTarget",
           "textOutPath", "textOutPort", "padA", "padB", "padX", "padY", "padLB", "padRB", "padLT",
-          "padRT", "padStart", "padBack", "padUp", "padDown", "padLeft", "padRight", "ok",
+          "padRT", "padStart", "padBack", "padUp", "padDown", "padLeft", "padRight", "reloadOnChange", "ok",
           "cancel"}},
         // Down goes through a list's rows before it leaves the list.
         {"debug",

@@ -39,11 +39,36 @@ class PopupMenuTest : public QObject {
                           : built.menu->findChild<QMenu*>(menu.parent);
       QVERIFY2(parent, what);
       QCOMPARE(parent->actions().back(), added);
-      const auto gameItems = std::count_if(MenuTable().begin(), MenuTable().end(),
-                                           [](const MenuRow& r) { return !r.submenu; });
+      // The author's items are not a player's.
+      const auto gameItems =
+          std::count_if(MenuTable().begin(), MenuTable().end(),
+                        [](const MenuRow& r) { return !r.submenu && !r.debugOnly; });
       QCOMPARE(built.items.size(), std::size_t(gameItems + 1));
       added->trigger();
       QCOMPARE(chosen, std::vector<std::string>(menu.enabled ? 1 : 0, menu.item));
+    }
+  }
+
+  // A player's menu is the game's: the author's items come only with
+  // "DebugMode=on", enabled and with their shortcuts.
+  void theAuthorsItemsAreThereInDebugModeOnly() {
+    for (const bool debug : {false, true}) {
+      config::Settings settings;
+      settings.DebugMode = debug;
+      QWidget window;
+      const PopupMenu built = BuildPopupMenu(&window, MenuTable(), settings, [](const MenuRow&) {});
+      int authorRows = 0;
+      for (const MenuRow& row : MenuTable()) {
+        if (!row.debugOnly) continue;
+        ++authorRows;
+        QAction* action = built.items.count(row.name) ? built.items.at(row.name) : nullptr;
+        QCOMPARE(action != nullptr, debug);
+        QCOMPARE(window.findChild<QAction*>(row.name) != nullptr, debug);
+        if (!action) continue;
+        QVERIFY(action->isEnabled());
+        QCOMPARE(action->shortcut(), QKeySequence(QString::fromUtf8(row.shortcut)));
+      }
+      QVERIFY(authorRows > 0);
     }
   }
 };

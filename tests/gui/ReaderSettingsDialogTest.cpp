@@ -116,6 +116,15 @@ class ReaderSettingsDialogTest : public QObject {
     listening.speechOn = true;
     form.Prepare(listening);
     QVERIFY(form.Shown().speechOn);
+    // The author's switch shows as it is and is taken as it is left.
+    for (const bool on : {false, true}) {
+      config::ReaderSettings author;
+      author.reloadOnChange = on;
+      form.Prepare(author);
+      QCOMPARE(form.reloadOnChange->isChecked(), on);
+      form.reloadOnChange->click();
+      QCOMPARE(form.Shown().reloadOnChange, !on);
+    }
     QCOMPARE(form.autoBase->text(), QStringLiteral("1500 ms"));
     QCOMPARE(form.autoPerChar->text(), QStringLiteral("40 ms"));
   }
@@ -127,7 +136,7 @@ class ReaderSettingsDialogTest : public QObject {
         "autoBase autoPerChar skipStopsAtChoices skipUnread autoSaves scalingSmooth scalingFit "
         "speechVoice speechRate textOutTarget textOutPath textOutPort "
         "padA padB padX padY padLB padRB padLT padRT padStart padBack padUp padDown padLeft "
-        "padRight ok cancel autoBase");
+        "padRight reloadOnChange ok cancel autoBase");
     const int tabs = int(expected.count(' '));
     QTimer::singleShot(0, &form, [&form, &visited, tabs] {
       QTest::qWaitFor([&form] { return form.isActiveWindow(); }, test::kSettleMs);

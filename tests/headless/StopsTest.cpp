@@ -52,6 +52,11 @@ TEST(HeadlessStops, NumericOptionsOutOfRangeAreRefused) {
       {{"--screenshot-at", "2,-1", "shots"}, false},
       {{"--screenshot-at", "", "shots"}, false},
       {{"--screenshot-at", "3", ""}, false},
+      {{"--reload-after", "2:edit/autorun.txt"}, true},
+      {{"--reload-after", "2:C:/x.txt"}, true},  // only the first colon parts N
+      {{"--reload-after", "0:autorun.txt"}, false},
+      {{"--reload-after", "autorun.txt"}, false},
+      {{"--reload-after", "3:"}, false},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.args[0] + " " + r.args[1]);

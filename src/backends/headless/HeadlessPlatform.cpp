@@ -235,6 +235,12 @@ void HeadlessPlatform::ChooseMenuItems() {
     menuDone_[i] = true;
     ChooseMenuItem(m.item);
   }
+  reloadedHere_ = false;
+  for (const HeadlessOptions::ReloadAfter& r : options_.reloads) {
+    if (r.wait != inputWaits_ || !reloadScript) continue;
+    reloadScript(r.file);
+    reloadedHere_ = true;
+  }
 }
 
 void HeadlessPlatform::ChooseMenuItem(const std::string& item) {
@@ -405,6 +411,10 @@ void HeadlessPlatform::ClickWaitStarted() {
   ChooseMenuItems();
   if (onClickWait) onClickWait();
   if (MenuItemChecked(MenuItem::Auto)) {
+    if (!autoBefore) --clicksGiven_;
+    return;
+  }
+  if (reloadedHere_ && storyLeaving && storyLeaving()) {
     if (!autoBefore) --clicksGiven_;
     return;
   }

@@ -87,6 +87,14 @@ struct HeadlessOptions {
   // click.
   std::vector<int64_t> screenshotWaits;
   std::string screenshotDir;
+  // `--reload-after N:FILE`: at the `wait`-th click wait or choice (1-based),
+  // FILE's bytes stand in for the game's script file of its name and the
+  // running script is read again.
+  struct ReloadAfter {
+    int64_t wait = 1;
+    std::string file;
+  };
+  std::vector<ReloadAfter> reloads;
 };
 
 // One item of the headless window's pop-up menu as it opens; the session
@@ -239,6 +247,9 @@ class HeadlessPlatform : public AllDoors, private PadTarget {
   DebugSource* debugWindow = nullptr;
   // Runs a pop-up menu item by name (the engine's); false when unknown.
   std::function<bool(const std::string&)> runMenuItem;
+  // Reads the script again with FILE standing in for the game's file of its
+  // name (`--reload-after`).
+  std::function<void(const std::string& file)> reloadScript;
   // True when an item chosen at a choice sends the story elsewhere (a page
   // step): the choice is left unanswered and keeps its `--choices` answer.
   std::function<bool()> storyLeaving;
@@ -380,6 +391,9 @@ class HeadlessPlatform : public AllDoors, private PadTarget {
   size_t nextFontAnswer_ = 0;
   int64_t inputWaits_ = 0;
   std::vector<bool> menuDone_;
+  // A reload at this wait sends the story back to draw the line again: the
+  // wait's own click is not given.
+  bool reloadedHere_ = false;
   int64_t clicksGiven_ = 0;
   int64_t linesRun_ = 0;
   int64_t pumps_ = 0;
