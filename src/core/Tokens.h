@@ -13,6 +13,12 @@ namespace korvana {
 // Leading and trailing bytes of value 0x20 or below removed (tabs, CR, LF go
 // too; the two-byte ideographic space does not).
 std::string_view TrimBlanks(std::string_view s);
+// A script line without its "~" text id (a "~" and eight hex digits), when
+// it starts with one.
+inline std::string_view WithoutTextId(std::string_view line) {
+  if (!line.empty() && line[0] == '~') return line.size() > 9 ? line.substr(9) : std::string_view();
+  return line;
+}
 std::string_view TrimLeftBlanks(std::string_view s);
 
 // Steps over spaces and tabs.

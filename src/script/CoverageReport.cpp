@@ -19,9 +19,7 @@ constexpr std::string_view kChoiceCommands[] = {"_selmenu", "_selbutton", "_selc
 
 // The line as RunLine sees it: blanks and the "~" text id gone.
 std::string_view Bare(std::string_view raw) {
-  std::string_view line = TrimBlanks(raw);
-  if (!line.empty() && line[0] == '~') line = line.size() > 9 ? line.substr(9) : std::string_view();
-  return line;
+  return WithoutTextId(TrimBlanks(raw));
 }
 
 // The command a line runs once its `_(…)` conditions hold; `conditional`

@@ -33,12 +33,6 @@ int32_t ParseTextId(std::string_view digits) {
   return static_cast<int32_t>(value);
 }
 
-// A line without its "~" text id, when it has one.
-std::string_view WithoutTextId(std::string_view line) {
-  if (!line.empty() && line[0] == '~') return line.size() > 9 ? line.substr(9) : std::string_view();
-  return line;
-}
-
 }  // namespace
 
 Engine::Engine(Platform platform, FlagStore& flags, EngineSettings settings, std::string gameFolder)
@@ -342,12 +336,9 @@ void Engine::ResumeSavedLine() {
     messageText_.ShowTextLine(line, prog_.ProgResumeColumn);
 }
 
-const std::string& Engine::SplitScriptLine(std::string_view line, int32_t scriptLine,
-                                           CommandArgs& args) {
-  if (scriptLine < 0) {
-    splitName_ = SplitCommandLine(line, args);
-    return splitName_;
-  }
+std::string Engine::SplitScriptLine(std::string_view line, int32_t scriptLine,
+                                    CommandArgs& args) {
+  if (scriptLine < 0) return SplitCommandLine(line, args);
   if (!splits_) splits_ = std::make_unique<std::array<SplitLine, kKeptSplits>>();
   const uint64_t tag = uint64_t{script_.Generation()} << 32 | static_cast<uint32_t>(scriptLine);
   // A conditional line's command is kept apart from the line itself.

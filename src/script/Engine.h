@@ -458,8 +458,7 @@ class Engine : public ErrorSink,
   void RunLine(std::string_view raw, int32_t scriptLine);
   // The split of command line `scriptLine` into `args`, from the kept
   // splits or made and kept; returns the command's name.
-  const std::string& SplitScriptLine(std::string_view line, int32_t scriptLine,
-                                     CommandArgs& args);
+  std::string SplitScriptLine(std::string_view line, int32_t scriptLine, CommandArgs& args);
   void ServeRequest();
   Request ServeOneRequest();
   void ResumeSavedLine();
@@ -533,7 +532,6 @@ class Engine : public ErrorSink,
   // are far fewer than this).
   static constexpr int32_t kConditionalPart = 1 << 30;
   std::unique_ptr<std::array<SplitLine, kKeptSplits>> splits_;
-  std::string splitName_;
   CoverageRecorder* coverage_ = nullptr;
   // For the coverage: the running line's own condition (not one of a
   // choice's entry commands) went one way; a jump landed under a label.

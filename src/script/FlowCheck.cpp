@@ -40,8 +40,7 @@ class Walk {
 
  private:
   void Line(int i, Step& step) {
-    std::string_view line = TrimBlanks(lines_[i]);
-    if (!line.empty() && line[0] == '~') line = line.size() > 9 ? line.substr(9) : "";
+    const std::string_view line = WithoutTextId(TrimBlanks(lines_[i]));
     if (line.empty() || line[0] != '_') {
       step.next.push_back(i + 1);
       return;
