@@ -4,16 +4,36 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "graphics/RowPasses.h"
 
 namespace korvana {
 
+void* PixelStorage::Allocate(size_t bytes) {
+  // calloc hands out a large block as fresh pages from the system, which it
+  // knows to be zero and does not write (the malloc heap takes over for a
+  // size once one such block has been given back, and clears what it reuses).
+  void* block = std::calloc(bytes ? bytes : 1, 1);
+  if (!block) throw std::bad_alloc();
+  return block;
+}
+
+void PixelStorage::Release(void* block, size_t) noexcept { std::free(block); }
+
 void Picture::Resize(int width, int height, uint32_t fill) {
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
-  pixels_.assign(static_cast<size_t>(width_) * height_, fill);
+  const size_t n = static_cast<size_t>(width_) * height_;
+  if (fill != 0 || pixels_.size() == n) {
+    pixels_.assign(n, fill);
+  } else {
+    // Fresh storage is black already (PixelStorage).
+    PixelVector fresh(n);
+    pixels_.swap(fresh);
+  }
 }
 
 void Picture::Fill(uint32_t color) {

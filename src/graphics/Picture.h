@@ -6,7 +6,10 @@
 // XOR, inverted copy, fill). Every one clips its rectangle to both pictures
 // and works row by row on contiguous memory; a rectangle that leaves either
 // picture is cut, never an error.
+#include <cstddef>
 #include <cstdint>
+#include <new>
+#include <utility>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +19,41 @@
 #endif
 
 namespace korvana {
+
+// The storage of pictures. Every block it hands out is already zero, so a
+// picture made black is not written: a screen-sized one made at start (the
+// transition buffers, a work screen under no background) stays untouched
+// pages that cost no memory until it is drawn on. Building elements without
+// a value therefore writes nothing, which is only right for fresh storage:
+// Picture never grows its vector in place.
+struct PixelStorage {
+  static void* Allocate(size_t bytes);
+  static void Release(void* block, size_t bytes) noexcept;
+};
+
+template <typename T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() = default;
+  template <typename U>
+  PixelAllocator(const PixelAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(PixelStorage::Allocate(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { PixelStorage::Release(p, n * sizeof(T)); }
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  template <typename U>
+  bool operator==(const PixelAllocator<U>&) const {
+    return true;
+  }
+};
+
+using PixelVector = std::vector<uint32_t, PixelAllocator<uint32_t>>;
 
 // Pictures wider or taller than this are refused by every decoder with the
 // load error of their format (fuzz builds lower it to keep runs fast).
@@ -48,8 +86,8 @@ class Picture {
   const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
   uint32_t Pixel(int x, int y) const { return Row(y)[x]; }
   void SetPixel(int x, int y, uint32_t c) { Row(y)[x] = c; }
-  std::vector<uint32_t>& Pixels() { return pixels_; }
-  const std::vector<uint32_t>& Pixels() const { return pixels_; }
+  PixelVector& Pixels() { return pixels_; }
+  const PixelVector& Pixels() const { return pixels_; }
 
   // Whether (x, y) lies inside the picture.
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
@@ -72,7 +110,7 @@ class Picture {
  private:
   int width_ = 0;
   int height_ = 0;
-  std::vector<uint32_t> pixels_;
+  PixelVector pixels_;
 };
 
 // The same colour in the other byte order: 0x00RRGGBB <-> 0x00BBGGRR (the

@@ -298,9 +298,9 @@ void TransitionPlayer::Line1Step(int s) {
 }
 
 void TransitionPlayer::BlendStep(int i) {
-  const std::vector<uint32_t>& fresh = layers_.env.screen.WorkScreen.Pixels();
-  const std::vector<uint32_t>& old = layers_.ScratchPicture.Pixels();
-  std::vector<uint32_t>& mixed = layers_.TransitionBuffer.Pixels();
+  const PixelVector& fresh = layers_.env.screen.WorkScreen.Pixels();
+  const PixelVector& old = layers_.ScratchPicture.Pixels();
+  PixelVector& mixed = layers_.TransitionBuffer.Pixels();
   const uint32_t a = static_cast<uint32_t>(i), b = 16 - a;
   const size_t n = std::min({fresh.size(), old.size(), mixed.size()});
   for (size_t p = 0; p < n; ++p) {

@@ -157,14 +157,14 @@ TEST(ColorKeyMask, WhiteExactlyOnTheKeyAndThosePixelsBlackInThePicture) {
   BuildColorKeyMask(p, mask, static_cast<uint32_t>(key));
   EXPECT_EQ(mask.Width(), 3);
   EXPECT_EQ(mask.Height(), 2);
-  EXPECT_EQ(mask.Pixels(), (std::vector<uint32_t>{0xFFFFFF, 0, 0xFFFFFF, 0, 0, 0xFFFFFF}));
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0, 0x00FF00, 0, 0x123456, 0xFF0001, 0}));
+  EXPECT_EQ(mask.Pixels(), (PixelVector{0xFFFFFF, 0, 0xFFFFFF, 0, 0, 0xFFFFFF}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0, 0x00FF00, 0, 0x123456, 0xFF0001, 0}));
   // Only the low 24 bits are compared.
   Picture q(2, 1);
   q.Pixels() = {0xAB00FF00, 0x0000FF00};
   BuildColorKeyMask(q, mask, 0x0000FF00);
-  EXPECT_EQ(mask.Pixels(), (std::vector<uint32_t>{0xFFFFFF, 0xFFFFFF}));
-  EXPECT_EQ(q.Pixels(), (std::vector<uint32_t>{0, 0}));
+  EXPECT_EQ(mask.Pixels(), (PixelVector{0xFFFFFF, 0xFFFFFF}));
+  EXPECT_EQ(q.Pixels(), (PixelVector{0, 0}));
 }
 
 TEST(FileMask, SizeMode0BlackensThePictureWhereTheMaskFileIsWhite) {
@@ -176,12 +176,12 @@ TEST(FileMask, SizeMode0BlackensThePictureWhereTheMaskFileIsWhite) {
   dir.Write("m.bmp", test::BuildBmp(3, 2, b24, {W + K + W, K + K + W}));
   Picture p(3, 2, 0x445566), mask, scratch;
   BuildFileMask(p, mask, "%DATA_DRIVE%/M.BMP", 0, scratch, GameFiles({}, dir.str()), sink);
-  EXPECT_EQ(mask.Pixels(), (std::vector<uint32_t>{0xFFFFFF, 0, 0xFFFFFF, 0, 0, 0xFFFFFF}));
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0, 0x445566, 0, 0x445566, 0x445566, 0}));
+  EXPECT_EQ(mask.Pixels(), (PixelVector{0xFFFFFF, 0, 0xFFFFFF, 0, 0, 0xFFFFFF}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0, 0x445566, 0, 0x445566, 0x445566, 0}));
   // Size mode 2 leaves the picture alone; the mask is the whole file.
   Picture q(2, 1, 0x445566);
   BuildFileMask(q, mask, "%DATA_DRIVE%/m.bmp", 2, scratch, GameFiles({}, dir.str()), sink);
-  EXPECT_EQ(q.Pixels(), std::vector<uint32_t>(2, 0x445566));
+  EXPECT_EQ(q.Pixels(), PixelVector(2, 0x445566));
   EXPECT_EQ(mask.Width(), 3);
   EXPECT_EQ(mask.Height(), 2);
   EXPECT_EQ(mask.Pixel(2, 1), 0xFFFFFFu);

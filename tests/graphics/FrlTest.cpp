@@ -18,7 +18,7 @@ std::span<const uint8_t> Bytes(const std::string& s) {
   return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
 }
 
-std::vector<uint32_t> DecodeAll(const std::string& file) {
+PixelVector DecodeAll(const std::string& file) {
   Picture p;
   EXPECT_TRUE(DecodeFrl(Bytes(file), p));
   return p.Pixels();
@@ -39,16 +39,16 @@ TEST(Frl, Coding24RunsContinueIntoTheNextRow) {
   ASSERT_EQ(p.Height(), 2);
   // Bytes 0, 1, 2 of the pixel are blue, green, red.
   const uint32_t a = 0x332211, b = 0xCCBBAA;
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{a, a, a, a, b, b}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{a, a, a, a, b, b}));
 }
 
 TEST(Frl, Coding12) {
   // The format's example: 0x32 0xA5 gives three pixels blue 0x33, green 0x55, red 0xAA.
   EXPECT_EQ(DecodeAll(BuildFrl(12, 3, 1, Rec({0x32, 0xA5}))),
-            (std::vector<uint32_t>(3, 0xAA5533)));
+            (PixelVector(3, 0xAA5533)));
   // All sixteen levels of each channel, run 1.
   std::string data;
-  std::vector<uint32_t> want;
+  PixelVector want;
   for (int v = 0; v < 16; ++v) {
     data += Rec({v << 4, ((15 - v) << 4) | (v ^ 5)});
     want.push_back(uint32_t(17 * (15 - v)) << 16 | uint32_t(17 * (v ^ 5)) << 8 | uint32_t(17 * v));
@@ -60,10 +60,10 @@ TEST(Frl, Coding10) {
   // b = 0b11_000010 (run 3), c = 0b1_101_0111: blue = 36 × ((3 << 1) | 1) = 252,
   // green = 17 × 7, red = 36 × 5.
   EXPECT_EQ(DecodeAll(BuildFrl(10, 3, 1, Rec({0xC2, 0xD7}))),
-            (std::vector<uint32_t>(3, (180u << 16) | (119u << 8) | 252u)));
+            (PixelVector(3, (180u << 16) | (119u << 8) | 252u)));
   // Every (b >> 6, c) combination with run 1.
   std::string data;
-  std::vector<uint32_t> want;
+  PixelVector want;
   for (int hi = 0; hi < 4; ++hi)
     for (int c = 0; c < 256; ++c) {
       data += Rec({hi << 6, c});
@@ -72,7 +72,7 @@ TEST(Frl, Coding10) {
     }
   EXPECT_EQ(DecodeAll(BuildFrl(10, 32, 32, data)), want);
   // Run length 64 (b & 0x3F = 63).
-  EXPECT_EQ(DecodeAll(BuildFrl(10, 8, 8, Rec({0x3F, 0x0F}))), std::vector<uint32_t>(64, 0xFFu << 8));
+  EXPECT_EQ(DecodeAll(BuildFrl(10, 8, 8, Rec({0x3F, 0x0F}))), PixelVector(64, 0xFFu << 8));
 }
 
 TEST(Frl, Coding18IsPlanarBlueThenGreenThenRed) {
@@ -81,8 +81,8 @@ TEST(Frl, Coding18IsPlanarBlueThenGreenThenRed) {
   // run of 4 × 0x04 (byte 0x07 -> 0x04); red plane 0x0D -> 0x0C × 2, then 0xFE
   // -> 0xFF × 3 (0xFE & 0xFC = 0xFC, | 3 = 0xFF).
   const std::string data = Rec({0xFF, 0x80, 0x80, 0x07, 0x0D, 0xFE});
-  const std::vector<uint32_t> got = DecodeAll(BuildFrl(18, 5, 1, data));
-  const std::vector<uint32_t> want = {0x0C82FF, 0x0C04FF, 0xFF04FF, 0xFF04FF, 0xFF0482};
+  const PixelVector got = DecodeAll(BuildFrl(18, 5, 1, data));
+  const PixelVector want = {0x0C82FF, 0x0C04FF, 0xFF04FF, 0xFF04FF, 0xFF0482};
   EXPECT_EQ(got, want);
 }
 
@@ -93,24 +93,24 @@ TEST(Frl, Coding18RunCrossesIntoTheNextPlaneAndStopsAfterRed) {
   // × 2: green of pixels 1, 2; 0x83 -> 0x82 × 4: red × 3, the last is cut;
   // the rest is ignored.
   EXPECT_EQ(DecodeAll(BuildFrl(18, 3, 1, data)),
-            (std::vector<uint32_t>{0x824141, 0x820041, 0x820041}));
+            (PixelVector{0x824141, 0x820041, 0x820041}));
 }
 
 TEST(Frl, RunsPastTheLastPixelAndLengthsBeyondTheFileAreCut) {
   // Count 255 on a 2 × 2 picture.
   EXPECT_EQ(DecodeAll(BuildFrl(24, 2, 2, Rec({255, 1, 2, 3, 0, 9, 9, 9}))),
-            std::vector<uint32_t>(4, 0x030201));
+            PixelVector(4, 0x030201));
   // The header claims 1000 bytes; the file holds one record.
   EXPECT_EQ(DecodeAll(BuildFrl(24, 2, 1, Rec({0, 1, 2, 3}), 1000)),
-            (std::vector<uint32_t>{0x030201, 0}));
+            (PixelVector{0x030201, 0}));
   // A length of 0xFFFFFFFF.
   EXPECT_EQ(DecodeAll(BuildFrl(12, 2, 1, Rec({0x01, 0x10}), 0xFFFFFFFFll)),
-            std::vector<uint32_t>(2, 0x110000));
+            PixelVector(2, 0x110000));
   // A half record at the end is not decoded.
   EXPECT_EQ(DecodeAll(BuildFrl(24, 2, 1, Rec({0, 1, 2, 3, 0, 5, 6}))),
-            (std::vector<uint32_t>{0x030201, 0}));
+            (PixelVector{0x030201, 0}));
   // Fewer pixels described than the picture has: the rest stays black.
-  EXPECT_EQ(DecodeAll(BuildFrl(12, 3, 1, Rec({0x00, 0xFF}))), (std::vector<uint32_t>{0xFFFF00, 0, 0}));
+  EXPECT_EQ(DecodeAll(BuildFrl(12, 3, 1, Rec({0x00, 0xFF}))), (PixelVector{0xFFFF00, 0, 0}));
 }
 
 TEST(Frl, UnknownCodingGivesABlackPictureOfTheHeaderSize) {
@@ -118,7 +118,7 @@ TEST(Frl, UnknownCodingGivesABlackPictureOfTheHeaderSize) {
   ASSERT_TRUE(DecodeFrl(Bytes(BuildFrl(16, 4, 3, Rec({1, 2, 3, 4}))), p));
   EXPECT_EQ(p.Width(), 4);
   EXPECT_EQ(p.Height(), 3);
-  EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(12, 0));
+  EXPECT_EQ(p.Pixels(), PixelVector(12, 0));
 }
 
 TEST(Frl, BadSignatureShortHeaderAndBadSizesFailWithoutTouchingThePicture) {
@@ -135,7 +135,7 @@ TEST(Frl, BadSignatureShortHeaderAndBadSizesFailWithoutTouchingThePicture) {
   EXPECT_TRUE(DecodeFrl(Bytes(BuildFrl(24, kMaxPictureSide, 1, "")), p));
   p = Picture(2, 2, 0x123456);
   EXPECT_FALSE(DecodeFrl(Bytes(BuildFrl(24, 1, kMaxPictureSide + 1, "")), p));
-  EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(4, 0x123456));
+  EXPECT_EQ(p.Pixels(), PixelVector(4, 0x123456));
   FrlHeader hd;
   ASSERT_TRUE(ReadFrlHeader(Bytes(BuildFrl(18, 7, 9, "", 77)), hd));
   EXPECT_EQ(hd.coding, 18);
@@ -158,8 +158,8 @@ TEST(Frl, RandomDataInEveryCodingStaysInsideThePicture) {
 }
 
 // Pixel-by-pixel model of the FRL decode, clipped at the last pixel.
-std::vector<uint32_t> ReferenceDecode(int coding, int w, int h, const std::string& data) {
-  std::vector<uint32_t> px(static_cast<size_t>(w) * h, 0);
+PixelVector ReferenceDecode(int coding, int w, int h, const std::string& data) {
+  PixelVector px(static_cast<size_t>(w) * h, 0);
   size_t at = 0;
   auto put = [&](uint32_t c, int n) {
     for (int i = 0; i < n && at < px.size(); ++i) px[at++] = c;

@@ -114,7 +114,7 @@ TEST_F(Loader, JpegExtensionAndUnknownExtensionsLoadNothing) {
     Picture p(3, 3, 0x123456);
     Load(name, p);
     EXPECT_EQ(p.Width(), 3) << name;
-    EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(9, 0x123456)) << name;
+    EXPECT_EQ(p.Pixels(), PixelVector(9, 0x123456)) << name;
   }
   EXPECT_TRUE(sink.errors.empty());
 }
@@ -137,7 +137,7 @@ TEST_F(Loader, OnlyTheFirstDataDriveTokenIsReplaced) {
   dir.Write("x%DATA_DRIVE%y.frl", BuildFrl(24, 2, 1, Row({1, 5, 6, 7})));
   Picture p = Load("x%DATA_DRIVE%y.frl");
   EXPECT_TRUE(sink.errors.empty());
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0x070605, 0x070605}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0x070605, 0x070605}));
   // The message names the file after the replacement.
   Load("a%DATA_DRIVE%.frl", p);
   ASSERT_EQ(sink.errors.size(), 1u);
@@ -157,7 +157,7 @@ TEST_F(Loader, BmpEveryBitDepth) {
     const char* name;
     BmpOptions opt;
     std::vector<std::string> rows;
-    std::vector<uint32_t> want;  // 3 × 2, top row first
+    PixelVector want;  // 3 × 2, top row first
     int tolerance = 0;           // per channel
   };
   BmpOptions b1;
@@ -248,7 +248,7 @@ TEST_F(Loader, BmpRunLengthEncoded) {
   rle8.palette = pal;
   const std::string d8 = Row({4, 2, 0, 0, 0, 3, 1, 5, 7, 0, 1, 9, 0, 1});
   Picture p = WriteAndLoad("rle8.bmp", BuildBmp(4, 2, rle8, {}, &d8));
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0x111111, 0x555555, 0x777777, 0x999999, 0x222222,
+  EXPECT_EQ(p.Pixels(), (PixelVector{0x111111, 0x555555, 0x777777, 0x999999, 0x222222,
                                                0x222222, 0x222222, 0x222222}));
   // RLE4, 4 × 1: run of 3 alternating 0xAB (A, B, A), then a run of 1 × C.
   BmpOptions rle4;
@@ -257,7 +257,7 @@ TEST_F(Loader, BmpRunLengthEncoded) {
   rle4.palette = pal;
   const std::string d4 = Row({3, 0xAB, 1, 0xC0, 0, 0, 0, 1});
   p = WriteAndLoad("rle4.bmp", BuildBmp(4, 1, rle4, {}, &d4));
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0xAAAAAA, 0xBBBBBB, 0xAAAAAA, 0xCCCCCC}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0xAAAAAA, 0xBBBBBB, 0xAAAAAA, 0xCCCCCC}));
 }
 
 TEST_F(Loader, BmpWithOs2CoreHeader) {
@@ -274,7 +274,7 @@ TEST_F(Loader, BmpWithOs2CoreHeader) {
   s += Row({0x30, 0x20, 0x10, 0xD0, 0xE0, 0xF0});  // blue, green, red
   s += Row({0x40, 0, 0, 0});                       // pixels 0, 1
   Picture p = WriteAndLoad("os2.bmp", s);
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0x102030, 0xF0E0D0}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0x102030, 0xF0E0D0}));
 }
 
 // ------------------------------------------------------------------- PNG --
@@ -284,7 +284,7 @@ TEST_F(Loader, PngColourTypesAndDepths) {
     const char* name;
     PngOptions opt;
     std::vector<std::string> rows;  // 2 × 2
-    std::vector<uint32_t> want;
+    PixelVector want;
   };
   PngOptions rgb;
   PngOptions rgb16;
@@ -349,18 +349,18 @@ TEST_F(Loader, PngTransparencyIsFlattenedOntoWhite) {
                                                  {Row({0xFF, 0, 0, 0xFF, 1, 2, 3, 0}),
                                                   Row({0, 0, 0, 0x80, 0, 0, 0xFF, 0x40})}));
   // 255 × (1 − 128/255) = 127; blue 0x40: 0 + 255 × 191/255 = 191 for red and green.
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0xFF0000, 0xFFFFFF, 0x7F7F7F, 0xBFBFFF}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0xFF0000, 0xFFFFFF, 0x7F7F7F, 0xBFBFFF}));
   PngOptions greyAlpha;
   greyAlpha.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
   p = WriteAndLoad("ga.png", EncodePng(2, 1, greyAlpha, {Row({0x20, 0xFF, 0x20, 0})}));
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0x202020, 0xFFFFFF}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0x202020, 0xFFFFFF}));
   // Palette with tRNS: entry 1 fully transparent.
   PngOptions pal;
   pal.colorType = PNG_COLOR_TYPE_PALETTE;
   pal.palette = {{0x10, 0x20, 0x30}, {0xFF, 0x00, 0xFF}};
   pal.trnsAlpha = {0xFF, 0x00};
   p = WriteAndLoad("trns.png", EncodePng(2, 1, pal, {Row({0, 1})}));
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0x102030, 0xFFFFFF}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0x102030, 0xFFFFFF}));
   // RGB with a tRNS colour.
   PngOptions key;
   key.trnsColor = true;
@@ -368,14 +368,14 @@ TEST_F(Loader, PngTransparencyIsFlattenedOntoWhite) {
   key.trnsValue.green = 2;
   key.trnsValue.blue = 3;
   p = WriteAndLoad("key.png", EncodePng(2, 1, key, {Row({1, 2, 3, 1, 2, 4})}));
-  EXPECT_EQ(p.Pixels(), (std::vector<uint32_t>{0xFFFFFF, 0x010204}));
+  EXPECT_EQ(p.Pixels(), (PixelVector{0xFFFFFF, 0x010204}));
 }
 
 TEST_F(Loader, PngInterlacedEveryPixel) {
   PngOptions opt;
   opt.interlace = true;
   std::vector<std::string> rows;
-  std::vector<uint32_t> want;
+  PixelVector want;
   for (int y = 0; y < 13; ++y) {
     std::string r;
     for (int x = 0; x < 11; ++x) {
@@ -487,7 +487,7 @@ TEST_F(Loader, MissingOrBrokenBmpJpegPngThrowAndKeepThePicture) {
             ? J("画像ファイルが開けません:")
             : J("画像ファイルが読めません:");
     EXPECT_EQ(error.substr(0, prefix.size() + Full(name).size()), prefix + Full(name));
-    EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(2, 0xABCDEF));
+    EXPECT_EQ(p.Pixels(), PixelVector(2, 0xABCDEF));
   }
   EXPECT_TRUE(sink.errors.empty());
   EXPECT_TRUE(warnings.empty());
@@ -529,7 +529,7 @@ TEST_F(Loader, OversizedHeadersAreRefusedWithoutTakingTheMemory) {
     Picture p(1, 1, 5);
     const std::string error = LoadError(name, p);
     EXPECT_NE(error.find("large"), std::string::npos) << name << ": " << error;
-    EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(1, 5));
+    EXPECT_EQ(p.Pixels(), PixelVector(1, 5));
   }
 }
 
@@ -641,7 +641,7 @@ TEST_F(Loader, RandomFilesOfEveryFormatEndInTheirErrorPath) {
       Load(name, p);
     } catch (const ScriptException&) {
       EXPECT_LT(k, 3);
-      EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(4, 7));
+      EXPECT_EQ(p.Pixels(), PixelVector(4, 7));
       continue;
     }
     ExpectTopBytesZero(p);

@@ -40,13 +40,39 @@ TEST(Picture, ResizeFillAndPixels) {
   Picture p(3, 2, 0x010203);
   EXPECT_EQ(p.Width(), 3);
   EXPECT_EQ(p.Height(), 2);
-  EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(6, 0x010203));
+  EXPECT_EQ(p.Pixels(), PixelVector(6, 0x010203));
   p.SetPixel(2, 1, 7);
   EXPECT_EQ(p.Row(1)[2], 7u);
   p.Resize(-4, 5);
   EXPECT_TRUE(p.Empty());
   EXPECT_EQ(SwapRedBlue(0x00FF0000), 0x000000FFu);
   EXPECT_EQ(SwapRedBlue(0xAA123456), 0x00563412u);
+}
+
+// A picture made or resized black reads black everywhere, whether its
+// storage is fresh (small or large blocks come from different places) or
+// the same block drawn on before; copies keep what was drawn.
+TEST(Picture, BlackAfterEveryWayOfResizing) {
+  struct Case {
+    const char* name;
+    int w0, h0, w1, h1;  // drawn at the first size, then resized to the second
+  };
+  const Case cases[] = {
+      {"small, same size", 8, 8, 8, 8},         {"small to large", 8, 8, 640, 480},
+      {"large, same size", 640, 480, 640, 480}, {"large to small", 640, 480, 8, 8},
+      {"large to larger", 320, 240, 640, 480},  {"large to other large", 640, 480, 480, 640},
+  };
+  for (const Case& c : cases) {
+    Picture p(c.w0, c.h0, 0x123456);
+    p.FillRect(1, 1, c.w0, c.h0, 0xABCDEF);
+    const Picture copy = p;
+    p.Resize(c.w1, c.h1);
+    EXPECT_EQ(p.Pixels(), PixelVector(static_cast<size_t>(c.w1) * c.h1, 0)) << c.name;
+    EXPECT_EQ(copy.Pixel(0, 0), 0x123456u) << c.name;
+    EXPECT_EQ(copy.Pixel(c.w0 - 1, c.h0 - 1), 0xABCDEFu) << c.name;
+    Picture fresh(c.w1, c.h1);
+    EXPECT_EQ(fresh.Pixels(), p.Pixels()) << c.name;
+  }
 }
 
 TEST(Picture, EveryOperationMatchesTheReferenceForClippedRectangles) {
@@ -86,10 +112,10 @@ TEST(Picture, HugeAndNegativeRectanglesDoNotOverflow) {
   Picture p(4, 4, 1), s(4, 4, 2);
   p.Blit(0x7FFFFFF0, 0, 100, 100, s, 0, 0);
   p.Blit(-0x7FFFFFFF, -0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, s, 0, 0);
-  EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(16, 1));
+  EXPECT_EQ(p.Pixels(), PixelVector(16, 1));
   p.Blit(-2, -2, 0x7FFFFFFF, 0x7FFFFFFF, s, -0x7FFFFFFF, 0);
   p.FillRect(0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 9);
-  EXPECT_EQ(p.Pixels(), std::vector<uint32_t>(16, 1));
+  EXPECT_EQ(p.Pixels(), PixelVector(16, 1));
   p.Blit(1, 1, 0x7FFFFFFF, 0x7FFFFFFF, s, 0, 0);
   EXPECT_EQ(p.Pixel(0, 0), 1u);
   EXPECT_EQ(p.Pixel(3, 3), 2u);
@@ -98,7 +124,7 @@ TEST(Picture, HugeAndNegativeRectanglesDoNotOverflow) {
 TEST(Picture, FillRectAndDrawClip) {
   Picture p(4, 3, 0);
   p.FillRect(-1, 1, 3, 5, 0xABCDEF);
-  const std::vector<uint32_t> want = {0, 0, 0, 0, 0xABCDEF, 0xABCDEF, 0, 0, 0xABCDEF, 0xABCDEF, 0, 0};
+  const PixelVector want = {0, 0, 0, 0, 0xABCDEF, 0xABCDEF, 0, 0, 0xABCDEF, 0xABCDEF, 0, 0};
   EXPECT_EQ(p.Pixels(), want);
   Picture q(2, 2, 0x0F0F0F);
   p.Draw(3, 2, q, RasterOp::Or);

@@ -38,7 +38,7 @@ class WindowComfortsTest : public QObject {
     MainWindow* w = g.app->window.get();
     Picture& back = EngineProbe(g.app->engine).PokeScreen().BackImage;
     back.Fill(0x204060);
-    const std::vector<uint32_t> before(back.Pixels().begin(), back.Pixels().end());
+    const PixelVector before(back.Pixels().begin(), back.Pixels().end());
     const QImage plain = w->grab().toImage();
 
     QElapsedTimer shown;

@@ -45,7 +45,7 @@ const std::vector<std::string> kStory = {
 // What the reader sees and the game keeps at one wait for input.
 struct Seen {
   std::vector<std::string> state, flags;
-  std::vector<uint32_t> screen;
+  PixelVector screen;
   std::vector<uint8_t> readRecord;
 };
 
