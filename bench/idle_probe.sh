@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What the window costs while a reader reads, in a real X window (Xvfb):
-#  - peak resident memory when the story first waits for a click;
+#  - peak resident memory when the story first waits for a click, and the
+#    libraries mapped then (the Qt ones by name);
 #  - processor time and wake-ups (context switches of all threads) over
 #    10 s of a click wait with the marker animating, with a still marker
 #    (every frame the same), and while a page is drawn at 100 ms a character.
@@ -94,6 +95,8 @@ make_game "$WORK/slow" animated 100
 
 start_at_wait "$WORK/animated"
 echo "peak memory at the first click wait: $((peak)) kB (one-page game)"
+libraries=$(grep -oE '/[^ ]+\.so[.0-9]*$' /proc/$pid/maps | sort -u)
+echo "libraries mapped there: $(wc -l <<<"$libraries") ($(grep -oE 'libQt6[A-Za-z]+' <<<"$libraries" | sort -u | paste -sd' '))"
 sleep 1
 measure "click wait, marker animating:"
 stop

@@ -3,7 +3,8 @@
 #
 # The paths are relative to the prefix (/usr in the package). The FFmpeg
 # module goes to lib/korvana and not to the multiarch library folder: the
-# player looks for it at <program folder>/../lib/korvana, and `korvana --demo`
+# player looks for it (and for the speech module beside it) at
+# <program folder>/../lib/korvana, and `korvana --demo`
 # for the demo at <program folder>/../share/korvana/demo.
 
 set(KORVANA_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
@@ -13,7 +14,7 @@ set(KORVANA_HOMEPAGE https://github.com/korvana/korvana)
 set(KORVANA_MAINTAINER "Korvana developers <korvana@example.org>")
 
 install(TARGETS korvana korvana-script korvana-picture RUNTIME DESTINATION bin)
-install(TARGETS korvana_ffmpeg LIBRARY DESTINATION lib/korvana)
+install(TARGETS korvana_ffmpeg korvana_speech LIBRARY DESTINATION lib/korvana)
 
 # The demo game, without what playing it in the source tree leaves behind
 # (the same names .gitignore keeps out).
@@ -113,8 +114,9 @@ install(FILES ${KORVANA_CHANGELOG} DESTINATION ${KORVANA_DOC_DIR})
 add_custom_target(korvana_package_files ALL
   DEPENDS ${KORVANA_ICONS} ${KORVANA_MAN_PAGES} ${KORVANA_CHANGELOG})
 
-# The package. dpkg-shlibdeps reads every ELF file in it, the FFmpeg module
-# as well, for the libraries; what it cannot see is listed by hand.
+# The package. dpkg-shlibdeps reads every ELF file in it, the FFmpeg and
+# speech modules as well, for the libraries (Qt's speech and WebSockets come
+# from the speech module); what it cannot see is listed by hand.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME korvana)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

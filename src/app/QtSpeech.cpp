@@ -8,8 +8,6 @@
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include <QTextToSpeech>
-#include <QVoice>
 
 namespace korvana {
 
@@ -25,95 +23,61 @@ QtSpeech::QtSpeech(QString engine, QObject* parent)
 QtSpeech::~QtSpeech() = default;
 
 bool QtSpeech::EngineInstalled() const {
-  return engineName_ != QStringLiteral("none") && !QTextToSpeech::availableEngines().isEmpty();
+  return engineName_ != QStringLiteral("none") && speech::EnginePluginInstalled();
 }
 
-QTextToSpeech* QtSpeech::Engine() {
-  if (tts_ || !EngineInstalled()) return tts_;
-  const QString name =
-      QTextToSpeech::availableEngines().contains(engineName_) ? engineName_ : QString();
-  tts_ = new QTextToSpeech(name, this);
-  connect(tts_, &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State) {
+speech::Voice* QtSpeech::Engine() {
+  if (tts_ || looked_ || !EngineInstalled()) return tts_.get();
+  looked_ = true;
+  std::string why;
+  const speech::Door* module = door ? door(why) : nullptr;
+  if (!module) return nullptr;
+  const QStringList engines = module->engines();
+  if (engines.isEmpty()) return nullptr;
+  tts_ = module->openVoice(engines.contains(engineName_) ? engineName_ : QString(), [this] {
     if (changed) changed();
   });
   Configure(settings_);
-  return tts_;
+  return tts_.get();
 }
 
 bool QtSpeech::SpeechAvailable(std::string& why) {
-  QTextToSpeech* tts = Engine();
+  speech::Voice* tts = Engine();
   if (!tts) {
     why = "音声合成エンジンがインストールされていません。";
     return false;
   }
-  if (tts->state() == QTextToSpeech::Error) {
-    why = ("音声合成エンジンが使えません: " + tts->errorString()).toStdString();
+  if (const QString error = tts->Error(); !error.isEmpty()) {
+    why = ("音声合成エンジンが使えません: " + error).toStdString();
     return false;
   }
   return true;
 }
 
 void QtSpeech::Say(const std::string& text) {
-  QTextToSpeech* tts = Engine();
-  if (!tts || tts->state() == QTextToSpeech::Error) return;
-  tts->stop();
-  tts->say(QString::fromStdString(text));
+  speech::Voice* tts = Engine();
+  if (!tts || !tts->Error().isEmpty()) return;
+  tts->Say(QString::fromStdString(text));
 }
 
 void QtSpeech::StopSpeech() {
-  if (tts_) tts_->stop();
+  if (tts_) tts_->Stop();
 }
 
 bool QtSpeech::Speaking() {
-  if (!tts_) return false;
-  const QTextToSpeech::State state = tts_->state();
-  return state == QTextToSpeech::Speaking;
-}
-
-void QtSpeech::ChooseVoice(const QString& name) {
-  if (!tts_ || tts_->state() == QTextToSpeech::Error) return;
-  // The engine lists the voices of its current language: each language is
-  // looked through for the voice named.
-  const QList<QLocale> locales = tts_->availableLocales();
-  if (!name.isEmpty()) {
-    for (const QLocale& locale : locales) {
-      tts_->setLocale(locale);
-      for (const QVoice& voice : tts_->availableVoices())
-        if (voice.name() == name) return tts_->setVoice(voice);
-    }
-  }
-  // No voice named (or it is gone): a Japanese one reads the text best.
-  for (const QLocale& locale : locales) {
-    if (locale.language() != QLocale::Japanese) continue;
-    tts_->setLocale(locale);
-    const QList<QVoice> voices = tts_->availableVoices();
-    if (!voices.isEmpty()) tts_->setVoice(voices.first());
-    return;
-  }
+  return tts_ && tts_->Speaking();
 }
 
 void QtSpeech::Configure(const config::ReaderSettings& settings) {
   settings_ = settings;
-  if (!tts_) return;
-  ChooseVoice(QString::fromStdString(settings.speechVoice));
-  tts_->setRate(settings.speechRate / 10.0);
+  if (!tts_ || !tts_->Error().isEmpty()) return;
+  tts_->Choose(QString::fromStdString(settings.speechVoice), settings.speechRate / 10.0);
 }
 
 QStringList QtSpeech::VoiceNames() {
-  QStringList names;
-  QTextToSpeech* tts = Engine();
-  if (!tts || tts->state() == QTextToSpeech::Error) return names;
-  const QLocale current = tts->locale();
-  const QVoice chosen = tts->voice();
-  for (const QLocale& locale : tts->availableLocales()) {
-    tts->setLocale(locale);
-    for (const QVoice& voice : tts->availableVoices())
-      if (!names.contains(voice.name())) names << voice.name();
-  }
-  // Listing changed nothing the reader hears.
-  tts->setLocale(current);
-  tts->setVoice(chosen);
-  return names;
+  speech::Voice* tts = Engine();
+  if (!tts || !tts->Error().isEmpty()) return {};
+  return tts->VoiceNames();
 }
 
 QString QtSpeech::FocusText(const QWidget* widget) {

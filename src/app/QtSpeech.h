@@ -1,17 +1,19 @@
 #pragma once
 // The window's speech: Qt's text-to-speech over the system's engine
-// (speech-dispatcher), a Japanese voice when one is installed. While the
-// reader has speech on, the control that takes the focus in any dialog is
-// spoken too, so that the dialogs can be used by ear.
+// (speech-dispatcher), a Japanese voice when one is installed, reached
+// through the speech module (SpeechDoor.h) loaded when speech is first
+// needed. While the reader has speech on, the control that takes the focus
+// in any dialog is spoken too, so that the dialogs can be used by ear.
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
+#include "SpeechDoor.h"
 #include "config/ReaderSettings.h"
 #include "platform/Speech.h"
 
-class QTextToSpeech;
 class QWidget;
 
 class QAction;
@@ -35,7 +37,8 @@ class QtSpeech : public QObject, public Speech {
 
   // The voice and rate of the reader's settings.
   void Configure(const config::ReaderSettings& settings);
-  // Whether any text-to-speech engine is installed at all.
+  // Whether any text-to-speech engine is installed at all (the module is
+  // not loaded to know it).
   bool EngineInstalled() const;
   // The voices the engine offers, by name, for the settings dialog.
   QStringList VoiceNames();
@@ -54,17 +57,21 @@ class QtSpeech : public QObject, public Speech {
   // Speech started or ended: the story's pump wakes on this, so a wait
   // for the end (auto mode) sees it at once.
   std::function<void()> changed;
+  // Where the speech module comes from: a test gives it a door of its own.
+  std::function<const speech::Door*(std::string& why)> door = speech::OpenDoor;
 
  private:
   void FocusChanged(QWidget* old, QWidget* now);
-  void ChooseVoice(const QString& name);
-  // The engine is made on first use: a window that never speaks never
-  // starts the system's speech service.
-  QTextToSpeech* Engine();
+  // The engine is made on first use: a window that never speaks never loads
+  // the module nor starts the system's speech service. Null when there is
+  // no engine or the module cannot be loaded.
+  speech::Voice* Engine();
 
   QString engineName_;
   config::ReaderSettings settings_;
-  QTextToSpeech* tts_ = nullptr;
+  std::unique_ptr<speech::Voice> tts_;
+  // Asked once: no door, or no engine behind it, stays so.
+  bool looked_ = false;
 };
 
 }  // namespace korvana

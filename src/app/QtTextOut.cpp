@@ -2,9 +2,6 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QHostAddress>
-#include <QWebSocket>
-#include <QWebSocketServer>
 
 #include "backends/linux/LineFile.h"
 
@@ -40,40 +37,26 @@ void QtTextOut::SetActive(bool active) {
 }
 
 quint16 QtTextOut::ListeningPort() const {
-  return server_ && server_->isListening() ? server_->serverPort() : 0;
+  return server_ ? server_->Port() : 0;
 }
 
 void QtTextOut::Listen() {
   if (runFile_ || settings_.textOutTarget != "websocket" || server_) return;
-  server_ = new QWebSocketServer(QStringLiteral("Korvana"), QWebSocketServer::NonSecureMode, this);
-  // Only this machine: the page's text is the reader's own business.
-  if (!server_->listen(QHostAddress::LocalHost, static_cast<quint16>(settings_.textOutPort))) {
-    if (note && failedPort_ != settings_.textOutPort)
-      note("テキスト出力: ポート " + std::to_string(settings_.textOutPort) + " を開けません (" +
-           server_->errorString().toStdString() + ")");
-    failedPort_ = settings_.textOutPort;
-    delete server_;
-    server_ = nullptr;
-    return;
-  }
-  connect(server_, &QWebSocketServer::newConnection, this, [this] {
-    while (QWebSocket* client = server_->nextPendingConnection()) {
-      client->setParent(this);
-      clients_.append(client);
-      connect(client, &QWebSocket::disconnected, client, &QObject::deleteLater);
-    }
-  });
+  std::string failure;
+  QString why;
+  if (const speech::Door* module = door ? door(failure) : nullptr)
+    server_ = module->listen(static_cast<quint16>(settings_.textOutPort), why);
+  else
+    why = QString::fromStdString(failure);
+  if (server_) return;
+  if (note && failedPort_ != settings_.textOutPort)
+    note("テキスト出力: ポート " + std::to_string(settings_.textOutPort) + " を開けません (" +
+         why.toStdString() + ")");
+  failedPort_ = settings_.textOutPort;
 }
 
 void QtTextOut::StopListening() {
-  for (const QPointer<QWebSocket>& client : clients_)
-    if (client) client->deleteLater();
-  clients_.clear();
-  if (server_) {
-    server_->close();
-    delete server_;
-    server_ = nullptr;
-  }
+  server_.reset();
 }
 
 void QtTextOut::SendText(const std::string& line) {
@@ -86,10 +69,7 @@ void QtTextOut::SendText(const std::string& line) {
     LineFile(settings_.textOutPath).Append(line);
   } else if (settings_.textOutTarget == "websocket") {
     Listen();
-    clients_.removeAll(QPointer<QWebSocket>());
-    for (const QPointer<QWebSocket>& client : clients_)
-      if (client && client->state() == QAbstractSocket::ConnectedState)
-        client->sendTextMessage(text);
+    if (server_) server_->Send(text);
   } else if (QClipboard* clipboard = QGuiApplication::clipboard()) {
     clipboard->setText(text);
   }

@@ -2,19 +2,18 @@
 // The window's text out: each line to the clipboard, to a file or pipe, or
 // to every client of a WebSocket server on 127.0.0.1 (for a dictionary in a
 // browser), as the reader's settings say. The server listens only while
-// text out is on with that target; a port in use is a note, never more.
-#include <QList>
+// text out is on with that target; a port in use is a note, never more. The
+// server is made in the speech module (SpeechDoor.h), loaded when it first
+// listens.
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "SpeechDoor.h"
 #include "config/ReaderSettings.h"
 #include "platform/Speech.h"
-
-class QWebSocket;
-class QWebSocketServer;
 
 namespace korvana {
 
@@ -39,6 +38,8 @@ class QtTextOut : public QObject, public TextOut {
   quint16 ListeningPort() const;
   // Tells the reader something went wrong (UTF-8), as the window's note.
   std::function<void(const std::string&)> note;
+  // Where the server's module comes from: a test gives it a door of its own.
+  std::function<const speech::Door*(std::string& why)> door = speech::OpenDoor;
 
  private:
   void Listen();
@@ -47,8 +48,7 @@ class QtTextOut : public QObject, public TextOut {
   config::ReaderSettings settings_;
   std::optional<std::string> runFile_;
   bool active_ = false;
-  QWebSocketServer* server_ = nullptr;
-  QList<QPointer<QWebSocket>> clients_;
+  std::unique_ptr<speech::LineServer> server_;
   // The port a failure was told for, so one failure is told once.
   int failedPort_ = 0;
 };

@@ -1,7 +1,8 @@
 // The window's speech and text out: the focused control of a dialog is
 // spoken while speech is on, and text out reaches the clipboard, a file and
 // every client of the WebSocket server, which listens only while text out
-// is on and reports a port in use instead of failing.
+// is on and reports a port in use, or a speech module that cannot be
+// loaded, instead of failing.
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QTcpServer>
 #include <QWebSocket>
 #include <QtTest>
+#include <functional>
 
 #include "GuiGame.h"
 #include "GuiTests.h"
@@ -212,18 +214,55 @@ class SelfVoicingTest : public QObject {
     QCOMPARE(int(out.ListeningPort()), 0);
   }
 
-  void aPortInUseIsANote() {
+  void aServerThatCannotStartIsANote() {
     QTcpServer taken;
     QVERIFY(taken.listen(QHostAddress::LocalHost, 0));
-    QtTextOut out;
-    QStringList notes;
-    out.note = [&](const std::string& text) { notes << QString::fromStdString(text); };
-    out.Configure(Target("websocket", taken.serverPort()));
-    out.SetActive(true);
-    out.SendText("一");  // goes nowhere, and tries the port again without a second note
-    QCOMPARE(int(out.ListeningPort()), 0);
-    QCOMPARE(notes.size(), 1);
-    QVERIFY(notes[0].contains(QString::number(taken.serverPort())));
+    auto noModule = [](std::string& why) {
+      return speech::LoadDoor({"/nonexistent/libkorvana_speech.so"}, why);
+    };
+    const struct {
+      const char* what;
+      int port;
+      std::function<const speech::Door*(std::string&)> door;
+    } rows[] = {
+        {"a port in use", taken.serverPort(), speech::OpenDoor},
+        {"no module to make the server", FreePort(), noModule},
+    };
+    for (const auto& r : rows) {
+      QtTextOut out;
+      out.door = r.door;
+      QStringList notes;
+      out.note = [&](const std::string& text) { notes << QString::fromStdString(text); };
+      out.Configure(Target("websocket", r.port));
+      out.SetActive(true);
+      out.SendText("一");  // goes nowhere, and tries again without a second note
+      QVERIFY2(out.ListeningPort() == 0, r.what);
+      QVERIFY2(notes.size() == 1, r.what);
+      QVERIFY2(notes[0].startsWith(QStringLiteral("テキスト出力: ポート %1 を開けません (").arg(r.port)),
+               r.what);
+    }
+  }
+
+  void speechWithoutItsModuleSaysWhyAndStaysSilent() {
+    // The engine named by the tests' environment is none at all: this one
+    // asks for the machine's, so that the module is what is missing.
+    const QByteArray engine = qgetenv("KORVANA_SPEECH_ENGINE");
+    qunsetenv("KORVANA_SPEECH_ENGINE");
+    QtSpeech speech(QStringLiteral("no such engine"));
+    qputenv("KORVANA_SPEECH_ENGINE", engine);
+    int asked = 0;
+    speech.door = [&](std::string& why) {
+      ++asked;
+      return speech::LoadDoor({"/nonexistent/libkorvana_speech.so"}, why);
+    };
+    std::string why;
+    QVERIFY(!speech.SpeechAvailable(why));
+    QCOMPARE(QString::fromStdString(why), QStringLiteral("音声合成エンジンがインストールされていません。"));
+    speech.Say("一");
+    QVERIFY(!speech.Speaking());
+    QVERIFY(speech.VoiceNames().isEmpty());
+    // Looked for once, where an engine is installed at all.
+    QCOMPARE(asked, speech.EngineInstalled() ? 1 : 0);
   }
 
   void theWindowGreysSpeechWithoutAnEngineAndTextOutFollowsItsItem() {
