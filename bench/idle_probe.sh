@@ -8,11 +8,14 @@
 # The games are one page each, made here in a temporary folder.
 # Usage: bench/idle_probe.sh [BUILD_DIR] [GAME_DIR]   (run it under xvfb-run)
 # GAME_DIR adds a line for that game's memory at its first click wait.
+# Each figure is followed by that of a bare Qt window doing the same
+# repaints (bench/gui/bare_window.cpp): the floor for this toolkit here.
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$HERE/build/release}"
 EXTRA="${2:-}"
 BIN="$BUILD/src/app/korvana"
+BARE="$BUILD/bench/bench_gui_bare_window"
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 chmod 700 "$XDG_RUNTIME_DIR"
 WORK=$(mktemp -d)
@@ -89,6 +92,22 @@ measure() {
 
 stop() { kill "$pid"; wait "$pid" 2>/dev/null || true; }
 
+# The same figure for the bare window in MODE, if it was built.
+floor() {
+  [ -x "$BARE" ] || return 0
+  local log="$WORK/bare"
+  "$BARE" "$1" 2>"$log" &
+  pid=$!
+  for _ in $(seq 100); do grep -q click-wait "$log" && break; sleep 0.05; done
+  if [ "${2:-}" = memory ]; then
+    echo "  a bare Qt window:                $(awk '/click-wait/ {print $2}' "$log") kB"
+  else
+    sleep 1
+    measure "  a bare Qt window:"
+  fi
+  stop
+}
+
 make_game "$WORK/animated" animated 1
 make_game "$WORK/still" still 1
 make_game "$WORK/slow" animated 100
@@ -97,18 +116,24 @@ start_at_wait "$WORK/animated"
 echo "peak memory at the first click wait: $((peak)) kB (one-page game)"
 libraries=$(grep -oE '/[^ ]+\.so[.0-9]*$' /proc/$pid/maps | sort -u)
 echo "libraries mapped there: $(wc -l <<<"$libraries") ($(grep -oE 'libQt6[A-Za-z]+' <<<"$libraries" | sort -u | paste -sd' '))"
+stop
+floor still memory
+start_at_wait "$WORK/animated"
 sleep 1
 measure "click wait, marker animating:"
 stop
+floor marker
 start_at_wait "$WORK/still"
 sleep 1
 measure "click wait, still marker:"
 stop
+floor still
 KORVANA_FIRST_FRAME_PROBE=1 "$BIN" "$WORK/slow" 2>/dev/null &
 pid=$!
 sleep 1.5
 measure "text drawn at 100 ms a character:"
 stop
+floor text
 if [ -n "$EXTRA" ]; then
   start_at_wait "$EXTRA"
   echo "peak memory at the first click wait: $((peak)) kB ($(basename "$EXTRA"))"
