@@ -140,8 +140,13 @@ set(KORVANA_DEPENDS_BY_HAND
   timgm6mb-soundfont
   # Qt's own buttons and dialogs in Japanese (qtbase_ja.qm)
   qt6-translations-l10n
-  # the mixer, loaded when the first sound plays (backends/sdl/MixerLibrary.h)
-  libsdl2-mixer-2.0-0)
+  # the mixer, loaded when the first sound plays (backends/sdl/MixerLibrary.h);
+  # the versions are those of the newest calls we take (dpkg-shlibdeps would
+  # have read them from the libraries' symbol files)
+  "libsdl2-mixer-2.0-0 (>= 2.6.0)"
+  # SDL itself, loaded for the first BMP picture, pad or sound
+  # (core/SdlLibrary.h)
+  "libsdl2-2.0-0 (>= 2.24.0)")
 list(JOIN KORVANA_DEPENDS_BY_HAND ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 # Reading aloud: Qt's text-to-speech loads its speech-dispatcher plugin at
 # run time (dpkg-shlibdeps cannot see it), and the service speaks through an

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QWidget>
-
 #include <cstdlib>
 
 #include "MainWindow.h"
@@ -16,9 +15,6 @@
 namespace korvana {
 
 namespace {
-
-// Where Linux makes the nodes of input devices as they are plugged in.
-const char kDeviceFolder[] = "/dev/input";
 
 // Times after a change of the device folder at which to look for a new pad:
 // the node comes before its permissions are set and before SDL has been told
@@ -39,8 +35,8 @@ PadControl::PadControl(MainWindow& window, QtPlatform& platform,
   connect(&idleTimer_, &QTimer::timeout, this, [this] { Poll(); });
   connect(&devices_, &QFileSystemWatcher::directoryChanged, this, [this](const QString& folder) {
     // Before the device folder exists its parent is watched, until it comes.
-    if (folder != kDeviceFolder && !devices_.directories().contains(kDeviceFolder)) {
-      if (!devices_.addPath(kDeviceFolder)) return;
+    if (folder != deviceFolder_ && !devices_.directories().contains(deviceFolder_)) {
+      if (!devices_.addPath(deviceFolder_)) return;
       devices_.removePath(folder);
     }
     LookSoon();
@@ -49,18 +45,32 @@ PadControl::PadControl(MainWindow& window, QtPlatform& platform,
 
 PadControl::~PadControl() = default;
 
-bool PadControl::Start(const std::string& mappingFile) {
-  if (!sdl_.Start(mappingFile)) return false;
+bool PadControl::Start(const std::string& mappingFile, const QString& deviceFolder) {
+  mappingFile_ = mappingFile;
+  deviceFolder_ = deviceFolder;
   // A pad made in software, for trying the pad where there is none (the
   // variable names a pipe its buttons are written to).
-  if (const char* commands = std::getenv("KORVANA_VIRTUAL_PAD"); commands && *commands)
-    if (!sdl_.AttachVirtualPad(commands)) qWarning("virtual pad: %s", sdl_.Error().c_str());
+  const char* commands = std::getenv("KORVANA_VIRTUAL_PAD");
+  const bool virtualPad = commands && *commands;
+  // Without the device folder no pad can be there yet: SDL, its controller
+  // layer and its libraries wait until the folder comes.
+  if ((virtualPad || QFileInfo(deviceFolder_).isDir()) && !StartSdl()) return false;
+  if (virtualPad && !sdl_.AttachVirtualPad(commands))
+    qWarning("virtual pad: %s", sdl_.Error().c_str());
   // Where neither the folder nor its parent can be watched, a look now and
   // then is the one way to see a pad come.
-  if (!devices_.addPath(kDeviceFolder) && !devices_.addPath(QFileInfo(kDeviceFolder).path()))
+  if (!devices_.addPath(deviceFolder_) && !devices_.addPath(QFileInfo(deviceFolder_).path()))
     idleTimer_.start();
   Poll();
   return true;
+}
+
+bool PadControl::StartSdl() {
+  if (sdl_.Started()) return true;
+  // Tried once: a layer that cannot start is not tried at every look.
+  if (sdlTried_) return false;
+  sdlTried_ = true;
+  return sdl_.Start(mappingFile_);
 }
 
 void PadControl::LookSoon() {
@@ -68,6 +78,7 @@ void PadControl::LookSoon() {
 }
 
 void PadControl::Poll() {
+  if (!sdl_.Started() && (!QFileInfo(deviceFolder_).isDir() || !StartSdl())) return;
   for (const SdlPads::Event& event : sdl_.Poll()) Deliver(event);
 }
 

@@ -8,6 +8,7 @@
 // neither can be watched, it looks every kIdleLookMs), and reads them every kPollMs only while one is open.
 #include <QFileSystemWatcher>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <map>
@@ -35,9 +36,13 @@ class PadControl : public QObject, private PadTarget {
              std::function<config::PadMapping()> mapping);
   ~PadControl() override;
 
-  // Starts SDL's controller layer with the reader's extra mappings, if that
-  // file exists, and begins to look for pads; false when SDL cannot.
-  bool Start(const std::string& mappingFile);
+  // Begins to look for pads in `deviceFolder` (where Linux makes the nodes
+  // of input devices as they are plugged in). SDL's controller layer starts
+  // with the reader's extra mappings, if that file exists, once the folder
+  // exists (at once for the virtual pad); false when SDL cannot.
+  bool Start(const std::string& mappingFile, const QString& deviceFolder = "/dev/input");
+  // Whether SDL's controller layer has started.
+  bool Listening() const { return sdl_.Started(); }
 
   // What a pad did, as SdlPads reports it; tests hand in their own.
   void Deliver(const SdlPads::Event& event);
@@ -48,6 +53,7 @@ class PadControl : public QObject, private PadTarget {
   bool Polling() const { return pollTimer_.isActive(); }
 
  private:
+  bool StartSdl();
   void Poll();
   void LookSoon();
   void Follow();
@@ -63,6 +69,9 @@ class PadControl : public QObject, private PadTarget {
   QtPlatform& platform_;
   std::function<config::PadMapping()> mapping_;
   SdlPads sdl_;
+  std::string mappingFile_;
+  QString deviceFolder_;
+  bool sdlTried_ = false;
   std::map<int32_t, std::unique_ptr<PadInput>> inputs_;
   QTimer pollTimer_;
   QTimer idleTimer_;

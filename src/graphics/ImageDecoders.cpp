@@ -1,6 +1,5 @@
 #include "graphics/ImageDecoders.h"
 
-#include <SDL.h>
 #include <jerror.h>
 #include <png.h>
 
@@ -13,6 +12,7 @@
 // jpeglib.h needs FILE and size_t before it.
 #include <jpeglib.h>
 
+#include "core/SdlLibrary.h"
 #include "graphics/Picture.h"
 
 namespace korvana {
@@ -293,6 +293,10 @@ bool DecodeBmp(std::span<const uint8_t> bytes, Picture& picture, std::string& er
   }
   if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
     error = "BMP: the file is too large";
+    return false;
+  }
+  if (!sdl::Load()) {
+    error = "BMP: the SDL2 library cannot be loaded";
     return false;
   }
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));

@@ -505,7 +505,7 @@ void Layers::ResetLayers() {
   sheet.transparent = sheet.usable = 0;
   sheet.fileName.clear();
   sheet.maskSpec.clear();
-  TransitionBuffer.Resize(kScreenWidth, kScreenHeight);
+  TransitionBuffer = Picture();
   env.screen.WorkScreen.Resize(kScreenWidth, kScreenHeight);
 }
 

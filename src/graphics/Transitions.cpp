@@ -298,9 +298,11 @@ void TransitionPlayer::Line1Step(int s) {
 }
 
 void TransitionPlayer::BlendStep(int i) {
+  Picture& buffer = layers_.TransitionBuffer;
+  if (buffer.Empty()) buffer.Resize(kScreenWidth, kScreenHeight);
   const PixelVector& fresh = layers_.env.screen.WorkScreen.Pixels();
   const PixelVector& old = layers_.ScratchPicture.Pixels();
-  PixelVector& mixed = layers_.TransitionBuffer.Pixels();
+  PixelVector& mixed = buffer.Pixels();
   const uint32_t a = static_cast<uint32_t>(i), b = 16 - a;
   const size_t n = std::min({fresh.size(), old.size(), mixed.size()});
   for (size_t p = 0; p < n; ++p) {
@@ -311,7 +313,7 @@ void TransitionPlayer::BlendStep(int i) {
     const uint32_t g = (((f & 0x00FF00) * a + (o & 0x00FF00) * b) >> 4) & 0x00FF00;
     mixed[p] = rb | g;
   }
-  layers_.env.screen.BackImage.Draw(0, 0, layers_.TransitionBuffer);
+  layers_.env.screen.BackImage.Draw(0, 0, buffer);
 }
 
 void TransitionPlayer::MoveStep(int step) {
@@ -374,7 +376,9 @@ void RunTransition(Layers& layers, std::string_view argument) {
   const bool popup = window.PopupEnabled();
   window.SetPopupEnabled(false);
   layers.ScratchPicture.Resize(kScreenWidth, kScreenHeight);
-  layers.TransitionBuffer.Resize(kScreenWidth, kScreenHeight);
+  // Black again at every transition, as the debug window shows it; made by
+  // the first cross-fade.
+  if (!layers.TransitionBuffer.Empty()) layers.TransitionBuffer.Resize(kScreenWidth, kScreenHeight);
   if (const TransitionSpec* spec = FindTransition(argument)) {
     TransitionPlayer player(layers, *spec);
     player.Prepare();

@@ -198,6 +198,10 @@ const Picture& Engine::BufferPicture(int index) const {
     case 6:
       return messageText_.MessageMask;
     case 7:
+      // Shown as the screen-sized black picture it was before its first
+      // transition, which it becomes here.
+      if (layers_.TransitionBuffer.Empty())
+        const_cast<Picture&>(layers_.TransitionBuffer).Resize(kScreenWidth, kScreenHeight);
       return layers_.TransitionBuffer;
     case 8:
       return layers_.ScratchPicture;

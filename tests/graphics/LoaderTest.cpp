@@ -10,6 +10,7 @@
 #include "core/Cp932.h"
 #include "core/Errors.h"
 #include "core/FileResolver.h"
+#include "core/SdlLibrary.h"
 #include "graphics/Picture.h"
 #include "graphics/PictureLoader.h"
 
@@ -476,12 +477,21 @@ TEST_F(Loader, MissingOrBrokenBmpJpegPngThrowAndKeepThePicture) {
   dir.Write("text.png", "hello, world");
   dir.Write("swapped.bmp", png);
   dir.Write("folder.jpg/x", "");
-  for (const char* name :
-       {"missing.bmp", "missing.jpg", "missing.png", "empty.bmp", "empty.png", "empty.jpg",
-        "cut.png", "cut.jpg", "cut.bmp", "text.png", "swapped.bmp", "folder.jpg"}) {
+  dir.Write("good.bmp", bmp);
+  const struct {
+    const char* name;
+    // A machine without the library that reads BMP.
+    bool noBmpReader = false;
+  } rows[] = {{"missing.bmp"}, {"missing.jpg"}, {"missing.png"},   {"empty.bmp"}, {"empty.png"},
+              {"empty.jpg"},   {"cut.png"},     {"cut.jpg"},       {"cut.bmp"},   {"text.png"},
+              {"swapped.bmp"}, {"folder.jpg"},  {"good.bmp", true}};
+  for (const auto& r : rows) {
+    const char* name = r.name;
     SCOPED_TRACE(name);
     Picture p(2, 1, 0xABCDEF);
+    if (r.noBmpReader) sdl::UseLibraryFile("libkorvana-no-such-library.so");
     const std::string error = LoadError(name, p);
+    sdl::UseLibraryFile(nullptr);
     const std::string prefix =
         std::string(name).starts_with("missing") || std::string(name) == "folder.jpg"
             ? J("画像ファイルが開けません:")
@@ -489,6 +499,10 @@ TEST_F(Loader, MissingOrBrokenBmpJpegPngThrowAndKeepThePicture) {
     EXPECT_EQ(error.substr(0, prefix.size() + Full(name).size()), prefix + Full(name));
     EXPECT_EQ(p.Pixels(), PixelVector(2, 0xABCDEF));
   }
+  // The picture itself was sound: with the library back it loads.
+  Picture good;
+  EXPECT_EQ(LoadError("good.bmp", good), "");
+  EXPECT_EQ(good.Width(), 4);
   EXPECT_TRUE(sink.errors.empty());
   EXPECT_TRUE(warnings.empty());
 }

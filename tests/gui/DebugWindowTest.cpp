@@ -249,6 +249,8 @@ class DebugWindowTest : public QObject {
         {1, "", "SizeX:100", "SizeY:60"},
         {0, "", "SizeX:640", "SizeY:480"},
         {4, "", "SizeX:0", "SizeY:0"},
+        // The cross-fade's screen before any transition.
+        {7, "", "SizeX:640", "SizeY:480"},
         {15, "File:sheet.png", "SizeX:64", "SizeY:32"},
         {16, "File:sheetm.png", "SizeX:64", "SizeY:32"},
     };

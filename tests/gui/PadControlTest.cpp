@@ -1,13 +1,16 @@
 // The game controller in the window, driven by a fake pad handed to the
 // window's pad control as SDL would report it: what each button reaches,
 // how a held direction repeats, the pointer hidden while the pad is used,
-// a pad unplugged in the middle, and the mapping in the settings dialog.
+// a pad unplugged in the middle, the mapping in the settings dialog, and
+// SDL left unstarted while the machine has no input devices.
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "GuiGame.h"
@@ -203,6 +206,37 @@ class PadControlTest : public QObject {
     QCOMPARE(pads.OpenPads(), 0);
     QVERIFY(!pads.Polling());
     g.app->platform.SetInputSink(&g.app->engine);
+  }
+
+  void sdlWaitsForTheDeviceFolderUnlessAVirtualPadIsAsked() {
+    Game g("SavePath=.\\\r\n", "");
+    QVERIFY(g.app->Open());
+    // The window's own pads follow the machine's device folder.
+    QCOMPARE(g.app->pads->Listening(), QFileInfo(QStringLiteral("/dev/input")).isDir());
+    const struct {
+      bool folderAtStart;
+      bool virtualPad;
+      bool listeningAtStart;
+    } rows[] = {
+        {false, false, false},
+        {true, false, true},
+        {false, true, true},
+    };
+    for (const auto& r : rows) {
+      QTemporaryDir dev;
+      const QString folder = dev.filePath(QStringLiteral("input"));
+      if (r.folderAtStart) QVERIFY(QDir(dev.path()).mkdir(QStringLiteral("input")));
+      const QString commands = dev.filePath(QStringLiteral("pad-commands"));
+      QFile(commands).open(QIODevice::WriteOnly);
+      if (r.virtualPad) qputenv("KORVANA_VIRTUAL_PAD", commands.toUtf8());
+      PadControl pads(*g.app->window, g.app->platform, [] { return config::PadMapping{}; });
+      QVERIFY(pads.Start({}, folder));
+      qunsetenv("KORVANA_VIRTUAL_PAD");
+      QCOMPARE(pads.Listening(), r.listeningAtStart);
+      // A folder that comes later starts the layer at the first look.
+      if (!r.folderAtStart) QVERIFY(QDir(dev.path()).mkdir(QStringLiteral("input")));
+      QTRY_VERIFY_WITH_TIMEOUT(pads.Listening(), test::kSettleMs);
+    }
   }
 
   void theSettingsDialogShowsAndChangesTheMapping() {

@@ -9,6 +9,7 @@
 
 #include "AudioFixture.h"
 #include "FifoWatch.h"
+#include "core/SdlLibrary.h"
 
 namespace korvana {
 namespace {
@@ -247,32 +248,42 @@ TEST_F(DeviceTest, NoTracksAndNoDiscIsNoCd) {
 }
 
 TEST(NoDevice, EveryOpenFailsAndOneLineSaysWhy) {
-  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-  test::TempDir dir;
-  const std::string sound = dir.Write("sound.wav", test::WavBytes(test::Tone(100, 440, 8000)));
-  dir.Write("cdda/track01.wav", test::WavBytes(test::Tone(100, 440, 8000)));
-  int posted = 0;
-  SdlAudio audio([&](auto) { ++posted; });
-  ::testing::internal::CaptureStderr();
-  for (int round = 0; round < 2; ++round) {
-    EXPECT_FALSE(audio.OpenMixer());
-    EXPECT_FALSE(audio.Open(AudioChannel::Music, sound));
-    EXPECT_FALSE(audio.Open(AudioChannel::SoundEffect, sound));
-    EXPECT_FALSE(audio.OpenCd({dir.str() + "/cdda"}));
-    EXPECT_FALSE(audio.Play(AudioChannel::Music, sound, 0, 0));
-    EXPECT_FALSE(audio.Play(AudioChannel::SoundEffect, sound, 0, 0));
-    EXPECT_FALSE(audio.Play(AudioChannel::Cd, "1", 0, 0));
-    EXPECT_FALSE(audio.PlayShort(sound));
-    int64_t start = 0, length = 0;
-    EXPECT_FALSE(audio.CdTrack(1, start, length));
-    EXPECT_EQ(audio.Stop(AudioChannel::Music), 0);
-    audio.StopShort();
-    EXPECT_TRUE(audio.Close(AudioChannel::Cd));
+  const struct {
+    const char* driver;
+    // The file the SDL library is loaded from; null for the usual one.
+    const char* library;
+  } rows[] = {{"no-such-driver", nullptr}, {"dummy", "libkorvana-no-such-library.so"}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.driver);
+    setenv("SDL_AUDIODRIVER", r.driver, 1);
+    sdl::UseLibraryFile(r.library);
+    test::TempDir dir;
+    const std::string sound = dir.Write("sound.wav", test::WavBytes(test::Tone(100, 440, 8000)));
+    dir.Write("cdda/track01.wav", test::WavBytes(test::Tone(100, 440, 8000)));
+    int posted = 0;
+    SdlAudio audio([&](auto) { ++posted; });
+    ::testing::internal::CaptureStderr();
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_FALSE(audio.OpenMixer());
+      EXPECT_FALSE(audio.Open(AudioChannel::Music, sound));
+      EXPECT_FALSE(audio.Open(AudioChannel::SoundEffect, sound));
+      EXPECT_FALSE(audio.OpenCd({dir.str() + "/cdda"}));
+      EXPECT_FALSE(audio.Play(AudioChannel::Music, sound, 0, 0));
+      EXPECT_FALSE(audio.Play(AudioChannel::SoundEffect, sound, 0, 0));
+      EXPECT_FALSE(audio.Play(AudioChannel::Cd, "1", 0, 0));
+      EXPECT_FALSE(audio.PlayShort(sound));
+      int64_t start = 0, length = 0;
+      EXPECT_FALSE(audio.CdTrack(1, start, length));
+      EXPECT_EQ(audio.Stop(AudioChannel::Music), 0);
+      audio.StopShort();
+      EXPECT_TRUE(audio.Close(AudioChannel::Cd));
+    }
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("no audio device"), said.rfind("no audio device"));
+    EXPECT_NE(said.find("no audio device"), std::string::npos);
+    EXPECT_EQ(posted, 0);
+    sdl::UseLibraryFile(nullptr);
   }
-  const std::string said = ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(said.find("no audio device"), said.rfind("no audio device"));
-  EXPECT_NE(said.find("no audio device"), std::string::npos);
-  EXPECT_EQ(posted, 0);
 }
 
 }  // namespace

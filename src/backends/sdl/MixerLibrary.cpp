@@ -1,7 +1,7 @@
 #define KORVANA_MIXER_LIBRARY_ITSELF
 #include "backends/sdl/MixerLibrary.h"
 
-#include <dlfcn.h>
+#include "core/LibraryCalls.h"
 
 namespace korvana::mixer {
 namespace {
@@ -10,16 +10,9 @@ Calls gCalls;
 bool gLoaded = false;
 
 bool LoadOnce() {
-  // Kept for the rest of the process, as a linked library would be.
-  void* library = dlopen("libSDL2_mixer-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-  if (!library) return false;
-  bool complete = true;
-#define KORVANA_MIXER_FIND(name)                                               \
-  gCalls.name = reinterpret_cast<decltype(gCalls.name)>(dlsym(library, #name)); \
-  complete = complete && gCalls.name;
-  KORVANA_MIXER_CALLS(KORVANA_MIXER_FIND)
-#undef KORVANA_MIXER_FIND
-  return complete;
+#define KORVANA_MIXER_SLOT(name) KORVANA_LIBRARY_CALL(gCalls, name)
+  return LoadLibraryCalls("libSDL2_mixer-2.0.so.0", {KORVANA_MIXER_CALLS(KORVANA_MIXER_SLOT)});
+#undef KORVANA_MIXER_SLOT
 }
 
 }  // namespace

@@ -1,16 +1,17 @@
 #include "backends/sdl/SdlAudio.h"
 
-#include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "backends/RippedTracks.h"
 #include "backends/sdl/MixerLibrary.h"
 #include "core/RegularFile.h"
+#include "core/SdlLibrary.h"
 #include "platform/MediaLength.h"
 #include "platform/SoundDecoder.h"
 
@@ -124,6 +125,7 @@ bool SdlAudio::OpenMixer() {
     return false;
   };
   if (gActive) return missing("the mixer is in use");
+  if (!sdl::Load()) return missing("SDL2 cannot be loaded");
   if (!mixer::Load()) return missing("SDL_mixer cannot be loaded");
   // SDL would turn SIGTERM and SIGINT into quit events that the window never
   // reads, and the program could no longer be ended from outside.
@@ -141,7 +143,7 @@ bool SdlAudio::OpenMixer() {
     return false;
   }
   // A sound font named by the user wins over ours.
-  const char* fromUser = SDL_getenv("SDL_SOUNDFONTS");
+  const char* fromUser = std::getenv("SDL_SOUNDFONTS");
   if (!fromUser || !*fromUser) Mix_SetSoundFonts(kDefaultSoundFont);
   Mix_AllocateChannels(kMixerChannels);
   // Every channel has its owner; none is handed out to a play without one.

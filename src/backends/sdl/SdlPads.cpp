@@ -1,11 +1,11 @@
 #include "backends/sdl/SdlPads.h"
 
-#include <SDL.h>
-
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
+
+#include "core/SdlLibrary.h"
 
 namespace korvana {
 
@@ -63,6 +63,10 @@ SdlPads::~SdlPads() {
 
 bool SdlPads::Start(const std::string& mappingFile) {
   if (started_) return true;
+  if (!sdl::Load()) {
+    error_ = "the SDL2 library cannot be loaded";
+    return false;
+  }
   // The window is Qt's: SDL must not take the signals the program handles,
   // and pads work whichever window has the focus (SDL has none of its own).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
