@@ -76,18 +76,18 @@ start_at_wait() {
 }
 
 # Processor time (nanoseconds on a core, schedstat) and wake-ups (times a
-# thread went to sleep by itself) of all threads of $pid over 10 s.
+# thread went to sleep by itself) of all threads of $pid over SECONDS (10).
 measure() {
-  local u1 u2 w1 w2
+  local u1 u2 w1 w2 seconds=${3:-10}
   sample() {
     cat /proc/$pid/task/*/schedstat | awk '{t += $1} END {print t}'
     cat /proc/$pid/task/*/status | awk '/^voluntary_ctxt_switches/ {w += $2} END {print w}'
   }
   read -r u1 w1 < <(sample | paste -sd ' ')
-  sleep 10
+  sleep "$seconds"
   read -r u2 w2 < <(sample | paste -sd ' ')
-  awk -v u=$((u2 - u1)) -v w=$((w2 - w1)) -v what="$1" \
-    'BEGIN {printf "%-34s %6.3f %% of a core, %5.1f wake-ups/s\n", what, u / 1e10 * 100, w / 10}'
+  awk -v u=$((u2 - u1)) -v w=$((w2 - w1)) -v what="$1" -v s="$seconds" \
+    'BEGIN {printf "%-34s %6.3f %% of a core, %5.1f wake-ups/s\n", what, u / s / 1e7, w / s}'
 }
 
 stop() { kill "$pid"; wait "$pid" 2>/dev/null || true; }
@@ -102,8 +102,9 @@ floor() {
   if [ "${2:-}" = memory ]; then
     echo "  a bare Qt window:                $(awk '/click-wait/ {print $2}' "$log") kB"
   else
+    local what="${2:-}"
     sleep 1
-    measure "  a bare Qt window:"
+    measure "${what:-  a bare Qt window:}" "${3:-10}"
   fi
   stop
 }
@@ -128,12 +129,15 @@ sleep 1
 measure "click wait, still marker:"
 stop
 floor still
+# The page takes 4.4 s to draw: 3 s of it are measured, the marker's
+# click wait after it not.
 KORVANA_FIRST_FRAME_PROBE=1 "$BIN" "$WORK/slow" 2>/dev/null &
 pid=$!
-sleep 1.5
-measure "text drawn at 100 ms a character:"
+sleep 1
+measure "text drawn at 100 ms a character:" 3
 stop
-floor text
+floor text "" 3
+floor apart "  the same, cells not overlapping:" 3
 if [ -n "$EXTRA" ]; then
   start_at_wait "$EXTRA"
   echo "peak memory at the first click wait: $((peak)) kB ($(basename "$EXTRA"))"

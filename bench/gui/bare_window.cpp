@@ -5,7 +5,10 @@
 // Whatever it costs, the program cannot cost less with this toolkit on this
 // display.
 //   bench_gui_bare_window marker   a 32 × 32 square in one place (the marker)
-//   bench_gui_bare_window text     a 24 × 24 square moving along a line (text)
+//   bench_gui_bare_window text     a 27 × 27 square moving 24 pixels along a line
+//                                  (a 24-pixel character's cell with its shadow,
+//                                  each overlapping the one before, as text does)
+//   bench_gui_bare_window apart    the same squares 27 pixels apart
 //   bench_gui_bare_window still    nothing after the first frame
 // Prints "click-wait <peak resident kB>" on stderr once the first frame is
 // shown, as the program does with KORVANA_FIRST_FRAME_PROBE=1.
@@ -59,7 +62,9 @@ int main(int argc, char** argv) {
   int step = 0;
   QObject::connect(&timer, &QTimer::timeout, [&] {
     if (std::strcmp(mode, "text") == 0)
-      screen.Frame(20 + 24 * (step++ % 24), 400, 24);
+      screen.Frame(20 + 24 * (step++ % 24), 400, 27);
+    else if (std::strcmp(mode, "apart") == 0)
+      screen.Frame(20 + 27 * (step++ % 22), 400, 27);
     else
       screen.Frame(600, 440, 32);
   });
