@@ -10,6 +10,8 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "backends/headless/HeadlessPlatform.h"
 #include "core/ClickState.h"
@@ -156,6 +158,68 @@ void BM_RefreshScreen(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RefreshScreen)->Unit(benchmark::kMicrosecond);
+
+// The floor under the two above: the same pictures read once and the result
+// written once, in the same bands, with nothing but an OR per pixel — what
+// any composition of this scene costs in memory traffic alone on this
+// machine. Compose reads the background, the three objects and their masks
+// and the effect and its mask (5.4 MB) and writes the work screen; Refresh
+// also reads the message window's two pictures and writes the screen.
+struct Source {
+  const Picture* picture;
+  int x, y;  // where its top left lands
+};
+
+// Each target picture gets its sources ORed in, all targets band by band.
+using Target = std::pair<Picture*, std::vector<Source>>;
+
+void OrBands(const std::vector<Target>& targets) {
+  constexpr int kBand = 4;
+  for (int y0 = 0; y0 < 480; y0 += kBand)
+    for (const auto& [out, sources] : targets)
+      for (const Source& s : sources)
+        for (int y = std::max(y0, s.y); y < std::min(y0 + kBand, s.y + s.picture->Height());
+             ++y) {
+          const int x0 = std::max(0, s.x), x1 = std::min(640, s.x + s.picture->Width());
+          const uint32_t* __restrict from = s.picture->Row(y - s.y) + (x0 - s.x);
+          uint32_t* __restrict to = out->Row(y) + x0;
+          for (int x = 0; x < x1 - x0; ++x) to[x] |= from[x];
+        }
+}
+
+std::vector<Source> SceneSources(Scene<>& s) {
+  std::vector<Source> sources = {{&s.layers.BackgroundLayer, 0, 0}};
+  for (int i = 0; i < kObjectCount; ++i) {
+    const LayerRecord& r = s.layers.state.objectRecords[2 * i];
+    sources.push_back({&s.layers.objectMasks[i], r.x, r.y});
+    sources.push_back({&s.layers.objectPictures[i], r.x, r.y});
+  }
+  sources.push_back({&s.layers.EffectLayer, 0, 0});
+  sources.push_back({&s.layers.EffectMask, 0, 0});
+  return sources;
+}
+
+void BM_ComposeSceneMemoryFloor(benchmark::State& state) {
+  Scene<> s;
+  const std::vector<Target> targets = {{&s.work, SceneSources(s)}};
+  for (auto _ : state) {
+    OrBands(targets);
+    benchmark::DoNotOptimize(s.work.Pixels().data());
+  }
+}
+BENCHMARK(BM_ComposeSceneMemoryFloor)->Unit(benchmark::kMicrosecond);
+
+void BM_RefreshScreenMemoryFloor(benchmark::State& state) {
+  Scene<> s;
+  const std::vector<Target> targets = {
+      {&s.work, SceneSources(s)},
+      {&s.back, {{&s.work, 0, 0}, {&s.messageMask, 0, 0}, {&s.messageImage, 0, 0}}}};
+  for (auto _ : state) {
+    OrBands(targets);
+    benchmark::DoNotOptimize(s.back.Pixels().data());
+  }
+}
+BENCHMARK(BM_RefreshScreenMemoryFloor)->Unit(benchmark::kMicrosecond);
 
 // One step of a transition, the steps taken in turn (the preparation is not
 // timed: it is a composition, measured above).
