@@ -233,5 +233,46 @@ TEST(Frl, LongAndShortRunsOnLargerPicturesMatchTheModel) {
   }
 }
 
+// Coding 18 on pictures of several thousand pixels, which the decoder works
+// through a few thousand at a time: runs that cross from one stretch into the
+// next or from one plane into the next, planes that end part-way through a
+// stretch, and data that ends in each plane (exactly on a pixel or with more
+// records than the picture has).
+TEST(Frl, Coding18OnLargerPicturesMatchesTheModelWhereverTheDataEnds) {
+  struct Case {
+    const char* what;
+    int w, h;
+    double ends;  // where the data ends, in planes (3 = all of red)
+    bool exact;   // the last record stops on that pixel (else its run goes past)
+  };
+  const Case cases[] = {
+      {"one stretch exactly", 64, 64, 3, true},
+      {"planes end mid-stretch", 100, 50, 3, true},
+      {"many stretches, extra records", 640, 21, 3.5, false},
+      {"ends in blue's second stretch", 100, 50, 0.9, true},
+      {"ends one pixel into green", 100, 50, 1 + 1 / 5000.0, true},
+      {"ends in green, run cut", 100, 50, 1.7, false},
+      {"ends on green's last pixel", 100, 50, 2, true},
+      {"ends in red", 100, 50, 2.95, false},
+      {"one pixel short of the end", 73, 61, 3 - 1 / (73.0 * 61), true},
+      {"narrow and tall", 2, 4500, 3, false},
+  };
+  std::mt19937 rng(18);
+  for (const Case& c : cases) {
+    const size_t target = static_cast<size_t>(c.ends * c.w * c.h + 0.5);
+    for (int round = 0; round < 20; ++round) {
+      std::string data;
+      for (size_t pixels = 0; pixels < target;) {
+        int run = 1 + static_cast<int>(rng() % 4);
+        if (c.exact) run = static_cast<int>(std::min<size_t>(run, target - pixels));
+        data += static_cast<char>((rng() & 0xFC) | (run - 1));
+        pixels += run;
+      }
+      ASSERT_EQ(DecodeAll(BuildFrl(18, c.w, c.h, data)), ReferenceDecode(18, c.w, c.h, data))
+          << c.what << ", round " << round;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korvana
