@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "graphics/Picture.h"
+#include "graphics/PixelVectors.h"
 
 namespace korvana {
 namespace {
@@ -141,6 +142,40 @@ struct PlaneChunks {
   }
 };
 
+// Sixteen pixels from sixteen bytes of each plane, in eight byte and
+// half-word interleaves (the compiler's own vectorising of the plain loop
+// widens each plane apart and takes more than twice as many).
+#if defined(__clang__)
+#define KORVANA_SHUFFLE(Mask, a, b, ...) __builtin_shufflevector(a, b, __VA_ARGS__)
+#else
+#define KORVANA_SHUFFLE(Mask, a, b, ...) __builtin_shuffle(a, b, Mask{__VA_ARGS__})
+#endif
+void Weave16(const uint8_t* blue, const uint8_t* green, const uint8_t* red, uint32_t* out) {
+  using pixels::V16, pixels::V8, pixels::V4;
+  V16 b, g, r;
+  std::memcpy(&b, blue, 16);
+  std::memcpy(&g, green, 16);
+  std::memcpy(&r, red, 16);
+  const V16 zero{};
+  const auto low = [](V16 x, V16 y) {
+    return reinterpret_cast<V8>(
+        KORVANA_SHUFFLE(V16, x, y, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+  };
+  const auto high = [](V16 x, V16 y) {
+    return reinterpret_cast<V8>(
+        KORVANA_SHUFFLE(V16, x, y, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+  };
+  const V8 halves[2][2] = {{low(b, g), low(r, zero)}, {high(b, g), high(r, zero)}};
+  for (int h = 0; h < 2; ++h) {
+    const V8 bg = halves[h][0], r0 = halves[h][1];
+    pixels::Store(out + 8 * h,
+                  reinterpret_cast<V4>(KORVANA_SHUFFLE(V8, bg, r0, 0, 8, 1, 9, 2, 10, 3, 11)));
+    pixels::Store(out + 8 * h + 4,
+                  reinterpret_cast<V4>(KORVANA_SHUFFLE(V8, bg, r0, 4, 12, 5, 13, 6, 14, 7, 15)));
+  }
+}
+#undef KORVANA_SHUFFLE
+
 void DecodePlanes(const uint8_t* data, size_t length, uint32_t* px, size_t count) {
   PlaneChunks planes[3];
   size_t from = 0, spill = 0;
@@ -162,7 +197,9 @@ void DecodePlanes(const uint8_t* data, size_t length, uint32_t* px, size_t count
     const uint8_t* __restrict green = planes[1].bytes;
     const uint8_t* __restrict red = planes[2].bytes;
     uint32_t* __restrict out = px + start;
-    for (size_t i = 0; i < n; ++i)
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) Weave16(blue + i, green + i, red + i, out + i);
+    for (; i < n; ++i)
       out[i] = uint32_t{blue[i]} | (uint32_t{green[i]} << 8) | (uint32_t{red[i]} << 16);
   }
 }
