@@ -220,7 +220,11 @@ bool DecodeFrl(std::span<const uint8_t> file, Picture& picture) {
   if (!ReadFrlHeader(file, hd)) return false;
   if (hd.width <= 0 || hd.height <= 0 || hd.width > kMaxPictureSide || hd.height > kMaxPictureSide)
     return false;
-  picture.Resize(hd.width, hd.height, 0);
+  // Coding 18 writes every pixel whatever the data.
+  if (hd.coding == 18)
+    picture.ResizeToOverwrite(hd.width, hd.height);
+  else
+    picture.Resize(hd.width, hd.height, 0);
   const uint8_t* data = file.data() + 40;
   const size_t length = std::min<size_t>(hd.length, file.size() - 40);
   uint32_t* px = picture.Pixels().data();

@@ -274,5 +274,30 @@ TEST(Frl, Coding18OnLargerPicturesMatchesTheModelWhereverTheDataEnds) {
   }
 }
 
+// A picture decoded into again keeps nothing of what it held, whether it had
+// the same number of pixels (in the same or another shape) or not.
+TEST(Frl, DecodingIntoAPictureThatHeldAnotherGivesTheSamePixels) {
+  struct Case {
+    int coding, oldW, oldH;
+    size_t records;  // how many records of random data (few: the rest stays black)
+  };
+  const Case cases[] = {{18, 40, 30, 5000}, {18, 40, 30, 700},  {18, 30, 40, 2000},
+                        {18, 7, 7, 3000},   {18, 40, 30, 0},    {24, 40, 30, 200},
+                        {12, 60, 20, 900},  {10, 40, 30, 30},   {18, 1, 1, 2}};
+  std::mt19937 rng(30);
+  for (const Case& c : cases) {
+    const size_t size = c.coding == 24 ? 4 : c.coding == 18 ? 1 : 2;
+    std::string data(c.records * size, '\0');
+    for (char& b : data) b = static_cast<char>(rng());
+    const std::string file = BuildFrl(c.coding, 40, 30, data);
+    Picture used(c.oldW, c.oldH, 0x00ABCDEF);
+    ASSERT_TRUE(DecodeFrl(Bytes(file), used));
+    EXPECT_EQ(used.Width(), 40);
+    EXPECT_EQ(used.Height(), 30);
+    EXPECT_EQ(used.Pixels(), DecodeAll(file))
+        << c.coding << " over " << c.oldW << "x" << c.oldH << ", " << c.records << " records";
+  }
+}
+
 }  // namespace
 }  // namespace korvana
