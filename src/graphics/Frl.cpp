@@ -50,8 +50,8 @@ void DecodeRuns(const uint8_t* data, size_t length, uint32_t* pixels, size_t cou
 // one plane into the next and stop at the last red byte. The three planes are
 // decoded side by side a chunk of pixels at a time into small byte buffers
 // (one 4-byte store per record whatever its run, the bytes past the run being
-// rewritten by the next record), then woven into pixels; writing bytes
-// straight into the 32-bit pixels costs a store per pixel of the run.
+// rewritten by the next record), then woven into pixels. Writing each record
+// straight into the bytes of the 32-bit pixels takes four stores per record.
 constexpr size_t kChunk = 4096;
 
 uint32_t PlaneRun(uint8_t b) { return (b & 3u) + 1; }
