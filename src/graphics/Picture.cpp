@@ -36,6 +36,15 @@ void Picture::Resize(int width, int height, uint32_t fill) {
   }
 }
 
+void Picture::ResizeToOverwrite(int width, int height) {
+  if (static_cast<size_t>(std::max(width, 0)) * std::max(height, 0) != pixels_.size()) {
+    Resize(width, height);
+    return;
+  }
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+}
+
 void Picture::Fill(uint32_t color) {
   std::fill(pixels_.begin(), pixels_.end(), color);
 }

@@ -80,6 +80,9 @@ class Picture {
 
   // Resizes in place; every pixel becomes `fill`.
   void Resize(int width, int height, uint32_t fill = 0);
+  // Resizes in place for a caller that then writes every pixel: a picture
+  // that already has as many pixels keeps them instead of clearing them first.
+  void ResizeToOverwrite(int width, int height);
   void Fill(uint32_t color);
 
   uint32_t* Row(int y) { return pixels_.data() + static_cast<size_t>(y) * width_; }

@@ -233,5 +233,71 @@ TEST(Frl, LongAndShortRunsOnLargerPicturesMatchTheModel) {
   }
 }
 
+// Coding 18 on pictures of several thousand pixels, which the decoder works
+// through a few thousand at a time: runs that cross from one stretch into the
+// next or from one plane into the next, planes that end part-way through a
+// stretch, and data that ends in each plane (exactly on a pixel or with more
+// records than the picture has).
+TEST(Frl, Coding18OnLargerPicturesMatchesTheModelWhereverTheDataEnds) {
+  struct Case {
+    const char* what;
+    int w, h;
+    double ends;  // where the data ends, in planes (3 = all of red)
+    bool exact;   // the last record stops on that pixel (else its run goes past)
+  };
+  const Case cases[] = {
+      {"one stretch exactly", 64, 64, 3, true},
+      {"planes end mid-stretch", 100, 50, 3, true},
+      {"many stretches, extra records", 640, 21, 3.5, false},
+      {"ends in blue's second stretch", 100, 50, 0.9, true},
+      {"ends one pixel into green", 100, 50, 1 + 1 / 5000.0, true},
+      {"ends in green, run cut", 100, 50, 1.7, false},
+      {"ends on green's last pixel", 100, 50, 2, true},
+      {"ends in red", 100, 50, 2.95, false},
+      {"one pixel short of the end", 73, 61, 3 - 1 / (73.0 * 61), true},
+      {"narrow and tall", 2, 4500, 3, false},
+  };
+  std::mt19937 rng(18);
+  for (const Case& c : cases) {
+    const size_t target = static_cast<size_t>(c.ends * c.w * c.h + 0.5);
+    for (int round = 0; round < 20; ++round) {
+      std::string data;
+      for (size_t pixels = 0; pixels < target;) {
+        int run = 1 + static_cast<int>(rng() % 4);
+        if (c.exact) run = static_cast<int>(std::min<size_t>(run, target - pixels));
+        data += static_cast<char>((rng() & 0xFC) | (run - 1));
+        pixels += run;
+      }
+      ASSERT_EQ(DecodeAll(BuildFrl(18, c.w, c.h, data)), ReferenceDecode(18, c.w, c.h, data))
+          << c.what << ", round " << round;
+    }
+  }
+}
+
+// A picture decoded into again keeps nothing of what it held, whether it had
+// the same number of pixels (in the same or another shape) or not.
+TEST(Frl, DecodingIntoAPictureThatHeldAnotherGivesTheSamePixels) {
+  struct Case {
+    int coding, oldW, oldH;
+    size_t records;  // how many records of random data (few: the rest stays black)
+  };
+  const Case cases[] = {{18, 40, 30, 5000}, {18, 40, 30, 700},  {18, 30, 40, 2000},
+                        {18, 7, 7, 3000},   {18, 40, 30, 0},    {24, 40, 30, 200},
+                        {12, 60, 20, 900},  {10, 40, 30, 30},   {18, 1, 1, 2}};
+  std::mt19937 rng(30);
+  for (const Case& c : cases) {
+    const size_t size = c.coding == 24 ? 4 : c.coding == 18 ? 1 : 2;
+    std::string data(c.records * size, '\0');
+    for (char& b : data) b = static_cast<char>(rng());
+    const std::string file = BuildFrl(c.coding, 40, 30, data);
+    Picture used(c.oldW, c.oldH, 0x00ABCDEF);
+    ASSERT_TRUE(DecodeFrl(Bytes(file), used));
+    EXPECT_EQ(used.Width(), 40);
+    EXPECT_EQ(used.Height(), 30);
+    EXPECT_EQ(used.Pixels(), DecodeAll(file))
+        << c.coding << " over " << c.oldW << "x" << c.oldH << ", " << c.records << " records";
+  }
+}
+
 }  // namespace
 }  // namespace korvana
