@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
-#include <utility>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifndef KORVANA_MAX_PICTURE_SIDE
@@ -89,6 +89,8 @@ class Picture {
   const uint32_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_; }
   uint32_t Pixel(int x, int y) const { return Row(y)[x]; }
   void SetPixel(int x, int y, uint32_t c) { Row(y)[x] = c; }
+  // Every pixel, rows top to bottom. Their number is the picture's: only
+  // Resize changes it (PixelStorage says why).
   PixelVector& Pixels() { return pixels_; }
   const PixelVector& Pixels() const { return pixels_; }
 
