@@ -30,13 +30,17 @@ const Door* OpenDoor(std::string& why) {
 
 bool EnginePluginInstalled() {
   // Qt's text-to-speech finds its engines as plugins in the "texttospeech"
-  // folder of each library path.
-  for (const QString& path : QCoreApplication::libraryPaths()) {
-    QDirIterator files(path + QStringLiteral("/texttospeech"), QDir::Files);
-    while (files.hasNext())
-      if (QLibrary::isLibrary(files.next())) return true;
-  }
-  return false;
+  // folder of each library path. Looked at once: the menu asks at start and
+  // every request for the voice asks again while none is found.
+  static const bool installed = [] {
+    for (const QString& path : QCoreApplication::libraryPaths()) {
+      QDirIterator files(path + QStringLiteral("/texttospeech"), QDir::Files);
+      while (files.hasNext())
+        if (QLibrary::isLibrary(files.next())) return true;
+    }
+    return false;
+  }();
+  return installed;
 }
 
 }  // namespace korvana::speech
